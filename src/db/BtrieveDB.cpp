@@ -1,0 +1,355 @@
+#include "BtrieveDB.h"
+
+#include "btrieve/btrcall.h"
+#include "btrieve/files.h"
+
+#include <cstring>
+#include <memory>
+
+int BtrvCall(int operation, void* positionBlock, void* dataBuffer, uint16_t* dataLength, void* keyBuffer,
+             int keyNumber) {
+    uint32_t length = dataLength ? *dataLength : 0;
+    int16_t status = BTRCALL(static_cast<uint16_t>(operation), positionBlock, dataBuffer, &length, keyBuffer,
+                             255, static_cast<int8_t>(keyNumber));
+    if (dataLength)
+        *dataLength = static_cast<uint16_t>(length & 0xFFFF);
+    return status;
+}
+
+CBtrieveDB::CBtrieveDB() {
+    std::memset(m_posBlock, 0, sizeof m_posBlock);
+    std::memset(m_scratch, 0, sizeof m_scratch);
+}
+
+CBtrieveDB::~CBtrieveDB() {
+    // Not through the virtual slot: the derived part is already gone.
+    if (m_bOpen)
+        CBtrieveDB::Close();
+    CloseReloadFile();
+    m_arrMessages.clear();
+}
+
+int CBtrieveDB::Open(void* data, uint16_t* length, const char* name, int mode) {
+    if (!name)
+        return btr::B_FILENAME_BAD;
+    int closeStatus = 0;
+    if (m_bOpen && m_strOpenName != name)
+        closeStatus = Close();
+    if (m_bOpen)
+        return 0;
+    if (closeStatus != 0)
+        return closeStatus;
+    int status = BtrvCall(btr::B_OPEN, m_posBlock, data, length, const_cast<char*>(name), mode);
+    if (status == 0) {
+        m_bOpen = true;
+        m_strOpenName = name;
+    }
+    return status;
+}
+
+int CBtrieveDB::OpenFile(const char* path) {
+    return Open(m_scratch, &m_wLength, path ? path : GetFileName(), 0);
+}
+
+int CBtrieveDB::Close() {
+    int status = btr::B_FILE_NOT_OPEN;
+    if (m_bOpen)
+        status = BtrvCall(btr::B_CLOSE, m_posBlock, m_scratch, &m_wLength, m_scratch, 0);
+    m_bOpen = false;
+    m_strOpenName.clear();
+    return status;
+}
+
+#define NEEDS_OPEN                                                                                           \
+    if (!m_bOpen)                                                                                            \
+    return btr::B_FILE_NOT_OPEN
+
+int CBtrieveDB::AbortTran() {
+    NEEDS_OPEN;
+    return BtrvCall(btr::B_ABORT_TRAN, m_posBlock, m_scratch, &m_wLength, m_scratch, 0);
+}
+
+int CBtrieveDB::BeginTran() {
+    NEEDS_OPEN;
+    return BtrvCall(btr::B_BEGIN_TRAN, m_posBlock, m_scratch, &m_wLength, m_scratch, 0);
+}
+
+int CBtrieveDB::EndTran() {
+    NEEDS_OPEN;
+    return BtrvCall(btr::B_END_TRAN, m_posBlock, m_scratch, &m_wLength, m_scratch, 0);
+}
+
+const char* CBtrieveDB::GetFileName() const { return "BTRIEVE.DB"; }
+const char* CBtrieveDB::GetDescription() const { return "EMPTY"; }
+
+bool CBtrieveDB::BeginReload(const char* textPath, long headerLength, int version, int purge) {
+    m_nVersion = version;
+    m_nPurge = purge;
+    if (GetLineLength() == 0)
+        return false;
+    CloseReloadFile();
+    if (!textPath)
+        return false;
+    m_fileText = std::fopen(textPath, "rb");
+    if (!m_fileText)
+        return false;
+    long length = -1;
+    if (std::fseek(m_fileText, 0, SEEK_END) == 0)
+        length = std::ftell(m_fileText);
+    if (length < 0 || headerLength < 0 || length <= headerLength) {
+        CloseReloadFile();
+        return false;
+    }
+    m_nProgressTotal = static_cast<uint32_t>(length - 1);
+    std::fseek(m_fileText, headerLength, SEEK_SET);
+    m_nProgressPos = static_cast<uint32_t>(headerLength);
+    m_bReload = true;
+    m_nMessages = 0;
+    m_arrMessages.clear();
+    if (!purge)
+        return true;
+
+    std::string path = (m_bOpen && !m_strOpenName.empty()) ? m_strOpenName : GetFileName();
+    Close();
+    // Removes the file and, when it will not go, moves it aside into TEMP.
+    btr::RemoveRecordFile(path.c_str(), "TEMP", "TMP");
+    if (Create(path.c_str()) != 0) {
+        CloseReloadFile();
+        m_bReload = false;
+        return false;
+    }
+    return true;
+}
+
+void CBtrieveDB::CloseReloadFile() {
+    if (m_fileText) {
+        std::fclose(m_fileText);
+        m_fileText = nullptr;
+    }
+}
+
+size_t CBtrieveDB::ReadReload(char* buffer, size_t n) {
+    if (!m_fileText || n == 0)
+        return 0;
+    size_t got = std::fread(buffer, 1, n, m_fileText);
+    m_nProgressPos += static_cast<uint32_t>(got);
+    return got;
+}
+
+int CBtrieveDB::ReadReloadChar() {
+    if (!m_fileText)
+        return EOF;
+    int c = std::fgetc(m_fileText);
+    if (c != EOF)
+        ++m_nProgressPos;
+    return c;
+}
+
+bool CBtrieveDB::CanExport() { return GetRecordLength() != 0; }
+
+namespace {
+int ExportRead(CBtrieveDB& db, bool first, std::string& output) {
+    uint32_t recordLength = db.GetRecordLength();
+    uint32_t size = recordLength * 2;
+    if (size > 0xFFFF)
+        size = 0xFFFF;
+    std::unique_ptr<uint8_t[]> buffer(new uint8_t[size]());
+    uint16_t length = static_cast<uint16_t>(size);
+    int status = first ? db.StepFirst(buffer.get(), &length) : db.StepNext(buffer.get(), &length);
+    if (status != 0)
+        return status;
+    if (length != recordLength)
+        return btr::B_DATALENGTH_ERROR;
+    return db.FormatLine(buffer.get(), output);
+}
+} // namespace
+
+int CBtrieveDB::ExportFirst(std::string& output) {
+    if (!CanExport())
+        return btr::B_FILE_NOT_FOUND;
+    m_nProgressTotal = GetRecordCount();
+    m_nProgressPos = 0;
+    int status = ExportRead(*this, true, output);
+    if (status == 0)
+        ++m_nProgressPos;
+    return status;
+}
+
+int CBtrieveDB::ExportNext(std::string& output) {
+    if (!CanExport())
+        return btr::B_FILE_NOT_FOUND;
+    int status = ExportRead(*this, false, output);
+    if (status == 0)
+        ++m_nProgressPos;
+    return status;
+}
+
+int CBtrieveDB::FormatLine(const uint8_t*, std::string&) { return btr::B_FILE_NOT_FOUND; }
+uint32_t CBtrieveDB::GetRecordLength() const { return 0; }
+int CBtrieveDB::GetLineLength() const { return 0; }
+
+uint32_t CBtrieveDB::GetRecordCount() {
+    std::vector<uint8_t> stat(336, 0);
+    std::vector<uint8_t> key(1024, 0);
+    uint16_t length = 336;
+    if (Stat(stat.data(), &length, key.data()) != 0)
+        return 1;
+    uint32_t count;
+    std::memcpy(&count, stat.data() + 6, 4);
+    return count;
+}
+
+int CBtrieveDB::ClearOwner() {
+    NEEDS_OPEN;
+    return BtrvCall(btr::B_CLEAR_OWNER, m_posBlock, m_scratch, &m_wLength, m_scratch, 0);
+}
+
+int CBtrieveDB::CreateFile(void* spec, uint16_t length, const char* path, int mode) {
+    if (m_bOpen)
+        Close();
+    return BtrvCall(btr::B_CREATE, m_posBlock, spec, &length, const_cast<char*>(path), mode);
+}
+
+int CBtrieveDB::CreateIndex(void* spec, uint16_t length) {
+    NEEDS_OPEN;
+    return BtrvCall(btr::B_BUILD_INDEX, m_posBlock, spec, &length, m_scratch, 0);
+}
+
+int CBtrieveDB::Delete() {
+    NEEDS_OPEN;
+    return BtrvCall(btr::B_DELETE, m_posBlock, m_scratch, &m_wLength, m_scratch, 0);
+}
+
+int CBtrieveDB::DropIndex(int keyNumber) {
+    NEEDS_OPEN;
+    return BtrvCall(btr::B_DROP_INDEX, m_posBlock, m_scratch, &m_wLength, m_scratch, keyNumber);
+}
+
+int CBtrieveDB::Extend(char* extensionName, int keyNumber) {
+    NEEDS_OPEN;
+    return BtrvCall(btr::B_EXTEND, m_posBlock, m_scratch, &m_wLength, extensionName, keyNumber);
+}
+
+int CBtrieveDB::GetDirectory(char* pathBuffer, int drive) {
+    NEEDS_OPEN;
+    return BtrvCall(btr::B_GET_DIR, m_posBlock, m_scratch, &m_wLength, pathBuffer, drive);
+}
+
+#define OWN_BUFFERS_OP(Name, Code)                                                                           \
+    int CBtrieveDB::Name(void* data, uint16_t* length, void* key, int keyNumber) {                           \
+        NEEDS_OPEN;                                                                                          \
+        return BtrvCall(Code, m_posBlock, data, length, key, keyNumber);                                     \
+    }
+
+OWN_BUFFERS_OP(GetDirect, btr::B_GET_DIRECT)
+OWN_BUFFERS_OP(GetEqual, btr::B_GET_EQUAL)
+OWN_BUFFERS_OP(GetFirst, btr::B_GET_FIRST)
+OWN_BUFFERS_OP(GetGreater, btr::B_GET_GREATER)
+OWN_BUFFERS_OP(GetGreaterOrEqual, btr::B_GET_GE)
+OWN_BUFFERS_OP(GetLast, btr::B_GET_LAST)
+OWN_BUFFERS_OP(GetLess, btr::B_GET_LESS)
+OWN_BUFFERS_OP(GetLessOrEqual, btr::B_GET_LE)
+OWN_BUFFERS_OP(GetNext, btr::B_GET_NEXT)
+OWN_BUFFERS_OP(GetPrevious, btr::B_GET_PREVIOUS)
+OWN_BUFFERS_OP(Insert, btr::B_INSERT)
+OWN_BUFFERS_OP(SetOwner, btr::B_SET_OWNER)
+OWN_BUFFERS_OP(Update, btr::B_UPDATE)
+
+#define STEP_OP(Name, Code)                                                                                  \
+    int CBtrieveDB::Name(void* data, uint16_t* length) {                                                     \
+        NEEDS_OPEN;                                                                                          \
+        return BtrvCall(Code, m_posBlock, data, length, m_scratch, 0);                                       \
+    }
+
+STEP_OP(GetPosition, btr::B_GET_POSITION)
+STEP_OP(StepFirst, btr::B_STEP_FIRST)
+STEP_OP(StepLast, btr::B_STEP_LAST)
+STEP_OP(StepNext, btr::B_STEP_NEXT)
+STEP_OP(StepPrevious, btr::B_STEP_PREVIOUS)
+
+int CBtrieveDB::Reset(void* key, int keyNumber) {
+    return BtrvCall(btr::B_RESET, m_scratch, m_scratch, &m_wLength, key, keyNumber);
+}
+
+int CBtrieveDB::SetDirectory(char* path) {
+    NEEDS_OPEN;
+    return BtrvCall(btr::B_SET_DIR, m_scratch, m_scratch, &m_wLength, path, 0);
+}
+
+int CBtrieveDB::Stat(void* data, uint16_t* length, void* key) {
+    NEEDS_OPEN;
+    return BtrvCall(btr::B_STAT, m_posBlock, data, length, key, 0);
+}
+
+int CBtrieveDB::Stop() {
+    NEEDS_OPEN;
+    return BtrvCall(btr::B_STOP, m_scratch, m_scratch, &m_wLength, m_scratch, 0);
+}
+
+int CBtrieveDB::Unlock(void* data, uint16_t* length, int keyNumber) {
+    NEEDS_OPEN;
+    return BtrvCall(btr::B_UNLOCK, m_posBlock, data, length, m_scratch, keyNumber);
+}
+
+int CBtrieveDB::Version(void* data, uint16_t* length) {
+    return BtrvCall(btr::B_VERSION, m_scratch, data, length, m_scratch, 0);
+}
+
+void CBtrieveDB::AddError(const std::string& text) {
+    m_arrMessages.push_back(text);
+    ++m_nMessages;
+}
+
+int CBtrieveDB::ReadByKey(void* data, uint16_t size, void* key, int keyNumber, uint16_t* returned) {
+    uint16_t len = size;
+    int status = GetEqual(data, &len, key, keyNumber);
+    if (returned)
+        *returned = len;
+    return status;
+}
+
+int CBtrieveDB::ReadFirstWithPrefix(void* data, uint16_t size, void* key, int keyNumber, size_t prefixLength,
+                                    uint16_t* returned) {
+    std::vector<uint8_t> prefix(static_cast<uint8_t*>(key), static_cast<uint8_t*>(key) + prefixLength);
+    uint16_t len = size;
+    int status = GetGreaterOrEqual(data, &len, key, keyNumber);
+    if (returned)
+        *returned = len;
+    if (status != 0)
+        return status;
+    if (std::memcmp(prefix.data(), key, prefixLength) != 0)
+        return btr::B_KEY_VALUE_NOT_FOUND;
+    return 0;
+}
+
+int CBtrieveDB::DeleteByKey(void* data, uint16_t size, void* key, int keyNumber) {
+    uint16_t len = size;
+    int status = GetEqual(data, &len, key, keyNumber);
+    if (status == btr::B_KEY_VALUE_NOT_FOUND)
+        return 0;
+    if (status != 0)
+        return status;
+    return Delete();
+}
+
+uint16_t BuildFileSpec(std::vector<uint8_t>& spec, uint16_t recordLength, uint16_t numberOfKeys,
+                       uint16_t fileFlags, const std::vector<BtrKeySegment>& segments, uint16_t pageSize) {
+    size_t length = 16 + 16 * segments.size();
+    spec.assign(length, 0);
+    auto put16 = [&](size_t at, uint16_t v) {
+        spec[at] = static_cast<uint8_t>(v & 0xFF);
+        spec[at + 1] = static_cast<uint8_t>(v >> 8);
+    };
+    put16(0, recordLength);
+    put16(2, pageSize);
+    put16(4, numberOfKeys);
+    put16(10, fileFlags);
+    for (size_t i = 0; i < segments.size(); ++i) {
+        size_t at = 16 + 16 * i;
+        put16(at, segments[i].position);
+        put16(at + 2, segments[i].length);
+        put16(at + 4, segments[i].flags);
+        spec[at + 10] = segments[i].type;
+    }
+    return static_cast<uint16_t>(length);
+}

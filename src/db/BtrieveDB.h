@@ -1,0 +1,139 @@
+// The base of every record file: one object = one open file with its own position block.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// The one function through which every record manager call passes. The key buffer length
+// handed on is always 255; a null data length reaches the record manager as 0.
+int BtrvCall(int operation, void* positionBlock, void* dataBuffer, uint16_t* dataLength, void* keyBuffer,
+             int keyNumber);
+
+class CBtrieveDB {
+public:
+    CBtrieveDB();
+    virtual ~CBtrieveDB();
+    CBtrieveDB(const CBtrieveDB&) = delete;
+    CBtrieveDB& operator=(const CBtrieveDB&) = delete;
+
+    // Virtual operations, in slot order.
+    virtual int Open(void* data, uint16_t* length, const char* name, int mode);
+    virtual int OpenFile(const char* path = nullptr);
+    virtual int Close();
+    virtual int AbortTran();
+    virtual int BeginTran();
+    virtual int EndTran();
+    virtual const char* GetFileName() const;
+    virtual const char* GetDescription() const;
+    virtual bool BeginReload(const char* textPath, long headerLength, int version, int purge);
+    virtual bool CanExport();
+    virtual int ExportFirst(std::string& output);
+    virtual int ExportNext(std::string& output);
+    virtual int FormatLine(const uint8_t* raw, std::string& output);
+    virtual uint32_t GetRecordLength() const;
+    virtual int GetLineLength() const;
+    virtual uint32_t GetRecordCount();
+    virtual int ClearOwner();
+    virtual int Create(const char* path) = 0;
+    virtual int CreateFile(void* spec, uint16_t length, const char* path, int mode);
+    virtual int CreateIndex(void* spec, uint16_t length);
+    virtual int Delete();
+    virtual int DropIndex(int keyNumber);
+    virtual int Extend(char* extensionName, int keyNumber);
+    virtual int GetDirectory(char* pathBuffer, int drive);
+    virtual int GetDirect(void* data, uint16_t* length, void* key, int keyNumber);
+    virtual int GetEqual(void* data, uint16_t* length, void* key, int keyNumber);
+    virtual int GetFirst(void* data, uint16_t* length, void* key, int keyNumber);
+    virtual int GetGreater(void* data, uint16_t* length, void* key, int keyNumber);
+    virtual int GetGreaterOrEqual(void* data, uint16_t* length, void* key, int keyNumber);
+    virtual int GetLast(void* data, uint16_t* length, void* key, int keyNumber);
+    virtual int GetLess(void* data, uint16_t* length, void* key, int keyNumber);
+    virtual int GetLessOrEqual(void* data, uint16_t* length, void* key, int keyNumber);
+    virtual int GetNext(void* data, uint16_t* length, void* key, int keyNumber);
+    virtual int GetPosition(void* data, uint16_t* length);
+    virtual int GetPrevious(void* data, uint16_t* length, void* key, int keyNumber);
+    virtual int Insert(void* data, uint16_t* length, void* key, int keyNumber);
+    virtual int Reset(void* key, int keyNumber);
+    virtual int SetDirectory(char* path);
+    virtual int SetOwner(void* data, uint16_t* length, void* key, int keyNumber);
+    virtual int Stat(void* data, uint16_t* length, void* key);
+    virtual int StepFirst(void* data, uint16_t* length);
+    virtual int StepLast(void* data, uint16_t* length);
+    virtual int StepNext(void* data, uint16_t* length);
+    virtual int StepPrevious(void* data, uint16_t* length);
+    virtual int Stop();
+    virtual int Unlock(void* data, uint16_t* length, int keyNumber);
+    virtual int Update(void* data, uint16_t* length, void* key, int keyNumber);
+    virtual int Version(void* data, uint16_t* length);
+    virtual void ImportLine(int firstChar) = 0;
+
+    void AddError(const std::string& text);
+
+    bool IsOpen() const { return m_bOpen; }
+    const std::string& GetOpenFileName() const { return m_strOpenName; }
+    const std::vector<std::string>& GetErrors() const { return m_arrMessages; }
+    int GetMessageCount() const { return m_nMessages; }
+    bool IsReloading() const { return m_bReload; }
+    uint32_t GetProgressTotal() const { return m_nProgressTotal; }
+    uint32_t GetProgressPosition() const { return m_nProgressPos; }
+    int GetInterchangeVersion() const { return m_nVersion; }
+    int GetPurge() const { return m_nPurge; }
+    // The reload text file, for the caller of the reload loop (it reads each line's first character).
+    std::FILE* GetReloadFile() const { return m_fileText; }
+    // Reads one character of the reload text for the reload loop, counting it; EOF at the end.
+    int ReadReloadChar();
+
+protected:
+    // Reads up to n bytes of the reload text, adding the bytes read to the progress position.
+    size_t ReadReload(char* buffer, size_t n);
+    void CloseReloadFile();
+
+    // Record-operation patterns shared by the file classes.
+    // Read by key: GetEqual into data (length = buffer size); returns the status.
+    int ReadByKey(void* data, uint16_t size, void* key, int keyNumber, uint16_t* returned = nullptr);
+    // First record whose key starts with the first prefixLength bytes of the key buffer (already
+    // filled and padded by the caller): GetGreaterOrEqual, 4 when the key found lacks the prefix.
+    int ReadFirstWithPrefix(void* data, uint16_t size, void* key, int keyNumber, size_t prefixLength,
+                            uint16_t* returned = nullptr);
+    // Update: read the stored record by the (filled) unique key, let pack() write the record object
+    // over it, then Update. A failing read returns its status (4 for a missing record).
+    template <class Pack>
+    int UpdateByKey(uint8_t* data, uint16_t size, void* key, int keyNumber, Pack&& pack) {
+        uint16_t len = size;
+        int status = GetEqual(data, &len, key, keyNumber);
+        if (status != 0)
+            return status;
+        len = pack(data, len);
+        return Update(data, &len, key, keyNumber);
+    }
+    // Delete: GetEqual on the (filled) unique key, then Delete; a missing record counts as success.
+    int DeleteByKey(void* data, uint16_t size, void* key, int keyNumber);
+
+    uint8_t m_posBlock[128];
+    bool m_bOpen = false;
+    bool m_bReload = false;
+    std::FILE* m_fileText = nullptr;
+    uint32_t m_nProgressTotal = 0;
+    uint32_t m_nProgressPos = 0;
+    int32_t m_nMessages = 0;
+    int32_t m_nVersion = 0;
+    int32_t m_nPurge = 0;
+    std::string m_strOpenName;
+    uint8_t m_scratch[128];
+    uint16_t m_wLength = 0;
+    std::vector<std::string> m_arrMessages;
+};
+
+// Fills a file specification buffer (zeroed by the caller) for Create.
+struct BtrKeySegment {
+    uint16_t position; // from 1
+    uint16_t length;
+    uint16_t flags;
+    uint8_t type;
+};
+// Writes the header and segments into spec (size 16 + 16 * segments); returns the length to pass.
+uint16_t BuildFileSpec(std::vector<uint8_t>& spec, uint16_t recordLength, uint16_t numberOfKeys,
+                       uint16_t fileFlags, const std::vector<BtrKeySegment>& segments,
+                       uint16_t pageSize = 1024);

@@ -1,0 +1,93 @@
+// Encoding of record fields: fixed-width texts, little-endian numbers, flags.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+namespace fields {
+
+// ASCII letters only; other bytes stay as they are.
+inline void MakeUpper(std::string& text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+}
+inline std::string Upper(std::string text) {
+    MakeUpper(text);
+    return text;
+}
+
+// Writes text into a fixed-width field: the value cut at the width, then the fill byte
+// (0 for zero-filled fields, ' ' for blank-filled ones).
+inline void PutText(uint8_t* record, size_t offset, const std::string& text, size_t width, char fill) {
+    size_t n = text.size() < width ? text.size() : width;
+    std::memcpy(record + offset, text.data(), n);
+    std::memset(record + offset + n, static_cast<unsigned char>(fill), width - n);
+}
+
+// Reads a fixed-width text field: at most the width, stopping at a zero byte.
+inline std::string GetText(const uint8_t* record, size_t offset, size_t width) {
+    const char* p = reinterpret_cast<const char*>(record + offset);
+    size_t n = 0;
+    while (n < width && p[n] != '\0')
+        ++n;
+    return std::string(p, n);
+}
+
+inline void PutI16(uint8_t* r, size_t at, int16_t v) {
+    uint16_t u = static_cast<uint16_t>(v);
+    r[at] = static_cast<uint8_t>(u & 0xFF);
+    r[at + 1] = static_cast<uint8_t>(u >> 8);
+}
+inline int16_t GetI16(const uint8_t* r, size_t at) {
+    return static_cast<int16_t>(static_cast<uint16_t>(r[at] | (r[at + 1] << 8)));
+}
+inline void PutU32(uint8_t* r, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        r[at + i] = static_cast<uint8_t>((v >> (8 * i)) & 0xFF);
+}
+inline uint32_t GetU32(const uint8_t* r, size_t at) {
+    return static_cast<uint32_t>(r[at]) | (static_cast<uint32_t>(r[at + 1]) << 8) |
+           (static_cast<uint32_t>(r[at + 2]) << 16) | (static_cast<uint32_t>(r[at + 3]) << 24);
+}
+inline void PutI32(uint8_t* r, size_t at, int32_t v) { PutU32(r, at, static_cast<uint32_t>(v)); }
+inline int32_t GetI32(const uint8_t* r, size_t at) { return static_cast<int32_t>(GetU32(r, at)); }
+
+inline void PutF32(uint8_t* r, size_t at, float v) {
+    uint32_t u;
+    std::memcpy(&u, &v, 4);
+    PutU32(r, at, u);
+}
+inline float GetF32(const uint8_t* r, size_t at) {
+    uint32_t u = GetU32(r, at);
+    float v;
+    std::memcpy(&v, &u, 4);
+    return v;
+}
+inline void PutF64(uint8_t* r, size_t at, double v) {
+    uint64_t u;
+    std::memcpy(&u, &v, 8);
+    for (int i = 0; i < 8; ++i)
+        r[at + i] = static_cast<uint8_t>((u >> (8 * i)) & 0xFF);
+}
+inline double GetF64(const uint8_t* r, size_t at) {
+    uint64_t u = 0;
+    for (int i = 0; i < 8; ++i)
+        u |= static_cast<uint64_t>(r[at + i]) << (8 * i);
+    double v;
+    std::memcpy(&v, &u, 8);
+    return v;
+}
+
+// Flags are one byte, 'Y' or 'N'.
+inline void PutFlag(uint8_t* r, size_t at, bool v) { r[at] = v ? 'Y' : 'N'; }
+inline bool GetFlag(const uint8_t* r, size_t at) { return r[at] == 'Y'; }
+// The files that also take a lower-case 'y' as true.
+inline bool GetFlagY(const uint8_t* r, size_t at) { return r[at] == 'Y' || r[at] == 'y'; }
+
+// Times are 32-bit signed seconds since 1 January 1970 on disk.
+inline void PutTime(uint8_t* r, size_t at, int64_t t) { PutI32(r, at, static_cast<int32_t>(t)); }
+inline int64_t GetTime(const uint8_t* r, size_t at) { return GetI32(r, at); }
+
+} // namespace fields
