@@ -1,7 +1,9 @@
 // Encoding of record fields: fixed-width texts, little-endian numbers, flags.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -89,5 +91,53 @@ inline bool GetFlagY(const uint8_t* r, size_t at) { return r[at] == 'Y' || r[at]
 // Times are 32-bit signed seconds since 1 January 1970 on disk.
 inline void PutTime(uint8_t* r, size_t at, int64_t t) { PutI32(r, at, static_cast<int32_t>(t)); }
 inline int64_t GetTime(const uint8_t* r, size_t at) { return GetI32(r, at); }
+
+// Code characters are one byte, upper-cased both ways.
+inline char UpperChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+inline void PutCode(uint8_t* r, size_t at, char c) { r[at] = static_cast<uint8_t>(UpperChar(c)); }
+inline char GetCode(const uint8_t* r, size_t at) { return UpperChar(static_cast<char>(r[at])); }
+
+// A text field read and upper-cased.
+inline std::string GetUpper(const uint8_t* r, size_t offset, size_t width) {
+    return Upper(GetText(r, offset, width));
+}
+
+// The value cut at the width and padded with the fill byte: the form a key buffer takes.
+inline std::string Padded(const std::string& text, size_t width, char fill) {
+    std::string out = text.substr(0, width);
+    out.resize(width, fill);
+    return out;
+}
+
+// Interchange columns. A text is right-aligned and cut at the width ("%N.Ns").
+inline void AppendText(std::string& out, const std::string& text, size_t width) {
+    std::string cut = text.substr(0, width);
+    out.append(width - cut.size(), ' ');
+    out += cut;
+}
+// An amount is ten characters ("%10.2f" of the absolute value) and a sign column. A value that
+// would not fit the ten characters is clamped, so the later columns keep their places.
+inline void AppendAmount(std::string& out, double value) {
+    if (std::isnan(value))
+        value = 0;
+    double magnitude = std::fabs(value);
+    if (magnitude > 9999999.99)
+        magnitude = 9999999.99;
+    char text[32];
+    std::snprintf(text, sizeof text, "%10.2f", magnitude);
+    out += text;
+    out += value < 0 ? '-' : ' ';
+}
+// A whole number is five characters ("%5.1d" of the absolute value) and a sign column; clamped
+// like amounts.
+inline void AppendNumber(std::string& out, int64_t value) {
+    int64_t magnitude = 99999;
+    if (value > -99999 && value < 99999)
+        magnitude = value < 0 ? -value : value;
+    char text[32];
+    std::snprintf(text, sizeof text, "%5.1d", static_cast<int>(magnitude));
+    out += text;
+    out += value < 0 ? '-' : ' ';
+}
 
 } // namespace fields

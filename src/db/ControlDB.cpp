@@ -1,0 +1,123 @@
+#include "ControlDB.h"
+
+#include "RecordFields.h"
+#include "btrieve/btrcall.h"
+
+#include <vector>
+
+using namespace fields;
+
+CControlDB::CControlDB() { m_bReload = false; }
+CControlDB::~CControlDB() = default;
+
+int CControlDB::Create(const char* path) {
+    std::vector<uint8_t> spec;
+    uint16_t length = BuildFileSpec(spec, kRecordLength, 1, 0, {{1, 30, 0, btr::KT_STRING}});
+    int status = CreateFile(spec.data(), length, path, 0);
+    if (status != 0)
+        return status;
+    return OpenFile(path);
+}
+
+// The interchange reader of this file comes with the import work; until then every line is refused.
+void CControlDB::ImportLine(int) {
+    char text[64];
+    std::snprintf(text, sizeof text, "Invalid Record Format at offset %ld", static_cast<long>(m_nProgressPos));
+    AddError(text);
+    m_nProgressPos = m_nProgressTotal + 1;
+}
+
+// New records get blank-filled keys, the form the suite's other programs write and look up.
+void CControlDB::Pack(CControl& c, uint8_t* r) {
+    MakeUpper(c.m_strKey);
+    MakeUpper(c.m_strText);
+    PutText(r, 0, c.m_strKey, kKeyLength, ' ');
+    r[30] = static_cast<uint8_t>(c.m_cType);
+    PutFlag(r, 31, c.m_bFlag);
+    PutI32(r, 32, c.m_nValue);
+    PutF64(r, 40, c.m_dValue);
+    PutText(r, 48, c.m_strText, kTextLength, '\0');
+}
+
+void CControlDB::Unpack(const uint8_t* r, CControl& c) {
+    c.m_strKey = GetUpper(r, 0, kKeyLength);
+    c.m_cType = static_cast<char>(r[30]);
+    c.m_bFlag = GetFlagY(r, 31);
+    c.m_nValue = GetI32(r, 32);
+    c.m_dValue = GetF64(r, 40);
+    c.m_strText = GetUpper(r, 48, kTextLength);
+}
+
+int CControlDB::ReadSetting(uint8_t* record, const std::string& key) {
+    std::string upper = Upper(key);
+    int status = btr::B_KEY_VALUE_NOT_FOUND;
+    for (char fill : {' ', '\0'}) {
+        PutText(m_key0, 0, upper, kKeyLength, fill);
+        m_key0[kKeyLength] = 0;
+        uint16_t length = kRecordLength;
+        status = GetEqual(record, &length, m_key0, 0);
+        if (status == 0 && length != kRecordLength)
+            return btr::B_DATALENGTH_ERROR;
+        if (status != btr::B_KEY_VALUE_NOT_FOUND)
+            return status;
+    }
+    return status;
+}
+
+int CControlDB::GetControl(CControl& control, const std::string& key) {
+    uint8_t record[kRecordLength] = {};
+    int status = ReadSetting(record, key);
+    if (status == 0)
+        Unpack(record, control);
+    return status;
+}
+
+int CControlDB::UpdateControl(CControl& control) {
+    uint8_t record[kRecordLength] = {};
+    MakeUpper(control.m_strKey);
+    int status = ReadSetting(record, control.m_strKey);
+    if (status != 0)
+        return status;
+    // The key is not modifiable: keep its stored fill.
+    uint8_t storedKey[kKeyLength];
+    std::memcpy(storedKey, record, kKeyLength);
+    Pack(control, record);
+    std::memcpy(record, storedKey, kKeyLength);
+    uint16_t length = kRecordLength;
+    status = Update(record, &length, m_key0, 0);
+    if (status == 0 && length != kRecordLength)
+        return btr::B_DATALENGTH_ERROR;
+    return status;
+}
+
+int CControlDB::InsertControl(CControl& control) {
+    uint8_t record[kRecordLength] = {};
+    Pack(control, record);
+    std::memcpy(m_key0, record, kKeyLength);
+    m_key0[kKeyLength] = 0;
+    uint16_t length = kRecordLength;
+    int status = Insert(record, &length, m_key0, 0);
+    if (status == 0 && length != kRecordLength)
+        return btr::B_DATALENGTH_ERROR;
+    return status;
+}
+
+int CControlDB::DeleteControl(const std::string& key) {
+    uint8_t record[kRecordLength] = {};
+    int status = ReadSetting(record, key);
+    if (status == btr::B_KEY_VALUE_NOT_FOUND)
+        return 0;
+    if (status != 0)
+        return status;
+    return Delete();
+}
+
+bool ReadControlFlag(const char* key, const char* path) {
+    CControlDB db;
+    if (db.OpenFile(path) != 0)
+        return false;
+    CControl control;
+    bool flag = db.GetControl(control, key) == 0 && control.m_bFlag;
+    db.Close();
+    return flag;
+}

@@ -1,0 +1,55 @@
+// CONTROL.DB: the suite's table of named settings.
+#pragma once
+
+#include "BtrieveDB.h"
+
+#include <cstdint>
+#include <string>
+
+class CControl {
+public:
+    CControl() = default;
+    virtual ~CControl() = default;
+
+    std::string m_strKey;   // 30, upper (key 0)
+    char m_cType = ' ';     // 'B' flag, 'I' whole number, 'F' amount, else text
+    bool m_bFlag = false;   // read true for 'Y' or 'y'
+    int32_t m_nValue = 0;
+    double m_dValue = 0;
+    std::string m_strText;  // 256, upper
+};
+
+class CControlDB : public CBtrieveDB {
+public:
+    static constexpr uint16_t kRecordLength = 304;
+    static constexpr size_t kKeyLength = 30;
+    static constexpr size_t kTextLength = 256;
+
+    CControlDB();
+    ~CControlDB() override;
+
+    const char* GetFileName() const override { return "CONTROL.DB"; }
+    const char* GetDescription() const override { return "Control"; }
+    int GetLineLength() const override { return 31; }
+    int Create(const char* path) override;
+    void ImportLine(int firstChar) override;
+
+    int GetControl(CControl& control, const std::string& key);
+    int UpdateControl(CControl& control);
+    int InsertControl(CControl& control);
+    int DeleteControl(const std::string& key);
+
+    static void Pack(CControl& control, uint8_t* record);
+    static void Unpack(const uint8_t* record, CControl& control);
+
+protected:
+    // Reads the setting by its key, blank-filled as the suite's programs write it, then
+    // zero-filled; leaves the key buffer holding the form found.
+    int ReadSetting(uint8_t* record, const std::string& key);
+
+    uint8_t m_key0[31] = {};
+};
+
+// Reads one setting's flag from the control file at path (default name when null); false when the
+// file or the setting is missing.
+bool ReadControlFlag(const char* key, const char* path = nullptr);

@@ -1,0 +1,96 @@
+#include "ItemDictDB.h"
+
+#include "RecordFields.h"
+#include "btrieve/btrcall.h"
+
+#include <vector>
+
+using namespace fields;
+
+CItemDictDB::CItemDictDB() { m_bReload = false; }
+CItemDictDB::~CItemDictDB() = default;
+
+int CItemDictDB::Create(const char* path) {
+    std::vector<uint8_t> spec;
+    uint16_t length = BuildFileSpec(spec, kFixedLength, 1, btr::kFileVariableLength, {{1, 20, 0, btr::KT_STRING}});
+    int status = CreateFile(spec.data(), length, path, 0);
+    if (status != 0)
+        return status;
+    return OpenFile(path);
+}
+
+// The interchange reader of this file comes with the import work; until then every line is refused.
+void CItemDictDB::ImportLine(int) {
+    char text[64];
+    std::snprintf(text, sizeof text, "Invalid Record Format at offset %ld", static_cast<long>(m_nProgressPos));
+    AddError(text);
+    m_nProgressPos = m_nProgressTotal + 1;
+}
+
+uint16_t CItemDictDB::Pack(CItemDict& e, uint8_t* r) {
+    MakeUpper(e.m_strWord);
+    MakeUpper(e.m_strReplacement);
+    MakeUpper(e.m_strItems);
+    PutText(r, 0, e.m_strWord, kWordLength, '\0');
+    PutText(r, 20, e.m_strReplacement, kWordLength, '\0');
+    PutI32(r, 40, e.m_nCount);
+    // The list ends at its first zero byte; the rest of the buffer is zero.
+    std::string items = GetText(reinterpret_cast<const uint8_t*>(e.m_strItems.c_str()), 0, kMaxItems);
+    PutText(r, 44, items, kBufferSize - 44, '\0');
+    return static_cast<uint16_t>(items.size() + 49);
+}
+
+void CItemDictDB::Unpack(const uint8_t* r, uint16_t length, CItemDict& e) {
+    e.m_strWord = GetUpper(r, 0, kWordLength);
+    e.m_strReplacement = GetUpper(r, 20, kWordLength);
+    e.m_nCount = GetI32(r, 40);
+    // Never past the record returned, even when it lacks its closing zero.
+    size_t room = length > 44 ? length - 44 : 0;
+    e.m_strItems = GetUpper(r, 44, room < kMaxItems ? room : kMaxItems);
+}
+
+int CItemDictDB::FindWord(CItemDict& entry, const std::string& word) {
+    if (word.empty())
+        return btr::B_KEY_VALUE_NOT_FOUND;
+    std::string searched = word.substr(0, kWordLength);
+    PutText(m_key0, 0, searched, kWordLength, '\0');
+    m_key0[kWordLength] = 0;
+    std::vector<uint8_t> record(kBufferSize, 0);
+    uint16_t length = static_cast<uint16_t>(kBufferSize);
+    int status = GetEqual(record.data(), &length, m_key0, 0);
+    if (status == btr::B_KEY_VALUE_NOT_FOUND) {
+        length = static_cast<uint16_t>(kBufferSize);
+        status = GetGreaterOrEqual(record.data(), &length, m_key0, 0);
+    }
+    if (status != 0)
+        return status;
+    if (std::memcmp(m_key0, searched.data(), searched.size()) != 0)
+        return btr::B_KEY_VALUE_NOT_FOUND;
+    Unpack(record.data(), length, entry);
+    return 0;
+}
+
+int CItemDictDB::UpdateWord(CItemDict& entry) {
+    MakeUpper(entry.m_strWord);
+    PutText(m_key0, 0, entry.m_strWord, kWordLength, '\0');
+    m_key0[kWordLength] = 0;
+    std::vector<uint8_t> record(kBufferSize, 0);
+    return UpdateByKey(record.data(), static_cast<uint16_t>(kBufferSize), m_key0, 0,
+                       [&](uint8_t* r, uint16_t) { return Pack(entry, r); });
+}
+
+int CItemDictDB::InsertWord(CItemDict& entry) {
+    std::vector<uint8_t> record(kBufferSize, 0);
+    uint16_t length = Pack(entry, record.data());
+    std::memcpy(m_key0, record.data(), kWordLength);
+    m_key0[kWordLength] = 0;
+    return Insert(record.data(), &length, m_key0, 0);
+}
+
+int CItemDictDB::DeleteWord(const std::string& word) {
+    // Stored words are upper case: a lower-case request must not report a deletion it missed.
+    PutText(m_key0, 0, Upper(word), kWordLength, '\0');
+    m_key0[kWordLength] = 0;
+    std::vector<uint8_t> record(kBufferSize, 0);
+    return DeleteByKey(record.data(), static_cast<uint16_t>(kBufferSize), m_key0, 0);
+}

@@ -1,0 +1,51 @@
+// ITEMDICT.DB: one record per word of the item descriptions, with its replacement word and,
+// in the older form, the list of items carrying it.
+#pragma once
+
+#include "BtrieveDB.h"
+
+#include <cstdint>
+#include <string>
+
+class CItemDict {
+public:
+    CItemDict() = default;
+    CItemDict(const CItemDict&) = default;
+    CItemDict& operator=(const CItemDict&) = default;
+    virtual ~CItemDict() = default;
+
+    std::string m_strWord;        // 20, upper (key 0)
+    std::string m_strReplacement; // 20, upper; blank when the word stands for itself
+    std::string m_strItems;       // item numbers separated by commas, upper, up to 12800
+    int32_t m_nCount = 0;         // how many items carry the word
+};
+
+class CItemDictDB : public CBtrieveDB {
+public:
+    static constexpr uint16_t kFixedLength = 47;
+    static constexpr size_t kBufferSize = 12848;
+    static constexpr size_t kWordLength = 20;
+    static constexpr size_t kMaxItems = 12800;
+
+    CItemDictDB();
+    ~CItemDictDB() override;
+
+    const char* GetFileName() const override { return "ITEMDICT.DB"; }
+    const char* GetDescription() const override { return "Item Dictionary"; }
+    int GetLineLength() const override { return m_nVersion < 771 ? 46 : 47; }
+    int Create(const char* path) override;
+    void ImportLine(int firstChar) override;
+
+    // The word itself, else the next word beginning with it.
+    int FindWord(CItemDict& entry, const std::string& word);
+    int UpdateWord(CItemDict& entry);
+    int InsertWord(CItemDict& entry);
+    int DeleteWord(const std::string& word);
+
+    // Returns the record length to write.
+    static uint16_t Pack(CItemDict& entry, uint8_t* record);
+    static void Unpack(const uint8_t* record, uint16_t length, CItemDict& entry);
+
+protected:
+    uint8_t m_key0[kWordLength + 1] = {};
+};

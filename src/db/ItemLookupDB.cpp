@@ -1,0 +1,100 @@
+#include "ItemLookupDB.h"
+
+#include "RecordFields.h"
+#include "btrieve/btrcall.h"
+
+#include <vector>
+
+using namespace fields;
+
+CItemLookupDB::CItemLookupDB() { m_bReload = false; }
+CItemLookupDB::~CItemLookupDB() = default;
+
+int CItemLookupDB::Create(const char* path) {
+    std::vector<uint8_t> spec;
+    uint16_t length = BuildFileSpec(spec, kRecordLength, 2, 0,
+                                    {{1, 20, btr::KF_DUPLICATES, btr::KT_STRING}, {1, 32, 0, btr::KT_STRING}});
+    int status = CreateFile(spec.data(), length, path, 0);
+    if (status != 0)
+        return status;
+    return OpenFile(path);
+}
+
+// The interchange reader of this file comes with the import work; until then every line is refused.
+void CItemLookupDB::ImportLine(int) {
+    char text[64];
+    std::snprintf(text, sizeof text, "Invalid Record Format at offset %ld", static_cast<long>(m_nProgressPos));
+    AddError(text);
+    m_nProgressPos = m_nProgressTotal + 1;
+}
+
+void CItemLookupDB::Pack(CItemLookup& l, uint8_t* r) {
+    MakeUpper(l.m_strWord);
+    MakeUpper(l.m_strItem);
+    PutText(r, 0, l.m_strWord, 20, '\0');
+    PutText(r, 20, l.m_strItem, 12, '\0');
+}
+
+void CItemLookupDB::Unpack(const uint8_t* r, CItemLookup& l) {
+    l.m_strWord = GetUpper(r, 0, 20);
+    l.m_strItem = GetUpper(r, 20, 12);
+}
+
+void CItemLookupDB::FillPair(const std::string& word, const std::string& item) {
+    PutText(m_keyPair, 0, Upper(word), 20, '\0');
+    PutText(m_keyPair, 20, Upper(item), 12, '\0');
+    m_keyPair[32] = 0;
+}
+
+int CItemLookupDB::FindFirst(CItemLookup& lookup, const std::string& word) {
+    PutText(m_keyWord, 0, Upper(word), 20, '\0');
+    m_keyWord[20] = 0;
+    m_nKeyNumber = 0;
+    uint8_t record[kRecordLength] = {};
+    uint16_t length = kRecordLength;
+    int status = GetEqual(record, &length, m_keyWord, 0);
+    if (status != 0)
+        return status;
+    // The caller's word as given, case included.
+    std::string wanted = Padded(word, 20, '\0');
+    if (std::memcmp(record, wanted.data(), 20) != 0)
+        return btr::B_KEY_VALUE_NOT_FOUND;
+    Unpack(record, lookup);
+    return 0;
+}
+
+int CItemLookupDB::FindNext(CItemLookup& lookup) {
+    uint8_t record[kRecordLength] = {};
+    uint16_t length = kRecordLength;
+    int status = GetNext(record, &length, m_nKeyNumber == 1 ? m_keyPair : m_keyWord, m_nKeyNumber);
+    if (status == 0)
+        Unpack(record, lookup);
+    return status;
+}
+
+int CItemLookupDB::PairExists(const std::string& word, const std::string& item) {
+    FillPair(word, item);
+    m_nKeyNumber = 1;
+    if (!m_bOpen)
+        return btr::B_FILE_NOT_OPEN;
+    uint8_t record[kRecordLength] = {};
+    uint16_t length = kRecordLength;
+    return BtrvCall(btr::B_GET_EQUAL + btr::kKeyOnlyBias, m_posBlock, record, &length, m_keyPair, 1);
+}
+
+int CItemLookupDB::DeletePair(const std::string& word, const std::string& item) {
+    FillPair(word, item);
+    m_nKeyNumber = 1;
+    uint8_t record[kRecordLength] = {};
+    return DeleteByKey(record, kRecordLength, m_keyPair, 1);
+}
+
+int CItemLookupDB::InsertPair(CItemLookup& lookup) {
+    uint8_t record[kRecordLength] = {};
+    Pack(lookup, record);
+    std::memcpy(m_keyPair, record, 32);
+    m_keyPair[32] = 0;
+    m_nKeyNumber = 1;
+    uint16_t length = kRecordLength;
+    return Insert(record, &length, m_keyPair, 1);
+}

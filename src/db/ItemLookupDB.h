@@ -1,0 +1,47 @@
+// ITEMLKUP.DB: one record per pair of dictionary word and item, for words without an inline list.
+#pragma once
+
+#include "BtrieveDB.h"
+
+#include <cstdint>
+#include <string>
+
+class CItemLookup {
+public:
+    CItemLookup() = default;
+    virtual ~CItemLookup() = default;
+
+    std::string m_strWord; // 20, upper
+    std::string m_strItem; // 12, upper
+};
+
+class CItemLookupDB : public CBtrieveDB {
+public:
+    static constexpr uint16_t kRecordLength = 32;
+
+    CItemLookupDB();
+    ~CItemLookupDB() override;
+
+    const char* GetFileName() const override { return "ITEMLKUP.DB"; }
+    const char* GetDescription() const override { return "Item Lookup Dictionary"; }
+    int GetLineLength() const override { return 34; }
+    int Create(const char* path) override;
+    void ImportLine(int firstChar) override;
+
+    int FindFirst(CItemLookup& lookup, const std::string& word);
+    // Continues on the key last used for positioning.
+    int FindNext(CItemLookup& lookup);
+    int PairExists(const std::string& word, const std::string& item);
+    int DeletePair(const std::string& word, const std::string& item);
+    int InsertPair(CItemLookup& lookup);
+
+    static void Pack(CItemLookup& lookup, uint8_t* record);
+    static void Unpack(const uint8_t* record, CItemLookup& lookup);
+
+protected:
+    void FillPair(const std::string& word, const std::string& item);
+
+    uint8_t m_keyWord[21] = {};
+    uint8_t m_keyPair[33] = {};
+    int m_nKeyNumber = 0;
+};

@@ -1,0 +1,176 @@
+#include "ManualPriceDB.h"
+
+#include "RecordFields.h"
+#include "btrieve/btrcall.h"
+
+#include <cmath>
+#include <vector>
+
+using namespace fields;
+
+CManualPriceDB::CManualPriceDB() { m_bReload = false; }
+CManualPriceDB::~CManualPriceDB() = default;
+
+int CManualPriceDB::Create(const char* path) {
+    std::vector<uint8_t> spec;
+    uint16_t length = BuildFileSpec(spec, kRecordLength, 3, 0,
+                                    {{1, 33, 0, btr::KT_STRING},
+                                     {19, 12, 3, btr::KT_STRING},
+                                     {34, 35, 3, btr::KT_STRING}});
+    int status = CreateFile(spec.data(), length, path, 0);
+    if (status != 0)
+        return status;
+    return OpenFile(path);
+}
+
+// The interchange reader of this file comes with the import work; until then every line is refused.
+void CManualPriceDB::ImportLine(int) {
+    char text[64];
+    std::snprintf(text, sizeof text, "Invalid Record Format at offset %ld", static_cast<long>(m_nProgressPos));
+    AddError(text);
+    m_nProgressPos = m_nProgressTotal + 1;
+}
+
+float CManualPriceDB::LimitPrice(float price) {
+    // A price that is not a number has no meaning in a quote: it counts as 0.
+    if (std::isnan(price))
+        return 0;
+    if (price >= kPriceLimit)
+        return kPriceLimit;
+    if (price <= -kPriceLimit)
+        return -kPriceLimit;
+    return price;
+}
+
+std::string CManualPriceDB::MakeQuoteId(const std::string& customer, const std::string& item,
+                                        const std::string& unit, std::time_t when) {
+    std::tm local{};
+    char stamp[32] = "00000000000000";
+    if (localtime_r(&when, &local))
+        std::snprintf(stamp, sizeof stamp, "%4.4d%2.2d%2.2d%2.2d%2.2d%2.2d", local.tm_year + 1900, local.tm_mon + 1,
+                      local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+    std::string id = customer.substr(0, 6) + item.substr(0, 12) + unit.substr(0, 3) + std::string(stamp, 14);
+    return id.substr(0, kQuoteIdLength);
+}
+
+void CManualPriceDB::Pack(CManualPrice& q, uint8_t* r) {
+    for (std::string* s : {&q.m_strCustomer, &q.m_strSelector4, &q.m_strSelector8, &q.m_strItem, &q.m_strUnit,
+                           &q.m_strQuoteId, &q.m_strCode80})
+        MakeUpper(*s);
+    PutText(r, 0, q.m_strSelector4, 4, '\0');
+    PutText(r, 4, q.m_strSelector8, 8, '\0');
+    PutText(r, 12, q.m_strCustomer, 6, '\0');
+    PutText(r, 18, q.m_strItem, 12, '\0');
+    PutText(r, 30, q.m_strUnit, 3, '\0');
+    PutText(r, 33, q.m_strQuoteId, kQuoteIdLength, '\0');
+    PutI32(r, 68, q.m_n68);
+    r[72] = static_cast<uint8_t>(q.m_c72);
+    PutF32(r, 76, LimitPrice(q.m_fPrice));
+    PutText(r, 80, q.m_strCode80, 4, '\0');
+    r[84] = static_cast<uint8_t>(q.m_c84);
+    PutFlag(r, 85, q.m_bWithdrawn);
+}
+
+void CManualPriceDB::Unpack(const uint8_t* r, CManualPrice& q) {
+    q.m_strSelector4 = GetUpper(r, 0, 4);
+    q.m_strSelector8 = GetUpper(r, 4, 8);
+    q.m_strCustomer = GetUpper(r, 12, 6);
+    q.m_strItem = GetUpper(r, 18, 12);
+    q.m_strUnit = GetUpper(r, 30, 3);
+    q.m_strQuoteId = GetUpper(r, 33, kQuoteIdLength);
+    q.m_n68 = GetI32(r, 68);
+    q.m_c72 = static_cast<char>(r[72]);
+    q.m_fPrice = LimitPrice(GetF32(r, 76));
+    q.m_strCode80 = GetUpper(r, 80, 4);
+    q.m_c84 = static_cast<char>(r[84]);
+    q.m_bWithdrawn = GetFlag(r, 85);
+}
+
+void CManualPriceDB::FillKey0(const std::string& selector4, const std::string& selector8,
+                              const std::string& customer, const std::string& item, const std::string& unit) {
+    PutText(m_key0, 0, Upper(selector4), 4, '\0');
+    PutText(m_key0, 4, Upper(selector8), 8, '\0');
+    PutText(m_key0, 12, Upper(customer), 6, '\0');
+    PutText(m_key0, 18, Upper(item), 12, '\0');
+    PutText(m_key0, 30, Upper(unit), 3, '\0');
+    m_key0[kKeyLength] = 0;
+}
+
+int CManualPriceDB::ReadQuote(uint8_t* record) {
+    m_nKeyNumber = 0;
+    uint16_t length = kRecordLength;
+    int status = GetEqual(record, &length, m_key0, 0);
+    if (status == 0 && length != kRecordLength)
+        return btr::B_DATALENGTH_ERROR;
+    return status;
+}
+
+int CManualPriceDB::GetQuote(CManualPrice& quote, const std::string& selector4, const std::string& selector8,
+                             const std::string& customer, const std::string& item, const std::string& unit) {
+    uint8_t record[kRecordLength] = {};
+    FillKey0(selector4, selector8, customer, item, unit);
+    int status = ReadQuote(record);
+    if (status == 0)
+        Unpack(record, quote);
+    return status;
+}
+
+int CManualPriceDB::InsertQuote(CManualPrice& quote) {
+    uint8_t record[kRecordLength] = {};
+    Pack(quote, record);
+    std::memcpy(m_key0, record, kKeyLength);
+    m_key0[kKeyLength] = 0;
+    m_nKeyNumber = 0;
+    uint16_t length = kRecordLength;
+    return Insert(record, &length, m_key0, 0);
+}
+
+int CManualPriceDB::UpdateOrInsertQuote(CManualPrice& quote) {
+    uint8_t record[kRecordLength] = {};
+    FillKey0(quote.m_strSelector4, quote.m_strSelector8, quote.m_strCustomer, quote.m_strItem, quote.m_strUnit);
+    int status = ReadQuote(record);
+    if (status == btr::B_KEY_VALUE_NOT_FOUND)
+        return InsertQuote(quote);
+    if (status != 0)
+        return status;
+    Pack(quote, record);
+    uint16_t length = kRecordLength;
+    return Update(record, &length, m_key0, 0);
+}
+
+int CManualPriceDB::DeleteByKeyText(const std::string& text) {
+    std::string key = Padded(Upper(text.substr(0, kKeyLength)), kKeyLength, '\0');
+    std::memcpy(m_key0, key.data(), kKeyLength);
+    m_key0[kKeyLength] = 0;
+    uint8_t record[kRecordLength] = {};
+    int status = ReadQuote(record);
+    if (status != 0)
+        return status;
+    std::string requested = text.size() > kKeyLength ? Upper(text.substr(kKeyLength, kQuoteIdLength)) : "";
+    std::string stored = GetUpper(record, 33, kQuoteIdLength);
+    size_t first = stored.find_first_not_of(' ');
+    bool emptyId = first == std::string::npos;
+    if (GetFlag(record, 85) || emptyId || stored == requested)
+        return Delete();
+    return btr::B_KEY_VALUE_NOT_FOUND;
+}
+
+int CManualPriceDB::WithdrawOrDelete(const std::string& selector4, const std::string& selector8,
+                                     const std::string& customer, const std::string& item, const std::string& unit,
+                                     bool deleteQuote) {
+    uint8_t record[kRecordLength] = {};
+    FillKey0(selector4, selector8, customer, item, unit);
+    int status = ReadQuote(record);
+    if (status != 0)
+        return status;
+    if (deleteQuote)
+        return Delete();
+    if (GetFlag(record, 85))
+        return 0;
+    record[85] = 'Y';
+    std::string id =
+        MakeQuoteId(GetText(record, 12, 6), GetText(record, 18, 12), GetText(record, 30, 3), std::time(nullptr));
+    PutText(record, 33, id, kQuoteIdLength, '\0');
+    uint16_t length = kRecordLength;
+    return Update(record, &length, m_key0, 0);
+}

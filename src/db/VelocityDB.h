@@ -1,0 +1,88 @@
+// VELOCITY.DB, the item history: one record per customer, item and unit bought.
+#pragma once
+
+#include "BtrieveDB.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+class CVelocity {
+public:
+    CVelocity() = default;
+    virtual ~CVelocity() = default;
+
+    std::string m_strCustomer;  // 6, upper
+    std::string m_strCode5;     // 5, upper, at 21
+    std::string m_strCode3;     // 3, upper, at 26
+    std::string m_strItem;      // 12, upper
+    std::string m_strUnit;      // 3, upper
+    std::string m_strText;      // 30, case kept, at 41
+    std::string m_strQuoteCode; // 4, upper, at 148
+    std::string m_strPriceCode; // 4, upper, at 88
+    std::string m_strCode9;     // 9, upper, at 93
+    int64_t m_tLastDate = 0;    // 104; -1 means none
+    int64_t m_tSecondDate = 0;  // 108
+    int32_t m_n36 = 0;
+    char m_c40 = 0;
+    float m_fAmount1 = 0, m_fAmount2 = 0, m_fAmount3 = 0, m_fAmount4 = 0; // 72 ... 84
+    float m_fQuotedPrice = 0;   // 144
+    bool m_bFlag92 = false;
+    std::array<int32_t, 6> m_arrNumbers{}; // 112 ... 132
+    int32_t m_n136 = 0;
+    int32_t m_n140 = 0;
+    bool m_bActive = false;     // 152; 'N' once withdrawn
+    int32_t m_n156 = 0;
+};
+
+// Interchange line written by FormatLine (columns from 0, 164 characters with the line feed):
+// 0-5 customer, 6-17 item, 18-20 unit, 21-30 last date mm/dd/yyyy (blank when none),
+// 31-74 amounts 1 to 4 (ten characters and a sign each), 75-78 price code, 79 flag at 92,
+// 80-88 code at 93, 89-124 the six numbers (five characters and a sign each), 125-130 and
+// 131-136 the numbers at 136 and 140, 137-147 quoted price, 148-151 quote code, 152 active flag,
+// 153-158 the number at 156, 159-162 blank, 163 line feed.
+class CVelocityDB : public CBtrieveDB {
+public:
+    static constexpr uint16_t kRecordLength = 160;
+
+    CVelocityDB();
+    ~CVelocityDB() override;
+
+    const char* GetFileName() const override { return "VELOCITY.DB"; }
+    const char* GetDescription() const override { return "Item History"; }
+    uint32_t GetRecordLength() const override { return kRecordLength; }
+    int GetLineLength() const override;
+    int Create(const char* path) override;
+    int FormatLine(const uint8_t* raw, std::string& output) override;
+    void ImportLine(int firstChar) override;
+
+    int GetHistory(CVelocity& history, const std::string& customer, const std::string& item,
+                   const std::string& unit);
+    // Withdraws the record (active flag 'N') or, with deleteRecord, deletes it.
+    int ClearOrDelete(const std::string& customer, const std::string& item, const std::string& unit,
+                      bool deleteRecord);
+    // Withdraws every record of the item in that unit.
+    int ClearItemUnit(const std::string& item, const std::string& unit);
+    int InsertHistory(CVelocity& history);
+    // Writes an imported record over the stored one of the same customer, item and unit.
+    int MergeHistory(CVelocity& history, bool replace);
+
+    // Reads "CALL_REMOTE.EDIT_QUOTE" from the control file beside this one: with it set, a merge
+    // that drops a quote leaves the manual price file alone.
+    void LoadEditQuote();
+    bool GetEditQuote() const { return m_bEditQuote; }
+
+    static void Pack(CVelocity& history, uint8_t* record);
+    static void Unpack(const uint8_t* record, CVelocity& history);
+
+protected:
+    void FillKey1(const std::string& customer, const std::string& item, const std::string& unit);
+    int ReadKey1(uint8_t* record);
+    // A file of the suite in the directory this one was opened from.
+    std::string SiblingPath(const char* name) const;
+
+    uint8_t m_key1[22] = {};
+    uint8_t m_key2[13] = {};
+    int m_nKeyNumber = 1;
+    bool m_bEditQuote = false;
+};
