@@ -1,0 +1,649 @@
+// The record manager's entry: operation dispatch, handles behind position blocks, currency,
+// transactions. Storage is reached only through FileStore.
+#include "btrcall.h"
+#include "files.h"
+#include "keys.h"
+#include "store.h"
+
+#include <climits>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <pthread.h>
+#include <unistd.h>
+#include <unordered_map>
+#include <vector>
+
+namespace btr {
+namespace {
+
+constexpr uint8_t kMagic[8] = {'K', 'R', 'B', 'T', 'R', 'V', 0x01, 0x00};
+constexpr uint32_t kMaxRecord = 0xFFFF; // the longest record a 16-bit data length can carry
+
+struct Handle {
+    std::shared_ptr<FileStore> store;
+    bool readOnly = false;
+    bool exclusive = false;
+    // Logical currency: the key used and the stored key value of the current position.
+    int curKey = -1;
+    std::string curKeyVal;
+    bool hasLogical = false;
+    // Physical currency and the current record.
+    int64_t curId = 0;
+    bool hasPhysical = false;
+    bool hasRecord = false;
+};
+
+struct Engine {
+    std::mutex mu;
+    std::unordered_map<uint32_t, std::unique_ptr<Handle>> handles;
+    uint32_t nextId = 1;
+    bool txActive = false;
+    std::vector<std::shared_ptr<FileStore>> txStores;
+};
+
+Engine& E() {
+    static auto* e = new Engine(); // outlives every static destructor that might still close a file
+    return *e;
+}
+
+void AfterForkInChild() {
+    Engine& e = E();
+    new (&e.mu) std::mutex();
+    for (auto& [id, h] : e.handles)
+        h->store->Abandon();
+    for (auto& s : e.txStores)
+        s->Abandon();
+    AbandonStoresAfterFork();
+    e.handles.clear();
+    e.txStores.clear();
+    e.txActive = false;
+}
+
+void RegisterFork() {
+    static std::once_flag once;
+    std::call_once(once, [] { pthread_atfork(nullptr, nullptr, AfterForkInChild); });
+}
+
+uint32_t Rd32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+           (static_cast<uint32_t>(p[3]) << 24);
+}
+void Wr32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+Handle* Lookup(void* pb, uint32_t* idOut = nullptr) {
+    if (!pb)
+        return nullptr;
+    auto* p = static_cast<uint8_t*>(pb);
+    if (std::memcmp(p, kMagic, 8) != 0)
+        return nullptr;
+    uint32_t id = Rd32(p + 8);
+    if (Rd32(p + 12) != ~id)
+        return nullptr;
+    auto it = E().handles.find(id);
+    if (it == E().handles.end())
+        return nullptr;
+    if (idOut)
+        *idOut = id;
+    return it->second.get();
+}
+
+void ReleaseHandle(uint32_t id) {
+    auto it = E().handles.find(id);
+    if (it == E().handles.end())
+        return;
+    Handle& h = *it->second;
+    --h.store->handles;
+    if (h.exclusive)
+        h.store->exclusive = false;
+    E().handles.erase(it);
+}
+
+// Text of a key buffer used as a name: up to the first zero byte, trailing blanks dropped.
+std::string NameFrom(const void* key, uint8_t keyLength) {
+    if (!key)
+        return {};
+    const char* p = static_cast<const char*>(key);
+    size_t n = 0;
+    while (n < keyLength && p[n] != '\0')
+        ++n;
+    while (n > 0 && p[n - 1] == ' ')
+        --n;
+    return std::string(p, n);
+}
+
+std::string TextFrom(const void* data, uint32_t length) {
+    if (!data)
+        return {};
+    const char* p = static_cast<const char*>(data);
+    size_t n = 0;
+    while (n < length && p[n] != '\0')
+        ++n;
+    return std::string(p, n);
+}
+
+int16_t TouchTx(FileStore& store) {
+    Engine& e = E();
+    if (!e.txActive || store.InTransaction())
+        return 0;
+    int16_t s = store.TouchTransaction();
+    if (s == 0) {
+        for (auto& held : e.txStores)
+            if (held.get() == &store)
+                return 0;
+        e.txStores.push_back(nullptr);
+        for (auto& [id, h] : e.handles)
+            if (h->store.get() == &store) {
+                e.txStores.back() = h->store;
+                break;
+            }
+    }
+    return s;
+}
+
+// A stored record shorter than the file's fixed part means the file was damaged.
+bool RecordSane(const FileSpec& spec, const std::string& data) {
+    return spec.variable() ? data.size() >= spec.recordLength : data.size() == spec.recordLength;
+}
+
+int16_t CopyOut(const FileSpec& spec, const std::string& rec, void* data, uint32_t* dataLen) {
+    if (!data || !dataLen)
+        return B_DATALENGTH_ERROR;
+    uint32_t cap = *dataLen;
+    if (rec.size() <= cap) {
+        std::memcpy(data, rec.data(), rec.size());
+        *dataLen = static_cast<uint32_t>(rec.size());
+        return 0;
+    }
+    if (spec.variable()) { // as much as fits
+        std::memcpy(data, rec.data(), cap);
+        return B_DATALENGTH_ERROR;
+    }
+    *dataLen = 0;
+    return B_DATALENGTH_ERROR;
+}
+
+int16_t CheckRecordLength(const FileSpec& spec, const void* data, const uint32_t* dataLen) {
+    if (!data || !dataLen)
+        return B_DATALENGTH_ERROR;
+    if (spec.variable())
+        return (*dataLen < spec.recordLength || *dataLen > kMaxRecord) ? B_DATALENGTH_ERROR : 0;
+    return *dataLen != spec.recordLength ? B_DATALENGTH_ERROR : 0;
+}
+
+std::vector<std::optional<std::string>> RecordKeys(const FileSpec& spec, const uint8_t* rec, size_t len) {
+    std::vector<std::optional<std::string>> keys;
+    keys.reserve(spec.keys.size());
+    for (const Key& k : spec.keys)
+        keys.push_back(EncodeRecordKey(k, rec, len));
+    return keys;
+}
+
+void SetLogical(Handle& h, int key, const std::optional<std::string>& stored) {
+    h.curKey = key;
+    h.hasLogical = stored.has_value();
+    h.curKeyVal = stored.value_or(std::string());
+}
+
+int16_t DoGet(Handle& h, int op, bool keyOnly, void* data, uint32_t* dataLen, void* key, uint8_t keyLen, int keyNum) {
+    const FileSpec& spec = h.store->spec();
+    if (keyNum < 0 || keyNum >= static_cast<int>(spec.keys.size()))
+        return B_INVALID_KEYNUMBER;
+    const Key& K = spec.keys[keyNum];
+    if (!key || keyLen < K.length)
+        return B_KEY_BUFFER_TOO_SHORT;
+    if (!keyOnly && (!data || !dataLen))
+        return B_DATALENGTH_ERROR;
+    if (int16_t s = TouchTx(*h.store))
+        return s;
+
+    static const std::string kLow(8, '\0'), kHigh(8, '\xFF');
+    const std::string& lowSuffix = K.duplicates ? kLow : std::string();
+    const std::string& highSuffix = K.duplicates ? kHigh : std::string();
+    Row row;
+    int16_t s = 0;
+    FileStore& st = *h.store;
+    switch (op) {
+    case B_GET_EQUAL: {
+        std::string v = EncodeKeyValue(K, static_cast<uint8_t*>(key));
+        s = st.Find(keyNum, Seek::Range, v + lowSuffix, v + highSuffix, row);
+        if (s == B_END_OF_FILE)
+            s = B_KEY_VALUE_NOT_FOUND;
+        break;
+    }
+    case B_GET_GE:
+        s = st.Find(keyNum, Seek::Ge, EncodeKeyValue(K, static_cast<uint8_t*>(key)) + lowSuffix, {}, row);
+        break;
+    case B_GET_GREATER:
+        s = st.Find(keyNum, Seek::Gt, EncodeKeyValue(K, static_cast<uint8_t*>(key)) + highSuffix, {}, row);
+        break;
+    case B_GET_LESS:
+        s = st.Find(keyNum, Seek::Lt, EncodeKeyValue(K, static_cast<uint8_t*>(key)) + lowSuffix, {}, row);
+        break;
+    case B_GET_LE:
+        s = st.Find(keyNum, Seek::Le, EncodeKeyValue(K, static_cast<uint8_t*>(key)) + highSuffix, {}, row);
+        break;
+    case B_GET_FIRST:
+        s = st.Find(keyNum, Seek::Ge, std::string(), {}, row);
+        break;
+    case B_GET_LAST:
+        s = st.Find(keyNum, Seek::LastDesc, {}, {}, row);
+        break;
+    case B_GET_NEXT:
+    case B_GET_PREVIOUS:
+        if (!h.hasLogical)
+            return B_POSITION_NOT_SET;
+        if (h.curKey != keyNum)
+            return B_DIFFERENT_KEYNUMBER;
+        s = st.Find(keyNum, op == B_GET_NEXT ? Seek::Gt : Seek::Lt, h.curKeyVal, {}, row);
+        break;
+    default:
+        return B_INVALID_FUNCTION;
+    }
+    if (s != 0)
+        return s;
+    if (!RecordSane(spec, row.data))
+        return B_IO_ERROR;
+    h.curKey = keyNum;
+    h.curKeyVal = row.key;
+    h.hasLogical = true;
+    h.curId = row.id;
+    ExtractKeyValue(K, reinterpret_cast<const uint8_t*>(row.data.data()), static_cast<uint8_t*>(key));
+    if (keyOnly) {
+        h.hasRecord = false;
+        h.hasPhysical = false;
+        return 0;
+    }
+    h.hasRecord = true;
+    h.hasPhysical = true;
+    return CopyOut(spec, row.data, data, dataLen);
+}
+
+int16_t DoStep(Handle& h, int op, void* data, uint32_t* dataLen) {
+    if (!data || !dataLen)
+        return B_DATALENGTH_ERROR;
+    if ((op == B_STEP_NEXT || op == B_STEP_PREVIOUS) && !h.hasPhysical)
+        return B_POSITION_NOT_SET;
+    if (int16_t s = TouchTx(*h.store))
+        return s;
+    Row row;
+    int16_t s;
+    switch (op) {
+    case B_STEP_FIRST:
+        s = h.store->StepFind(true, 0, row);
+        break;
+    case B_STEP_LAST:
+        s = h.store->StepFind(false, INT64_MAX, row);
+        break;
+    case B_STEP_NEXT:
+        s = h.store->StepFind(true, h.curId, row);
+        break;
+    default:
+        s = h.store->StepFind(false, h.curId, row);
+        break;
+    }
+    if (s != 0)
+        return s;
+    if (!RecordSane(h.store->spec(), row.data))
+        return B_IO_ERROR;
+    h.curId = row.id;
+    h.hasPhysical = true;
+    h.hasRecord = true;
+    h.hasLogical = false;
+    return CopyOut(h.store->spec(), row.data, data, dataLen);
+}
+
+// Runs one write inside its bracket: atomic alone, or a part of the process's transaction.
+template <class F>
+int16_t Write(Handle& h, F&& body) {
+    if (h.readOnly)
+        return B_ACCESS_TO_FILE_DENIED;
+    if (int16_t s = TouchTx(*h.store))
+        return s;
+    if (int16_t s = h.store->BeginWrite())
+        return s;
+    int16_t s = body();
+    int16_t end = h.store->EndWrite(s == 0);
+    return s != 0 ? s : end;
+}
+
+int16_t DoInsert(Handle& h, void* data, uint32_t* dataLen, void* key, uint8_t keyLen, int keyNum) {
+    const FileSpec& spec = h.store->spec();
+    bool keyed = !spec.keys.empty();
+    if (keyed && (keyNum < 0 || keyNum >= static_cast<int>(spec.keys.size())))
+        return B_INVALID_KEYNUMBER;
+    if (keyed && (!key || keyLen < spec.keys[keyNum].length))
+        return B_KEY_BUFFER_TOO_SHORT;
+    if (int16_t s = CheckRecordLength(spec, data, dataLen))
+        return s;
+    const auto* rec = static_cast<const uint8_t*>(data);
+    std::string bytes(reinterpret_cast<const char*>(rec), *dataLen);
+    auto keys = RecordKeys(spec, rec, *dataLen);
+    int64_t id = 0;
+    std::vector<std::optional<std::string>> stored;
+    int16_t s = Write(h, [&] { return h.store->Insert(bytes, keys, id, stored); });
+    if (s != 0)
+        return s;
+    h.curId = id;
+    h.hasPhysical = true;
+    h.hasRecord = true;
+    if (keyed) {
+        SetLogical(h, keyNum, stored[keyNum]);
+        ExtractKeyValue(spec.keys[keyNum], rec, static_cast<uint8_t*>(key));
+    }
+    return 0;
+}
+
+int16_t DoUpdate(Handle& h, void* data, uint32_t* dataLen, void* key, uint8_t keyLen, int keyNum) {
+    const FileSpec& spec = h.store->spec();
+    if (!h.hasRecord)
+        return B_POSITION_NOT_SET;
+    if (int16_t s = CheckRecordLength(spec, data, dataLen))
+        return s;
+    const auto* rec = static_cast<const uint8_t*>(data);
+    std::string bytes(reinterpret_cast<const char*>(rec), *dataLen);
+    auto keys = RecordKeys(spec, rec, *dataLen);
+    std::vector<std::optional<std::string>> stored;
+    int16_t s = Write(h, [&]() -> int16_t {
+        Row old;
+        if (h.store->ById(h.curId, -1, old) != 0)
+            return B_POSITION_NOT_SET;
+        auto oldKeys = RecordKeys(spec, reinterpret_cast<const uint8_t*>(old.data.data()), old.data.size());
+        std::vector<bool> keep(keys.size());
+        for (size_t i = 0; i < keys.size(); ++i) {
+            keep[i] = oldKeys[i] == keys[i];
+            if (!keep[i] && !spec.keys[i].modifiable)
+                return B_MODIFIABLE_KEYVALUE_ERROR;
+        }
+        return h.store->Update(h.curId, bytes, keys, keep, stored);
+    });
+    if (s != 0)
+        return s;
+    int target = (keyNum >= 0 && keyNum < static_cast<int>(spec.keys.size())) ? keyNum : h.curKey;
+    if (target >= 0 && target < static_cast<int>(spec.keys.size())) {
+        SetLogical(h, target, stored[target]);
+        if (key && keyLen >= spec.keys[target].length)
+            ExtractKeyValue(spec.keys[target], rec, static_cast<uint8_t*>(key));
+    }
+    return 0;
+}
+
+int16_t DoOpen(void* pb, void* data, uint32_t* dataLen, void* key, uint8_t keyLen, int keyNum) {
+    if (!pb)
+        return B_POSITIONBLOCK_LENGTH;
+    uint32_t old;
+    if (Lookup(pb, &old))
+        ReleaseHandle(old); // a position block opened again lets go of its first file
+    std::string name = NameFrom(key, keyLen);
+    if (name.empty())
+        return B_FILENAME_BAD;
+    if (keyNum > 0 || keyNum < kOpenExclusive)
+        return B_INVALID_FUNCTION;
+    std::shared_ptr<FileStore> store;
+    if (int16_t s = OpenStore(ResolveFileName(name), keyNum == kOpenReadOnly, store))
+        return s;
+    if (store->exclusive || (keyNum == kOpenExclusive && store->handles > 0))
+        return B_FILE_INUSE;
+    bool readOnly = keyNum == kOpenReadOnly;
+    std::string owner;
+    int ownerMode = -1;
+    if (int16_t s = store->GetOwner(owner, ownerMode))
+        return s;
+    if (ownerMode >= 0 && TextFrom(data, dataLen ? *dataLen : 0) != owner) {
+        if (ownerMode == 1 || ownerMode == 3)
+            readOnly = true; // the owner allows reading without the name
+        else
+            return B_INCORRECT_OWNER;
+    }
+    auto h = std::make_unique<Handle>();
+    h->store = store;
+    h->readOnly = readOnly;
+    h->exclusive = keyNum == kOpenExclusive;
+    ++store->handles;
+    if (h->exclusive)
+        store->exclusive = true;
+    uint32_t id = E().nextId++;
+    if (E().nextId == 0)
+        E().nextId = 1;
+    E().handles[id] = std::move(h);
+    auto* p = static_cast<uint8_t*>(pb);
+    std::memset(p, 0, kPositionBlockSize);
+    std::memcpy(p, kMagic, 8);
+    Wr32(p + 8, id);
+    Wr32(p + 12, ~id);
+    return 0;
+}
+
+int16_t DoCreate(void* data, uint32_t* dataLen, void* key, uint8_t keyLen, int keyNum) {
+    FileSpec spec;
+    if (!dataLen)
+        return B_DATALENGTH_ERROR;
+    if (int16_t s = ParseSpec(static_cast<const uint8_t*>(data), *dataLen, spec))
+        return s;
+    std::string name = NameFrom(key, keyLen);
+    if (name.empty())
+        return B_FILENAME_BAD;
+    return CreateStore(ResolveFileName(name), spec, keyNum != kCreateNoReplace);
+}
+
+int16_t DoStat(Handle& h, void* data, uint32_t* dataLen, void* key, uint8_t keyLen) {
+    const FileSpec& spec = h.store->spec();
+    if (!data || !dataLen || *dataLen < spec.raw.size())
+        return B_DATALENGTH_ERROR;
+    if (int16_t s = TouchTx(*h.store))
+        return s;
+    uint32_t count = 0;
+    if (int16_t s = h.store->Count(count))
+        return s;
+    auto* out = static_cast<uint8_t*>(data);
+    std::memcpy(out, spec.raw.data(), spec.raw.size());
+    Wr32(out + 6, count);
+    *dataLen = static_cast<uint32_t>(spec.raw.size());
+    if (key && keyLen > 0)
+        static_cast<char*>(key)[0] = '\0'; // no extension file
+    return 0;
+}
+
+int16_t FinishTransaction(bool commit) {
+    Engine& e = E();
+    if (!e.txActive)
+        return B_END_TRANSACTION_ERROR;
+    int16_t first = 0;
+    for (auto& s : e.txStores) {
+        int16_t st = s->FinishTransaction(commit);
+        if (st != 0 && first == 0)
+            first = st;
+    }
+    e.txStores.clear();
+    e.txActive = false;
+    return first;
+}
+
+void ResetAll() {
+    Engine& e = E();
+    if (e.txActive)
+        FinishTransaction(false);
+    std::vector<uint32_t> ids;
+    for (auto& [id, h] : e.handles)
+        ids.push_back(id);
+    for (uint32_t id : ids)
+        ReleaseHandle(id);
+    DropIdleStores();
+}
+
+bool IsGetOrStep(int op) {
+    return (op >= B_GET_EQUAL && op <= B_GET_LAST) || op == B_GET_DIRECT || op == B_STEP_NEXT ||
+           (op >= B_STEP_FIRST && op <= B_STEP_PREVIOUS);
+}
+
+int16_t Dispatch(uint16_t operation, void* pb, void* data, uint32_t* dataLen, void* key, uint8_t keyLen,
+                 int8_t keyNum) {
+    int op = operation;
+    if (op == 1000 + B_BEGIN_TRAN) // concurrent transaction: the same here
+        op = B_BEGIN_TRAN;
+    bool locked = false;
+    if (op >= 100 && op < 500) {
+        locked = true; // record locks are accepted; writers are serialised per file instead
+        op %= 100;
+    }
+    bool keyOnly = false;
+    if (op >= B_GET_EQUAL + kKeyOnlyBias && op <= B_GET_LAST + kKeyOnlyBias) {
+        keyOnly = true;
+        op -= kKeyOnlyBias;
+    }
+    if (locked && !IsGetOrStep(op))
+        return B_INVALID_FUNCTION;
+
+    switch (op) {
+    case B_OPEN:
+        return DoOpen(pb, data, dataLen, key, keyLen, keyNum);
+    case B_CREATE:
+        return DoCreate(data, dataLen, key, keyLen, keyNum);
+    case B_SET_DIR: {
+        std::string dir = NameFrom(key, keyLen);
+        return (dir.empty() || ::chdir(dir.c_str()) != 0) ? B_DIRECTORY_ERROR : 0;
+    }
+    case B_GET_DIR: {
+        char buf[4096];
+        if (!::getcwd(buf, sizeof buf))
+            return B_DIRECTORY_ERROR;
+        size_t n = std::strlen(buf) + 1;
+        if (!key || keyLen < n)
+            return B_KEY_BUFFER_TOO_SHORT;
+        std::memcpy(key, buf, n);
+        return 0;
+    }
+    case B_BEGIN_TRAN:
+        if (E().txActive)
+            return B_TRANSACTION_IS_ACTIVE;
+        E().txActive = true;
+        return 0;
+    case B_END_TRAN:
+        return FinishTransaction(true);
+    case B_ABORT_TRAN:
+        return FinishTransaction(false);
+    case B_STOP:
+    case B_RESET:
+        ResetAll();
+        return 0;
+    case B_VERSION: {
+        if (!data || !dataLen || *dataLen < 5)
+            return B_DATALENGTH_ERROR;
+        auto* v = static_cast<uint8_t*>(data);
+        v[0] = 6, v[1] = 0, v[2] = 15, v[3] = 0, v[4] = 'L';
+        *dataLen = 5;
+        return 0;
+    }
+    default:
+        break;
+    }
+
+    uint32_t id = 0;
+    Handle* h = Lookup(pb, &id);
+    if (!h)
+        return B_FILE_NOT_OPEN;
+    switch (op) {
+    case B_CLOSE:
+        ReleaseHandle(id);
+        std::memset(pb, 0, 16);
+        return 0;
+    case B_INSERT:
+        return DoInsert(*h, data, dataLen, key, keyLen, keyNum);
+    case B_UPDATE:
+        return DoUpdate(*h, data, dataLen, key, keyLen, keyNum);
+    case B_DELETE: {
+        if (!h->hasRecord)
+            return B_POSITION_NOT_SET;
+        int16_t s = Write(*h, [&] { return h->store->Erase(h->curId); });
+        if (s == 0)
+            h->hasRecord = false; // the neighbours stay reachable from the old position
+        return s;
+    }
+    case B_GET_EQUAL:
+    case B_GET_NEXT:
+    case B_GET_PREVIOUS:
+    case B_GET_GREATER:
+    case B_GET_GE:
+    case B_GET_LESS:
+    case B_GET_LE:
+    case B_GET_FIRST:
+    case B_GET_LAST:
+        return DoGet(*h, op, keyOnly, data, dataLen, key, keyLen, keyNum);
+    case B_STEP_FIRST:
+    case B_STEP_LAST:
+    case B_STEP_NEXT:
+    case B_STEP_PREVIOUS:
+        return DoStep(*h, op, data, dataLen);
+    case B_STAT:
+        return DoStat(*h, data, dataLen, key, keyLen);
+    case B_GET_POSITION:
+        if (!h->hasRecord)
+            return B_POSITION_NOT_SET;
+        if (!data || !dataLen || *dataLen < 4)
+            return B_DATALENGTH_ERROR;
+        Wr32(static_cast<uint8_t*>(data), static_cast<uint32_t>(h->curId));
+        *dataLen = 4;
+        return 0;
+    case B_GET_DIRECT: {
+        const FileSpec& spec = h->store->spec();
+        if (!data || !dataLen || *dataLen < 4)
+            return B_DATALENGTH_ERROR;
+        if (keyNum < 0 || keyNum >= static_cast<int>(spec.keys.size()))
+            return B_INVALID_KEYNUMBER;
+        if (!key || keyLen < spec.keys[keyNum].length)
+            return B_KEY_BUFFER_TOO_SHORT;
+        if (int16_t s = TouchTx(*h->store))
+            return s;
+        Row row;
+        if (int16_t s = h->store->ById(Rd32(static_cast<uint8_t*>(data)), keyNum, row))
+            return s;
+        if (!RecordSane(spec, row.data))
+            return B_IO_ERROR;
+        std::optional<std::string> stored;
+        if (EncodeRecordKey(spec.keys[keyNum], reinterpret_cast<const uint8_t*>(row.data.data()), row.data.size()))
+            stored = row.key;
+        SetLogical(*h, keyNum, stored);
+        h->curId = row.id;
+        h->hasPhysical = true;
+        h->hasRecord = true;
+        ExtractKeyValue(spec.keys[keyNum], reinterpret_cast<const uint8_t*>(row.data.data()),
+                        static_cast<uint8_t*>(key));
+        return CopyOut(spec, row.data, data, dataLen);
+    }
+    case B_UNLOCK:
+        return 0; // no record is ever held locked
+    case B_SET_OWNER: {
+        std::string owner = TextFrom(data, dataLen ? *dataLen : 0);
+        if (owner.empty() || owner.size() > 24 || owner != NameFrom(key, keyLen) || keyNum < 0 || keyNum > 3)
+            return B_INCORRECT_OWNER;
+        std::string current;
+        int mode;
+        if (int16_t s = h->store->GetOwner(current, mode))
+            return s;
+        if (mode >= 0)
+            return B_OWNER_ALREADY_SET;
+        return Write(*h, [&] { return h->store->SetOwner(owner, keyNum); });
+    }
+    case B_CLEAR_OWNER:
+        return Write(*h, [&] { return h->store->SetOwner(std::string(), -1); });
+    case B_EXTEND:
+    case B_BUILD_INDEX:
+    case B_DROP_INDEX:
+        return B_INVALID_FUNCTION; // extension files and supplemental indexes are not kept
+    default:
+        return B_INVALID_FUNCTION;
+    }
+}
+
+} // namespace
+} // namespace btr
+
+extern "C" int16_t BTRCALL(uint16_t operation, void* positionBlock, void* dataBuffer, uint32_t* dataLength,
+                           void* keyBuffer, uint8_t keyLength, int8_t keyNumber) {
+    btr::RegisterFork();
+    std::lock_guard<std::mutex> lock(btr::E().mu);
+    return btr::Dispatch(operation, positionBlock, dataBuffer, dataLength, keyBuffer, keyLength, keyNumber);
+}
