@@ -1,0 +1,48 @@
+// MenuCategory.DB: each customer's recipe categories, 53-byte records.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "BtrieveDB.h"
+
+class CMenuCategory {
+public:
+    CMenuCategory() = default;
+    virtual ~CMenuCategory() = default;
+    CMenuCategory(const CMenuCategory&) = default;
+    CMenuCategory& operator=(const CMenuCategory&) = default;
+
+    std::string m_strCategoryKey;
+    std::string m_strName;
+    std::string m_strCustomer;
+    char m_cRecordType = 'G';
+};
+
+class CMenuCategoryDB : public CBtrieveDB {
+public:
+    static constexpr uint16_t kRecordSize = 53;
+
+    CMenuCategoryDB();
+
+    const char* GetFileName() const override { return "MenuCategory.DB"; }
+    const char* GetDescription() const override { return "Recipie Master Header"; }
+    uint32_t GetRecordLength() const override { return kRecordSize; }
+    int FormatLine(const uint8_t* raw, std::string& output) override;
+    int Create(const char* path) override;
+    void ImportLine(int firstChar) override;
+
+    int FindFirstCategory(CMenuCategory& category, const std::string& customer);
+    int FindNextCategory(CMenuCategory& category);
+    int UpdateCategory(CMenuCategory& category);
+    int InsertCategory(CMenuCategory& category);
+
+    // Writes the category over a 53-byte record (customer number and key are converted in the
+    // category itself).
+    static void Pack(CMenuCategory& category, uint8_t* record);
+    static void Unpack(CMenuCategory& category, const uint8_t* record);
+
+protected:
+    uint8_t m_key0[9];
+    uint8_t m_key1[15];
+};

@@ -1,0 +1,54 @@
+// MENUITEM.DB: the ingredient lines of every recipe, 96-byte records keyed by recipe key.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "BtrieveDB.h"
+
+class CMenuItem {
+public:
+    CMenuItem() = default;
+    virtual ~CMenuItem() = default;
+    CMenuItem(const CMenuItem&) = default;
+    CMenuItem& operator=(const CMenuItem&) = default;
+
+    std::string m_strRecipeKey;
+    std::string m_strItem;
+    std::string m_strUnit;
+    std::string m_strDescription;
+    std::string m_strPtnType;
+    double m_dItemCost = 0;
+    double m_dPtnPerItem = 0;
+    double m_dPtns = 0;
+};
+
+class CMenuItemDB : public CBtrieveDB {
+public:
+    static constexpr uint16_t kRecordSize = 96;
+
+    CMenuItemDB();
+
+    const char* GetFileName() const override { return "MENUITEM.DB"; }
+    const char* GetDescription() const override { return "Recipie Item Detail"; }
+    uint32_t GetRecordLength() const override { return kRecordSize; }
+    int FormatLine(const uint8_t* raw, std::string& output) override;
+    int Create(const char* path) override;
+    void ImportLine(int firstChar) override;
+
+    int FindFirstLine(CMenuItem& line, const std::string& recipeKey);
+    int FindNextLine(CMenuItem& line);
+    int DeleteLines(const std::string& recipeKey);
+    int InsertLine(CMenuItem& line);
+
+    // Writes the line into a zeroed 96-byte record (recipe key, item number and unit are
+    // converted in the line itself).
+    static void Pack(CMenuItem& line, uint8_t* record);
+    static void Unpack(CMenuItem& line, const uint8_t* record);
+
+protected:
+    // The key-0 value for a recipe: at most 14 characters as given, blank-filled.
+    void FillKey(const std::string& recipeKey, uint8_t* built);
+
+    uint8_t m_key0[15];
+};
