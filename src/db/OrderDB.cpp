@@ -1,0 +1,469 @@
+#include "OrderDB.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <new>
+
+#include "RecordFields.h"
+#include "btrieve/btrcall.h"
+
+namespace {
+
+// Another program of the suite may take a number between the search and the insert: search
+// again, a bounded number of times.
+constexpr int kNumberTries = 16;
+
+// Key-only Get Equal: 0 when a record with this key exists, 4 when none does.
+int KeyOnlyEqual(bool open, uint8_t* posBlock, void* key, int keyNumber) {
+    if (!open)
+        return btr::B_FILE_NOT_OPEN;
+    uint8_t data[COrderDB::kRecordSize] = {};
+    uint16_t length = sizeof data;
+    return BtrvCall(btr::B_GET_EQUAL + btr::kKeyOnlyBias, posBlock, data, &length, key, keyNumber);
+}
+
+// Digits fields: the member without the given characters, blank-filled to the width.
+void PutDigits(uint8_t* record, size_t at, const std::string& text, size_t width, const char* drop) {
+    std::string digits;
+    for (char c : text)
+        if (!std::strchr(drop, c) || c == '\0')
+            digits += c;
+    fields::PutText(record, at, digits, width, ' ');
+}
+
+std::string GetDigits(const uint8_t* record, size_t at, size_t width) {
+    std::string text = fields::GetText(record, at, width);
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    return text;
+}
+
+void PutLineKey(uint8_t* key, int32_t order, int32_t line) {
+    fields::PutI32(key, 0, order);
+    fields::PutI32(key, 4, line);
+}
+
+} // namespace
+
+COrderDB::COrderDB() {
+    m_bReload = false;
+    std::memset(m_key0, 0, sizeof m_key0);
+    std::memset(m_key1, 0, sizeof m_key1);
+    std::memset(m_key2, 0, sizeof m_key2);
+}
+
+// Not reloaded from an interchange download.
+void COrderDB::ImportLine(int) {}
+
+int COrderDB::Create(const char* path) {
+    std::vector<uint8_t> spec;
+    uint16_t length = BuildFileSpec(spec, kRecordSize, 3, 0,
+                                    {{1, 4, btr::KF_EXTENDED_TYPE, btr::KT_INTEGER},
+                                     {5, 14, 0, btr::KT_STRING},
+                                     {19, 14, 0, btr::KT_STRING}});
+    int status = CreateFile(spec.data(), length, path, btr::kCreateReplace);
+    if (status != 0)
+        return status;
+    return OpenFile(path);
+}
+
+void COrderDB::Pack(COrder& order, uint8_t* record) {
+    fields::MakeUpper(order.m_strKey1);
+    fields::MakeUpper(order.m_strKey2);
+    fields::MakeUpper(order.m_strCustomer);
+    fields::PutI32(record, 0, order.m_nOrderNumber);
+    fields::PutText(record, 4, order.m_strKey1, 14, '\0');
+    fields::PutText(record, 18, order.m_strKey2, 14, '\0');
+    fields::PutText(record, 32, order.m_strCustomer, 6, '\0');
+    fields::PutText(record, 38, order.m_strText14, 14, '\0');
+    record[52] = static_cast<uint8_t>(order.m_cChar1);
+    fields::PutText(record, 53, order.m_strText42, 42, '\0');
+    fields::PutText(record, 95, order.m_strText25, 25, '\0');
+    fields::PutI32(record, 120, order.m_nNumber2);
+    fields::PutFlag(record, 124, order.m_bFlag);
+    fields::PutI32(record, 128, order.m_nNumber1);
+    fields::PutF64(record, 136, order.m_dAmount5);
+    fields::PutF64(record, 144, order.m_dAmount1);
+    fields::PutF64(record, 152, order.m_dAmount2);
+    fields::PutF64(record, 160, order.m_dAmount3);
+    fields::PutF64(record, 168, order.m_dAmount4);
+    fields::PutText(record, 176, order.m_strName, 25, '\0');
+    for (size_t i = 0; i < order.m_arrTexts.size(); ++i)
+        fields::PutText(record, 201 + 25 * i, order.m_arrTexts[i], 25, '\0');
+    fields::PutText(record, 301, order.m_strText15a, 15, '\0');
+    fields::PutText(record, 316, order.m_strText2a, 2, '\0');
+    PutDigits(record, 318, order.m_strPostalCode, 9, " -");
+    fields::PutText(record, 327, order.m_strText15b, 15, '\0');
+    fields::PutText(record, 342, order.m_strText6, 6, '\0');
+    PutDigits(record, 348, order.m_strPhone1, 10, " -()");
+    PutDigits(record, 358, order.m_strPhone2, 10, " -()");
+    fields::PutText(record, 368, order.m_strText2b, 2, '\0');
+    fields::PutText(record, 370, order.m_strText20, 20, '\0');
+    record[390] = static_cast<uint8_t>(order.m_cChar2);
+    record[391] = static_cast<uint8_t>(order.m_cChar3);
+    fields::PutText(record, 392, order.m_strText15c, 15, '\0');
+}
+
+void COrderDB::Unpack(COrder& order, const uint8_t* record) {
+    order.m_nOrderNumber = fields::GetI32(record, 0);
+    order.m_strKey1 = fields::GetText(record, 4, 14);
+    order.m_strKey2 = fields::GetText(record, 18, 14);
+    order.m_strCustomer = fields::GetText(record, 32, 6);
+    order.m_strText14 = fields::GetText(record, 38, 14);
+    order.m_cChar1 = static_cast<char>(record[52]);
+    order.m_strText42 = fields::GetText(record, 53, 42);
+    order.m_strText25 = fields::GetText(record, 95, 25);
+    order.m_nNumber2 = fields::GetI32(record, 120);
+    order.m_bFlag = fields::GetFlag(record, 124);
+    order.m_nNumber1 = fields::GetI32(record, 128);
+    order.m_dAmount5 = fields::GetF64(record, 136);
+    order.m_dAmount1 = fields::GetF64(record, 144);
+    order.m_dAmount2 = fields::GetF64(record, 152);
+    order.m_dAmount3 = fields::GetF64(record, 160);
+    order.m_dAmount4 = fields::GetF64(record, 168);
+    order.m_strName = fields::GetText(record, 176, 25);
+    for (size_t i = 0; i < order.m_arrTexts.size(); ++i)
+        order.m_arrTexts[i] = fields::GetText(record, 201 + 25 * i, 25);
+    order.m_strText15a = fields::GetText(record, 301, 15);
+    order.m_strText2a = fields::GetText(record, 316, 2);
+    order.m_strPostalCode = GetDigits(record, 318, 9);
+    order.m_strText15b = fields::GetText(record, 327, 15);
+    order.m_strText6 = fields::GetText(record, 342, 6);
+    order.m_strPhone1 = GetDigits(record, 348, 10);
+    order.m_strPhone2 = GetDigits(record, 358, 10);
+    order.m_strText2b = fields::GetText(record, 368, 2);
+    order.m_strText20 = fields::GetText(record, 370, 20);
+    order.m_cChar2 = static_cast<char>(record[390]);
+    order.m_cChar3 = static_cast<char>(record[391]);
+    order.m_strText15c = fields::GetText(record, 392, 15);
+}
+
+std::unique_ptr<COrderItemDB> COrderDB::NewOrderItemDB() {
+    return std::unique_ptr<COrderItemDB>(new (std::nothrow) COrderItemDB());
+}
+
+int COrderDB::OpenItemDB(std::unique_ptr<COrderItemDB>& items) {
+    items = NewOrderItemDB();
+    if (!items)
+        return kNoMemory;
+    // The lines live in the same directory as the headers.
+    std::filesystem::path dir = std::filesystem::path(m_strOpenName).parent_path();
+    if (dir.empty())
+        return items->OpenFile();
+    std::string path = (dir / items->GetFileName()).string();
+    return items->OpenFile(path.c_str());
+}
+
+int COrderDB::NextOrderNumber(int32_t& number) {
+    uint8_t key[4];
+    for (int64_t n = 1; n <= INT32_MAX; ++n) {
+        fields::PutI32(key, 0, static_cast<int32_t>(n));
+        int status = KeyOnlyEqual(m_bOpen, m_posBlock, key, 0);
+        if (status == btr::B_KEY_VALUE_NOT_FOUND) {
+            number = static_cast<int32_t>(n);
+            return 0;
+        }
+        if (status != 0)
+            return status;
+    }
+    return btr::B_DUPLICATE_KEY_VALUE;
+}
+
+int COrderDB::NextLineNumber(COrderItemDB& items, int32_t order, int32_t& line) {
+    uint8_t key[8];
+    for (int64_t n = 0; n <= INT32_MAX; ++n) {
+        PutLineKey(key, order, static_cast<int32_t>(n));
+        int status = KeyOnlyEqual(items.m_bOpen, items.m_posBlock, key, 0);
+        if (status == btr::B_KEY_VALUE_NOT_FOUND) {
+            line = static_cast<int32_t>(n);
+            return 0;
+        }
+        if (status != 0)
+            return status;
+    }
+    return btr::B_DUPLICATE_KEY_VALUE;
+}
+
+int COrderDB::AddOrder(COrder& order) {
+    if (!m_bOpen)
+        return btr::B_FILE_NOT_OPEN;
+    const int32_t previous = order.m_nOrderNumber;
+    int status = 0;
+    for (int attempt = 0; attempt < kNumberTries; ++attempt) {
+        int32_t number = 0;
+        status = NextOrderNumber(number);
+        if (status != 0)
+            break;
+        order.m_nOrderNumber = number;
+        uint8_t record[kRecordSize] = {};
+        Pack(order, record);
+        fields::PutI32(m_key0, 0, number);
+        uint16_t length = kRecordSize;
+        status = Insert(record, &length, m_key0, 0);
+        if (status != btr::B_DUPLICATE_KEY_VALUE)
+            break;
+        // Only a number taken meanwhile is worth another search; a duplicate of
+        // another key stays a duplicate.
+        fields::PutI32(m_key0, 0, number);
+        if (KeyOnlyEqual(m_bOpen, m_posBlock, m_key0, 0) != 0)
+            break;
+    }
+    if (status != 0) {
+        order.m_nOrderNumber = previous;
+        return status;
+    }
+    for (COrderItem& line : order.m_arrLines)
+        line.m_nOrderNumber = order.m_nOrderNumber;
+    return 0;
+}
+
+int COrderDB::InsertOrder(COrder& order) {
+    uint8_t record[kRecordSize] = {};
+    Pack(order, record);
+    fields::PutI32(m_key0, 0, order.m_nOrderNumber);
+    uint16_t length = kRecordSize;
+    return Insert(record, &length, m_key0, 0);
+}
+
+int COrderDB::UpdateOrder(COrder& order) {
+    fields::PutI32(m_key0, 0, order.m_nOrderNumber);
+    uint8_t record[kRecordSize] = {};
+    uint16_t length = kRecordSize;
+    int status = GetEqual(record, &length, m_key0, 0);
+    if (status != 0)
+        return status;
+    if (length != kRecordSize)
+        return btr::B_DATALENGTH_ERROR;
+    Pack(order, record);
+    length = kRecordSize;
+    status = Update(record, &length, m_key0, 0);
+    if (status != 0)
+        return status;
+
+    std::unique_ptr<COrderItemDB> items;
+    status = OpenItemDB(items);
+    if (status != 0)
+        return status;
+    for (const COrderItem& removed : order.m_arrRemoved) {
+        if (removed.m_nLineNumber < 0)
+            continue; // never stored
+        status = DeleteLineFrom(*items, order.m_nOrderNumber, removed.m_nLineNumber);
+        if (status != 0)
+            return status;
+    }
+    order.m_arrRemoved.clear();
+    for (COrderItem& line : order.m_arrLines) {
+        line.m_nOrderNumber = order.m_nOrderNumber;
+        if (line.m_nLineNumber == -1) {
+            status = AddLineTo(*items, line);
+        } else {
+            status = RewriteLine(*items, line);
+            if (status == btr::B_KEY_VALUE_NOT_FOUND)
+                status = AddLineTo(*items, line);
+        }
+        if (status != 0)
+            return status;
+    }
+    return 0;
+}
+
+int COrderDB::AddLineTo(COrderItemDB& items, COrderItem& line) {
+    const int32_t previous = line.m_nLineNumber;
+    const bool assign = previous == -1;
+    int status = 0;
+    for (int attempt = 0; attempt < kNumberTries; ++attempt) {
+        if (assign) {
+            int32_t number = 0;
+            status = NextLineNumber(items, line.m_nOrderNumber, number);
+            if (status != 0)
+                break;
+            line.m_nLineNumber = number;
+        }
+        uint8_t record[COrderItemDB::kRecordSize] = {};
+        COrderItemDB::Pack(line, record);
+        PutLineKey(items.m_key0, line.m_nOrderNumber, line.m_nLineNumber);
+        uint16_t length = COrderItemDB::kRecordSize;
+        status = items.Insert(record, &length, items.m_key0, 0);
+        if (!assign || status != btr::B_DUPLICATE_KEY_VALUE)
+            break;
+        PutLineKey(items.m_key0, line.m_nOrderNumber, line.m_nLineNumber);
+        if (KeyOnlyEqual(items.m_bOpen, items.m_posBlock, items.m_key0, 0) != 0)
+            break;
+    }
+    if (status != 0)
+        line.m_nLineNumber = previous;
+    return status;
+}
+
+int COrderDB::RewriteLine(COrderItemDB& items, COrderItem& line) {
+    PutLineKey(items.m_key0, line.m_nOrderNumber, line.m_nLineNumber);
+    uint8_t record[COrderItemDB::kRecordSize] = {};
+    uint16_t length = COrderItemDB::kRecordSize;
+    int status = items.GetEqual(record, &length, items.m_key0, 0);
+    if (status != 0)
+        return status;
+    if (length != COrderItemDB::kRecordSize)
+        return btr::B_DATALENGTH_ERROR;
+    COrderItemDB::Pack(line, record);
+    length = COrderItemDB::kRecordSize;
+    return items.Update(record, &length, items.m_key0, 0);
+}
+
+int COrderDB::DeleteLineFrom(COrderItemDB& items, int32_t order, int32_t line) {
+    PutLineKey(items.m_key0, order, line);
+    uint8_t record[COrderItemDB::kRecordSize] = {};
+    uint16_t length = COrderItemDB::kRecordSize;
+    int status = items.GetEqual(record, &length, items.m_key0, 0);
+    if (status == btr::B_KEY_VALUE_NOT_FOUND)
+        return 0;
+    if (status != 0)
+        return status;
+    return items.Delete();
+}
+
+int COrderDB::UpdateOrderLine(COrderItem& line) {
+    std::unique_ptr<COrderItemDB> items;
+    int status = OpenItemDB(items);
+    if (status != 0)
+        return status;
+    return RewriteLine(*items, line);
+}
+
+int COrderDB::AddOrderLine(COrderItem& line) {
+    std::unique_ptr<COrderItemDB> items;
+    int status = OpenItemDB(items);
+    if (status != 0)
+        return status;
+    return AddLineTo(*items, line);
+}
+
+int COrderDB::ReadHeader(int status, uint16_t length, const uint8_t* record, COrder& order, bool bLines) {
+    if (status != 0)
+        return status;
+    if (length != kRecordSize)
+        return btr::B_DATALENGTH_ERROR;
+    Unpack(order, record);
+    return bLines ? LoadLines(order) : 0;
+}
+
+int COrderDB::GetFirstOrder(COrder& order, bool bLines) {
+    fields::PutI32(m_key0, 0, 0);
+    uint8_t record[kRecordSize] = {};
+    uint16_t length = kRecordSize;
+    int status = GetGreaterOrEqual(record, &length, m_key0, 0);
+    return ReadHeader(status, length, record, order, bLines);
+}
+
+int COrderDB::GetNextOrder(COrder& order, bool bLines) {
+    uint8_t record[kRecordSize] = {};
+    uint16_t length = kRecordSize;
+    int status = GetNext(record, &length, m_key0, 0);
+    return ReadHeader(status, length, record, order, bLines);
+}
+
+int COrderDB::GetOrderByKey(COrder& order, const std::string& key1, bool bLines) {
+    // Stored upper-case and zero-filled.
+    fields::PutText(m_key1, 0, fields::Upper(key1), 14, '\0');
+    m_key1[14] = 0;
+    uint8_t record[kRecordSize] = {};
+    uint16_t length = kRecordSize;
+    int status = GetEqual(record, &length, m_key1, 1);
+    return ReadHeader(status, length, record, order, bLines);
+}
+
+int COrderDB::GetOrder(COrder& order, int32_t number, bool bLines) {
+    fields::PutI32(m_key0, 0, number);
+    uint8_t record[kRecordSize] = {};
+    uint16_t length = kRecordSize;
+    int status = GetEqual(record, &length, m_key0, 0);
+    return ReadHeader(status, length, record, order, bLines);
+}
+
+int COrderDB::GetFirstOrderOfDate(COrder& order, int year, int month, int day) {
+    char date[40];
+    int n = std::snprintf(date, sizeof date, "%4.4d%2.2d%2.2d", year, month, day);
+    // A date that does not make eight digits cannot begin a stored key.
+    if (n != 8)
+        return btr::B_KEY_VALUE_NOT_FOUND;
+    m_strDate = date;
+    fields::PutText(m_key2, 0, m_strDate, 14, '\0');
+    m_key2[14] = 0;
+    uint8_t record[kRecordSize] = {};
+    uint16_t length = kRecordSize;
+    int status = GetGreaterOrEqual(record, &length, m_key2, 2);
+    if (status != 0)
+        return status;
+    if (length != kRecordSize)
+        return btr::B_DATALENGTH_ERROR;
+    if (std::memcmp(m_key2, m_strDate.data(), m_strDate.size()) != 0)
+        return btr::B_KEY_VALUE_NOT_FOUND;
+    Unpack(order, record);
+    return 0;
+}
+
+int COrderDB::GetNextOrderOfDate(COrder& order) {
+    uint8_t record[kRecordSize] = {};
+    uint16_t length = kRecordSize;
+    int status = GetNext(record, &length, m_key2, 2);
+    if (status != 0)
+        return status;
+    if (length != kRecordSize)
+        return btr::B_DATALENGTH_ERROR;
+    if (std::memcmp(m_key2, m_strDate.data(), m_strDate.size()) != 0)
+        return kEndOfDate;
+    Unpack(order, record);
+    return 0;
+}
+
+int COrderDB::DeleteOrder(int32_t number) {
+    if (!m_bOpen)
+        return btr::B_FILE_NOT_OPEN;
+    std::unique_ptr<COrderItemDB> items;
+    int status = OpenItemDB(items);
+    if (status != 0)
+        return status;
+    uint8_t line[COrderItemDB::kRecordSize] = {};
+    uint16_t length = sizeof line;
+    PutLineKey(items->m_key0, number, INT32_MIN);
+    status = items->GetGreaterOrEqual(line, &length, items->m_key0, 0);
+    while (status == 0 && fields::GetI32(items->m_key0, 0) == number) {
+        status = items->Delete();
+        if (status != 0)
+            return status;
+        length = sizeof line;
+        status = items->GetNext(line, &length, items->m_key0, 0);
+    }
+    if (status != 0 && status != btr::B_END_OF_FILE)
+        return status;
+
+    fields::PutI32(m_key0, 0, number);
+    uint8_t record[kRecordSize] = {};
+    return DeleteByKey(record, kRecordSize, m_key0, 0);
+}
+
+int COrderDB::LoadLines(COrder& order) {
+    std::unique_ptr<COrderItemDB> items;
+    int status = OpenItemDB(items);
+    if (status != 0)
+        return status;
+    order.m_arrLines.clear();
+    order.m_arrRemoved.clear();
+    PutLineKey(items->m_key0, order.m_nOrderNumber, INT32_MIN);
+    uint8_t record[COrderItemDB::kRecordSize] = {};
+    uint16_t length = sizeof record;
+    status = items->GetGreaterOrEqual(record, &length, items->m_key0, 0);
+    while (status == 0) {
+        if (length != COrderItemDB::kRecordSize)
+            return btr::B_DATALENGTH_ERROR;
+        COrderItem line;
+        COrderItemDB::Unpack(line, record);
+        if (line.m_nOrderNumber != order.m_nOrderNumber)
+            break;
+        order.m_arrLines.push_back(line);
+        length = sizeof record;
+        status = items->GetNext(record, &length, items->m_key0, 0);
+    }
+    return (status == 0 || status == btr::B_END_OF_FILE) ? 0 : status;
+}

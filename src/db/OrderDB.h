@@ -1,0 +1,112 @@
+// ORDER.DB: the suite's order headers, 408-byte records; the lines live in ORDRITEM.DB.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "BtrieveDB.h"
+#include "OrderItemDB.h"
+
+class COrder {
+public:
+    COrder() = default;
+    virtual ~COrder() = default;
+    COrder(const COrder&) = default;
+    COrder& operator=(const COrder&) = default;
+
+    int32_t m_nOrderNumber = -1;           // 0 (key 0); -1 until assigned
+    std::string m_strKey1;                 // 4, 14, upper (key 1)
+    std::string m_strKey2;                 // 18, 14, upper (key 2): the date "YYYYMMDD" first
+    std::string m_strCustomer;             // 32, 6, upper
+    std::string m_strText14;               // 38, 14
+    char m_cChar1 = 'Y';                   // 52
+    std::string m_strText42;               // 53, 42
+    std::string m_strText25;               // 95, 25
+    int32_t m_nNumber2 = 0;                // 120
+    bool m_bFlag = true;                   // 124
+    int32_t m_nNumber1 = -1;               // 128
+    double m_dAmount5 = 0;                 // 136
+    double m_dAmount1 = -1.0;              // 144
+    double m_dAmount2 = 0;                 // 152
+    double m_dAmount3 = 0;                 // 160
+    double m_dAmount4 = 0;                 // 168
+    std::string m_strName;                 // 176, 25
+    std::array<std::string, 4> m_arrTexts; // 201, 226, 251, 276; 25 each
+    std::string m_strText15a;              // 301, 15
+    std::string m_strText2a;               // 316, 2
+    std::string m_strPostalCode;           // 318, 9, digits (blanks and hyphens dropped)
+    std::string m_strText15b;              // 327, 15
+    std::string m_strText6;                // 342, 6
+    std::string m_strPhone1;               // 348, 10, digits (blanks, hyphens, parentheses dropped)
+    std::string m_strPhone2;               // 358, 10, digits
+    std::string m_strText2b;               // 368, 2
+    std::string m_strText20;               // 370, 20
+    char m_cChar2 = 'T';                   // 390
+    char m_cChar3 = ' ';                   // 391
+    std::string m_strText15c;              // 392, 15
+
+    std::vector<COrderItem> m_arrLines;   // the order's lines
+    std::vector<COrderItem> m_arrRemoved; // lines removed since the order was read
+};
+
+class COrderDB : public CBtrieveDB {
+public:
+    static constexpr uint16_t kRecordSize = 408;
+    // Returned when the order-line file object cannot be made.
+    static constexpr int kNoMemory = 1002;
+    // End of the orders of one date.
+    static constexpr int kEndOfDate = 27;
+
+    COrderDB();
+
+    const char* GetFileName() const override { return "ORDER.DB"; }
+    const char* GetDescription() const override { return "Order"; }
+    int Create(const char* path) override;
+    void ImportLine(int firstChar) override;
+
+    // A new, unopened order-line file object; null when it cannot be made.
+    virtual std::unique_ptr<COrderItemDB> NewOrderItemDB();
+    // Assigns the first free order number from 1 upward, then inserts the header.
+    virtual int AddOrder(COrder& order);
+    // Rewrites the stored header, then its lines: removed lines are deleted, lines without a
+    // number added, the others rewritten (or added when no longer stored).
+    virtual int UpdateOrder(COrder& order);
+    virtual int UpdateOrderLine(COrderItem& line);
+    // A line numbered -1 gets the first free line number of its order from 0 upward.
+    virtual int AddOrderLine(COrderItem& line);
+    virtual int GetFirstOrder(COrder& order, bool bLines);
+    virtual int GetFirstOrderOfDate(COrder& order, int year, int month, int day);
+    virtual int GetNextOrderOfDate(COrder& order);
+    // Inserts the header with the order number it carries.
+    virtual int InsertOrder(COrder& order);
+    virtual int GetNextOrder(COrder& order, bool bLines);
+    virtual int GetOrderByKey(COrder& order, const std::string& key1, bool bLines);
+    virtual int GetOrder(COrder& order, int32_t number, bool bLines);
+    // Deletes the order's lines and then its header; a missing order counts as success.
+    virtual int DeleteOrder(int32_t number);
+    virtual int LoadLines(COrder& order);
+
+    // Writes the header over a 408-byte record (the upper-case fields are converted in the
+    // order itself); reserved bytes keep what the buffer held.
+    static void Pack(COrder& order, uint8_t* record);
+    static void Unpack(COrder& order, const uint8_t* record);
+
+protected:
+    // Makes and opens the line file beside the order file; 0 or the failing status.
+    int OpenItemDB(std::unique_ptr<COrderItemDB>& items);
+    int NextOrderNumber(int32_t& number);
+    static int NextLineNumber(COrderItemDB& items, int32_t order, int32_t& line);
+    static int AddLineTo(COrderItemDB& items, COrderItem& line);
+    static int RewriteLine(COrderItemDB& items, COrderItem& line);
+    static int DeleteLineFrom(COrderItemDB& items, int32_t order, int32_t line);
+    // Reads a header into the order; 22 for a record of another length.
+    int ReadHeader(int status, uint16_t length, const uint8_t* record, COrder& order, bool bLines);
+
+    uint8_t m_key0[4];
+    uint8_t m_key1[15];
+    uint8_t m_key2[15];
+    std::string m_strDate; // the date scanned by GetFirstOrderOfDate / GetNextOrderOfDate
+};
