@@ -1,0 +1,225 @@
+// CUST.DB: layout, digit forms, key rules, round trips and the interchange line.
+#include "CustomerDB.h"
+#include "btrieve/btrcall.h"
+#include "support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+std::vector<uint8_t> ReadRaw(CCustomerDB& db, const std::string& number) {
+    std::vector<uint8_t> record(504, 0);
+    uint8_t key[16] = {};
+    std::memcpy(key, number.data(), number.size());
+    uint16_t length = 504;
+    if (db.GetEqual(record.data(), &length, key, 0) != 0)
+        return {};
+    record.resize(length);
+    return record;
+}
+
+int InsertRaw(CCustomerDB& db, std::vector<uint8_t> record) {
+    uint8_t key[16] = {};
+    uint16_t length = static_cast<uint16_t>(record.size());
+    return db.Insert(record.data(), &length, key, 0);
+}
+
+TEST(CustomerFile, CreateSpecification) {
+    kt::TempDir dir;
+    CCustomerDB db;
+    ASSERT_EQ(db.Create("CUST.DB"), 0);
+    kt::StatInfo stat = kt::ReadStat(db);
+    ASSERT_EQ(stat.status, 0);
+    EXPECT_EQ(stat.recordLength, 504);
+    EXPECT_EQ(stat.keys, 5);
+    ASSERT_EQ(stat.segments.size(), 5u);
+    const uint16_t expected[5][3] = {{3, 6, 0}, {9, 25, 3}, {34, 4, 3}, {38, 8, 3}, {34, 12, 3}};
+    for (size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(stat.segments[i].position, expected[i][0]) << i;
+        EXPECT_EQ(stat.segments[i].length, expected[i][1]) << i;
+        EXPECT_EQ(stat.segments[i].flags & 0xFF, expected[i][2]) << i;
+    }
+    EXPECT_EQ(db.GetRecordLength(), 504u);
+    db.BeginReload(nullptr, 0, 776, 0);
+    EXPECT_EQ(db.GetLineLength(), 616);
+    db.BeginReload(nullptr, 0, 777, 0);
+    EXPECT_EQ(db.GetLineLength(), 623);
+}
+
+TEST(CustomerFile, PackWritesDigitFormsAndUpperCodes) {
+    kt::TempDir dir;
+    CCustomerDB db;
+    ASSERT_EQ(db.Create("CUST.DB"), 0);
+    CCustomer c;
+    c.m_strNumber = "ab12";
+    c.m_strName = "Joe's Diner";
+    c.m_strCode33 = "nw";
+    c.m_strPostal = "12345";
+    c.m_strPhone1 = "(555) 123-4567";
+    c.m_strPhone2 = "555-12";
+    c.m_strPhone1Text = "Kitchen";
+    c.m_strPhone2Text = "Office";
+    c.m_cRaw245 = 'r';
+    c.m_c331 = 'c';
+    c.m_bKeepOnReload = true;
+    c.m_arrAmounts296[5] = -1.5f;
+    c.m_n496 = 77;
+    ASSERT_EQ(db.InsertCustomer(c), 0);
+    EXPECT_EQ(c.m_strNumber, "AB12");
+    EXPECT_EQ(c.m_strCode33, "NW");
+
+    std::vector<uint8_t> r = ReadRaw(db, "AB12");
+    ASSERT_EQ(r.size(), 504u);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(r.data() + 2), 6), std::string("AB12\0\0", 6));
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(r.data() + 33), 4), std::string("NW\0\0", 4));
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(r.data() + 137), 9), "12345    ");
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(r.data() + 166), 10), "5551234567");
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(r.data() + 176), 10), "55512     ");
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(r.data() + 226), 10), "          ");
+    EXPECT_EQ(r[245], 'r');
+    EXPECT_EQ(r[331], 'C');
+    EXPECT_EQ(r[321], 'Y');
+    EXPECT_EQ(r[320], 'N');
+    EXPECT_EQ(kt::Get32(r.data(), 316), 0xBFC00000u); // -1.5f
+    EXPECT_EQ(kt::Get32(r.data(), 496), 77u);
+    for (size_t at : {246, 247, 277, 278, 279, 293, 294, 295, 337, 338, 339, 390, 391, 479, 501, 502, 503})
+        EXPECT_EQ(r[at], 0) << at;
+
+    CCustomer found;
+    ASSERT_EQ(db.GetCustomer(found, "AB12"), 0);
+    EXPECT_EQ(found.m_strPostal, "12345-    ");
+    EXPECT_EQ(found.m_strPhone1, "(555) 123-4567");
+    EXPECT_EQ(found.m_strPhone2, "(555) 12 -    ");
+    EXPECT_EQ(found.m_strPhone1Text, "Kitchen");
+    EXPECT_EQ(found.m_strPhone2Text, "Office");
+    EXPECT_EQ(found.m_cRaw245, 'r');
+    EXPECT_TRUE(found.m_bKeepOnReload);
+}
+
+TEST(CustomerFile, ShortNumbersAreLookedUpZeroPadded) {
+    kt::TempDir dir;
+    CCustomerDB db;
+    ASSERT_EQ(db.Create("CUST.DB"), 0);
+    std::vector<uint8_t> blankPadded(504, 0);
+    kt::PutText(blankPadded, 2, "42", 6, ' ');
+    kt::PutText(blankPadded, 8, "Blank padded", 25, '\0');
+    ASSERT_EQ(InsertRaw(db, blankPadded), 0);
+    CCustomer c;
+    EXPECT_EQ(db.GetCustomer(c, "42"), btr::B_KEY_VALUE_NOT_FOUND);
+    std::vector<uint8_t> zeroPadded(504, 0);
+    kt::PutText(zeroPadded, 2, "42", 6, '\0');
+    kt::PutText(zeroPadded, 8, "Zero padded", 25, '\0');
+    ASSERT_EQ(InsertRaw(db, zeroPadded), 0);
+    ASSERT_EQ(db.GetCustomer(c, "42"), 0);
+    EXPECT_EQ(c.m_strName, "Zero padded");
+    ASSERT_EQ(db.GetCustomer(c, "42    "), 0);
+    EXPECT_EQ(c.m_strName, "Blank padded");
+    EXPECT_EQ(db.GetCustomer(c, "Zero padded", 1), 0);
+    EXPECT_EQ(c.m_strNumber, "42");
+}
+
+TEST(CustomerFile, ScansUpdatesAndDeletes) {
+    kt::TempDir dir;
+    CCustomerDB db;
+    ASSERT_EQ(db.Create("CUST.DB"), 0);
+    for (auto [number, name] : {std::pair{"C2", "Alpha"}, std::pair{"C1", "Bravo"}}) {
+        CCustomer c;
+        c.m_strNumber = number;
+        c.m_strName = name;
+        ASSERT_EQ(db.InsertCustomer(c), 0);
+    }
+    CCustomer c;
+    EXPECT_EQ(db.GetFirstCustomer(c, 5), btr::B_INVALID_KEYNUMBER);
+    EXPECT_EQ(db.GetNextCustomer(c, -1), btr::B_INVALID_KEYNUMBER);
+    ASSERT_EQ(db.GetFirstCustomer(c, 1), 0);
+    EXPECT_EQ(c.m_strName, "Alpha");
+    ASSERT_EQ(db.GetNextCustomer(c, 1), 0);
+    EXPECT_EQ(c.m_strName, "Bravo");
+    EXPECT_EQ(db.GetNextCustomer(c, 1), btr::B_END_OF_FILE);
+    ASSERT_EQ(db.GetFirstCustomer(c, 0), 0);
+    EXPECT_EQ(c.m_strNumber, "C1");
+
+    CCustomer ghost;
+    ghost.m_strNumber = "ZZ";
+    EXPECT_EQ(db.UpdateCustomer(ghost), btr::B_KEY_VALUE_NOT_FOUND);
+    EXPECT_EQ(db.GetRecordCount(), 2u);
+    EXPECT_EQ(db.DeleteCustomer("ZZ"), 0);
+    EXPECT_EQ(db.DeleteCustomer("c1"), 0);
+    EXPECT_EQ(db.GetRecordCount(), 1u);
+}
+
+TEST(CustomerFile, UpdateKeepsFillerAndUnknownFields) {
+    kt::TempDir dir;
+    CCustomerDB db;
+    ASSERT_EQ(db.Create("CUST.DB"), 0);
+    std::vector<uint8_t> raw(504, 0);
+    kt::PutText(raw, 2, "F1", 6, '\0');
+    kt::PutText(raw, 8, "Filler test", 25, '\0');
+    for (size_t at : {246, 247, 277, 278, 279, 293, 294, 295, 337, 338, 339, 390, 391, 479, 501, 502, 503})
+        raw[at] = 0xEE;
+    kt::PutText(raw, 137, "987650001", 9, ' ');
+    raw[284] = 0x01;
+    kt::PutF32(raw, 480, 4.8f);
+    kt::Put32(raw, 340, 0xFFFFFFFFu);
+    ASSERT_EQ(InsertRaw(db, raw), 0);
+
+    CCustomer c;
+    ASSERT_EQ(db.GetCustomer(c, "F1"), 0);
+    EXPECT_EQ(c.m_strPostal, "98765-0001");
+    c.m_strCity = "Springfield";
+    c.m_strNumber = "f1"; // found again in upper case
+    ASSERT_EQ(db.UpdateCustomer(c), 0);
+    std::vector<uint8_t> stored = ReadRaw(db, "F1");
+    ASSERT_EQ(stored.size(), 504u);
+    std::vector<uint8_t> expected = raw;
+    kt::PutText(expected, 120, "Springfield", 15, '\0');
+    // What the record lacked in its own encoding comes back encoded: flags 'N', phones blank.
+    for (size_t at : {276, 320, 321, 322, 327, 376, 379, 380, 389, 396, 397, 406, 433, 450, 452, 453, 478, 500})
+        expected[at] = 'N';
+    for (size_t at : {166, 176, 226})
+        kt::PutText(expected, at, "", 10, ' ');
+    EXPECT_EQ(stored, expected);
+}
+
+TEST(CustomerFile, FormatLineFollowsTheInterchangeColumns) {
+    kt::TempDir dir;
+    CCustomerDB db;
+    ASSERT_EQ(db.Create("CUST.DB"), 0);
+    CCustomer c;
+    c.m_strNumber = "X9";
+    c.m_strName = "Line Test";
+    c.m_arrAddress = {"1 Main St", "Suite 2", ""};
+    c.m_arrAmounts296 = {1, 2, 3, 4, 5, -6};
+    c.m_strPostal = "12345-6789";
+    c.m_strPhone1 = "(555) 123-4567";
+    c.m_n340 = -12;
+    c.m_b500 = true;
+    c.m_n496 = 321;
+    c.m_strCode328 = "ABC";
+    c.m_strText146 = "line\nbreak";
+    ASSERT_EQ(db.InsertCustomer(c), 0);
+    std::string line;
+    ASSERT_EQ(db.ExportFirst(line), 0);
+    ASSERT_EQ(line.size(), 623u);
+    EXPECT_EQ(line.substr(0, 25), std::string(16, ' ') + "1 Main St");
+    EXPECT_EQ(line.substr(75, 11), "      3.00 ");   // amount at 304 first
+    EXPECT_EQ(line.substr(119, 11), "      2.00 ");  // then 300
+    EXPECT_EQ(line.substr(108, 11), "      6.00-");  // 316, negative
+    EXPECT_EQ(line.substr(130, 11), "      1.00 ");  // 296 last
+    EXPECT_EQ(line.substr(141, 20), "          line break");
+    EXPECT_EQ(line.substr(215, 6), "   12-");
+    EXPECT_EQ(line.substr(237, 6), "    X9");
+    EXPECT_EQ(line.substr(333, 25), std::string(16, ' ') + "Line Test");
+    EXPECT_EQ(line.substr(434, 10), "5551234567");
+    EXPECT_EQ(line.substr(518, 10), "12345-6789");
+    EXPECT_EQ(line.substr(607, 8), "     ABC");
+    EXPECT_EQ(line[615], 'Y');
+    EXPECT_EQ(line.substr(616, 6), "  321 ");
+    EXPECT_EQ(line[622], '\n');
+    EXPECT_EQ(line.find('\n'), 622u);
+    EXPECT_EQ(db.ExportNext(line), btr::B_END_OF_FILE);
+}
+
+} // namespace

@@ -1,0 +1,291 @@
+// ITEM.DB and ITEMUNIT.DB: layouts, key rules and round trips.
+#include "ItemDB.h"
+#include "ItemUnitDB.h"
+#include "btrieve/btrcall.h"
+#include "support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+std::vector<uint8_t> ReadRaw(CBtrieveDB& db, const std::string& key, int keyNumber, size_t size) {
+    std::vector<uint8_t> record(size, 0);
+    std::vector<uint8_t> keyBuffer(256, 0);
+    std::memcpy(keyBuffer.data(), key.data(), key.size());
+    uint16_t length = static_cast<uint16_t>(size);
+    if (db.GetEqual(record.data(), &length, keyBuffer.data(), keyNumber) != 0)
+        return {};
+    record.resize(length);
+    return record;
+}
+
+int InsertRaw(CBtrieveDB& db, std::vector<uint8_t> record) {
+    std::vector<uint8_t> key(256, 0);
+    uint16_t length = static_cast<uint16_t>(record.size());
+    return db.Insert(record.data(), &length, key.data(), 0);
+}
+
+TEST(ItemFile, CreateSpecificationAndLineLengths) {
+    kt::TempDir dir;
+    CItemDB db;
+    ASSERT_EQ(db.Create("ITEM.DB"), 0);
+    kt::StatInfo stat = kt::ReadStat(db);
+    ASSERT_EQ(stat.status, 0);
+    EXPECT_EQ(stat.recordLength, 387);
+    EXPECT_EQ(stat.pageSize, 1024);
+    EXPECT_EQ(stat.keys, 4);
+    EXPECT_EQ(stat.fileFlags & 1, 1);
+    ASSERT_EQ(stat.segments.size(), 6u);
+    const uint16_t expected[6][3] = {{1, 12, 0}, {16, 5, 19}, {1, 12, 3}, {21, 10, 3}, {13, 8, 19}, {1, 12, 3}};
+    for (size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(stat.segments[i].position, expected[i][0]) << i;
+        EXPECT_EQ(stat.segments[i].length, expected[i][1]) << i;
+        EXPECT_EQ(stat.segments[i].flags & 0xFF, expected[i][2]) << i;
+    }
+    EXPECT_EQ(db.GetRecordLength(), 0u);
+    EXPECT_EQ(std::string(db.GetFileName()), "ITEM.DB");
+
+    CItemDB lengths;
+    lengths.BeginReload(nullptr, 0, 776, 0);
+    EXPECT_EQ(lengths.GetLineLength(), 369);
+    lengths.BeginReload(nullptr, 0, 1024, 0);
+    EXPECT_EQ(lengths.GetLineLength(), 484);
+    lengths.BeginReload(nullptr, 0, 1025, 0);
+    EXPECT_EQ(lengths.GetLineLength(), 538);
+}
+
+TEST(ItemFile, InsertWritesTheSharedLayout) {
+    kt::TempDir dir;
+    CItemDB db;
+    ASSERT_EQ(db.Create("ITEM.DB"), 0);
+    CItem item;
+    item.m_strItemNumber = "ab123";
+    item.m_strCode12 = "x1";
+    item.m_strDescription = "Tomato paste, fancy";
+    item.m_strBrand = "Heinz";
+    item.m_strPortionType = "oz";
+    item.m_arrUnits = {"cs", "ea", "lb"};
+    item.m_arrUnitFactors = {6.0f, 1.0f, 0.5f};
+    item.m_nPackQuantity = 6;
+    item.m_bFlag7 = true;
+    item.m_cCode3 = 'q';
+    item.m_fAmount12 = 2.25f;
+    item.m_strText278 = "lower text";
+    item.m_strText328 = "also lower";
+    item.m_tTime = -5;
+    ASSERT_EQ(db.InsertItem(item), 0);
+
+    // The members converted on write stay converted in the item.
+    EXPECT_EQ(item.m_strItemNumber, "AB123");
+    EXPECT_EQ(item.m_strText278, "LOWER TEXT");
+    EXPECT_EQ(item.m_strText328, "ALSO LOWER");
+    EXPECT_EQ(item.m_arrUnits[0], "CS");
+
+    std::vector<uint8_t> expected(388, 0);
+    kt::PutText(expected, 0, "AB123", 12, '\0');
+    kt::PutText(expected, 12, "X1", 3, '\0');
+    expected[40] = 'N';
+    expected[80] = 'N';
+    expected[81] = 'Q';
+    kt::PutText(expected, 58, "Heinz", 15, '\0');
+    kt::PutText(expected, 96, "Tomato paste, fancy", 50, '\0');
+    for (size_t at : {146, 171, 172, 196, 197, 224})
+        expected[at] = 'N';
+    expected[223] = 'Y';
+    expected[155] = ' ';
+    expected[198] = ' ';
+    kt::PutText(expected, 180, "OZ", 3, '\0');
+    kt::Put32(expected, 184, 6);
+    kt::PutText(expected, 225, "CS", 3, '\0');
+    kt::PutText(expected, 228, "EA", 3, '\0');
+    kt::PutText(expected, 231, "LB", 3, '\0');
+    kt::PutF32(expected, 260, 6.0f);
+    kt::PutF32(expected, 264, 1.0f);
+    kt::PutF32(expected, 268, 0.5f);
+    kt::Put32(expected, 272, 0xFFFFFFFBu);
+    kt::PutText(expected, 278, "LOWER TEXT", 50, '\0');
+    kt::PutText(expected, 328, "ALSO LOWER", 15, '\0');
+    kt::PutF32(expected, 380, 2.25f);
+
+    std::vector<uint8_t> stored = ReadRaw(db, std::string("AB123") + std::string(7, '\0'), 0, 4484);
+    EXPECT_EQ(stored, expected); // empty notes: a 388-byte record
+
+    CItem found;
+    ASSERT_EQ(db.FindItem(found, "ab123"), 0); // lower case, zero-filled
+    EXPECT_EQ(found.m_strDescription, "Tomato paste, fancy");
+    EXPECT_EQ(found.m_nPackQuantity, 6);
+    EXPECT_EQ(found.m_tTime, -5);
+    EXPECT_EQ(found.m_arrUnits[2], "LB");
+    EXPECT_EQ(found.m_cCode3, 'Q');
+    EXPECT_TRUE(found.m_bFlag7);
+    EXPECT_FALSE(found.m_bFlag8);
+}
+
+TEST(ItemFile, NotesSetTheRecordLength) {
+    kt::TempDir dir;
+    CItemDB db;
+    ASSERT_EQ(db.Create("ITEM.DB"), 0);
+    CItem item;
+    item.m_strItemNumber = "N1";
+    item.m_strNotes = "keep cold";
+    ASSERT_EQ(db.InsertItem(item), 0);
+    std::vector<uint8_t> stored = ReadRaw(db, "N1", 0, 4484);
+    ASSERT_EQ(stored.size(), 388u + 9u);
+    EXPECT_EQ(std::memcmp(stored.data() + 384, "keep cold", 9), 0);
+    EXPECT_EQ(stored[393], 0);
+
+    CItem longNotes;
+    longNotes.m_strItemNumber = "N2";
+    longNotes.m_strNotes = std::string(5000, 'x');
+    ASSERT_EQ(db.InsertItem(longNotes), 0);
+    CItem found;
+    ASSERT_EQ(db.FindItem(found, "N2"), 0);
+    EXPECT_EQ(found.m_strNotes.size(), 4096u);
+}
+
+TEST(ItemFile, UpdateKeepsUnknownBytesAndReportsMissingItems) {
+    kt::TempDir dir;
+    CItemDB db;
+    ASSERT_EQ(db.Create("ITEM.DB"), 0);
+    // A record as another program of the suite wrote it, reserved bytes in use.
+    std::vector<uint8_t> raw(388, 0);
+    kt::PutText(raw, 0, "R100", 12, '\0');
+    kt::PutText(raw, 96, "Old description", 50, '\0');
+    for (size_t at : {30, 31, 45, 46, 47, 73, 74, 75, 82, 83, 147, 173, 174, 175, 183, 257, 258, 259, 343, 373,
+                      374, 375})
+        raw[at] = 0xA5;
+    ASSERT_EQ(InsertRaw(db, raw), 0);
+
+    CItem item;
+    ASSERT_EQ(db.FindItem(item, "r100"), 0);
+    item.m_strDescription = "New description";
+    CItem previous;
+    ASSERT_EQ(db.UpdateItem(item, &previous), 0);
+    EXPECT_EQ(previous.m_strDescription, "Old description");
+
+    std::vector<uint8_t> stored = ReadRaw(db, "R100", 0, 4484);
+    ASSERT_EQ(stored.size(), 388u);
+    for (size_t at : {30, 31, 45, 46, 47, 73, 74, 75, 82, 83, 147, 173, 174, 175, 183, 257, 258, 259, 343, 373,
+                      374, 375})
+        EXPECT_EQ(stored[at], 0xA5) << at;
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(stored.data() + 96)), "New description");
+
+    CItem ghost;
+    ghost.m_strItemNumber = "NOPE";
+    EXPECT_EQ(db.UpdateItem(ghost), btr::B_KEY_VALUE_NOT_FOUND);
+    EXPECT_EQ(db.GetRecordCount(), 1u);
+    EXPECT_EQ(db.DeleteItem("nope"), 0);
+    EXPECT_EQ(db.DeleteItem("r100"), 0);
+    EXPECT_EQ(db.GetRecordCount(), 0u);
+}
+
+TEST(ItemUnitFile, CreateSpecificationAndLineLengths) {
+    kt::TempDir dir;
+    CItemUnitDB db;
+    ASSERT_EQ(db.Create("ITEMUNIT.DB"), 0);
+    kt::StatInfo stat = kt::ReadStat(db);
+    ASSERT_EQ(stat.status, 0);
+    EXPECT_EQ(stat.recordLength, 356);
+    EXPECT_EQ(stat.keys, 3);
+    EXPECT_EQ(stat.fileFlags & 1, 0);
+    ASSERT_EQ(stat.segments.size(), 4u);
+    const uint16_t expected[4][3] = {{1, 13, 3}, {1, 12, 1}, {1, 12, 16}, {14, 3, 0}};
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(stat.segments[i].position, expected[i][0]) << i;
+        EXPECT_EQ(stat.segments[i].length, expected[i][1]) << i;
+        EXPECT_EQ(stat.segments[i].flags & 0xFF, expected[i][2]) << i;
+    }
+    CItemUnitDB lengths;
+    const std::pair<int, int> versions[] = {{769, 452}, {770, 463}, {776, 463}, {777, 504},
+                                            {1023, 504}, {1024, 524}, {1025, 544}};
+    for (auto [version, length] : versions) {
+        lengths.BeginReload(nullptr, 0, version, 0);
+        EXPECT_EQ(lengths.GetLineLength(), length) << version;
+    }
+}
+
+TEST(ItemUnitFile, LayoutAndLookups) {
+    kt::TempDir dir;
+    CItemUnitDB db;
+    ASSERT_EQ(db.Create("ITEMUNIT.DB"), 0);
+    CItemUnit unit;
+    unit.m_strItemNumber = "ab123";
+    unit.m_strUnit = "cs";
+    unit.m_cCode1 = 'k';
+    unit.m_fVolume = 1.5f;
+    unit.m_fWeight = 12.0f;
+    unit.m_fPricing116 = 3.0f;
+    unit.m_fAmount288 = 28.8f;
+    unit.m_fAmount292 = 29.2f;
+    unit.m_arrTexts[9] = "LAST";
+    unit.m_arrAmounts[9] = 9.5f;
+    unit.m_strText316 = "mixed Case";
+    ASSERT_EQ(db.InsertUnit(unit), 0);
+
+    std::vector<uint8_t> expected(356, 0);
+    kt::PutText(expected, 0, "AB123", 12, '\0');
+    expected[12] = 'K';
+    kt::PutText(expected, 13, "CS", 3, '\0');
+    kt::PutF32(expected, 32, 1.5f);
+    expected[111] = 'N';
+    kt::PutF32(expected, 116, 3.0f);
+    expected[120] = 'N';
+    kt::PutF32(expected, 124, 12.0f);
+    kt::PutText(expected, 128, "", 3, ' ');
+    expected[131] = 'N';
+    kt::PutText(expected, 208, "LAST", 8, '\0');
+    kt::PutF32(expected, 260, 9.5f);
+    expected[284] = ' ';
+    kt::PutF32(expected, 288, 28.8f);
+    kt::PutF32(expected, 292, 29.2f);
+    kt::PutText(expected, 316, "mixed Case", 20, '\0');
+    EXPECT_EQ(ReadRaw(db, std::string("AB123") + std::string(7, '\0') + "CS", 2, 356), expected);
+
+    CItemUnit found;
+    ASSERT_EQ(db.FindUnit(found, "ab123", "cs"), 0);
+    EXPECT_EQ(found.m_fAmount288, 28.8f);
+    EXPECT_EQ(found.m_fAmount292, 29.2f);
+    EXPECT_EQ(found.m_strText316, "MIXED CASE"); // upper on read only
+    EXPECT_EQ(found.m_arrTexts[9], "LAST");
+    EXPECT_EQ(found.m_arrAmounts[9], 9.5f);
+    EXPECT_EQ(db.FindUnit(found, "AB123", "EA"), btr::B_KEY_VALUE_NOT_FOUND);
+}
+
+TEST(ItemUnitFile, UpdateKeepsReservedBytesAndDeleteFollowsItsKey) {
+    kt::TempDir dir;
+    CItemUnitDB db;
+    ASSERT_EQ(db.Create("ITEMUNIT.DB"), 0);
+    for (const char* code : {"CS", "EA"}) {
+        std::vector<uint8_t> raw(356, 0);
+        kt::PutText(raw, 0, "P1", 12, '\0');
+        kt::PutText(raw, 13, code, 3, '\0');
+        kt::PutText(raw, 336, "written lower", 20, '\0');
+        for (size_t at : {26, 27, 121, 122, 123, 285, 286, 287})
+            raw[at] = 0x5A;
+        ASSERT_EQ(InsertRaw(db, raw), 0);
+    }
+    CItemUnit unit;
+    ASSERT_EQ(db.FindUnit(unit, "P1", "EA"), 0);
+    EXPECT_EQ(unit.m_strText336, "WRITTEN LOWER");
+    unit.m_fWeight = 4.0f;
+    ASSERT_EQ(db.UpdateUnit(unit), 0);
+    std::vector<uint8_t> stored = ReadRaw(db, std::string("P1") + std::string(10, '\0') + "EA", 2, 356);
+    ASSERT_EQ(stored.size(), 356u);
+    for (size_t at : {26, 27, 121, 122, 123, 285, 286, 287})
+        EXPECT_EQ(stored[at], 0x5A) << at;
+
+    CItemUnit missing;
+    missing.m_strItemNumber = "P1";
+    missing.m_strUnit = "LB";
+    EXPECT_EQ(db.UpdateUnit(missing), btr::B_KEY_VALUE_NOT_FOUND);
+
+    // Key 1 holds the item number alone: only the first record of the item goes.
+    ASSERT_EQ(db.DeleteUnit("p1", 1), 0);
+    EXPECT_EQ(db.GetRecordCount(), 1u);
+    EXPECT_EQ(db.DeleteUnit("P1XX", 1), 0);
+    EXPECT_EQ(db.GetRecordCount(), 1u);
+}
+
+} // namespace
