@@ -1,0 +1,228 @@
+// The record file base: open/close rules, create, export, reload preparation and the shared
+// record-operation patterns.
+#include "BtrieveDB.h"
+#include "btrieve/btrcall.h"
+#include "support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+
+namespace {
+
+// A small file: 20-byte records, key 0 = the first 8 bytes.
+class CTestDB : public CBtrieveDB {
+public:
+    uint32_t recordLength = 20;
+    int lineLength = 21;
+    const char* GetFileName() const override { return "TEST.DB"; }
+    uint32_t GetRecordLength() const override { return recordLength; }
+    int GetLineLength() const override { return lineLength; }
+    int Create(const char* path) override {
+        std::vector<uint8_t> spec;
+        uint16_t len = BuildFileSpec(spec, 20, 1, 0, {{1, 8, 0, 0}});
+        int status = CreateFile(spec.data(), len, path, 0);
+        return status == 0 ? OpenFile(path) : status;
+    }
+    int FormatLine(const uint8_t* raw, std::string& out) override {
+        out.assign(reinterpret_cast<const char*>(raw), 8);
+        return 0;
+    }
+    void ImportLine(int) override {}
+
+    int Put(const std::string& key, const std::string& rest = "") {
+        std::string rec = kt_pad(key, 8) + kt_pad(rest, 12);
+        uint16_t len = 20;
+        return Insert(rec.data(), &len, m_key, 0);
+    }
+    static std::string kt_pad(std::string s, size_t n) {
+        s.resize(n, ' ');
+        return s;
+    }
+    int Find(const std::string& key, std::string& rec) {
+        std::string k = kt_pad(key, 8);
+        std::memcpy(m_key, k.data(), 8);
+        uint8_t buf[20];
+        int s = ReadByKey(buf, 20, m_key, 0);
+        rec.assign(reinterpret_cast<char*>(buf), 20);
+        return s;
+    }
+    int FirstWith(const std::string& prefix, std::string& rec) {
+        std::string k = kt_pad(prefix, 8);
+        std::memcpy(m_key, k.data(), 8);
+        uint8_t buf[20];
+        int s = ReadFirstWithPrefix(buf, 20, m_key, 0, prefix.size());
+        rec.assign(reinterpret_cast<char*>(buf), 20);
+        return s;
+    }
+    int Change(const std::string& key, const std::string& rest) {
+        std::string k = kt_pad(key, 8);
+        std::memcpy(m_key, k.data(), 8);
+        uint8_t buf[20];
+        return UpdateByKey(buf, 20, m_key, 0, [&](uint8_t* data, uint16_t len) {
+            std::memcpy(data + 8, kt_pad(rest, 12).data(), 12);
+            return len;
+        });
+    }
+    int Remove(const std::string& key) {
+        std::string k = kt_pad(key, 8);
+        std::memcpy(m_key, k.data(), 8);
+        uint8_t buf[20];
+        return DeleteByKey(buf, 20, m_key, 0);
+    }
+    uint8_t m_key[9] = {};
+};
+
+class BtrieveDB : public ::testing::Test {
+protected:
+    kt::TempDir dir;
+};
+
+TEST_F(BtrieveDB, OpenCloseAndCreateFollowTheOpenFlag) {
+    CTestDB db;
+    EXPECT_EQ(db.Close(), btr::B_FILE_NOT_OPEN);
+    EXPECT_EQ(db.GetOpenFileName(), "");
+    EXPECT_EQ(db.OpenFile(), btr::B_FILE_NOT_FOUND);
+    EXPECT_FALSE(db.IsOpen());
+    uint8_t buf[20];
+    uint16_t len = 20;
+    EXPECT_EQ(db.GetFirst(buf, &len, db.m_key, 0), btr::B_FILE_NOT_OPEN);
+    EXPECT_EQ(db.Insert(buf, &len, db.m_key, 0), btr::B_FILE_NOT_OPEN);
+    EXPECT_EQ(db.GetRecordCount(), 1u); // Stat fails on a closed file
+
+    ASSERT_EQ(db.Create("TEST.DB"), 0);
+    EXPECT_TRUE(db.IsOpen());
+    EXPECT_EQ(db.GetOpenFileName(), "TEST.DB");
+    ASSERT_EQ(db.Put("A"), 0);
+    ASSERT_EQ(db.Put("B"), 0);
+    ASSERT_EQ(db.Put("C"), 0);
+    EXPECT_EQ(db.GetRecordCount(), 3u);
+
+    // Opening the name already open keeps the position.
+    len = 20;
+    ASSERT_EQ(db.GetFirst(buf, &len, db.m_key, 0), 0);
+    EXPECT_EQ(db.OpenFile("TEST.DB"), 0);
+    len = 20;
+    ASSERT_EQ(db.GetNext(buf, &len, db.m_key, 0), 0);
+    EXPECT_EQ(buf[0], 'B');
+
+    // Another name closes the first file, then opens the second.
+    CTestDB other;
+    ASSERT_EQ(other.Create("OTHER.DB"), 0);
+    ASSERT_EQ(db.OpenFile("OTHER.DB"), 0);
+    EXPECT_EQ(db.GetOpenFileName(), "OTHER.DB");
+    EXPECT_EQ(db.GetRecordCount(), 0u);
+    // A failed open leaves the object closed.
+    EXPECT_EQ(db.OpenFile("NOPE.DB"), btr::B_FILE_NOT_FOUND);
+    EXPECT_FALSE(db.IsOpen());
+}
+
+TEST_F(BtrieveDB, CreateReplacesTheFileItHoldsOpen) {
+    CTestDB db;
+    ASSERT_EQ(db.Create("TEST.DB"), 0);
+    ASSERT_EQ(db.Put("A"), 0);
+    ASSERT_EQ(db.Create("TEST.DB"), 0);
+    EXPECT_TRUE(db.IsOpen());
+    EXPECT_EQ(db.GetRecordCount(), 0u);
+}
+
+TEST_F(BtrieveDB, NullDataLengthReachesTheRecordManagerAsZero) {
+    CTestDB db;
+    ASSERT_EQ(db.Create("TEST.DB"), 0);
+    ASSERT_EQ(db.Put("A"), 0);
+    uint8_t buf[20];
+    EXPECT_EQ(db.GetFirst(buf, nullptr, db.m_key, 0), btr::B_DATALENGTH_ERROR);
+    uint16_t len = 20;
+    EXPECT_EQ(db.GetFirst(buf, &len, db.m_key, 0), 0);
+    EXPECT_EQ(len, 20);
+}
+
+TEST_F(BtrieveDB, RecordOperationPatterns) {
+    CTestDB db;
+    ASSERT_EQ(db.Create("TEST.DB"), 0);
+    for (std::string k : {"AB1", "AB2", "AC1"})
+        ASSERT_EQ(db.Put(k, "x"), 0);
+    std::string rec;
+    EXPECT_EQ(db.Find("AB2", rec), 0);
+    EXPECT_EQ(db.Find("AB3", rec), btr::B_KEY_VALUE_NOT_FOUND);
+    EXPECT_EQ(db.FirstWith("AC", rec), 0);
+    EXPECT_EQ(rec.substr(0, 3), "AC1");
+    EXPECT_EQ(db.FirstWith("AA", rec), btr::B_KEY_VALUE_NOT_FOUND); // AB1 is found but lacks the prefix
+    EXPECT_EQ(db.FirstWith("Z", rec), btr::B_END_OF_FILE);
+    EXPECT_EQ(db.Change("AB2", "changed"), 0);
+    ASSERT_EQ(db.Find("AB2", rec), 0);
+    EXPECT_EQ(rec.substr(8, 7), "changed");
+    EXPECT_EQ(db.Change("NONE", "y"), btr::B_KEY_VALUE_NOT_FOUND);
+    EXPECT_EQ(db.Remove("AB1"), 0);
+    EXPECT_EQ(db.Remove("AB1"), 0); // a missing record counts as deleted
+    EXPECT_EQ(db.GetRecordCount(), 2u);
+}
+
+TEST_F(BtrieveDB, ExportReadsEveryRecordAndChecksItsLength) {
+    CTestDB db;
+    std::string line;
+    db.recordLength = 0;
+    EXPECT_FALSE(db.CanExport());
+    EXPECT_EQ(db.ExportFirst(line), btr::B_FILE_NOT_FOUND);
+    db.recordLength = 20;
+    ASSERT_EQ(db.Create("TEST.DB"), 0);
+    for (std::string k : {"A", "B", "C"})
+        ASSERT_EQ(db.Put(k), 0);
+    std::vector<std::string> lines;
+    int s = db.ExportFirst(line);
+    while (s == 0) {
+        lines.push_back(line);
+        s = db.ExportNext(line);
+    }
+    EXPECT_EQ(s, btr::B_END_OF_FILE);
+    EXPECT_EQ(lines.size(), 3u);
+    EXPECT_EQ(db.GetProgressTotal(), 3u);
+    EXPECT_EQ(db.GetProgressPosition(), 3u);
+    db.recordLength = 19; // a record of another length
+    EXPECT_EQ(db.ExportFirst(line), btr::B_DATALENGTH_ERROR);
+}
+
+TEST_F(BtrieveDB, BeginReloadPreparesOrRefuses) {
+    CTestDB db;
+    db.lineLength = 0;
+    { std::ofstream("DL.TXT") << "HEADERA\nrecord-line\n"; }
+    EXPECT_FALSE(db.BeginReload("DL.TXT", 8, 5, 0));
+    EXPECT_FALSE(db.IsOpen());
+    EXPECT_EQ(db.GetReloadFile(), nullptr);
+    db.lineLength = 21;
+    EXPECT_FALSE(db.BeginReload("MISSING.TXT", 0, 5, 0));
+    { std::ofstream("SHORT.TXT") << "HEADERA\n"; }
+    EXPECT_FALSE(db.BeginReload("SHORT.TXT", 8, 5, 0)); // no longer than its header
+    EXPECT_EQ(db.GetReloadFile(), nullptr);
+
+    ASSERT_TRUE(db.BeginReload("DL.TXT", 8, 777, 0));
+    EXPECT_EQ(db.GetInterchangeVersion(), 777);
+    EXPECT_EQ(db.GetProgressPosition(), 8u);
+    EXPECT_EQ(db.GetProgressTotal(), 19u); // last byte offset
+    EXPECT_EQ(db.ReadReloadChar(), 'r');
+    EXPECT_EQ(db.GetProgressPosition(), 9u);
+    db.AddError("Invalid Record Format at offset 9");
+    EXPECT_EQ(db.GetMessageCount(), 1);
+    EXPECT_EQ(db.GetErrors().front(), "Invalid Record Format at offset 9");
+}
+
+TEST_F(BtrieveDB, PurgingReloadStartsFromAnEmptyFile) {
+    std::filesystem::create_directory("TEMP");
+    CTestDB db;
+    ASSERT_EQ(db.Create("TEST.DB"), 0);
+    ASSERT_EQ(db.Put("A"), 0);
+    { std::ofstream("DL.TXT") << "H\nline\n"; }
+    ASSERT_TRUE(db.BeginReload("DL.TXT", 2, 1, 1));
+    EXPECT_TRUE(db.IsOpen());
+    EXPECT_EQ(db.GetOpenFileName(), "TEST.DB");
+    EXPECT_EQ(db.GetRecordCount(), 0u);
+    // A closed object purges its default file.
+    ASSERT_EQ(db.Put("B"), 0);
+    db.Close();
+    CTestDB again;
+    ASSERT_TRUE(again.BeginReload("DL.TXT", 2, 1, 1));
+    EXPECT_EQ(again.GetRecordCount(), 0u);
+}
+
+} // namespace
