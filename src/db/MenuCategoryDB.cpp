@@ -18,6 +18,9 @@ int CMenuCategoryDB::FormatLine(const uint8_t*, std::string&) { return 0; }
 void CMenuCategoryDB::ImportLine(int) {}
 
 int CMenuCategoryDB::Create(const char* path) {
+    // No path: the default name, as for OpenFile.
+    if (!path)
+        path = GetFileName();
     std::vector<uint8_t> spec;
     uint16_t length = BuildFileSpec(spec, kRecordSize, 2, 0,
                                     {{1, 9, btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING},

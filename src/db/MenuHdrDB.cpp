@@ -20,6 +20,9 @@ int CMenuHdrDB::FormatLine(const uint8_t*, std::string&) { return 0; }
 void CMenuHdrDB::ImportLine(int) {}
 
 int CMenuHdrDB::Create(const char* path) {
+    // No path: the default name, as for OpenFile.
+    if (!path)
+        path = GetFileName();
     std::vector<uint8_t> spec;
     uint16_t length = BuildFileSpec(spec, kFixedLength, 2, btr::kFileVariableLength,
                                     {{1, 9, btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING},

@@ -17,6 +17,9 @@ int CMenuItemDB::FormatLine(const uint8_t*, std::string&) { return 0; }
 void CMenuItemDB::ImportLine(int) {}
 
 int CMenuItemDB::Create(const char* path) {
+    // No path: the default name, as for OpenFile.
+    if (!path)
+        path = GetFileName();
     std::vector<uint8_t> spec;
     uint16_t length =
         BuildFileSpec(spec, kRecordSize, 1, 0, {{1, 14, btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING}});

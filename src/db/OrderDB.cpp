@@ -58,6 +58,9 @@ COrderDB::COrderDB() {
 void COrderDB::ImportLine(int) {}
 
 int COrderDB::Create(const char* path) {
+    // No path: the default name, as for OpenFile.
+    if (!path)
+        path = GetFileName();
     std::vector<uint8_t> spec;
     uint16_t length = BuildFileSpec(spec, kRecordSize, 3, 0,
                                     {{1, 4, btr::KF_EXTENDED_TYPE, btr::KT_INTEGER},

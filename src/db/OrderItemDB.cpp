@@ -18,6 +18,9 @@ COrderItemDB::COrderItemDB() {
 void COrderItemDB::ImportLine(int) {}
 
 int COrderItemDB::Create(const char* path) {
+    // No path: the default name, as for OpenFile.
+    if (!path)
+        path = GetFileName();
     using namespace btr;
     constexpr uint16_t kInt = KF_EXTENDED_TYPE;
     std::vector<uint8_t> spec;

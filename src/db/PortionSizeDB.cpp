@@ -10,6 +10,9 @@ CPortionSizeDB::CPortionSizeDB() { m_bReload = false; }
 void CPortionSizeDB::ImportLine(int) {}
 
 int CPortionSizeDB::Create(const char* path) {
+    // No path: the default name, as for OpenFile.
+    if (!path)
+        path = GetFileName();
     // Key 1 lies inside key 0 (record bytes 6 to 17 of 0 to 20).
     std::vector<uint8_t> spec;
     uint16_t length = BuildFileSpec(spec, kRecordLength, 2, 0,
