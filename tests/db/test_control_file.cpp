@@ -1,0 +1,136 @@
+// CONTROL.DB: layout, blank-filled keys of the suite's programs, flags and limits.
+#include "ControlDB.h"
+#include "btrieve/btrcall.h"
+#include "support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+std::vector<uint8_t> SuiteRecord(const std::string& key, char type, uint8_t flag, const std::string& text) {
+    std::vector<uint8_t> r(304, 0);
+    kt::PutText(r, 0, key, 30, ' ');
+    r[30] = static_cast<uint8_t>(type);
+    r[31] = flag;
+    kt::PutText(r, 48, text, 256, '\0');
+    for (size_t at = 36; at < 40; ++at)
+        r[at] = 0x3C;
+    return r;
+}
+
+int InsertRaw(CControlDB& db, std::vector<uint8_t> record) {
+    uint8_t key[40] = {};
+    uint16_t length = 304;
+    return db.Insert(record.data(), &length, key, 0);
+}
+
+std::vector<uint8_t> ReadRaw(CControlDB& db, const std::string& key30) {
+    std::vector<uint8_t> r(304, 0);
+    uint8_t key[40] = {};
+    std::memcpy(key, key30.data(), key30.size());
+    uint16_t length = 304;
+    if (db.GetEqual(r.data(), &length, key, 0) != 0)
+        return {};
+    r.resize(length);
+    return r;
+}
+
+TEST(ControlFile, CreateSpecification) {
+    kt::TempDir dir;
+    CControlDB db;
+    ASSERT_EQ(db.Create("CONTROL.DB"), 0);
+    kt::StatInfo stat = kt::ReadStat(db);
+    ASSERT_EQ(stat.status, 0);
+    EXPECT_EQ(stat.recordLength, 304);
+    EXPECT_EQ(stat.keys, 1);
+    ASSERT_EQ(stat.segments.size(), 1u);
+    EXPECT_EQ(stat.segments[0].position, 1);
+    EXPECT_EQ(stat.segments[0].length, 30);
+    EXPECT_EQ(stat.segments[0].flags, 0);
+    EXPECT_EQ(db.GetLineLength(), 31);
+    EXPECT_EQ(db.GetRecordLength(), 0u);
+}
+
+TEST(ControlFile, SuiteRecordsWithBlankKeysAreFoundUpdatedAndDeleted) {
+    kt::TempDir dir;
+    CControlDB db;
+    ASSERT_EQ(db.Create("CONTROL.DB"), 0);
+    ASSERT_EQ(InsertRaw(db, SuiteRecord("COMPANY.KG_LB&", 'B', 'y', "")), 0);
+    ASSERT_EQ(InsertRaw(db, SuiteRecord("COMPANY.NAME", 'S', 'N', "acme foods")), 0);
+
+    CControl c;
+    ASSERT_EQ(db.GetControl(c, "company.kg_lb&"), 0);
+    EXPECT_EQ(c.m_strKey, "COMPANY.KG_LB&" + std::string(16, ' '));
+    EXPECT_TRUE(c.m_bFlag); // lower-case 'y'
+    EXPECT_EQ(c.m_cType, 'B');
+    ASSERT_EQ(db.GetControl(c, "COMPANY.NAME"), 0);
+    EXPECT_EQ(c.m_strText, "ACME FOODS");
+    EXPECT_EQ(db.GetControl(c, "COMPANY.MISSING"), btr::B_KEY_VALUE_NOT_FOUND);
+
+    // Updating a setting another program wrote keeps its key and its reserved bytes.
+    c.m_strText = "acme fine foods";
+    c.m_nValue = -4;
+    ASSERT_EQ(db.UpdateControl(c), 0);
+    std::vector<uint8_t> expected = SuiteRecord("COMPANY.NAME", 'S', 'N', "ACME FINE FOODS");
+    kt::Put32(expected, 32, static_cast<uint32_t>(-4));
+    EXPECT_EQ(ReadRaw(db, "COMPANY.NAME" + std::string(18, ' ')), expected);
+    EXPECT_EQ(db.GetRecordCount(), 2u);
+
+    ASSERT_EQ(db.DeleteControl("company.name"), 0);
+    EXPECT_EQ(db.GetRecordCount(), 1u);
+    EXPECT_EQ(db.DeleteControl("company.name"), 0);
+}
+
+TEST(ControlFile, InsertedSettingsAreFoundAndTextIsCut) {
+    kt::TempDir dir;
+    CControlDB db;
+    ASSERT_EQ(db.Create("CONTROL.DB"), 0);
+    CControl c;
+    c.m_strKey = "call_remote.edit_quote";
+    c.m_cType = 'F';
+    c.m_bFlag = true;
+    c.m_dValue = 2.5;
+    c.m_strText = std::string(300, 'a');
+    ASSERT_EQ(db.InsertControl(c), 0);
+    EXPECT_EQ(c.m_strKey, "CALL_REMOTE.EDIT_QUOTE");
+
+    std::vector<uint8_t> expected(304, 0);
+    kt::PutText(expected, 0, "CALL_REMOTE.EDIT_QUOTE", 30, ' ');
+    expected[30] = 'F';
+    expected[31] = 'Y';
+    kt::PutF64(expected, 40, 2.5);
+    kt::PutText(expected, 48, std::string(256, 'A'), 256, '\0');
+    EXPECT_EQ(ReadRaw(db, "CALL_REMOTE.EDIT_QUOTE" + std::string(8, ' ')), expected);
+
+    CControl found;
+    ASSERT_EQ(db.GetControl(found, "CALL_REMOTE.EDIT_QUOTE"), 0);
+    EXPECT_EQ(found.m_strText.size(), 256u);
+    EXPECT_EQ(found.m_dValue, 2.5);
+    found.m_bFlag = false;
+    ASSERT_EQ(db.UpdateControl(found), 0);
+    db.Close();
+    EXPECT_FALSE(ReadControlFlag("CALL_REMOTE.EDIT_QUOTE"));
+}
+
+TEST(ControlFile, ZeroFilledKeysStillResolve) {
+    kt::TempDir dir;
+    CControlDB db;
+    ASSERT_EQ(db.Create("CONTROL.DB"), 0);
+    std::vector<uint8_t> r(304, 0);
+    kt::PutText(r, 0, "OLD.SETTING", 30, '\0');
+    r[31] = 'N';
+    ASSERT_EQ(InsertRaw(db, r), 0);
+    CControl c;
+    ASSERT_EQ(db.GetControl(c, "old.setting"), 0);
+    EXPECT_FALSE(c.m_bFlag);
+    c.m_bFlag = true;
+    ASSERT_EQ(db.UpdateControl(c), 0);
+    EXPECT_EQ(db.GetRecordCount(), 1u);
+    db.Close();
+    EXPECT_TRUE(ReadControlFlag("OLD.SETTING"));
+    EXPECT_FALSE(ReadControlFlag("COMPANY.KG_LB&", "NOWHERE.DB"));
+}
+
+} // namespace

@@ -1,0 +1,348 @@
+// VELOCITY.DB: layout, Btrieve date, key rules, withdrawals, the merge and the interchange line.
+#include "ControlDB.h"
+#include "ManualPriceDB.h"
+#include "VelocityDB.h"
+#include "btrieve/btrcall.h"
+#include "support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+namespace {
+
+// Dates in these tests are read in UTC so the expected bytes do not depend on the machine.
+class VelocityFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* tz = std::getenv("TZ");
+        m_hadTz = tz != nullptr;
+        if (tz)
+            m_oldTz = tz;
+        setenv("TZ", "UTC", 1);
+        tzset();
+        ASSERT_EQ(m_db.Create("VELOCITY.DB"), 0);
+    }
+    void TearDown() override {
+        m_db.Close();
+        if (m_hadTz)
+            setenv("TZ", m_oldTz.c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+    std::vector<uint8_t> Raw(const std::string& key21) {
+        std::vector<uint8_t> record(160, 0);
+        uint8_t key[32] = {};
+        std::memcpy(key, key21.data(), key21.size());
+        uint16_t length = 160;
+        if (m_db.GetEqual(record.data(), &length, key, 1) != 0)
+            return {};
+        record.resize(length);
+        return record;
+    }
+    static CVelocity Make(const char* customer, const char* item, const char* unit) {
+        CVelocity h;
+        h.m_strCustomer = customer;
+        h.m_strItem = item;
+        h.m_strUnit = unit;
+        h.m_bActive = true;
+        return h;
+    }
+    static std::string Key(const char* customer, const char* item, const char* unit) {
+        std::string key(21, '\0');
+        std::memcpy(&key[0], customer, std::strlen(customer));
+        std::memcpy(&key[6], item, std::strlen(item));
+        std::memcpy(&key[18], unit, std::strlen(unit));
+        return key;
+    }
+
+    kt::TempDir m_dir;
+    CVelocityDB m_db;
+    bool m_hadTz = false;
+    std::string m_oldTz;
+};
+
+TEST_F(VelocityFile, CreateSpecificationAndLineLengths) {
+    kt::StatInfo stat = kt::ReadStat(m_db);
+    ASSERT_EQ(stat.status, 0);
+    EXPECT_EQ(stat.recordLength, 160);
+    EXPECT_EQ(stat.keys, 6);
+    ASSERT_EQ(stat.segments.size(), 16u);
+    const uint16_t expected[16][3] = {{1, 6, 0x13},  {22, 5, 0x13}, {7, 15, 3},    {1, 21, 0},
+                                      {7, 12, 3},    {1, 6, 0x13},  {27, 3, 0x13}, {7, 15, 3},
+                                      {1, 6, 0x13},  {27, 3, 0x13}, {22, 5, 0x13}, {7, 15, 3},
+                                      {1, 6, 0x13},  {30, 4, 0x113}, {22, 5, 0x13}, {7, 15, 3}};
+    for (size_t i = 0; i < 16; ++i) {
+        EXPECT_EQ(stat.segments[i].position, expected[i][0]) << i;
+        EXPECT_EQ(stat.segments[i].length, expected[i][1]) << i;
+        EXPECT_EQ(stat.segments[i].flags, expected[i][2]) << i;
+        EXPECT_EQ(stat.segments[i].type, i == 13 ? 3 : 0) << i;
+    }
+    const std::pair<int, int> versions[] = {{520, 126}, {521, 136}, {772, 136}, {773, 158}, {1025, 158},
+                                            {1026, 164}};
+    CVelocityDB lengths;
+    for (auto [version, length] : versions) {
+        lengths.BeginReload(nullptr, 0, version, 0);
+        EXPECT_EQ(lengths.GetLineLength(), length) << version;
+    }
+}
+
+TEST_F(VelocityFile, InsertWritesTheSharedLayout) {
+    CVelocity h = Make("c1", "item7", "cs");
+    h.m_strCode5 = "ab";
+    h.m_strText = "Mixed Case";
+    h.m_tLastDate = 1104667200; // 2 January 2005, 12:00 UTC
+    h.m_tSecondDate = 86400;
+    h.m_fAmount1 = 1.25f;
+    h.m_strPriceCode = "pc1";
+    h.m_bFlag92 = true;
+    h.m_arrNumbers[5] = -3;
+    h.m_fQuotedPrice = 4.5f;
+    h.m_strQuoteCode = "q";
+    h.m_n156 = 9;
+    ASSERT_EQ(m_db.InsertHistory(h), 0);
+
+    std::vector<uint8_t> expected(160, 0);
+    kt::PutText(expected, 0, "C1", 6, '\0');
+    kt::PutText(expected, 6, "ITEM7", 12, '\0');
+    kt::PutText(expected, 18, "CS", 3, '\0');
+    kt::PutText(expected, 21, "AB", 5, '\0');
+    expected[29] = 2;
+    expected[30] = 1;
+    kt::Put16(expected, 31, 2005);
+    kt::PutText(expected, 41, "Mixed Case", 30, '\0');
+    kt::PutF32(expected, 72, 1.25f);
+    kt::PutText(expected, 88, "PC1", 4, '\0');
+    expected[92] = 'Y';
+    kt::Put32(expected, 104, 1104667200);
+    kt::Put32(expected, 108, 86400);
+    kt::Put32(expected, 132, static_cast<uint32_t>(-3));
+    kt::PutF32(expected, 144, 4.5f);
+    kt::PutText(expected, 148, "Q", 4, '\0');
+    expected[152] = 'Y';
+    kt::Put32(expected, 156, 9);
+    EXPECT_EQ(Raw(Key("C1", "ITEM7", "CS")), expected);
+
+    CVelocity found;
+    ASSERT_EQ(m_db.GetHistory(found, "c1", "item7", "cs"), 0);
+    EXPECT_EQ(found.m_strText, "Mixed Case");
+    EXPECT_EQ(found.m_tLastDate, 1104667200);
+    EXPECT_EQ(found.m_arrNumbers[5], -3);
+    EXPECT_TRUE(found.m_bFlag92);
+    EXPECT_EQ(m_db.GetHistory(found, "C1", "ITEM7", "EA"), btr::B_KEY_VALUE_NOT_FOUND);
+}
+
+TEST_F(VelocityFile, NoLastDateAndLowerCaseFlags) {
+    CVelocity h = Make("C2", "I1", "EA");
+    h.m_tLastDate = -1;
+    ASSERT_EQ(m_db.InsertHistory(h), 0);
+    std::vector<uint8_t> raw = Raw(Key("C2", "I1", "EA"));
+    ASSERT_EQ(raw.size(), 160u);
+    for (size_t at = 29; at < 33; ++at)
+        EXPECT_EQ(raw[at], 0) << at;
+    EXPECT_EQ(kt::Get32(raw.data(), 104), 0xFFFFFFFFu);
+    CVelocity found;
+    ASSERT_EQ(m_db.GetHistory(found, "C2", "I1", "EA"), 0);
+    EXPECT_EQ(found.m_tLastDate, -1);
+
+    // Another program's record with 'y' flags.
+    std::vector<uint8_t> other(160, 0);
+    kt::PutText(other, 0, "C3", 6, '\0');
+    kt::PutText(other, 6, "I1", 12, '\0');
+    kt::PutText(other, 18, "EA", 3, '\0');
+    other[92] = 'y';
+    other[152] = 'y';
+    uint8_t key[32] = {};
+    uint16_t length = 160;
+    ASSERT_EQ(m_db.Insert(other.data(), &length, key, 1), 0);
+    ASSERT_EQ(m_db.GetHistory(found, "c3", "i1", "ea"), 0);
+    EXPECT_TRUE(found.m_bFlag92);
+    EXPECT_TRUE(found.m_bActive);
+}
+
+TEST_F(VelocityFile, ClearAndDelete) {
+    std::vector<uint8_t> raw(160, 0);
+    kt::PutText(raw, 0, "C1", 6, '\0');
+    kt::PutText(raw, 6, "I1", 12, '\0');
+    kt::PutText(raw, 18, "CS", 3, '\0');
+    for (size_t at : {33, 34, 35, 71, 102, 103, 153, 154, 155})
+        raw[at] = 0x77;
+    raw[152] = 'Y';
+    uint8_t key[32] = {};
+    uint16_t length = 160;
+    ASSERT_EQ(m_db.Insert(raw.data(), &length, key, 1), 0);
+
+    ASSERT_EQ(m_db.ClearOrDelete("c1", "i1", "cs", false), 0);
+    std::vector<uint8_t> expected = raw;
+    expected[152] = 'N';
+    EXPECT_EQ(Raw(Key("C1", "I1", "CS")), expected); // only the active flag changed
+    EXPECT_EQ(m_db.ClearOrDelete("C1", "I1", "EA", false), btr::B_KEY_VALUE_NOT_FOUND);
+    ASSERT_EQ(m_db.ClearOrDelete("C1", "I1", "CS", true), 0);
+    EXPECT_EQ(m_db.GetRecordCount(), 0u);
+}
+
+TEST_F(VelocityFile, ClearForItemAndUnitStopsAtTheNextItem) {
+    for (auto [customer, item, unit] : {std::tuple{"C1", "A1", "CS"}, std::tuple{"C2", "A1", "CS"},
+                                        std::tuple{"C1", "A1", "EA"}, std::tuple{"C1", "B1", "CS"}}) {
+        CVelocity h = Make(customer, item, unit);
+        ASSERT_EQ(m_db.InsertHistory(h), 0);
+    }
+    ASSERT_EQ(m_db.ClearItemUnit("a1", "cs"), 0);
+    CVelocity h;
+    ASSERT_EQ(m_db.GetHistory(h, "C1", "A1", "CS"), 0);
+    EXPECT_FALSE(h.m_bActive);
+    ASSERT_EQ(m_db.GetHistory(h, "C2", "A1", "CS"), 0);
+    EXPECT_FALSE(h.m_bActive);
+    ASSERT_EQ(m_db.GetHistory(h, "C1", "A1", "EA"), 0);
+    EXPECT_TRUE(h.m_bActive);
+    ASSERT_EQ(m_db.GetHistory(h, "C1", "B1", "CS"), 0);
+    EXPECT_TRUE(h.m_bActive);
+    // An item without history, and one past the last record, are not failures.
+    EXPECT_EQ(m_db.ClearItemUnit("A0", "CS"), 0);
+    EXPECT_EQ(m_db.ClearItemUnit("ZZ", "CS"), 0);
+}
+
+class VelocityMerge : public VelocityFile {
+protected:
+    void SetUp() override {
+        VelocityFile::SetUp();
+        CVelocity stored = Make("C1", "I1", "CS");
+        stored.m_strText = "Stored text";
+        stored.m_strCode5 = "S5";
+        stored.m_strCode3 = "S3";
+        stored.m_n36 = 36;
+        stored.m_fAmount1 = 10.0f;
+        stored.m_fQuotedPrice = 8.5f;
+        stored.m_strQuoteCode = "QC";
+        ASSERT_EQ(m_db.InsertHistory(stored), 0);
+        CManualPriceDB prices;
+        ASSERT_EQ(prices.Create("MNPRICE.DB"), 0);
+        CManualPrice quote;
+        quote.m_strSelector4 = "    ";
+        quote.m_strSelector8 = "        ";
+        quote.m_strCustomer = "C1";
+        quote.m_strItem = "I1";
+        quote.m_strUnit = "CS";
+        quote.m_fPrice = 8.5f;
+        ASSERT_EQ(prices.InsertQuote(quote), 0);
+    }
+    static uint32_t QuoteCount() {
+        CManualPriceDB prices;
+        if (prices.OpenFile() != 0)
+            return 99;
+        return prices.GetRecordCount();
+    }
+    CVelocity Imported(float amount1, const char* priceCode) {
+        CVelocity h = Make("c1", "i1", "cs");
+        h.m_strText = "Imported text";
+        h.m_fAmount1 = amount1;
+        h.m_fAmount2 = 2.0f;
+        h.m_strPriceCode = priceCode;
+        h.m_fQuotedPrice = 1.0f;
+        h.m_strQuoteCode = "NEW";
+        return h;
+    }
+};
+
+TEST_F(VelocityMerge, SameFigureKeepsTheQuoteAndStoredTexts) {
+    CVelocity h = Imported(10.0f, "XX");
+    ASSERT_EQ(m_db.MergeHistory(h, false), 0);
+    CVelocity found;
+    ASSERT_EQ(m_db.GetHistory(found, "C1", "I1", "CS"), 0);
+    EXPECT_EQ(found.m_strText, "Stored text");
+    EXPECT_EQ(found.m_strCode5, "S5");
+    EXPECT_EQ(found.m_strCode3, "S3");
+    EXPECT_EQ(found.m_n36, 36);
+    EXPECT_EQ(found.m_fAmount2, 2.0f);
+    EXPECT_EQ(found.m_fQuotedPrice, 8.5f);
+    EXPECT_EQ(found.m_strQuoteCode, "QC");
+    EXPECT_EQ(QuoteCount(), 1u);
+
+    CVelocity replacing = Imported(10.0f, "XX");
+    ASSERT_EQ(m_db.MergeHistory(replacing, true), 0);
+    ASSERT_EQ(m_db.GetHistory(found, "C1", "I1", "CS"), 0);
+    EXPECT_EQ(found.m_strText, "Imported text");
+
+    CVelocity missing = Make("C9", "I1", "CS");
+    EXPECT_EQ(m_db.MergeHistory(missing, false), btr::B_KEY_VALUE_NOT_FOUND);
+}
+
+TEST_F(VelocityMerge, ChangedFigureOrPriceCodeDropsTheQuote) {
+    CVelocity h = Imported(11.0f, "XX");
+    ASSERT_EQ(m_db.MergeHistory(h, false), 0);
+    CVelocity found;
+    ASSERT_EQ(m_db.GetHistory(found, "C1", "I1", "CS"), 0);
+    EXPECT_EQ(found.m_fQuotedPrice, 0.0f);
+    EXPECT_EQ(found.m_strQuoteCode, "    ");
+    EXPECT_EQ(QuoteCount(), 0u);
+
+    CVelocity byCode = Imported(11.0f, "fm2");
+    byCode.m_fQuotedPrice = 3.0f;
+    ASSERT_EQ(m_db.MergeHistory(byCode, false), 0);
+    ASSERT_EQ(m_db.GetHistory(found, "C1", "I1", "CS"), 0);
+    EXPECT_EQ(found.m_fQuotedPrice, 0.0f);
+}
+
+TEST_F(VelocityMerge, EditQuoteSettingKeepsTheManualPrice) {
+    {
+        CControlDB control;
+        ASSERT_EQ(control.Create("CONTROL.DB"), 0);
+        CControl setting;
+        setting.m_strKey = "CALL_REMOTE.EDIT_QUOTE";
+        setting.m_cType = 'B';
+        setting.m_bFlag = true;
+        ASSERT_EQ(control.InsertControl(setting), 0);
+    }
+    EXPECT_FALSE(m_db.GetEditQuote());
+    m_db.LoadEditQuote();
+    EXPECT_TRUE(m_db.GetEditQuote());
+    CVelocity h = Imported(10.0f, "BT");
+    ASSERT_EQ(m_db.MergeHistory(h, false), 0);
+    CVelocity found;
+    ASSERT_EQ(m_db.GetHistory(found, "C1", "I1", "CS"), 0);
+    EXPECT_EQ(found.m_fQuotedPrice, 0.0f);
+    EXPECT_EQ(QuoteCount(), 1u);
+}
+
+TEST_F(VelocityFile, FormatLineColumns) {
+    CVelocity h = Make("C1", "ITEM7", "CS");
+    h.m_tLastDate = 1104667200;
+    h.m_fAmount1 = 12.5f;
+    h.m_fAmount4 = -0.25f;
+    h.m_strPriceCode = "PC";
+    h.m_strCode9 = "NINE";
+    h.m_arrNumbers[0] = 5;
+    h.m_n140 = -7;
+    h.m_fQuotedPrice = 3.0f;
+    h.m_n156 = 156;
+    ASSERT_EQ(m_db.InsertHistory(h), 0);
+    CVelocity none = Make("C2", "X", "EA");
+    none.m_tLastDate = -1;
+    ASSERT_EQ(m_db.InsertHistory(none), 0);
+
+    std::string line;
+    ASSERT_EQ(m_db.ExportFirst(line), 0);
+    ASSERT_EQ(line.size(), 164u);
+    EXPECT_EQ(line.substr(0, 21), "    C1       ITEM7 CS");
+    EXPECT_EQ(line.substr(21, 10), "01/02/2005");
+    EXPECT_EQ(line.substr(31, 11), "     12.50 ");
+    EXPECT_EQ(line.substr(64, 11), "      0.25-");
+    EXPECT_EQ(line.substr(75, 4), "  PC");
+    EXPECT_EQ(line[79], 'N');
+    EXPECT_EQ(line.substr(80, 9), "     NINE");
+    EXPECT_EQ(line.substr(89, 6), "    5 ");
+    EXPECT_EQ(line.substr(131, 6), "    7-");
+    EXPECT_EQ(line.substr(137, 11), "      3.00 ");
+    EXPECT_EQ(line[152], 'Y');
+    EXPECT_EQ(line.substr(153, 6), "  156 ");
+    EXPECT_EQ(line[163], '\n');
+    ASSERT_EQ(m_db.ExportNext(line), 0);
+    EXPECT_EQ(line.substr(21, 10), std::string(10, ' '));
+    EXPECT_EQ(line.find('\n'), 163u);
+    EXPECT_EQ(m_db.ExportNext(line), btr::B_END_OF_FILE);
+}
+
+} // namespace
