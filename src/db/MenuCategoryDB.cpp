@@ -12,22 +12,22 @@ CMenuCategoryDB::CMenuCategoryDB() {
     std::memset(m_key1, 0, sizeof m_key1);
 }
 
-int CMenuCategoryDB::FormatLine(const uint8_t*, std::string&) { return 0; }
+int CMenuCategoryDB::FormatLine(const uint8_t*, std::string&) {
+    return 0;
+}
 
 // Not reloaded from an interchange download.
 void CMenuCategoryDB::ImportLine(int) {}
 
 int CMenuCategoryDB::Create(const char* path) {
     // No path: the default name, as for OpenFile.
-    if (!path)
-        path = GetFileName();
+    if (!path) path = GetFileName();
     std::vector<uint8_t> spec;
-    uint16_t length = BuildFileSpec(spec, kRecordSize, 2, 0,
-                                    {{1, 9, btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING},
-                                     {10, 14, 0, btr::KT_STRING}});
+    uint16_t length = BuildFileSpec(
+        spec, kRecordSize, 2, 0,
+        {{1, 9, btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING}, {10, 14, 0, btr::KT_STRING}});
     int status = CreateFile(spec.data(), length, path, btr::kCreateReplace);
-    if (status != 0)
-        return status;
+    if (status != 0) return status;
     return OpenFile(path);
 }
 
@@ -56,12 +56,9 @@ int CMenuCategoryDB::FindFirstCategory(CMenuCategory& category, const std::strin
     uint8_t record[kRecordSize] = {};
     uint16_t length = kRecordSize;
     int status = GetGreaterOrEqual(record, &length, m_key0, 0);
-    if (status != 0)
-        return status;
-    if (length != kRecordSize)
-        return btr::B_DATALENGTH_ERROR;
-    if (std::memcmp(m_key0, built, sizeof built) != 0)
-        return btr::B_KEY_VALUE_NOT_FOUND;
+    if (status != 0) return status;
+    if (length != kRecordSize) return btr::B_DATALENGTH_ERROR;
+    if (std::memcmp(m_key0, built, sizeof built) != 0) return btr::B_KEY_VALUE_NOT_FOUND;
     Unpack(category, record);
     return 0;
 }
@@ -70,10 +67,8 @@ int CMenuCategoryDB::FindNextCategory(CMenuCategory& category) {
     uint8_t record[kRecordSize] = {};
     uint16_t length = kRecordSize;
     int status = GetNext(record, &length, m_key0, 0);
-    if (status != 0)
-        return status;
-    if (length != kRecordSize)
-        return btr::B_DATALENGTH_ERROR;
+    if (status != 0) return status;
+    if (length != kRecordSize) return btr::B_DATALENGTH_ERROR;
     Unpack(category, record);
     return 0;
 }
@@ -85,13 +80,11 @@ int CMenuCategoryDB::UpdateCategory(CMenuCategory& category) {
     uint8_t record[kRecordSize] = {};
     uint16_t length = kRecordSize;
     int status = GetEqual(record, &length, m_key1, 1);
-    if (status != 0)
-        return status;
+    if (status != 0) return status;
     Pack(category, record);
     length = kRecordSize;
     status = Update(record, &length, m_key1, 1);
-    if (status == 0 && length != kRecordSize)
-        return btr::B_DATALENGTH_ERROR;
+    if (status == 0 && length != kRecordSize) return btr::B_DATALENGTH_ERROR;
     return status;
 }
 
@@ -100,7 +93,6 @@ int CMenuCategoryDB::InsertCategory(CMenuCategory& category) {
     Pack(category, record);
     uint16_t length = kRecordSize;
     int status = Insert(record, &length, m_key1, 1);
-    if (status == 0 && length != kRecordSize)
-        return btr::B_DATALENGTH_ERROR;
+    if (status == 0 && length != kRecordSize) return btr::B_DATALENGTH_ERROR;
     return status;
 }

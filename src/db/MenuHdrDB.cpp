@@ -14,22 +14,22 @@ CMenuHdrDB::CMenuHdrDB() {
     std::memset(m_key1, 0, sizeof m_key1);
 }
 
-int CMenuHdrDB::FormatLine(const uint8_t*, std::string&) { return 0; }
+int CMenuHdrDB::FormatLine(const uint8_t*, std::string&) {
+    return 0;
+}
 
 // Not reloaded from an interchange download.
 void CMenuHdrDB::ImportLine(int) {}
 
 int CMenuHdrDB::Create(const char* path) {
     // No path: the default name, as for OpenFile.
-    if (!path)
-        path = GetFileName();
+    if (!path) path = GetFileName();
     std::vector<uint8_t> spec;
-    uint16_t length = BuildFileSpec(spec, kFixedLength, 2, btr::kFileVariableLength,
-                                    {{1, 9, btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING},
-                                     {10, 14, 0, btr::KT_STRING}});
+    uint16_t length = BuildFileSpec(
+        spec, kFixedLength, 2, btr::kFileVariableLength,
+        {{1, 9, btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING}, {10, 14, 0, btr::KT_STRING}});
     int status = CreateFile(spec.data(), length, path, btr::kCreateReplace);
-    if (status != 0)
-        return status;
+    if (status != 0) return status;
     return OpenFile(path);
 }
 
@@ -86,8 +86,7 @@ int CMenuHdrDB::FindFirstRecipe(CMenuHdr& header, const std::string& customer) {
     std::vector<uint8_t> record(kRecordSize, 0);
     uint16_t length = 0;
     int status = ReadFirstWithPrefix(record.data(), kRecordSize, m_key0, 0, 9, &length);
-    if (status != 0)
-        return status;
+    if (status != 0) return status;
     Unpack(header, record.data(), length);
     return 0;
 }
@@ -96,8 +95,7 @@ int CMenuHdrDB::FindNextRecipe(CMenuHdr& header) {
     std::vector<uint8_t> record(kRecordSize, 0);
     uint16_t length = kRecordSize;
     int status = GetNext(record.data(), &length, m_key0, 0);
-    if (status != 0)
-        return status;
+    if (status != 0) return status;
     Unpack(header, record.data(), length);
     return 0;
 }
@@ -107,8 +105,7 @@ int CMenuHdrDB::FindRecipe(CMenuHdr& header, const std::string& recipeKey) {
     std::vector<uint8_t> record(kRecordSize, 0);
     uint16_t length = 0;
     int status = ReadByKey(record.data(), kRecordSize, m_key1, 1, &length);
-    if (status != 0)
-        return status;
+    if (status != 0) return status;
     Unpack(header, record.data(), length);
     return 0;
 }

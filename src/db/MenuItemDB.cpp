@@ -11,28 +11,27 @@ CMenuItemDB::CMenuItemDB() {
     std::memset(m_key0, 0, sizeof m_key0);
 }
 
-int CMenuItemDB::FormatLine(const uint8_t*, std::string&) { return 0; }
+int CMenuItemDB::FormatLine(const uint8_t*, std::string&) {
+    return 0;
+}
 
 // Not reloaded from an interchange download.
 void CMenuItemDB::ImportLine(int) {}
 
 int CMenuItemDB::Create(const char* path) {
     // No path: the default name, as for OpenFile.
-    if (!path)
-        path = GetFileName();
+    if (!path) path = GetFileName();
     std::vector<uint8_t> spec;
-    uint16_t length =
-        BuildFileSpec(spec, kRecordSize, 1, 0, {{1, 14, btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING}});
+    uint16_t length = BuildFileSpec(spec, kRecordSize, 1, 0,
+                                    {{1, 14, btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING}});
     int status = CreateFile(spec.data(), length, path, btr::kCreateReplace);
-    if (status != 0)
-        return status;
+    if (status != 0) return status;
     return OpenFile(path);
 }
 
 void CMenuItemDB::Pack(CMenuItem& line, uint8_t* record) {
     fields::MakeUpper(line.m_strRecipeKey);
-    if (line.m_strRecipeKey.size() < 14)
-        line.m_strRecipeKey.resize(14, ' ');
+    if (line.m_strRecipeKey.size() < 14) line.m_strRecipeKey.resize(14, ' ');
     fields::PutText(record, 0, line.m_strRecipeKey, 14, ' ');
     fields::MakeUpper(line.m_strItem);
     fields::PutText(record, 14, line.m_strItem, 12, ' ');
@@ -68,12 +67,9 @@ int CMenuItemDB::FindFirstLine(CMenuItem& line, const std::string& recipeKey) {
     uint8_t record[kRecordSize] = {};
     uint16_t length = kRecordSize;
     int status = GetGreaterOrEqual(record, &length, m_key0, 0);
-    if (status != 0)
-        return status;
-    if (length != kRecordSize)
-        return btr::B_DATALENGTH_ERROR;
-    if (std::memcmp(m_key0, built, 14) != 0)
-        return btr::B_KEY_VALUE_NOT_FOUND;
+    if (status != 0) return status;
+    if (length != kRecordSize) return btr::B_DATALENGTH_ERROR;
+    if (std::memcmp(m_key0, built, 14) != 0) return btr::B_KEY_VALUE_NOT_FOUND;
     Unpack(line, record);
     return 0;
 }
@@ -82,10 +78,8 @@ int CMenuItemDB::FindNextLine(CMenuItem& line) {
     uint8_t record[kRecordSize] = {};
     uint16_t length = kRecordSize;
     int status = GetNext(record, &length, m_key0, 0);
-    if (status != 0)
-        return status;
-    if (length != kRecordSize)
-        return btr::B_DATALENGTH_ERROR;
+    if (status != 0) return status;
+    if (length != kRecordSize) return btr::B_DATALENGTH_ERROR;
     Unpack(line, record);
     return 0;
 }
@@ -96,18 +90,14 @@ int CMenuItemDB::DeleteLines(const std::string& recipeKey) {
     uint8_t record[kRecordSize] = {};
     uint16_t length = kRecordSize;
     int status = GetGreaterOrEqual(record, &length, m_key0, 0);
-    if (status != 0)
-        return status;
-    if (length != kRecordSize)
-        return btr::B_DATALENGTH_ERROR;
+    if (status != 0) return status;
+    if (length != kRecordSize) return btr::B_DATALENGTH_ERROR;
     while (std::memcmp(m_key0, built, 14) == 0) {
         status = Delete();
-        if (status != 0)
-            return status;
+        if (status != 0) return status;
         length = kRecordSize;
         status = GetNext(record, &length, m_key0, 0);
-        if (status != 0)
-            return status;
+        if (status != 0) return status;
     }
     // The next record belongs to another recipe.
     return btr::B_KEY_VALUE_NOT_FOUND;

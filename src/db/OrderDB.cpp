@@ -17,8 +17,7 @@ constexpr int kNumberTries = 16;
 
 // Key-only Get Equal: 0 when a record with this key exists, 4 when none does.
 int KeyOnlyEqual(bool open, uint8_t* posBlock, void* key, int keyNumber) {
-    if (!open)
-        return btr::B_FILE_NOT_OPEN;
+    if (!open) return btr::B_FILE_NOT_OPEN;
     uint8_t data[COrderDB::kRecordSize] = {};
     uint16_t length = sizeof data;
     return BtrvCall(btr::B_GET_EQUAL + btr::kKeyOnlyBias, posBlock, data, &length, key, keyNumber);
@@ -28,8 +27,7 @@ int KeyOnlyEqual(bool open, uint8_t* posBlock, void* key, int keyNumber) {
 void PutDigits(uint8_t* record, size_t at, const std::string& text, size_t width, const char* drop) {
     std::string digits;
     for (char c : text)
-        if (!std::strchr(drop, c) || c == '\0')
-            digits += c;
+        if (!std::strchr(drop, c) || c == '\0') digits += c;
     fields::PutText(record, at, digits, width, ' ');
 }
 
@@ -59,16 +57,14 @@ void COrderDB::ImportLine(int) {}
 
 int COrderDB::Create(const char* path) {
     // No path: the default name, as for OpenFile.
-    if (!path)
-        path = GetFileName();
+    if (!path) path = GetFileName();
     std::vector<uint8_t> spec;
     uint16_t length = BuildFileSpec(spec, kRecordSize, 3, 0,
                                     {{1, 4, btr::KF_EXTENDED_TYPE, btr::KT_INTEGER},
                                      {5, 14, 0, btr::KT_STRING},
                                      {19, 14, 0, btr::KT_STRING}});
     int status = CreateFile(spec.data(), length, path, btr::kCreateReplace);
-    if (status != 0)
-        return status;
+    if (status != 0) return status;
     return OpenFile(path);
 }
 
@@ -149,12 +145,10 @@ std::unique_ptr<COrderItemDB> COrderDB::NewOrderItemDB() {
 
 int COrderDB::OpenItemDB(std::unique_ptr<COrderItemDB>& items) {
     items = NewOrderItemDB();
-    if (!items)
-        return kNoMemory;
+    if (!items) return kNoMemory;
     // The lines live in the same directory as the headers.
     std::filesystem::path dir = std::filesystem::path(m_strOpenName).parent_path();
-    if (dir.empty())
-        return items->OpenFile();
+    if (dir.empty()) return items->OpenFile();
     std::string path = (dir / items->GetFileName()).string();
     return items->OpenFile(path.c_str());
 }
@@ -168,8 +162,7 @@ int COrderDB::NextOrderNumber(int32_t& number) {
             number = static_cast<int32_t>(n);
             return 0;
         }
-        if (status != 0)
-            return status;
+        if (status != 0) return status;
     }
     return btr::B_DUPLICATE_KEY_VALUE;
 }
@@ -183,35 +176,30 @@ int COrderDB::NextLineNumber(COrderItemDB& items, int32_t order, int32_t& line) 
             line = static_cast<int32_t>(n);
             return 0;
         }
-        if (status != 0)
-            return status;
+        if (status != 0) return status;
     }
     return btr::B_DUPLICATE_KEY_VALUE;
 }
 
 int COrderDB::AddOrder(COrder& order) {
-    if (!m_bOpen)
-        return btr::B_FILE_NOT_OPEN;
+    if (!m_bOpen) return btr::B_FILE_NOT_OPEN;
     const int32_t previous = order.m_nOrderNumber;
     int status = 0;
     for (int attempt = 0; attempt < kNumberTries; ++attempt) {
         int32_t number = 0;
         status = NextOrderNumber(number);
-        if (status != 0)
-            break;
+        if (status != 0) break;
         order.m_nOrderNumber = number;
         uint8_t record[kRecordSize] = {};
         Pack(order, record);
         fields::PutI32(m_key0, 0, number);
         uint16_t length = kRecordSize;
         status = Insert(record, &length, m_key0, 0);
-        if (status != btr::B_DUPLICATE_KEY_VALUE)
-            break;
+        if (status != btr::B_DUPLICATE_KEY_VALUE) break;
         // Only a number taken meanwhile is worth another search; a duplicate of
         // another key stays a duplicate.
         fields::PutI32(m_key0, 0, number);
-        if (KeyOnlyEqual(m_bOpen, m_posBlock, m_key0, 0) != 0)
-            break;
+        if (KeyOnlyEqual(m_bOpen, m_posBlock, m_key0, 0) != 0) break;
     }
     if (status != 0) {
         order.m_nOrderNumber = previous;
@@ -235,26 +223,20 @@ int COrderDB::UpdateOrder(COrder& order) {
     uint8_t record[kRecordSize] = {};
     uint16_t length = kRecordSize;
     int status = GetEqual(record, &length, m_key0, 0);
-    if (status != 0)
-        return status;
-    if (length != kRecordSize)
-        return btr::B_DATALENGTH_ERROR;
+    if (status != 0) return status;
+    if (length != kRecordSize) return btr::B_DATALENGTH_ERROR;
     Pack(order, record);
     length = kRecordSize;
     status = Update(record, &length, m_key0, 0);
-    if (status != 0)
-        return status;
+    if (status != 0) return status;
 
     std::unique_ptr<COrderItemDB> items;
     status = OpenItemDB(items);
-    if (status != 0)
-        return status;
+    if (status != 0) return status;
     for (const COrderItem& removed : order.m_arrRemoved) {
-        if (removed.m_nLineNumber < 0)
-            continue; // never stored
+        if (removed.m_nLineNumber < 0) continue; // never stored
         status = DeleteLineFrom(*items, order.m_nOrderNumber, removed.m_nLineNumber);
-        if (status != 0)
-            return status;
+        if (status != 0) return status;
     }
     order.m_arrRemoved.clear();
     for (COrderItem& line : order.m_arrLines) {
@@ -263,11 +245,9 @@ int COrderDB::UpdateOrder(COrder& order) {
             status = AddLineTo(*items, line);
         } else {
             status = RewriteLine(*items, line);
-            if (status == btr::B_KEY_VALUE_NOT_FOUND)
-                status = AddLineTo(*items, line);
+            if (status == btr::B_KEY_VALUE_NOT_FOUND) status = AddLineTo(*items, line);
         }
-        if (status != 0)
-            return status;
+        if (status != 0) return status;
     }
     return 0;
 }
@@ -280,8 +260,7 @@ int COrderDB::AddLineTo(COrderItemDB& items, COrderItem& line) {
         if (assign) {
             int32_t number = 0;
             status = NextLineNumber(items, line.m_nOrderNumber, number);
-            if (status != 0)
-                break;
+            if (status != 0) break;
             line.m_nLineNumber = number;
         }
         uint8_t record[COrderItemDB::kRecordSize] = {};
@@ -289,14 +268,11 @@ int COrderDB::AddLineTo(COrderItemDB& items, COrderItem& line) {
         PutLineKey(items.m_key0, line.m_nOrderNumber, line.m_nLineNumber);
         uint16_t length = COrderItemDB::kRecordSize;
         status = items.Insert(record, &length, items.m_key0, 0);
-        if (!assign || status != btr::B_DUPLICATE_KEY_VALUE)
-            break;
+        if (!assign || status != btr::B_DUPLICATE_KEY_VALUE) break;
         PutLineKey(items.m_key0, line.m_nOrderNumber, line.m_nLineNumber);
-        if (KeyOnlyEqual(items.m_bOpen, items.m_posBlock, items.m_key0, 0) != 0)
-            break;
+        if (KeyOnlyEqual(items.m_bOpen, items.m_posBlock, items.m_key0, 0) != 0) break;
     }
-    if (status != 0)
-        line.m_nLineNumber = previous;
+    if (status != 0) line.m_nLineNumber = previous;
     return status;
 }
 
@@ -305,10 +281,8 @@ int COrderDB::RewriteLine(COrderItemDB& items, COrderItem& line) {
     uint8_t record[COrderItemDB::kRecordSize] = {};
     uint16_t length = COrderItemDB::kRecordSize;
     int status = items.GetEqual(record, &length, items.m_key0, 0);
-    if (status != 0)
-        return status;
-    if (length != COrderItemDB::kRecordSize)
-        return btr::B_DATALENGTH_ERROR;
+    if (status != 0) return status;
+    if (length != COrderItemDB::kRecordSize) return btr::B_DATALENGTH_ERROR;
     COrderItemDB::Pack(line, record);
     length = COrderItemDB::kRecordSize;
     return items.Update(record, &length, items.m_key0, 0);
@@ -319,34 +293,28 @@ int COrderDB::DeleteLineFrom(COrderItemDB& items, int32_t order, int32_t line) {
     uint8_t record[COrderItemDB::kRecordSize] = {};
     uint16_t length = COrderItemDB::kRecordSize;
     int status = items.GetEqual(record, &length, items.m_key0, 0);
-    if (status == btr::B_KEY_VALUE_NOT_FOUND)
-        return 0;
-    if (status != 0)
-        return status;
+    if (status == btr::B_KEY_VALUE_NOT_FOUND) return 0;
+    if (status != 0) return status;
     return items.Delete();
 }
 
 int COrderDB::UpdateOrderLine(COrderItem& line) {
     std::unique_ptr<COrderItemDB> items;
     int status = OpenItemDB(items);
-    if (status != 0)
-        return status;
+    if (status != 0) return status;
     return RewriteLine(*items, line);
 }
 
 int COrderDB::AddOrderLine(COrderItem& line) {
     std::unique_ptr<COrderItemDB> items;
     int status = OpenItemDB(items);
-    if (status != 0)
-        return status;
+    if (status != 0) return status;
     return AddLineTo(*items, line);
 }
 
 int COrderDB::ReadHeader(int status, uint16_t length, const uint8_t* record, COrder& order, bool bLines) {
-    if (status != 0)
-        return status;
-    if (length != kRecordSize)
-        return btr::B_DATALENGTH_ERROR;
+    if (status != 0) return status;
+    if (length != kRecordSize) return btr::B_DATALENGTH_ERROR;
     Unpack(order, record);
     return bLines ? LoadLines(order) : 0;
 }
@@ -388,20 +356,16 @@ int COrderDB::GetFirstOrderOfDate(COrder& order, int year, int month, int day) {
     char date[40];
     int n = std::snprintf(date, sizeof date, "%4.4d%2.2d%2.2d", year, month, day);
     // A date that does not make eight digits cannot begin a stored key.
-    if (n != 8)
-        return btr::B_KEY_VALUE_NOT_FOUND;
+    if (n != 8) return btr::B_KEY_VALUE_NOT_FOUND;
     m_strDate = date;
     fields::PutText(m_key2, 0, m_strDate, 14, '\0');
     m_key2[14] = 0;
     uint8_t record[kRecordSize] = {};
     uint16_t length = kRecordSize;
     int status = GetGreaterOrEqual(record, &length, m_key2, 2);
-    if (status != 0)
-        return status;
-    if (length != kRecordSize)
-        return btr::B_DATALENGTH_ERROR;
-    if (std::memcmp(m_key2, m_strDate.data(), m_strDate.size()) != 0)
-        return btr::B_KEY_VALUE_NOT_FOUND;
+    if (status != 0) return status;
+    if (length != kRecordSize) return btr::B_DATALENGTH_ERROR;
+    if (std::memcmp(m_key2, m_strDate.data(), m_strDate.size()) != 0) return btr::B_KEY_VALUE_NOT_FOUND;
     Unpack(order, record);
     return 0;
 }
@@ -410,36 +374,29 @@ int COrderDB::GetNextOrderOfDate(COrder& order) {
     uint8_t record[kRecordSize] = {};
     uint16_t length = kRecordSize;
     int status = GetNext(record, &length, m_key2, 2);
-    if (status != 0)
-        return status;
-    if (length != kRecordSize)
-        return btr::B_DATALENGTH_ERROR;
-    if (std::memcmp(m_key2, m_strDate.data(), m_strDate.size()) != 0)
-        return kEndOfDate;
+    if (status != 0) return status;
+    if (length != kRecordSize) return btr::B_DATALENGTH_ERROR;
+    if (std::memcmp(m_key2, m_strDate.data(), m_strDate.size()) != 0) return kEndOfDate;
     Unpack(order, record);
     return 0;
 }
 
 int COrderDB::DeleteOrder(int32_t number) {
-    if (!m_bOpen)
-        return btr::B_FILE_NOT_OPEN;
+    if (!m_bOpen) return btr::B_FILE_NOT_OPEN;
     std::unique_ptr<COrderItemDB> items;
     int status = OpenItemDB(items);
-    if (status != 0)
-        return status;
+    if (status != 0) return status;
     uint8_t line[COrderItemDB::kRecordSize] = {};
     uint16_t length = sizeof line;
     PutLineKey(items->m_key0, number, INT32_MIN);
     status = items->GetGreaterOrEqual(line, &length, items->m_key0, 0);
     while (status == 0 && fields::GetI32(items->m_key0, 0) == number) {
         status = items->Delete();
-        if (status != 0)
-            return status;
+        if (status != 0) return status;
         length = sizeof line;
         status = items->GetNext(line, &length, items->m_key0, 0);
     }
-    if (status != 0 && status != btr::B_END_OF_FILE)
-        return status;
+    if (status != 0 && status != btr::B_END_OF_FILE) return status;
 
     fields::PutI32(m_key0, 0, number);
     uint8_t record[kRecordSize] = {};
@@ -449,8 +406,7 @@ int COrderDB::DeleteOrder(int32_t number) {
 int COrderDB::LoadLines(COrder& order) {
     std::unique_ptr<COrderItemDB> items;
     int status = OpenItemDB(items);
-    if (status != 0)
-        return status;
+    if (status != 0) return status;
     order.m_arrLines.clear();
     order.m_arrRemoved.clear();
     PutLineKey(items->m_key0, order.m_nOrderNumber, INT32_MIN);
@@ -458,12 +414,10 @@ int COrderDB::LoadLines(COrder& order) {
     uint16_t length = sizeof record;
     status = items->GetGreaterOrEqual(record, &length, items->m_key0, 0);
     while (status == 0) {
-        if (length != COrderItemDB::kRecordSize)
-            return btr::B_DATALENGTH_ERROR;
+        if (length != COrderItemDB::kRecordSize) return btr::B_DATALENGTH_ERROR;
         COrderItem line;
         COrderItemDB::Unpack(line, record);
-        if (line.m_nOrderNumber != order.m_nOrderNumber)
-            break;
+        if (line.m_nOrderNumber != order.m_nOrderNumber) break;
         order.m_arrLines.push_back(line);
         length = sizeof record;
         status = items->GetNext(record, &length, items->m_key0, 0);

@@ -19,8 +19,7 @@ void COrderItemDB::ImportLine(int) {}
 
 int COrderItemDB::Create(const char* path) {
     // No path: the default name, as for OpenFile.
-    if (!path)
-        path = GetFileName();
+    if (!path) path = GetFileName();
     using namespace btr;
     constexpr uint16_t kInt = KF_EXTENDED_TYPE;
     std::vector<uint8_t> spec;
@@ -33,8 +32,7 @@ int COrderItemDB::Create(const char* path) {
                                      {9, 12, KF_DUPLICATES, KT_STRING},
                                      {9, 12, KF_DUPLICATES, KT_STRING}});
     int status = CreateFile(spec.data(), length, path, kCreateReplace);
-    if (status != 0)
-        return status;
+    if (status != 0) return status;
     return OpenFile(path);
 }
 

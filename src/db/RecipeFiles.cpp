@@ -12,8 +12,7 @@ namespace {
 
 int CheckFile(CBtrieveDB& db, const char* createName) {
     int status = db.OpenFile();
-    if (status == btr::B_FILE_NOT_FOUND)
-        status = db.Create(createName);
+    if (status == btr::B_FILE_NOT_FOUND) status = db.Create(createName);
     // Whatever the outcome, nothing stays open.
     db.Close();
     return status;
@@ -25,8 +24,7 @@ int CheckRecipeFiles() {
     int first = 0;
     auto check = [&](CBtrieveDB&& db, const char* createName) {
         int status = CheckFile(db, createName);
-        if (status != 0 && first == 0)
-            first = status;
+        if (status != 0 && first == 0) first = status;
     };
     check(CPortionSizeDB(), "PTNSIZE.DB");
     check(COrderDB(), "ORDER.DB");

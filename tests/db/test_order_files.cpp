@@ -53,6 +53,23 @@ uint32_t LineCount() {
     return items.GetRecordCount();
 }
 
+void ExpectSpec(CBtrieveDB& db, uint16_t recordLength, uint16_t keys,
+                const std::vector<kt::StatInfo::Segment>& want) {
+    kt::StatInfo st = kt::ReadStat(db);
+    ASSERT_EQ(st.status, 0);
+    EXPECT_EQ(st.recordLength, recordLength);
+    EXPECT_EQ(st.pageSize, 1024);
+    EXPECT_EQ(st.keys, keys);
+    EXPECT_EQ(st.fileFlags, 0);
+    ASSERT_EQ(st.segments.size(), want.size());
+    for (size_t i = 0; i < want.size(); ++i) {
+        EXPECT_EQ(st.segments[i].position, want[i].position) << i;
+        EXPECT_EQ(st.segments[i].length, want[i].length) << i;
+        EXPECT_EQ(st.segments[i].flags, want[i].flags) << i;
+        EXPECT_EQ(st.segments[i].type, want[i].type) << i;
+    }
+}
+
 // An order file whose line file object cannot be made.
 class COrderDBNoLines : public COrderDB {
 public:
@@ -73,65 +90,16 @@ TEST(OrderFiles, IdentityAndCreatedSpecifications) {
     EXPECT_EQ(items.GetLineLength(), 0);
 
     ASSERT_EQ(orders.Create("ORDER.DB"), 0);
-    kt::StatInfo st = kt::ReadStat(orders);
-    ASSERT_EQ(st.status, 0);
-    EXPECT_EQ(st.recordLength, 408);
-    EXPECT_EQ(st.pageSize, 1024);
-    EXPECT_EQ(st.keys, 3);
-    EXPECT_EQ(st.fileFlags, 0);
-    std::vector<kt::StatInfo::Segment> want = {{1, 4, 256, 1}, {5, 14, 0, 0}, {19, 14, 0, 0}};
-    ASSERT_EQ(st.segments.size(), want.size());
-    for (size_t i = 0; i < want.size(); ++i) {
-        EXPECT_EQ(st.segments[i].position, want[i].position) << i;
-        EXPECT_EQ(st.segments[i].length, want[i].length) << i;
-        EXPECT_EQ(st.segments[i].flags, want[i].flags) << i;
-        EXPECT_EQ(st.segments[i].type, want[i].type) << i;
-    }
-
+    ExpectSpec(orders, 408, 3, {{1, 4, 256, 1}, {5, 14, 0, 0}, {19, 14, 0, 0}});
     ASSERT_EQ(items.Create("ORDRITEM.DB"), 0);
-    st = kt::ReadStat(items);
-    ASSERT_EQ(st.status, 0);
-    EXPECT_EQ(st.recordLength, 176);
-    EXPECT_EQ(st.keys, 4);
-    EXPECT_EQ(st.fileFlags, 0);
-    want = {{1, 4, 274, 1}, {5, 4, 258, 1}, {1, 4, 273, 1}, {9, 15, 1, 0},
-            {1, 4, 273, 1}, {9, 12, 1, 0},  {9, 12, 1, 0}};
-    ASSERT_EQ(st.segments.size(), want.size());
-    for (size_t i = 0; i < want.size(); ++i) {
-        EXPECT_EQ(st.segments[i].position, want[i].position) << i;
-        EXPECT_EQ(st.segments[i].length, want[i].length) << i;
-        EXPECT_EQ(st.segments[i].flags, want[i].flags) << i;
-        EXPECT_EQ(st.segments[i].type, want[i].type) << i;
-    }
-}
-
-TEST(OrderFiles, ConstructorDefaults) {
-    COrder o;
-    EXPECT_EQ(o.m_nOrderNumber, -1);
-    EXPECT_EQ(o.m_nNumber1, -1);
-    EXPECT_EQ(o.m_nNumber2, 0);
-    EXPECT_EQ(o.m_dAmount1, -1.0);
-    EXPECT_EQ(o.m_dAmount2, 0);
-    EXPECT_EQ(o.m_dAmount3, 0);
-    EXPECT_EQ(o.m_dAmount4, 0);
-    EXPECT_EQ(o.m_dAmount5, 0);
-    EXPECT_TRUE(o.m_bFlag);
-    EXPECT_EQ(o.m_cChar1, 'Y');
-    EXPECT_EQ(o.m_cChar2, 'T');
-    EXPECT_EQ(o.m_cChar3, ' ');
-    EXPECT_TRUE(o.m_arrLines.empty());
-
-    COrderItem l;
-    EXPECT_EQ(l.m_nLineNumber, -1);
-    EXPECT_EQ(l.m_nOrderNumber, 0);
-    EXPECT_EQ(l.m_dAmount1, -1.0);
-    EXPECT_EQ(l.m_dAmount2, -1.0);
-    EXPECT_EQ(l.m_dAmount3, -1.0);
-    EXPECT_EQ(l.m_dAmount4, 0);
-    EXPECT_EQ(l.m_dAmount5, -1.0);
-    EXPECT_EQ(l.m_cCode, ' ');
-    EXPECT_EQ(l.m_nNumber1 + l.m_nNumber2 + l.m_nNumber3, 0);
-    EXPECT_FALSE(l.m_bFlag1 || l.m_bFlag2 || l.m_bFlag3 || l.m_bChanged);
+    ExpectSpec(items, 176, 4,
+               {{1, 4, 274, 1},
+                {5, 4, 258, 1},
+                {1, 4, 273, 1},
+                {9, 15, 1, 0},
+                {1, 4, 273, 1},
+                {9, 12, 1, 0},
+                {9, 12, 1, 0}});
 }
 
 TEST(OrderFiles, HeaderRecordByteForByte) {
