@@ -1,7 +1,7 @@
 // Order header and order line files.
 #include <gtest/gtest.h>
 
-#include <climits>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -415,4 +415,25 @@ TEST(OrderFiles, RecordsOfAnotherLengthAndClosedFiles) {
     EXPECT_EQ(db.GetFirstOrderOfDate(o, 2024, 1, 1), 22);
     o.m_nOrderNumber = 1;
     EXPECT_EQ(db.UpdateOrder(o), 22);
+}
+
+TEST(OrderFiles, LinesLiveBesideAnOrderFileOpenedByPath) {
+    kt::TempDir dir;
+    std::filesystem::create_directory(dir.path() / "sub");
+    const std::string orderPath = (dir.path() / "sub" / "ORDER.DB").string();
+    const std::string linePath = (dir.path() / "sub" / "ORDRITEM.DB").string();
+    COrderItemDB items;
+    ASSERT_EQ(items.Create(linePath.c_str()), 0);
+    items.Close();
+    COrderDB orders;
+    ASSERT_EQ(orders.Create(orderPath.c_str()), 0);
+    COrder o = Order("K1", "20240101");
+    ASSERT_EQ(orders.AddOrder(o), 0);
+    COrderItem l = Line("X");
+    l.m_nOrderNumber = o.m_nOrderNumber;
+    ASSERT_EQ(orders.AddOrderLine(l), 0);
+    // Nothing in the current directory.
+    EXPECT_EQ(items.OpenFile(), 12);
+    ASSERT_EQ(items.OpenFile(linePath.c_str()), 0);
+    EXPECT_EQ(items.GetRecordCount(), 1u);
 }
