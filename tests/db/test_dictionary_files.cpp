@@ -1,0 +1,194 @@
+// ITEMDICT.DB and ITEMLKUP.DB: word lookups, record lengths and pair lookups.
+#include "ItemDictDB.h"
+#include "ItemLookupDB.h"
+#include "btrieve/btrcall.h"
+#include "support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+std::string Blank20(const std::string& word) { return word + std::string(20 - word.size(), ' '); }
+
+class Dictionary : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(m_db.Create("ITEMDICT.DB"), 0);
+        // Words as the suite writes them: blank-padded to 20.
+        Add(Blank20("APPLE"), "", "I1,I2", 2);
+        Add(Blank20("APPLES"), "", "I3", 1);
+        Add(Blank20("TOMATOES"), Blank20("TOMATO"), "", 0);
+        Add(Blank20("TOMATO"), "", "", 7);
+    }
+    void Add(const std::string& word, const std::string& replacement, const std::string& items, int32_t count) {
+        CItemDict e;
+        e.m_strWord = word;
+        e.m_strReplacement = replacement;
+        e.m_strItems = items;
+        e.m_nCount = count;
+        ASSERT_EQ(m_db.InsertWord(e), 0);
+    }
+    uint16_t StoredLength(const std::string& word) {
+        std::vector<uint8_t> r(12848, 0);
+        uint8_t key[32] = {};
+        std::memcpy(key, word.data(), word.size());
+        uint16_t length = 12848;
+        if (m_db.GetEqual(r.data(), &length, key, 0) != 0)
+            return 0;
+        return length;
+    }
+    kt::TempDir m_dir;
+    CItemDictDB m_db;
+};
+
+TEST_F(Dictionary, CreateSpecification) {
+    kt::StatInfo stat = kt::ReadStat(m_db);
+    ASSERT_EQ(stat.status, 0);
+    EXPECT_EQ(stat.recordLength, 47);
+    EXPECT_EQ(stat.fileFlags & 1, 1);
+    EXPECT_EQ(stat.keys, 1);
+    ASSERT_EQ(stat.segments.size(), 1u);
+    EXPECT_EQ(stat.segments[0].length, 20);
+    EXPECT_EQ(stat.segments[0].flags, 0);
+    m_db.BeginReload(nullptr, 0, 770, 0);
+    EXPECT_EQ(m_db.GetLineLength(), 46);
+    m_db.BeginReload(nullptr, 0, 771, 0);
+    EXPECT_EQ(m_db.GetLineLength(), 47);
+}
+
+TEST_F(Dictionary, RecordLayoutAndLength) {
+    EXPECT_EQ(StoredLength(Blank20("TOMATO")), 49); // empty list
+    EXPECT_EQ(StoredLength(Blank20("APPLE")), 49 + 5);
+    std::vector<uint8_t> r(12848, 0);
+    uint8_t key[32] = {};
+    std::memcpy(key, Blank20("TOMATOES").data(), 20);
+    uint16_t length = 12848;
+    ASSERT_EQ(m_db.GetEqual(r.data(), &length, key, 0), 0);
+    std::vector<uint8_t> expected(49, 0);
+    kt::PutText(expected, 0, Blank20("TOMATOES"), 20, '\0');
+    kt::PutText(expected, 20, Blank20("TOMATO"), 20, '\0');
+    r.resize(length);
+    EXPECT_EQ(r, expected);
+
+    CItemDict lower;
+    lower.m_strWord = "pear";
+    lower.m_strItems = "i9,i10";
+    lower.m_nCount = 2;
+    ASSERT_EQ(m_db.InsertWord(lower), 0);
+    EXPECT_EQ(lower.m_strItems, "I9,I10");
+    CItemDict found;
+    ASSERT_EQ(m_db.FindWord(found, "PEAR"), 0);
+    EXPECT_EQ(found.m_strItems, "I9,I10");
+    EXPECT_EQ(found.m_nCount, 2);
+}
+
+TEST_F(Dictionary, FindWordExactThenPrefix) {
+    CItemDict e;
+    EXPECT_EQ(m_db.FindWord(e, ""), btr::B_KEY_VALUE_NOT_FOUND);
+    ASSERT_EQ(m_db.FindWord(e, Blank20("APPLE")), 0);
+    EXPECT_EQ(e.m_strItems, "I1,I2");
+    // A short word finds the next greater word that begins with it.
+    ASSERT_EQ(m_db.FindWord(e, "APPL"), 0);
+    EXPECT_EQ(e.m_strWord, Blank20("APPLE"));
+    ASSERT_EQ(m_db.FindWord(e, "TOMATOE"), 0);
+    EXPECT_EQ(e.m_strReplacement, Blank20("TOMATO"));
+    // A 20-character blank-padded word matches only itself.
+    EXPECT_EQ(m_db.FindWord(e, Blank20("APPL")), btr::B_KEY_VALUE_NOT_FOUND);
+    EXPECT_EQ(m_db.FindWord(e, Blank20("TOMATOE")), btr::B_KEY_VALUE_NOT_FOUND);
+    EXPECT_EQ(m_db.FindWord(e, "BANANA"), btr::B_KEY_VALUE_NOT_FOUND);
+    EXPECT_EQ(m_db.FindWord(e, "ZUCCHINI"), btr::B_END_OF_FILE);
+}
+
+TEST_F(Dictionary, UpdateAndDelete) {
+    CItemDict e;
+    ASSERT_EQ(m_db.FindWord(e, Blank20("APPLE")), 0);
+    e.m_strItems = "I1,I2,I4";
+    e.m_nCount = 3;
+    ASSERT_EQ(m_db.UpdateWord(e), 0);
+    EXPECT_EQ(StoredLength(Blank20("APPLE")), 49 + 8);
+    CItemDict ghost;
+    ghost.m_strWord = "GHOST";
+    EXPECT_EQ(m_db.UpdateWord(ghost), btr::B_KEY_VALUE_NOT_FOUND);
+    EXPECT_EQ(m_db.DeleteWord("GHOST"), 0);
+    EXPECT_EQ(m_db.DeleteWord(Blank20("apple")), 0);
+    EXPECT_EQ(m_db.GetRecordCount(), 3u);
+}
+
+class Lookup : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(m_db.Create("ITEMLKUP.DB"), 0);
+        for (auto [word, item] : {std::pair{"SAUCE", "I2"}, std::pair{"SALT", "I1"}, std::pair{"SAUCE", "I1"},
+                                  std::pair{"SAUCES", "I9"}}) {
+            CItemLookup l;
+            l.m_strWord = word;
+            l.m_strItem = item;
+            ASSERT_EQ(m_db.InsertPair(l), 0);
+        }
+    }
+    kt::TempDir m_dir;
+    CItemLookupDB m_db;
+};
+
+TEST_F(Lookup, CreateSpecificationAndLayout) {
+    kt::StatInfo stat = kt::ReadStat(m_db);
+    ASSERT_EQ(stat.status, 0);
+    EXPECT_EQ(stat.recordLength, 32);
+    EXPECT_EQ(stat.keys, 2);
+    ASSERT_EQ(stat.segments.size(), 2u);
+    EXPECT_EQ(stat.segments[0].length, 20);
+    EXPECT_EQ(stat.segments[0].flags, 1);
+    EXPECT_EQ(stat.segments[1].length, 32);
+    EXPECT_EQ(stat.segments[1].flags, 0);
+    EXPECT_EQ(m_db.GetLineLength(), 34);
+
+    CItemLookup lower;
+    lower.m_strWord = "pepper";
+    lower.m_strItem = "i7";
+    ASSERT_EQ(m_db.InsertPair(lower), 0);
+    std::vector<uint8_t> expected(32, 0);
+    kt::PutText(expected, 0, "PEPPER", 20, '\0');
+    kt::PutText(expected, 20, "I7", 12, '\0');
+    std::vector<uint8_t> r(32, 0);
+    std::vector<uint8_t> key = expected;
+    uint16_t length = 32;
+    ASSERT_EQ(m_db.GetEqual(r.data(), &length, key.data(), 1), 0);
+    EXPECT_EQ(r, expected);
+    EXPECT_EQ(m_db.InsertPair(lower), btr::B_DUPLICATE_KEY_VALUE);
+}
+
+TEST_F(Lookup, FindFirstAndNextWalkOneWord) {
+    CItemLookup l;
+    ASSERT_EQ(m_db.FindFirst(l, "SAUCE"), 0);
+    EXPECT_EQ(l.m_strItem, "I2"); // duplicates in insertion order
+    ASSERT_EQ(m_db.FindNext(l), 0);
+    EXPECT_EQ(l.m_strItem, "I1");
+    ASSERT_EQ(m_db.FindNext(l), 0);
+    EXPECT_EQ(l.m_strWord, "SAUCES"); // the caller stops at another word
+    // The caller's word is compared as given, case included.
+    EXPECT_EQ(m_db.FindFirst(l, "sauce"), btr::B_KEY_VALUE_NOT_FOUND);
+    EXPECT_EQ(m_db.FindFirst(l, "SAUC"), btr::B_KEY_VALUE_NOT_FOUND);
+}
+
+TEST_F(Lookup, PairsExistAndGo) {
+    EXPECT_EQ(m_db.PairExists("SAUCE", "I1"), 0);
+    EXPECT_EQ(m_db.PairExists("sauce", "i2"), 0);
+    EXPECT_EQ(m_db.PairExists("SALT", "I2"), btr::B_KEY_VALUE_NOT_FOUND); // SALT has other items only
+    // After a pair lookup, next continues on the pair key.
+    CItemLookup l;
+    ASSERT_EQ(m_db.PairExists("SAUCE", "I1"), 0);
+    ASSERT_EQ(m_db.FindNext(l), 0);
+    EXPECT_EQ(l.m_strWord, "SAUCE");
+    EXPECT_EQ(l.m_strItem, "I2");
+
+    EXPECT_EQ(m_db.DeletePair("SAUCE", "I1"), 0);
+    EXPECT_EQ(m_db.PairExists("SAUCE", "I1"), btr::B_KEY_VALUE_NOT_FOUND);
+    EXPECT_EQ(m_db.DeletePair("SAUCE", "I1"), 0);
+    EXPECT_EQ(m_db.GetRecordCount(), 3u);
+    m_db.Close();
+    EXPECT_EQ(m_db.PairExists("SAUCE", "I2"), btr::B_FILE_NOT_OPEN);
+}
+
+} // namespace
