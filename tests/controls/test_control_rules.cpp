@@ -1,4 +1,216 @@
+// Rules of the list and editors that need no window: row comparison, the safe sort,
+// in-place input filters, combo completion and style resolution.
+#include "CellStyle.h"
+#include "ComboCompletion.h"
+#include "InPlaceFilter.h"
+#include "ListSortRules.h"
+
 #include <QtTest>
-class T : public QObject { Q_OBJECT };
-QTEST_MAIN(T)
+
+#include <random>
+
+using ListSortRules::CompareRowTexts;
+
+class TestControlRules : public QObject {
+    Q_OBJECT
+
+    static QStringList Sorted(QStringList texts, bool ascending) {
+        std::vector<QString> v(texts.begin(), texts.end());
+        ListSortRules::StableMergeSort(v, [&](const QString& a, const QString& b) {
+            return CompareRowTexts(a, b, ascending);
+        });
+        return QStringList(v.begin(), v.end());
+    }
+
+private slots:
+    void numberRuleComparesValues() {
+        QCOMPARE(Sorted({"100", "9", "10"}, true), QStringList({"9", "10", "100"}));
+        QCOMPARE(Sorted({"100", "9", "10"}, false), QStringList({"100", "10", "9"}));
+        QCOMPARE(CompareRowTexts("", "0", true), 0);      // empty counts as a number
+        QCOMPARE(CompareRowTexts("5", "-3", true), 1);    // the other text read like atoi
+        QCOMPARE(CompareRowTexts("5", " 7x", true), -1);
+        QCOMPARE(CompareRowTexts("99999999999999999999999", "1", true), 1); // no overflow
+    }
+
+    void dateRuleIsDayMonthYear() {
+        QCOMPARE(Sorted({"11/06/2008", "12/05/2008"}, true), QStringList({"12/05/2008", "11/06/2008"}));
+        QCOMPARE(CompareRowTexts("01/01/2009", "31/12/2008", true), 1);
+        QCOMPARE(CompareRowTexts("05/05/2008", "05/05/2008", true), 0);
+        QCOMPARE(CompareRowTexts("01/01/2009", "31/12/2008", false), -1);
+        // The other text need not be a date, nor be long enough.
+        QCOMPARE(CompareRowTexts("01/01/2009", "x", true), 1);
+    }
+
+    void shortDatesSortAsText() {
+        QCOMPARE(ListSortRules::ChooseRule(u"05/12/08"), ListSortRules::ERule::Text);
+        // As dates December 2007 would lead; as text "01" does.
+        QCOMPARE(Sorted({"12/01/07", "01/05/08"}, true), QStringList({"01/05/08", "12/01/07"}));
+    }
+
+    void textRuleIsLocaleAware() {
+        QCOMPARE(Sorted({"banana", "Apple", "cherry"}, true), QStringList({"Apple", "banana", "cherry"}));
+        QVERIFY(CompareRowTexts("apple", "Banana", true) < 0);
+    }
+
+    void ruleChosenByFirstText() {
+        // a = "10" chooses numbers, a = "x" chooses text: the comparison is not antisymmetric.
+        QCOMPARE(CompareRowTexts("10", "x", true), 1);
+        QCOMPARE(CompareRowTexts("x", "10", true), 1);
+    }
+
+    void mergeSortIsStableAndSafeWithAnyComparison() {
+        // Equal keys keep their order.
+        std::vector<std::pair<int, int>> v;
+        for (int i = 0; i < 50; ++i) v.push_back({i % 3, i});
+        ListSortRules::StableMergeSort(v, [](auto& a, auto& b) { return a.first - b.first; });
+        for (size_t i = 1; i < v.size(); ++i) {
+            QVERIFY(v[i - 1].first <= v[i].first);
+            if (v[i - 1].first == v[i].first) QVERIFY(v[i - 1].second < v[i].second);
+        }
+        // A comparison that answers at random still gives back every element exactly once.
+        std::mt19937 rng(7);
+        std::vector<int> w(1000);
+        for (int i = 0; i < 1000; ++i) w[size_t(i)] = i;
+        ListSortRules::StableMergeSort(w, [&](int, int) { return int(rng() % 3) - 1; });
+        std::vector<int> check = w;
+        std::sort(check.begin(), check.end());
+        for (int i = 0; i < 1000; ++i) QCOMPARE(check[size_t(i)], i);
+        // Mixed columns with the real comparison.
+        QStringList mixed;
+        for (int i = 0; i < 200; ++i) mixed << (i % 3 == 0 ? QString::number(i) : i % 3 == 1 ? "x" + QString::number(i) : "");
+        QCOMPARE(Sorted(mixed, true).size(), mixed.size());
+    }
+
+    void integerFilter_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("digits") << "12" << true;
+        QTest::newRow("letter after") << "12a" << false;
+        QTest::newRow("largest") << "2147483647" << true;
+        QTest::newRow("one digit more") << "21474836470" << false;
+        QTest::newRow("just over") << "2147483648" << false;
+        QTest::newRow("smallest") << "-2147483648" << true;
+        QTest::newRow("below smallest") << "-2147483649" << false;
+        QTest::newRow("empty") << "" << true;
+        QTest::newRow("lone minus") << "-" << false;
+        QTest::newRow("leading blanks") << "  42" << true;
+        QTest::newRow("blank after") << "42 " << false;
+        QTest::newRow("only blanks") << "  " << false;
+        QTest::newRow("plus") << "+7" << true;
+        QTest::newRow("point") << "1.5" << false;
+        QTest::newRow("non-ascii digit") << QString::fromUtf16(u"\u0661") << false;
+    }
+    void integerFilter() {
+        QFETCH(QString, text);
+        QFETCH(bool, ok);
+        QCOMPARE(InPlaceFilter::IsAcceptable(InPlaceFilter::Integer, text), ok);
+    }
+
+    void realFilter_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("decimal") << "1.5" << true;
+        QTest::newRow("exponent") << "1e3" << true;
+        QTest::newRow("two points") << "1.5.2" << false;
+        QTest::newRow("trailing point") << "1." << true;
+        QTest::newRow("leading point") << ".5" << true;
+        QTest::newRow("lone point") << "." << false;
+        QTest::newRow("lone minus") << "-" << false;
+        QTest::newRow("negative") << "-0.25" << true;
+        QTest::newRow("plus") << "+2" << true;
+        QTest::newRow("double sign") << "+-2" << false;
+        QTest::newRow("half exponent") << "1e" << false;
+        QTest::newRow("overflow") << "1e999" << false;
+        QTest::newRow("empty") << "" << true;
+        QTest::newRow("comma") << "1,5" << false;
+    }
+    void realFilter() {
+        QFETCH(QString, text);
+        QFETCH(bool, ok);
+        QCOMPARE(InPlaceFilter::IsAcceptable(InPlaceFilter::Real, text), ok);
+    }
+
+    void noFilterAcceptsAnything() {
+        QVERIFY(InPlaceFilter::IsAcceptable(InPlaceFilter::None, "anything at all"));
+    }
+
+    void completionTakesFirstEntryIgnoringCase() {
+        const QStringList entries = {"Beef", "Beverages", "Breakfast"};
+        auto r = ComboCompletion::Complete(entries, "B", 1, 1);
+        QCOMPARE(r.index, 0);
+        QCOMPARE(r.text, QString("Beef"));
+        QCOMPARE(r.selStart, 1);
+        QCOMPARE(r.selEnd, 4);
+        r = ComboCompletion::Complete(entries, "bev", 3, 3);
+        QCOMPARE(r.text, QString("Beverages"));
+        QCOMPARE(r.selStart, 3);
+        QCOMPARE(r.selEnd, 9);
+        r = ComboCompletion::Complete(entries, "Bx", 2, 2);
+        QCOMPARE(r.index, -1);
+        QCOMPARE(r.text, QString("Bx"));
+        QCOMPARE(r.selStart, 2);
+        QCOMPARE(r.selEnd, 2);
+        // Typing inside the text keeps the user's selection.
+        r = ComboCompletion::Complete(entries, "Bre", 1, 1);
+        QCOMPARE(r.text, QString("Breakfast"));
+        QCOMPARE(r.selStart, 1);
+        QCOMPARE(r.selEnd, 1);
+        QCOMPARE(ComboCompletion::FindFirstPrefix(entries, ""), -1);
+    }
+
+    void rowColourUnderCellsUnlessBit128() {
+        const CStyleColors colors{Qt::black, Qt::white, Qt::white, Qt::darkBlue};
+        CStyleRecord row{kStyleBkColor, QColor(), QColor(200, 255, 255)};
+        CStyleRecord plain;
+        CStyleRecord own{kStyleNoRow, QColor(), QColor()};
+        QCOMPARE(ResolveCellStyle(&plain, &row, false, QFont(), colors).background, QColor(200, 255, 255));
+        QCOMPARE(ResolveCellStyle(&own, &row, false, QFont(), colors).background, QColor(Qt::white));
+        CStyleRecord cellBk{kStyleBkColor, QColor(), QColor(1, 2, 3)};
+        QCOMPARE(ResolveCellStyle(&cellBk, &row, false, QFont(), colors).background, QColor(1, 2, 3));
+        // A colour without its bit is not used.
+        CStyleRecord silent{0, QColor(9, 9, 9), QColor(9, 9, 9)};
+        const auto r = ResolveCellStyle(&silent, nullptr, false, QFont(), colors);
+        QCOMPARE(r.text, QColor(Qt::black));
+        QCOMPARE(r.background, QColor(Qt::white));
+        QVERIFY(!r.font);
+    }
+
+    void selectedRowUsesHighlightButKeepsFont() {
+        const CStyleColors colors{Qt::black, Qt::white, Qt::yellow, Qt::darkBlue};
+        CStyleRecord row{kStyleBkColor | kStyleTextColor, QColor(255, 0, 0), QColor(200, 255, 255)};
+        CStyleRecord cell{kStyleBold | kStyleTextColor, QColor(0, 255, 0), QColor()};
+        const auto r = ResolveCellStyle(&cell, &row, true, QFont(), colors);
+        QCOMPARE(r.text, QColor(Qt::yellow));
+        QCOMPARE(r.background, QColor(Qt::darkBlue));
+        QVERIFY(r.font);
+        QCOMPARE(r.font->weight(), QFont::Bold);
+    }
+
+    void boldCellInItalicRowIsBoldItalic() {
+        const CStyleColors colors{};
+        QFont base("DejaVu Sans", 10);
+        CStyleRecord row{kStyleItalic, {}, {}};
+        CStyleRecord cell{kStyleBold, {}, {}};
+        auto r = ResolveCellStyle(&cell, &row, false, base, colors);
+        QVERIFY(r.font);
+        QCOMPARE(r.font->weight(), QFont::Bold);
+        QVERIFY(r.font->italic());
+        QVERIFY(!r.font->underline());
+        // Bit 128 keeps the row's italic away.
+        cell.m_nStyle = kStyleBold | kStyleNoRow;
+        r = ResolveCellStyle(&cell, &row, false, base, colors);
+        QVERIFY(!r.font->italic());
+        // Only the row has font bits: its font alone.
+        CStyleRecord none;
+        r = ResolveCellStyle(&none, &row, false, base, colors);
+        QVERIFY(r.font && r.font->italic() && r.font->weight() == QFont::Normal);
+        // A bold base font and a record without bit 1: the record's own font is not bold.
+        QFont boldBase = base;
+        boldBase.setBold(true);
+        CStyleRecord underline{kStyleUnderline, {}, {}};
+        QCOMPARE(RecordFont(boldBase, underline.m_nStyle).weight(), QFont::Normal);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestControlRules)
 #include "test_control_rules.moc"
