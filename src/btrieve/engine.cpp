@@ -5,6 +5,7 @@
 #include "keys.h"
 #include "store.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <memory>
@@ -32,7 +33,41 @@ struct Handle {
     int64_t curId = 0;
     bool hasPhysical = false;
     bool hasRecord = false;
+    // Records read ahead by Get Next / Get Previous, valid while the file's version stands.
+    std::vector<Row> ahead;
+    size_t aheadPos = 0;
+    int aheadKey = -1;
+    bool aheadForward = true;
+    uint64_t aheadVersion = 0;
+    std::string aheadLastKey;
+    int aheadBatch = 0;
 };
+
+// The next record in key order from the current position, served from the records read ahead
+// when nothing has changed since they were read.
+int16_t NextInKeyOrder(Handle& h, int keyNum, bool forward, Row& row) {
+    FileStore& st = *h.store;
+    uint64_t version = 0;
+    if (int16_t s = st.Version(version))
+        return s;
+    bool sameRun = h.aheadKey == keyNum && h.aheadForward == forward && h.aheadVersion == version &&
+                   h.aheadLastKey == h.curKeyVal && !h.ahead.empty();
+    if (!sameRun || h.aheadPos >= h.ahead.size()) {
+        h.aheadBatch = sameRun ? std::min(64, h.aheadBatch * 2) : 4;
+        int16_t s = st.FindMany(keyNum, forward ? Seek::Gt : Seek::Lt, h.curKeyVal, h.aheadBatch, h.ahead);
+        h.aheadPos = 0;
+        h.aheadKey = keyNum;
+        h.aheadForward = forward;
+        h.aheadVersion = version;
+        if (s != 0) {
+            h.ahead.clear();
+            return s;
+        }
+    }
+    row = std::move(h.ahead[h.aheadPos++]);
+    h.aheadLastKey = row.key;
+    return 0;
+}
 
 struct Engine {
     std::mutex mu;
@@ -238,7 +273,7 @@ int16_t DoGet(Handle& h, int op, bool keyOnly, void* data, uint32_t* dataLen, vo
             return B_POSITION_NOT_SET;
         if (h.curKey != keyNum)
             return B_DIFFERENT_KEYNUMBER;
-        s = st.Find(keyNum, op == B_GET_NEXT ? Seek::Gt : Seek::Lt, h.curKeyVal, {}, row);
+        s = NextInKeyOrder(h, keyNum, op == B_GET_NEXT, row);
         break;
     default:
         return B_INVALID_FUNCTION;

@@ -8,6 +8,9 @@
 #include <sqlite3.h>
 
 #include <array>
+#include <atomic>
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -106,12 +109,34 @@ public:
         for (auto& perKey : m_find)
             for (sqlite3_stmt* st : perKey)
                 sqlite3_finalize(st);
+        for (auto& perKey : m_findMany)
+            for (sqlite3_stmt* st : perKey)
+                sqlite3_finalize(st);
         for (sqlite3_stmt* st : {m_stepFwd, m_stepBack, m_byId, m_insert, m_update, m_erase, m_count, m_seq,
-                                 m_keys, m_getMeta, m_setMeta})
+                                 m_keys, m_getMeta, m_setMeta, m_dataVersion, m_begin, m_commit, m_rollback})
             sqlite3_finalize(st);
         if (m_inTx)
             sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         sqlite3_close_v2(m_db);
+        // Only now: closing a descriptor of the -shm file would drop SQLite's locks on it.
+        if (m_shm)
+            ::munmap(const_cast<uint8_t*>(m_shm), kShmMapped);
+        if (m_shmFd >= 0)
+            ::close(m_shmFd);
+    }
+
+    // Maps the wal-index header read-only so that Version needs no read transaction. Called once
+    // the connection has read the file (SQLite has set the wal-index up by then).
+    void MapWalIndex(const std::string& path) {
+        m_shmFd = ::open((path + "-shm").c_str(), O_RDONLY | O_CLOEXEC);
+        if (m_shmFd < 0)
+            return;
+        struct stat st;
+        if (::fstat(m_shmFd, &st) != 0 || st.st_size < static_cast<off_t>(kShmMapped))
+            return; // the descriptor stays open until the connection closes, see the destructor
+        void* p = ::mmap(nullptr, kShmMapped, PROT_READ, MAP_SHARED, m_shmFd, 0);
+        if (p != MAP_FAILED)
+            m_shm = static_cast<const volatile uint8_t*>(p);
     }
 
     void Abandon() override { m_abandoned = true; }
@@ -125,6 +150,7 @@ public:
             sets += ", k" + std::to_string(i) + " = ?" + std::to_string(i + 3);
         }
         m_find.assign(n, {});
+        m_findMany.assign(n, {});
         struct {
             sqlite3_stmt** st;
             std::string sql;
@@ -140,6 +166,10 @@ public:
             {&m_keys, "SELECT 0" + cols + " FROM kr_rec WHERE id = ?1"},
             {&m_getMeta, "SELECT value FROM kr_meta WHERE name = ?1"},
             {&m_setMeta, "INSERT OR REPLACE INTO kr_meta(name, value) VALUES(?1, ?2)"},
+            {&m_dataVersion, "PRAGMA data_version"},
+            {&m_begin, "BEGIN IMMEDIATE"},
+            {&m_commit, "COMMIT"},
+            {&m_rollback, "ROLLBACK"},
         };
         for (auto& e : list)
             if (sqlite3_prepare_v3(m_db, e.sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, e.st, nullptr) != SQLITE_OK)
@@ -164,6 +194,55 @@ public:
         row.id = sqlite3_column_int64(st, 0);
         row.data = ColumnBlob(st, 1);
         row.key = ColumnBlob(st, 2);
+        return 0;
+    }
+
+    int16_t FindMany(int key, Seek how, const std::string& a, int n, std::vector<Row>& rows) override {
+        rows.clear();
+        sqlite3_stmt*& st = m_findMany[key][how == Seek::Gt ? 0 : 1];
+        if (!st) {
+            std::string k = "k" + std::to_string(key);
+            std::string sql = "SELECT id, data, " + k + " FROM kr_rec WHERE " + k + (how == Seek::Gt ? " > " : " < ") +
+                              "?1 ORDER BY " + k + (how == Seek::Gt ? "" : " DESC") + " LIMIT ?2";
+            if (sqlite3_prepare_v3(m_db, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &st, nullptr) != SQLITE_OK) {
+                st = nullptr;
+                return B_IO_ERROR;
+            }
+        }
+        StmtUse use(st);
+        BindBlob(st, 1, a);
+        sqlite3_bind_int(st, 2, n);
+        int rc;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            Row& row = rows.emplace_back();
+            row.id = sqlite3_column_int64(st, 0);
+            row.data = ColumnBlob(st, 1);
+            row.key = ColumnBlob(st, 2);
+        }
+        if (rc != SQLITE_DONE)
+            return MapError(rc);
+        return rows.empty() ? B_END_OF_FILE : 0;
+    }
+
+    int16_t Version(uint64_t& version) override {
+        if (m_shm) {
+            // Every commit, by any program, rewrites the wal-index header: hash its first copy.
+            uint8_t header[48];
+            std::atomic_thread_fence(std::memory_order_acquire);
+            for (size_t i = 0; i < sizeof header; ++i)
+                header[i] = m_shm[i];
+            std::atomic_thread_fence(std::memory_order_acquire);
+            uint64_t h = 1469598103934665603ull ^ m_writes;
+            for (uint8_t b : header)
+                h = (h ^ b) * 1099511628211ull;
+            version = h;
+            return 0;
+        }
+        StmtUse use(m_dataVersion);
+        int rc = sqlite3_step(m_dataVersion);
+        if (rc != SQLITE_ROW)
+            return MapError(rc);
+        version = (static_cast<uint64_t>(sqlite3_column_int64(m_dataVersion, 0)) << 32) ^ m_writes;
         return 0;
     }
 
@@ -218,19 +297,32 @@ public:
 
     int16_t Insert(const std::string& data, const std::vector<std::optional<std::string>>& keys, int64_t& id,
                    std::vector<std::optional<std::string>>& stored) override {
-        if (int16_t s = NextSeq(id))
-            return s;
+        // The sequence orders duplicates; a file without duplicate keys lets SQLite number its records.
+        bool sequenced = false;
+        for (const Key& k : m_spec.keys)
+            sequenced = sequenced || k.duplicates;
+        if (sequenced) {
+            if (int16_t s = NextSeq(id))
+                return s;
+        }
         stored = keys;
         for (size_t i = 0; i < keys.size(); ++i)
             if (stored[i] && m_spec.keys[i].duplicates)
                 *stored[i] += SeqSuffix(id);
         StmtUse use(m_insert);
-        sqlite3_bind_int64(m_insert, 1, id);
+        if (sequenced)
+            sqlite3_bind_int64(m_insert, 1, id);
+        else
+            sqlite3_bind_null(m_insert, 1);
         BindBlob(m_insert, 2, data);
         for (size_t i = 0; i < stored.size(); ++i)
             BindKey(m_insert, static_cast<int>(i) + 3, stored[i]);
         int rc = sqlite3_step(m_insert);
-        return rc == SQLITE_DONE ? 0 : MapError(rc);
+        if (rc != SQLITE_DONE)
+            return MapError(rc);
+        if (!sequenced)
+            id = sqlite3_last_insert_rowid(m_db);
+        return 0;
     }
 
     int16_t Update(int64_t id, const std::string& data, const std::vector<std::optional<std::string>>& keys,
@@ -324,25 +416,23 @@ public:
     int16_t BeginWrite() override {
         if (m_readOnlyFile)
             return B_ACCESS_TO_FILE_DENIED;
-        if (m_inTx)
-            return Exec("SAVEPOINT kr_write");
-        return Exec("BEGIN IMMEDIATE");
+        ++m_writes;
+        // Inside the process's transaction every statement is atomic on its own: a write that
+        // fails halfway has at most advanced the sequence, which nothing relies on being dense.
+        return m_inTx ? 0 : Run(m_begin);
     }
 
     int16_t EndWrite(bool commit) override {
-        if (m_inTx) {
-            if (commit)
-                return Exec("RELEASE kr_write");
-            Exec("ROLLBACK TO kr_write");
-            return Exec("RELEASE kr_write");
-        }
+        ++m_writes;
+        if (m_inTx)
+            return 0;
         if (commit) {
-            int16_t s = Exec("COMMIT");
+            int16_t s = Run(m_commit);
             if (s != 0)
-                Exec("ROLLBACK");
+                Run(m_rollback);
             return s;
         }
-        return Exec("ROLLBACK");
+        return Run(m_rollback);
     }
 
     int16_t TouchTransaction() override {
@@ -357,6 +447,7 @@ public:
     int16_t FinishTransaction(bool commit) override {
         if (!m_inTx)
             return 0;
+        ++m_writes;
         int16_t s = 0;
         if (commit) {
             s = Exec("COMMIT");
@@ -372,6 +463,12 @@ public:
     bool InTransaction() const override { return m_inTx; }
 
 private:
+    int16_t Run(sqlite3_stmt* st) {
+        int rc = sqlite3_step(st);
+        sqlite3_reset(st);
+        return rc == SQLITE_DONE ? 0 : MapError(rc);
+    }
+
     int16_t Exec(const char* sql) {
         int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
         return rc == SQLITE_OK ? 0 : MapError(rc);
@@ -419,7 +516,16 @@ private:
     bool m_readOnlyFile;
     bool m_inTx = false;
     bool m_abandoned = false;
+    uint64_t m_writes = 0; // writes of this process, for Version
+    static constexpr size_t kShmMapped = 4096;
+    int m_shmFd = -1;
+    const volatile uint8_t* m_shm = nullptr;
     std::vector<std::array<sqlite3_stmt*, 6>> m_find;
+    std::vector<std::array<sqlite3_stmt*, 2>> m_findMany;
+    sqlite3_stmt* m_dataVersion = nullptr;
+    sqlite3_stmt* m_begin = nullptr;
+    sqlite3_stmt* m_commit = nullptr;
+    sqlite3_stmt* m_rollback = nullptr;
     sqlite3_stmt* m_stepFwd = nullptr;
     sqlite3_stmt* m_stepBack = nullptr;
     sqlite3_stmt* m_byId = nullptr;
@@ -571,6 +677,7 @@ int16_t OpenStore(const std::string& path, bool /*readOnly*/, std::shared_ptr<Fi
     auto s = std::make_shared<SqliteStore>(db, std::move(spec), readOnlyFile);
     if (int16_t p = s->Prepare())
         return p;
+    s->MapWalIndex(path);
     Pool()[id] = {s, ++g_useClock};
     TrimIdle();
     store = s;

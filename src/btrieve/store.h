@@ -39,6 +39,10 @@ public:
 
     // One record by key order; 0 when found, 9 when none. key = -1 walks physical order (Step).
     virtual int16_t Find(int key, Seek how, const std::string& a, const std::string& b, Row& row) = 0;
+    // Up to n records following a (Gt) or preceding it (Lt), for reading ahead.
+    virtual int16_t FindMany(int key, Seek how, const std::string& a, int n, std::vector<Row>& rows) = 0;
+    // Changes whenever the file's records may have changed, by this process or another.
+    virtual int16_t Version(uint64_t& version) = 0;
     virtual int16_t StepFind(bool forward, int64_t after, Row& row) = 0; // after=0 / forward: first
     virtual int16_t ById(int64_t id, int key, Row& row) = 0;              // 0 or 43
     virtual int16_t Count(uint32_t& count) = 0;
