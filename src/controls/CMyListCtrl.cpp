@@ -313,7 +313,9 @@ void CMyListCtrl::OnInPlaceEnd(int row, int column, const QString& text, bool ca
     info.row = row;
     info.column = column;
     if (!cancelled) info.text = text;
+    QObject* ending = sender();
     OnEndLabelEdit(info);
+    if (m_pInPlace == ending) m_pInPlace = nullptr; // it deletes itself
 }
 
 void CMyListCtrl::OnEndLabelEdit(const CEndLabelEdit& info) {

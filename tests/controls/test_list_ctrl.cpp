@@ -1,4 +1,465 @@
+// The styled and sortable lists in real widgets, driven with mouse and key events.
+#include "CInPlaceEdit.h"
+#include "CInPlaceList.h"
+#include "CMyListCtrl.h"
+
+#include <QAbstractItemView>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QVBoxLayout>
 #include <QtTest>
-class T : public QObject { Q_OBJECT };
-QTEST_MAIN(T)
+
+namespace {
+
+class RecordingList : public CMyListCtrl {
+public:
+    using CMyListCtrl::CMyListCtrl;
+    QList<CEndLabelEdit> ends;
+    void OnEndLabelEdit(const CEndLabelEdit& info) override {
+        ends.append(info);
+        CMyListCtrl::OnEndLabelEdit(info);
+    }
+    void SetEditCell(int row, int col) {
+        m_nEditRow = row;
+        m_nEditCol = col;
+    }
+};
+
+// A window with a list of six columns and three rows, plus a field to move the focus to.
+struct Fixture {
+    QWidget window;
+    RecordingList* list;
+    QLineEdit* other;
+
+    Fixture() {
+        auto* layout = new QVBoxLayout(&window);
+        list = new RecordingList(&window);
+        other = new QLineEdit(&window);
+        layout->addWidget(list);
+        layout->addWidget(other);
+        list->AddColumn(0, "Item", LVCFMT_LEFT, 80);
+        list->AddColumn(1, "Unit", LVCFMT_LEFT, 60, 1);
+        list->AddColumn(2, "Description", LVCFMT_LEFT, 120, 2);
+        list->AddColumn(3, "Cost", LVCFMT_RIGHT, 70, 3);
+        list->AddColumn(4, "Qty", LVCFMT_RIGHT, 60, 4);
+        list->AddColumn(5, "Type", LVCFMT_LEFT, 80, 5);
+        list->AddRow({"100", "CS", "Beef", "42.10", "40", "OZ"});
+        list->AddRow({"9", "LB", "Onions", "0.89", "4", "EACH"});
+        list->AddRow({"10", "EA", "Buns", "3.25", "12", "EACH"});
+        window.resize(600, 300);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+    }
+
+    QPoint CellCenter(int row, int col) const { return list->visualRect(list->model()->index(row, col)).center(); }
+    void Click(int row, int col) { QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, CellCenter(row, col)); }
+    void ClickHeader(int col) {
+        QHeaderView* h = list->horizontalHeader();
+        QTest::mouseClick(h->viewport(), Qt::LeftButton, {},
+                          QPoint(h->sectionViewportPosition(col) + 5, h->height() / 2));
+    }
+    QStringList Column(int col) const {
+        QStringList out;
+        for (int r = 0; r < list->GetItemCount(); ++r) out << list->GetCellText(r, col);
+        return out;
+    }
+    CInPlaceEdit* Edit() const { return qobject_cast<CInPlaceEdit*>(list->GetInPlaceEditor()); }
+    CInPlaceList* Drop() const { return qobject_cast<CInPlaceList*>(list->GetInPlaceEditor()); }
+};
+
+QColor Pixel(QAbstractItemView* view, const QModelIndex& idx) {
+    const QImage img = view->viewport()->grab().toImage();
+    const QRect r = view->visualRect(idx);
+    return img.pixelColor(r.right() - 2, r.center().y());
+}
+
+} // namespace
+
+class TestListCtrl : public QObject {
+    Q_OBJECT
+
+private slots:
+    void rowColourPaintsUnderCellsExceptBit128() {
+        Fixture f;
+        CListCtrlStyled* l = f.list;
+        l->SetRowBkColor(0, QColor(200, 255, 255), false);
+        l->SetRowStyle(0, kStyleBkColor, false);
+        l->SetCellStyle(0, 2, kStyleNoRow);
+        l->SetTextBkColor(QColor(217, 245, 245));
+        QCOMPARE(Pixel(l, l->model()->index(0, 1)), QColor(200, 255, 255));
+        QCOMPARE(Pixel(l, l->model()->index(0, 5)), QColor(200, 255, 255));
+        QCOMPARE(Pixel(l, l->model()->index(0, 2)), QColor(217, 245, 245));
+        QCOMPARE(Pixel(l, l->model()->index(1, 1)), QColor(217, 245, 245));
+    }
+
+    void selectedRowPaintsHighlightAndKeepsBold() {
+        Fixture f;
+        CListCtrlStyled* l = f.list;
+        l->SetRowBkColor(1, QColor(175, 255, 175));
+        l->SetRowStyle(1, kStyleBkColor);
+        l->SetCellStyle(1, 0, kStyleBold);
+        l->SelectRow(1);
+        f.other->setFocus();
+        QCOMPARE(Pixel(l, l->model()->index(1, 3)), l->GetHighlightColor());
+        const CResolvedStyle look = l->GetCellLook(1, 0);
+        QCOMPARE(look.text, l->GetHighlightTextColor());
+        QVERIFY(look.font && look.font->bold());
+        l->SelectRow(1, false);
+        QCOMPARE(Pixel(l, l->model()->index(1, 3)), QColor(175, 255, 175));
+        QCOMPARE(l->model()->data(l->model()->index(1, 0), Qt::FontRole).value<QFont>().bold(), true);
+    }
+
+    void itemDataReachesCompareAndFollowsRows() {
+        CListCtrlStyled l;
+        l.InsertColumn(0, "A", LVCFMT_LEFT, 50);
+        l.InsertItem(0, "c", 30);
+        l.InsertItem(1, "a", 10);
+        l.InsertItem(2, "b", 20);
+        l.InsertItem(3, "none");
+        QCOMPARE(l.GetItemData(1), quintptr(10));
+        QCOMPARE(l.GetItemData(3), quintptr(0));
+        QVERIFY(l.SetItemData(3, 5)); // a row inserted without data can still take some
+        QList<quintptr> seen;
+        QVERIFY(l.SortItems([&](quintptr a, quintptr b) {
+            seen << a << b;
+            return a < b ? -1 : a > b ? 1 : 0;
+        }));
+        QVERIFY(seen.contains(10) && seen.contains(20) && seen.contains(30) && seen.contains(5));
+        QCOMPARE(l.GetItemText(0, 0), QString("none"));
+        QCOMPARE(l.GetItemText(1, 0), QString("a"));
+        QCOMPARE(l.GetItemData(3), quintptr(30));
+        QVERIFY(l.DeleteItem(0));
+        QCOMPARE(l.GetItemCount(), 3);
+        QVERIFY(!l.DeleteItem(7));
+        QVERIFY(!l.SetItemData(9, 1));
+        QVERIFY(l.DeleteAllItems());
+        QCOMPARE(l.GetItemCount(), 0);
+    }
+
+    void columnInsertedLaterKeepsCellsInStep() {
+        CListCtrlStyled l;
+        l.InsertColumn(0, "A", LVCFMT_LEFT, 50);
+        l.InsertColumn(1, "C", LVCFMT_LEFT, 50);
+        l.InsertItem(0, "a");
+        l.SetItemText(0, 1, "c");
+        l.SetCellStyle(0, 1, kStyleItalic);
+        QCOMPARE(l.InsertColumn(1, "B", LVCFMT_LEFT, 50), 1);
+        QCOMPARE(l.GetItemText(0, 2), QString("c"));
+        QCOMPARE(l.GetCellStyle(0, 2), quint32(kStyleItalic));
+        QCOMPARE(l.GetItemText(0, 1), QString());
+        QCOMPARE(l.InsertColumn(-1, "X"), -1);
+    }
+
+    void storedTextsAndRowData() {
+        Fixture f;
+        CMyListCtrl* l = f.list;
+        QCOMPARE(l->GetCellText(1, 2), QString("Onions"));
+        QVERIFY(l->SetCellText(1, 2, "Shallots"));
+        QCOMPARE(l->GetItemText(1, 2), QString("Shallots"));
+        QVERIFY(!l->SetCellText(9, 0, "x"));
+        QVERIFY(!l->SetCellText(0, 17, "x"));
+        QVERIFY(l->SetRowData(2, 77));
+        QCOMPARE(l->GetRowData(2), quintptr(77));
+        QVERIFY(!l->SetRowData(5, 1));
+        QCOMPARE(l->GetRowData(5), quintptr(0));
+        // Fewer texts than columns: the rest are empty; more: the rest are ignored.
+        const int r = l->AddRow({"1"});
+        QCOMPARE(l->GetCellText(r, 5), QString());
+        const int s = l->AddRow({"1", "2", "3", "4", "5", "6", "7", "8"});
+        QCOMPARE(l->GetCellText(s, 5), QString("6"));
+        QVERIFY(l->DeleteRow(r));
+        QCOMPARE(l->GetCellText(r, 5), QString("6"));
+        QVERIFY(l->DeleteAllRows());
+        QCOMPARE(l->GetItemCount(), 0);
+    }
+
+    void headerClicksSortNumbersAndToggle() {
+        Fixture f;
+        CMyListCtrl* l = f.list;
+        l->SetRowData(0, 100);
+        l->SetRowData(1, 9);
+        l->SetRowData(2, 10);
+        l->m_bSortOnHeaderClick = true;
+        f.ClickHeader(0);
+        QCOMPARE(f.Column(0), QStringList({"9", "10", "100"}));
+        QCOMPARE(l->GetRowData(0), quintptr(9));
+        QCOMPARE(l->GetRowData(2), quintptr(100));
+        f.ClickHeader(0);
+        QCOMPARE(f.Column(0), QStringList({"100", "10", "9"}));
+        QCOMPARE(l->GetRowData(0), quintptr(100));
+        f.ClickHeader(2);
+        QCOMPARE(f.Column(2), QStringList({"Beef", "Buns", "Onions"}));
+        QCOMPARE(l->GetSortColumn(), 2);
+        QVERIFY(l->GetSortAscending());
+    }
+
+    void headerClicksDoNothingWhenSortingOff() {
+        Fixture f;
+        f.ClickHeader(0);
+        f.ClickHeader(2);
+        QCOMPARE(f.Column(0), QStringList({"100", "9", "10"}));
+        QCOMPARE(f.list->GetSortColumn(), -1);
+    }
+
+    void datesSortDayMonthYear() {
+        CMyListCtrl l;
+        l.AddColumn(0, "Date", LVCFMT_LEFT, 90);
+        l.AddRow({"11/06/2008"});
+        l.AddRow({"12/05/2008"});
+        l.AddRow({"01/01/2007"});
+        l.SortByColumn(0, true);
+        QCOMPARE(l.GetCellText(0, 0), QString("01/01/2007"));
+        QCOMPARE(l.GetCellText(1, 0), QString("12/05/2008"));
+        QCOMPARE(l.GetCellText(2, 0), QString("11/06/2008"));
+    }
+
+    void column0StartsLabelEditingNotRegisteredEditor() {
+        Fixture f;
+        f.list->SetEditLabels(true);
+        f.list->SetColumnEditKind(0, CColumnStatus::IntegerText);
+        f.Click(1, 0);
+        QVERIFY(!f.list->GetInPlaceEditor());
+        QLineEdit* label = f.list->GetEditControl();
+        QVERIFY(label);
+        QCOMPARE(label->selectedText(), QString("9"));
+        QTest::keyClicks(label, "AB12");
+        QTest::keyClick(label, Qt::Key_Return);
+        QTRY_COMPARE(f.list->ends.size(), 1);
+        QCOMPARE(f.list->ends[0].column, 0);
+        QCOMPARE(f.list->ends[0].text, std::optional<QString>("AB12"));
+        QCOMPARE(f.list->GetCellText(1, 0), QString("AB12"));
+
+        f.Click(2, 0);
+        QVERIFY(f.list->GetEditControl());
+        QTest::keyClicks(f.list->GetEditControl(), "zz");
+        QTest::keyClick(f.list->GetEditControl(), Qt::Key_Escape);
+        QTRY_COMPARE(f.list->ends.size(), 2);
+        QVERIFY(f.list->ends[1].IsCancelled());
+        QCOMPARE(f.list->GetCellText(2, 0), QString("10"));
+    }
+
+    void noEditorWithoutEditLabels() {
+        Fixture f;
+        f.list->SetColumnEditKind(1, CColumnStatus::FreeText);
+        f.list->SetColumnChoices(5, {"EACH", "OZ"});
+        for (int c : {0, 1, 5}) {
+            f.Click(0, c);
+            QVERIFY(!f.list->GetInPlaceEditor());
+            QVERIFY(!f.list->GetEditControl());
+        }
+        f.list->SetEditLabels(true);
+        f.Click(0, 2); // not registered
+        QVERIFY(!f.list->GetInPlaceEditor());
+        f.list->SetColumnEditKind(2, CColumnStatus::NotEditable);
+        f.Click(0, 2);
+        QVERIFY(!f.list->GetInPlaceEditor());
+    }
+
+    void registryKinds() {
+        CMyListCtrl l;
+        l.SetColumnChoices(3, {"a", "b"});
+        QCOMPARE(l.GetColumnStatus(3)->m_nEditKind, int(CColumnStatus::Choices));
+        QVERIFY(l.GetColumnStatus(3)->m_bHasChoices);
+        l.SetColumnEditKind(3, CColumnStatus::RealText);
+        QCOMPARE(l.GetColumnStatus(3)->m_nEditKind, int(CColumnStatus::RealText));
+        QVERIFY(!l.GetColumnStatus(3)->m_bHasChoices);
+        QVERIFY(l.GetColumnStatus(3)->m_arrChoices.isEmpty());
+        l.SetColumnChoices(3, {});
+        QCOMPARE(l.GetColumnStatus(3)->m_nEditKind, int(CColumnStatus::FreeText));
+        QVERIFY(!l.GetColumnStatus(4));
+    }
+
+    void editBoxPlacementAndAlignment() {
+        Fixture f;
+        f.list->SetEditLabels(true);
+        f.list->SetColumnEditKind(3, CColumnStatus::RealText);
+        f.Click(0, 3);
+        CInPlaceEdit* ed = f.Edit();
+        QVERIFY(ed);
+        const int colLeft = f.list->columnViewportPosition(3);
+        QCOMPARE(ed->x(), colLeft + 4);
+        QCOMPARE(ed->width(), 70 - 3);
+        QVERIFY(ed->alignment() & Qt::AlignRight);
+        QCOMPARE(ed->GetInputFilter(), 2);
+        QCOMPARE(ed->selectedText(), QString("42.10"));
+    }
+
+    void escapeEnterAndFocusLoss() {
+        Fixture f;
+        f.list->SetEditLabels(true);
+        f.list->SetColumnEditKind(2, CColumnStatus::FreeText);
+
+        f.Click(0, 2);
+        QTest::keyClicks(f.Edit(), "Veal");
+        QTest::keyClick(f.Edit(), Qt::Key_Escape);
+        QCOMPARE(f.list->GetCellText(0, 2), QString("Beef"));
+        QVERIFY(f.list->ends.last().IsCancelled());
+
+        f.Click(0, 2);
+        QTest::keyClicks(f.Edit(), "Veal");
+        QTest::keyClick(f.Edit(), Qt::Key_Return);
+        QCOMPARE(f.list->GetCellText(0, 2), QString("Veal"));
+        QVERIFY(!f.Edit());
+
+        f.Click(1, 2);
+        QTest::keyClicks(f.Edit(), "Leeks");
+        f.other->setFocus();
+        QCOMPARE(f.list->GetCellText(1, 2), QString("Leeks"));
+
+        f.Click(2, 2);
+        QTest::keyClicks(f.Edit(), "Rolls");
+        f.Click(0, 4); // a click elsewhere in the list
+        QCOMPARE(f.list->GetCellText(2, 2), QString("Rolls"));
+        QCoreApplication::processEvents();
+    }
+
+    void tabMovesToNextEditableCellAndStopsAtLast() {
+        Fixture f;
+        f.list->SetEditLabels(true);
+        f.list->SetColumnEditKind(1, CColumnStatus::FreeText);
+        f.list->SetColumnEditKind(2, CColumnStatus::NotEditable);
+        f.list->SetColumnEditKind(3, CColumnStatus::RealText);
+        f.Click(1, 1);
+        QTest::keyClicks(f.Edit(), "KG");
+        QTest::keyClick(f.Edit(), Qt::Key_Tab);
+        QCOMPARE(f.list->GetCellText(1, 1), QString("KG"));
+        CInPlaceEdit* next = f.Edit();
+        QVERIFY(next);
+        QCOMPARE(next->GetRow(), 1);
+        QCOMPARE(next->GetColumn(), 3);
+        QCOMPARE(next->GetInputFilter(), 2);
+        QTest::keyClicks(next, "1.25");
+        QTest::keyClick(next, Qt::Key_Tab);
+        QCOMPARE(f.list->GetCellText(1, 3), QString("1.25"));
+        QVERIFY(!f.Edit() || !f.Edit()->isVisible());
+        QCoreApplication::processEvents();
+        QVERIFY(!f.list->GetInPlaceEditor());
+        // Enter ends without moving on.
+        f.Click(2, 1);
+        QTest::keyClick(f.Edit(), Qt::Key_Return);
+        QCoreApplication::processEvents();
+        QVERIFY(!f.list->GetInPlaceEditor());
+    }
+
+    void tabReachingListOpensFromEditColumn() {
+        Fixture f;
+        f.list->SetEditLabels(true);
+        f.list->SetColumnEditKind(4, CColumnStatus::IntegerText);
+        f.list->setFocus();
+        f.list->SetEditCell(2, 3);
+        QTest::keyClick(f.list, Qt::Key_Tab);
+        QVERIFY(f.Edit());
+        QCOMPARE(f.Edit()->GetRow(), 2);
+        QCOMPARE(f.Edit()->GetColumn(), 4);
+    }
+
+    void integerAndRealFiltersRefuseKeystrokes() {
+        Fixture f;
+        f.list->SetEditLabels(true);
+        f.list->SetColumnEditKind(4, CColumnStatus::IntegerText);
+        f.list->SetColumnEditKind(3, CColumnStatus::RealText);
+
+        f.Click(0, 4);
+        QTest::keyClicks(f.Edit(), "12a");
+        QCOMPARE(f.Edit()->text(), QString("12"));
+        QCOMPARE(f.Edit()->cursorPosition(), 2);
+        f.Edit()->selectAll();
+        QTest::keyClicks(f.Edit(), "21474836470");
+        QCOMPARE(f.Edit()->text(), QString("2147483647"));
+        QTest::keyClick(f.Edit(), Qt::Key_Home);
+        QTest::keyClick(f.Edit(), Qt::Key_Minus);
+        QCOMPARE(f.Edit()->text(), QString("-2147483647"));
+        QTest::keyClick(f.Edit(), Qt::Key_Return);
+        QCOMPARE(f.list->GetCellText(0, 4), QString("-2147483647"));
+
+        f.Click(1, 3);
+        QTest::keyClicks(f.Edit(), "1.5.2");
+        QCOMPARE(f.Edit()->text(), QString("1.52"));
+        f.Edit()->selectAll();
+        QTest::keyClicks(f.Edit(), "13");
+        QTest::keyClick(f.Edit(), Qt::Key_Left);
+        QTest::keyClicks(f.Edit(), "e");
+        QCOMPARE(f.Edit()->text(), QString("1e3"));
+        // A refused keystroke over a selection brings the selection back.
+        f.Edit()->setSelection(0, 1);
+        QTest::keyClicks(f.Edit(), "x");
+        QCOMPARE(f.Edit()->text(), QString("1e3"));
+        QCOMPARE(f.Edit()->selectedText(), QString("1"));
+        f.Edit()->selectAll();
+        QTest::keyClicks(f.Edit(), "-");
+        QCOMPARE(f.Edit()->text(), QString("1e3"));
+        QTest::keyClick(f.Edit(), Qt::Key_Return);
+        QCOMPARE(f.list->GetCellText(1, 3), QString("1e3"));
+    }
+
+    void editBoxWidensToItsText() {
+        Fixture f;
+        f.list->SetEditLabels(true);
+        f.list->SetColumnEditKind(1, CColumnStatus::FreeText);
+        f.Click(0, 1);
+        const int before = f.Edit()->width();
+        QTest::keyClicks(f.Edit(), "a much longer unit text");
+        QVERIFY(f.Edit()->width() > before);
+        QVERIFY(f.Edit()->geometry().right() < f.list->viewport()->width());
+    }
+
+    void dropDownIsWiderWithMoreThanFiveChoices() {
+        Fixture f;
+        f.list->SetEditLabels(true);
+        f.list->SetColumnChoices(5, {"A", "B", "C", "D", "E"});
+        f.Click(0, 5);
+        QVERIFY(f.Drop());
+        const QRect five = f.Drop()->geometry();
+        QCOMPARE(f.Drop()->GetDroppedWidth(), 80);
+        QTest::keyClick(f.Drop(), Qt::Key_Escape);
+        QCoreApplication::processEvents();
+        f.list->SetColumnChoices(5, {"A", "B", "C", "D", "E", "F"});
+        f.Click(0, 5);
+        QVERIFY(f.Drop());
+        const QRect six = f.Drop()->geometry();
+        QCOMPARE(six.left(), five.left() - 20);
+        QCOMPARE(six.right(), five.right());
+        QCOMPARE(five.left(), f.list->columnViewportPosition(5) + 4 - 5);
+    }
+
+    void dropDownPickCommitsAtOnceEscapeCancels() {
+        Fixture f;
+        f.list->SetEditLabels(true);
+        f.list->SetColumnChoices(5, {"EACH", "OZ", "LB"});
+        f.Click(0, 5);
+        CInPlaceList* drop = f.Drop();
+        QVERIFY(drop);
+        QCOMPARE(drop->currentText(), QString("OZ")); // the cell's text is preselected
+        QTest::keyClick(drop, Qt::Key_Escape);
+        QCoreApplication::processEvents();
+        QCOMPARE(f.list->GetCellText(0, 5), QString("OZ"));
+        QVERIFY(f.list->ends.last().IsCancelled());
+
+        f.Click(1, 5);
+        drop = f.Drop();
+        QVERIFY(drop);
+        drop->showPopup();
+        QAbstractItemView* popup = drop->view();
+        QTRY_VERIFY(popup->isVisible());
+        popup->setCurrentIndex(popup->model()->index(2, 0));
+        QTest::keyClick(popup, Qt::Key_Return);
+        QTRY_COMPARE(f.list->GetCellText(1, 5), QString("LB"));
+        QTRY_VERIFY(!f.list->GetInPlaceEditor());
+    }
+
+    void scrollingEndsTheEdit() {
+        Fixture f;
+        for (int i = 0; i < 40; ++i) f.list->AddRow({QString::number(i), "u", "d", "1", "2", "OZ"});
+        f.list->SetEditLabels(true);
+        f.list->SetColumnEditKind(2, CColumnStatus::FreeText);
+        f.Click(0, 2);
+        QTest::keyClicks(f.Edit(), "Brisket");
+        f.list->verticalScrollBar()->setValue(10);
+        QCOMPARE(f.list->GetCellText(0, 2), QString("Brisket"));
+    }
+};
+
+QTEST_MAIN(TestListCtrl)
 #include "test_list_ctrl.moc"
