@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -95,9 +96,21 @@ void AfterForkInChild() {
     e.txActive = false;
 }
 
-void RegisterFork() {
+void ResetAll();
+
+// At exit every file is closed properly, so that SQLite folds its write-ahead log back into the
+// record file and no -wal or -shm file is left beside it.
+void CloseAllAtExit() {
+    std::lock_guard<std::mutex> lock(E().mu);
+    ResetAll();
+}
+
+void RegisterProcessHooks() {
     static std::once_flag once;
-    std::call_once(once, [] { pthread_atfork(nullptr, nullptr, AfterForkInChild); });
+    std::call_once(once, [] {
+        pthread_atfork(nullptr, nullptr, AfterForkInChild);
+        std::atexit(CloseAllAtExit);
+    });
 }
 
 uint32_t Rd32(const uint8_t* p) {
@@ -678,7 +691,7 @@ int16_t Dispatch(uint16_t operation, void* pb, void* data, uint32_t* dataLen, vo
 
 extern "C" int16_t BTRCALL(uint16_t operation, void* positionBlock, void* dataBuffer, uint32_t* dataLength,
                            void* keyBuffer, uint8_t keyLength, int8_t keyNumber) {
-    btr::RegisterFork();
+    btr::RegisterProcessHooks();
     std::lock_guard<std::mutex> lock(btr::E().mu);
     return btr::Dispatch(operation, positionBlock, dataBuffer, dataLength, keyBuffer, keyLength, keyNumber);
 }
