@@ -9,7 +9,10 @@
 CFontCombo::CFontCombo(QWidget* parent) : QComboBox(parent) {
     setEditable(false);
     setItemDelegate(new CFontComboDelegate(this));
-    QTimer::singleShot(0, this, &CFontCombo::Fill);
+    // A combo that nobody fills directly fills itself once it exists.
+    QTimer::singleShot(0, this, [this] {
+        if (count() == 0) Fill();
+    });
 }
 
 bool CFontCombo::Qualifies(bool scalable, bool symbol, bool privateFamily) {
