@@ -4,7 +4,6 @@
 #include <cfloat>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <string>
 
 CFloatEditText::Separators CFloatEditText::SeparatorsFrom(const QString& decimalText,
@@ -60,20 +59,18 @@ QString CFloatEditText::Format(double value) const {
     const bool negative = std::signbit(value);
     const double magnitude = std::fabs(value);
 
-    const int len = std::snprintf(nullptr, 0, "%.*f", m_nDecimals, magnitude);
-    std::string digits(static_cast<size_t>(std::max(len, 0)) + 1, '\0');
-    std::snprintf(digits.data(), digits.size(), "%.*f", m_nDecimals, magnitude);
-    digits.resize(static_cast<size_t>(std::max(len, 0)));
-
-    const size_t point = digits.find('.');
-    std::string integerPart = digits.substr(0, point);
-    const std::string fraction = point == std::string::npos ? std::string() : digits.substr(point + 1);
+    const QString digits = QString::number(magnitude, 'f', m_nDecimals);
+    const qsizetype point = digits.indexOf(u'.');
+    QString integerPart = point < 0 ? digits : digits.left(point);
+    const QString fraction = point < 0 ? QString() : digits.mid(point + 1);
     // Magnitudes below 1 show no integer digit; a whole-number field still shows its zero.
-    integerPart.erase(0, integerPart.find_first_not_of('0'));
-    if (integerPart.empty() && m_nDecimals == 0) integerPart = "0";
+    qsizetype zeros = 0;
+    while (zeros < integerPart.size() && integerPart.at(zeros) == u'0') ++zeros;
+    integerPart.remove(0, zeros);
+    if (integerPart.isEmpty() && m_nDecimals == 0) integerPart = QStringLiteral("0");
 
-    QString text = QString::fromLatin1(integerPart);
-    if (m_nDecimals > 0) text += m_cDecimal + QString::fromLatin1(fraction);
+    QString text = integerPart;
+    if (m_nDecimals > 0) text += m_cDecimal + fraction;
     text = Regroup(text);
     if (negative) text.prepend(u'-');
     return text;
