@@ -677,11 +677,9 @@ int16_t Dispatch(uint16_t operation, void* pb, void* data, uint32_t* dataLen, vo
     }
     case B_CLEAR_OWNER:
         return Write(*h, [&] { return h->store->SetOwner(std::string(), -1); });
-    case B_EXTEND:
-    case B_BUILD_INDEX:
-    case B_DROP_INDEX:
-        return B_INVALID_FUNCTION; // extension files and supplemental indexes are not kept
     default:
+        // Among them Extend, and Create and Drop Supplemental Index: extension files and
+        // supplemental indexes are not kept.
         return B_INVALID_FUNCTION;
     }
 }

@@ -24,7 +24,7 @@ inline std::string Upper(std::string text) {
 // (0 for zero-filled fields, ' ' for blank-filled ones).
 inline void PutText(uint8_t* record, size_t offset, const std::string& text, size_t width, char fill) {
     size_t n = text.size() < width ? text.size() : width;
-    std::memcpy(record + offset, text.data(), n);
+    std::memcpy(record + offset, text.data(), n); // NOLINT(bugprone-not-null-terminated-result): fixed width
     std::memset(record + offset + n, static_cast<unsigned char>(fill), width - n);
 }
 
