@@ -41,8 +41,11 @@ protected:
     }
     std::vector<std::string> Names(int8_t key, bool forward) {
         std::vector<std::string> out;
-        for (auto& r : Walk(key, forward))
-            out.push_back(NameOf(r) + ":" + std::to_string(*reinterpret_cast<const int32_t*>(r.data() + 10)));
+        for (auto& r : Walk(key, forward)) {
+            int32_t n;
+            std::memcpy(&n, r.data() + 10, 4);
+            out.push_back(NameOf(r) + ":" + std::to_string(n));
+        }
         return out;
     }
 };
