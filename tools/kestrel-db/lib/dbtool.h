@@ -1,0 +1,77 @@
+// The reusable core of the admin tool: the reload loop over any record file, the file kinds by
+// file name, the synthetic download generator and the demo database builder. Benchmarks and
+// tests link it as kr_dbtool_core.
+#pragma once
+
+#include "BtrieveDB.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kdb {
+
+// One kind of record file of the system, found by its file name.
+struct FileKind {
+    std::string fileName;     // "ITEM.DB"
+    std::string description;  // "Item"
+    bool reloadable = false;  // has an interchange line (ImportLine)
+    bool exportable = false;  // has an export record length (FormatLine)
+    int defaultVersion = 0;   // the interchange version the demo and generated downloads use
+    std::function<std::unique_ptr<CBtrieveDB>()> make;
+};
+
+const std::vector<FileKind>& FileKinds();
+// The kind whose file name equals the last component of path, case-insensitively; null if none.
+const FileKind* FindFileKind(const std::string& path);
+
+// Progress of a reload: bytes read so far, the download's size, lines handed to ImportLine.
+using ProgressCallback = std::function<void(uint64_t position, uint64_t total, uint64_t lines)>;
+
+struct ImportResult {
+    bool started = false;             // BeginReload accepted the download
+    int openStatus = 0;               // the record file's open (or create) status when it failed
+    uint64_t lines = 0;               // lines handed to ImportLine
+    double seconds = 0;               // wall time of the reload loop
+    std::vector<std::string> errors;  // the import error list
+    std::string problem;              // why the reload did not start, in words
+};
+
+// Runs the reload protocol over an open (or, with purge, any) file object: BeginReload, then
+// ImportLine for each line with its first character, until the progress position passes the end.
+ImportResult ImportDownload(CBtrieveDB& file, const std::string& downloadPath, int version, long headerLength,
+                            bool purge, const ProgressCallback& progress = {});
+
+// The same for the record file at recordPath (its kind found by file name); the file is opened,
+// or created when it does not exist yet, and closed afterwards.
+ImportResult ImportDownload(const std::string& recordPath, const std::string& downloadPath, int version,
+                            long headerLength, bool purge, const ProgressCallback& progress = {});
+
+// One download of a set: which record file it reloads and how.
+struct Download {
+    std::string fileName;  // "ITEM.DB"
+    std::string path;      // the download text file
+    int version = 0;
+    long headerLength = 0;
+};
+
+// Writes deterministic synthetic downloads into dir (created when missing): items with one to
+// three units each, their dictionary (inline lists and lookup lines, with replacement words),
+// customers, item history, a few quotes and the control settings. Returns them in reload order.
+std::vector<Download> GenerateDownloads(const std::string& dir, int items, int customers, uint32_t seed = 1);
+
+// Reads the download list of a directory (its MANIFEST file: "FILE.DB download.txt version
+// header-length" per line); an empty list when it is missing or unreadable (see problem).
+std::vector<Download> ReadManifest(const std::string& dir, std::string* problem = nullptr);
+
+// Fills dir (created when missing) with a complete database: every recipe-side file as start-up
+// creates it, then every shared file created empty and reloaded from the downloads in dataDir.
+// Returns true when every download loaded without a message; report receives a line per file.
+bool BuildDemo(const std::string& dir, const std::string& dataDir, std::vector<std::string>* report = nullptr);
+
+// The record count of a record file (through Stat), or -1 with the open status in status.
+long CountRecords(const std::string& recordPath, int* status = nullptr);
+
+} // namespace kdb
