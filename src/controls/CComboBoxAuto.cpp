@@ -33,7 +33,8 @@ void CComboBoxAuto::OnEditUpdate(const QString& text) {
     }
     QStringList entries;
     entries.reserve(count());
-    for (int i = 0; i < count(); ++i) entries.append(itemText(i));
+    for (int i = 0; i < count(); ++i)
+        entries.append(itemText(i));
 
     const ComboCompletion::Result r = ComboCompletion::Complete(entries, text, start, end);
     if (r.index >= 0) setCurrentIndex(r.index);

@@ -80,7 +80,9 @@ void CFloatEdit::keyPressEvent(QKeyEvent* e) {
     // Every other key is dropped.
 }
 
-void CFloatEdit::contextMenuEvent(QContextMenuEvent* e) { e->accept(); }
+void CFloatEdit::contextMenuEvent(QContextMenuEvent* e) {
+    e->accept();
+}
 
 void CFloatEdit::mousePressEvent(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton) {

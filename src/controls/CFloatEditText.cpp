@@ -22,7 +22,9 @@ void CFloatEditText::SetSeparators(QChar decimal, QChar thousands) {
     m_cThousands = s.thousands;
 }
 
-void CFloatEditText::SetGrouping(bool grouping) { m_bGrouping = grouping; }
+void CFloatEditText::SetGrouping(bool grouping) {
+    m_bGrouping = grouping;
+}
 
 void CFloatEditText::SetDecimals(int decimals) {
     m_nDecimals = std::clamp(decimals, 0, kMaxDecimals);
@@ -65,7 +67,8 @@ QString CFloatEditText::Format(double value) const {
     const QString fraction = point < 0 ? QString() : digits.mid(point + 1);
     // Magnitudes below 1 show no integer digit; a whole-number field still shows its zero.
     qsizetype zeros = 0;
-    while (zeros < integerPart.size() && integerPart.at(zeros) == u'0') ++zeros;
+    while (zeros < integerPart.size() && integerPart.at(zeros) == u'0')
+        ++zeros;
     integerPart.remove(0, zeros);
     if (integerPart.isEmpty() && m_nDecimals == 0) integerPart = QStringLiteral("0");
 
@@ -85,9 +88,11 @@ double CFloatEditText::Parse(const QString& text) const {
 
     // Locale-independent, like atof in the "C" locale: the longest leading number, 0 when none.
     std::string s;
-    for (QChar c : integerPart + u'.' + fraction) s += c.unicode() < 128 ? char(c.unicode()) : '?';
+    for (QChar c : integerPart + u'.' + fraction)
+        s += c.unicode() < 128 ? char(c.unicode()) : '?';
     size_t i = 0;
-    while (i < s.size() && (s[i] == ' ' || (s[i] >= '\t' && s[i] <= '\r'))) ++i;
+    while (i < s.size() && (s[i] == ' ' || (s[i] >= '\t' && s[i] <= '\r')))
+        ++i;
     if (i < s.size() && s[i] == '+') ++i;
     if (i < s.size() && s[i] == '+') return 0.0;
     double value = 0.0;

@@ -57,7 +57,8 @@ void CFontCombo::paintEvent(QPaintEvent*) {
     painter.drawControl(QStyle::CE_ComboBoxLabel, opt);
 }
 
-void CFontComboDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+void CFontComboDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                               const QModelIndex& index) const {
     const bool selected = option.state & QStyle::State_Selected;
     const QPalette& pal = option.palette;
     painter->save();

@@ -14,7 +14,8 @@ static QWidget* ClientOf(QWidget* list) {
 }
 
 CInPlaceEdit::CInPlaceEdit(int row, int column, const QString& initialText, QWidget* list)
-    : QLineEdit(ClientOf(list)), m_nRow(row), m_nColumn(column), m_strInitialText(initialText), m_pList(list) {
+    : QLineEdit(ClientOf(list)), m_nRow(row), m_nColumn(column), m_strInitialText(initialText),
+      m_pList(list) {
     setObjectName(QStringLiteral("1001010"));
     setFrame(false);
     setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid palette(window-text); padding: 0px; }"));

@@ -215,7 +215,8 @@ QWidget* CListCtrlStyledDelegate::createEditor(QWidget* parent, const QStyleOpti
 
 // ---- view ----
 
-CListCtrlStyled::CListCtrlStyled(QWidget* parent) : QTableView(parent), m_pModel(new CListCtrlStyledModel(this)) {
+CListCtrlStyled::CListCtrlStyled(QWidget* parent)
+    : QTableView(parent), m_pModel(new CListCtrlStyledModel(this)) {
     const QPalette pal = palette();
     m_crHighlightText = pal.color(QPalette::Active, QPalette::HighlightedText);
     m_crHighlight = pal.color(QPalette::Active, QPalette::Highlight);
@@ -262,8 +263,12 @@ int CListCtrlStyled::InsertColumn(int pos, const QString& title, int format, int
     return col;
 }
 
-bool CListCtrlStyled::DeleteColumn(int col) { return m_pModel->DeleteColumn(col); }
-int CListCtrlStyled::GetColumnCount() const { return m_pModel->columnCount(); }
+bool CListCtrlStyled::DeleteColumn(int col) {
+    return m_pModel->DeleteColumn(col);
+}
+int CListCtrlStyled::GetColumnCount() const {
+    return m_pModel->columnCount();
+}
 
 int CListCtrlStyled::GetColumnWidth(int col) const {
     return col >= 0 && col < GetColumnCount() ? horizontalHeader()->sectionSize(col) : 0;
@@ -282,7 +287,8 @@ int CListCtrlStyled::GetColumnFormat(int col) const {
 
 static int SortedPosition(const CListCtrlStyledModel* model, const QString& text) {
     int pos = 0;
-    while (pos < model->rowCount() && ListSortRules::CompareText(model->RowAt(pos)->texts.value(0), text) <= 0)
+    while (pos < model->rowCount() &&
+           ListSortRules::CompareText(model->RowAt(pos)->texts.value(0), text) <= 0)
         ++pos;
     return pos;
 }
@@ -312,7 +318,9 @@ QString CListCtrlStyled::GetItemText(int row, int subItem) const {
     return r ? r->texts.value(subItem) : QString();
 }
 
-int CListCtrlStyled::GetItemCount() const { return m_pModel->rowCount(); }
+int CListCtrlStyled::GetItemCount() const {
+    return m_pModel->rowCount();
+}
 
 quintptr CListCtrlStyled::GetItemData(int row) const {
     const auto* r = m_pModel->RowAt(row);
@@ -392,7 +400,9 @@ quint32 CListCtrlStyled::GetRowStyle(int row) const {
     return r && r->rowStyle ? r->rowStyle->m_nStyle : 0;
 }
 
-bool CListCtrlStyled::DeleteItem(int row) { return m_pModel->RemoveRow(row); }
+bool CListCtrlStyled::DeleteItem(int row) {
+    return m_pModel->RemoveRow(row);
+}
 
 bool CListCtrlStyled::DeleteAllItems() {
     m_pModel->RemoveAllRows();
@@ -415,7 +425,8 @@ bool CListCtrlStyled::SortItems(const std::function<int(quintptr, quintptr)>& co
         data[size_t(i)] = GetItemData(i);
         order[size_t(i)] = i;
     }
-    ListSortRules::StableMergeSort(order, [&](int a, int b) { return compare(data[size_t(a)], data[size_t(b)]); });
+    ListSortRules::StableMergeSort(order,
+                                   [&](int a, int b) { return compare(data[size_t(a)], data[size_t(b)]); });
     if (GetItemCount() != n) return false;
     m_pModel->Reorder(order);
     return true;
@@ -425,15 +436,21 @@ void CListCtrlStyled::SetTextColor(const QColor& color) {
     m_crText = color;
     UpdateColors();
 }
-QColor CListCtrlStyled::GetTextColor() const { return m_crText.isValid() ? m_crText : palette().color(QPalette::Text); }
+QColor CListCtrlStyled::GetTextColor() const {
+    return m_crText.isValid() ? m_crText : palette().color(QPalette::Text);
+}
 
 void CListCtrlStyled::SetTextBkColor(const QColor& color) {
     m_crTextBk = color;
     UpdateColors();
 }
-QColor CListCtrlStyled::GetTextBkColor() const { return m_crTextBk.isValid() ? m_crTextBk : palette().color(QPalette::Base); }
+QColor CListCtrlStyled::GetTextBkColor() const {
+    return m_crTextBk.isValid() ? m_crTextBk : palette().color(QPalette::Base);
+}
 
-void CListCtrlStyled::SetGridLines(bool on) { setShowGrid(on); }
+void CListCtrlStyled::SetGridLines(bool on) {
+    setShowGrid(on);
+}
 
 void CListCtrlStyled::SetSingleSelection(bool on) {
     setSelectionMode(on ? QAbstractItemView::SingleSelection : QAbstractItemView::ExtendedSelection);
@@ -442,7 +459,8 @@ void CListCtrlStyled::SetSingleSelection(bool on) {
 QList<int> CListCtrlStyled::GetSelectedRows() const {
     QList<int> rows;
     if (!selectionModel()) return rows;
-    for (const QModelIndex& idx : selectionModel()->selectedRows()) rows.append(idx.row());
+    for (const QModelIndex& idx : selectionModel()->selectedRows())
+        rows.append(idx.row());
     std::sort(rows.begin(), rows.end());
     return rows;
 }

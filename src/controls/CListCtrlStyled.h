@@ -100,7 +100,8 @@ public:
     explicit CListCtrlStyled(QWidget* parent = nullptr);
     ~CListCtrlStyled() override;
 
-    int InsertColumn(int pos, const QString& title, int format = LVCFMT_LEFT, int width = -1, int subItem = -1);
+    int InsertColumn(int pos, const QString& title, int format = LVCFMT_LEFT, int width = -1,
+                     int subItem = -1);
     bool DeleteColumn(int col);
     int GetColumnCount() const;
     int GetColumnWidth(int col) const;

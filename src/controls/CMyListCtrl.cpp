@@ -16,6 +16,11 @@
 CMyListCtrl::CMyListCtrl(QWidget* parent) : CListCtrlStyled(parent) {
     horizontalHeader()->setSectionsClickable(true);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &CMyListCtrl::OnColumnClick);
+    // Using a scroll bar gives the list the focus first, which ends an open in-place edit.
+    for (QScrollBar* bar : {horizontalScrollBar(), verticalScrollBar()})
+        connect(bar, &QAbstractSlider::actionTriggered, this, [this] {
+            if (!hasFocus()) setFocus(Qt::OtherFocusReason);
+        });
 }
 
 CMyListCtrl::~CMyListCtrl() = default;
@@ -34,7 +39,8 @@ int CMyListCtrl::AddRow(const QStringList& texts) {
     const int row = InsertItem(GetItemCount(), rec->texts.value(0), reinterpret_cast<quintptr>(raw));
     if (row < 0) return -1;
     m_records.emplace(raw, std::move(rec));
-    for (int c = 1; c < raw->texts.size(); ++c) SetItemText(row, c, raw->texts.at(c));
+    for (int c = 1; c < raw->texts.size(); ++c)
+        SetItemText(row, c, raw->texts.at(c));
     return row;
 }
 
@@ -112,7 +118,9 @@ void CMyListCtrl::SetColumnChoices(int column, const QStringList& choices) {
     e->m_arrChoices = choices;
 }
 
-const CColumnStatus* CMyListCtrl::GetColumnStatus(int column) const { return Entry(column); }
+const CColumnStatus* CMyListCtrl::GetColumnStatus(int column) const {
+    return Entry(column);
+}
 
 // ---- sorting ----
 
@@ -204,7 +212,9 @@ bool CMyListCtrl::EditLabel(int row) {
     return true;
 }
 
-QLineEdit* CMyListCtrl::GetEditControl() const { return m_pLabelEditor; }
+QLineEdit* CMyListCtrl::GetEditControl() const {
+    return m_pLabelEditor;
+}
 
 void CMyListCtrl::commitData(QWidget* editor) {
     if (editor && editor == m_pLabelEditor) {
@@ -238,7 +248,8 @@ bool CMyListCtrl::PrepareCell(int row, int column, int minWidth, QRect* bounds, 
     if (!EnsureVisible(row, true)) return false;
     if (column < 0 || column >= GetColumnCount() || GetColumnWidth(column) < minWidth) return false;
     *offset = 0;
-    for (int c = 0; c < column; ++c) *offset += GetColumnWidth(c);
+    for (int c = 0; c < column; ++c)
+        *offset += GetColumnWidth(c);
     *bounds = GetRowBounds(row);
     const int x = bounds->left() + *offset;
     if (x < 0 || x > viewport()->width()) {
@@ -341,7 +352,8 @@ void CMyListCtrl::EditNextCell() {
 bool CMyListCtrl::event(QEvent* e) {
     if (e->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(e);
-        const bool tabOrEnter = k->key() == Qt::Key_Tab || k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter;
+        const bool tabOrEnter =
+            k->key() == Qt::Key_Tab || k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter;
         if (tabOrEnter && m_nEditRow >= 0 && m_nEditCol >= 0 && m_nEditRow < GetItemCount()) {
             if (parentWidget()) parentWidget()->setFocus(Qt::OtherFocusReason);
             const int row = m_nEditRow;

@@ -33,8 +33,8 @@ struct CResolvedStyle {
 };
 
 struct CStyleColors {
-    QColor text;        // the list's text colour (may be invalid)
-    QColor background;  // the list's text background (may be invalid)
+    QColor text;       // the list's text colour (may be invalid)
+    QColor background; // the list's text background (may be invalid)
     QColor highlightText;
     QColor highlight;
 };

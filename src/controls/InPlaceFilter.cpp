@@ -8,11 +8,14 @@ namespace InPlaceFilter {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool IsBlank(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 bool IntegerOk(const std::string& s) {
     size_t i = 0;
-    while (i < s.size() && IsBlank(s[i])) ++i;
+    while (i < s.size() && IsBlank(s[i]))
+        ++i;
     bool negative = false;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
     const size_t firstDigit = i;
@@ -28,7 +31,8 @@ bool IntegerOk(const std::string& s) {
 
 bool RealOk(const std::string& s) {
     size_t i = 0;
-    while (i < s.size() && IsBlank(s[i])) ++i;
+    while (i < s.size() && IsBlank(s[i]))
+        ++i;
     if (i < s.size() && s[i] == '+') {
         ++i;
         if (i < s.size() && (s[i] == '+' || s[i] == '-')) return false;
@@ -46,7 +50,8 @@ bool IsAcceptable(int filter, const QString& text) {
     if (filter != Integer && filter != Real) return true;
     std::string s;
     s.reserve(size_t(text.size()));
-    for (QChar c : text) s += c.unicode() < 128 ? char(c.unicode()) : '\x7f';
+    for (QChar c : text)
+        s += c.unicode() < 128 ? char(c.unicode()) : '\x7f';
     return filter == Integer ? IntegerOk(s) : RealOk(s);
 }
 

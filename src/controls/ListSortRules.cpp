@@ -9,7 +9,9 @@ namespace ListSortRules {
 
 namespace {
 
-bool IsDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool IsDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
 
 bool IsDate(QStringView x) {
     if (x.size() != 10) return false;
@@ -18,7 +20,9 @@ bool IsDate(QStringView x) {
     return x[2] == u'/' && x[5] == u'/';
 }
 
-int Sign(std::int64_t a, std::int64_t b) { return a < b ? -1 : (a > b ? 1 : 0); }
+int Sign(std::int64_t a, std::int64_t b) {
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
 
 // A field of the other text read like the first one's, even when that text is shorter.
 std::int64_t Field(QStringView s, qsizetype pos, qsizetype len) {
@@ -39,7 +43,8 @@ ERule ChooseRule(QStringView x) {
 
 std::int64_t Atoi(QStringView s) {
     qsizetype i = 0;
-    while (i < s.size() && (s[i] == u' ' || (s[i] >= u'\t' && s[i] <= u'\r'))) ++i;
+    while (i < s.size() && (s[i] == u' ' || (s[i] >= u'\t' && s[i] <= u'\r')))
+        ++i;
     bool negative = false;
     if (i < s.size() && (s[i] == u'-' || s[i] == u'+')) negative = s[i++] == u'-';
     constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();

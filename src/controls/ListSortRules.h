@@ -38,9 +38,12 @@ template <class T, class Compare> void StableMergeSort(std::vector<T>& items, Co
             const size_t mid = std::min(lo + width, n);
             const size_t hi = std::min(lo + 2 * width, n);
             size_t i = lo, j = mid, k = lo;
-            while (i < mid && j < hi) (*to)[k++] = compare((*from)[j], (*from)[i]) < 0 ? (*from)[j++] : (*from)[i++];
-            while (i < mid) (*to)[k++] = (*from)[i++];
-            while (j < hi) (*to)[k++] = (*from)[j++];
+            while (i < mid && j < hi)
+                (*to)[k++] = compare((*from)[j], (*from)[i]) < 0 ? (*from)[j++] : (*from)[i++];
+            while (i < mid)
+                (*to)[k++] = (*from)[i++];
+            while (j < hi)
+                (*to)[k++] = (*from)[j++];
         }
         std::swap(from, to);
     }

@@ -16,9 +16,8 @@ class TestControlRules : public QObject {
 
     static QStringList Sorted(QStringList texts, bool ascending) {
         std::vector<QString> v(texts.begin(), texts.end());
-        ListSortRules::StableMergeSort(v, [&](const QString& a, const QString& b) {
-            return CompareRowTexts(a, b, ascending);
-        });
+        ListSortRules::StableMergeSort(
+            v, [&](const QString& a, const QString& b) { return CompareRowTexts(a, b, ascending); });
         return QStringList(v.begin(), v.end());
     }
 
@@ -26,8 +25,8 @@ private slots:
     void numberRuleComparesValues() {
         QCOMPARE(Sorted({"100", "9", "10"}, true), QStringList({"9", "10", "100"}));
         QCOMPARE(Sorted({"100", "9", "10"}, false), QStringList({"100", "10", "9"}));
-        QCOMPARE(CompareRowTexts("", "0", true), 0);      // empty counts as a number
-        QCOMPARE(CompareRowTexts("5", "-3", true), 1);    // the other text read like atoi
+        QCOMPARE(CompareRowTexts("", "0", true), 0);   // empty counts as a number
+        QCOMPARE(CompareRowTexts("5", "-3", true), 1); // the other text read like atoi
         QCOMPARE(CompareRowTexts("5", " 7x", true), -1);
         QCOMPARE(CompareRowTexts("99999999999999999999999", "1", true), 1); // no overflow
     }
@@ -61,7 +60,8 @@ private slots:
     void mergeSortIsStableAndSafeWithAnyComparison() {
         // Equal keys keep their order.
         std::vector<std::pair<int, int>> v;
-        for (int i = 0; i < 50; ++i) v.push_back({i % 3, i});
+        for (int i = 0; i < 50; ++i)
+            v.push_back({i % 3, i});
         ListSortRules::StableMergeSort(v, [](auto& a, auto& b) { return a.first - b.first; });
         for (size_t i = 1; i < v.size(); ++i) {
             QVERIFY(v[i - 1].first <= v[i].first);
@@ -70,14 +70,17 @@ private slots:
         // A comparison that answers at random still gives back every element exactly once.
         std::mt19937 rng(7);
         std::vector<int> w(1000);
-        for (int i = 0; i < 1000; ++i) w[size_t(i)] = i;
+        for (int i = 0; i < 1000; ++i)
+            w[size_t(i)] = i;
         ListSortRules::StableMergeSort(w, [&](int, int) { return int(rng() % 3) - 1; });
         std::vector<int> check = w;
         std::sort(check.begin(), check.end());
-        for (int i = 0; i < 1000; ++i) QCOMPARE(check[size_t(i)], i);
+        for (int i = 0; i < 1000; ++i)
+            QCOMPARE(check[size_t(i)], i);
         // Mixed columns with the real comparison.
         QStringList mixed;
-        for (int i = 0; i < 200; ++i) mixed << (i % 3 == 0 ? QString::number(i) : i % 3 == 1 ? "x" + QString::number(i) : "");
+        for (int i = 0; i < 200; ++i)
+            mixed << (i % 3 == 0 ? QString::number(i) : i % 3 == 1 ? "x" + QString::number(i) : "");
         QCOMPARE(Sorted(mixed, true).size(), mixed.size());
     }
 

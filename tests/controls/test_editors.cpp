@@ -143,7 +143,8 @@ private slots:
         for (int i = 0; i < f->count(); ++i) {
             const QString family = f->itemText(i);
             QVERIFY2(QFontDatabase::isSmoothlyScalable(family), qPrintable(family));
-            QVERIFY2(!QFontDatabase::writingSystems(family).contains(QFontDatabase::Symbol), qPrintable(family));
+            QVERIFY2(!QFontDatabase::writingSystems(family).contains(QFontDatabase::Symbol),
+                     qPrintable(family));
         }
         QVERIFY(!CFontCombo::Qualifies(true, true, false));
         QVERIFY(!CFontCombo::Qualifies(false, false, false));

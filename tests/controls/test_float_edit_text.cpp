@@ -60,11 +60,16 @@ private slots:
     void regroup_data() {
         QTest::addColumn<QString>("in");
         QTest::addColumn<QString>("out");
-        QTest::newRow("short") << "123.00" << "123.00";
-        QTest::newRow("minus counted like a digit") << "-123456.00" << "-123,456.00";
-        QTest::newRow("minus over three") << "-123.00" << "-123.00";
-        QTest::newRow("old separators removed") << "1,2,34.50" << "1,234.50";
-        QTest::newRow("separator appended") << "1234" << "1,234.";
+        QTest::newRow("short") << "123.00"
+                               << "123.00";
+        QTest::newRow("minus counted like a digit") << "-123456.00"
+                                                    << "-123,456.00";
+        QTest::newRow("minus over three") << "-123.00"
+                                          << "-123.00";
+        QTest::newRow("old separators removed") << "1,2,34.50"
+                                                << "1,234.50";
+        QTest::newRow("separator appended") << "1234"
+                                            << "1,234.";
     }
     void regroup() {
         QFETCH(QString, in);
@@ -222,7 +227,8 @@ private slots:
         const auto failed = CFloatEditText::SeparatorsFrom(QString(), QString());
         QCOMPARE(failed.decimal, QChar('.'));
         QCOMPARE(failed.thousands, QChar(','));
-        const auto longText = CFloatEditText::SeparatorsFrom(QString::fromUtf16(u"\u066B."), QString::fromUtf16(u"\u202Fx"));
+        const auto longText =
+            CFloatEditText::SeparatorsFrom(QString::fromUtf16(u"\u066B."), QString::fromUtf16(u"\u202Fx"));
         QCOMPARE(longText.decimal, QChar(0x066B));
         QCOMPARE(longText.thousands, QChar(0x202F));
     }

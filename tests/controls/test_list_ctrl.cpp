@@ -16,8 +16,10 @@ class RecordingList : public CMyListCtrl {
 public:
     using CMyListCtrl::CMyListCtrl;
     QList<CEndLabelEdit> ends;
+    QStringList labelTexts; // what the label editor held while its end was handled
     void OnEndLabelEdit(const CEndLabelEdit& info) override {
         ends.append(info);
+        if (info.column == 0) labelTexts << (GetEditControl() ? GetEditControl()->text() : QString("<none>"));
         CMyListCtrl::OnEndLabelEdit(info);
     }
     void SetEditCell(int row, int col) {
@@ -53,8 +55,12 @@ struct Fixture {
         QVERIFY(QTest::qWaitForWindowActive(&window));
     }
 
-    QPoint CellCenter(int row, int col) const { return list->visualRect(list->model()->index(row, col)).center(); }
-    void Click(int row, int col) { QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, CellCenter(row, col)); }
+    QPoint CellCenter(int row, int col) const {
+        return list->visualRect(list->model()->index(row, col)).center();
+    }
+    void Click(int row, int col) {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, CellCenter(row, col));
+    }
     void ClickHeader(int col) {
         QHeaderView* h = list->horizontalHeader();
         QTest::mouseClick(h->viewport(), Qt::LeftButton, {},
@@ -62,7 +68,8 @@ struct Fixture {
     }
     QStringList Column(int col) const {
         QStringList out;
-        for (int r = 0; r < list->GetItemCount(); ++r) out << list->GetCellText(r, col);
+        for (int r = 0; r < list->GetItemCount(); ++r)
+            out << list->GetCellText(r, col);
         return out;
     }
     CInPlaceEdit* Edit() const { return qobject_cast<CInPlaceEdit*>(list->GetInPlaceEditor()); }
@@ -230,6 +237,7 @@ private slots:
         QCOMPARE(f.list->ends[0].column, 0);
         QCOMPARE(f.list->ends[0].text, std::optional<QString>("AB12"));
         QCOMPARE(f.list->GetCellText(1, 0), QString("AB12"));
+        QCOMPARE(f.list->labelTexts, QStringList({"AB12"}));
 
         f.Click(2, 0);
         QVERIFY(f.list->GetEditControl());
@@ -255,20 +263,6 @@ private slots:
         f.list->SetColumnEditKind(2, CColumnStatus::NotEditable);
         f.Click(0, 2);
         QVERIFY(!f.list->GetInPlaceEditor());
-    }
-
-    void registryKinds() {
-        CMyListCtrl l;
-        l.SetColumnChoices(3, {"a", "b"});
-        QCOMPARE(l.GetColumnStatus(3)->m_nEditKind, int(CColumnStatus::Choices));
-        QVERIFY(l.GetColumnStatus(3)->m_bHasChoices);
-        l.SetColumnEditKind(3, CColumnStatus::RealText);
-        QCOMPARE(l.GetColumnStatus(3)->m_nEditKind, int(CColumnStatus::RealText));
-        QVERIFY(!l.GetColumnStatus(3)->m_bHasChoices);
-        QVERIFY(l.GetColumnStatus(3)->m_arrChoices.isEmpty());
-        l.SetColumnChoices(3, {});
-        QCOMPARE(l.GetColumnStatus(3)->m_nEditKind, int(CColumnStatus::FreeText));
-        QVERIFY(!l.GetColumnStatus(4));
     }
 
     void editBoxPlacementAndAlignment() {
@@ -449,15 +443,50 @@ private slots:
         QTRY_VERIFY(!f.list->GetInPlaceEditor());
     }
 
+    void sortedInsertAndBadIndexes() {
+        Fixture f;
+        CMyListCtrl* l = f.list;
+        l->DeleteAllRows();
+        l->SetSortAscending(true);
+        QCOMPARE(l->AddRow({"B"}), 0);
+        QCOMPARE(l->AddRow({"C"}), 1);
+        QCOMPARE(l->AddRow({"A"}), 0);
+        QCOMPARE(f.Column(0), QStringList({"A", "B", "C"}));
+        l->SetSortAscending(false);
+        // Rows and columns that do not exist are refused, never a crash.
+        QVERIFY(!l->SetCellStyle(-1, 0, kStyleBold));
+        QVERIFY(!l->SetRowBkColor(99, Qt::red));
+        QVERIFY(!l->SetCellTextColor(0, 99, Qt::red));
+        QCOMPARE(l->GetItemText(-3, 0), QString());
+        QVERIFY(!l->EditSubLabel(99, 1, CColumnStatus::FreeText));
+        QVERIFY(!l->EditSubLabel(0, 99, CColumnStatus::FreeText));
+        QVERIFY(!l->ShowInPlaceList(0, -1, {"a"}, 0));
+        QVERIFY(!l->DeleteRow(-1));
+        l->SortByColumn(42, true);
+        QCOMPARE(l->GetItemCount(), 3);
+        // Columns too narrow for an editor.
+        l->SetColumnWidth(1, 4);
+        QVERIFY(!l->EditSubLabel(0, 1, CColumnStatus::FreeText));
+        l->SetColumnWidth(1, 9);
+        QVERIFY(!l->ShowInPlaceList(0, 1, {"a"}, 0));
+        QVERIFY(l->EditSubLabel(0, 1, CColumnStatus::FreeText));
+    }
+
     void scrollingEndsTheEdit() {
         Fixture f;
-        for (int i = 0; i < 40; ++i) f.list->AddRow({QString::number(i), "u", "d", "1", "2", "OZ"});
+        for (int i = 0; i < 40; ++i)
+            f.list->AddRow({QString::number(i), "u", "d", "1", "2", "OZ"});
         f.list->SetEditLabels(true);
         f.list->SetColumnEditKind(2, CColumnStatus::FreeText);
         f.Click(0, 2);
         QTest::keyClicks(f.Edit(), "Brisket");
         f.list->verticalScrollBar()->setValue(10);
         QCOMPARE(f.list->GetCellText(0, 2), QString("Brisket"));
+        f.Click(12, 2);
+        QTest::keyClicks(f.Edit(), "Flank");
+        f.list->horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QCOMPARE(f.list->GetCellText(12, 2), QString("Flank"));
+        QVERIFY(!f.list->GetInPlaceEditor());
     }
 };
 

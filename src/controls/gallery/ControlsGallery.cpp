@@ -29,7 +29,8 @@ ControlsGallery::ControlsGallery(QWidget* parent) : QWidget(parent) {
         {"7720", "GAL", "Ketchup", "11.75", "128", "FL OZ", "03/02/2008"},
         {"555", "CS", "Cheddar slices", "27.40", "160", "SLICE", "28/02/2008"},
     };
-    for (const QStringList& r : rows) m_pRecipes->AddRow(r);
+    for (const QStringList& r : rows)
+        m_pRecipes->AddRow(r);
     for (int i = 0; i < m_pRecipes->GetItemCount(); ++i) {
         m_pRecipes->SetRowBkColor(i, i % 2 ? QColor(175, 255, 175) : QColor(200, 255, 255), false);
         m_pRecipes->SetRowStyle(i, kStyleBkColor, false);
