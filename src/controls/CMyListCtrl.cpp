@@ -38,7 +38,7 @@ int CMyListCtrl::AddRow(const QStringList& texts) {
     RowRecord* raw = rec.get();
     const int row = InsertItem(GetItemCount(), rec->texts.value(0), reinterpret_cast<quintptr>(raw));
     if (row < 0) return -1;
-    m_records.emplace(raw, std::move(rec));
+    m_records.emplace(reinterpret_cast<quintptr>(raw), std::move(rec));
     for (int c = 1; c < raw->texts.size(); ++c)
         SetItemText(row, c, raw->texts.at(c));
     return row;
@@ -46,7 +46,7 @@ int CMyListCtrl::AddRow(const QStringList& texts) {
 
 CMyListCtrl::RowRecord* CMyListCtrl::Record(int row) const {
     if (row < 0 || row >= GetItemCount()) return nullptr;
-    const auto it = m_records.find(reinterpret_cast<const RowRecord*>(GetItemData(row)));
+    const auto it = m_records.find(GetItemData(row));
     return it == m_records.end() ? nullptr : it->second.get();
 }
 
@@ -68,7 +68,7 @@ bool CMyListCtrl::DeleteRow(int row) {
     CloseInPlace();
     const RowRecord* rec = Record(row);
     if (!DeleteItem(row)) return false;
-    if (rec) m_records.erase(rec);
+    if (rec) m_records.erase(reinterpret_cast<quintptr>(rec));
     return true;
 }
 
@@ -124,24 +124,22 @@ const CColumnStatus* CMyListCtrl::GetColumnStatus(int column) const {
 
 // ---- sorting ----
 
-int CMyListCtrl::CompareRows(quintptr a, quintptr b, quintptr list) {
-    const auto* self = reinterpret_cast<const CMyListCtrl*>(list);
-    const auto find = [self](quintptr p) -> const RowRecord* {
-        const auto it = self->m_records.find(reinterpret_cast<const RowRecord*>(p));
-        return it == self->m_records.end() ? nullptr : it->second.get();
+int CMyListCtrl::CompareRows(quintptr a, quintptr b) const {
+    const auto find = [this](quintptr p) -> const RowRecord* {
+        const auto it = m_records.find(p);
+        return it == m_records.end() ? nullptr : it->second.get();
     };
     const RowRecord* ra = find(a);
     const RowRecord* rb = find(b);
-    const int col = self->m_nSortColumn;
-    const QString x = ra ? ra->texts.value(col) : QString();
-    const QString y = rb ? rb->texts.value(col) : QString();
-    return ListSortRules::CompareRowTexts(x, y, self->m_bSortAscending);
+    const QString x = ra ? ra->texts.value(m_nSortColumn) : QString();
+    const QString y = rb ? rb->texts.value(m_nSortColumn) : QString();
+    return ListSortRules::CompareRowTexts(x, y, m_bSortAscending);
 }
 
 void CMyListCtrl::SortByColumn(int column, bool ascending) {
     m_nSortColumn = column;
     m_bSortAscending = ascending;
-    SortItems(&CMyListCtrl::CompareRows, reinterpret_cast<quintptr>(this));
+    SortItems([this](quintptr a, quintptr b) { return CompareRows(a, b); });
 }
 
 void CMyListCtrl::OnColumnClick(int column) {

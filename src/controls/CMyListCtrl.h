@@ -75,7 +75,8 @@ public:
     bool m_bSortOnHeaderClick = false;
 
 protected:
-    static int CompareRows(quintptr a, quintptr b, quintptr list);
+    // The owner compare function of the sort: the rows' texts in the sort column.
+    int CompareRows(quintptr a, quintptr b) const;
 
     bool event(QEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
@@ -103,7 +104,7 @@ private:
 
     int m_nColumnCount = 0;
     std::vector<std::unique_ptr<CColumnStatus>> m_arrColumns;
-    std::unordered_map<const RowRecord*, std::unique_ptr<RowRecord>> m_records;
+    std::unordered_map<quintptr, std::unique_ptr<RowRecord>> m_records; // keyed by item data
     int m_nSortColumn = -1;
     bool m_bSortAscending = true;
     bool m_bEditLabels = false;

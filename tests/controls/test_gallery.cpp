@@ -2,6 +2,7 @@
 #include "CComboBoxAuto.h"
 #include "CFloatEdit.h"
 #include "CFontCombo.h"
+#include "CInPlaceEdit.h"
 #include "CMyListCtrl.h"
 #include "ControlsGallery.h"
 
@@ -22,9 +23,12 @@ private slots:
         QCOMPARE(g.m_pSellPrice->GetValue(), 1234.5);
         QCOMPARE(g.m_pCategory->currentText(), QString("Beef"));
 
-        // Sort the sample list by number, then open a drop-down, as a user would.
+        // Sort the sample list by number, as a header click would.
         g.m_pRecipes->SortByColumn(0, true);
         QCOMPARE(g.m_pRecipes->GetCellText(0, 0), QString("9"));
+
+        // An open cell editor, for the picture.
+        g.m_pRecipes->EditSubLabel(1, 2, CColumnStatus::FreeText)->setText("Buns, sesame, toasted");
 
         const QImage shot = g.grab().toImage();
         QVERIFY(!shot.isNull());

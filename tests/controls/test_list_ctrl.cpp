@@ -280,6 +280,17 @@ private slots:
         QCOMPARE(ed->selectedText(), QString("42.10"));
     }
 
+    void editorOnHiddenColumnScrollsItIntoView() {
+        Fixture f;
+        f.window.resize(250, 300);
+        QTRY_VERIFY(f.list->viewport()->width() < 300);
+        CInPlaceEdit* ed = f.list->EditSubLabel(0, 5, CColumnStatus::FreeText);
+        QVERIFY(ed);
+        QVERIFY(f.list->horizontalScrollBar()->value() > 0);
+        QCOMPARE(ed->x(), f.list->columnViewportPosition(5) + 4);
+        QVERIFY(ed->x() >= 0 && ed->geometry().right() < f.list->viewport()->width());
+    }
+
     void escapeEnterAndFocusLoss() {
         Fixture f;
         f.list->SetEditLabels(true);
