@@ -1,0 +1,68 @@
+#include "CDefaultItemInfo.h"
+
+#include "Costing.h"
+#include "DbPath.h"
+#include "ItemDB.h"
+#include "ItemUnitDB.h"
+#include "Pricing.h"
+#include "VelocityDB.h"
+
+bool CDefaultItemInfo::Load(const std::string& customer, const std::string& item, const std::string& unit,
+                            const std::string& directory) {
+    // Every field starts afresh, so a reused object never carries the previous item's values.
+    *this = CDefaultItemInfo();
+
+    CPriceRequest request;
+    request.SetItem(item);
+    request.SetUnit(unit);
+    request.SetCustomer(customer);
+
+    {
+        CVelocityDB history;
+        std::string path = DbPath(directory, "VELOCITY.DB");
+        if (history.OpenFile(DbPathArg(path)) == 0) {
+            CVelocity record;
+            if (history.GetHistory(record, customer, item, unit) == 0 && record.m_tLastDate != -1)
+                request.SetHistory(true, record.m_fAmount1, record.m_fAmount2);
+            history.Close();
+        }
+    }
+    {
+        CItemUnitDB units;
+        std::string path = DbPath(directory, "ITEMUNIT.DB");
+        if (units.OpenFile(DbPathArg(path)) == 0) {
+            CItemUnit record;
+            if (units.FindUnit(record, item, unit) == 0) {
+                request.SetPricingFigures(record.m_fPricing116, record.m_fPricing272, record.m_fPricing60);
+                m_dWeightPerUnit = record.m_fWeight;
+                m_dVolumePerUnit = record.m_fVolume;
+            }
+            units.Close();
+        }
+    }
+    {
+        CItemDB items;
+        std::string path = DbPath(directory, "ITEM.DB");
+        if (items.OpenFile(DbPathArg(path)) == 0) {
+            CItem record;
+            if (items.FindItem(record, item) == 0) {
+                m_strDescription = record.m_strDescription;
+                m_dPtnPerItem = record.m_nPackQuantity > 1 ? record.m_nPackQuantity : 1;
+                m_strDefaultPtnType = record.m_strPortionType;
+                m_strBrand = record.m_strBrand;
+                m_strUnits = record.m_arrUnits;
+                request.SetItemFlags(record.m_bFlag7, record.m_bFlag8);
+                m_bFound = true;
+            }
+            items.Close();
+        }
+    }
+
+    m_strDefaultPtnType = TrimRight(m_strDefaultPtnType);
+    if (m_strDefaultPtnType.empty())
+        m_strDefaultPtnType = "PC";
+
+    if (DefaultPrice(request.Data()) != -1)
+        m_dCost = RoundCents(request.GetPrice());
+    return m_bFound;
+}
