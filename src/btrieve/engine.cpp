@@ -173,22 +173,13 @@ std::string TextFrom(const void* data, uint32_t length) {
     return std::string(p, n);
 }
 
-int16_t TouchTx(FileStore& store) {
+int16_t TouchTx(const std::shared_ptr<FileStore>& store) {
     Engine& e = E();
-    if (!e.txActive || store.InTransaction())
+    if (!e.txActive || store->InTransaction())
         return 0;
-    int16_t s = store.TouchTransaction();
-    if (s == 0) {
-        for (auto& held : e.txStores)
-            if (held.get() == &store)
-                return 0;
-        e.txStores.push_back(nullptr);
-        for (auto& [id, h] : e.handles)
-            if (h->store.get() == &store) {
-                e.txStores.back() = h->store;
-                break;
-            }
-    }
+    int16_t s = store->TouchTransaction();
+    if (s == 0)
+        e.txStores.push_back(store); // kept alive until the transaction ends
     return s;
 }
 
@@ -245,7 +236,7 @@ int16_t DoGet(Handle& h, int op, bool keyOnly, void* data, uint32_t* dataLen, vo
         return B_KEY_BUFFER_TOO_SHORT;
     if (!keyOnly && (!data || !dataLen))
         return B_DATALENGTH_ERROR;
-    if (int16_t s = TouchTx(*h.store))
+    if (int16_t s = TouchTx(h.store))
         return s;
 
     static const std::string kLow(8, '\0'), kHigh(8, '\xFF');
@@ -315,7 +306,7 @@ int16_t DoStep(Handle& h, int op, void* data, uint32_t* dataLen) {
         return B_DATALENGTH_ERROR;
     if ((op == B_STEP_NEXT || op == B_STEP_PREVIOUS) && !h.hasPhysical)
         return B_POSITION_NOT_SET;
-    if (int16_t s = TouchTx(*h.store))
+    if (int16_t s = TouchTx(h.store))
         return s;
     Row row;
     int16_t s;
@@ -349,7 +340,7 @@ template <class F>
 int16_t Write(Handle& h, F&& body) {
     if (h.readOnly)
         return B_ACCESS_TO_FILE_DENIED;
-    if (int16_t s = TouchTx(*h.store))
+    if (int16_t s = TouchTx(h.store))
         return s;
     if (int16_t s = h.store->BeginWrite())
         return s;
@@ -481,7 +472,7 @@ int16_t DoStat(Handle& h, void* data, uint32_t* dataLen, void* key, uint8_t keyL
     const FileSpec& spec = h.store->spec();
     if (!data || !dataLen || *dataLen < spec.raw.size())
         return B_DATALENGTH_ERROR;
-    if (int16_t s = TouchTx(*h.store))
+    if (int16_t s = TouchTx(h.store))
         return s;
     uint32_t count = 0;
     if (int16_t s = h.store->Count(count))
@@ -643,7 +634,7 @@ int16_t Dispatch(uint16_t operation, void* pb, void* data, uint32_t* dataLen, vo
             return B_INVALID_KEYNUMBER;
         if (!key || keyLen < spec.keys[keyNum].length)
             return B_KEY_BUFFER_TOO_SHORT;
-        if (int16_t s = TouchTx(*h->store))
+        if (int16_t s = TouchTx(h->store))
             return s;
         Row row;
         if (int16_t s = h->store->ById(Rd32(static_cast<uint8_t*>(data)), keyNum, row))
