@@ -136,6 +136,50 @@ size_t CBtrieveDB::ReadReload(char* buffer, size_t n) {
     return got;
 }
 
+CBtrieveDB::LineStart CBtrieveDB::ReadKeyPart(int firstChar, size_t keyWidth, std::string& line) {
+    line.clear();
+    if (firstChar == EOF || firstChar == '\n')
+        return LineStart::Malformed;
+    line += static_cast<char>(firstChar);
+    size_t want = keyWidth; // the rest of the key and the character after it
+    line.resize(1 + want);
+    size_t got = ReadReload(line.data() + 1, want);
+    line.resize(1 + got);
+    if (got < want)
+        return LineStart::Malformed;
+    if (line.find('\n') < keyWidth)
+        return LineStart::Malformed;
+    return line.back() == '\n' ? LineStart::Deletion : LineStart::Record;
+}
+
+bool CBtrieveDB::ReadLineRest(std::string& line, size_t lineLength) {
+    if (line.size() >= lineLength)
+        return line.size() == lineLength && line.back() == '\n';
+    size_t have = line.size();
+    line.resize(lineLength);
+    size_t got = ReadReload(line.data() + have, lineLength - have);
+    line.resize(have + got);
+    return line.size() == lineLength && line.back() == '\n';
+}
+
+void CBtrieveDB::RejectFormat(long offset) {
+    char text[80];
+    std::snprintf(text, sizeof text, "Invalid Record Format at offset %ld", offset);
+    AddError(text);
+    m_nProgressPos = m_nProgressTotal + 1;
+}
+
+void CBtrieveDB::AddLineError(const std::string& what, long offset) {
+    AddError(what + " at offset " + std::to_string(offset));
+}
+
+std::string CBtrieveDB::SiblingFile(const char* name) const {
+    size_t slash = m_strOpenName.find_last_of('/');
+    if (slash == std::string::npos)
+        return name;
+    return m_strOpenName.substr(0, slash + 1) + name;
+}
+
 int CBtrieveDB::ReadReloadChar() {
     if (!m_fileText)
         return EOF;

@@ -90,6 +90,23 @@ protected:
     size_t ReadReload(char* buffer, size_t n);
     void CloseReloadFile();
 
+    // The common shape of an interchange line. The reload loop has read (and counted) the line's
+    // first character, so the line starts one byte before the progress position.
+    enum class LineStart { Record, Deletion, Malformed };
+    long LineOffset() const { return static_cast<long>(m_nProgressPos) - 1; }
+    // Reads the rest of the key (keyWidth characters with the first) and one more character into
+    // line. A line feed there makes the line a deletion; a line feed inside the key, or the end of
+    // the text, makes it malformed (the caller reports it).
+    LineStart ReadKeyPart(int firstChar, size_t keyWidth, std::string& line);
+    // Reads on until line holds lineLength characters; true when the last one is the line feed.
+    bool ReadLineRest(std::string& line, size_t lineLength);
+    // "Invalid Record Format at offset %ld" for the line at offset, and the end of the reload.
+    void RejectFormat(long offset);
+    // A message for one line whose values cannot be used; the line is skipped, the run goes on.
+    void AddLineError(const std::string& what, long offset);
+    // The path of another file of the suite in the directory this file was opened from.
+    std::string SiblingFile(const char* name) const;
+
     // Record-operation patterns shared by the file classes.
     // Read by key: GetEqual into data (length = buffer size); returns the status.
     int ReadByKey(void* data, uint16_t size, void* key, int keyNumber, uint16_t* returned = nullptr);

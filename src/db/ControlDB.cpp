@@ -1,4 +1,5 @@
 #include "ControlDB.h"
+#include "Interchange.h"
 
 #include "RecordFields.h"
 #include "btrieve/btrcall.h"
@@ -20,11 +21,82 @@ int CControlDB::Create(const char* path) {
 }
 
 // The interchange reader of this file comes with the import work; until then every line is refused.
-void CControlDB::ImportLine(int) {
-    char text[64];
-    std::snprintf(text, sizeof text, "Invalid Record Format at offset %ld", static_cast<long>(m_nProgressPos));
-    AddError(text);
-    m_nProgressPos = m_nProgressTotal + 1;
+void CControlDB::ImportLine(int firstChar) {
+    long at = LineOffset();
+    std::string line;
+    LineStart start = ReadKeyPart(firstChar, kKeyLength, line);
+    if (start == LineStart::Malformed) {
+        RejectFormat(at);
+        return;
+    }
+    char text[96];
+    std::string key = line.substr(0, kKeyLength);
+    if (start == LineStart::Deletion) {
+        int status = DeleteControl(key);
+        if (status != 0) {
+            std::snprintf(text, sizeof text, "Error %d Deleting Control %s", status, key.c_str());
+            AddError(text);
+        }
+        return;
+    }
+    char type = line.back();
+    // The value runs to the line feed, at most 256 characters.
+    std::string value;
+    bool ended = false;
+    for (size_t i = 0; i <= kTextLength; ++i) {
+        int c = ReadReloadChar();
+        if (c == EOF)
+            break;
+        if (c == '\n') {
+            ended = true;
+            break;
+        }
+        value += static_cast<char>(c);
+    }
+    if (!ended) {
+        RejectFormat(at);
+        return;
+    }
+    // A setting on file keeps its other values; the line sets the type and one value.
+    CControl control;
+    int status = GetControl(control, key);
+    if (status != 0 && status != btr::B_KEY_VALUE_NOT_FOUND) {
+        std::snprintf(text, sizeof text, "Error %d Writing to Database", status);
+        AddError(text);
+        return;
+    }
+    control.m_strKey = key;
+    control.m_cType = type;
+    std::string padded = value;
+    if (padded.size() < 11)
+        padded.resize(11, ' ');
+    if (type == 'B') {
+        control.m_bFlag = value[0] == 'Y' || value[0] == 'y';
+    } else if (type == 'I') {
+        int32_t number = 0;
+        if (!ichg::ParseNumber(padded.substr(0, 5), padded[5], number)) {
+            AddLineError("Invalid Number \"" + value + "\"", at);
+            return;
+        }
+        control.m_nValue = number;
+    } else if (type == 'F') {
+        double amount = 0;
+        if (!ichg::ParseAmount(padded.substr(0, 10), padded[10], amount)) {
+            AddLineError("Invalid Amount \"" + value + "\"", at);
+            return;
+        }
+        control.m_dValue = amount;
+    } else {
+        size_t last = value.find_last_not_of(' ');
+        control.m_strText = last == std::string::npos ? std::string() : value.substr(0, last + 1);
+    }
+    status = status == 0 ? UpdateControl(control) : InsertControl(control);
+    if (status == btr::B_KEY_VALUE_NOT_FOUND)
+        status = InsertControl(control);
+    if (status != 0) {
+        std::snprintf(text, sizeof text, "Error %d Writing to Database", status);
+        AddError(text);
+    }
 }
 
 // New records get blank-filled keys, the form the suite's other programs write and look up.

@@ -2,6 +2,7 @@
 
 #include "RecordFields.h"
 #include "btrieve/btrcall.h"
+#include "btrieve/files.h"
 
 #include <vector>
 
@@ -48,12 +49,203 @@ int CCustomerDB::Create(const char* path) {
     return OpenFile(path);
 }
 
-// The interchange reader of this file comes with the import work; until then every line is refused.
-void CCustomerDB::ImportLine(int) {
-    char text[64];
-    std::snprintf(text, sizeof text, "Invalid Record Format at offset %ld", static_cast<long>(m_nProgressPos));
-    AddError(text);
-    m_nProgressPos = m_nProgressTotal + 1;
+namespace {
+#define KR_FIELD(member) [](CCustomer& r) -> void* { return &r.member; }
+using ichg::Kind;
+} // namespace
+
+// The line as the suite's customer download holds it (columns from 0).
+const std::vector<ichg::Column<CCustomer>>& CCustomerDB::LineColumns() {
+    static const std::vector<ichg::Column<CCustomer>> columns = {
+        {"address line 1 (45)", Kind::RText, 25, KR_FIELD(m_arrAddress[0])},
+        {"address line 2 (70)", Kind::RText, 25, KR_FIELD(m_arrAddress[1])},
+        {"address line 3 (95)", Kind::RText, 25, KR_FIELD(m_arrAddress[2])},
+        {"amount at 304", Kind::Amount, 0, KR_FIELD(m_arrAmounts296[2])},
+        {"amount at 308", Kind::Amount, 0, KR_FIELD(m_arrAmounts296[3])},
+        {"amount at 312", Kind::Amount, 0, KR_FIELD(m_arrAmounts296[4])},
+        {"amount at 316", Kind::Amount, 0, KR_FIELD(m_arrAmounts296[5])},
+        {"amount at 300", Kind::Amount, 0, KR_FIELD(m_arrAmounts296[1])},
+        {"amount at 296", Kind::Amount, 0, KR_FIELD(m_arrAmounts296[0])},
+        {"text at 146", Kind::RText, 20, KR_FIELD(m_strText146)},
+        {"flag at 380", Kind::Flag, 0, KR_FIELD(m_b380)},
+        {"flag at 322", Kind::Flag, 0, KR_FIELD(m_b322)},
+        {"flag at 397", Kind::Flag, 0, KR_FIELD(m_b397)},
+        {"code at 33 (key 2)", Kind::RText, 4, KR_FIELD(m_strCode33)},
+        {"city (120)", Kind::RText, 15, KR_FIELD(m_strCity)},
+        {"code at 458", Kind::RText, 5, KR_FIELD(m_arrCodes454[1])},
+        {"code at 466", Kind::RText, 5, KR_FIELD(m_arrCodes454[3])},
+        {"code at 474", Kind::RText, 5, KR_FIELD(m_arrCodes454[5])},
+        {"code at 0", Kind::RText, 2, KR_FIELD(m_strCode0)},
+        {"amount at 428", Kind::Amount, 0, KR_FIELD(m_f428)},
+        {"code character at 432", Kind::Char, 0, KR_FIELD(m_c432)},
+        {"flag at 433", Kind::Flag, 0, KR_FIELD(m_b433)},
+        {"code character at 419", Kind::Char, 0, KR_FIELD(m_c419)},
+        {"code character at 451", Kind::Char, 0, KR_FIELD(m_c451)},
+        {"number at 340", Kind::Number, 0, KR_FIELD(m_n340)},
+        {"flag at 327", Kind::Flag, 0, KR_FIELD(m_b327)},
+        {"text at 345", Kind::RText, 8, KR_FIELD(m_strText345)},
+        {"flag at 276", Kind::Flag, 0, KR_FIELD(m_b276)},
+        {"number at 248", Kind::Number, 0, KR_FIELD(m_n248)},
+        {"customer number (2, key 0)", Kind::Key, 6, KR_FIELD(m_strNumber)},
+        {"number at 280", Kind::Number, 0, KR_FIELD(m_n280)},
+        {"flag at 406", Kind::Flag, 0, KR_FIELD(m_b406)},
+        {"text at 258", Kind::RText, 10, KR_FIELD(m_strText258)},
+        {"text at 268", Kind::RText, 8, KR_FIELD(m_strText268)},
+        {"phone 3 (226), 10 digits", Kind::RText, 10, KR_FIELD(m_strPhone3)},
+        {"flag at 453", Kind::Flag, 0, KR_FIELD(m_b453)},
+        {"text at 442", Kind::RText, 8, KR_FIELD(m_strText442)},
+        {"text at 434", Kind::RText, 8, KR_FIELD(m_strText434)},
+        {"text at 420", Kind::RText, 8, KR_FIELD(m_strText420)},
+        {"not read", Kind::Blank, 3, nullptr},
+        {"text at 381", Kind::RText, 8, KR_FIELD(m_strText381)},
+        {"text at 285", Kind::RText, 8, KR_FIELD(m_strText285)},
+        {"amount at 368", Kind::Amount, 0, KR_FIELD(m_f368)},
+        {"customer name (8, key 1)", Kind::RText, 25, KR_FIELD(m_strName)},
+        {"text at 407", Kind::RText, 8, KR_FIELD(m_strText407)},
+        {"amount at 392", Kind::Amount, 0, KR_FIELD(m_f392)},
+        {"code at 454", Kind::RText, 5, KR_FIELD(m_arrCodes454[0])},
+        {"code at 462", Kind::RText, 5, KR_FIELD(m_arrCodes454[2])},
+        {"code at 470", Kind::RText, 5, KR_FIELD(m_arrCodes454[4])},
+        {"flag at 320", Kind::Flag, 0, KR_FIELD(m_b320)},
+        {"flag at 452", Kind::Flag, 0, KR_FIELD(m_b452)},
+        {"text paired with phone 1 (186)", Kind::RText, 20, KR_FIELD(m_strPhone1Text)},
+        {"text paired with phone 2 (206)", Kind::RText, 20, KR_FIELD(m_strPhone2Text)},
+        {"phone 1 (166), 10 digits", Kind::RText, 10, KR_FIELD(m_strPhone1)},
+        {"phone 2 (176), 10 digits", Kind::RText, 10, KR_FIELD(m_strPhone2)},
+        {"amount at 372", Kind::Amount, 0, KR_FIELD(m_f372)},
+        {"flag at 389", Kind::Flag, 0, KR_FIELD(m_b389)},
+        {"not read", Kind::Blank, 2, nullptr},
+        {"flag at 478", Kind::Flag, 0, KR_FIELD(m_b478)},
+        {"code character at 331", Kind::Char, 0, KR_FIELD(m_c331)},
+        {"number at 332", Kind::Number, 0, KR_FIELD(m_n332)},
+        {"text at 415", Kind::RText, 3, KR_FIELD(m_strCode415)},
+        {"code at 242", Kind::RText, 3, KR_FIELD(m_strCode242)},
+        {"code character at 336", Kind::Char, 0, KR_FIELD(m_c336)},
+        {"code character at 418", Kind::Char, 0, KR_FIELD(m_c418)},
+        {"not used", Kind::Blank, 4, nullptr},
+        {"flag at 376", Kind::Flag, 0, KR_FIELD(m_b376)},
+        {"state (135)", Kind::RText, 2, KR_FIELD(m_strState)},
+        {"flag at 450", Kind::Flag, 0, KR_FIELD(m_b450)},
+        {"character at 284", Kind::Char, 0, KR_FIELD(m_cRaw284)},
+        {"character at 245", Kind::Char, 0, KR_FIELD(m_cRaw245)},
+        {"text at 398", Kind::RText, 8, KR_FIELD(m_strText398)},
+        {"flag at 396", Kind::Flag, 0, KR_FIELD(m_b396)},
+        {"amount at 252", Kind::Amount, 0, KR_FIELD(m_f252)},
+        {"code character at 344", Kind::Char, 0, KR_FIELD(m_c344)},
+        {"code at 256", Kind::RText, 2, KR_FIELD(m_strCode256)},
+        {"flag at 379", Kind::Flag, 0, KR_FIELD(m_b379)},
+        {"postal code (137), 12345-6789", Kind::RText, 10, KR_FIELD(m_strPostal)},
+        {"amount at 480", Kind::Amount, 0, KR_FIELD(m_arrAmounts480[0])},
+        {"amount at 484", Kind::Amount, 0, KR_FIELD(m_arrAmounts480[1])},
+        {"amount at 488", Kind::Amount, 0, KR_FIELD(m_arrAmounts480[2])},
+        {"amount at 492", Kind::Amount, 0, KR_FIELD(m_arrAmounts480[3])},
+        {"code at 37 (key 3)", Kind::RText, 8, KR_FIELD(m_strCode37)},
+        {"code character at 353", Kind::Char, 0, KR_FIELD(m_c353)},
+        {"code character at 377", Kind::Char, 0, KR_FIELD(m_c377)},
+        {"code character at 378", Kind::Char, 0, KR_FIELD(m_c378)},
+        {"text at 354", Kind::RText, 14, KR_FIELD(m_strText354)},
+        {"code at 323", Kind::RText, 4, KR_FIELD(m_strCode323)},
+        {"code at 236", Kind::RText, 6, KR_FIELD(m_strCode236)},
+        {"code at 328", Kind::RText, 8, KR_FIELD(m_strCode328)},
+        // Version 777 and later.
+        {"flag at 500", Kind::Flag, 0, KR_FIELD(m_b500)},
+        {"number at 496", Kind::Number, 0, KR_FIELD(m_n496)},
+    };
+    return columns;
+}
+#undef KR_FIELD
+
+bool CCustomerDB::BeginReload(const char* textPath, long headerLength, int version, int purge) {
+    // The text file's preparation is the common one; only the purge differs.
+    bool ready = CBtrieveDB::BeginReload(textPath, headerLength, version, 0);
+    m_nPurge = purge;
+    if (!ready || !purge)
+        return ready;
+    std::string path = (m_bOpen && !m_strOpenName.empty()) ? m_strOpenName : GetFileName();
+    std::vector<CCustomer> kept;
+    int status = OpenFile(path.c_str());
+    if (status == 0) {
+        CCustomer customer;
+        status = GetFirstCustomer(customer, 0);
+        while (status == 0) {
+            if (customer.m_bKeepOnReload)
+                kept.push_back(customer);
+            status = GetNextCustomer(customer, 0);
+        }
+        // Only a complete scan may lead to the purge: the kept customers would be lost otherwise.
+        if (status != btr::B_END_OF_FILE) {
+            CloseReloadFile();
+            m_bReload = false;
+            return false;
+        }
+    } else if (status != btr::B_FILE_NOT_FOUND) {
+        CloseReloadFile();
+        m_bReload = false;
+        return false;
+    }
+    Close();
+    btr::RemoveRecordFile(path.c_str(), "TEMP", "TMP");
+    if (Create(path.c_str()) != 0) {
+        CloseReloadFile();
+        m_bReload = false;
+        return false;
+    }
+    for (CCustomer& customer : kept) {
+        status = InsertCustomer(customer);
+        if (status != 0) {
+            char text[64];
+            std::snprintf(text, sizeof text, "Error %d Writing to Database", status);
+            AddError(text);
+        }
+    }
+    return true;
+}
+
+void CCustomerDB::ImportLine(int firstChar) {
+    long at = LineOffset();
+    std::string line;
+    LineStart start = ReadKeyPart(firstChar, 6, line);
+    if (start == LineStart::Malformed) {
+        RejectFormat(at);
+        return;
+    }
+    char text[96];
+    if (start == LineStart::Deletion) {
+        std::string number = line.substr(0, 6);
+        int status = DeleteCustomer(number);
+        if (status != 0) {
+            std::snprintf(text, sizeof text, "Error %d Deleting Customer %s", status, number.c_str());
+            AddError(text);
+        }
+        return;
+    }
+    size_t length = static_cast<size_t>(GetLineLength());
+    if (!ReadLineRest(line, length)) {
+        RejectFormat(at);
+        return;
+    }
+    // The number sits inside the line; a customer on file keeps what the line does not carry
+    // (the keep-on-reload flag, and the last fields in the older version).
+    std::string number = line.substr(237, 6);
+    CCustomer customer;
+    int status = GetCustomer(customer, number, 0);
+    if (status != 0 && status != btr::B_KEY_VALUE_NOT_FOUND) {
+        std::snprintf(text, sizeof text, "Error %d Writing to Database", status);
+        AddError(text);
+        return;
+    }
+    ichg::ValueError error;
+    if (!ichg::ReadColumns(LineColumns(), line.data(), length - 1, customer, error)) {
+        AddLineError(error.what, at);
+        return;
+    }
+    status = UpdateCustomer(customer);
+    if (status == btr::B_KEY_VALUE_NOT_FOUND)
+        status = InsertCustomer(customer);
+    if (status != 0) {
+        std::snprintf(text, sizeof text, "Error %d Writing to Database", status);
+        AddError(text);
+    }
 }
 
 void CCustomerDB::Pack(CCustomer& c, uint8_t* r) {
@@ -258,7 +450,8 @@ int CCustomerDB::FormatLine(const uint8_t* raw, std::string& output) {
     text(c.m_strText345, 8);
     flag(c.m_b276);
     number(c.m_n248);
-    text(c.m_strNumber, 6);
+    // Key columns are left-aligned and blank-padded, the form a download holds them in.
+    line += Padded(c.m_strNumber, 6, ' ');
     number(c.m_n280);
     flag(c.m_b406);
     text(c.m_strText258, 10);

@@ -2,10 +2,12 @@
 #pragma once
 
 #include "BtrieveDB.h"
+#include "Interchange.h"
 
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Fields without a meaning in this program are named by their record offset.
 class CCustomer {
@@ -106,8 +108,12 @@ public:
     uint32_t GetRecordLength() const override { return kRecordLength; }
     int GetLineLength() const override { return m_nVersion < 777 ? 616 : 623; }
     int Create(const char* path) override;
+    // Keeps the customers marked "keep on reload" through a purge.
+    bool BeginReload(const char* textPath, long headerLength, int version, int purge) override;
     int FormatLine(const uint8_t* raw, std::string& output) override;
     void ImportLine(int firstChar) override;
+    // The interchange line's columns, as ImportLine reads them and FormatLine writes them.
+    static const std::vector<ichg::Column<CCustomer>>& LineColumns();
 
     int GetCustomer(CCustomer& customer, const std::string& keyValue, int keyNumber = 0);
     int GetFirstCustomer(CCustomer& customer, int keyNumber);

@@ -2,10 +2,12 @@
 #pragma once
 
 #include "BtrieveDB.h"
+#include "Interchange.h"
 
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class CItem {
 public:
@@ -78,8 +80,15 @@ public:
     static uint16_t Pack(CItem& item, uint8_t* record);
     static void Unpack(const uint8_t* record, CItem& item);
 
+    // The interchange line: its columns in order (a version carries the leading ones that fit its
+    // line length), and the line of a version for an item, line feed included.
+    static const std::vector<ichg::Column<CItem>>& LineColumns();
+    static std::string WriteLine(const CItem& item, int version);
+
 protected:
     void FillKey0(const std::string& itemNumber);
 
     uint8_t m_key0[13] = {};
+    std::string m_strImportLine;
+    std::vector<uint8_t> m_importBuffer;
 };

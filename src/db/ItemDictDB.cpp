@@ -1,4 +1,5 @@
 #include "ItemDictDB.h"
+#include "Interchange.h"
 
 #include "RecordFields.h"
 #include "btrieve/btrcall.h"
@@ -20,11 +21,68 @@ int CItemDictDB::Create(const char* path) {
 }
 
 // The interchange reader of this file comes with the import work; until then every line is refused.
-void CItemDictDB::ImportLine(int) {
-    char text[64];
-    std::snprintf(text, sizeof text, "Invalid Record Format at offset %ld", static_cast<long>(m_nProgressPos));
-    AddError(text);
-    m_nProgressPos = m_nProgressTotal + 1;
+void CItemDictDB::ImportLine(int firstChar) {
+    long at = LineOffset();
+    std::string line;
+    LineStart start = ReadKeyPart(firstChar, kWordLength, line);
+    if (start == LineStart::Malformed) {
+        RejectFormat(at);
+        return;
+    }
+    char text[96];
+    if (start == LineStart::Deletion) {
+        std::string word = line.substr(0, kWordLength);
+        int status = DeleteWord(word);
+        if (status != 0) {
+            std::snprintf(text, sizeof text, "Error %d deleting item dict word %s", status, word.c_str());
+            AddError(text);
+        }
+        return;
+    }
+    CItemDict entry;
+    if (m_nVersion >= 771) {
+        if (!ReadLineRest(line, 47)) {
+            RejectFormat(at);
+            return;
+        }
+    } else {
+        // The older line carries the item list from column 46 up to the line feed.
+        ReadLineRest(line, 46);
+        if (line.size() != 46 || line.find('\n') != std::string::npos) {
+            RejectFormat(at);
+            return;
+        }
+        bool ended = false;
+        int c;
+        while ((c = ReadReloadChar()) != EOF) {
+            if (c == '\n') {
+                ended = true;
+                break;
+            }
+            if (entry.m_strItems.size() < kMaxItems)
+                entry.m_strItems += static_cast<char>(c);
+        }
+        if (!ended) {
+            RejectFormat(at);
+            return;
+        }
+        line += '\n';
+    }
+    int32_t count = 0;
+    if (!ichg::ParseNumber(line.substr(0, 5), line[5], count)) {
+        AddLineError("Invalid Number \"" + line.substr(0, 6) + "\"", at);
+        return;
+    }
+    entry.m_nCount = count;
+    entry.m_strReplacement = line.substr(6, kWordLength);
+    entry.m_strWord = line.substr(26, kWordLength);
+    int status = UpdateWord(entry);
+    if (status == btr::B_KEY_VALUE_NOT_FOUND)
+        status = InsertWord(entry);
+    if (status != 0) {
+        std::snprintf(text, sizeof text, "Error %d Writing Database", status);
+        AddError(text);
+    }
 }
 
 uint16_t CItemDictDB::Pack(CItemDict& e, uint8_t* r) {

@@ -21,11 +21,37 @@ int CItemLookupDB::Create(const char* path) {
 }
 
 // The interchange reader of this file comes with the import work; until then every line is refused.
-void CItemLookupDB::ImportLine(int) {
-    char text[64];
-    std::snprintf(text, sizeof text, "Invalid Record Format at offset %ld", static_cast<long>(m_nProgressPos));
-    AddError(text);
-    m_nProgressPos = m_nProgressTotal + 1;
+void CItemLookupDB::ImportLine(int firstChar) {
+    long at = LineOffset();
+    // An action character, the word (20), the item number (12) and the line feed.
+    std::string line;
+    LineStart start = ReadKeyPart(firstChar, 33, line);
+    if (start != LineStart::Deletion) {
+        RejectFormat(at);
+        return;
+    }
+    char text[96];
+    std::string word = line.substr(1, 20), item = line.substr(21, 12);
+    int status;
+    if (line[0] == 'D') {
+        status = DeletePair(word, item);
+        if (status != 0) {
+            std::snprintf(text, sizeof text, "Error %d deleting item dict word %s", status, word.c_str());
+            AddError(text);
+        }
+        return;
+    }
+    status = PairExists(word, item);
+    if (status == btr::B_KEY_VALUE_NOT_FOUND) {
+        CItemLookup lookup;
+        lookup.m_strWord = word;
+        lookup.m_strItem = item;
+        status = InsertPair(lookup);
+    }
+    if (status != 0) {
+        std::snprintf(text, sizeof text, "Error %d Writing Database", status);
+        AddError(text);
+    }
 }
 
 void CItemLookupDB::Pack(CItemLookup& l, uint8_t* r) {

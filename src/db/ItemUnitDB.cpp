@@ -1,6 +1,7 @@
 #include "ItemUnitDB.h"
 
 #include "RecordFields.h"
+#include "VelocityDB.h"
 #include "btrieve/btrcall.h"
 
 #include <vector>
@@ -36,11 +37,150 @@ int CItemUnitDB::Create(const char* path) {
 }
 
 // The interchange reader of this file comes with the import work; until then every line is refused.
-void CItemUnitDB::ImportLine(int) {
-    char text[64];
-    std::snprintf(text, sizeof text, "Invalid Record Format at offset %ld", static_cast<long>(m_nProgressPos));
-    AddError(text);
-    m_nProgressPos = m_nProgressTotal + 1;
+namespace {
+#define KR_FIELD(member) [](CItemUnit& r) -> void* { return &r.member; }
+using ichg::Kind;
+} // namespace
+
+// Item and unit first (the key of a deletion line), then what the costing reads; each older,
+// shorter version carries the leading columns that fit its line.
+const std::vector<ichg::Column<CItemUnit>>& CItemUnitDB::LineColumns() {
+    static const std::vector<ichg::Column<CItemUnit>> columns = {
+        {"item number", Kind::Key, 12, KR_FIELD(m_strItemNumber)},
+        {"unit code (13)", Kind::Key, 3, KR_FIELD(m_strUnit)},
+        {"code character 1 (12)", Kind::Char, 0, KR_FIELD(m_cCode1)},
+        {"unit sold (flag 1, 111; N withdraws the item history of the unit)", Kind::Flag, 0, KR_FIELD(m_bFlag1)},
+        {"weight per unit (124)", Kind::Amount, 0, KR_FIELD(m_fWeight)},
+        {"volume per unit (32)", Kind::Amount, 0, KR_FIELD(m_fVolume)},
+        {"pricing figure (116)", Kind::Amount, 0, KR_FIELD(m_fPricing116)},
+        {"pricing figure (60)", Kind::Amount, 0, KR_FIELD(m_fPricing60)},
+        {"pricing figure (272)", Kind::Amount, 0, KR_FIELD(m_fPricing272)},
+        {"amount at 112", Kind::Amount, 0, KR_FIELD(m_fAmount112)},
+        {"code at 16", Kind::Text, 10, KR_FIELD(m_strCode16)},
+        {"text at 68", Kind::Text, 30, KR_FIELD(m_strText68)},
+        {"code at 98", Kind::Text, 13, KR_FIELD(m_strCode98)},
+        {"amount at 28", Kind::Amount, 0, KR_FIELD(m_fAmount28)},
+        {"amount at 44", Kind::Amount, 0, KR_FIELD(m_fAmount44)},
+        {"amount at 64", Kind::Amount, 0, KR_FIELD(m_fAmount64)},
+        {"text at 36", Kind::Text, 8, KR_FIELD(m_strText36)},
+        {"text at 48", Kind::Text, 8, KR_FIELD(m_strText48)},
+        {"number at 56", Kind::Number, 0, KR_FIELD(m_nNumber56)},
+        {"flag 2 (120)", Kind::Flag, 0, KR_FIELD(m_bFlag2)},
+        {"flag 3 (131)", Kind::Flag, 0, KR_FIELD(m_bFlag3)},
+        {"code character 2 (284)", Kind::Char, 0, KR_FIELD(m_cCode2)},
+        {"amount at 264", Kind::Amount, 0, KR_FIELD(m_fAmount264)},
+        {"amount at 268", Kind::Amount, 0, KR_FIELD(m_fAmount268)},
+        {"amount at 276", Kind::Amount, 0, KR_FIELD(m_fAmount276)},
+        {"amount at 280", Kind::Amount, 0, KR_FIELD(m_fAmount280)},
+        {"amount at 288", Kind::Amount, 0, KR_FIELD(m_fAmount288)},
+        {"amount at 292", Kind::Amount, 0, KR_FIELD(m_fAmount292)},
+        {"amount at 296", Kind::Amount, 0, KR_FIELD(m_fAmount296)},
+        {"amount at 300", Kind::Amount, 0, KR_FIELD(m_fAmount300)},
+        {"amount at 304", Kind::Amount, 0, KR_FIELD(m_fAmount304)},
+        {"text at 216", Kind::Text, 8, KR_FIELD(m_strText216)},
+        {"text at 316", Kind::Text, 20, KR_FIELD(m_strText316)},
+        {"text at 336", Kind::Text, 20, KR_FIELD(m_strText336)},
+        {"text 1 (136)", Kind::Text, 8, KR_FIELD(m_arrTexts[0])},
+        {"amount 1 (224)", Kind::Amount, 0, KR_FIELD(m_arrAmounts[0])},
+        {"text 2 (144)", Kind::Text, 8, KR_FIELD(m_arrTexts[1])},
+        {"amount 2 (228)", Kind::Amount, 0, KR_FIELD(m_arrAmounts[1])},
+        {"text 3 (152)", Kind::Text, 8, KR_FIELD(m_arrTexts[2])},
+        {"amount 3 (232)", Kind::Amount, 0, KR_FIELD(m_arrAmounts[2])},
+        {"text 4 (160)", Kind::Text, 8, KR_FIELD(m_arrTexts[3])},
+        {"amount 4 (236)", Kind::Amount, 0, KR_FIELD(m_arrAmounts[3])},
+        {"text 5 (168)", Kind::Text, 8, KR_FIELD(m_arrTexts[4])},
+        {"amount 5 (240)", Kind::Amount, 0, KR_FIELD(m_arrAmounts[4])},
+        {"text 6 (176)", Kind::Text, 8, KR_FIELD(m_arrTexts[5])},
+        {"amount 6 (244)", Kind::Amount, 0, KR_FIELD(m_arrAmounts[5])},
+        {"text 7 (184)", Kind::Text, 8, KR_FIELD(m_arrTexts[6])},
+        {"amount 7 (248)", Kind::Amount, 0, KR_FIELD(m_arrAmounts[6])},
+        {"text 8 (192)", Kind::Text, 8, KR_FIELD(m_arrTexts[7])},
+        {"amount 8 (252)", Kind::Amount, 0, KR_FIELD(m_arrAmounts[7])},
+        {"text 9 (200)", Kind::Text, 8, KR_FIELD(m_arrTexts[8])},
+        {"amount 9 (256)", Kind::Amount, 0, KR_FIELD(m_arrAmounts[8])},
+        {"text 10 (208)", Kind::Text, 8, KR_FIELD(m_arrTexts[9])},
+        {"amount 10 (260)", Kind::Amount, 0, KR_FIELD(m_arrAmounts[9])},
+        {"text at 308", Kind::Text, 8, KR_FIELD(m_strText308)},
+    };
+    return columns;
+}
+#undef KR_FIELD
+
+std::string CItemUnitDB::WriteLine(const CItemUnit& unit, int version) {
+    CItemUnitDB sizing;
+    sizing.m_nVersion = version;
+    size_t length = static_cast<size_t>(sizing.GetLineLength());
+    std::string line;
+    line.reserve(length);
+    ichg::WriteColumns(LineColumns(), length - 1, unit, line);
+    line += '\n';
+    return line;
+}
+
+void CItemUnitDB::ImportLine(int firstChar) {
+    long at = LineOffset();
+    std::string& line = m_strImportLine;
+    LineStart start = ReadKeyPart(firstChar, 15, line);
+    if (start == LineStart::Malformed) {
+        RejectFormat(at);
+        return;
+    }
+    char text[96];
+    std::string item = line.substr(0, 12), code = line.substr(12, 3);
+    if (start == LineStart::Deletion) {
+        int status = DeleteUnit(line.substr(0, 15), 2);
+        if (status != 0) {
+            std::snprintf(text, sizeof text, "Error %d Deleting Item Unit %s", status, line.substr(0, 15).c_str());
+            AddError(text);
+        }
+        return;
+    }
+    size_t length = static_cast<size_t>(GetLineLength());
+    if (!ReadLineRest(line, length)) {
+        RejectFormat(at);
+        return;
+    }
+    // A unit already on file keeps what this version's line does not carry.
+    uint8_t record[kRecordLength] = {};
+    FillKey2(item, code);
+    uint16_t recordLength = kRecordLength;
+    int status = GetEqual(record, &recordLength, m_key2, 2);
+    CItemUnit unit;
+    if (status == 0)
+        Unpack(record, unit);
+    ichg::ValueError error;
+    if (status != 0 && status != btr::B_KEY_VALUE_NOT_FOUND) {
+        // Reported as a failed write below.
+    } else if (!ichg::ReadColumns(LineColumns(), line.data(), length - 1, unit, error)) {
+        AddLineError(error.what, at);
+        return;
+    } else if (status == 0) {
+        Pack(unit, record);
+        recordLength = kRecordLength;
+        status = Update(record, &recordLength, m_key2, 2);
+        if (status == 0 && recordLength != kRecordLength)
+            status = btr::B_DATALENGTH_ERROR;
+    } else {
+        status = InsertUnit(unit);
+    }
+    if (status != 0) {
+        std::snprintf(text, sizeof text, "Error %d Writing to Unit Database", status);
+        AddError(text);
+        return;
+    }
+    // A unit no longer sold withdraws the item history of that item and unit.
+    if (!unit.m_bFlag1) {
+        CVelocityDB history;
+        std::string path = SiblingFile(history.GetFileName());
+        status = history.OpenFile(path.c_str());
+        if (status == 0)
+            status = history.ClearItemUnit(item, code);
+        if (status != 0 && status != btr::B_KEY_VALUE_NOT_FOUND && status != btr::B_FILE_NOT_FOUND) {
+            std::snprintf(text, sizeof text, "Error %d Deleting Item History for %s", status,
+                          line.substr(0, 15).c_str());
+            AddError(text);
+        }
+    }
 }
 
 void CItemUnitDB::FillKey2(const std::string& itemNumber, const std::string& unitCode) {

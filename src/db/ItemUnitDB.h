@@ -2,10 +2,12 @@
 #pragma once
 
 #include "BtrieveDB.h"
+#include "Interchange.h"
 
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class CItemUnit {
 public:
@@ -62,10 +64,16 @@ public:
     static void Pack(CItemUnit& unit, uint8_t* record);
     static void Unpack(const uint8_t* record, CItemUnit& unit);
 
+    // The interchange line: its columns in order (a version carries the leading ones that fit its
+    // line length), and the line of a version for a unit, line feed included.
+    static const std::vector<ichg::Column<CItemUnit>>& LineColumns();
+    static std::string WriteLine(const CItemUnit& unit, int version);
+
 protected:
     void FillKey2(const std::string& itemNumber, const std::string& unitCode);
 
     uint8_t m_key0[13] = {};
     uint8_t m_key1[12] = {};
     uint8_t m_key2[15] = {};
+    std::string m_strImportLine;
 };

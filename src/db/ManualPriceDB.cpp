@@ -1,4 +1,5 @@
 #include "ManualPriceDB.h"
+#include "Interchange.h"
 
 #include "RecordFields.h"
 #include "btrieve/btrcall.h"
@@ -24,11 +25,66 @@ int CManualPriceDB::Create(const char* path) {
 }
 
 // The interchange reader of this file comes with the import work; until then every line is refused.
-void CManualPriceDB::ImportLine(int) {
-    char text[64];
-    std::snprintf(text, sizeof text, "Invalid Record Format at offset %ld", static_cast<long>(m_nProgressPos));
-    AddError(text);
-    m_nProgressPos = m_nProgressTotal + 1;
+void CManualPriceDB::ImportLine(int firstChar) {
+    long at = LineOffset();
+    // The key part of a deletion line: the 33 key characters and the quote identifier (shorter
+    // in the oldest versions), then the line feed.
+    size_t keyPart = m_nVersion <= 515 ? 56 : 68;
+    std::string line;
+    LineStart start = ReadKeyPart(firstChar, keyPart, line);
+    if (start == LineStart::Malformed) {
+        RejectFormat(at);
+        return;
+    }
+    char text[160];
+    if (start == LineStart::Deletion) {
+        std::string key = line.substr(0, keyPart);
+        int status = DeleteByKeyText(key);
+        if (status != 0 && status != btr::B_KEY_VALUE_NOT_FOUND) {
+            std::snprintf(text, sizeof text, "Error %d Deleting Price Quote %s", status, key.c_str());
+            AddError(text);
+        }
+        return;
+    }
+    if (!ReadLineRest(line, 73)) {
+        RejectFormat(at);
+        return;
+    }
+    double price = 0;
+    if (!ichg::ParseAmount(line.substr(61, 6), line[67], price)) {
+        AddLineError("Invalid Amount \"" + line.substr(61, 7) + "\"", at);
+        return;
+    }
+    // Imported quotes carry blank selectors: the form the import and the item history merge
+    // look quotes up by.
+    static const std::string kBlank4(4, ' '), kBlank8(8, ' ');
+    CManualPrice quote;
+    quote.m_strSelector4 = kBlank4;
+    quote.m_strSelector8 = kBlank8;
+    quote.m_strCustomer = line.substr(0, 6);
+    quote.m_strItem = line.substr(6, 12);
+    quote.m_strUnit = line.substr(18, 3);
+    quote.m_strQuoteId = line.substr(21, kQuoteIdLength);
+    quote.m_c84 = fields::UpperChar(line[56]);
+    quote.m_fPrice = LimitPrice(static_cast<float>(price));
+    quote.m_strCode80 = ichg::TrimText(line.substr(68, 4));
+    CManualPrice stored;
+    int status = GetQuote(stored, kBlank4, kBlank8, quote.m_strCustomer, quote.m_strItem, quote.m_strUnit);
+    if (status == btr::B_KEY_VALUE_NOT_FOUND) {
+        status = InsertQuote(quote);
+    } else if (status == 0) {
+        // A quote edited since (another identifier) stays as it is.
+        std::string storedId = ichg::TrimText(stored.m_strQuoteId);
+        if (storedId.empty() || storedId == ichg::TrimText(fields::Upper(quote.m_strQuoteId))) {
+            quote.m_n68 = stored.m_n68;
+            quote.m_c72 = stored.m_c72;
+            status = UpdateOrInsertQuote(quote);
+        }
+    }
+    if (status != 0) {
+        std::snprintf(text, sizeof text, "Error %d Writing to Database", status);
+        AddError(text);
+    }
 }
 
 float CManualPriceDB::LimitPrice(float price) {

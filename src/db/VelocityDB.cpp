@@ -65,14 +65,133 @@ int CVelocityDB::Create(const char* path) {
     return OpenFile(path);
 }
 
-// The interchange reader of this file comes with the import work; until then every line is refused.
-void CVelocityDB::ImportLine(int) {
-    char text[64];
-    std::snprintf(text, sizeof text, "Error Reading item history file at offset %ld",
-                  static_cast<long>(m_nProgressPos));
+namespace {
+#define KR_FIELD(member) [](CVelocity& r) -> void* { return &r.member; }
+using ichg::Kind;
+} // namespace
+
+// The line FormatLine writes; each older, shorter version carries the leading columns that fit.
+const std::vector<ichg::Column<CVelocity>>& CVelocityDB::LineColumns() {
+    static const std::vector<ichg::Column<CVelocity>> columns = {
+        {"customer number", Kind::Key, 6, KR_FIELD(m_strCustomer)},
+        {"item number", Kind::Key, 12, KR_FIELD(m_strItem)},
+        {"unit", Kind::Key, 3, KR_FIELD(m_strUnit)},
+        {"last date (104), mm/dd/yyyy, blank for none", Kind::Date, 0, KR_FIELD(m_tLastDate)},
+        {"amount 1 (72)", Kind::Amount, 0, KR_FIELD(m_fAmount1)},
+        {"amount 2 (76)", Kind::Amount, 0, KR_FIELD(m_fAmount2)},
+        {"amount 3 (80)", Kind::Amount, 0, KR_FIELD(m_fAmount3)},
+        {"amount 4 (84)", Kind::Amount, 0, KR_FIELD(m_fAmount4)},
+        {"price code (88)", Kind::RText, 4, KR_FIELD(m_strPriceCode)},
+        {"flag at 92", Kind::Flag, 0, KR_FIELD(m_bFlag92)},
+        {"code at 93", Kind::RText, 9, KR_FIELD(m_strCode9)},
+        {"number at 112", Kind::Number, 0, KR_FIELD(m_arrNumbers[0])},
+        {"number at 116", Kind::Number, 0, KR_FIELD(m_arrNumbers[1])},
+        {"number at 120", Kind::Number, 0, KR_FIELD(m_arrNumbers[2])},
+        {"number at 124", Kind::Number, 0, KR_FIELD(m_arrNumbers[3])},
+        {"number at 128", Kind::Number, 0, KR_FIELD(m_arrNumbers[4])},
+        {"number at 132", Kind::Number, 0, KR_FIELD(m_arrNumbers[5])},
+        // Version 521 and later.
+        {"number at 136", Kind::Number, 0, KR_FIELD(m_n136)},
+        // Version 773 and later.
+        {"number at 140", Kind::Number, 0, KR_FIELD(m_n140)},
+        {"quoted price (144)", Kind::Amount, 0, KR_FIELD(m_fQuotedPrice)},
+        {"quote code (148)", Kind::RText, 4, KR_FIELD(m_strQuoteCode)},
+        {"active flag (152)", Kind::Flag, 0, KR_FIELD(m_bActive)},
+        // Version 1026 and later.
+        {"number at 156", Kind::Number, 0, KR_FIELD(m_n156)},
+        {"blank", Kind::Blank, 4, nullptr},
+    };
+    return columns;
+}
+#undef KR_FIELD
+
+bool CVelocityDB::BeginReload(const char* textPath, long headerLength, int version, int purge) {
+    bool ready = CBtrieveDB::BeginReload(textPath, headerLength, version, purge);
+    m_bEditQuote = false;
+    if (ready)
+        LoadEditQuote();
+    return ready;
+}
+
+void CVelocityDB::SkipBadLine(long at, const std::string& read) {
+    char text[96];
+    std::snprintf(text, sizeof text, "Error Reading item history file at offset %ld", at);
     AddError(text);
+    // Resume after the first line feed of what was read, else after the next one in the text.
+    size_t feed = read.find('\n');
+    if (feed != std::string::npos) {
+        uint32_t next = static_cast<uint32_t>(at) + static_cast<uint32_t>(feed) + 1;
+        if (m_fileText && std::fseek(m_fileText, static_cast<long>(next), SEEK_SET) == 0) {
+            m_nProgressPos = next;
+            return;
+        }
+    } else if (m_fileText) {
+        int c;
+        while ((c = std::fgetc(m_fileText)) != EOF) {
+            ++m_nProgressPos;
+            if (c == '\n')
+                return;
+        }
+    }
     AddError("Couldn't recover from previous errors");
     m_nProgressPos = m_nProgressTotal + 1;
+}
+
+void CVelocityDB::ImportLine(int firstChar) {
+    long at = LineOffset();
+    std::string line;
+    if (firstChar == EOF) {
+        SkipBadLine(at, line);
+        return;
+    }
+    line += static_cast<char>(firstChar);
+    // Customer, item and unit, then one more character: a line feed there withdraws the record.
+    line.resize(22);
+    size_t got = ReadReload(line.data() + 1, 21);
+    line.resize(1 + got);
+    if (got < 21 || line.find('\n') < 21) {
+        SkipBadLine(at, line);
+        return;
+    }
+    char text[96];
+    std::string customer = line.substr(0, 6), item = line.substr(6, 12), unit = line.substr(18, 3);
+    if (line.back() == '\n') {
+        int status = ClearOrDelete(customer, item, unit, false);
+        if (status != 0 && status != btr::B_KEY_VALUE_NOT_FOUND) {
+            std::snprintf(text, sizeof text, "Error %d Deleting Item History for %s", status,
+                          line.substr(0, 21).c_str());
+            AddError(text);
+        }
+        return;
+    }
+    size_t length = static_cast<size_t>(GetLineLength());
+    if (!ReadLineRest(line, length)) {
+        // The line feed found ends this line; what follows it is read again as the next line.
+        size_t feed = line.find('\n', 21);
+        SkipBadLine(at, feed == std::string::npos ? std::string(line.size(), ' ') : line);
+        return;
+    }
+    // A record on file keeps what this version's line does not carry; a full line is active.
+    CVelocity history;
+    int status = GetHistory(history, customer, item, unit);
+    if (status != 0 && status != btr::B_KEY_VALUE_NOT_FOUND) {
+        std::snprintf(text, sizeof text, "Error %d Writing to database at offset %ld", status, at);
+        AddError(text);
+        return;
+    }
+    history.m_bActive = true;
+    ichg::ValueError error;
+    if (!ichg::ReadColumns(LineColumns(), line.data(), length - 1, history, error)) {
+        AddLineError(error.what, at);
+        return;
+    }
+    status = MergeHistory(history, false);
+    if (status == btr::B_KEY_VALUE_NOT_FOUND)
+        status = InsertHistory(history);
+    if (status != 0) {
+        std::snprintf(text, sizeof text, "Error %d Writing to database at offset %ld", status, at);
+        AddError(text);
+    }
 }
 
 void CVelocityDB::Pack(CVelocity& h, uint8_t* r) {
@@ -148,9 +267,10 @@ int CVelocityDB::FormatLine(const uint8_t* raw, std::string& output) {
     Unpack(raw, h);
     std::string line;
     line.reserve(165);
-    AppendText(line, h.m_strCustomer, 6);
-    AppendText(line, h.m_strItem, 12);
-    AppendText(line, h.m_strUnit, 3);
+    // Key columns are left-aligned and blank-padded, the form a download holds them in.
+    line += Padded(h.m_strCustomer, 6, ' ');
+    line += Padded(h.m_strItem, 12, ' ');
+    line += Padded(h.m_strUnit, 3, ' ');
     std::tm local{};
     if (h.m_tLastDate != -1 && LocalDate(h.m_tLastDate, local)) {
         char date[32];

@@ -2,10 +2,12 @@
 #pragma once
 
 #include "BtrieveDB.h"
+#include "Interchange.h"
 
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class CVelocity {
 public:
@@ -36,11 +38,13 @@ public:
 };
 
 // Interchange line written by FormatLine (columns from 0, 164 characters with the line feed):
-// 0-5 customer, 6-17 item, 18-20 unit, 21-30 last date mm/dd/yyyy (blank when none),
+// 0-5 customer, 6-17 item, 18-20 unit (left-aligned, blank-padded), 21-30 last date mm/dd/yyyy (blank when none),
 // 31-74 amounts 1 to 4 (ten characters and a sign each), 75-78 price code, 79 flag at 92,
 // 80-88 code at 93, 89-124 the six numbers (five characters and a sign each), 125-130 and
 // 131-136 the numbers at 136 and 140, 137-147 quoted price, 148-151 quote code, 152 active flag,
-// 153-158 the number at 156, 159-162 blank, 163 line feed.
+// 153-158 the number at 156, 159-162 blank, 163 line feed. ImportLine reads the same columns;
+// an older version's shorter line carries the leading columns that fit it (see LineColumns), and
+// a line of customer, item and unit alone withdraws that record.
 class CVelocityDB : public CBtrieveDB {
 public:
     static constexpr uint16_t kRecordLength = 160;
@@ -55,6 +59,9 @@ public:
     int Create(const char* path) override;
     int FormatLine(const uint8_t* raw, std::string& output) override;
     void ImportLine(int firstChar) override;
+    // The base preparation, then the quote-editing setting of the control file.
+    bool BeginReload(const char* textPath, long headerLength, int version, int purge) override;
+    static const std::vector<ichg::Column<CVelocity>>& LineColumns();
 
     int GetHistory(CVelocity& history, const std::string& customer, const std::string& item,
                    const std::string& unit);
@@ -80,6 +87,8 @@ protected:
     int ReadKey1(uint8_t* record);
     // A file of the suite in the directory this one was opened from.
     std::string SiblingPath(const char* name) const;
+    // Reports a line that cannot be read and moves on to the next line, or ends the reload.
+    void SkipBadLine(long offset, const std::string& read);
 
     uint8_t m_key1[22] = {};
     uint8_t m_key2[13] = {};

@@ -210,7 +210,7 @@ TEST(CustomerFile, FormatLineFollowsTheInterchangeColumns) {
     EXPECT_EQ(line.substr(130, 11), "      1.00 ");  // 296 last
     EXPECT_EQ(line.substr(141, 20), "          line break");
     EXPECT_EQ(line.substr(215, 6), "   12-");
-    EXPECT_EQ(line.substr(237, 6), "    X9");
+    EXPECT_EQ(line.substr(237, 6), "X9    "); // key columns left-aligned, blank-padded
     EXPECT_EQ(line.substr(333, 25), std::string(16, ' ') + "Line Test");
     EXPECT_EQ(line.substr(434, 10), "5551234567");
     EXPECT_EQ(line.substr(518, 10), "12345-6789");

@@ -326,7 +326,7 @@ TEST_F(VelocityFile, FormatLineColumns) {
     std::string line;
     ASSERT_EQ(m_db.ExportFirst(line), 0);
     ASSERT_EQ(line.size(), 164u);
-    EXPECT_EQ(line.substr(0, 21), "    C1       ITEM7 CS");
+    EXPECT_EQ(line.substr(0, 21), "C1    ITEM7       CS "); // key columns left-aligned, blank-padded
     EXPECT_EQ(line.substr(21, 10), "01/02/2005");
     EXPECT_EQ(line.substr(31, 11), "     12.50 ");
     EXPECT_EQ(line.substr(64, 11), "      0.25-");
