@@ -50,7 +50,7 @@ int CItemSearch::Search(const std::string& input) {
     CItem item;
     auto addResult = [this, &item]() {
         m_arrResults.push_back(fields::Padded(item.m_strItemNumber, 12, ' '));
-        m_arrResults.push_back(fields::Padded(item.m_strDescription, 50, ' '));
+        m_arrResults.push_back(item.m_strDescription);
         m_arrResults.push_back(ValidUnits(item));
         ++m_nCount;
     };

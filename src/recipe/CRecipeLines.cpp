@@ -242,10 +242,8 @@ bool CRecipeLines::EditUnit(int index, const std::string& text) {
     if (!line)
         return false;
     CMenuItemDetail before = *line;
-    if (!Trim(text).empty()) {
+    if (!Trim(text).empty())
         line->m_strUnit = text;
-        Display(index);
-    }
     LoadItemDefaults(index, line->m_strItem, line->m_strUnit);
     return FinishEdit(index, before);
 }
@@ -258,10 +256,8 @@ bool CRecipeLines::EditPortionType(int index, const std::string& text, bool* con
         return false;
     CMenuItemDetail before = *line;
     std::string oldName = TrimRight(line->m_strPtnType);
-    if (!Trim(text).empty()) {
+    if (!Trim(text).empty())
         line->m_strPtnType = TrimRight(text);
-        Display(index);
-    }
     // The conversion works on the line as it is after the new name; its cost moves with it.
     CMenuItemDetail probe = *line;
     if (ConvertPortionType(probe, oldName, m_arrPtnTypes, m_dWeightUnit)) {

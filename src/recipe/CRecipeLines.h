@@ -60,10 +60,12 @@ public:
     bool EditItemCost(int index, double cost);
     bool EditPtnPerItem(int index, double ptnPerItem);
     bool EditPtns(int index, double ptns);
-    // The unit column: a non-blank text becomes the unit; then the line is re-priced.
+    // The unit column: a non-blank text becomes the unit (the grid shows the typed text itself);
+    // then the line is re-priced.
     bool EditUnit(int index, const std::string& text);
-    // The portion type column: a non-blank text becomes the portion type, then the portions per item
-    // are converted. *converted tells whether the conversion changed anything.
+    // The portion type column: a non-blank text becomes the portion type (shown by the grid itself),
+    // then the portions per item are converted; only a conversion redisplays the line.
+    // *converted tells whether the conversion changed anything.
     bool EditPortionType(int index, const std::string& text, bool* converted = nullptr);
 
     // Called with 1 after a user edit that changed a line, 0 after re-pricing.

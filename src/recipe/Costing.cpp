@@ -20,22 +20,37 @@ double RoundCents(double amount) {
     return static_cast<int32_t>(cents) / 100.0;
 }
 
-std::string FormatDouble(const char* format, double value) {
+std::string FormatDouble(const char* format, double value, int precision) {
     char small[64];
-    int n = std::snprintf(small, sizeof small, format, value);
+    int n = std::snprintf(small, sizeof small, format, precision, value);
     if (n < 0)
         return {};
     if (static_cast<size_t>(n) < sizeof small)
         return std::string(small, static_cast<size_t>(n));
     std::vector<char> big(static_cast<size_t>(n) + 1);
-    std::snprintf(big.data(), big.size(), format, value);
+    std::snprintf(big.data(), big.size(), format, precision, value);
     return std::string(big.data(), static_cast<size_t>(n));
 }
 
-std::string FormatAmount(double amount) { return FormatDouble("%.2f", amount); }
+std::string FormatFixed(double value, int decimals) {
+    if (std::isfinite(value) && value != 0.0) {
+        // A value exactly halfway between two shown values rounds away from zero (1.125 shows as
+        // 1.13), whatever the C library's own rule for ties is.
+        std::string exact = FormatDouble("%.*f", value, decimals + 30);
+        size_t point = exact.find('.');
+        if (point != std::string::npos) {
+            std::string tail = exact.substr(point + 1 + static_cast<size_t>(decimals));
+            if (!tail.empty() && tail[0] == '5' && tail.find_first_not_of('0', 1) == std::string::npos)
+                value = std::nextafter(value, value > 0 ? HUGE_VAL : -HUGE_VAL);
+        }
+    }
+    return FormatDouble("%.*f", value, decimals);
+}
+
+std::string FormatAmount(double amount) { return FormatFixed(amount, 2); }
 
 std::string FormatPortions(double portions) {
-    std::string text = FormatDouble("%f", portions);
+    std::string text = FormatFixed(portions, 6);
     while (!text.empty() && text.back() == '0')
         text.pop_back();
     if (!text.empty() && text.back() == '.')
@@ -43,7 +58,7 @@ std::string FormatPortions(double portions) {
     return text;
 }
 
-std::string FormatPercent(double percent) { return FormatDouble("%.2f%%", percent); }
+std::string FormatPercent(double percent) { return FormatFixed(percent, 2) + "%"; }
 
 double LeadingNumber(const std::string& text) { return std::strtod(text.c_str(), nullptr); }
 

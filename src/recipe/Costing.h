@@ -16,8 +16,10 @@ std::string FormatAmount(double amount);
 std::string FormatPortions(double portions);
 // "%.2f%%"
 std::string FormatPercent(double percent);
-// printf formatting into a string of any length.
-std::string FormatDouble(const char* format, double value);
+// printf formatting ("%.*f" and kin: precision, then value) into a string of any length.
+std::string FormatDouble(const char* format, double value, int precision);
+// Fixed-point text with that many decimals; a value exactly halfway rounds away from zero.
+std::string FormatFixed(double value, int decimals);
 
 // The leading number of a typed text (0 when it has none), as a cell edit reads it.
 double LeadingNumber(const std::string& text);

@@ -36,17 +36,17 @@ std::string IngredientLine(const CMenuHdr& header, const std::string& customerNa
     };
     field(ExportText(header.m_strCustomer));
     field(ExportText(customerName));
-    field(ExportText(header.m_strRecipeKey));
+    field(ExportText(TrimRight(header.m_strRecipeKey)));
     field(Abs2(header.m_dSellPrice));
-    field(ExportText(Trim(line.m_strItem)));
-    field(ExportText(Trim(line.m_strUnit)));
-    field(ExportText(Trim(line.m_strDescription)));
-    field(ExportText(Trim(line.m_strBrand)));
+    field(Trim(ExportText(line.m_strItem)));
+    field(Trim(ExportText(line.m_strUnit)));
+    field(Trim(ExportText(line.m_strDescription)));
+    field(Trim(ExportText(line.m_strBrand)));
     field(Abs2(line.m_dItemCost));
     field(FormatPortions(std::fabs(line.m_dPtnPerItem)));
     // A line without portions per item has no portion or line cost: those fields stay empty.
     field(HasLineCost(line) ? Abs2(PortionCost(line)) : std::string());
-    field(ExportText(Trim(line.m_strPtnType)));
+    field(Trim(ExportText(line.m_strPtnType)));
     field(Abs2(line.m_dPtns));
     field(HasLineCost(line) ? Abs2(LineRecipeCost(line)) : std::string());
     double percent = 0;

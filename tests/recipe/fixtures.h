@@ -1,0 +1,44 @@
+// Record files written by the tests, in the forms the suite's downloads give them (item numbers
+// blank-filled to 12, dictionary words to 20).
+#pragma once
+
+#include <array>
+#include <string>
+
+namespace kt {
+
+struct ItemSpec {
+    std::string number;
+    std::string description;
+    std::string brand;
+    std::string portionType;
+    int packQuantity = 0;
+    std::array<std::string, 3> units{};
+    bool flag7 = false, flag8 = false;
+};
+void AddItem(const ItemSpec& spec);
+
+struct UnitSpec {
+    std::string item;
+    std::string unit;
+    float weight = 0;
+    float volume = 0;
+    float pricing116 = 0, pricing272 = 0, pricing60 = 0;
+};
+void AddUnit(const UnitSpec& spec);
+
+// One history record; lastDate -1 means none.
+void AddHistory(const std::string& customer, const std::string& item, const std::string& unit, float amount1,
+                float amount2, long lastDate = 1700000000);
+
+// "COMPANY.KG_LB&" in the control file.
+void SetKilograms(bool kilograms);
+
+void AddCustomer(const std::string& number, const std::string& name);
+
+// Creates an empty record file of each kind the costing reads.
+void CreateCostingFiles();
+
+std::string Pad(const std::string& text, size_t width);
+
+} // namespace kt

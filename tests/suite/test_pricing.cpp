@@ -1,0 +1,125 @@
+// The price request's bytes and the standard pricing rule.
+#include "Pricing.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+namespace {
+
+float FloatAt(const uint8_t* p, size_t at) {
+    uint32_t u = static_cast<uint32_t>(p[at]) | (static_cast<uint32_t>(p[at + 1]) << 8) |
+                 (static_cast<uint32_t>(p[at + 2]) << 16) | (static_cast<uint32_t>(p[at + 3]) << 24);
+    float f;
+    std::memcpy(&f, &u, 4);
+    return f;
+}
+
+std::string TextAt(const uint8_t* p, size_t at, size_t n) { return std::string(reinterpret_cast<const char*>(p + at), n); }
+
+TEST(PriceRequest, FieldsSitAtTheirOffsets) {
+    CPriceRequest r;
+    r.SetItem("abc123");
+    r.SetUnit("CS");
+    r.SetCustomer("C1");
+    r.SetHistory(true, 1.5f, 2.5f);
+    r.SetItemFlags(true, false);
+    r.SetPricingFigures(3.0f, 4.0f, 5.0f);
+    const uint8_t* p = r.Data();
+
+    EXPECT_EQ(TextAt(p, 0, 13), std::string("abc123      \0", 13));
+    EXPECT_EQ(TextAt(p, 13, 4), std::string("CS \0", 4));
+    EXPECT_EQ(TextAt(p, 17, 7), std::string("C1    \0", 7));
+    EXPECT_EQ(FloatAt(p, 28), 1.5f);
+    EXPECT_EQ(FloatAt(p, 32), 2.5f);
+    EXPECT_EQ(p[52], 0); // flag 8
+    EXPECT_EQ(p[53], 1); // flag 7
+    EXPECT_EQ(p[69], 1);
+    EXPECT_EQ(p[70], 0);
+    EXPECT_EQ(FloatAt(p, 76), 3.0f);
+    EXPECT_EQ(FloatAt(p, 80), 4.0f);
+    EXPECT_EQ(FloatAt(p, 84), 5.0f);
+    EXPECT_EQ(FloatAt(p, 112), -1.0f);
+    EXPECT_EQ(FloatAt(p, 120), 0.0f);
+    EXPECT_EQ(FloatAt(p, 124), 0.0f);
+    EXPECT_EQ(p[133], 0);
+    EXPECT_EQ(p[134], 0);
+    EXPECT_EQ(FloatAt(p, 148), 0.0f);
+    EXPECT_EQ(sizeof(CPriceRequest), 152u);
+}
+
+TEST(PriceRequest, LongTextsAreCutAndNoHistoryClearsTheAmounts) {
+    CPriceRequest r;
+    r.SetItem("1234567890123456");
+    r.SetUnit("CASE");
+    r.SetCustomer("CUSTOMER9");
+    r.SetHistory(false, 7.0f, 8.0f);
+    EXPECT_EQ(r.GetItem(), "123456789012");
+    EXPECT_EQ(r.GetUnit(), "CAS");
+    EXPECT_EQ(r.GetCustomer(), "CUSTOM");
+    EXPECT_EQ(r.Data()[12], 0);
+    EXPECT_EQ(r.Data()[16], 0);
+    EXPECT_EQ(r.Data()[23], 0);
+    EXPECT_FALSE(r.GetHistoryPresent());
+    EXPECT_EQ(r.GetHistoryAmount1(), 0.0f);
+}
+
+struct RuleCase {
+    bool history;
+    float h1, h2, p1, p2, p3;
+    int result;
+    float price;
+};
+
+class Rule : public ::testing::TestWithParam<RuleCase> {};
+
+TEST_P(Rule, ChoosesHistoryThenUnitFigures) {
+    const RuleCase& c = GetParam();
+    CPriceRequest r;
+    r.SetHistory(c.history, c.h1, c.h2);
+    r.SetPricingFigures(c.p1, c.p2, c.p3);
+    EXPECT_EQ(DefaultPrice(r.Data()), c.result);
+    EXPECT_EQ(r.GetPrice(), c.price);
+}
+
+const float kNaN = std::nanf("");
+INSTANTIATE_TEST_SUITE_P(Pricing, Rule,
+                         ::testing::Values(RuleCase{true, 9.5f, 8.0f, 3.0f, 4.0f, 5.0f, 0, 9.5f},
+                                           RuleCase{true, 0.0f, 8.0f, 3.0f, 4.0f, 5.0f, 0, 8.0f},
+                                           RuleCase{true, 0.0f, 0.0f, 3.0f, 4.0f, 5.0f, 0, 3.0f},
+                                           RuleCase{false, 9.5f, 8.0f, 3.0f, 4.0f, 5.0f, 0, 3.0f},
+                                           RuleCase{false, 0, 0, 0.0f, 4.0f, 5.0f, 0, 4.0f},
+                                           RuleCase{false, 0, 0, -1.0f, kNaN, 5.0f, 0, 5.0f},
+                                           RuleCase{true, -2.0f, 0, 0, 0, 0, -1, -1.0f},
+                                           RuleCase{false, 0, 0, 0, 0, 0, -1, -1.0f}));
+
+TEST(DefaultPrice, WritesOnlyThePriceField) {
+    uint8_t bytes[CPriceRequest::kSize];
+    std::memset(bytes, 0xAB, sizeof bytes);
+    CPriceRequest r;
+    r.SetPricingFigures(6.25f, 0, 0);
+    std::memcpy(bytes + 76, r.Data() + 76, 12);
+    bytes[69] = 0;
+    ASSERT_EQ(DefaultPrice(bytes), 0);
+    EXPECT_EQ(FloatAt(bytes, 112), 6.25f);
+    EXPECT_EQ(bytes[111], 0xAB);
+    EXPECT_EQ(bytes[116], 0xAB);
+    EXPECT_EQ(DefaultPrice(nullptr), -1);
+}
+
+TEST(DefaultPrice, ARuleCanBeReplacedAndRestored) {
+    auto previous = SetDefaultPriceFunction([](void*) { return -1; });
+    CPriceRequest r;
+    r.SetPricingFigures(6.25f, 0, 0);
+    EXPECT_EQ(DefaultPrice(r.Data()), -1);
+    EXPECT_EQ(r.GetPrice(), -1.0f);
+    SetDefaultPriceFunction(previous);
+    EXPECT_EQ(DefaultPrice(r.Data()), 0);
+    SetDefaultPriceFunction(nullptr);
+    EXPECT_EQ(DefaultPrice(r.Data()), 0);
+    EXPECT_EQ(FilterDllMsg(nullptr), 0);
+}
+
+} // namespace
