@@ -1,0 +1,36 @@
+// kestrel-db export-recipe DIR RECIPEKEY OUT.txt: the recipe editor's export without its dialogs.
+#include "command.h"
+
+#include "RecipeExport.h"
+
+#include <cstdio>
+
+namespace {
+
+int Run(const std::vector<std::string>& args) {
+    auto pos = kdb::Positional(args, {});
+    if (pos.size() != 3) {
+        std::fprintf(stderr, "kestrel-db export-recipe: give DIR RECIPEKEY OUT.txt\n");
+        return 2;
+    }
+    RecipeExportResult result = ExportRecipe(pos[0], pos[1], pos[2]);
+    if (!result.fileOpened) {
+        std::fprintf(stderr, "Export File Open Failed\n");
+        return 1;
+    }
+    if (result.status != 0) {
+        std::fprintf(stderr, "kestrel-db export-recipe: the recipe files did not open (status %d)\n",
+                     result.status);
+        return 1;
+    }
+    std::printf("Exported %d recipe lines to %s.\n", result.lines, pos[2].c_str());
+    return 0;
+}
+
+kdb::CommandRegistration reg({"export-recipe", "export-recipe DIR RECIPEKEY OUT.txt",
+                              "Writes the saved recipe RECIPEKEY of the database in DIR to OUT.txt as the\n"
+                              "editor's \"Export To ...\" does: a tab-separated header line and one line per\n"
+                              "ingredient, costed at today's prices where the recipe keeps none.",
+                              Run});
+
+} // namespace
