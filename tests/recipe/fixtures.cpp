@@ -34,7 +34,8 @@ void AddItem(const ItemSpec& spec) {
     item.m_strBrand = spec.brand;
     item.m_strPortionType = spec.portionType;
     item.m_nPackQuantity = spec.packQuantity;
-    item.m_arrUnits = spec.units;
+    for (size_t u = 0; u < 3; ++u)
+        item.m_arrUnits[u] = Pad(spec.units[u], 3);
     item.m_bFlag7 = spec.flag7;
     item.m_bFlag8 = spec.flag8;
     ASSERT_EQ(db.InsertItem(item), 0);
@@ -45,7 +46,7 @@ void AddUnit(const UnitSpec& spec) {
     OpenOrCreate(db);
     CItemUnit unit;
     unit.m_strItemNumber = Pad(spec.item, 12);
-    unit.m_strUnit = spec.unit;
+    unit.m_strUnit = Pad(spec.unit, 3);
     unit.m_fWeight = spec.weight;
     unit.m_fVolume = spec.volume;
     unit.m_fPricing116 = spec.pricing116;
@@ -61,7 +62,7 @@ void AddHistory(const std::string& customer, const std::string& item, const std:
     CVelocity history;
     history.m_strCustomer = customer;
     history.m_strItem = Pad(item, 12);
-    history.m_strUnit = unit;
+    history.m_strUnit = Pad(unit, 3);
     history.m_fAmount1 = amount1;
     history.m_fAmount2 = amount2;
     history.m_tLastDate = lastDate;

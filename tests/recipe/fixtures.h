@@ -1,5 +1,5 @@
 // Record files written by the tests, in the forms the suite's downloads give them (item numbers
-// blank-filled to 12, dictionary words to 20).
+// blank-filled to 12, unit codes to 3, dictionary words to 20).
 #pragma once
 
 #include <array>

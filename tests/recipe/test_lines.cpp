@@ -18,10 +18,10 @@ protected:
     void SetUp() override {
         kt::CreateCostingFiles();
         // Flour: bought by the bag (25 lb, 11340 mL), cost from the unit's first pricing figure.
-        kt::AddItem({"100200", "FLOUR ALL PURPOSE", "MILLCO", "lbs", 25, {"BAG", "CS", ""}, false, false});
+        kt::AddItem({"100200", "FLOUR ALL PURPOSE", "MILLCO", "lbs", 25, {"BAG", "CS ", ""}, false, false});
         kt::AddUnit({"100200", "BAG", 25.0f, 11340.0f, 12.125f, 0, 0});
         // Milk: history price for customer C1.
-        kt::AddItem({"300400", "MILK WHOLE", "DAIRYX", "", 4, {"CS", "", ""}, true, false});
+        kt::AddItem({"300400", "MILK WHOLE", "DAIRYX", "", 4, {"CS ", "", ""}, true, false});
         kt::AddUnit({"300400", "CS", 40.0f, 15142.0f, 20.0f, 0, 0});
         kt::AddHistory("C1", "300400", "CS", 18.5f, 19.0f);
         lines.SetCustomer("C1");
@@ -59,19 +59,19 @@ TEST_F(Lines, CompanyWeightUnitIsReReadEveryTime) {
 
 TEST_F(Lines, DefaultsFromHistoryUnitAndItemMaster) {
     CDefaultItemInfo info;
-    ASSERT_TRUE(info.Load("C1", kt::Pad("300400", 12), "CS"));
+    ASSERT_TRUE(info.Load("C1", kt::Pad("300400", 12), "CS "));
     EXPECT_EQ(info.m_strDescription, "MILK WHOLE");
     EXPECT_EQ(info.m_strBrand, "DAIRYX");
     EXPECT_EQ(info.m_strDefaultPtnType, "PC"); // blank in the item master
     EXPECT_DOUBLE_EQ(info.m_dPtnPerItem, 4.0);
     EXPECT_DOUBLE_EQ(info.m_dCost, 18.5); // history before the unit's figures
     EXPECT_DOUBLE_EQ(info.m_dWeightPerUnit, 40.0);
-    EXPECT_EQ(info.m_strUnits[0], "CS");
+    EXPECT_EQ(info.m_strUnits[0], "CS ");
 
-    ASSERT_TRUE(info.Load("C2", kt::Pad("300400", 12), "CS"));
+    ASSERT_TRUE(info.Load("C2", kt::Pad("300400", 12), "CS "));
     EXPECT_DOUBLE_EQ(info.m_dCost, 20.0); // no history for C2
 
-    EXPECT_FALSE(info.Load("C1", "NOSUCH", "CS"));
+    EXPECT_FALSE(info.Load("C1", "NOSUCH", "CS "));
     EXPECT_EQ(info.m_strDescription, "");
     EXPECT_EQ(info.m_strDefaultPtnType, "PC");
     EXPECT_DOUBLE_EQ(info.m_dPtnPerItem, 1.0);
@@ -80,7 +80,7 @@ TEST_F(Lines, DefaultsFromHistoryUnitAndItemMaster) {
 TEST_F(Lines, HistoryWithoutLastDateIsNoHistory) {
     kt::AddHistory("C3", "300400", "CS", 5.0f, 5.0f, -1);
     CDefaultItemInfo info;
-    info.Load("C3", kt::Pad("300400", 12), "CS");
+    info.Load("C3", kt::Pad("300400", 12), "CS ");
     EXPECT_DOUBLE_EQ(info.m_dCost, 20.0);
 }
 
@@ -90,14 +90,14 @@ TEST_F(Lines, PackQuantityZeroOrOneGivesOnePortionPerItem) {
     kt::AddItem({"502", "PACK NEG", "", "PC", -5, {"EA", "", ""}});
     CDefaultItemInfo info;
     for (const char* number : {"500", "501", "502"}) {
-        ASSERT_TRUE(info.Load("C1", kt::Pad(number, 12), "EA"));
+        ASSERT_TRUE(info.Load("C1", kt::Pad(number, 12), "EA "));
         EXPECT_DOUBLE_EQ(info.m_dPtnPerItem, 1.0) << number;
     }
 }
 
 TEST_F(Lines, PricingLibraryWithoutPriceStartsLinesAtZero) {
     auto previous = SetDefaultPriceFunction([](void*) { return -1; });
-    int index = lines.AddLine("300400", "CS", "", 0, 0, "", 1);
+    int index = lines.AddLine(kt::Pad("300400", 12), "CS ", "", 0, 0, "", 1);
     SetDefaultPriceFunction(previous);
     EXPECT_DOUBLE_EQ(lines.Line(index)->m_dItemCost, 0.0);
     EXPECT_DOUBLE_EQ(lines.Line(index)->m_dDefaultItemCost, 0.0);
@@ -176,7 +176,7 @@ TEST_F(Lines, OperationsOnMissingLinesDoNothing) {
 TEST_F(Lines, RepricingReplacesEverythingButThePortions) {
     int index = lines.AddLine("X", "", "custom", 3.0, 2.0, "CUP", 7);
     recalcs.clear();
-    EXPECT_TRUE(lines.LoadItemDefaults(index, kt::Pad("300400", 12), "CS"));
+    EXPECT_TRUE(lines.LoadItemDefaults(index, kt::Pad("300400", 12), "CS "));
     const CMenuItemDetail* line = lines.Line(index);
     EXPECT_EQ(line->m_strDescription, "MILK WHOLE");
     EXPECT_DOUBLE_EQ(line->m_dItemCost, 18.5);
@@ -187,7 +187,7 @@ TEST_F(Lines, RepricingReplacesEverythingButThePortions) {
     EXPECT_EQ(recalcs, std::vector<int>{0});
 
     recalcs.clear();
-    EXPECT_FALSE(lines.LoadItemDefaults(index, "NOSUCH", "CS"));
+    EXPECT_FALSE(lines.LoadItemDefaults(index, "NOSUCH", "CS "));
     EXPECT_EQ(lines.Line(index)->m_strDescription, "MILK WHOLE");
     EXPECT_TRUE(recalcs.empty());
 }
@@ -203,18 +203,18 @@ TEST_F(Lines, CupToFluidOuncesScalesByFactors) {
 }
 
 TEST_F(Lines, CountToPoundsUsesTheUnitWeightInBothSettings) {
-    kt::AddItem({"700", "BEEF", "", "PC", 1, {"CS", "", ""}});
+    kt::AddItem({"700", "BEEF", "", "PC", 1, {"CS ", "", ""}});
     kt::AddUnit({"700", "CS", 40.0f, 0, 10.0f, 0, 0});
-    kt::AddItem({"701", "PORK", "", "PC", 1, {"CS", "", ""}});
+    kt::AddItem({"701", "PORK", "", "PC", 1, {"CS ", "", ""}});
     kt::AddUnit({"701", "CS", 18.0f, 0, 10.0f, 0, 0});
 
-    int beef = lines.AddLine(kt::Pad("700", 12), "CS", "", 0, 0, "", 1);
+    int beef = lines.AddLine(kt::Pad("700", 12), "CS ", "", 0, 0, "", 1);
     lines.EditPortionType(beef, "lbs");
     EXPECT_DOUBLE_EQ(lines.Line(beef)->m_dPtnPerItem, 40.0);
 
     kt::SetKilograms(true);
     lines.InitPortionTypes();
-    int pork = lines.AddLine(kt::Pad("701", 12), "CS", "", 0, 0, "", 1);
+    int pork = lines.AddLine(kt::Pad("701", 12), "CS ", "", 0, 0, "", 1);
     lines.EditPortionType(pork, "lbs");
     EXPECT_DOUBLE_EQ(lines.Line(pork)->m_dPtnPerItem, 18.0 * 1000.0 / 453.59237);
 }
@@ -265,10 +265,10 @@ TEST_F(Lines, SellPriceRedisplaysOnlyWhenItChanges) {
 
 TEST_F(Lines, UnitEditRepricesAndNotifiesBoth) {
     kt::AddUnit({"300400", "EA", 1.0f, 0, 5.0f, 0, 0});
-    int index = lines.AddLine(kt::Pad("300400", 12), "CS", "", 0, 0, "", 2);
+    int index = lines.AddLine(kt::Pad("300400", 12), "CS ", "", 0, 0, "", 2);
     recalcs.clear();
-    EXPECT_TRUE(lines.EditUnit(index, "EA"));
-    EXPECT_EQ(lines.Line(index)->m_strUnit, "EA");
+    EXPECT_TRUE(lines.EditUnit(index, "EA "));
+    EXPECT_EQ(lines.Line(index)->m_strUnit, "EA ");
     EXPECT_DOUBLE_EQ(lines.Line(index)->m_dItemCost, 5.0);
     EXPECT_EQ(recalcs, (std::vector<int>{0, 1}));
 }
