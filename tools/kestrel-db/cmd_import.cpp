@@ -1,0 +1,126 @@
+// kestrel-db import FILE.DB DOWNLOAD.txt: reloads a shared file from an interchange download.
+#include "command.h"
+
+#include "dbtool.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
+
+namespace {
+
+bool ParseWhole(const std::string& text, long& value) {
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    value = std::strtol(text.c_str(), nullptr, 10);
+    return true;
+}
+
+std::string KnownFiles(bool reloadableOnly) {
+    std::string names;
+    for (const kdb::FileKind& k : kdb::FileKinds())
+        if (!reloadableOnly || k.reloadable)
+            names += (names.empty() ? "" : ", ") + k.fileName;
+    return names;
+}
+
+int Import(const std::vector<std::string>& args) {
+    auto pos = kdb::Positional(args, {"--version", "--header-length"});
+    if (pos.size() != 2) {
+        std::fprintf(stderr, "kestrel-db import: give the record file and the download (see --help)\n");
+        return 2;
+    }
+    const std::string& recordPath = pos[0];
+    const std::string& download = pos[1];
+    const kdb::FileKind* kind = kdb::FindFileKind(recordPath);
+    if (!kind) {
+        std::fprintf(stderr, "kestrel-db import: %s is not a record file of the system; reloadable files: %s\n",
+                     recordPath.c_str(), KnownFiles(true).c_str());
+        return 2;
+    }
+    if (!kind->reloadable) {
+        std::fprintf(stderr, "kestrel-db import: %s cannot be reloaded from a download; reloadable files: %s\n",
+                     kind->fileName.c_str(), KnownFiles(true).c_str());
+        return 2;
+    }
+    long version = kind->defaultVersion, header = 0;
+    std::string text;
+    if (kdb::FlagValue(args, "--version", text) && !ParseWhole(text, version)) {
+        std::fprintf(stderr, "kestrel-db import: bad version '%s': give the interchange version as a whole number\n",
+                     text.c_str());
+        return 2;
+    }
+    if (kdb::HasFlag(args, "--version") && !kdb::FlagValue(args, "--version", text)) {
+        std::fprintf(stderr, "kestrel-db import: --version needs a number\n");
+        return 2;
+    }
+    if (kdb::FlagValue(args, "--header-length", text) && !ParseWhole(text, header)) {
+        std::fprintf(stderr, "kestrel-db import: bad header length '%s': give a number of bytes\n", text.c_str());
+        return 2;
+    }
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(download, ec)) {
+        std::fprintf(stderr, "kestrel-db import: download not found: %s\n", download.c_str());
+        return 1;
+    }
+    std::filesystem::path parent = std::filesystem::path(recordPath).parent_path();
+    if (!parent.empty() && !std::filesystem::is_directory(parent, ec)) {
+        std::fprintf(stderr, "kestrel-db import: no such database directory: %s\n", parent.string().c_str());
+        return 1;
+    }
+    if (!std::filesystem::exists(recordPath, ec))
+        std::fprintf(stderr, "kestrel-db import: %s does not exist yet; it is created\n", recordPath.c_str());
+
+    bool terminal = isatty(fileno(stderr));
+    auto start = std::chrono::steady_clock::now();
+    auto lastDraw = start - std::chrono::seconds(1);
+    kdb::ProgressCallback bar = [&](uint64_t position, uint64_t total, uint64_t lines) {
+        auto now = std::chrono::steady_clock::now();
+        if (!terminal || (now - lastDraw < std::chrono::milliseconds(100) && position < total))
+            return;
+        lastDraw = now;
+        double seconds = std::chrono::duration<double>(now - start).count();
+        int percent = total ? static_cast<int>(position * 100 / total) : 100;
+        int filled = percent * 30 / 100;
+        std::fprintf(stderr, "\r[%-30s] %3d%%  %llu lines  %.0f lines/s ", std::string(filled, '#').c_str(), percent,
+                     static_cast<unsigned long long>(lines), seconds > 0 ? lines / seconds : 0.0);
+        std::fflush(stderr);
+    };
+    kdb::ImportResult r =
+        kdb::ImportDownload(recordPath, download, static_cast<int>(version), header, kdb::HasFlag(args, "--purge"), bar);
+    if (terminal)
+        std::fprintf(stderr, "\n");
+    if (!r.started) {
+        std::fprintf(stderr, "kestrel-db import: %s\n", r.problem.c_str());
+        return 1;
+    }
+    std::printf("%s: %llu lines in %.2f s (%.0f lines/s), version %ld%s\n", kind->fileName.c_str(),
+                static_cast<unsigned long long>(r.lines), r.seconds, r.seconds > 0 ? r.lines / r.seconds : 0.0,
+                version, kdb::HasFlag(args, "--purge") ? ", purged first" : "");
+    if (!r.errors.empty()) {
+        std::printf("%zu message%s:\n", r.errors.size(), r.errors.size() == 1 ? "" : "s");
+        for (const std::string& e : r.errors)
+            std::printf("  %s\n", e.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+kdb::CommandRegistration reg(
+    {"import", "import FILE.DB DOWNLOAD.txt [--version N] [--header-length N] [--purge]",
+     "Reloads a shared record file from an interchange download, line by line: a line of a key\n"
+     "alone deletes (or, in the item history, withdraws) that record; any other line updates the\n"
+     "record or inserts it. The kind of file is taken from its name (ITEM.DB, ITEMUNIT.DB,\n"
+     "CUST.DB, VELOCITY.DB, CONTROL.DB, ITEMDICT.DB, ITEMLKUP.DB, MNPRICE.DB); a record file that\n"
+     "does not exist yet is created.\n\n"
+     "  --version N         interchange version of the download (decides the line layout;\n"
+     "                      default: the newest layout of the file, see docs/interchange.md)\n"
+     "  --header-length N   bytes to skip at the start of the download (default 0)\n"
+     "  --purge             empty the record file first (customers marked \"keep on reload\" stay)\n\n"
+     "Shows a progress bar on a terminal. Prints the import messages at the end; the exit status\n"
+     "is 1 when there was any message, 2 for a usage error.",
+     Import});
+
+} // namespace

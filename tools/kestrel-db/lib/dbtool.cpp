@@ -1,0 +1,261 @@
+#include "dbtool.h"
+
+#include "ControlDB.h"
+#include "CustomerDB.h"
+#include "ItemDB.h"
+#include "ItemDictDB.h"
+#include "ItemLookupDB.h"
+#include "ItemUnitDB.h"
+#include "ManualPriceDB.h"
+#include "MenuCategoryDB.h"
+#include "MenuHdrDB.h"
+#include "MenuItemDB.h"
+#include "OrderDB.h"
+#include "OrderItemDB.h"
+#include "PortionSizeDB.h"
+#include "RecipeFiles.h"
+#include "VelocityDB.h"
+#include "btrieve/btrcall.h"
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace kdb {
+
+namespace {
+
+template <class T>
+FileKind Kind(int version) {
+    T probe;
+    FileKind k;
+    k.fileName = probe.GetFileName();
+    k.description = probe.GetDescription();
+    k.exportable = probe.GetRecordLength() != 0;
+    k.reloadable = version != 0;
+    k.defaultVersion = version;
+    k.make = [] { return std::unique_ptr<CBtrieveDB>(new T); };
+    return k;
+}
+
+std::string Lower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+// The writes of this many lines go to the record manager as one transaction.
+constexpr uint64_t kLinesPerTransaction = 2000;
+
+} // namespace
+
+const std::vector<FileKind>& FileKinds() {
+    static const std::vector<FileKind> kinds = [] {
+        std::vector<FileKind> v = {
+            Kind<CMenuHdrDB>(0),     Kind<CMenuItemDB>(0),  Kind<CMenuCategoryDB>(0), Kind<CPortionSizeDB>(0),
+            Kind<COrderDB>(0),       Kind<COrderItemDB>(0), Kind<CControlDB>(1025),   Kind<CItemDB>(1025),
+            Kind<CItemUnitDB>(1025), Kind<CCustomerDB>(777), Kind<CVelocityDB>(1026), Kind<CItemDictDB>(770),
+            Kind<CItemLookupDB>(1025), Kind<CManualPriceDB>(1025),
+        };
+        return v;
+    }();
+    return kinds;
+}
+
+const FileKind* FindFileKind(const std::string& path) {
+    std::string name = Lower(fs::path(path).filename().string());
+    for (const FileKind& k : FileKinds())
+        if (Lower(k.fileName) == name)
+            return &k;
+    return nullptr;
+}
+
+ImportResult ImportDownload(CBtrieveDB& file, const std::string& downloadPath, int version, long headerLength,
+                            bool purge, const ProgressCallback& progress) {
+    ImportResult result;
+    std::error_code ec;
+    if (!fs::is_regular_file(downloadPath, ec)) {
+        result.problem = "download not found: " + downloadPath;
+        return result;
+    }
+    auto size = fs::file_size(downloadPath, ec);
+    if (ec || static_cast<long long>(size) <= headerLength) {
+        result.problem = "the download holds no lines after its header of " + std::to_string(headerLength) +
+                         " bytes: " + downloadPath;
+        return result;
+    }
+    auto begin = std::chrono::steady_clock::now();
+    if (!file.BeginReload(downloadPath.c_str(), headerLength, version, purge ? 1 : 0)) {
+        if (file.GetLineLength() == 0)
+            result.problem = std::string(file.GetFileName()) + " cannot be reloaded from a download";
+        else if (purge)
+            result.problem = std::string("the record file could not be emptied and created again for the purge");
+        else
+            result.problem = "cannot open the download for reading: " + downloadPath;
+        return result;
+    }
+    result.started = true;
+    uint64_t total = static_cast<uint64_t>(file.GetProgressTotal()) + 1;
+    bool inTransaction = file.IsOpen() && file.BeginTran() == 0;
+    while (file.GetProgressPosition() <= file.GetProgressTotal()) {
+        int c = file.ReadReloadChar();
+        if (c == EOF)
+            break;
+        file.ImportLine(c);
+        ++result.lines;
+        if (result.lines % kLinesPerTransaction == 0) {
+            if (inTransaction)
+                file.EndTran();
+            inTransaction = file.IsOpen() && file.BeginTran() == 0;
+            if (progress)
+                progress(file.GetProgressPosition(), total, result.lines);
+        }
+    }
+    if (inTransaction)
+        file.EndTran();
+    if (progress)
+        progress(std::min<uint64_t>(file.GetProgressPosition(), total), total, result.lines);
+    result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+    result.errors = file.GetErrors();
+    return result;
+}
+
+ImportResult ImportDownload(const std::string& recordPath, const std::string& downloadPath, int version,
+                            long headerLength, bool purge, const ProgressCallback& progress) {
+    ImportResult result;
+    const FileKind* kind = FindFileKind(recordPath);
+    if (!kind) {
+        result.problem = "not a record file of the system: " + recordPath;
+        return result;
+    }
+    auto file = kind->make();
+    int status = file->OpenFile(recordPath.c_str());
+    if (status == btr::B_FILE_NOT_FOUND)
+        status = file->Create(recordPath.c_str());
+    if (status != 0) {
+        result.openStatus = status;
+        result.problem = "cannot open " + recordPath + " (status " + std::to_string(status) + ")";
+        return result;
+    }
+    result = ImportDownload(*file, downloadPath, version, headerLength, purge, progress);
+    file->Close();
+    return result;
+}
+
+long CountRecords(const std::string& recordPath, int* status) {
+    const FileKind* kind = FindFileKind(recordPath);
+    std::unique_ptr<CBtrieveDB> file = kind ? kind->make() : nullptr;
+    if (!file) {
+        if (status)
+            *status = btr::B_FILE_NOT_FOUND;
+        return -1;
+    }
+    int s = file->OpenFile(recordPath.c_str());
+    if (status)
+        *status = s;
+    if (s != 0)
+        return -1;
+    long count = static_cast<long>(file->GetRecordCount());
+    file->Close();
+    return count;
+}
+
+std::vector<Download> ReadManifest(const std::string& dir, std::string* problem) {
+    std::vector<Download> out;
+    fs::path manifest = fs::path(dir) / "MANIFEST";
+    std::ifstream in(manifest);
+    if (!in) {
+        if (problem)
+            *problem = "no MANIFEST in " + dir;
+        return out;
+    }
+    std::string text;
+    int number = 0;
+    while (std::getline(in, text)) {
+        ++number;
+        if (text.empty() || text[0] == '#')
+            continue;
+        std::istringstream fieldsIn(text);
+        Download d;
+        std::string name;
+        if (!(fieldsIn >> d.fileName >> name >> d.version >> d.headerLength) || !FindFileKind(d.fileName)) {
+            if (problem)
+                *problem = manifest.string() + " line " + std::to_string(number) + " is not \"FILE.DB download version header-length\"";
+            return {};
+        }
+        d.path = (fs::path(dir) / name).string();
+        out.push_back(d);
+    }
+    return out;
+}
+
+bool BuildDemo(const std::string& dir, const std::string& dataDir, std::vector<std::string>* report) {
+    auto say = [&](const std::string& line) {
+        if (report)
+            report->push_back(line);
+    };
+    std::string problem;
+    std::vector<Download> downloads = ReadManifest(dataDir, &problem);
+    if (downloads.empty()) {
+        say(problem.empty() ? "no downloads listed in " + dataDir : problem);
+        return false;
+    }
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    if (ec || !fs::is_directory(dir)) {
+        say("cannot create the directory " + dir);
+        return false;
+    }
+    // The start-up's working folders and its check of the recipe-side files.
+    for (const char* sub : {"DBTEXT", "TEMP", "CONFS"})
+        fs::create_directories(fs::path(dir) / sub, ec);
+    fs::path previous = fs::current_path(ec);
+    fs::current_path(dir, ec);
+    if (ec) {
+        say("cannot enter the directory " + dir);
+        return false;
+    }
+    bool clean = true;
+    if (CheckRecipeFiles() != 0) {
+        say("the recipe-side files could not all be created");
+        clean = false;
+    }
+    fs::path data = fs::absolute(previous / dataDir);
+    if (fs::path(dataDir).is_absolute())
+        data = dataDir;
+    // Every shared file starts empty, then takes its downloads in order.
+    for (const FileKind& kind : FileKinds()) {
+        bool shared = kind.reloadable || kind.fileName == "PTNSIZE.DB";
+        if (!shared)
+            continue;
+        auto file = kind.make();
+        if (file->Create(kind.fileName.c_str()) != 0) {
+            say("cannot create " + kind.fileName);
+            clean = false;
+        }
+        file->Close();
+    }
+    for (const Download& d : downloads) {
+        std::string path = fs::path(d.path).is_absolute() ? d.path : (data / fs::path(d.path).filename()).string();
+        ImportResult r = ImportDownload(d.fileName, path, d.version, d.headerLength, false);
+        std::string line = d.fileName + ": " + std::to_string(r.lines) + " lines from " +
+                           fs::path(path).filename().string();
+        if (!r.started) {
+            line += " not loaded: " + r.problem;
+            clean = false;
+        } else if (!r.errors.empty()) {
+            line += ", " + std::to_string(r.errors.size()) + " messages (first: " + r.errors.front() + ")";
+            clean = false;
+        }
+        say(line);
+    }
+    fs::current_path(previous, ec);
+    return clean;
+}
+
+} // namespace kdb
