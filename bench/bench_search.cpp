@@ -55,7 +55,7 @@ std::string ItemNumber(int i) {
 }
 
 const char* const kUnits[3] = {"CS", "EA", "LB"};
-constexpr int kBuildVersion = 2; // bump when the generated data changes
+constexpr int kBuildVersion = 2;     // bump when the generated data changes
 constexpr size_t kInlineLimit = 800; // words with more items go to the lookup file
 
 struct Database {
@@ -70,12 +70,10 @@ void Build(Database& db) {
     db.words.resize(static_cast<size_t>(db.items));
     for (auto& w : db.words)
         for (int s = 0; s < 4; ++s)
-            w[static_cast<size_t>(s)] =
-                static_cast<int>(rng() % static_cast<uint32_t>(Vocabulary(s).size()));
+            w[static_cast<size_t>(s)] = static_cast<int>(rng() % static_cast<uint32_t>(Vocabulary(s).size()));
 
     std::string marker = db.dir + "/BUILT" + std::to_string(kBuildVersion);
-    if (std::filesystem::exists(marker))
-        return;
+    if (std::filesystem::exists(marker)) return;
     std::filesystem::remove_all(db.dir);
     std::filesystem::create_directories(db.dir);
 
@@ -100,7 +98,8 @@ void Build(Database& db) {
         item.m_strItemNumber = ItemNumber(i);
         std::string description;
         for (int s = 0; s < 4; ++s) {
-            const std::string& word = Vocabulary(s)[static_cast<size_t>(db.words[static_cast<size_t>(i)][static_cast<size_t>(s)])];
+            const std::string& word =
+                Vocabulary(s)[static_cast<size_t>(db.words[static_cast<size_t>(i)][static_cast<size_t>(s)])];
             description += (s ? " " : "") + word;
             byWord[word].push_back(i);
         }
@@ -172,7 +171,8 @@ Database& Db(int items) {
     Database& db = dbs[items];
     if (db.items == 0) {
         db.items = items;
-        db.dir = (std::filesystem::temp_directory_path() / ("kr-bench-search-" + std::to_string(items))).string();
+        db.dir =
+            (std::filesystem::temp_directory_path() / ("kr-bench-search-" + std::to_string(items))).string();
         Build(db);
     }
     return db;
@@ -192,8 +192,7 @@ std::string Query(const Database& db, int n, std::mt19937& rng) {
 }
 
 void Percentiles(benchmark::State& state, std::vector<double>& micros) {
-    if (micros.empty())
-        return;
+    if (micros.empty()) return;
     std::sort(micros.begin(), micros.end());
     state.counters["median_us"] = micros[micros.size() / 2];
     state.counters["p99_us"] = micros[std::min(micros.size() - 1, micros.size() * 99 / 100)];
@@ -214,7 +213,8 @@ void BM_Search(benchmark::State& state) {
         micros.push_back(std::chrono::duration<double, std::micro>(end - start).count());
     }
     Percentiles(state, micros);
-    state.counters["results"] = benchmark::Counter(static_cast<double>(found), benchmark::Counter::kAvgIterations);
+    state.counters["results"] =
+        benchmark::Counter(static_cast<double>(found), benchmark::Counter::kAvgIterations);
 }
 
 void BM_LoadDefaults(benchmark::State& state) {
@@ -238,7 +238,12 @@ BENCHMARK(BM_Search)
     ->ArgNames({"items", "words"})
     ->Unit(benchmark::kMicrosecond)
     ->Iterations(400);
-BENCHMARK(BM_LoadDefaults)->Arg(10000)->Arg(100000)->ArgName("items")->Unit(benchmark::kMicrosecond)->Iterations(2000);
+BENCHMARK(BM_LoadDefaults)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->ArgName("items")
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(2000);
 
 } // namespace
 

@@ -7,10 +7,11 @@
 
 // The path of a record file in directory; empty when directory is empty (open by bare name).
 inline std::string DbPath(const std::string& directory, const char* name) {
-    if (directory.empty())
-        return {};
+    if (directory.empty()) return {};
     return (std::filesystem::path(directory) / name).string();
 }
 
 // The argument for OpenFile: null opens the file's own name in the current directory.
-inline const char* DbPathArg(const std::string& path) { return path.empty() ? nullptr : path.c_str(); }
+inline const char* DbPathArg(const std::string& path) {
+    return path.empty() ? nullptr : path.c_str();
+}

@@ -18,14 +18,13 @@ std::string TrimRight(std::string text) {
 }
 
 std::string Pad(std::string text, size_t width) {
-    if (text.size() < width)
-        text.resize(width, ' ');
+    if (text.size() < width) text.resize(width, ' ');
     return text;
 }
 
 std::string ValidUnits(const CItem& item) {
-    return fields::Padded(item.m_arrUnits[0], 3, ' ') + ' ' + fields::Padded(item.m_arrUnits[1], 3, ' ') + ' ' +
-           fields::Padded(item.m_arrUnits[2], 3, ' ');
+    return fields::Padded(item.m_arrUnits[0], 3, ' ') + ' ' + fields::Padded(item.m_arrUnits[1], 3, ' ') +
+           ' ' + fields::Padded(item.m_arrUnits[2], 3, ' ');
 }
 
 } // namespace
@@ -33,8 +32,7 @@ std::string ValidUnits(const CItem& item) {
 CItemSearch::CItemSearch(std::string directory) : m_strDirectory(std::move(directory)) {}
 
 std::string CItemSearch::Entry(int i, int field) const {
-    if (i < 0 || i >= m_nCount)
-        return {};
+    if (i < 0 || i >= m_nCount) return {};
     size_t at = static_cast<size_t>(i) * 3 + static_cast<size_t>(field);
     return at < m_arrResults.size() ? m_arrResults[at] : std::string();
 }
@@ -54,8 +52,7 @@ int CItemSearch::Search(const std::string& input) {
         m_arrResults.push_back(ValidUnits(item));
         ++m_nCount;
     };
-    if (itemsOpen && items.FindItem(item, text) == 0)
-        addResult();
+    if (itemsOpen && items.FindItem(item, text) == 0) addResult();
 
     CItemDictDB dictionary;
     std::string dictPath = DbPath(m_strDirectory, "ITEMDICT.DB");
@@ -81,16 +78,15 @@ int CItemSearch::Search(const std::string& input) {
             word = fields::Upper(Pad(word, kWordWidth));
 
             CItemDict entry;
-            if (dictionary.FindWord(entry, word) != 0)
-                break;
+            if (dictionary.FindWord(entry, word) != 0) break;
             std::string replacement = TrimRight(entry.m_strReplacement);
             if (!replacement.empty()) {
                 // A replacement found within the word itself (in practice: the same word) adds nothing.
-                bool sameWord = (word + ' ').find(Pad(entry.m_strReplacement, kWordWidth)) != std::string::npos;
+                bool sameWord =
+                    (word + ' ').find(Pad(entry.m_strReplacement, kWordWidth)) != std::string::npos;
                 if (!sameWord && replacements < kMaxReplacements) {
                     ++replacements;
-                    if (!text.empty())
-                        text += ' ';
+                    if (!text.empty()) text += ' ';
                     text = TrimRight(text + replacement);
                 }
                 continue;
@@ -116,8 +112,7 @@ int CItemSearch::Search(const std::string& input) {
             while (true) {
                 size_t comma = driver.m_strItems.find(',', start);
                 candidates.push_back(driver.m_strItems.substr(start, comma - start));
-                if (comma == std::string::npos)
-                    break;
+                if (comma == std::string::npos) break;
                 start = comma + 1;
             }
         } else if (lookupOpen) {
@@ -133,26 +128,20 @@ int CItemSearch::Search(const std::string& input) {
             const std::string& candidate = candidates[c];
             bool passes = true;
             for (size_t e = 0; e < retained.size() && passes; ++e) {
-                if (static_cast<int>(e) == driving)
-                    continue;
+                if (static_cast<int>(e) == driving) continue;
                 const CItemDict& other = retained[e];
                 if (!other.m_strItems.empty())
                     passes = other.m_strItems.find(candidate) != std::string::npos;
                 else
                     passes = lookupOpen && lookups.PairExists(other.m_strWord, candidate) == 0;
             }
-            if (!passes)
-                continue;
-            if (itemsOpen && items.FindItem(item, Pad(candidate.substr(0, 12), 12)) == 0)
-                addResult();
+            if (!passes) continue;
+            if (itemsOpen && items.FindItem(item, Pad(candidate.substr(0, 12), 12)) == 0) addResult();
         }
-        if (lookupOpen)
-            lookups.Close();
+        if (lookupOpen) lookups.Close();
     }
 
-    if (dictOpen)
-        dictionary.Close();
-    if (itemsOpen)
-        items.Close();
+    if (dictOpen) dictionary.Close();
+    if (itemsOpen) items.Close();
     return m_nCount;
 }

@@ -59,10 +59,8 @@ bool CDefaultItemInfo::Load(const std::string& customer, const std::string& item
     }
 
     m_strDefaultPtnType = TrimRight(m_strDefaultPtnType);
-    if (m_strDefaultPtnType.empty())
-        m_strDefaultPtnType = "PC";
+    if (m_strDefaultPtnType.empty()) m_strDefaultPtnType = "PC";
 
-    if (DefaultPrice(request.Data()) != -1)
-        m_dCost = RoundCents(request.GetPrice());
+    if (DefaultPrice(request.Data()) != -1) m_dCost = RoundCents(request.GetPrice());
     return m_bFound;
 }

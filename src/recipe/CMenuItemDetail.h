@@ -24,10 +24,10 @@ public:
     // A line of the item master has its first unit of sale; a custom ingredient has none.
     bool IsFromItemMaster() const { return !m_strUnits[0].empty(); }
 
-    std::string m_strItem;        // blank-padded to 12 when the line is built
-    std::string m_strUnit;        // blank-padded to 3 when the line is built
+    std::string m_strItem; // blank-padded to 12 when the line is built
+    std::string m_strUnit; // blank-padded to 3 when the line is built
     std::string m_strDescription;
-    std::string m_strPtnType;     // no trailing blanks
+    std::string m_strPtnType; // no trailing blanks
     std::string m_strBrand;
     std::string m_strDefaultPtnType = "PC";
     std::array<std::string, 3> m_strUnits;

@@ -18,8 +18,7 @@ const std::vector<CPortionInfo>& StandardPortionTypes() {
 
 CPortionInfo FindPortionType(const std::vector<CPortionInfo>& types, const std::string& name) {
     for (const CPortionInfo& type : types)
-        if (type.m_strName == name)
-            return type;
+        if (type.m_strName == name) return type;
     return CPortionInfo(name, CPortionInfo::kCount, 0.0);
 }
 

@@ -8,8 +8,7 @@
 namespace {
 
 std::string PadRight(std::string text, size_t width) {
-    if (text.size() < width)
-        text.resize(width, ' ');
+    if (text.size() < width) text.resize(width, ' ');
     return text;
 }
 
@@ -17,8 +16,7 @@ std::string PadRight(std::string text, size_t width) {
 // piling up (a total that should be 0 never shows as -0.00).
 double SnapCents(double total) {
     double cents = total * 100.0;
-    if (!std::isfinite(cents) || std::fabs(cents) > 1e15)
-        return total;
+    if (!std::isfinite(cents) || std::fabs(cents) > 1e15) return total;
     return std::nearbyint(cents) / 100.0;
 }
 
@@ -29,8 +27,7 @@ void CompleteLine(CMenuItemDetail& line, const std::string& customer, const std:
 
     CDefaultItemInfo defaults;
     if (defaults.Load(customer, line.m_strItem, line.m_strUnit, directory)) {
-        if (line.m_strDescription.empty())
-            line.m_strDescription = defaults.m_strDescription;
+        if (line.m_strDescription.empty()) line.m_strDescription = defaults.m_strDescription;
         line.m_dDefaultItemCost = defaults.m_dCost;
         line.m_dDefaultPtnPerItem = defaults.m_dPtnPerItem;
         line.m_strDefaultPtnType = defaults.m_strDefaultPtnType;
@@ -49,26 +46,22 @@ void CompleteLine(CMenuItemDetail& line, const std::string& customer, const std:
     line.m_strItem = PadRight(line.m_strItem, 12);
     line.m_strUnit = PadRight(line.m_strUnit, 3);
 
-    if (!(line.m_dItemCost > 0))
-        line.m_dItemCost = line.m_dDefaultItemCost;
-    if (!(line.m_dPtnPerItem > 0))
-        line.m_dPtnPerItem = line.m_dDefaultPtnPerItem;
+    if (!(line.m_dItemCost > 0)) line.m_dItemCost = line.m_dDefaultItemCost;
+    if (!(line.m_dPtnPerItem > 0)) line.m_dPtnPerItem = line.m_dDefaultPtnPerItem;
 
     line.m_strPtnType = Trim(line.m_strPtnType);
-    if (line.m_strPtnType.empty())
-        line.m_strPtnType = line.m_strDefaultPtnType;
+    if (line.m_strPtnType.empty()) line.m_strPtnType = line.m_strDefaultPtnType;
     line.m_strPtnType = TrimRight(line.m_strPtnType);
 
     line.m_dDefaultItemCost = RoundCents(line.m_dDefaultItemCost);
     line.m_dItemCost = RoundCents(line.m_dItemCost);
 }
 
-bool ConvertPortionType(CMenuItemDetail& line, const std::string& oldName, const std::vector<CPortionInfo>& types,
-                        double gramsPerWeightUnit) {
+bool ConvertPortionType(CMenuItemDetail& line, const std::string& oldName,
+                        const std::vector<CPortionInfo>& types, double gramsPerWeightUnit) {
     CPortionInfo from = FindPortionType(types, oldName);
     CPortionInfo to = FindPortionType(types, line.m_strPtnType);
-    if (to.m_dFactor == from.m_dFactor && to.m_nKind == from.m_nKind)
-        return false;
+    if (to.m_dFactor == from.m_dFactor && to.m_nKind == from.m_nKind) return false;
 
     if (to.m_nKind == from.m_nKind && from.m_dFactor != 0 && to.m_dFactor != 0) {
         line.m_dPtnPerItem = line.m_dPtnPerItem * from.m_dFactor / to.m_dFactor;
@@ -96,8 +89,7 @@ CRecipeLines::CRecipeLines(std::string directory) : m_strDirectory(std::move(dir
 
 void CRecipeLines::InitPortionTypes() {
     m_dWeightUnit = ReadCompanyWeightUnit(m_strDirectory);
-    if (m_arrPtnTypes.empty())
-        m_arrPtnTypes = StandardPortionTypes();
+    if (m_arrPtnTypes.empty()) m_arrPtnTypes = StandardPortionTypes();
 }
 
 int CRecipeLines::AddLine(const std::string& item, const std::string& unit, const std::string& description,
@@ -119,29 +111,25 @@ int CRecipeLines::AddLine(const std::string& item, const std::string& unit, cons
 }
 
 CMenuItemDetail* CRecipeLines::Slot(int index) {
-    if (index < 0 || index >= static_cast<int>(m_arrLines.size()))
-        return nullptr;
+    if (index < 0 || index >= static_cast<int>(m_arrLines.size())) return nullptr;
     return m_arrLines[static_cast<size_t>(index)].get();
 }
 
 const CMenuItemDetail* CRecipeLines::Line(int index) const {
-    if (index < 0 || index >= static_cast<int>(m_arrLines.size()))
-        return nullptr;
+    if (index < 0 || index >= static_cast<int>(m_arrLines.size())) return nullptr;
     return m_arrLines[static_cast<size_t>(index)].get();
 }
 
 bool CRecipeLines::GetLine(int index, CMenuItemDetail& line) const {
     const CMenuItemDetail* found = Line(index);
-    if (!found)
-        return false;
+    if (!found) return false;
     line = *found;
     return true;
 }
 
 bool CRecipeLines::RemoveLine(int index) {
     CMenuItemDetail* line = Slot(index);
-    if (!line)
-        return false;
+    if (!line) return false;
     Subtract(*line);
     m_arrLines[static_cast<size_t>(index)].reset();
     return true;
@@ -153,12 +141,10 @@ void CRecipeLines::ClearLines() {
 }
 
 bool CRecipeLines::SetSellPrice(double sellPrice) {
-    if (sellPrice == m_dSellPrice)
-        return false;
+    if (sellPrice == m_dSellPrice) return false;
     m_dSellPrice = sellPrice;
     for (int i = 0; i < GetSlotCount(); ++i)
-        if (Line(i))
-            Display(i);
+        if (Line(i)) Display(i);
     return true;
 }
 
@@ -166,8 +152,7 @@ bool CRecipeLines::LoadItemDefaults(int index, const std::string& item, const st
     CMenuItemDetail* line = Slot(index);
     CDefaultItemInfo defaults;
     bool found = defaults.Load(m_strCustomer, item, unit, m_strDirectory);
-    if (!found || !line)
-        return found;
+    if (!found || !line) return found;
     Subtract(*line);
     line->m_strItem = item;
     line->m_strUnit = unit;
@@ -184,15 +169,13 @@ bool CRecipeLines::LoadItemDefaults(int index, const std::string& item, const st
     line->m_strUnits = defaults.m_strUnits;
     Display(index);
     Add(*line);
-    if (m_onRecalc)
-        m_onRecalc(0);
+    if (m_onRecalc) m_onRecalc(0);
     return true;
 }
 
 bool CRecipeLines::EditDescription(int index, const std::string& text) {
     CMenuItemDetail* line = Slot(index);
-    if (!line)
-        return false;
+    if (!line) return false;
     CMenuItemDetail before = *line;
     Subtract(*line);
     line->m_strDescription = text;
@@ -203,8 +186,7 @@ bool CRecipeLines::EditDescription(int index, const std::string& text) {
 
 bool CRecipeLines::EditItemCost(int index, double cost) {
     CMenuItemDetail* line = Slot(index);
-    if (!line)
-        return false;
+    if (!line) return false;
     CMenuItemDetail before = *line;
     Subtract(*line);
     line->m_dItemCost = cost;
@@ -215,8 +197,7 @@ bool CRecipeLines::EditItemCost(int index, double cost) {
 
 bool CRecipeLines::EditPtnPerItem(int index, double ptnPerItem) {
     CMenuItemDetail* line = Slot(index);
-    if (!line)
-        return false;
+    if (!line) return false;
     CMenuItemDetail before = *line;
     Subtract(*line);
     line->m_dPtnPerItem = ptnPerItem;
@@ -227,8 +208,7 @@ bool CRecipeLines::EditPtnPerItem(int index, double ptnPerItem) {
 
 bool CRecipeLines::EditPtns(int index, double ptns) {
     CMenuItemDetail* line = Slot(index);
-    if (!line)
-        return false;
+    if (!line) return false;
     CMenuItemDetail before = *line;
     Subtract(*line);
     line->m_dPtns = ptns;
@@ -239,25 +219,20 @@ bool CRecipeLines::EditPtns(int index, double ptns) {
 
 bool CRecipeLines::EditUnit(int index, const std::string& text) {
     CMenuItemDetail* line = Slot(index);
-    if (!line)
-        return false;
+    if (!line) return false;
     CMenuItemDetail before = *line;
-    if (!Trim(text).empty())
-        line->m_strUnit = text;
+    if (!Trim(text).empty()) line->m_strUnit = text;
     LoadItemDefaults(index, line->m_strItem, line->m_strUnit);
     return FinishEdit(index, before);
 }
 
 bool CRecipeLines::EditPortionType(int index, const std::string& text, bool* converted) {
-    if (converted)
-        *converted = false;
+    if (converted) *converted = false;
     CMenuItemDetail* line = Slot(index);
-    if (!line)
-        return false;
+    if (!line) return false;
     CMenuItemDetail before = *line;
     std::string oldName = TrimRight(line->m_strPtnType);
-    if (!Trim(text).empty())
-        line->m_strPtnType = TrimRight(text);
+    if (!Trim(text).empty()) line->m_strPtnType = TrimRight(text);
     // The conversion works on the line as it is after the new name; its cost moves with it.
     CMenuItemDetail probe = *line;
     if (ConvertPortionType(probe, oldName, m_arrPtnTypes, m_dWeightUnit)) {
@@ -265,8 +240,7 @@ bool CRecipeLines::EditPortionType(int index, const std::string& text, bool* con
         line->m_dPtnPerItem = probe.m_dPtnPerItem;
         Display(index);
         Add(*line);
-        if (converted)
-            *converted = true;
+        if (converted) *converted = true;
     }
     return FinishEdit(index, before);
 }
@@ -274,16 +248,18 @@ bool CRecipeLines::EditPortionType(int index, const std::string& text, bool* con
 bool CRecipeLines::FinishEdit(int index, const CMenuItemDetail& before) {
     const CMenuItemDetail* line = Line(index);
     bool changed = line && *line != before;
-    if (changed && m_onRecalc)
-        m_onRecalc(1);
+    if (changed && m_onRecalc) m_onRecalc(1);
     return changed;
 }
 
-void CRecipeLines::Subtract(const CMenuItemDetail& line) { m_dTotal = SnapCents(m_dTotal - LineRecipeCost(line)); }
+void CRecipeLines::Subtract(const CMenuItemDetail& line) {
+    m_dTotal = SnapCents(m_dTotal - LineRecipeCost(line));
+}
 
-void CRecipeLines::Add(const CMenuItemDetail& line) { m_dTotal = SnapCents(m_dTotal + LineRecipeCost(line)); }
+void CRecipeLines::Add(const CMenuItemDetail& line) {
+    m_dTotal = SnapCents(m_dTotal + LineRecipeCost(line));
+}
 
 void CRecipeLines::Display(int index) {
-    if (m_onDisplay)
-        m_onDisplay(index);
+    if (m_onDisplay) m_onDisplay(index);
 }

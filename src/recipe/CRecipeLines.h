@@ -18,8 +18,8 @@ void CompleteLine(CMenuItemDetail& line, const std::string& customer, const std:
 // The portion type change of a line whose portion type was oldName and now is the line's own:
 // converts the portions per item between the two types. Returns false when the two types have the
 // same kind and factor (nothing changes).
-bool ConvertPortionType(CMenuItemDetail& line, const std::string& oldName, const std::vector<CPortionInfo>& types,
-                        double gramsPerWeightUnit);
+bool ConvertPortionType(CMenuItemDetail& line, const std::string& oldName,
+                        const std::vector<CPortionInfo>& types, double gramsPerWeightUnit);
 
 class CRecipeLines {
 public:
@@ -35,8 +35,8 @@ public:
     double GetWeightUnit() const { return m_dWeightUnit; }
 
     // Completes and appends a line; returns its index. Adds its cost to the total; no notification.
-    int AddLine(const std::string& item, const std::string& unit, const std::string& description, double itemCost,
-                double ptnPerItem, const std::string& ptnType, double ptns);
+    int AddLine(const std::string& item, const std::string& unit, const std::string& description,
+                double itemCost, double ptnPerItem, const std::string& ptnType, double ptns);
 
     // Indexes stay valid when other lines are removed; a removed line leaves an empty slot.
     int GetSlotCount() const { return static_cast<int>(m_arrLines.size()); }

@@ -9,24 +9,19 @@
 
 double RoundCents(double amount) {
     double cents = amount * 100.0 + 0.5;
-    if (std::isnan(cents))
-        return 0.0;
+    if (std::isnan(cents)) return 0.0;
     constexpr double kMax = std::numeric_limits<int32_t>::max();
     constexpr double kMin = std::numeric_limits<int32_t>::min();
-    if (cents >= kMax)
-        return kMax / 100.0;
-    if (cents <= kMin)
-        return kMin / 100.0;
+    if (cents >= kMax) return kMax / 100.0;
+    if (cents <= kMin) return kMin / 100.0;
     return static_cast<int32_t>(cents) / 100.0;
 }
 
 std::string FormatDouble(const char* format, double value, int precision) {
     char small[64];
     int n = std::snprintf(small, sizeof small, format, precision, value);
-    if (n < 0)
-        return {};
-    if (static_cast<size_t>(n) < sizeof small)
-        return std::string(small, static_cast<size_t>(n));
+    if (n < 0) return {};
+    if (static_cast<size_t>(n) < sizeof small) return std::string(small, static_cast<size_t>(n));
     std::vector<char> big(static_cast<size_t>(n) + 1);
     std::snprintf(big.data(), big.size(), format, precision, value);
     return std::string(big.data(), static_cast<size_t>(n));
@@ -47,20 +42,25 @@ std::string FormatFixed(double value, int decimals) {
     return FormatDouble("%.*f", value, decimals);
 }
 
-std::string FormatAmount(double amount) { return FormatFixed(amount, 2); }
+std::string FormatAmount(double amount) {
+    return FormatFixed(amount, 2);
+}
 
 std::string FormatPortions(double portions) {
     std::string text = FormatFixed(portions, 6);
     while (!text.empty() && text.back() == '0')
         text.pop_back();
-    if (!text.empty() && text.back() == '.')
-        text.pop_back();
+    if (!text.empty() && text.back() == '.') text.pop_back();
     return text;
 }
 
-std::string FormatPercent(double percent) { return FormatFixed(percent, 2) + "%"; }
+std::string FormatPercent(double percent) {
+    return FormatFixed(percent, 2) + "%";
+}
 
-double LeadingNumber(const std::string& text) { return std::strtod(text.c_str(), nullptr); }
+double LeadingNumber(const std::string& text) {
+    return std::strtod(text.c_str(), nullptr);
+}
 
 std::string TrimRight(const std::string& text) {
     size_t end = text.find_last_not_of(' ');
@@ -69,30 +69,28 @@ std::string TrimRight(const std::string& text) {
 
 std::string Trim(const std::string& text) {
     size_t begin = text.find_first_not_of(' ');
-    if (begin == std::string::npos)
-        return {};
+    if (begin == std::string::npos) return {};
     size_t end = text.find_last_not_of(' ');
     return text.substr(begin, end - begin + 1);
 }
 
-bool HasLineCost(const CMenuItemDetail& line) { return line.m_dPtnPerItem != 0.0; }
+bool HasLineCost(const CMenuItemDetail& line) {
+    return line.m_dPtnPerItem != 0.0;
+}
 
 double PortionCost(const CMenuItemDetail& line) {
-    if (!HasLineCost(line))
-        return 0.0;
+    if (!HasLineCost(line)) return 0.0;
     return RoundCents(line.m_dItemCost / line.m_dPtnPerItem);
 }
 
 double LineRecipeCost(const CMenuItemDetail& line) {
-    if (!HasLineCost(line))
-        return 0.0;
+    if (!HasLineCost(line)) return 0.0;
     return RoundCents(line.m_dItemCost / line.m_dPtnPerItem * line.m_dPtns);
 }
 
 bool LineFoodCostPercent(const CMenuItemDetail& line, double sellPrice, double& percent) {
     percent = 0.0;
-    if (sellPrice == 0.0 || !HasLineCost(line))
-        return false;
+    if (sellPrice == 0.0 || !HasLineCost(line)) return false;
     percent = LineRecipeCost(line) / sellPrice * 100.0;
     return true;
 }
@@ -112,8 +110,7 @@ LineTexts FormatLine(const CMenuItemDetail& line, double sellPrice) {
         t.recipeCost = FormatAmount(LineRecipeCost(line));
     }
     double percent = 0;
-    if (LineFoodCostPercent(line, sellPrice, percent))
-        t.foodCostPercent = FormatPercent(percent);
+    if (LineFoodCostPercent(line, sellPrice, percent)) t.foodCostPercent = FormatPercent(percent);
     return t;
 }
 

@@ -38,8 +38,8 @@ bool LineFoodCostPercent(const CMenuItemDetail& line, double sellPrice, double& 
 
 // The display texts of a line's cells, in the grid's column order.
 struct LineTexts {
-    std::string item, unit, description, brand, itemCost, ptnPerItem, ptnCost, ptnType, ptns,
-        recipeCost, foodCostPercent;
+    std::string item, unit, description, brand, itemCost, ptnPerItem, ptnCost, ptnType, ptns, recipeCost,
+        foodCostPercent;
 };
 LineTexts FormatLine(const CMenuItemDetail& line, double sellPrice);
 

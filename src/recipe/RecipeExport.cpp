@@ -18,14 +18,15 @@ const char* const kRecipeExportHeader =
 std::string ExportText(const std::string& text) {
     std::string out = text;
     for (char& c : out)
-        if (c == '\t' || c == '\r' || c == '\n')
-            c = ' ';
+        if (c == '\t' || c == '\r' || c == '\n') c = ' ';
     return out;
 }
 
 namespace {
 
-std::string Abs2(double value) { return FormatAmount(std::fabs(value)); }
+std::string Abs2(double value) {
+    return FormatAmount(std::fabs(value));
+}
 
 std::string IngredientLine(const CMenuHdr& header, const std::string& customerName,
                            const CMenuItemDetail& line) {
@@ -50,8 +51,7 @@ std::string IngredientLine(const CMenuHdr& header, const std::string& customerNa
     field(Abs2(line.m_dPtns));
     field(HasLineCost(line) ? Abs2(LineRecipeCost(line)) : std::string());
     double percent = 0;
-    if (LineFoodCostPercent(line, header.m_dSellPrice, percent))
-        out += FormatPercent(percent);
+    if (LineFoodCostPercent(line, header.m_dSellPrice, percent)) out += FormatPercent(percent);
     out += "\r\n";
     return out;
 }
@@ -62,8 +62,7 @@ RecipeExportResult ExportRecipe(const std::string& directory, const std::string&
                                 const std::string& outputPath) {
     RecipeExportResult result;
     std::FILE* file = std::fopen(outputPath.c_str(), "wb");
-    if (!file)
-        return result;
+    if (!file) return result;
     result.fileOpened = true;
 
     CCustomerDB customers;
@@ -77,8 +76,7 @@ RecipeExportResult ExportRecipe(const std::string& directory, const std::string&
     customers.OpenFile(DbPathArg(customerPath));
     items.OpenFile(DbPathArg(itemPath));
     result.status = headers.OpenFile(DbPathArg(headerPath));
-    if (result.status == 0)
-        result.status = lines.OpenFile(DbPathArg(linePath));
+    if (result.status == 0) result.status = lines.OpenFile(DbPathArg(linePath));
 
     if (result.status == 0) {
         CMenuHdr header;

@@ -2,12 +2,13 @@
 
 #include <cstring>
 
-CPriceRequest::CPriceRequest() { SetPrice(-1.0f); }
+CPriceRequest::CPriceRequest() {
+    SetPrice(-1.0f);
+}
 
 CPriceRequest CPriceRequest::FromBytes(const void* bytes) {
     CPriceRequest request;
-    if (bytes)
-        std::memcpy(request.m_bytes.data(), bytes, kSize);
+    if (bytes) std::memcpy(request.m_bytes.data(), bytes, kSize);
     return request;
 }
 
@@ -30,10 +31,14 @@ void CPriceRequest::SetPricingFigures(float first, float second, float third) {
 
 float CPriceRequest::GetPricingFigure(int n) const {
     switch (n) {
-    case 1: return GetFloat(kPricing1);
-    case 2: return GetFloat(kPricing2);
-    case 3: return GetFloat(kPricing3);
-    default: return 0.0f;
+    case 1:
+        return GetFloat(kPricing1);
+    case 2:
+        return GetFloat(kPricing2);
+    case 3:
+        return GetFloat(kPricing3);
+    default:
+        return 0.0f;
     }
 }
 

@@ -17,7 +17,8 @@ protected:
         for (const char* n : {"I1", "I2", "I3", "I4", "I5", "XI1Y"})
             kt::AddItem({n, std::string("ITEM ") + n, "", "PC", 1, {"CS", "EA", ""}});
     }
-    void Word(const std::string& word, const std::string& replacement, int count, const std::string& list = {}) {
+    void Word(const std::string& word, const std::string& replacement, int count,
+              const std::string& list = {}) {
         CItemDict entry;
         entry.m_strWord = kt::Pad(word, 20); // as the downloads give them
         entry.m_strReplacement = kt::Pad(replacement, 20);
@@ -36,7 +37,8 @@ protected:
         int n = search.Search(text);
         std::vector<std::string> numbers;
         for (int i = 0; i < n; ++i)
-            numbers.push_back(kt::Pad(search.GetItemNumber(i), 12).substr(0, search.GetItemNumber(i).find(' ')));
+            numbers.push_back(
+                kt::Pad(search.GetItemNumber(i), 12).substr(0, search.GetItemNumber(i).find(' ')));
         return numbers;
     }
     using V = std::vector<std::string>;

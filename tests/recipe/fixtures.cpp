@@ -12,8 +12,7 @@ namespace kt {
 
 std::string Pad(const std::string& text, size_t width) {
     std::string out = text;
-    if (out.size() < width)
-        out.resize(width, ' ');
+    if (out.size() < width) out.resize(width, ' ');
     return out;
 }
 

@@ -45,9 +45,9 @@ protected:
         header.m_dSellPrice = sellPrice;
         ASSERT_EQ(db.InsertRecipe(header), 0);
     }
-    static void AddLine(CMenuItemDB& db, const std::string& key, const std::string& item, const std::string& unit,
-                        const std::string& description, const std::string& type, double cost, double ptnPerItem,
-                        double ptns) {
+    static void AddLine(CMenuItemDB& db, const std::string& key, const std::string& item,
+                        const std::string& unit, const std::string& description, const std::string& type,
+                        double cost, double ptnPerItem, double ptns) {
         CMenuItem line;
         line.m_strRecipeKey = key;
         line.m_strItem = item;
@@ -63,8 +63,9 @@ protected:
     kt::TempDir dir;
 };
 
-const char* const kHeader = "Customer\tCustomer Name\tRecipe ID\tRecipe Sell Price\tItem\tUnit\tDescription\tBrand\t"
-                            "Item Cost\tPtn/Item\tPtn Cost\tPtn Type\tPtns\tRecipe Cost\tFC%\r\n";
+const char* const kHeader =
+    "Customer\tCustomer Name\tRecipe ID\tRecipe Sell Price\tItem\tUnit\tDescription\tBrand\t"
+    "Item Cost\tPtn/Item\tPtn Cost\tPtn Type\tPtns\tRecipe Cost\tFC%\r\n";
 
 TEST_F(Export, HeaderAndIngredientLinesCostedAsTheEditorCostsThem) {
     RecipeExportResult r = ExportRecipe("", "aa26338140509", "out.txt");
@@ -75,19 +76,22 @@ TEST_F(Export, HeaderAndIngredientLinesCostedAsTheEditorCostsThem) {
     // x 2.5 = 1.21, 12.10% of 10.00.
     // Line 2: a tab and line breaks in the description become blanks; negative portions export
     // their absolute value while the FC% keeps its sign: 3 / 2.5 x -2 = -2.39 (rounded toward zero).
-    std::string expected = std::string(kHeader) +
-                           "C1      \tBistro Nord\tAA26338140509\t10.00\t100200\tBAG\tFLOUR ALL PURPOSE\tMILLCO\t"
-                           "12.13\t25\t0.49\tlbs\t2.50\t1.21\t12.10%\r\n"
-                           "C1      \tBistro Nord\tAA26338140509\t10.00\tSALT\t\tSea Salt\t\t"
-                           "3.00\t2.5\t1.20\tPC\t2.00\t2.39\t-23.90%\r\n";
+    std::string expected =
+        std::string(kHeader) +
+        "C1      \tBistro Nord\tAA26338140509\t10.00\t100200\tBAG\tFLOUR ALL PURPOSE\tMILLCO\t"
+        "12.13\t25\t0.49\tlbs\t2.50\t1.21\t12.10%\r\n"
+        "C1      \tBistro Nord\tAA26338140509\t10.00\tSALT\t\tSea Salt\t\t"
+        "3.00\t2.5\t1.20\tPC\t2.00\t2.39\t-23.90%\r\n";
     EXPECT_EQ(ReadAll("out.txt"), expected);
 }
 
 TEST_F(Export, SellPriceZeroLeavesFoodCostEmptyButKeepsItsTab) {
-    RecipeExportResult r = ExportRecipe(dir.path().string(), "AA26338140510", (dir.path() / "zero.txt").string());
+    RecipeExportResult r =
+        ExportRecipe(dir.path().string(), "AA26338140510", (dir.path() / "zero.txt").string());
     EXPECT_EQ(r.lines, 1);
-    EXPECT_EQ(ReadAll("zero.txt"), std::string(kHeader) + "C1      \tBistro Nord\tAA26338140510\t0.00\tOIL\t\t\t\t"
-                                                          "4.00\t1\t4.00\tPC\t1.00\t4.00\t\r\n");
+    EXPECT_EQ(ReadAll("zero.txt"), std::string(kHeader) +
+                                       "C1      \tBistro Nord\tAA26338140510\t0.00\tOIL\t\t\t\t"
+                                       "4.00\t1\t4.00\tPC\t1.00\t4.00\t\r\n");
 }
 
 TEST_F(Export, UnsavedRecipeGivesAnEmptyFile) {

@@ -39,7 +39,8 @@ protected:
 TEST_F(Lines, PortionTypesInTableOrderAndPoundsWithoutControlFile) {
     const auto& types = lines.GetPortionTypes();
     ASSERT_EQ(types.size(), 14u);
-    const char* names[] = {"PC", "GAL", "QT", "pint", "CUP", "flOZ", "tbs", "tsp", "L", "mL", "lbs", "oz", "kg", "g"};
+    const char* names[] = {"PC",  "GAL", "QT", "pint", "CUP", "flOZ", "tbs",
+                           "tsp", "L",   "mL", "lbs",  "oz",  "kg",   "g"};
     for (size_t i = 0; i < 14; ++i)
         EXPECT_EQ(types[i].m_strName, names[i]);
     EXPECT_EQ(FindPortionType(types, "L").m_nKind, 1);
@@ -142,15 +143,15 @@ TEST_F(Lines, CustomIngredientGetsPlainDefaults) {
 }
 
 TEST_F(Lines, TotalIsKeptThroughEditsAndRemovals) {
-    int a = lines.AddLine("A", "", "one", 10.0, 3.0, "PC", 2);  // 6.67
-    int b = lines.AddLine("B", "", "two", 1.0, 3.0, "PC", 1);   // 0.33
+    int a = lines.AddLine("A", "", "one", 10.0, 3.0, "PC", 2); // 6.67
+    int b = lines.AddLine("B", "", "two", 1.0, 3.0, "PC", 1);  // 0.33
     EXPECT_DOUBLE_EQ(lines.GetTotal(), 7.0);
-    EXPECT_TRUE(lines.EditPtns(a, 1));                          // 3.33
+    EXPECT_TRUE(lines.EditPtns(a, 1)); // 3.33
     EXPECT_DOUBLE_EQ(lines.GetTotal(), 3.66);
-    EXPECT_TRUE(lines.EditItemCost(b, 1.125));                  // 0.38 (typed value used as typed)
+    EXPECT_TRUE(lines.EditItemCost(b, 1.125)); // 0.38 (typed value used as typed)
     EXPECT_DOUBLE_EQ(lines.GetTotal(), 3.71);
-    EXPECT_FALSE(lines.EditPtns(b, 1));                         // no change, no notification
-    EXPECT_TRUE(lines.EditPtnPerItem(b, 0));                    // no value: counts as 0
+    EXPECT_FALSE(lines.EditPtns(b, 1));      // no change, no notification
+    EXPECT_TRUE(lines.EditPtnPerItem(b, 0)); // no value: counts as 0
     EXPECT_DOUBLE_EQ(lines.GetTotal(), 3.33);
     EXPECT_TRUE(lines.RemoveLine(a));
     EXPECT_DOUBLE_EQ(lines.GetTotal(), 0.0);

@@ -17,7 +17,9 @@ float FloatAt(const uint8_t* p, size_t at) {
     return f;
 }
 
-std::string TextAt(const uint8_t* p, size_t at, size_t n) { return std::string(reinterpret_cast<const char*>(p + at), n); }
+std::string TextAt(const uint8_t* p, size_t at, size_t n) {
+    return std::string(reinterpret_cast<const char*>(p + at), n);
+}
 
 TEST(PriceRequest, FieldsSitAtTheirOffsets) {
     CPriceRequest r;

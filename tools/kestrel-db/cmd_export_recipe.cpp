@@ -27,10 +27,11 @@ int Run(const std::vector<std::string>& args) {
     return 0;
 }
 
-kdb::CommandRegistration reg({"export-recipe", "export-recipe DIR RECIPEKEY OUT.txt",
-                              "Writes the saved recipe RECIPEKEY of the database in DIR to OUT.txt as the\n"
-                              "editor's \"Export To ...\" does: a tab-separated header line and one line per\n"
-                              "ingredient, costed at today's prices where the recipe keeps none.",
-                              Run});
+kdb::CommandRegistration
+    reg({"export-recipe", "export-recipe DIR RECIPEKEY OUT.txt",
+         "Writes the saved recipe RECIPEKEY of the database in DIR to OUT.txt as the\n"
+         "editor's \"Export To ...\" does: a tab-separated header line and one line per\n"
+         "ingredient, costed at today's prices where the recipe keeps none.",
+         Run});
 
 } // namespace

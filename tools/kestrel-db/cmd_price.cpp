@@ -8,8 +8,7 @@
 namespace {
 
 std::string Pad(std::string text, size_t width) {
-    if (text.size() < width)
-        text.resize(width, ' ');
+    if (text.size() < width) text.resize(width, ' ');
     return text;
 }
 
@@ -35,10 +34,11 @@ int Run(const std::vector<std::string>& args) {
     return info.m_bFound ? 0 : 1;
 }
 
-kdb::CommandRegistration reg({"price", "price DIR CUSTOMER ITEM UNIT",
-                              "Looks up the costing defaults of ITEM in UNIT for CUSTOMER in the database in\n"
-                              "DIR (item master, item unit, item history and the pricing rule) and prints\n"
-                              "every field. Exit status 1 when the item master lacks the item.",
-                              Run});
+kdb::CommandRegistration
+    reg({"price", "price DIR CUSTOMER ITEM UNIT",
+         "Looks up the costing defaults of ITEM in UNIT for CUSTOMER in the database in\n"
+         "DIR (item master, item unit, item history and the pricing rule) and prints\n"
+         "every field. Exit status 1 when the item master lacks the item.",
+         Run});
 
 } // namespace
