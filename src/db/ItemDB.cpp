@@ -93,15 +93,15 @@ const std::vector<ichg::Column<CItem>>& CItemDB::LineColumns() {
         {"code at 234", Kind::Text, 6, KR_FIELD(m_strCode234)},
         {"code at 240", Kind::Text, 15, KR_FIELD(m_strCode240)},
         {"code at 255", Kind::Text, 2, KR_FIELD(m_strCode255)},
-        // Version 777 and later.
         {"time (272)", Kind::Date, 0, KR_FIELD(m_tTime)},
+        // Version 777 and later.
         {"code at 276", Kind::Text, 2, KR_FIELD(m_strCode276)},
         {"text at 278", Kind::Text, 50, KR_FIELD(m_strText278)},
         {"text at 328", Kind::Text, 15, KR_FIELD(m_strText328)},
         {"amount 11 (344)", Kind::Amount, 0, KR_FIELD(m_fAmount11)},
         {"text at 348", Kind::Text, 25, KR_FIELD(m_strText348)},
-        // Version 1025 and later.
         {"number 7 (376)", Kind::Number, 0, KR_FIELD(m_nNumber7)},
+        // Version 1025 and later.
         {"amount 12 (380)", Kind::Amount, 0, KR_FIELD(m_fAmount12)},
     };
     return columns;

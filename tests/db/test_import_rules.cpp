@@ -1,0 +1,150 @@
+// The value rules of interchange lines: the date rule, numbers and amounts with their sign
+// column, and the column tables read back what they write.
+#include "Interchange.h"
+#include "ItemDB.h"
+#include "ItemUnitDB.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+
+namespace {
+
+std::tm Local(int64_t t) {
+    std::time_t when = static_cast<std::time_t>(t);
+    std::tm tm{};
+    localtime_r(&when, &tm);
+    return tm;
+}
+
+void ExpectDay(const std::string& text, int year, int month, int day) {
+    int64_t t = 0;
+    ASSERT_TRUE(ichg::ParseDate(text, t)) << text;
+    std::tm tm = Local(t);
+    EXPECT_EQ(tm.tm_year + 1900, year) << text;
+    EXPECT_EQ(tm.tm_mon + 1, month) << text;
+    EXPECT_EQ(tm.tm_mday, day) << text;
+    EXPECT_EQ(tm.tm_hour, 12) << text;
+    EXPECT_EQ(tm.tm_min, 0) << text;
+}
+
+TEST(DateRule, TwoDigitYearsAndTheRangeLimits) {
+    ExpectDay("1/2/05", 2005, 1, 2);
+    ExpectDay("12/31/99", 1999, 12, 31);
+    ExpectDay("6/1/55", 1971, 6, 1);   // below 1971
+    ExpectDay("7/4/2050", 2037, 7, 4); // above 2037
+    ExpectDay("  03/15/2024", 2024, 3, 15);
+    ExpectDay("02/29/2024  ", 2024, 2, 29);
+    ExpectDay("1/1/39", 2037, 1, 1);   // 2039, then held at 2037
+    ExpectDay("1/1/70", 1971, 1, 1);
+}
+
+TEST(DateRule, EmptyIsTheNullDate) {
+    int64_t t = 0;
+    EXPECT_TRUE(ichg::ParseDate("", t));
+    EXPECT_EQ(t, -1);
+    t = 0;
+    EXPECT_TRUE(ichg::ParseDate("          ", t));
+    EXPECT_EQ(t, -1);
+}
+
+TEST(DateRule, InvalidDatesAreRejectedNotShifted) {
+    int64_t t = 0;
+    for (const char* bad : {"13/01/2005", "0/10/2005", "4/31/2005", "2/29/2023", "2/30/2024", "1/0/05", "1-2-05",
+                            "1/2", "1/2/05x", "a/b/c", "1//05", "/1/05", "123/1/05", "1/2/-5"})
+        EXPECT_FALSE(ichg::ParseDate(bad, t)) << bad;
+}
+
+TEST(DateRule, DaylightSavingDaysStayAtNoon) {
+    const char* old = std::getenv("TZ");
+    std::string saved = old ? old : "";
+    setenv("TZ", "America/New_York", 1);
+    tzset();
+    ExpectDay("7/4/2021", 2021, 7, 4);
+    ExpectDay("1/4/2021", 2021, 1, 4);
+    if (old)
+        setenv("TZ", saved.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
+}
+
+TEST(ValueRules, NumbersAndAmountsTakeTheirSignColumn) {
+    int32_t n = 0;
+    EXPECT_TRUE(ichg::ParseNumber("   12", '-', n));
+    EXPECT_EQ(n, -12);
+    EXPECT_TRUE(ichg::ParseNumber("   12", ' ', n));
+    EXPECT_EQ(n, 12);
+    EXPECT_TRUE(ichg::ParseNumber("     ", ' ', n));
+    EXPECT_EQ(n, 0);
+    double a = 0;
+    EXPECT_TRUE(ichg::ParseAmount("    123.45", '-', a));
+    EXPECT_DOUBLE_EQ(a, -123.45);
+    EXPECT_TRUE(ichg::ParseAmount("       .5 ", ' ', a));
+    EXPECT_DOUBLE_EQ(a, 0.5);
+    for (const char* bad : {"  1x3", "1 2  ", "  -  ", " 0x10"})
+        EXPECT_FALSE(ichg::ParseNumber(bad, ' ', n)) << bad;
+    for (const char* bad : {"       nan", "       inf", "    1.2.3 ", "    12,50 ", "   1e5    ", "        . "})
+        EXPECT_FALSE(ichg::ParseAmount(bad, ' ', a)) << bad;
+}
+
+TEST(ColumnTables, EveryVersionOfTheItemAndUnitLinesReadsBackWhatItWrites) {
+    CItem item;
+    item.m_strItemNumber = "4471        ";
+    item.m_strDescription = "FLOUR ALL PURPOSE ENRICHED";
+    item.m_strBrand = "MAPLE HILL";
+    item.m_strPortionType = "CUP";
+    item.m_nPackQuantity = 180;
+    item.m_arrUnits = {"BAG", "LB ", "   "};
+    item.m_arrUnitFactors = {1, 50, 0};
+    item.m_fAmount12 = -3.25f;
+    item.m_nNumber7 = -42;
+    for (int version : {700, 800, 1024, 1025}) {
+        CItemDB sizing;
+        std::string line = CItemDB::WriteLine(item, version);
+        CItem back;
+        ichg::ValueError error;
+        ASSERT_TRUE(ichg::ReadColumns(CItemDB::LineColumns(), line.data(), line.size() - 1, back, error));
+        EXPECT_EQ(line.back(), '\n');
+        EXPECT_EQ(back.m_strItemNumber, "4471        ") << version;
+        EXPECT_EQ(back.m_strDescription, item.m_strDescription);
+        EXPECT_EQ(back.m_arrUnits[1], "LB ");
+        EXPECT_FLOAT_EQ(back.m_arrUnitFactors[1], 50);
+        EXPECT_EQ(back.m_fAmount12, version >= 1025 ? -3.25f : 0.0f) << version;
+        EXPECT_EQ(back.m_nNumber7, version >= 777 ? -42 : 0) << version;
+    }
+    EXPECT_EQ(CItemDB::WriteLine(item, 700).size(), 369u);
+    EXPECT_EQ(CItemDB::WriteLine(item, 777).size(), 484u);
+    EXPECT_EQ(CItemDB::WriteLine(item, 1025).size(), 538u);
+    CItemUnit unit;
+    unit.m_strItemNumber = "4471        ";
+    unit.m_strUnit = "LB ";
+    unit.m_arrTexts[9] = "TENTH";
+    unit.m_arrAmounts[9] = 9.5f;
+    unit.m_strText308 = "LAST";
+    for (int version : {700, 770, 800, 1024, 1025}) {
+        std::string line = CItemUnitDB::WriteLine(unit, version);
+        CItemUnit back;
+        ichg::ValueError error;
+        ASSERT_TRUE(ichg::ReadColumns(CItemUnitDB::LineColumns(), line.data(), line.size() - 1, back, error));
+        EXPECT_EQ(back.m_strUnit, "LB ");
+        EXPECT_EQ(back.m_strText308, version >= 1025 ? "LAST" : "") << version;
+    }
+    EXPECT_EQ(CItemUnitDB::WriteLine(unit, 769).size(), 452u);
+    EXPECT_EQ(CItemUnitDB::WriteLine(unit, 776).size(), 463u);
+    EXPECT_EQ(CItemUnitDB::WriteLine(unit, 1023).size(), 504u);
+    EXPECT_EQ(CItemUnitDB::WriteLine(unit, 1024).size(), 524u);
+    EXPECT_EQ(CItemUnitDB::WriteLine(unit, 1025).size(), 544u);
+}
+
+TEST(ColumnTables, AValueCannotBreakTheLine) {
+    CItem item;
+    item.m_strItemNumber = "1";
+    item.m_strDescription = std::string("TWO\nLINES\r\0X", 12);
+    std::string line = CItemDB::WriteLine(item, 1025);
+    EXPECT_EQ(line.find('\n'), line.size() - 1);
+    EXPECT_EQ(line.find('\r'), std::string::npos);
+}
+
+} // namespace
