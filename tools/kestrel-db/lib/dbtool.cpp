@@ -242,6 +242,11 @@ bool BuildDemo(const std::string& dir, const std::string& dataDir, std::vector<s
     }
     for (const Download& d : downloads) {
         std::string path = fs::path(d.path).is_absolute() ? d.path : (data / fs::path(d.path).filename()).string();
+        std::error_code sizeError;
+        if (fs::is_regular_file(path, sizeError) && fs::file_size(path, sizeError) == 0) {
+            say(d.fileName + ": " + fs::path(path).filename().string() + " is empty, nothing to load");
+            continue;
+        }
         ImportResult r = ImportDownload(d.fileName, path, d.version, d.headerLength, false);
         std::string line = d.fileName + ": " + std::to_string(r.lines) + " lines from " +
                            fs::path(path).filename().string();

@@ -107,6 +107,16 @@ Catalog SyntheticCatalog(int items, int customers, uint32_t seed) {
             for (int& w : hist.weekly)
                 w = static_cast<int>(draw.Below(12));
             c.history.push_back(hist);
+            if (h == 0) {
+                CatalogQuote quote;
+                quote.customer = cu.number;
+                quote.item = hist.item;
+                quote.unit = hist.unit;
+                quote.stamp = "20240601120000";
+                quote.price = hist.lastPrice * 0.95f;
+                quote.code = "MGR";
+                c.quotes.push_back(quote);
+            }
         }
     }
     c.settings = {{"COMPANY.KG_LB&", 'B', "N"}, {"CALL_REMOTE.EDIT_QUOTE", 'B', "N"}};
