@@ -144,7 +144,8 @@ void ReleaseHandle(uint32_t id) {
     if (it == E().handles.end())
         return;
     Handle& h = *it->second;
-    --h.store->handles;
+    if (--h.store->handles == 0)
+        h.store->Relax();
     if (h.exclusive)
         h.store->exclusive = false;
     E().handles.erase(it);
@@ -248,7 +249,10 @@ int16_t DoGet(Handle& h, int op, bool keyOnly, void* data, uint32_t* dataLen, vo
     switch (op) {
     case B_GET_EQUAL: {
         std::string v = EncodeKeyValue(K, static_cast<uint8_t*>(key));
-        s = st.Find(keyNum, Seek::Range, v + lowSuffix, v + highSuffix, row);
+        if (K.duplicates)
+            s = st.Find(keyNum, Seek::Range, v + lowSuffix, v + highSuffix, row);
+        else
+            s = st.Find(keyNum, Seek::Eq, v, {}, row);
         if (s == B_END_OF_FILE)
             s = B_KEY_VALUE_NOT_FOUND;
         break;

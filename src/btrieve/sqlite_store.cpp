@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -113,7 +114,7 @@ public:
             for (sqlite3_stmt* st : perKey)
                 sqlite3_finalize(st);
         for (sqlite3_stmt* st : {m_stepFwd, m_stepBack, m_byId, m_insert, m_update, m_erase, m_count, m_seq,
-                                 m_keys, m_getMeta, m_setMeta, m_dataVersion, m_begin, m_commit, m_rollback})
+                                 m_keys, m_getMeta, m_setMeta, m_dataVersion, m_begin, m_beginRead, m_commit, m_rollback})
             sqlite3_finalize(st);
         if (m_inTx)
             sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -168,6 +169,7 @@ public:
             {&m_setMeta, "INSERT OR REPLACE INTO kr_meta(name, value) VALUES(?1, ?2)"},
             {&m_dataVersion, "PRAGMA data_version"},
             {&m_begin, "BEGIN IMMEDIATE"},
+            {&m_beginRead, "BEGIN"},
             {&m_commit, "COMMIT"},
             {&m_rollback, "ROLLBACK"},
         };
@@ -178,6 +180,7 @@ public:
     }
 
     int16_t Find(int key, Seek how, const std::string& a, const std::string& b, Row& row) override {
+        ReadSnapshot();
         sqlite3_stmt* st = FindStmt(key, how);
         if (!st)
             return B_IO_ERROR;
@@ -198,6 +201,7 @@ public:
     }
 
     int16_t FindMany(int key, Seek how, const std::string& a, int n, std::vector<Row>& rows) override {
+        ReadSnapshot();
         rows.clear();
         sqlite3_stmt*& st = m_findMany[key][how == Seek::Gt ? 0 : 1];
         if (!st) {
@@ -224,18 +228,56 @@ public:
         return rows.empty() ? B_END_OF_FILE : 0;
     }
 
+    // Every commit, by any program, rewrites the wal-index header: a hash of its first copy
+    // changes whenever the file's records may have.
+    uint64_t HeaderHash() const {
+        uint8_t header[48];
+        std::atomic_thread_fence(std::memory_order_acquire);
+        for (size_t i = 0; i < sizeof header; ++i)
+            header[i] = m_shm[i];
+        std::atomic_thread_fence(std::memory_order_acquire);
+        uint64_t h = 1469598103934665603ull;
+        for (uint8_t b : header)
+            h = (h ^ b) * 1099511628211ull;
+        return h;
+    }
+
+    // Reads share one read transaction while nothing is committed, which spares SQLite's
+    // locking on every call. The snapshot is renewed when the wal-index header moves (another
+    // write, ours or another program's), after a short while, and before any write; it is let go
+    // when the last handle closes.
+    void ReadSnapshot() {
+        if (m_inTx || m_writing || !m_shm)
+            return;
+        if (!m_readOpen && m_plainReads++ == 0)
+            return; // a lone read (open, one lookup, close) is cheapest as a plain statement
+        uint64_t h = HeaderHash();
+        auto now = std::chrono::steady_clock::now();
+        if (m_readOpen && h == m_readHeader && now - m_readSince < std::chrono::milliseconds(200))
+            return;
+        EndRead();
+        if (Run(m_beginRead) != 0)
+            return; // plain statements then, each its own read
+        m_readOpen = true;
+        m_readHeader = h;
+        m_readSince = now;
+    }
+
+    void EndRead() {
+        if (m_readOpen) {
+            m_readOpen = false;
+            Run(m_commit);
+        }
+    }
+
+    void Relax() override {
+        EndRead();
+        m_plainReads = 0;
+    }
+
     int16_t Version(uint64_t& version) override {
         if (m_shm) {
-            // Every commit, by any program, rewrites the wal-index header: hash its first copy.
-            uint8_t header[48];
-            std::atomic_thread_fence(std::memory_order_acquire);
-            for (size_t i = 0; i < sizeof header; ++i)
-                header[i] = m_shm[i];
-            std::atomic_thread_fence(std::memory_order_acquire);
-            uint64_t h = 1469598103934665603ull ^ m_writes;
-            for (uint8_t b : header)
-                h = (h ^ b) * 1099511628211ull;
-            version = h;
+            version = HeaderHash() ^ m_writes;
             return 0;
         }
         StmtUse use(m_dataVersion);
@@ -247,6 +289,7 @@ public:
     }
 
     int16_t StepFind(bool forward, int64_t after, Row& row) override {
+        ReadSnapshot();
         sqlite3_stmt* st = forward ? m_stepFwd : m_stepBack;
         StmtUse use(st);
         sqlite3_bind_int64(st, 1, after);
@@ -262,6 +305,7 @@ public:
     }
 
     int16_t ById(int64_t id, int key, Row& row) override {
+        ReadSnapshot();
         StmtUse use(m_byId);
         sqlite3_bind_int64(m_byId, 1, id);
         int rc = sqlite3_step(m_byId);
@@ -278,6 +322,7 @@ public:
     }
 
     int16_t Count(uint32_t& count) override {
+        ReadSnapshot();
         StmtUse use(m_count);
         int rc = sqlite3_step(m_count);
         if (rc != SQLITE_ROW)
@@ -419,13 +464,19 @@ public:
         ++m_writes;
         // Inside the process's transaction every statement is atomic on its own: a write that
         // fails halfway has at most advanced the sequence, which nothing relies on being dense.
-        return m_inTx ? 0 : Run(m_begin);
+        if (m_inTx)
+            return 0;
+        EndRead();
+        int16_t s = Run(m_begin);
+        m_writing = s == 0;
+        return s;
     }
 
     int16_t EndWrite(bool commit) override {
         ++m_writes;
         if (m_inTx)
             return 0;
+        m_writing = false;
         if (commit) {
             int16_t s = Run(m_commit);
             if (s != 0)
@@ -438,6 +489,7 @@ public:
     int16_t TouchTransaction() override {
         if (m_inTx)
             return 0;
+        EndRead();
         int16_t s = Exec(m_readOnlyFile ? "BEGIN" : "BEGIN IMMEDIATE");
         if (s == 0)
             m_inTx = true;
@@ -504,6 +556,9 @@ private:
             where = k + " >= x''";
             order = " DESC";
             break;
+        case Seek::Eq:
+            where = k + " = ?1";
+            break;
         }
         std::string sql = "SELECT id, data, " + k + " FROM kr_rec WHERE " + where + " ORDER BY " + k + order +
                           " LIMIT 1";
@@ -517,10 +572,16 @@ private:
     bool m_inTx = false;
     bool m_abandoned = false;
     uint64_t m_writes = 0; // writes of this process, for Version
+    bool m_writing = false; // inside a write's own transaction
+    bool m_readOpen = false;
+    int m_plainReads = 0;
+    uint64_t m_readHeader = 0;
+    std::chrono::steady_clock::time_point m_readSince;
+    sqlite3_stmt* m_beginRead = nullptr;
     static constexpr size_t kShmMapped = 4096;
     int m_shmFd = -1;
     const volatile uint8_t* m_shm = nullptr;
-    std::vector<std::array<sqlite3_stmt*, 6>> m_find;
+    std::vector<std::array<sqlite3_stmt*, 7>> m_find;
     std::vector<std::array<sqlite3_stmt*, 2>> m_findMany;
     sqlite3_stmt* m_dataVersion = nullptr;
     sqlite3_stmt* m_begin = nullptr;

@@ -25,6 +25,7 @@ enum class Seek {
     Lt,        // k < a, descending
     Le,        // k <= a, descending
     LastDesc,  // every non-null key, descending
+    Eq,        // k = a (a unique key)
 };
 
 class FileStore {
@@ -34,6 +35,8 @@ public:
     const FileSpec& spec() const { return m_spec; }
     // After a fork the child must leave the parent's connection alone.
     virtual void Abandon() = 0;
+    // The last handle has closed: let go of anything held between calls.
+    virtual void Relax() = 0;
     int handles = 0;       // open handles of this process on the file
     bool exclusive = false;
 
