@@ -109,6 +109,48 @@ TEST(Processes, AWriterHoldingATransactionLocksOthersOutWithAStatus) {
     EXPECT_EQ(f.Count(), 2u);
 }
 
+// A reader that keeps its file open sees every write another program commits, at once: for a
+// record read before, and for the records its Get Next reads ahead.
+TEST(Processes, AnOpenReaderSeesOtherProgramsWritesAtOnce) {
+    TempDir dir;
+    ASSERT_EQ(Create("SHARED.DB", KeySpec()), 0);
+    File f;
+    ASSERT_EQ(f.Open("SHARED.DB"), 0);
+    for (std::string k : {"A", "C", "E", "G", "I"})
+        ASSERT_EQ(f.Insert(Rec(k)), 0);
+    auto inChild = [](auto&& body) {
+        pid_t child = fork();
+        if (child == 0)
+            _exit(body() ? 0 : 1);
+        int status = 0;
+        waitpid(child, &status, 0);
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    };
+    for (int round = 0; round < 2; ++round) // the second round reads within a shared snapshot
+        ASSERT_EQ(f.Call(B_GET_EQUAL, 0, Pad("C", 12, ' ')), 0);
+    ASSERT_EQ(f.Call(B_GET_FIRST, 0), 0);
+    ASSERT_EQ(f.Call(B_GET_NEXT, 0), 0); // C; the records after it are read ahead
+    ASSERT_TRUE(inChild([] {
+        File g;
+        if (g.Open("SHARED.DB") != 0 || g.Insert(Rec("D")) != 0 || g.Call(B_GET_EQUAL, 0, Pad("C", 12, ' ')) != 0)
+            return false;
+        return g.Update(Pad("C", 12, ' ') + Pad("changed", 20, '.')) == 0;
+    }));
+    ASSERT_EQ(f.Call(B_GET_NEXT, 0), 0);
+    EXPECT_EQ(f.Record().substr(0, 1), "D");
+    ASSERT_EQ(f.Call(B_GET_EQUAL, 0, Pad("C", 12, ' ')), 0);
+    EXPECT_EQ(f.Record().substr(12, 7), "changed");
+    ASSERT_EQ(f.Call(B_GET_NEXT, 0), 0);
+    EXPECT_EQ(f.Record().substr(0, 1), "D");
+    ASSERT_TRUE(inChild([] {
+        File g;
+        return g.Open("SHARED.DB") == 0 && g.Call(B_GET_EQUAL, 0, Pad("E", 12, ' ')) == 0 && g.Delete() == 0;
+    }));
+    ASSERT_EQ(f.Call(B_GET_NEXT, 0), 0);
+    EXPECT_EQ(f.Record().substr(0, 1), "G"); // E is gone
+    EXPECT_EQ(f.Count(), 5u);
+}
+
 TEST(Processes, AWriterKilledMidwayLeavesASoundFile) {
     TempDir dir;
     ASSERT_EQ(Create("SHARED.DB", KeySpec()), 0);
