@@ -189,15 +189,7 @@ public:
             BindBlob(st, 1, a);
         if (how == Seek::Range)
             BindBlob(st, 2, b);
-        int rc = sqlite3_step(st);
-        if (rc == SQLITE_DONE)
-            return B_END_OF_FILE;
-        if (rc != SQLITE_ROW)
-            return MapError(rc);
-        row.id = sqlite3_column_int64(st, 0);
-        row.data = ColumnBlob(st, 1);
-        row.key = ColumnBlob(st, 2);
-        return 0;
+        return StepOne(st, true, row);
     }
 
     int16_t FindMany(int key, Seek how, const std::string& a, int n, std::vector<Row>& rows) override {
@@ -293,15 +285,7 @@ public:
         sqlite3_stmt* st = forward ? m_stepFwd : m_stepBack;
         StmtUse use(st);
         sqlite3_bind_int64(st, 1, after);
-        int rc = sqlite3_step(st);
-        if (rc == SQLITE_DONE)
-            return B_END_OF_FILE;
-        if (rc != SQLITE_ROW)
-            return MapError(rc);
-        row.id = sqlite3_column_int64(st, 0);
-        row.data = ColumnBlob(st, 1);
-        row.key.clear();
-        return 0;
+        return StepOne(st, false, row);
     }
 
     int16_t ById(int64_t id, int key, Row& row) override {
@@ -515,6 +499,22 @@ public:
     bool InTransaction() const override { return m_inTx; }
 
 private:
+    // One row of (id, data[, key]); 9 when there is none.
+    static int16_t StepOne(sqlite3_stmt* st, bool withKey, Row& row) {
+        int rc = sqlite3_step(st);
+        if (rc == SQLITE_DONE)
+            return B_END_OF_FILE;
+        if (rc != SQLITE_ROW)
+            return MapError(rc);
+        row.id = sqlite3_column_int64(st, 0);
+        row.data = ColumnBlob(st, 1);
+        if (withKey)
+            row.key = ColumnBlob(st, 2);
+        else
+            row.key.clear();
+        return 0;
+    }
+
     int16_t Run(sqlite3_stmt* st) {
         int rc = sqlite3_step(st);
         sqlite3_reset(st);
