@@ -2,6 +2,7 @@
 // and settings. Invented data in the style of real distributor catalogues.
 #include "catalog.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -264,10 +265,12 @@ Catalog DemoCatalog() {
     int next[8] = {10101, 20101, 30101, 40101, 50101, 60101, 70101, 80101};
     const char* const categories[8] = {"PROT", "DAIRY", "PROD", "DRY", "SPICE", "OIL", "BEV", "DISP"};
     int product = 0;
+    int productLine = 0;
     for (const std::string& line : Split(kProducts, '\n')) {
         std::vector<std::string> f = Split(line, '|');
         if (f.size() < 9)
             continue;
+        ++productLine;
         // Every other product also comes in the house brand's half case.
         if (f[3].empty() && product++ % 2 == 1)
             f[3] = f[2] == "KESTREL SELECT" ? "RIVERSTONE" : "KESTREL SELECT";
@@ -292,8 +295,16 @@ Catalog DemoCatalog() {
             float itemWeight = variant == 0 ? weight : weight / 2;
             float itemPrice = variant == 0 ? price : price * 0.55f;
             it.packQuantity = itemPack;
-            for (size_t u = 0; u < codes.size() && u < 3; ++u)
-                it.units.push_back(MakeUnit(codes[u], itemPack, itemWeight, itemPrice, u == 0));
+            // The house brand's half case sells by the case only; every third product also sells
+            // by the each, so items carry one to three units.
+            std::vector<std::string> unitCodes = codes;
+            if (variant == 1)
+                unitCodes.resize(1);
+            else if (productLine % 3 == 0 && unitCodes.size() < 3 &&
+                     std::find(unitCodes.begin(), unitCodes.end(), "EA") == unitCodes.end())
+                unitCodes.push_back("EA");
+            for (size_t u = 0; u < unitCodes.size() && u < 3; ++u)
+                it.units.push_back(MakeUnit(unitCodes[u], itemPack, itemWeight, itemPrice, u == 0));
             c.items.push_back(it);
         }
     }
