@@ -42,6 +42,7 @@ struct Handle {
     uint64_t aheadVersion = 0;
     std::string aheadLastKey;
     int aheadBatch = 0;
+    Row row; // the record last read, kept so that its buffers are reused
 };
 
 // The next record in key order from the current position, served from the records read ahead
@@ -243,7 +244,7 @@ int16_t DoGet(Handle& h, int op, bool keyOnly, void* data, uint32_t* dataLen, vo
     static const std::string kLow(8, '\0'), kHigh(8, '\xFF');
     const std::string& lowSuffix = K.duplicates ? kLow : std::string();
     const std::string& highSuffix = K.duplicates ? kHigh : std::string();
-    Row row;
+    Row& row = h.row;
     int16_t s = 0;
     FileStore& st = *h.store;
     switch (op) {
@@ -312,7 +313,7 @@ int16_t DoStep(Handle& h, int op, void* data, uint32_t* dataLen) {
         return B_POSITION_NOT_SET;
     if (int16_t s = TouchTx(h.store))
         return s;
-    Row row;
+    Row& row = h.row;
     int16_t s;
     switch (op) {
     case B_STEP_FIRST:

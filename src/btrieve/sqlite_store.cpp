@@ -704,7 +704,7 @@ int16_t OpenStore(const std::string& path, bool /*readOnly*/, std::shared_ptr<Fi
         }
     }
     sqlite3_busy_timeout(db, BusyTimeoutMs());
-    sqlite3_exec(db, "PRAGMA synchronous=NORMAL; PRAGMA cache_size=-16384", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "PRAGMA synchronous=NORMAL; PRAGMA cache_size=-16384; PRAGMA mmap_size=268435456", nullptr, nullptr, nullptr);
 
     // Read the format and the specification; anything else is not a record file of ours.
     FileSpec spec;

@@ -1,5 +1,7 @@
 #include "ItemDB.h"
 
+#include <algorithm>
+
 #include "RecordFields.h"
 #include "btrieve/btrcall.h"
 
@@ -304,11 +306,16 @@ void CItemDB::Unpack(const uint8_t* r, CItem& item) {
 }
 
 int CItemDB::FindItem(CItem& item, const std::string& itemNumber) {
-    std::vector<uint8_t> buffer(kBufferSize, 0);
+    // One buffer for the object's life: the item search reads hundreds of items in a row.
+    m_findBuffer.resize(kBufferSize);
     FillKey0(itemNumber);
-    int status = ReadByKey(buffer.data(), static_cast<uint16_t>(kBufferSize), m_key0, 0);
-    if (status == 0)
-        Unpack(buffer.data(), item);
+    uint16_t length = 0;
+    int status = ReadByKey(m_findBuffer.data(), static_cast<uint16_t>(kBufferSize), m_key0, 0, &length);
+    if (status == 0) {
+        // Nothing past the record returned belongs to it: the notes end there.
+        std::fill(m_findBuffer.begin() + std::min<size_t>(length, kBufferSize), m_findBuffer.end(), 0);
+        Unpack(m_findBuffer.data(), item);
+    }
     return status;
 }
 

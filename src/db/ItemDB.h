@@ -91,4 +91,5 @@ protected:
     uint8_t m_key0[13] = {};
     std::string m_strImportLine;
     std::vector<uint8_t> m_importBuffer;
+    std::vector<uint8_t> m_findBuffer;
 };
