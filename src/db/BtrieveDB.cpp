@@ -152,6 +152,25 @@ CBtrieveDB::LineStart CBtrieveDB::ReadKeyPart(int firstChar, size_t keyWidth, st
     return line.back() == '\n' ? LineStart::Deletion : LineStart::Record;
 }
 
+CBtrieveDB::LineStart CBtrieveDB::StartLine(int firstChar, size_t keyWidth, std::string& line,
+                                            const std::function<int(const std::string& key)>& deleteRecord,
+                                            const char* deletionFormat) {
+    long at = LineOffset();
+    LineStart start = ReadKeyPart(firstChar, keyWidth, line);
+    if (start == LineStart::Malformed) {
+        RejectFormat(at);
+    } else if (start == LineStart::Deletion) {
+        std::string key = line.substr(0, keyWidth);
+        int status = deleteRecord(key);
+        if (status != 0 && status != btr::B_KEY_VALUE_NOT_FOUND) {
+            char text[160];
+            std::snprintf(text, sizeof text, deletionFormat, status, key.c_str());
+            AddError(text);
+        }
+    }
+    return start;
+}
+
 bool CBtrieveDB::ReadLineRest(std::string& line, size_t lineLength) {
     if (line.size() >= lineLength)
         return line.size() == lineLength && line.back() == '\n';

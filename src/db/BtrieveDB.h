@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -98,6 +99,13 @@ protected:
     // line. A line feed there makes the line a deletion; a line feed inside the key, or the end of
     // the text, makes it malformed (the caller reports it).
     LineStart ReadKeyPart(int firstChar, size_t keyWidth, std::string& line);
+    // The key part of a line with what follows from it: a malformed line is reported, and a
+    // deletion line carried out through deleteRecord (given the key), a failure other than a
+    // missing record being reported with deletionFormat ("Error %d Deleting Item %s"). Returns
+    // Record when the caller goes on to the record's columns; the line is done otherwise.
+    LineStart StartLine(int firstChar, size_t keyWidth, std::string& line,
+                        const std::function<int(const std::string& key)>& deleteRecord,
+                        const char* deletionFormat);
     // Reads on until line holds lineLength characters; true when the last one is the line feed.
     bool ReadLineRest(std::string& line, size_t lineLength);
     // "Invalid Record Format at offset %ld" for the line at offset, and the end of the reload.

@@ -20,25 +20,14 @@ int CControlDB::Create(const char* path) {
     return OpenFile(path);
 }
 
-// The interchange reader of this file comes with the import work; until then every line is refused.
 void CControlDB::ImportLine(int firstChar) {
     long at = LineOffset();
     std::string line;
-    LineStart start = ReadKeyPart(firstChar, kKeyLength, line);
-    if (start == LineStart::Malformed) {
-        RejectFormat(at);
+    auto erase = [this](const std::string& key) { return DeleteControl(key); };
+    if (StartLine(firstChar, kKeyLength, line, erase, "Error %d Deleting Control %s") != LineStart::Record)
         return;
-    }
     char text[96];
     std::string key = line.substr(0, kKeyLength);
-    if (start == LineStart::Deletion) {
-        int status = DeleteControl(key);
-        if (status != 0) {
-            std::snprintf(text, sizeof text, "Error %d Deleting Control %s", status, key.c_str());
-            AddError(text);
-        }
-        return;
-    }
     char type = line.back();
     // The value runs to the line feed, at most 256 characters.
     std::string value;

@@ -204,21 +204,10 @@ bool CCustomerDB::BeginReload(const char* textPath, long headerLength, int versi
 void CCustomerDB::ImportLine(int firstChar) {
     long at = LineOffset();
     std::string line;
-    LineStart start = ReadKeyPart(firstChar, 6, line);
-    if (start == LineStart::Malformed) {
-        RejectFormat(at);
+    auto erase = [this](const std::string& key) { return DeleteCustomer(key); };
+    if (StartLine(firstChar, 6, line, erase, "Error %d Deleting Customer %s") != LineStart::Record)
         return;
-    }
     char text[96];
-    if (start == LineStart::Deletion) {
-        std::string number = line.substr(0, 6);
-        int status = DeleteCustomer(number);
-        if (status != 0) {
-            std::snprintf(text, sizeof text, "Error %d Deleting Customer %s", status, number.c_str());
-            AddError(text);
-        }
-        return;
-    }
     size_t length = static_cast<size_t>(GetLineLength());
     if (!ReadLineRest(line, length)) {
         RejectFormat(at);

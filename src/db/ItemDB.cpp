@@ -35,7 +35,6 @@ int CItemDB::Create(const char* path) {
     return OpenFile(path);
 }
 
-// The interchange reader of this file comes with the import work; until then every line is refused.
 namespace {
 #define KR_FIELD(member) [](CItem& r) -> void* { return &r.member; }
 using ichg::Kind;
@@ -124,21 +123,11 @@ std::string CItemDB::WriteLine(const CItem& item, int version) {
 void CItemDB::ImportLine(int firstChar) {
     long at = LineOffset();
     std::string& line = m_strImportLine;
-    LineStart start = ReadKeyPart(firstChar, 12, line);
-    if (start == LineStart::Malformed) {
-        RejectFormat(at);
+    auto erase = [this](const std::string& key) { return DeleteItem(key); };
+    if (StartLine(firstChar, 12, line, erase, "Error %d Deleting Item %s") != LineStart::Record)
         return;
-    }
     char text[96];
     std::string number = line.substr(0, 12);
-    if (start == LineStart::Deletion) {
-        int status = DeleteItem(number);
-        if (status != 0) {
-            std::snprintf(text, sizeof text, "Error %d Deleting Item %s", status, number.c_str());
-            AddError(text);
-        }
-        return;
-    }
     size_t length = static_cast<size_t>(GetLineLength());
     if (!ReadLineRest(line, length)) {
         RejectFormat(at);

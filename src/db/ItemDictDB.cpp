@@ -20,25 +20,13 @@ int CItemDictDB::Create(const char* path) {
     return OpenFile(path);
 }
 
-// The interchange reader of this file comes with the import work; until then every line is refused.
 void CItemDictDB::ImportLine(int firstChar) {
     long at = LineOffset();
     std::string line;
-    LineStart start = ReadKeyPart(firstChar, kWordLength, line);
-    if (start == LineStart::Malformed) {
-        RejectFormat(at);
+    auto erase = [this](const std::string& key) { return DeleteWord(key); };
+    if (StartLine(firstChar, kWordLength, line, erase, "Error %d deleting item dict word %s") != LineStart::Record)
         return;
-    }
     char text[96];
-    if (start == LineStart::Deletion) {
-        std::string word = line.substr(0, kWordLength);
-        int status = DeleteWord(word);
-        if (status != 0) {
-            std::snprintf(text, sizeof text, "Error %d deleting item dict word %s", status, word.c_str());
-            AddError(text);
-        }
-        return;
-    }
     CItemDict entry;
     if (m_nVersion >= 771) {
         if (!ReadLineRest(line, 47)) {

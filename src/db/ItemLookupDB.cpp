@@ -20,7 +20,6 @@ int CItemLookupDB::Create(const char* path) {
     return OpenFile(path);
 }
 
-// The interchange reader of this file comes with the import work; until then every line is refused.
 void CItemLookupDB::ImportLine(int firstChar) {
     long at = LineOffset();
     // An action character, the word (20), the item number (12) and the line feed.

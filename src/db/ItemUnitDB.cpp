@@ -36,7 +36,6 @@ int CItemUnitDB::Create(const char* path) {
     return OpenFile(path);
 }
 
-// The interchange reader of this file comes with the import work; until then every line is refused.
 namespace {
 #define KR_FIELD(member) [](CItemUnit& r) -> void* { return &r.member; }
 using ichg::Kind;
@@ -120,21 +119,11 @@ std::string CItemUnitDB::WriteLine(const CItemUnit& unit, int version) {
 void CItemUnitDB::ImportLine(int firstChar) {
     long at = LineOffset();
     std::string& line = m_strImportLine;
-    LineStart start = ReadKeyPart(firstChar, 15, line);
-    if (start == LineStart::Malformed) {
-        RejectFormat(at);
+    auto erase = [this](const std::string& key) { return DeleteUnit(key, 2); };
+    if (StartLine(firstChar, 15, line, erase, "Error %d Deleting Item Unit %s") != LineStart::Record)
         return;
-    }
     char text[96];
     std::string item = line.substr(0, 12), code = line.substr(12, 3);
-    if (start == LineStart::Deletion) {
-        int status = DeleteUnit(line.substr(0, 15), 2);
-        if (status != 0) {
-            std::snprintf(text, sizeof text, "Error %d Deleting Item Unit %s", status, line.substr(0, 15).c_str());
-            AddError(text);
-        }
-        return;
-    }
     size_t length = static_cast<size_t>(GetLineLength());
     if (!ReadLineRest(line, length)) {
         RejectFormat(at);

@@ -24,28 +24,16 @@ int CManualPriceDB::Create(const char* path) {
     return OpenFile(path);
 }
 
-// The interchange reader of this file comes with the import work; until then every line is refused.
 void CManualPriceDB::ImportLine(int firstChar) {
     long at = LineOffset();
     // The key part of a deletion line: the 33 key characters and the quote identifier (shorter
     // in the oldest versions), then the line feed.
     size_t keyPart = m_nVersion <= 515 ? 56 : 68;
     std::string line;
-    LineStart start = ReadKeyPart(firstChar, keyPart, line);
-    if (start == LineStart::Malformed) {
-        RejectFormat(at);
+    auto erase = [this](const std::string& key) { return DeleteByKeyText(key); };
+    if (StartLine(firstChar, keyPart, line, erase, "Error %d Deleting Price Quote %s") != LineStart::Record)
         return;
-    }
     char text[160];
-    if (start == LineStart::Deletion) {
-        std::string key = line.substr(0, keyPart);
-        int status = DeleteByKeyText(key);
-        if (status != 0 && status != btr::B_KEY_VALUE_NOT_FOUND) {
-            std::snprintf(text, sizeof text, "Error %d Deleting Price Quote %s", status, key.c_str());
-            AddError(text);
-        }
-        return;
-    }
     if (!ReadLineRest(line, 73)) {
         RejectFormat(at);
         return;
