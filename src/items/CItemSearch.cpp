@@ -87,7 +87,8 @@ int CItemSearch::Search(const std::string& input) {
                 if (!sameWord && replacements < kMaxReplacements) {
                     ++replacements;
                     if (!text.empty()) text += ' ';
-                    text = TrimRight(text + replacement);
+                    text += replacement;
+                    text = TrimRight(text);
                 }
                 continue;
             }
