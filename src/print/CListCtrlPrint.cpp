@@ -89,7 +89,9 @@ void CListPagePainter::PrintColumnHeaders(QPainter& painter, QRect& rect) const 
         painter.drawRect(cell);
         painter.save();
         painter.setClipRect(cell);
-        painter.drawText(cell, ColumnAlignment(cols[c].format) | Qt::AlignVCenter | Qt::TextSingleLine,
+        const int indent = m_layout.TextIndent();
+        painter.drawText(cell.adjusted(indent, 0, -indent, 0),
+                         ColumnAlignment(cols[c].format) | Qt::AlignVCenter | Qt::TextSingleLine,
                          cols[c].title);
         painter.restore();
         painter.drawLine(cell.topLeft(), cell.bottomLeft());
@@ -127,8 +129,9 @@ void CListPagePainter::PrintPage(QPainter& painter, const QRect& drawRect, int p
             if (CListPrintLayout::IsShaded(r)) painter.fillRect(cell, kShade);
             painter.drawLine(cell.topLeft(), QPoint(cell.left(), cell.top() + cell.height()));
             painter.drawLine(cell.topLeft(), QPoint(cell.left() + cell.width(), cell.top()));
-            QRect text = cell;
-            text.setLeft(cell.left() + indent);
+            QRect text = cell.adjusted(indent, 0, 0, 0);
+            // Amounts keep the same distance from the rule on their right.
+            if (ColumnAlignment(cols[c].format) == Qt::AlignRight) text.setRight(text.right() - indent);
             // A text wider than its column stays inside its own cell.
             painter.save();
             painter.setClipRect(cell);

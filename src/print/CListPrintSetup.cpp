@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFontInfo>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -73,7 +74,9 @@ QComboBox* MakeSizeBox(QWidget* parent, const QString& name) {
 
 void SelectFace(CFontCombo* combo, const QString& face) {
     if (combo->count() == 0) combo->Fill();
-    const int index = combo->findText(face, Qt::MatchFixedString);
+    int index = combo->findText(face, Qt::MatchFixedString);
+    // A face this machine lacks selects the face the system puts in its place, if listed.
+    if (index < 0) index = combo->findText(QFontInfo(QFont(face)).family(), Qt::MatchFixedString);
     combo->setCurrentIndex(index >= 0 ? index : (combo->count() > 0 ? 0 : -1));
 }
 } // namespace

@@ -111,7 +111,8 @@ CHeaderBlock CListPrintLayout::Header(const CTextMeasure& m, const QRect& rect, 
     const int gap = h.a.width() / 9;
     const int valueLeft = RightOf(h.a) + gap;
     h.b = Measured(m, EPrintFont::Header, m_settings.m_strHeader, valueLeft, top, limit);
-    const int row2 = BottomOf(h.b) + h.a.height() / 2;
+    // An empty header text still takes its line, so "Recipe:" never lands on "Customer:".
+    const int row2 = std::max(BottomOf(h.b), BottomOf(h.a)) + h.a.height() / 2;
     // Without a header text the recipe name may use the width the header text would have had.
     const int nameRight = m_settings.m_strHeader.isEmpty() ? limit : RightOf(h.b);
     h.c = Measured(m, EPrintFont::Header, QString::fromLatin1(HeaderLabels::kRecipe), left, row2, nameRight);

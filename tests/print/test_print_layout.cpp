@@ -156,7 +156,10 @@ private slots:
         // Without a header text the name may run as wide as the header text could.
         s.m_strHeader.clear();
         l.Begin(m, s, Columns({50}), 1, QRect(0, 0, 2000, 3000));
-        QCOMPARE(l.Header(m, QRect(0, 0, 2000, 3000), 1, 1).e.height(), 24);
+        const CHeaderBlock empty = l.Header(m, QRect(0, 0, 2000, 3000), 1, 1);
+        QCOMPARE(empty.e.height(), 24);
+        // "Recipe:" stays below "Customer:" when there is no header text.
+        QCOMPARE(empty.c.top(), 24 + 12);
     }
 
     void formatsTakeOnlyNumbersAndTexts() {
