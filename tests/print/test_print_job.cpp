@@ -10,6 +10,7 @@
 
 #include "CFontCombo.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -238,6 +239,16 @@ private slots:
         QCOMPARE(dlg.m_pTabs->tabText(1), QStringLiteral("Margins"));
         QCOMPARE(dlg.m_pPage1->m_pHeaderSize->count(), 11);
         QCOMPARE(dlg.m_pPage1->m_pHeader->font().pixelSize(), 12 * dlg.logicalDpiY() / 72);
+        // Every control a user reaches is named by what the user sees.
+        for (QWidget* w : dlg.findChildren<QWidget*>()) {
+            const bool input = qobject_cast<QAbstractButton*>(w) || qobject_cast<QComboBox*>(w) ||
+                               qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QAbstractSpinBox*>(w) ||
+                               (qobject_cast<QLineEdit*>(w) && !qobject_cast<QComboBox*>(w->parent()) &&
+                                !qobject_cast<QAbstractSpinBox*>(w->parent()));
+            if (!input || qobject_cast<QTabBar*>(w->parent())) continue;
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+            QVERIFY2(a && !a->text(QAccessible::Name).isEmpty(), qPrintable(w->metaObject()->className()));
+        }
         OnModal([&](QWidget*) {
             dlg.grab().save(Shots() + QStringLiteral("/list-print-setup-1.png"));
             QTest::mouseClick(dlg.m_pPage1->m_pFooter->viewport(), Qt::LeftButton);
@@ -321,6 +332,39 @@ private slots:
         QCOMPARE(job.LastResult(), CPrinterJob::EResult::NotStarted);
         QCOMPARE(job.m_settings.m_strHeader, QStringLiteral("Harbour Grill"));
         QVERIFY(!QFile::exists(dir.filePath("never.pdf")));
+    }
+
+    void dialogsLeadToAPdfFile() {
+        QTemporaryDir dir;
+        QWidget main;
+        main.show();
+        CMyListCtrl* grid = MakeGrid(&main, 30);
+        CListCtrlPrint job;
+        job.m_pParent = &main;
+        job.m_pList = grid;
+        job.m_strTitle = QStringLiteral("Chowder");
+        job.Printer().setOutputFormat(QPrinter::PdfFormat);
+        job.Printer().setOutputFileName(dir.filePath("chosen.pdf"));
+        QStringList printers;
+        OnModal([&](QWidget* w) {
+            auto* setup = qobject_cast<CListPrintSetup*>(w);
+            QVERIFY(setup);
+            OnModal(
+                [&](QWidget* d) {
+                    for (QComboBox* combo : d->findChildren<QComboBox*>())
+                        for (int i = 0; i < combo->count(); ++i)
+                            printers << combo->itemText(i);
+                    d->grab().save(Shots() + QStringLiteral("/print-dialog.png"));
+                    QTest::keyClick(d, Qt::Key_Return);
+                },
+                setup);
+            QTest::keyClick(setup, Qt::Key_Return); // "Print ..." is the default button
+        });
+        job.Print();
+        QVERIFY(printers.filter(QStringLiteral("PDF")).size() > 0);
+        QCOMPARE(job.LastResult(), CPrinterJob::EResult::Printed);
+        QVERIFY(PdfPages(dir.filePath("chosen.pdf")) >= 1);
+        QVERIFY(main.isEnabled());
     }
 
     void previewShowsThePagesOfTheSetup() {
