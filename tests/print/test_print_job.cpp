@@ -56,7 +56,7 @@ public:
         if (status && info->m_nCurPage == 1) {
             title = status->windowTitle();
             printing = status->m_pPrinting->text();
-            cancelEnabled = status->m_pCancel->isEnabled();
+            cancelEnabled = status->m_pCancel->isEnabled() && status->m_pAnimation->IsPlaying();
             status->grab().save(Shots() + QStringLiteral("/print-status.png"));
             if (cancelOnFirst) QTest::mouseClick(status->m_pCancel, Qt::LeftButton);
         }
@@ -118,7 +118,7 @@ private slots:
         QCOMPARE(job.pages, (QList<int>{1, 2, 3}));
         QCOMPARE(job.windowEnabled, (QList<bool>{false, false, false}));
         QVERIFY(job.statusSeen);
-        QVERIFY(job.cancelEnabled); // the progress dialog still takes input
+        QVERIFY(job.cancelEnabled); // the progress dialog still takes input, its animation runs
         QCOMPARE(job.title, QStringLiteral("Stampa di Chowder in corso .."));
         QVERIFY(job.printing.startsWith(QStringLiteral("Printing Chowder on PDF on ")));
         QVERIFY(job.printing.endsWith(QStringLiteral("job.pdf  ..")));
@@ -258,8 +258,6 @@ private slots:
             QLineEdit* size = dlg.m_pPage1->m_pContentSize->lineEdit();
             size->selectAll();
             QTest::keyClicks(size, QStringLiteral("14pt"));
-            QTest::mouseClick(dlg.m_pPage1->m_pContentSize, Qt::LeftButton); // no-op beyond focus
-            QTest::keyClick(dlg.m_pPage1->m_pContentSize, Qt::Key_Escape);
             QTest::mouseClick(dlg.m_pPrint, Qt::LeftButton);
         });
         QCOMPARE(dlg.exec(), int(QDialog::Accepted));
@@ -367,7 +365,7 @@ private slots:
         QVERIFY(main.isEnabled());
     }
 
-    void previewShowsThePagesOfTheSetup() {
+    void previewAndPrinterSetupOpenFromTheSetup() {
         QWidget main;
         CMyListCtrl* grid = MakeGrid(&main, 12);
         QPrinter printer;
@@ -380,7 +378,7 @@ private slots:
             CListCtrlPrint::RenderAll(target, now, CListCtrlPrint::ReadColumns(grid), grid->GetItemCount(),
                                       [grid](int r, int c) { return grid->GetItemText(r, c); });
         };
-        bool previewShown = false;
+        bool previewShown = false, pageSetupShown = false;
         OnModal([&](QWidget*) {
             dlg.m_pPage1->m_pPageFormat->setFocus();
             QTest::keyClicks(dlg.m_pPage1->m_pPageFormat, QStringLiteral("Page %d of %d"));
@@ -393,10 +391,18 @@ private slots:
                 },
                 &dlg);
             QTest::mouseClick(dlg.m_pPreview, Qt::LeftButton);
+            OnModal(
+                [&](QWidget* w) {
+                    pageSetupShown = w->windowTitle() == QStringLiteral("Printer Setup");
+                    QTest::keyClick(w, Qt::Key_Escape);
+                },
+                &dlg);
+            QTest::mouseClick(dlg.m_pPrinterSetup, Qt::LeftButton);
             QTest::mouseClick(dlg.m_pCancel, Qt::LeftButton);
         });
         QCOMPARE(dlg.exec(), int(QDialog::Rejected));
         QVERIFY(previewShown);
+        QVERIFY(pageSetupShown);
         QCOMPARE(seenName, QStringLiteral("Clam Chowder"));
     }
 
