@@ -55,12 +55,6 @@ private slots:
         QCOMPARE(Row(liquid, 16), (QStringList{"1 gallon", "128 fluid ounce", "", "3785 ml, 3.785 liters"}));
         QCOMPARE(Row(dry, 0), (QStringList{"1 ounce", "", "30 grams (28.35) g"}));
         QCOMPARE(Row(dry, 8), (QStringList{"1 kilogram", "2.2 pound, 35.2 ounces", "1000 grams"}));
-        const QStringList sources = {"1 teaspoon", "1 tablespoon", "2 tablespoons", "1/4 Cup", "1/3 Cup",
-                                     "1/2 Cup",    "2/3 Cup",      "3/4 Cup",       "1 Cup",   "2 Cup",
-                                     "4 Cup",      "1 pint",       "2 pints",       "8 pints", "4 quarts",
-                                     "1 liter",    "1 gallon"};
-        for (int r = 0; r < 17; ++r)
-            QCOMPARE(liquid->GetItemText(r, 0), sources[r]);
     }
 
     void rowsAlternateTheirColours() {
