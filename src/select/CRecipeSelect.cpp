@@ -130,6 +130,7 @@ CRecipeSelect::CRecipeSelect(const std::string& customer, QWidget* parent, const
     m_pList->AddColumn(1, QStringLiteral("Description"), LVCFMT_LEFT, 220);
     m_pList->AddColumn(2, QStringLiteral("Last DT"), LVCFMT_LEFT, 80);
     m_pList->AddColumn(3, QStringLiteral("Recipe Number"), LVCFMT_LEFT, 100);
+    // The last column takes the room the window gives beyond the four widths.
     m_pList->horizontalHeader()->setStretchLastSection(true);
     m_pList->m_bSortOnHeaderClick = true;
 

@@ -41,8 +41,9 @@ int ReadRecipeList(const std::string& customer, const std::string& directory,
     status = headers.FindFirstRecipe(header, customer);
     while (status == 0) {
         if (header.m_cRecordType != 'C' || TrimBlanks(header.m_strCustomer) != wanted) break;
+        // The key field is one wider than a key; its padding is no part of the key.
         entries.push_back({header.m_strRecipeID, header.m_strRecipeName, FormatLastDT(header.m_nLastWrite),
-                           header.m_strRecipeKey});
+                           TrimBlanks(header.m_strRecipeKey)});
         status = headers.FindNextRecipe(header);
     }
     return IsEnd(status) ? 0 : status;
