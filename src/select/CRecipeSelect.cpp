@@ -1,5 +1,6 @@
 #include "CRecipeSelect.h"
 
+#include "CRecipe.h"
 #include "RecipeList.h"
 
 #include <QApplication>
@@ -252,9 +253,11 @@ void CRecipeSelect::OnDelete() {
                           .arg(status));
         return;
     }
-    status = RemoveRecipe(m_strCustomer, key, m_strDirectory);
+    status = DeleteRecipe(m_strCustomer, key, m_strDirectory);
     LoadList();
-    if (status != 0)
+    if (status == 4)
+        ReportProblem(QStringLiteral("The recipe was not deleted: it belongs to another customer."));
+    else if (status != 0)
         ReportProblem(QStringLiteral("The recipe was not deleted: the recipe files could not be "
                                      "written (status %1).")
                           .arg(status));
