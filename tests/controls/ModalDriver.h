@@ -5,32 +5,35 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 namespace kt {
 
 // Schedules body for the next modal widget of type T that is not `skip` (the dialog already open,
-// when a message box on top of it is wanted). Gives up silently after timeoutMs.
+// when a message box on top of it is wanted). Gives up silently after timeoutMs. Delete the
+// returned timer (when still there) to stop waiting for a dialog that did not come.
 template <class T = QWidget>
-void WhenModal(std::function<void(T*)> body, QWidget* skip = nullptr, int timeoutMs = 5000) {
+QPointer<QTimer> WhenModal(std::function<void(T*)> body, QWidget* skip = nullptr, int timeoutMs = 5000) {
     auto* timer = new QTimer(qApp);
-    auto* clock = new QElapsedTimer;
+    auto clock = std::make_shared<QElapsedTimer>();
     clock->start();
     timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, clock, body, skip, timeoutMs] {
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, clock, body, skip, timeoutMs] {
         QWidget* w = QApplication::activeModalWidget();
         T* wanted = qobject_cast<T*>(w);
         const bool ready = wanted && w != skip && w->isVisible();
         if (!ready && clock->elapsed() < timeoutMs) return;
         timer->stop();
         timer->deleteLater();
-        delete clock;
         if (ready) body(wanted);
     });
     timer->start();
+    return timer;
 }
 
 } // namespace kt

@@ -6,7 +6,6 @@
 #include "btrieve/btrcall.h"
 
 #include <fstream>
-#include <memory>
 #include <string>
 
 namespace kt {
@@ -24,19 +23,20 @@ inline void WriteGarbage(const std::string& name) {
         out.put(static_cast<char>('x' + i % 7));
 }
 
-// Holds a record file opened exclusively for as long as it lives; other opens get "in use".
-template <class File> class ExclusiveHold {
+// Holds a record file opened exclusively while it lives; other opens get "in use" (85).
+class ExclusiveHold : public CBtrieveDB {
 public:
-    ExclusiveHold() {
+    explicit ExclusiveHold(const std::string& name) {
         uint8_t owner[128] = {};
         uint16_t length = 0;
-        m_nStatus = m_file.Open(owner, &length, m_file.GetFileName(), btr::kOpenExclusive);
+        if (!name.empty()) m_nStatus = Open(owner, &length, name.c_str(), btr::kOpenExclusive);
     }
     int Status() const { return m_nStatus; }
+    int Create(const char*) override { return btr::B_INVALID_FUNCTION; }
+    void ImportLine(int) override {}
 
 private:
-    File m_file;
-    int m_nStatus = 0;
+    int m_nStatus = -1;
 };
 
 } // namespace kt
