@@ -245,6 +245,21 @@ bool CRecipeLines::EditPortionType(int index, const std::string& text, bool* con
     return FinishEdit(index, before);
 }
 
+bool CRecipeLines::MakeCustom(int index, const std::string& item) {
+    CMenuItemDetail* line = Slot(index);
+    if (!line) return false;
+    line->m_strItem = item;
+    line->m_strUnits = {};
+    line->m_strBrand.clear();
+    line->m_dDefaultItemCost = 0;
+    line->m_dDefaultPtnPerItem = 1;
+    line->m_strDefaultPtnType = "PC";
+    line->m_dWeightPerUnit = 0;
+    line->m_dVolumePerUnit = 0;
+    Display(index);
+    return true;
+}
+
 bool CRecipeLines::FinishEdit(int index, const CMenuItemDetail& before) {
     const CMenuItemDetail* line = Line(index);
     bool changed = line && *line != before;

@@ -68,6 +68,11 @@ public:
     // *converted tells whether the conversion changed anything.
     bool EditPortionType(int index, const std::string& text, bool* converted = nullptr);
 
+    // The line becomes a custom ingredient under the typed number: the item master's units,
+    // brand and defaults leave it, so it is never priced or stored as that item's line; what the
+    // user typed (cost, portions, description, portion type) stays. No notification.
+    bool MakeCustom(int index, const std::string& item);
+
     // Called with 1 after a user edit that changed a line, 0 after re-pricing.
     void SetRecalcHandler(std::function<void(int userChange)> handler) { m_onRecalc = std::move(handler); }
     // Called whenever a line's cells are to be shown again.
