@@ -498,7 +498,8 @@ void CRecipeDlg::LoadRecipe(const std::string& customer) {
 
 // ---- save and close ----
 
-bool CRecipeDlg::SaveRecipe(const std::string& customer, const std::string& key, bool copy) {
+int CRecipeDlg::WriteRecipe(const std::string& customer, const std::string& key, bool copy,
+                            std::string* savedKey) {
     UpdateData(true);
     CRecipe recipe;
     recipe.m_hdr.m_strRecipeName = S(m_strRecipeName);
@@ -507,13 +508,17 @@ bool CRecipeDlg::SaveRecipe(const std::string& customer, const std::string& key,
     recipe.m_hdr.m_dDesiredFC = m_dDesiredFC;
     recipe.m_hdr.m_strNotes = S(m_strNotes);
     recipe.m_hdr.m_strCategoryKey = m_strCategory;
+    recipe.m_arrLines.reserve(size_t(m_listMenu->GetItemCount()));
     for (int row = 0; row < m_listMenu->GetItemCount(); ++row) {
         CMenuItemDetail line;
         if (m_listMenu->GetLine(row, line)) recipe.m_arrLines.push_back(StoredLine(line, {}));
     }
+    return recipe.Save(customer, key, copy, savedKey);
+}
+
+bool CRecipeDlg::SaveRecipe(const std::string& customer, const std::string& key, bool copy) {
     std::string saved;
-    const int st = recipe.Save(customer, key, copy, &saved);
-    if (st != 0) {
+    if (WriteRecipe(customer, key, copy, &saved) != 0) {
         QMessageBox::critical(this, kr::str::kRecipeCaption, kr::str::kErrorSaving);
         return false;
     }

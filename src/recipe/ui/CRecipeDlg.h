@@ -32,6 +32,9 @@ public:
     // Writes the dialog's recipe under customer and key (empty: a new key); a copy leaves the
     // dialog's own key alone. True when everything was written.
     bool SaveRecipe(const std::string& customer, const std::string& key, bool copy);
+    // The writing of SaveRecipe without its messages: 0, or the status of the failure (nothing
+    // then changed in the files); savedKey receives the key written.
+    int WriteRecipe(const std::string& customer, const std::string& key, bool copy, std::string* savedKey);
     // Offers to save unsaved changes, then clears the recipe; false when the user cancels.
     bool CloseRecipe();
     void RecalcTotals();
