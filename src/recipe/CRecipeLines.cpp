@@ -27,7 +27,9 @@ void CompleteLine(CMenuItemDetail& line, const std::string& customer, const std:
 
     CDefaultItemInfo defaults;
     if (defaults.Load(customer, line.m_strItem, line.m_strUnit, directory)) {
-        if (line.m_strDescription.empty()) line.m_strDescription = defaults.m_strDescription;
+        // A line holds what its record holds: the item master's longer descriptions are cut.
+        if (line.m_strDescription.empty())
+            line.m_strDescription = defaults.m_strDescription.substr(0, kLineDescriptionWidth);
         line.m_dDefaultItemCost = defaults.m_dCost;
         line.m_dDefaultPtnPerItem = defaults.m_dPtnPerItem;
         line.m_strDefaultPtnType = defaults.m_strDefaultPtnType;
@@ -162,7 +164,7 @@ bool CRecipeLines::LoadItemDefaults(int index, const std::string& item, const st
     line->m_dItemCost = defaults.m_dCost;
     line->m_dPtnPerItem = defaults.m_dPtnPerItem;
     line->m_strPtnType = defaults.m_strDefaultPtnType;
-    line->m_strDescription = defaults.m_strDescription;
+    line->m_strDescription = defaults.m_strDescription.substr(0, kLineDescriptionWidth);
     line->m_strBrand = defaults.m_strBrand;
     line->m_dWeightPerUnit = defaults.m_dWeightPerUnit;
     line->m_dVolumePerUnit = defaults.m_dVolumePerUnit;

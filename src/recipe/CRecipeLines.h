@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+// Characters of a line's description that its record holds.
+constexpr size_t kLineDescriptionWidth = 30;
+
 // Completes a line built from typed or stored values: rounds the item cost, looks up the item's
 // defaults for the customer with the line's item number and unit as given, fills empty or
 // non-positive values from them, pads item number (12) and unit (3) with blanks.

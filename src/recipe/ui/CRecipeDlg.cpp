@@ -155,12 +155,18 @@ void CRecipeDlg::BuildControls() {
     auto* cost = new QGroupBox(QStringLiteral("Cost Data"), this);
     m_editSellPrice = new CFloatEdit(cost);
     m_editSellPrice->SetDecimals(2);
+    m_editSellPrice->setAlignment(Qt::AlignRight);
     m_editCost = readOnly();
     m_editProfit = readOnly();
     m_editTotalFC = readOnly();
     m_editDesiredFC = new QLineEdit(cost);
     m_editDesiredFC->setAlignment(Qt::AlignRight);
     m_editSuggested = readOnly();
+    // Room for a six-figure amount in every figure of the block, whatever the window's width.
+    const int figureWidth = fontMetrics().horizontalAdvance(QStringLiteral("-000,000.00")) + 12;
+    for (QLineEdit* e : {static_cast<QLineEdit*>(m_editSellPrice), m_editCost, m_editProfit, m_editTotalFC,
+                         m_editDesiredFC, m_editSuggested})
+        e->setMinimumWidth(figureWidth);
     auto* costGrid = new QGridLayout(cost);
     costGrid->addWidget(Buddy(QStringLiteral("&Sell Price"), m_editSellPrice, cost), 0, 0);
     costGrid->addWidget(m_editSellPrice, 0, 1);

@@ -8,6 +8,7 @@
 #include "CRecipeDlg.h"
 #include "CRecipeSelect.h"
 #include "Costing.h"
+#include "CustomerDB.h"
 #include "Display.h"
 #include "ItemDB.h"
 #include "ItemDictDB.h"
@@ -16,6 +17,7 @@
 #include "RecipeFiles.h"
 #include "Strings.h"
 #include "btrieve/btrcall.h"
+#include "dbtool.h"
 #include "fixtures.h"
 #include "modal.h"
 #include "support.h"
@@ -27,6 +29,7 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <filesystem>
 #include <memory>
 
 namespace {
@@ -642,6 +645,168 @@ private slots:
         ClickCell(dlg->Grid(), 0, Grid::kColBrand);
         QTest::mouseClick(dlg->Button(kr::str::kItemInfo), Qt::LeftButton);
         QCOMPARE(shown, QStringList{QStringLiteral("100200/C1")});
+    }
+
+    void itemMasterLineRetypedAsUnknownNumberBecomesCustom() {
+        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
+        QVERIFY(dlg);
+        Grid* grid = dlg->Grid();
+        AddIngredient(dlg, QStringLiteral("100200"));
+        EditCell(grid, 0, Grid::kColItemCost, QStringLiteral("7.5"));
+
+        // The same number with other blanks changes nothing and asks nothing.
+        ClickCell(grid, 0, Grid::kColItem);
+        QLineEdit* label = grid->GetEditControl();
+        QVERIFY(label);
+        label->setText(QStringLiteral("  100200 "));
+        QTest::keyClick(label, Qt::Key_Return);
+        QTest::qWait(0);
+        QCOMPARE(grid->GetCellText(0, Grid::kColItemCost), QStringLiteral("7.50"));
+
+        QStringList asked;
+        kt::AnswerAll({QMessageBox::Yes, QMessageBox::Yes}, &asked);
+        ClickCell(grid, 0, Grid::kColItem);
+        label = grid->GetEditControl();
+        QVERIFY(label);
+        label->setText(QStringLiteral("HOMEMIX"));
+        QTest::keyClick(label, Qt::Key_Return);
+        QVERIFY(QTest::qWaitFor([&] { return asked.size() == 2; }));
+        QCOMPARE(asked, (QStringList{kr::str::kOverwriteItem, kr::str::kAddCustomItem}));
+        CMenuItemDetail line;
+        QVERIFY(grid->GetLine(0, line));
+        QVERIFY(!line.IsFromItemMaster()); // never stored or priced as the flour any more
+        QCOMPARE(line.m_dItemCost, 7.5);
+        QCOMPARE(grid->GetCellText(0, Grid::kColBrand), QString());
+        QCOMPARE(grid->GetColumnStatus(Grid::kColUnit)->m_nEditKind, int(CColumnStatus::FreeText));
+        QVERIFY(dlg->IsModified());
+    }
+
+    void tabMovesToTheNextEditableCell() {
+        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
+        QVERIFY(dlg);
+        Grid* grid = dlg->Grid();
+        AddIngredient(dlg, QStringLiteral("100200"));
+        EditCell(grid, 0, Grid::kColItemCost, QStringLiteral("9"), Qt::Key_Tab);
+        auto* next = qobject_cast<QLineEdit*>(grid->GetInPlaceEditor());
+        QVERIFY(next);
+        QTest::keyClicks(next, QStringLiteral("5"));
+        QTest::keyClick(next, Qt::Key_Tab);
+        // Ptn Cost has no editor: the portion type's drop-down is next.
+        auto* combo = qobject_cast<QComboBox*>(grid->GetInPlaceEditor());
+        QVERIFY(combo);
+        QTest::keyClick(combo, Qt::Key_Escape);
+        QCOMPARE(grid->GetCellText(0, Grid::kColItemCost), QStringLiteral("9.00"));
+        QCOMPARE(grid->GetCellText(0, Grid::kColPtnPerItem), QStringLiteral("5"));
+        QCOMPARE(grid->GetCellText(0, Grid::kColPtnCost), QStringLiteral("1.80"));
+        QCOMPARE(dlg->CostText(), QStringLiteral("1.80"));
+    }
+
+    void failedSaveOnQuitKeepsTheEditorOpen() {
+        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
+        QVERIFY(dlg);
+        AddIngredient(dlg, QStringLiteral("100200"));
+        CMenuHdrDB locker; // another program holds the header file for itself
+        uint16_t len = 0;
+        char buffer[8] = {};
+        QCOMPARE(locker.Open(buffer, &len, "MENUHDR.DB", btr::kOpenExclusive), 0);
+        QStringList said;
+        kt::AnswerAll({QMessageBox::Yes, QMessageBox::Ok}, &said);
+        QTest::mouseClick(dlg->Button(kr::str::kQuit), Qt::LeftButton);
+        QVERIFY(QTest::qWaitFor([&] { return said.size() == 2; }));
+        QCOMPARE(said.last(), kr::str::kErrorSaving);
+        QVERIFY(dlg->isVisible());
+        QCOMPARE(dlg->Grid()->GetItemCount(), 1);
+    }
+
+    void lockedCustomerFileIsReportedNotTakenForAnUnknownCustomer() {
+        CCustomerDB locker;
+        uint16_t len = 0;
+        char buffer[8] = {};
+        QCOMPARE(locker.Open(buffer, &len, "CUST.DB", btr::kOpenExclusive), 0);
+        QString said;
+        auto ok = kt::Answer(QMessageBox::Ok, &said);
+        int picker = 0;
+        SetSelectCustFunction([&picker](int, const char*, char*, int, QWidget*) {
+            ++picker;
+            return 0;
+        });
+        m_dlg = std::make_unique<CRecipeDlg>(QStringLiteral("C1"));
+        QVERIFY(kt::WaitFor(ok));
+        QVERIFY2(said.startsWith(QStringLiteral("The file CUST.DB could not be read")), qPrintable(said));
+        QCOMPARE(picker, 1);
+    }
+
+    void everyControlHasAnAccessibleNameAndTheLayoutResizes() {
+        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
+        QVERIFY(dlg);
+        for (QWidget* w : dlg->findChildren<QWidget*>()) {
+            if (!w->isVisible() || qobject_cast<QComboBox*>(w->parentWidget()) ||
+                dlg->Grid()->isAncestorOf(w))
+                continue;
+            if (qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractButton*>(w) ||
+                qobject_cast<QComboBox*>(w) || qobject_cast<QPlainTextEdit*>(w) ||
+                qobject_cast<QAbstractItemView*>(w))
+                QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->metaObject()->className()));
+        }
+        AddIngredient(dlg, QStringLiteral("100200"));
+        dlg->resize(700, 420);
+        QTest::qWait(20);
+        dlg->grab().save(ScreenshotPath(QStringLiteral("recipe_editor_small")));
+        QVERIFY(dlg->Grid()->height() > 60);
+        QVERIFY(dlg->Button(kr::str::kQuit)->geometry().right() <= dlg->width());
+        dlg->resize(1400, 800);
+        QTest::qWait(20);
+        dlg->grab().save(ScreenshotPath(QStringLiteral("recipe_editor_large")));
+        QVERIFY(dlg->Grid()->width() > 1200);
+
+        int about = 0;
+        connect(dlg, &CRecipeDlg::aboutRequested, this, [&about] { ++about; });
+        for (QPushButton* b : dlg->findChildren<QPushButton*>())
+            if (b->accessibleName() == QStringLiteral("About Recipe..."))
+                QTest::mouseClick(b, Qt::LeftButton);
+        QCOMPARE(about, 1);
+    }
+
+    void demoDatabaseRoundTrip() {
+        namespace fs = std::filesystem;
+        const fs::path demo = m_dir->path() / "demo";
+        QVERIFY(kdb::BuildDemo(demo.string(), KR_DEMO_DATA));
+        fs::current_path(demo);
+        CCustomer first;
+        {
+            CCustomerDB customers;
+            QCOMPARE(customers.OpenFile(), 0);
+            QCOMPARE(customers.GetFirstCustomer(first, 0), 0);
+        }
+        CRecipeDlg* dlg = Open(QString::fromStdString(TrimRight(first.m_strNumber)));
+        QVERIFY(dlg);
+        Grid* grid = dlg->Grid();
+        AddIngredient(dlg, QStringLiteral("10101"));
+        // The item master's description is cut to what a line record holds.
+        QCOMPARE(grid->GetCellText(0, Grid::kColDescription),
+                 QStringLiteral("CHICKEN BREAST BNLS SKNLS 6 OZ"));
+        auto picked = kt::OnModal([](QWidget* w) {
+            auto* select = qobject_cast<CItemSelectionDlg*>(w);
+            if (!select) return;
+            CMyListCtrl* list = select->GetList();
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualRect(list->model()->index(0, 0)).center());
+            QTest::mouseClick(select->GetSelectButton(), Qt::LeftButton);
+        });
+        AddIngredient(dlg, QStringLiteral("chicken"));
+        QVERIFY(kt::WaitFor(picked));
+        QCOMPARE(grid->GetItemCount(), 2);
+        QVERIFY(grid->GetCellText(1, Grid::kColDescription).contains(QStringLiteral("CHICKEN")));
+        auto ok = kt::Answer(QMessageBox::Ok);
+        QTest::mouseClick(dlg->Button(kr::str::kSaveRecipe), Qt::LeftButton);
+        QVERIFY(kt::WaitFor(ok));
+        const QStringList row0 = RowTexts(grid, 0), row1 = RowTexts(grid, 1);
+        auto reopened = EditFirstRecipe();
+        QTest::mouseClick(dlg->Button(kr::str::kNewRecipeButton), Qt::LeftButton);
+        QVERIFY(kt::WaitFor(reopened));
+        QCOMPARE(RowTexts(grid, 0), row0);
+        QCOMPARE(RowTexts(grid, 1), row1);
+        dlg->grab().save(ScreenshotPath(QStringLiteral("recipe_editor_demo")));
     }
 };
 
