@@ -1,5 +1,6 @@
 #include "CRecipeSelect.h"
 
+#include "CRecipe.h"
 #include "RecipeList.h"
 
 #include <QApplication>
@@ -130,6 +131,7 @@ CRecipeSelect::CRecipeSelect(const std::string& customer, QWidget* parent, const
     m_pList->AddColumn(1, QStringLiteral("Description"), LVCFMT_LEFT, 220);
     m_pList->AddColumn(2, QStringLiteral("Last DT"), LVCFMT_LEFT, 80);
     m_pList->AddColumn(3, QStringLiteral("Recipe Number"), LVCFMT_LEFT, 100);
+    // The last column takes the room the window gives beyond the four widths.
     m_pList->horizontalHeader()->setStretchLastSection(true);
     m_pList->m_bSortOnHeaderClick = true;
 
@@ -251,9 +253,11 @@ void CRecipeSelect::OnDelete() {
                           .arg(status));
         return;
     }
-    status = RemoveRecipe(m_strCustomer, key, m_strDirectory);
+    status = DeleteRecipe(m_strCustomer, key, m_strDirectory);
     LoadList();
-    if (status != 0)
+    if (status == 4)
+        ReportProblem(QStringLiteral("The recipe was not deleted: it belongs to another customer."));
+    else if (status != 0)
         ReportProblem(QStringLiteral("The recipe was not deleted: the recipe files could not be "
                                      "written (status %1).")
                           .arg(status));

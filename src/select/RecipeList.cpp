@@ -2,7 +2,6 @@
 
 #include "DbPath.h"
 #include "MenuHdrDB.h"
-#include "MenuItemDB.h"
 
 #include <ctime>
 
@@ -41,8 +40,9 @@ int ReadRecipeList(const std::string& customer, const std::string& directory,
     status = headers.FindFirstRecipe(header, customer);
     while (status == 0) {
         if (header.m_cRecordType != 'C' || TrimBlanks(header.m_strCustomer) != wanted) break;
+        // The key field is one wider than a key; its padding is no part of the key.
         entries.push_back({header.m_strRecipeID, header.m_strRecipeName, FormatLastDT(header.m_nLastWrite),
-                           header.m_strRecipeKey});
+                           TrimBlanks(header.m_strRecipeKey)});
         status = headers.FindNextRecipe(header);
     }
     return IsEnd(status) ? 0 : status;
@@ -57,24 +57,4 @@ int FindRecipeHeader(const std::string& directory, const std::string& key, std::
     status = headers.FindRecipe(header, key);
     if (status == 0) name = header.m_strRecipeName;
     return status;
-}
-
-int RemoveRecipe(const std::string& /*customer*/, const std::string& key, const std::string& directory) {
-    CMenuHdrDB headers;
-    CMenuItemDB lines;
-    const std::string hdrPath = DbPath(directory, headers.GetFileName());
-    const std::string linePath = DbPath(directory, lines.GetFileName());
-    int status = headers.OpenFile(DbPathArg(hdrPath));
-    if (status != 0) return status;
-    status = lines.OpenFile(DbPathArg(linePath));
-    if (status != 0) return status;
-    status = headers.BeginTran();
-    if (status != 0) return status;
-    status = lines.DeleteLines(key);
-    if (status == 0 || IsEnd(status)) status = headers.DeleteRecipe(key);
-    if (status != 0) {
-        headers.AbortTran();
-        return status;
-    }
-    return headers.EndTran();
 }

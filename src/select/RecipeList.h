@@ -20,8 +20,5 @@ int ReadRecipeList(const std::string& customer, const std::string& directory,
 // Looks a header up for the delete question: 0 found, 4 not on file, other values a read failure.
 int FindRecipeHeader(const std::string& directory, const std::string& key, std::string& name);
 
-// Removes a recipe's lines and header in one transaction: all of it or nothing. 0 on success.
-int RemoveRecipe(const std::string& customer, const std::string& key, const std::string& directory);
-
 // Last write time as the list shows it.
 std::string FormatLastDT(long long seconds);

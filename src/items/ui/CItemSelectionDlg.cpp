@@ -1,6 +1,7 @@
 #include "CItemSelectionDlg.h"
 
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -39,6 +40,8 @@ CItemSelectionDlg::CItemSelectionDlg(QWidget* parent) : QDialog(parent) {
     m_pList->SetSingleSelection(true);
     m_pList->SetSortAscending(true);
     m_pList->SetGridLines(true);
+    // Descriptions take the room the window gives beyond the three widths.
+    m_pList->horizontalHeader()->setStretchLastSection(true);
 
     m_pMessage = new QLineEdit(this);
     m_pMessage->setReadOnly(true);
