@@ -1,5 +1,7 @@
 #include "CItemSelectionDlg.h"
 
+#include "recipe/ui/Strings.h"
+
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -31,8 +33,7 @@ constexpr quint32 kOwnBackground = 32;
 } // namespace
 
 CItemSelectionDlg::CItemSelectionDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("Select Item or press close button to create custom item.        "
-                                  "Close button over here --------------->"));
+    setWindowTitle(kr::str::kSelectItemTitle);
     setSizeGripEnabled(true);
 
     m_pList = new CMyListCtrl(this);
