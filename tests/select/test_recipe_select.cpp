@@ -167,12 +167,12 @@ private slots:
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, description);
         QCOMPARE(Column(list, 1), QStringList({"PIZZA", "BREAD", "APPLE PIE"}));
         CheckColours(list);
-        ClickRow(list, 1); // a click starts a new search
-        Key(Qt::Key_P);
-        QCOMPARE(list->GetSelectedRows(), QList<int>{0});
+        ClickRow(list, 0); // a click starts a new search
+        Key(Qt::Key_B);
+        QCOMPARE(list->GetSelectedRows(), QList<int>{1});
         Key(Qt::Key_Return);
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
-        QCOMPARE(dlg.GetRecipeKey(), std::string("AA26340100002"));
+        QCOMPARE(dlg.GetRecipeKey(), std::string("AA26340100003"));
     }
 
     void editNeedsASelectionWhileNewAndEscapeEndWithoutAKey() {
