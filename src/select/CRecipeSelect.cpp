@@ -320,6 +320,13 @@ bool CRecipeSelect::eventFilter(QObject* watched, QEvent* e) {
             const int vk = VirtualKey(key);
             if (vk != 0 && OnKey(vk)) return true;
         }
+        // Home and End go to the first and last recipe, as in any list, not along the row.
+        if (watched == m_pList && key->modifiers() == Qt::NoModifier &&
+            (key->key() == Qt::Key_Home || key->key() == Qt::Key_End)) {
+            QKeyEvent rowKey(QEvent::KeyPress, key->key(), Qt::ControlModifier);
+            QApplication::sendEvent(m_pList, &rowKey);
+            return true;
+        }
     } else if (e->type() == QEvent::MouseButtonPress && watched == m_pList->viewport()) {
         m_search.Clear();
     }

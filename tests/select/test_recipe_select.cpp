@@ -155,6 +155,9 @@ private slots:
         Key(Qt::Key_Q);                                   // no row has PIQ: nothing changes
         QCOMPARE(list->GetSelectedRows(), QList<int>{0});
         QCOMPARE(dlg.GetSearchText(), QStringLiteral("PI"));
+        Key(Qt::Key_End); // clears the search, goes to the last row
+        QCOMPARE(dlg.GetSearchText(), QString());
+        QCOMPARE(list->GetSelectedRows(), QList<int>{2});
         Key(Qt::Key_Home);
         Key(Qt::Key_2, Qt::KeypadModifier); // the key code of "b": searched as B
         QCOMPARE(dlg.GetSearchText(), QStringLiteral("B"));
