@@ -40,11 +40,18 @@ std::string CItemSearch::Entry(int i, int field) const {
 int CItemSearch::Search(const std::string& input) {
     m_arrResults.clear();
     m_nCount = 0;
+    m_nStatus = 0;
     std::string text = Pad(input, 12);
+    // A missing record (4) or the end of a file (9) is an answer; anything else is a file not read.
+    auto readOk = [this](int status) {
+        if (status == 0 || status == 4 || status == 9) return true;
+        if (m_nStatus == 0) m_nStatus = status;
+        return false;
+    };
 
     CItemDB items;
     std::string itemPath = DbPath(m_strDirectory, "ITEM.DB");
-    bool itemsOpen = items.OpenFile(DbPathArg(itemPath)) == 0;
+    bool itemsOpen = readOk(items.OpenFile(DbPathArg(itemPath)));
     CItem item;
     auto addResult = [this, &item]() {
         m_arrResults.push_back(fields::Padded(item.m_strItemNumber, 12, ' '));
@@ -56,7 +63,7 @@ int CItemSearch::Search(const std::string& input) {
 
     CItemDictDB dictionary;
     std::string dictPath = DbPath(m_strDirectory, "ITEMDICT.DB");
-    bool dictOpen = dictionary.OpenFile(DbPathArg(dictPath)) == 0;
+    bool dictOpen = readOk(dictionary.OpenFile(DbPathArg(dictPath)));
     text = TrimRight(text);
 
     std::vector<CItemDict> retained;
@@ -78,7 +85,9 @@ int CItemSearch::Search(const std::string& input) {
             word = fields::Upper(Pad(word, kWordWidth));
 
             CItemDict entry;
-            if (dictionary.FindWord(entry, word) != 0) break;
+            const int found = dictionary.FindWord(entry, word);
+            readOk(found);
+            if (found != 0) break;
             std::string replacement = TrimRight(entry.m_strReplacement);
             if (!replacement.empty()) {
                 // A replacement found within the word itself (in practice: the same word) adds nothing.
@@ -107,7 +116,13 @@ int CItemSearch::Search(const std::string& input) {
         std::vector<std::string> candidates;
         CItemLookupDB lookups;
         std::string lookupPath = DbPath(m_strDirectory, "ITEMLKUP.DB");
-        bool lookupOpen = lookups.OpenFile(DbPathArg(lookupPath)) == 0;
+        const int lookupOpenStatus = lookups.OpenFile(DbPathArg(lookupPath));
+        const bool lookupOpen = lookupOpenStatus == 0;
+        // The lookup file is needed only for words without an item list of their own.
+        bool needLookup = driver.m_strItems.empty();
+        for (const CItemDict& other : retained)
+            needLookup = needLookup || other.m_strItems.empty();
+        if (needLookup) readOk(lookupOpenStatus);
         if (!driver.m_strItems.empty()) {
             size_t start = 0;
             while (true) {
@@ -123,6 +138,7 @@ int CItemSearch::Search(const std::string& input) {
                 candidates.push_back(pair.m_strItem);
                 status = lookups.FindNext(pair);
             }
+            readOk(status);
         }
 
         for (size_t c = candidates.size(); c-- > 0;) {
@@ -133,11 +149,17 @@ int CItemSearch::Search(const std::string& input) {
                 const CItemDict& other = retained[e];
                 if (!other.m_strItems.empty())
                     passes = other.m_strItems.find(candidate) != std::string::npos;
-                else
-                    passes = lookupOpen && lookups.PairExists(other.m_strWord, candidate) == 0;
+                else if (lookupOpen) {
+                    const int status = lookups.PairExists(other.m_strWord, candidate);
+                    readOk(status);
+                    passes = status == 0;
+                } else
+                    passes = false;
             }
-            if (!passes) continue;
-            if (itemsOpen && items.FindItem(item, Pad(candidate.substr(0, 12), 12)) == 0) addResult();
+            if (!passes || !itemsOpen) continue;
+            const int status = items.FindItem(item, Pad(candidate.substr(0, 12), 12));
+            readOk(status);
+            if (status == 0) addResult();
         }
         if (lookupOpen) lookups.Close();
     }

@@ -16,6 +16,9 @@ public:
     int Search(const std::string& text);
 
     int GetCount() const { return m_nCount; }
+    // 0 when every file the search needed was read. Otherwise the status of the first file that
+    // could not be read: the results are incomplete, and finding nothing does not mean no item matches.
+    int GetStatus() const { return m_nStatus; }
     // Results are numbered from 0; an index out of range gives an empty text.
     std::string GetItemNumber(int i) const { return Entry(i, 0); }
     std::string GetDescription(int i) const { return Entry(i, 1); }
@@ -32,4 +35,5 @@ private:
     std::string m_strDirectory;
     std::vector<std::string> m_arrResults; // number, description, valid units per item
     int32_t m_nCount = 0;
+    int m_nStatus = 0;
 };

@@ -12,6 +12,13 @@ bool CDefaultItemInfo::Load(const std::string& customer, const std::string& item
     // Every field starts afresh, so a reused object never carries the previous item's values.
     *this = CDefaultItemInfo();
 
+    // The first file that cannot be read decides the status; a missing record only gives 4.
+    auto note = [this](int status) {
+        if (status == 0) return;
+        const bool missing = status == 4 || status == 9;
+        if (m_nStatus == 0 || (m_nStatus == 4 && !missing)) m_nStatus = missing ? 4 : status;
+    };
+
     CPriceRequest request;
     request.SetItem(item);
     request.SetUnit(unit);
@@ -20,9 +27,14 @@ bool CDefaultItemInfo::Load(const std::string& customer, const std::string& item
     {
         CVelocityDB history;
         std::string path = DbPath(directory, "VELOCITY.DB");
-        if (history.OpenFile(DbPathArg(path)) == 0) {
+        const int open = history.OpenFile(DbPathArg(path));
+        note(open);
+        if (open == 0) {
             CVelocity record;
-            if (history.GetHistory(record, customer, item, unit) == 0 && record.m_tLastDate != -1)
+            const int status = history.GetHistory(record, customer, item, unit);
+            // No history for this customer is usual; only a failed read counts.
+            if (status != 4 && status != 9) note(status);
+            if (status == 0 && record.m_tLastDate != -1)
                 request.SetHistory(true, record.m_fAmount1, record.m_fAmount2);
             history.Close();
         }
@@ -30,9 +42,13 @@ bool CDefaultItemInfo::Load(const std::string& customer, const std::string& item
     {
         CItemUnitDB units;
         std::string path = DbPath(directory, "ITEMUNIT.DB");
-        if (units.OpenFile(DbPathArg(path)) == 0) {
+        const int open = units.OpenFile(DbPathArg(path));
+        note(open);
+        if (open == 0) {
             CItemUnit record;
-            if (units.FindUnit(record, item, unit) == 0) {
+            const int status = units.FindUnit(record, item, unit);
+            note(status);
+            if (status == 0) {
                 request.SetPricingFigures(record.m_fPricing116, record.m_fPricing272, record.m_fPricing60);
                 m_dWeightPerUnit = record.m_fWeight;
                 m_dVolumePerUnit = record.m_fVolume;
@@ -43,9 +59,13 @@ bool CDefaultItemInfo::Load(const std::string& customer, const std::string& item
     {
         CItemDB items;
         std::string path = DbPath(directory, "ITEM.DB");
-        if (items.OpenFile(DbPathArg(path)) == 0) {
+        const int open = items.OpenFile(DbPathArg(path));
+        note(open);
+        if (open == 0) {
             CItem record;
-            if (items.FindItem(record, item) == 0) {
+            const int status = items.FindItem(record, item);
+            note(status);
+            if (status == 0) {
                 m_strDescription = record.m_strDescription;
                 m_dPtnPerItem = record.m_nPackQuantity > 1 ? record.m_nPackQuantity : 1;
                 m_strDefaultPtnType = record.m_strPortionType;

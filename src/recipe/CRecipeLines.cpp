@@ -27,7 +27,9 @@ void CompleteLine(CMenuItemDetail& line, const std::string& customer, const std:
 
     CDefaultItemInfo defaults;
     if (defaults.Load(customer, line.m_strItem, line.m_strUnit, directory)) {
-        if (line.m_strDescription.empty()) line.m_strDescription = defaults.m_strDescription;
+        // A line holds what its record holds: the item master's longer descriptions are cut.
+        if (line.m_strDescription.empty())
+            line.m_strDescription = defaults.m_strDescription.substr(0, kLineDescriptionWidth);
         line.m_dDefaultItemCost = defaults.m_dCost;
         line.m_dDefaultPtnPerItem = defaults.m_dPtnPerItem;
         line.m_strDefaultPtnType = defaults.m_strDefaultPtnType;
@@ -162,7 +164,7 @@ bool CRecipeLines::LoadItemDefaults(int index, const std::string& item, const st
     line->m_dItemCost = defaults.m_dCost;
     line->m_dPtnPerItem = defaults.m_dPtnPerItem;
     line->m_strPtnType = defaults.m_strDefaultPtnType;
-    line->m_strDescription = defaults.m_strDescription;
+    line->m_strDescription = defaults.m_strDescription.substr(0, kLineDescriptionWidth);
     line->m_strBrand = defaults.m_strBrand;
     line->m_dWeightPerUnit = defaults.m_dWeightPerUnit;
     line->m_dVolumePerUnit = defaults.m_dVolumePerUnit;
@@ -243,6 +245,21 @@ bool CRecipeLines::EditPortionType(int index, const std::string& text, bool* con
         if (converted) *converted = true;
     }
     return FinishEdit(index, before);
+}
+
+bool CRecipeLines::MakeCustom(int index, const std::string& item) {
+    CMenuItemDetail* line = Slot(index);
+    if (!line) return false;
+    line->m_strItem = item;
+    line->m_strUnits = {};
+    line->m_strBrand.clear();
+    line->m_dDefaultItemCost = 0;
+    line->m_dDefaultPtnPerItem = 1;
+    line->m_strDefaultPtnType = "PC";
+    line->m_dWeightPerUnit = 0;
+    line->m_dVolumePerUnit = 0;
+    Display(index);
+    return true;
 }
 
 bool CRecipeLines::FinishEdit(int index, const CMenuItemDetail& before) {

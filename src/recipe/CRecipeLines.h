@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+// Characters of a line's description that its record holds.
+constexpr size_t kLineDescriptionWidth = 30;
+
 // Completes a line built from typed or stored values: rounds the item cost, looks up the item's
 // defaults for the customer with the line's item number and unit as given, fills empty or
 // non-positive values from them, pads item number (12) and unit (3) with blanks.
@@ -67,6 +70,11 @@ public:
     // then the portions per item are converted; only a conversion redisplays the line.
     // *converted tells whether the conversion changed anything.
     bool EditPortionType(int index, const std::string& text, bool* converted = nullptr);
+
+    // The line becomes a custom ingredient under the typed number: the item master's units,
+    // brand and defaults leave it, so it is never priced or stored as that item's line; what the
+    // user typed (cost, portions, description, portion type) stays. No notification.
+    bool MakeCustom(int index, const std::string& item);
 
     // Called with 1 after a user edit that changed a line, 0 after re-pricing.
     void SetRecalcHandler(std::function<void(int userChange)> handler) { m_onRecalc = std::move(handler); }

@@ -8,13 +8,15 @@
 #include <vector>
 
 double RoundCents(double amount) {
-    double cents = amount * 100.0 + 0.5;
-    if (std::isnan(cents)) return 0.0;
+    // The magnitude is rounded and the sign kept, so -x rounds to exactly -(x rounded): a negative
+    // figure read back from a record does not lose a cent each time it is rounded again.
+    if (std::isnan(amount)) return 0.0;
+    const bool negative = amount < 0;
+    const double cents = std::fabs(amount) * 100.0 + 0.5;
     constexpr double kMax = std::numeric_limits<int32_t>::max();
-    constexpr double kMin = std::numeric_limits<int32_t>::min();
-    if (cents >= kMax) return kMax / 100.0;
-    if (cents <= kMin) return kMin / 100.0;
-    return static_cast<int32_t>(cents) / 100.0;
+    const double rounded = cents >= kMax ? kMax : static_cast<double>(static_cast<int32_t>(cents));
+    if (rounded == 0) return 0.0; // never -0.00 on screen
+    return negative ? -rounded / 100.0 : rounded / 100.0;
 }
 
 std::string FormatDouble(const char* format, double value, int precision) {

@@ -6,8 +6,9 @@
 
 #include <string>
 
-// Multiply by 100, add 0.5, truncate toward zero, divide by 100: 1.125 -> 1.13, -1.235 -> -1.23.
-// A value whose cents do not fit 32 bits (or that is not a number) is clamped, never converted.
+// Multiply the magnitude by 100, add 0.5, truncate, divide by 100, keep the sign: 1.125 -> 1.13,
+// -1.235 -> -1.24. A magnitude whose cents do not fit 32 bits is clamped, never converted; not a
+// number gives 0.
 double RoundCents(double amount);
 
 // "%.2f"

@@ -16,21 +16,35 @@ CMenuItemDetail MakeLine(double cost, double ptnPerItem, double ptns) {
     return line;
 }
 
-TEST(RoundCents, HalfCentsGoUpAndNegativesTruncateTowardZeroAfterAddingHalf) {
+TEST(RoundCents, HalfCentsGoUpAndNegativesRoundTheirMagnitude) {
     EXPECT_DOUBLE_EQ(RoundCents(1.125), 1.13);
     EXPECT_DOUBLE_EQ(RoundCents(12.3456), 12.35);
     EXPECT_DOUBLE_EQ(RoundCents(12.344), 12.34);
-    EXPECT_DOUBLE_EQ(RoundCents(-1.235), -1.23);
-    EXPECT_DOUBLE_EQ(RoundCents(-0.004), 0.0);
+    EXPECT_DOUBLE_EQ(RoundCents(-1.235), -1.24);
+    EXPECT_DOUBLE_EQ(RoundCents(-12.344), -12.34);
+    EXPECT_FALSE(std::signbit(RoundCents(-0.004))); // no -0.00
     EXPECT_DOUBLE_EQ(RoundCents(0.0), 0.0);
 }
 
+// A figure already in whole cents comes back as it is, whatever its sign, however often it is
+// rounded again: the rounding applied on every load must not eat a cent each time.
+TEST(RoundCents, WholeCentsAreFixedPointsOnBothSides) {
+    for (int cents = -200000; cents <= 200000; ++cents) {
+        const double amount = cents / 100.0;
+        double again = amount;
+        for (int round = 0; round < 3; ++round)
+            again = RoundCents(again);
+        ASSERT_EQ(again, amount) << cents;
+        ASSERT_EQ(RoundCents(-amount), -RoundCents(amount)) << cents;
+    }
+}
+
 TEST(RoundCents, ValuesBeyondThirtyTwoBitCentsAreClampedNotConverted) {
-    const double top = 2147483647.0 / 100.0, bottom = -2147483648.0 / 100.0;
+    const double top = 2147483647.0 / 100.0;
     EXPECT_DOUBLE_EQ(RoundCents(std::numeric_limits<double>::infinity()), top);
-    EXPECT_DOUBLE_EQ(RoundCents(-std::numeric_limits<double>::infinity()), bottom);
+    EXPECT_DOUBLE_EQ(RoundCents(-std::numeric_limits<double>::infinity()), -top);
     EXPECT_DOUBLE_EQ(RoundCents(1e12), top);
-    EXPECT_DOUBLE_EQ(RoundCents(-1e12), bottom);
+    EXPECT_DOUBLE_EQ(RoundCents(-1e12), -top);
     EXPECT_DOUBLE_EQ(RoundCents(std::nan("")), 0.0);
     EXPECT_DOUBLE_EQ(RoundCents(21474836.0), 21474836.0);
 }

@@ -75,13 +75,13 @@ TEST_F(Export, HeaderAndIngredientLinesCostedAsTheEditorCostsThem) {
     // Line 1: saved with cost 0, so today's price (12.125 -> 12.13); 12.13 / 25 = 0.49 a portion,
     // x 2.5 = 1.21, 12.10% of 10.00.
     // Line 2: a tab and line breaks in the description become blanks; negative portions export
-    // their absolute value while the FC% keeps its sign: 3 / 2.5 x -2 = -2.39 (rounded toward zero).
+    // their absolute value while the FC% keeps its sign: 3 / 2.5 x -2 = -2.40 (the magnitude rounded).
     std::string expected =
         std::string(kHeader) +
         "C1      \tBistro Nord\tAA26338140509\t10.00\t100200\tBAG\tFLOUR ALL PURPOSE\tMILLCO\t"
         "12.13\t25\t0.49\tlbs\t2.50\t1.21\t12.10%\r\n"
         "C1      \tBistro Nord\tAA26338140509\t10.00\tSALT\t\tSea Salt\t\t"
-        "3.00\t2.5\t1.20\tPC\t2.00\t2.39\t-23.90%\r\n";
+        "3.00\t2.5\t1.20\tPC\t2.00\t2.40\t-24.00%\r\n";
     EXPECT_EQ(ReadAll("out.txt"), expected);
 }
 

@@ -1,0 +1,82 @@
+// The ingredient grid of the recipe editor: one row per line of the recipe, cells edited in
+// place, items looked up when a number is typed, the recipe cost total kept as lines change.
+#pragma once
+
+#include "CMyListCtrl.h"
+#include "CRecipeLines.h"
+
+#include <string>
+
+class CItemSearch;
+
+class CMenuListCtrl : public CMyListCtrl {
+    Q_OBJECT
+public:
+    enum EColumn {
+        kColItem,
+        kColUnit,
+        kColDescription,
+        kColBrand,
+        kColItemCost,
+        kColPtnPerItem,
+        kColPtnCost,
+        kColPtnType,
+        kColPtns,
+        kColRecipeCost,
+        kColFoodCost,
+        kColumns
+    };
+
+    // directory: the database directory; empty opens the record files in the current directory.
+    explicit CMenuListCtrl(QWidget* parent = nullptr, std::string directory = {});
+    ~CMenuListCtrl() override;
+
+    void InitPortionTypes();
+    // Completes the line and shows it in a new row; returns the row. No recalculation signal.
+    int AddLine(const std::string& item, const std::string& unit, const std::string& description,
+                double itemCost, double ptnPerItem, const std::string& ptnType, double ptns);
+    void DisplayLine(int row, const CMenuItemDetail& line);
+    void SetSellPrice(double sellPrice);
+    bool GetLine(int row, CMenuItemDetail& line) const;
+    bool GetSelectedLine(CMenuItemDetail& line) const;
+    bool DeleteSelectedLine();
+    void ClearLines();
+    bool LoadItemDefaults(int row, const std::string& item, const std::string& unit);
+    void UpdateUnitEditor(const CMenuItemDetail& line);
+    double GetTotal() const { return m_lines.GetTotal(); }
+    void SetCustomer(const std::string& customer) { m_lines.SetCustomer(customer); }
+    const std::string& GetCustomer() const { return m_lines.GetCustomer(); }
+    const CRecipeLines& Lines() const { return m_lines; }
+
+    // Even rows RGB(200, 255, 255), odd rows RGB(175, 255, 175).
+    void ColourRows();
+    static QColor RowColour(int row);
+
+    void OnEndLabelEdit(const CEndLabelEdit& info) override;
+
+signals:
+    // After a change of a line: 1 when the user changed it, 0 after re-pricing.
+    void Recalc(int userChange);
+
+protected:
+    // Lets the user choose among several items found for the typed text. True with the chosen
+    // item number and unit; false keeps the text as a custom ingredient.
+    virtual bool ChooseItem(const CItemSearch& found, const QString& typed, std::string* item,
+                            std::string* unit);
+
+    void mousePressEvent(QMouseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    int RowOfIndex(int index) const;
+    int IndexOfRow(int row) const;
+    void RemoveRowAndLine(int row);
+    void EndItemEdit(int row, int index, const CEndLabelEdit& info);
+    // Opens the editor of the next editable cell right of column on the row: after a drop-down,
+    // which carries no Tab, the grid moves on by itself.
+    void ContinueAfter(int row, int column);
+    void RestoreRow(int row);
+
+    CRecipeLines m_lines;
+    std::string m_strDirectory;
+};

@@ -1,0 +1,109 @@
+// The core lookups tell "not on file" from "could not be read": item defaults and customers over
+// files that are missing, damaged or held by another user; and negative costs kept across saves.
+#include "CDefaultItemInfo.h"
+#include "Costing.h"
+#include "CustomerDB.h"
+#include "MenuItemDB.h"
+#include "fixtures.h"
+#include "support.h"
+#include "unreadable_files.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using kt::Breakage;
+
+// Flour with its bag unit and a history for C1; the broken file (if any) is missing, garbage or held.
+void BuildItemFiles(const std::string& broken = {}, Breakage how = Breakage::Locked) {
+    auto wanted = [&](const char* f) { return broken != f || how == Breakage::Locked; };
+    if (wanted("ITEM.DB")) kt::AddItem({"100200", "FLOUR", "MILLCO", "lbs", 25, {"BAG", "", ""}});
+    if (wanted("ITEMUNIT.DB")) kt::AddUnit({"100200", "BAG", 25.0f, 11340.0f, 12.125f, 0, 0});
+    if (wanted("VELOCITY.DB")) kt::AddHistory("C1", "100200", "BAG", 11.0f, 11.5f);
+    if (how == Breakage::Damaged) kt::WriteGarbage(broken);
+}
+
+bool Load(CDefaultItemInfo& info, const char* customer, const char* item, const char* unit) {
+    return info.Load(customer, kt::Pad(item, 12), kt::Pad(unit, 3));
+}
+
+TEST(ItemDefaults, FoundMissingItemOrUnitAndNoHistory) {
+    kt::TempDir dir;
+    BuildItemFiles();
+    CDefaultItemInfo info;
+    EXPECT_TRUE(Load(info, "C1", "100200", "BAG"));
+    EXPECT_EQ(info.m_nStatus, 0);
+    EXPECT_FALSE(Load(info, "C1", "999999", "BAG"));
+    EXPECT_EQ(info.m_nStatus, 4);
+    EXPECT_TRUE(Load(info, "C1", "100200", "EA")); // the item is there, its unit is not
+    EXPECT_EQ(info.m_nStatus, 4);
+    EXPECT_TRUE(Load(info, "C2", "100200", "BAG")); // no history is usual, not a failure
+    EXPECT_EQ(info.m_nStatus, 0);
+}
+
+TEST(ItemDefaults, AFileThatCannotBeReadGivesItsStatusNeverNotFound) {
+    for (const char* file : {"ITEM.DB", "ITEMUNIT.DB", "VELOCITY.DB"})
+        for (Breakage how : {Breakage::Missing, Breakage::Damaged, Breakage::Locked}) {
+            SCOPED_TRACE(std::string(file) + " " + kt::BreakageName(how));
+            kt::TempDir dir;
+            BuildItemFiles(file, how);
+            kt::ExclusiveHold otherUser(how == Breakage::Locked ? file : "");
+            CDefaultItemInfo info;
+            // Only the item master decides the found flag.
+            EXPECT_EQ(Load(info, "C1", "100200", "BAG"), std::string(file) != "ITEM.DB");
+            EXPECT_NE(info.m_nStatus, 0);
+            EXPECT_NE(info.m_nStatus, 4);
+            if (how != Breakage::Damaged) {
+                EXPECT_EQ(info.m_nStatus, how == Breakage::Missing ? 12 : 85);
+            }
+        }
+}
+
+TEST(CustomerLookup, UnknownCustomerIsNotFoundAndAnUnreadableFileIsNot) {
+    kt::TempDir dir;
+    kt::AddCustomer("C1", "BISTRO ONE");
+    auto lookup = [](const char* number) {
+        CCustomerDB customers;
+        CCustomer record;
+        int status = customers.OpenFile();
+        return status != 0 ? status : customers.GetCustomer(record, number);
+    };
+    EXPECT_EQ(lookup("C1"), 0);
+    EXPECT_EQ(lookup("C9"), 4);
+    {
+        kt::ExclusiveHold otherUser("CUST.DB");
+        EXPECT_EQ(lookup("C1"), 85);
+    }
+    std::filesystem::remove_all(dir.path() / "CUST.DB");
+    EXPECT_EQ(lookup("C1"), 12);
+    kt::WriteGarbage("CUST.DB");
+    EXPECT_NE(lookup("C1"), 0);
+    EXPECT_NE(lookup("C1"), 4);
+}
+
+// A cost below zero (a credit) is rounded again every time its line is read back; it must come
+// back to the cent each time, however often the recipe is loaded and saved.
+TEST(NegativeCost, SurvivesRepeatedSavesAndLoads) {
+    kt::TempDir dir;
+    CMenuItemDB file;
+    ASSERT_EQ(file.Create(file.GetFileName()), 0);
+    ASSERT_EQ(file.OpenFile(), 0);
+    for (double typed : {-1.23, -0.07, -2.675, -1234.56, -0.29}) {
+        SCOPED_TRACE(typed);
+        const double expected = RoundCents(typed);
+        double cost = expected;
+        for (int round = 0; round < 25; ++round) {
+            CMenuItem line;
+            line.m_strRecipeKey = "AA26340111111";
+            line.m_dItemCost = cost;
+            file.DeleteLines(line.m_strRecipeKey);
+            ASSERT_EQ(file.InsertLine(line), 0);
+            CMenuItem read;
+            ASSERT_EQ(file.FindFirstLine(read, line.m_strRecipeKey), 0);
+            cost = RoundCents(read.m_dItemCost);
+            ASSERT_EQ(cost, expected) << "round " << round;
+        }
+    }
+}
+
+} // namespace

@@ -1,0 +1,254 @@
+// The stored recipe: saving under "AA" keys, replacing lines, free keys, all-or-nothing saves and
+// deletes, the cost rule of stored lines.
+#include "CRecipe.h"
+#include "Costing.h"
+#include "MenuCategoryDB.h"
+#include "btrieve/btrcall.h"
+#include "support.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <filesystem>
+#include <limits>
+
+namespace {
+
+std::time_t At(int year, int yday, int h, int m, int s) {
+    std::tm t{};
+    t.tm_year = year - 1900;
+    t.tm_mday = yday;
+    t.tm_hour = h;
+    t.tm_min = m;
+    t.tm_sec = s;
+    t.tm_isdst = -1;
+    return std::mktime(&t);
+}
+
+CMenuItem Line(const std::string& item, double cost, double ptns) {
+    CMenuItem l;
+    l.m_strItem = item;
+    l.m_strUnit = "CS";
+    l.m_strDescription = "DESC " + item;
+    l.m_strPtnType = "PC";
+    l.m_dItemCost = cost;
+    l.m_dPtnPerItem = 4;
+    l.m_dPtns = ptns;
+    return l;
+}
+
+class Store : public ::testing::Test {
+protected:
+    void SetUp() override { CreateFiles(false); }
+
+    // The line file normally takes any number of lines per recipe key; a unique key makes it
+    // refuse the second line of a recipe.
+    void CreateFiles(bool uniqueLineKey) {
+        CMenuHdrDB h;
+        ASSERT_EQ(h.Create("MENUHDR.DB"), 0);
+        CMenuItemDB l;
+        if (uniqueLineKey) {
+            std::vector<uint8_t> spec;
+            uint16_t len = BuildFileSpec(spec, CMenuItemDB::kRecordSize, 1, 0,
+                                         {{1, 14, btr::KF_MODIFIABLE, btr::KT_STRING}});
+            ASSERT_EQ(l.CreateFile(spec.data(), len, "MENUITEM.DB", btr::kCreateReplace), 0);
+        } else {
+            ASSERT_EQ(l.Create("MENUITEM.DB"), 0);
+        }
+        CMenuCategoryDB c;
+        ASSERT_EQ(c.Create("MenuCategory.DB"), 0);
+    }
+
+    // Header and lines exactly as a program of the suite left them.
+    void StoreRaw(const std::string& key, const std::string& customer, const std::string& name,
+                  std::vector<CMenuItem> lines) {
+        CMenuHdrDB h;
+        ASSERT_EQ(h.OpenFile(), 0);
+        CMenuHdr hdr;
+        hdr.m_cRecordType = 'C';
+        hdr.m_strRecipeKey = key;
+        hdr.m_strCustomer = customer;
+        hdr.m_strRecipeName = name;
+        ASSERT_EQ(h.InsertRecipe(hdr), 0);
+        CMenuItemDB l;
+        ASSERT_EQ(l.OpenFile(), 0);
+        for (CMenuItem& line : lines) {
+            line.m_strRecipeKey = key;
+            ASSERT_EQ(l.InsertLine(line), 0);
+        }
+    }
+
+    int LineCount(const std::string& key) {
+        CMenuItemDB l;
+        EXPECT_EQ(l.OpenFile(), 0);
+        CMenuItem line;
+        int n = 0;
+        for (int st = l.FindFirstLine(line, key); st == 0 && line.m_strRecipeKey.rfind(key, 0) == 0;
+             st = l.FindNextLine(line))
+            ++n;
+        return n;
+    }
+
+    bool HasHeader(const std::string& key) {
+        CMenuHdrDB h;
+        EXPECT_EQ(h.OpenFile(), 0);
+        CMenuHdr hdr;
+        return h.FindRecipe(hdr, key) == 0;
+    }
+
+    kt::TempDir dir;
+};
+
+TEST(RecipeKeys, TimeKeyAndItsSavedForm) {
+    const std::time_t t = At(2026, 338, 14, 5, 9);
+    EXPECT_EQ(MakeTimeKey(t), "2026338140509");
+    EXPECT_EQ(SavedRecipeKey(MakeTimeKey(t)), "AA26338140509");
+    EXPECT_EQ(TimeOfKey("2026338140509"), t);
+    EXPECT_EQ(TimeOfKey("AA26338140509"), t);
+    EXPECT_EQ(TimeOfKey("RECIPE-ONE"), -1);
+}
+
+TEST(RecipeKeys, AmountsMustBeFiniteAndFitTheirFields) {
+    EXPECT_TRUE(IsValidAmount(-12.5));
+    EXPECT_TRUE(IsValidAmount(21474836.47));
+    EXPECT_FALSE(IsValidAmount(21474836.48 + 1));
+    EXPECT_FALSE(IsValidAmount(std::numeric_limits<double>::infinity()));
+    EXPECT_FALSE(IsValidAmount(std::numeric_limits<double>::quiet_NaN()));
+    EXPECT_FALSE(IsValidPortions(1e300));
+    EXPECT_TRUE(IsValidPortions(0));
+}
+
+TEST(StoredLines, ItemMasterLineAtItsDefaultPriceIsStoredWithoutCost) {
+    CMenuItemDetail line;
+    line.m_strUnits = {"CS ", "", ""};
+    line.m_dDefaultItemCost = 12.13;
+    line.m_dItemCost = 12.13;
+    EXPECT_EQ(StoredLine(line, "AA1").m_dItemCost, 0.0);
+    line.m_dItemCost = 11.0; // overridden
+    EXPECT_EQ(StoredLine(line, "AA1").m_dItemCost, 11.0);
+    line.m_strUnits = {}; // custom ingredient: its cost is all there is
+    line.m_dItemCost = 12.13;
+    EXPECT_EQ(StoredLine(line, "AA1").m_dItemCost, 12.13);
+}
+
+TEST_F(Store, NewRecipeSavedUnderAAKeyAndUpdatedInPlaceBySecondSave) {
+    CRecipe r;
+    r.m_hdr.m_strRecipeName = "CHILI";
+    r.m_hdr.m_strNotes = std::string(4096, 'n');
+    r.m_arrLines = {Line("100", 10, 2), Line("200", 0, 1), Line("300", -3.25, 1)};
+    std::string key;
+    ASSERT_EQ(r.Save("C1", "", false, &key, At(2026, 338, 14, 5, 9)), 0);
+    EXPECT_EQ(key, "AA26338140509");
+
+    r.m_hdr.m_strRecipeName = "CHILI 2";
+    r.m_arrLines.pop_back();
+    std::string again;
+    ASSERT_EQ(r.Save("C1", key, false, &again, At(2026, 338, 15, 0, 0)), 0);
+    EXPECT_EQ(again, key);
+
+    CRecipe back;
+    ASSERT_EQ(back.Load(key), 0);
+    EXPECT_EQ(back.m_hdr.m_strRecipeName, "CHILI 2");
+    EXPECT_EQ(back.m_hdr.m_strNotes.size(), 4096u);
+    EXPECT_EQ(TrimRight(back.m_hdr.m_strCustomer), "C1");
+    ASSERT_EQ(back.m_arrLines.size(), 2u); // the old three replaced, not added to
+    EXPECT_EQ(back.m_arrLines[0].m_strItem.substr(0, 3), "100");
+    EXPECT_EQ(back.m_arrLines[0].m_dItemCost, 10.0);
+    EXPECT_EQ(back.m_arrLines[1].m_strItem.substr(0, 3), "200");
+}
+
+TEST_F(Store, KeyInUseMovesOnToTheNextFreeSecond) {
+    const std::time_t t = At(2026, 338, 14, 5, 9);
+    StoreRaw("AA26338140509", "OTHER", "NOT MINE", {Line("9", 1, 1)});
+    StoreRaw("AA26338140510", "OTHER", "NOT MINE EITHER", {});
+    CRecipe r;
+    r.m_arrLines = {Line("1", 1, 1)};
+    std::string key;
+    ASSERT_EQ(r.Save("C1", "", false, &key, t), 0);
+    EXPECT_EQ(key, "AA26338140511");
+    CRecipe other;
+    ASSERT_EQ(other.Load("AA26338140509"), 0);
+    EXPECT_EQ(other.m_hdr.m_strRecipeName, "NOT MINE");
+    EXPECT_EQ(other.m_arrLines.size(), 1u);
+
+    // Two categories made in one second get two keys.
+    CMenuCategoryDB c;
+    ASSERT_EQ(c.OpenFile(), 0);
+    CMenuCategory cat;
+    cat.m_cRecordType = 'C';
+    cat.m_strCustomer = "C1";
+    cat.m_strName = "SOUPS";
+    cat.m_strCategoryKey = FreeCategoryKey(t);
+    ASSERT_EQ(cat.m_strCategoryKey, "2026338140509");
+    ASSERT_EQ(c.InsertCategory(cat), 0);
+    EXPECT_EQ(FreeCategoryKey(t), "2026338140510");
+}
+
+TEST_F(Store, OldKeyIsRewrittenAsAAAndItsRecordsRemoved) {
+    StoreRaw("2025100090000", "C1", "OLD", {Line("1", 5, 1), Line("2", 6, 1)});
+    StoreRaw("2025100090001", "C1", "NEIGHBOUR", {Line("3", 7, 1)});
+    CRecipe r;
+    ASSERT_EQ(r.Load("2025100090000"), 0);
+    ASSERT_EQ(r.m_arrLines.size(), 2u);
+    EXPECT_EQ(r.m_arrLines[0].m_dItemCost, 0.0); // priced anew: never saved by this editor
+    std::string key;
+    ASSERT_EQ(r.Save("C1", "2025100090000", false, &key, At(2026, 1, 0, 0, 0)), 0);
+    EXPECT_EQ(key, "AA25100090000");
+    EXPECT_FALSE(HasHeader("2025100090000"));
+    EXPECT_EQ(LineCount("2025100090000"), 0);
+    EXPECT_EQ(LineCount("AA25100090000"), 2);
+    EXPECT_TRUE(HasHeader("2025100090001"));
+    EXPECT_EQ(LineCount("2025100090001"), 1);
+}
+
+TEST_F(Store, FailedLineInsertLeavesTheStoredRecipeAsItWas) {
+    CreateFiles(true);
+    CRecipe r;
+    r.m_hdr.m_strRecipeName = "BEFORE";
+    r.m_arrLines = {Line("1", 5, 1)};
+    std::string key;
+    ASSERT_EQ(r.Save("C1", "", false, &key, At(2026, 2, 0, 0, 0)), 0);
+
+    r.m_hdr.m_strRecipeName = "AFTER";
+    r.m_arrLines = {Line("7", 9, 1), Line("8", 9, 1)};
+    EXPECT_NE(r.Save("C1", key, false, nullptr, At(2026, 2, 0, 0, 1)), 0);
+    CRecipe back;
+    ASSERT_EQ(back.Load(key), 0);
+    EXPECT_EQ(back.m_hdr.m_strRecipeName, "BEFORE");
+    ASSERT_EQ(back.m_arrLines.size(), 1u);
+    EXPECT_EQ(back.m_arrLines[0].m_strItem.substr(0, 1), "1");
+
+    // The same for a recipe whose old key would have been replaced.
+    StoreRaw("2024001000000", "C1", "OLD", {Line("5", 5, 1)});
+    CRecipe old;
+    ASSERT_EQ(old.Load("2024001000000"), 0);
+    old.m_arrLines.push_back(Line("6", 1, 1));
+    EXPECT_NE(old.Save("C1", "2024001000000", false, nullptr), 0);
+    EXPECT_TRUE(HasHeader("2024001000000"));
+    EXPECT_EQ(LineCount("2024001000000"), 1);
+    EXPECT_FALSE(HasHeader("AA24001000000"));
+}
+
+TEST_F(Store, DeleteRemovesHeaderAndLinesOfOwnCustomerOnly) {
+    StoreRaw("AA26001000000", "C1", "MINE", {Line("1", 1, 1), Line("2", 1, 1)});
+    StoreRaw("AA26001000001", "C2", "THEIRS", {Line("3", 1, 1)});
+    EXPECT_EQ(DeleteRecipe("C1", "AA26001000001"), 4);
+    EXPECT_TRUE(HasHeader("AA26001000001"));
+    EXPECT_EQ(LineCount("AA26001000001"), 1);
+    EXPECT_EQ(DeleteRecipe("C1", "AA26001000000"), 0);
+    EXPECT_FALSE(HasHeader("AA26001000000"));
+    EXPECT_EQ(LineCount("AA26001000000"), 0);
+    EXPECT_EQ(LineCount("AA26001000001"), 1);
+    EXPECT_EQ(DeleteRecipe("C1", "AA26001000000"), 0); // already gone
+}
+
+TEST_F(Store, UnreadableFileIsReportedNotTakenForAMissingRecipe) {
+    std::filesystem::remove_all(dir.path());
+    std::filesystem::create_directories(dir.path());
+    CRecipe r;
+    const int st = r.Load("AA26001000000");
+    EXPECT_NE(st, 0);
+    EXPECT_NE(st, 4);
+}
+
+} // namespace

@@ -1,0 +1,814 @@
+// The recipe editor driven as a user drives it, with keys and clicks, on a database the test
+// builds: ingredients by number, by words and as custom lines, unit and portion type, cost
+// overrides, deleting, saving and reopening, old keys, categories, the guarded quit, a save that
+// fails, and the checks on what the record files cannot hold.
+#include "CItemSelectionDlg.h"
+#include "CMenuListCtrl.h"
+#include "CRecipe.h"
+#include "CRecipeDlg.h"
+#include "CRecipeSelect.h"
+#include "Costing.h"
+#include "CustomerDB.h"
+#include "Display.h"
+#include "ItemDB.h"
+#include "ItemDictDB.h"
+#include "ItemLookupDB.h"
+#include "MenuCategoryDB.h"
+#include "RecipeFiles.h"
+#include "Strings.h"
+#include "btrieve/btrcall.h"
+#include "dbtool.h"
+#include "fixtures.h"
+#include "modal.h"
+#include "support.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include <filesystem>
+#include <memory>
+
+namespace {
+
+using Grid = CMenuListCtrl;
+
+void AddWord(const std::string& word, int count, const std::string& items) {
+    CItemDictDB dict;
+    if (dict.OpenFile() != 0) dict.Create("ITEMDICT.DB");
+    CItemDict entry;
+    entry.m_strWord = kt::Pad(word, 20);
+    entry.m_strReplacement = kt::Pad("", 20);
+    entry.m_nCount = count;
+    entry.m_strItems = items;
+    QCOMPARE(dict.InsertWord(entry), 0);
+}
+
+// Items priced by their unit's first pricing figure.
+void BuildDatabase() {
+    QCOMPARE(CheckRecipeFiles(), 0);
+    kt::CreateCostingFiles();
+    CItemLookupDB lookup;
+    QCOMPARE(lookup.Create("ITEMLKUP.DB"), 0);
+    kt::AddCustomer("C1", "JOE'S DINER");
+    kt::AddCustomer("C2", "ANNA'S CAFE");
+    kt::AddItem({"100200", "FLOUR ALL PURPOSE", "MILLCO", "lbs", 25, {"BAG", "CS", ""}});
+    kt::AddUnit({"100200", "BAG", 25.0f, 11340.0f, 12.125f, 0, 0});
+    kt::AddUnit({"100200", "CS", 50.0f, 22680.0f, 23.0f, 0, 0});
+    kt::AddItem({"500001", "BEEF GROUND", "RANCH", "PC", 10, {"CS", "", ""}});
+    kt::AddUnit({"500001", "CS", 10.0f, 0, 40.0f, 0, 0});
+    kt::AddItem({"500002", "BEEF STEW", "RANCH", "PC", 8, {"CS", "", ""}});
+    kt::AddUnit({"500002", "CS", 8.0f, 0, 32.0f, 0, 0});
+    kt::AddItem({"600001", "SUGAR WHITE", "SWEETCO", "PC", 100, {"BAG", "", ""}});
+    kt::AddUnit({"600001", "BAG", 50.0f, 0, 30.0f, 0, 0});
+    AddWord("BEEF", 2, "500001,500002");
+    AddWord("SUGAR", 1, "600001");
+}
+
+QString ScreenshotPath(const QString& name) {
+    const QString dir = QStringLiteral(KR_SCREENSHOT_DIR);
+    QDir().mkpath(dir);
+    return dir + QLatin1Char('/') + name + QStringLiteral(".png");
+}
+
+// Types any text, as a keyboard of another language would: one key event per character.
+void TypeText(QWidget* w, const QString& text) {
+    for (QChar c : text) {
+        if (c.unicode() < 128)
+            QTest::keyClick(w, c.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+QPoint CellCentre(Grid* grid, int row, int col) {
+    return grid->visualRect(grid->model()->index(row, col)).center();
+}
+
+void ClickCell(Grid* grid, int row, int col) {
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, CellCentre(grid, row, col));
+}
+
+// Types into the open in-place editor of a cell and ends it with the key.
+void EditCell(Grid* grid, int row, int col, const QString& text, Qt::Key end = Qt::Key_Return) {
+    ClickCell(grid, row, col);
+    auto* ed = qobject_cast<QLineEdit*>(grid->GetInPlaceEditor());
+    QVERIFY2(ed, "no editor opened on the cell");
+    QTest::keyClicks(ed, text);
+    QTest::keyClick(ed, end);
+}
+
+// Picks an entry of the cell's drop-down with the arrow keys, then Enter.
+void PickChoice(Grid* grid, int row, int col, const QString& choice) {
+    ClickCell(grid, row, col);
+    auto* combo = qobject_cast<QComboBox*>(grid->GetInPlaceEditor());
+    QVERIFY2(combo, "no drop-down opened on the cell");
+    const int target = combo->findText(choice);
+    QVERIFY(target >= 0);
+    while (combo->currentIndex() < target)
+        QTest::keyClick(combo, Qt::Key_Down);
+    while (combo->currentIndex() > target)
+        QTest::keyClick(combo, Qt::Key_Up);
+    QTest::keyClick(combo, Qt::Key_Return);
+}
+
+// "Add Ingredient", then the item cell typed and ended with Enter.
+void AddIngredient(CRecipeDlg* dlg, const QString& text) {
+    QTest::mouseClick(dlg->Button(kr::str::kAddIngredient), Qt::LeftButton);
+    QLineEdit* label = dlg->Grid()->GetEditControl();
+    QVERIFY2(label, "the item editor did not open");
+    QTest::keyClicks(label, text);
+    QTest::keyClick(label, Qt::Key_Return);
+    QTest::qWait(0); // the view ends its editor from the event loop
+}
+
+QStringList RowTexts(Grid* grid, int row) {
+    QStringList texts;
+    for (int c = 0; c < Grid::kColumns; ++c)
+        texts << grid->GetCellText(row, c);
+    return texts;
+}
+
+int StoredLines(const std::string& key) {
+    CMenuItemDB l;
+    if (l.OpenFile() != 0) return -1;
+    CMenuItem line;
+    int n = 0;
+    for (int st = l.FindFirstLine(line, key); st == 0 && TrimRight(line.m_strRecipeKey) == key;
+         st = l.FindNextLine(line))
+        ++n;
+    return n;
+}
+
+bool HasHeader(const std::string& key) {
+    CMenuHdrDB h;
+    CMenuHdr hdr;
+    return h.OpenFile() == 0 && h.FindRecipe(hdr, key) == 0;
+}
+
+// Picks the recipe selection's first row and "Edit Selected Recipe".
+std::shared_ptr<bool> EditFirstRecipe() {
+    return kt::OnModal([](QWidget* w) {
+        auto* select = qobject_cast<CRecipeSelect*>(w);
+        if (!select) return;
+        select->grab().save(ScreenshotPath(QStringLiteral("recipe_select")));
+        CMyListCtrl* list = select->GetList();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(0, 1)).center());
+        QTest::mouseClick(select->GetEditButton(), Qt::LeftButton);
+    });
+}
+
+} // namespace
+
+class RecipeEditorTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<kt::TempDir> m_dir;
+    std::unique_ptr<CRecipeDlg> m_dlg;
+
+    CRecipeDlg* Open(const QString& customer) {
+        m_dlg = std::make_unique<CRecipeDlg>(customer);
+        m_dlg->show();
+        if (!QTest::qWaitForWindowExposed(m_dlg.get())) return nullptr;
+        return m_dlg.get();
+    }
+
+    // A recipe of four lines: by number, by words through the selection, by one word, custom.
+    void BuildRecipe(CRecipeDlg* dlg) {
+        Grid* grid = dlg->Grid();
+        AddIngredient(dlg, QStringLiteral("100200"));
+        QCOMPARE(grid->GetCellText(0, Grid::kColDescription), QStringLiteral("FLOUR ALL PURPOSE"));
+
+        auto picked = kt::OnModal([](QWidget* w) {
+            auto* select = qobject_cast<CItemSelectionDlg*>(w);
+            if (!select) return;
+            select->grab().save(ScreenshotPath(QStringLiteral("item_select")));
+            CMyListCtrl* list = select->GetList();
+            // The rows are sorted by item number: 500002 BEEF STEW is the second.
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualRect(list->model()->index(1, 0)).center());
+            QTest::mouseClick(select->GetSelectButton(), Qt::LeftButton);
+        });
+        AddIngredient(dlg, QStringLiteral("beef"));
+        QVERIFY(kt::WaitFor(picked));
+        QCOMPARE(grid->GetCellText(1, Grid::kColDescription), QStringLiteral("BEEF STEW"));
+        QCOMPARE(grid->GetCellText(1, Grid::kColItemCost), QStringLiteral("32.00"));
+
+        AddIngredient(dlg, QStringLiteral("sugar"));
+        QCOMPARE(grid->GetCellText(2, Grid::kColDescription), QStringLiteral("SUGAR WHITE"));
+
+        QString question;
+        auto custom = kt::Answer(QMessageBox::Yes, &question);
+        AddIngredient(dlg, QStringLiteral("MYSPICE"));
+        QVERIFY(kt::WaitFor(custom));
+        QCOMPARE(question, kr::str::kAddCustomItem);
+        QCOMPARE(grid->GetCellText(3, Grid::kColItem).trimmed(), QStringLiteral("MYSPICE"));
+        QCOMPARE(grid->GetCellStyle(3, Grid::kColItem), quint32(kStyleTextColor | kStyleBold | kStyleItalic));
+        QCOMPARE(grid->GetCellStyle(0, Grid::kColItem), quint32(kStyleTextColor));
+        EditCell(grid, 3, Grid::kColItemCost, QStringLiteral("5"));
+        EditCell(grid, 3, Grid::kColPtnPerItem, QStringLiteral("10"));
+        EditCell(grid, 3, Grid::kColPtns, QStringLiteral("2"));
+        QCOMPARE(grid->GetCellText(3, Grid::kColRecipeCost), QStringLiteral("1.00"));
+    }
+
+private slots:
+    void init() {
+        m_dir = std::make_unique<kt::TempDir>();
+        BuildDatabase();
+        SetSelectCustFunction({});
+        SetDispItemInfoFunction({});
+    }
+
+    void cleanup() {
+        if (m_dlg) {
+            // Leave without questions.
+            m_dlg->hide();
+            m_dlg.reset();
+        }
+        m_dir.reset();
+    }
+
+    void customerWithoutRecipesStartsANewRecipe() {
+        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
+        QVERIFY(dlg);
+        QCOMPARE(dlg->Customer(), std::string("C1"));
+        QVERIFY(dlg->Button(kr::str::kAddIngredient)->isEnabled());
+        QCOMPARE(dlg->Grid()->GetItemCount(), 0);
+        const auto edits = dlg->findChildren<QLineEdit*>();
+        bool named = false;
+        for (QLineEdit* e : edits)
+            if (e->accessibleName() == QStringLiteral("Recipe Name"))
+                named = e->text() == kr::str::kNewRecipe;
+        QVERIFY(named);
+    }
+
+    void ingredientsAddedEditedSavedAndReopened() {
+        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
+        QVERIFY(dlg);
+        Grid* grid = dlg->Grid();
+        BuildRecipe(dlg);
+        QCOMPARE(grid->GetItemCount(), 4);
+        QVERIFY(dlg->IsModified());
+
+        // Unit: flour comes in BAG and CS; CS re-prices the line.
+        PickChoice(grid, 0, Grid::kColUnit, QStringLiteral("CS "));
+        QCOMPARE(grid->GetCellText(0, Grid::kColItemCost), QStringLiteral("23.00"));
+        // Portion type by weight: a case weighs 50 lb, that is 800 oz.
+        PickChoice(grid, 0, Grid::kColPtnType, QStringLiteral("lbs"));
+        QCOMPARE(grid->GetCellText(0, Grid::kColPtnPerItem), QStringLiteral("50"));
+        QApplication::processEvents();
+        if (QWidget* open = grid->GetInPlaceEditor()) QTest::keyClick(open, Qt::Key_Escape);
+        PickChoice(grid, 0, Grid::kColPtnType, QStringLiteral("oz"));
+        QCOMPARE(qRound(grid->GetCellText(0, Grid::kColPtnPerItem).toDouble() * 1000), 800000);
+        QCOMPARE(grid->GetCellStyle(0, Grid::kColPtnType), quint32(kStyleTextColor | kStyleBold));
+        QApplication::processEvents(); // the next cell's editor opened after the drop-down
+        if (QWidget* open = grid->GetInPlaceEditor()) QTest::keyClick(open, Qt::Key_Escape);
+
+        // Overriding the cost marks the cell; the default price unmarks it.
+        EditCell(grid, 1, Grid::kColItemCost, QStringLiteral("35"));
+        QCOMPARE(grid->GetCellText(1, Grid::kColItemCost), QStringLiteral("35.00"));
+        QCOMPARE(grid->GetCellStyle(1, Grid::kColItemCost), quint32(kStyleTextColor | kStyleBold));
+        QCOMPARE(grid->StyledModel()->Cell(1, Grid::kColItemCost)->m_crText, QColor(240, 100, 100));
+        ClickCell(grid, 0, Grid::kColBrand); // unselected, the row shows its own colours
+        QCOMPARE(grid->GetCellLook(1, Grid::kColItemCost).text, QColor(240, 100, 100));
+        QVERIFY(grid->GetCellLook(1, Grid::kColItemCost).font->bold());
+        EditCell(grid, 1, Grid::kColItemCost, QStringLiteral("32"));
+        QCOMPARE(grid->GetCellStyle(1, Grid::kColItemCost), quint32(kStyleTextColor));
+        EditCell(grid, 1, Grid::kColItemCost, QStringLiteral("35")); // kept overridden for the save
+
+        // The sugar line goes.
+        ClickCell(grid, 2, Grid::kColBrand);
+        QString asked;
+        auto yes = kt::Answer(QMessageBox::Yes, &asked);
+        QTest::mouseClick(dlg->Button(kr::str::kDeleteIngredient), Qt::LeftButton);
+        QVERIFY(kt::WaitFor(yes));
+        QVERIFY(asked.startsWith(QStringLiteral("Are you sure you want to delete item 600001")));
+        QCOMPARE(grid->GetItemCount(), 3);
+        QCOMPARE(grid->GetCellText(2, Grid::kColItem).trimmed(), QStringLiteral("MYSPICE"));
+        QCOMPARE(grid->GetRowStyle(2), quint32(kStyleBkColor));
+
+        // Cost block: recipe cost is the sum of the line costs.
+        double sum = 0;
+        for (int r = 0; r < 3; ++r)
+            sum += grid->GetCellText(r, Grid::kColRecipeCost).toDouble();
+        QCOMPARE(dlg->CostText(), QString::number(sum, 'f', 2));
+
+        // Name and sell price, then save.
+        auto* name = dlg->findChild<QLineEdit*>(QString());
+        for (QLineEdit* e : dlg->findChildren<QLineEdit*>())
+            if (e->accessibleName() == QStringLiteral("Recipe Name")) name = e;
+        name->selectAll();
+        TypeText(name, QStringLiteral("Café Stew"));
+        QString saved;
+        auto ok = kt::Answer(QMessageBox::Ok, &saved);
+        QTest::mouseClick(dlg->Button(kr::str::kSaveRecipe), Qt::LeftButton);
+        QVERIFY(kt::WaitFor(ok));
+        QCOMPARE(saved, kr::str::kRecipeSaved);
+        const std::string key = dlg->RecipeKey();
+        QCOMPARE(key.substr(0, 2), std::string("AA"));
+        QCOMPARE(key.size(), size_t(13));
+        QVERIFY(!dlg->IsModified());
+        QCOMPARE(StoredLines(key), 3);
+
+        std::vector<QStringList> before;
+        for (int r = 0; r < 3; ++r)
+            before.push_back(RowTexts(grid, r));
+        const QString costBefore = dlg->CostText();
+        dlg->grab().save(ScreenshotPath(QStringLiteral("recipe_editor")));
+
+        // Reopen through the recipe selection: every figure comes back.
+        auto reopened = EditFirstRecipe();
+        QTest::mouseClick(dlg->Button(kr::str::kNewRecipeButton), Qt::LeftButton);
+        QVERIFY(kt::WaitFor(reopened));
+        QCOMPARE(dlg->RecipeKey(), key);
+        QCOMPARE(grid->GetItemCount(), 3);
+        for (int r = 0; r < 3; ++r)
+            QCOMPARE(RowTexts(grid, r), before[size_t(r)]);
+        QCOMPARE(dlg->CostText(), costBefore);
+        QCOMPARE(name->text(), QStringLiteral("Café Stew"));
+        QVERIFY(!dlg->IsModified());
+        dlg->grab().save(ScreenshotPath(QStringLiteral("recipe_editor_reopened")));
+
+        // A second save keeps the key and the number of lines.
+        auto ok2 = kt::Answer(QMessageBox::Ok);
+        QTest::mouseClick(dlg->Button(kr::str::kSaveRecipe), Qt::LeftButton);
+        QVERIFY(kt::WaitFor(ok2));
+        QCOMPARE(dlg->RecipeKey(), key);
+        QCOMPARE(StoredLines(key), 3);
+    }
+
+    void emptyItemNumberRemovesANewRowAndIsRequiredForAnOldOne() {
+        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
+        QVERIFY(dlg);
+        Grid* grid = dlg->Grid();
+        AddIngredient(dlg, QString());
+        QCOMPARE(grid->GetItemCount(), 0);
+        QCOMPARE(dlg->CostText(), QStringLiteral("0.00"));
+
+        AddIngredient(dlg, QStringLiteral("100200"));
+        ClickCell(grid, 0, Grid::kColItem);
+        QLineEdit* label = grid->GetEditControl();
+        QVERIFY(label);
+        QString said;
+        auto ok = kt::Answer(QMessageBox::Ok, &said);
+        label->selectAll();
+        QTest::keyClick(label, Qt::Key_Delete);
+        QTest::keyClick(label, Qt::Key_Return);
+        QTest::qWait(0);
+        QVERIFY(kt::WaitFor(ok));
+        QCOMPARE(said, kr::str::kItemNumberRequired);
+        QCOMPARE(grid->GetCellText(0, Grid::kColItem).trimmed(), QStringLiteral("100200"));
+    }
+
+    void oldKeyIsSavedAsAAAndTheOldRecordsGo() {
+        {
+            CRecipe old;
+            old.m_hdr.m_strRecipeName = "OLD SOUP";
+            CMenuItem line;
+            line.m_strItem = "100200";
+            line.m_strUnit = "BAG";
+            line.m_dItemCost = 99; // a stale price: the line is priced anew
+            line.m_dPtnPerItem = 25;
+            line.m_dPtns = 5;
+            old.m_arrLines = {line};
+            // Written as another program of the suite left it.
+            CMenuHdrDB h;
+            QCOMPARE(h.OpenFile(), 0);
+            CMenuHdr hdr = old.m_hdr;
+            hdr.m_cRecordType = 'C';
+            hdr.m_strCustomer = "C1";
+            hdr.m_strRecipeKey = "2025100090000";
+            QCOMPARE(h.InsertRecipe(hdr), 0);
+            CMenuItemDB l;
+            QCOMPARE(l.OpenFile(), 0);
+            line.m_strRecipeKey = "2025100090000";
+            QCOMPARE(l.InsertLine(line), 0);
+        }
+        auto chosen = EditFirstRecipe();
+        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
+        QVERIFY(dlg);
+        QVERIFY(kt::WaitFor(chosen));
+        QCOMPARE(dlg->RecipeKey(), std::string("2025100090000"));
+        QCOMPARE(dlg->Grid()->GetCellText(0, Grid::kColItemCost), QStringLiteral("12.13"));
+        auto ok = kt::Answer(QMessageBox::Ok);
+        QTest::mouseClick(dlg->Button(kr::str::kSaveRecipe), Qt::LeftButton);
+        QVERIFY(kt::WaitFor(ok));
+        QCOMPARE(dlg->RecipeKey(), std::string("AA25100090000"));
+        QVERIFY(!HasHeader("2025100090000"));
+        QCOMPARE(StoredLines("2025100090000"), 0);
+        QVERIFY(HasHeader("AA25100090000"));
+        QCOMPARE(StoredLines("AA25100090000"), 1);
+    }
+
+    void recipeDeletedFromTheSelection() {
+        CRecipe r;
+        r.m_hdr.m_strRecipeName = "TO GO";
+        CMenuItem line;
+        line.m_strItem = "600001";
+        r.m_arrLines = {line};
+        std::string key;
+        QCOMPARE(r.Save("C1", "", false, &key), 0);
+
+        QStringList texts;
+        auto deleted = kt::OnModal([&texts](QWidget* w) {
+            auto* select = qobject_cast<CRecipeSelect*>(w);
+            if (!select) return;
+            CMyListCtrl* list = select->GetList();
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualRect(list->model()->index(0, 1)).center());
+            kt::AnswerAll({QMessageBox::Yes}, &texts);
+            QTest::mouseClick(select->GetDeleteButton(), Qt::LeftButton);
+            QTest::mouseClick(select->GetNewButton(), Qt::LeftButton);
+        });
+        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
+        QVERIFY(dlg);
+        QVERIFY(kt::WaitFor(deleted));
+        QVERIFY(!HasHeader(key));
+        QCOMPARE(StoredLines(key), 0);
+        QCOMPARE(dlg->RecipeKey(), std::string());
+    }
+
+    void categoryTypedInLowerCaseIsCreatedInCapitals() {
+        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
+        QVERIFY(dlg);
+        auto* combo = dlg->findChild<QComboBox*>();
+        QVERIFY(combo);
+        combo->setFocus();
+        QTest::keyClicks(combo, QStringLiteral("soups"));
+        QString asked;
+        auto yes = kt::Answer(QMessageBox::Yes, &asked);
+        QTest::keyClick(combo, Qt::Key_Tab);
+        QVERIFY(kt::WaitFor(yes));
+        QCOMPARE(asked, kr::str::kCreateCategory.arg(QStringLiteral("SOUPS")));
+        CMenuCategoryDB c;
+        QCOMPARE(c.OpenFile(), 0);
+        CMenuCategory cat;
+        QCOMPARE(c.FindFirstCategory(cat, "C1"), 0);
+        QCOMPARE(cat.m_strName, std::string("SOUPS"));
+        QCOMPARE(dlg->Category(), cat.m_strCategoryKey);
+
+        // Typed again (any case), the existing category is taken without a question.
+        combo->setFocus();
+        combo->lineEdit()->selectAll();
+        QTest::keyClicks(combo, QStringLiteral("Soups"));
+        QTest::keyClick(combo, Qt::Key_Tab);
+        QCOMPARE(dlg->Category(), cat.m_strCategoryKey);
+        int count = 0;
+        for (int st = c.FindFirstCategory(cat, "C1"); st == 0 && TrimRight(cat.m_strCustomer) == "C1";
+             st = c.FindNextCategory(cat))
+            ++count;
+        QCOMPARE(count, 1);
+    }
+
+    void quitWithUnsavedChangesAndCancelKeepsEverything() {
+        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
+        QVERIFY(dlg);
+        AddIngredient(dlg, QStringLiteral("100200"));
+        const QStringList row = RowTexts(dlg->Grid(), 0);
+        QString asked;
+        auto cancel = kt::Answer(QMessageBox::Cancel, &asked);
+        QTest::mouseClick(dlg->Button(kr::str::kQuit), Qt::LeftButton);
+        QVERIFY(kt::WaitFor(cancel));
+        QCOMPARE(asked, kr::str::kSaveModified);
+        QVERIFY(dlg->isVisible());
+        QVERIFY(dlg->IsModified());
+        QCOMPARE(RowTexts(dlg->Grid(), 0), row);
+
+        // Escape asks the same.
+        auto cancel2 = kt::Answer(QMessageBox::Cancel);
+        QTest::keyClick(dlg, Qt::Key_Escape);
+        QVERIFY(kt::WaitFor(cancel2));
+        QVERIFY(dlg->isVisible());
+
+        // No: the dialog ends without saving.
+        auto no = kt::Answer(QMessageBox::No);
+        QTest::mouseClick(dlg->Button(kr::str::kQuit), Qt::LeftButton);
+        QVERIFY(kt::WaitFor(no));
+        QVERIFY(!dlg->isVisible());
+        QCOMPARE(dlg->result(), int(QDialog::Rejected));
+    }
+
+    void saveThatFailsPartWayLeavesTheStoredRecipeUnchanged() {
+        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
+        QVERIFY(dlg);
+        AddIngredient(dlg, QStringLiteral("100200"));
+        auto ok = kt::Answer(QMessageBox::Ok);
+        QTest::mouseClick(dlg->Button(kr::str::kSaveRecipe), Qt::LeftButton);
+        QVERIFY(kt::WaitFor(ok));
+        const std::string key = dlg->RecipeKey();
+        QCOMPARE(StoredLines(key), 1);
+
+        // The line file now refuses a second line of a recipe (its key became unique).
+        {
+            CMenuItemDB l;
+            std::vector<uint8_t> spec;
+            uint16_t len = BuildFileSpec(spec, CMenuItemDB::kRecordSize, 1, 0,
+                                         {{1, 14, btr::KF_MODIFIABLE, btr::KT_STRING}});
+            QCOMPARE(l.CreateFile(spec.data(), len, "MENUITEM.DB", btr::kCreateReplace), 0);
+            QCOMPARE(l.OpenFile(), 0);
+            CMenuItem line;
+            line.m_strRecipeKey = key;
+            line.m_strItem = "100200";
+            line.m_strUnit = "BAG";
+            line.m_dPtnPerItem = 25;
+            line.m_dPtns = 1;
+            QCOMPARE(l.InsertLine(line), 0);
+        }
+        AddIngredient(dlg, QStringLiteral("sugar"));
+        for (QLineEdit* e : dlg->findChildren<QLineEdit*>())
+            if (e->accessibleName() == QStringLiteral("Recipe Name")) {
+                e->selectAll();
+                QTest::keyClicks(e, QStringLiteral("CHANGED"));
+            }
+        QString said;
+        auto error = kt::Answer(QMessageBox::Ok, &said);
+        QTest::mouseClick(dlg->Button(kr::str::kSaveRecipe), Qt::LeftButton);
+        QVERIFY(kt::WaitFor(error));
+        QCOMPARE(said, kr::str::kErrorSaving);
+        QVERIFY(dlg->IsModified());
+        CRecipe back;
+        QCOMPARE(back.Load(key), 0);
+        QCOMPARE(back.m_hdr.m_strRecipeName, std::string("NEW RECIPE"));
+        QCOMPARE(back.m_arrLines.size(), size_t(1));
+    }
+
+    void textAndNumbersTheFilesCannotHoldAreRefused() {
+        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
+        QVERIFY(dlg);
+        QLineEdit* name = nullptr;
+        QLineEdit* desired = nullptr;
+        for (QLineEdit* e : dlg->findChildren<QLineEdit*>()) {
+            if (e->accessibleName() == QStringLiteral("Recipe Name")) name = e;
+            if (e->accessibleName() == QStringLiteral("Desired Food Cost %")) desired = e;
+        }
+        QVERIFY(name && desired);
+        name->selectAll();
+        TypeText(name, QStringLiteral("Crème brûlée – 日本"));
+        QCOMPARE(name->text(), QStringLiteral("Crème brûlée – ")); // the en dash is Windows-1252
+        name->selectAll();
+        QTest::keyClicks(name, QString(40, QLatin1Char('x')));
+        QCOMPARE(name->text().size(), 30);
+
+        auto* notes = dlg->findChild<QPlainTextEdit*>(QString(), Qt::FindDirectChildrenOnly);
+        for (QPlainTextEdit* p : dlg->findChildren<QPlainTextEdit*>())
+            if (p->accessibleName() == QStringLiteral("Notes")) notes = p;
+        notes->setFocus();
+        notes->insertPlainText(QString(4096, QLatin1Char('n')));
+        QCOMPARE(notes->toPlainText().size(), 4096);
+        QTest::keyClicks(notes, QStringLiteral("x"));
+        QCOMPARE(notes->toPlainText().size(), 4096);
+        notes->clear();
+        notes->insertPlainText(QStringLiteral("smörgåsbord ✓"));
+        QCOMPARE(notes->toPlainText(), QString());
+
+        // A desired food cost % that is not a finite number keeps the previous value.
+        desired->setFocus();
+        desired->selectAll();
+        QTest::keyClicks(desired, QStringLiteral("30"));
+        name->setFocus();
+        desired->setFocus();
+        desired->selectAll();
+        QTest::keyClicks(desired, QStringLiteral("inf"));
+        QString said;
+        auto ok = kt::Answer(QMessageBox::Ok, &said);
+        name->setFocus();
+        QVERIFY(kt::WaitFor(ok));
+        QVERIFY(said.contains(QStringLiteral("Desired Food Cost %")));
+        QCOMPARE(desired->text(), QStringLiteral("30"));
+
+        // An item cost beyond what a cost holds keeps the previous cost.
+        AddIngredient(dlg, QStringLiteral("100200"));
+        auto ok2 = kt::Answer(QMessageBox::Ok, &said);
+        EditCell(dlg->Grid(), 0, Grid::kColItemCost, QStringLiteral("99999999999"));
+        QVERIFY(kt::WaitFor(ok2));
+        QCOMPARE(dlg->Grid()->GetCellText(0, Grid::kColItemCost), QStringLiteral("12.13"));
+        CMenuItemDetail line;
+        QVERIFY(dlg->Grid()->GetLine(0, line));
+        QCOMPARE(line.m_dItemCost, 12.13);
+    }
+
+    void lockedItemFileIsReportedNotOfferedAsCustom() {
+        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
+        QVERIFY(dlg);
+        CItemDB locker; // another program holds the item master for itself
+        uint16_t len = 0;
+        char buffer[8] = {};
+        QCOMPARE(locker.Open(buffer, &len, "ITEM.DB", btr::kOpenExclusive), 0);
+        QString said;
+        auto ok = kt::Answer(QMessageBox::Ok, &said);
+        AddIngredient(dlg, QStringLiteral("100200"));
+        QVERIFY(kt::WaitFor(ok));
+        QVERIFY2(said.startsWith(QStringLiteral("The file ITEM.DB could not be read")), qPrintable(said));
+        CMenuItemDetail line;
+        QVERIFY(dlg->Grid()->GetLine(0, line));
+        QVERIFY(Trim(line.m_strItem).empty()); // neither taken as custom nor as the item
+    }
+
+    void unknownCustomerAsksThePickerAndEndsWithoutOne() {
+        int asked = 0;
+        SetSelectCustFunction([&asked](int, const char* caller, char*, int, QWidget*) {
+            ++asked;
+            return QString::fromLatin1(caller) == QStringLiteral("Recipe") ? 0 : 1;
+        });
+        QString said;
+        auto ok = kt::Answer(QMessageBox::Ok, &said);
+        m_dlg = std::make_unique<CRecipeDlg>(QStringLiteral("NOPE"));
+        QCOMPARE(asked, 1);
+        const int result = m_dlg->exec();
+        QVERIFY(kt::WaitFor(ok));
+        QCOMPARE(said, kr::str::kSelectValidCustomer);
+        QCOMPARE(result, int(QDialog::Rejected));
+
+        // A picker that answers with a customer opens the editor on it.
+        SetSelectCustFunction([](int, const char*, char* buffer, int, QWidget*) {
+            std::strcpy(buffer, "C2");
+            return 1;
+        });
+        m_dlg = std::make_unique<CRecipeDlg>(QString());
+        QCOMPARE(m_dlg->Customer(), std::string("C2"));
+    }
+
+    void itemInfoForItemMasterLinesOnly() {
+        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
+        QVERIFY(dlg);
+        QStringList shown;
+        SetDispItemInfoFunction([&shown](const char* item, const char* customer, QWidget*, QWidget*) {
+            shown << QString::fromLatin1(item).trimmed() + QLatin1Char('/') + QString::fromLatin1(customer);
+            return 0;
+        });
+        AddIngredient(dlg, QStringLiteral("100200"));
+        ClickCell(dlg->Grid(), 0, Grid::kColBrand);
+        QTest::mouseClick(dlg->Button(kr::str::kItemInfo), Qt::LeftButton);
+        QCOMPARE(shown, QStringList{QStringLiteral("100200/C1")});
+    }
+
+    void itemMasterLineRetypedAsUnknownNumberBecomesCustom() {
+        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
+        QVERIFY(dlg);
+        Grid* grid = dlg->Grid();
+        AddIngredient(dlg, QStringLiteral("100200"));
+        EditCell(grid, 0, Grid::kColItemCost, QStringLiteral("7.5"));
+
+        // The same number with other blanks changes nothing and asks nothing.
+        ClickCell(grid, 0, Grid::kColItem);
+        QLineEdit* label = grid->GetEditControl();
+        QVERIFY(label);
+        label->setText(QStringLiteral("  100200 "));
+        QTest::keyClick(label, Qt::Key_Return);
+        QTest::qWait(0);
+        QCOMPARE(grid->GetCellText(0, Grid::kColItemCost), QStringLiteral("7.50"));
+
+        QStringList asked;
+        kt::AnswerAll({QMessageBox::Yes, QMessageBox::Yes}, &asked);
+        ClickCell(grid, 0, Grid::kColItem);
+        label = grid->GetEditControl();
+        QVERIFY(label);
+        label->setText(QStringLiteral("HOMEMIX"));
+        QTest::keyClick(label, Qt::Key_Return);
+        QVERIFY(QTest::qWaitFor([&] { return asked.size() == 2; }));
+        QCOMPARE(asked, (QStringList{kr::str::kOverwriteItem, kr::str::kAddCustomItem}));
+        CMenuItemDetail line;
+        QVERIFY(grid->GetLine(0, line));
+        QVERIFY(!line.IsFromItemMaster()); // never stored or priced as the flour any more
+        QCOMPARE(line.m_dItemCost, 7.5);
+        QCOMPARE(grid->GetCellText(0, Grid::kColBrand), QString());
+        QCOMPARE(grid->GetColumnStatus(Grid::kColUnit)->m_nEditKind, int(CColumnStatus::FreeText));
+        QVERIFY(dlg->IsModified());
+    }
+
+    void tabMovesToTheNextEditableCell() {
+        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
+        QVERIFY(dlg);
+        Grid* grid = dlg->Grid();
+        AddIngredient(dlg, QStringLiteral("100200"));
+        EditCell(grid, 0, Grid::kColItemCost, QStringLiteral("9"), Qt::Key_Tab);
+        auto* next = qobject_cast<QLineEdit*>(grid->GetInPlaceEditor());
+        QVERIFY(next);
+        QTest::keyClicks(next, QStringLiteral("5"));
+        QTest::keyClick(next, Qt::Key_Tab);
+        // Ptn Cost has no editor: the portion type's drop-down is next.
+        auto* combo = qobject_cast<QComboBox*>(grid->GetInPlaceEditor());
+        QVERIFY(combo);
+        QTest::keyClick(combo, Qt::Key_Escape);
+        QCOMPARE(grid->GetCellText(0, Grid::kColItemCost), QStringLiteral("9.00"));
+        QCOMPARE(grid->GetCellText(0, Grid::kColPtnPerItem), QStringLiteral("5"));
+        QCOMPARE(grid->GetCellText(0, Grid::kColPtnCost), QStringLiteral("1.80"));
+        QCOMPARE(dlg->CostText(), QStringLiteral("1.80"));
+    }
+
+    void failedSaveOnQuitKeepsTheEditorOpen() {
+        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
+        QVERIFY(dlg);
+        AddIngredient(dlg, QStringLiteral("100200"));
+        CMenuHdrDB locker; // another program holds the header file for itself
+        uint16_t len = 0;
+        char buffer[8] = {};
+        QCOMPARE(locker.Open(buffer, &len, "MENUHDR.DB", btr::kOpenExclusive), 0);
+        QStringList said;
+        kt::AnswerAll({QMessageBox::Yes, QMessageBox::Ok}, &said);
+        QTest::mouseClick(dlg->Button(kr::str::kQuit), Qt::LeftButton);
+        QVERIFY(QTest::qWaitFor([&] { return said.size() == 2; }));
+        QCOMPARE(said.last(), kr::str::kErrorSaving);
+        QVERIFY(dlg->isVisible());
+        QCOMPARE(dlg->Grid()->GetItemCount(), 1);
+    }
+
+    void lockedCustomerFileIsReportedNotTakenForAnUnknownCustomer() {
+        CCustomerDB locker;
+        uint16_t len = 0;
+        char buffer[8] = {};
+        QCOMPARE(locker.Open(buffer, &len, "CUST.DB", btr::kOpenExclusive), 0);
+        QString said;
+        auto ok = kt::Answer(QMessageBox::Ok, &said);
+        int picker = 0;
+        SetSelectCustFunction([&picker](int, const char*, char*, int, QWidget*) {
+            ++picker;
+            return 0;
+        });
+        m_dlg = std::make_unique<CRecipeDlg>(QStringLiteral("C1"));
+        QVERIFY(kt::WaitFor(ok));
+        QVERIFY2(said.startsWith(QStringLiteral("The file CUST.DB could not be read")), qPrintable(said));
+        QCOMPARE(picker, 1);
+    }
+
+    void everyControlHasAnAccessibleNameAndTheLayoutResizes() {
+        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
+        QVERIFY(dlg);
+        for (QWidget* w : dlg->findChildren<QWidget*>()) {
+            if (!w->isVisible() || qobject_cast<QComboBox*>(w->parentWidget()) ||
+                dlg->Grid()->isAncestorOf(w))
+                continue;
+            if (qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractButton*>(w) ||
+                qobject_cast<QComboBox*>(w) || qobject_cast<QPlainTextEdit*>(w) ||
+                qobject_cast<QAbstractItemView*>(w))
+                QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->metaObject()->className()));
+        }
+        AddIngredient(dlg, QStringLiteral("100200"));
+        dlg->resize(700, 420);
+        QTest::qWait(20);
+        dlg->grab().save(ScreenshotPath(QStringLiteral("recipe_editor_small")));
+        QVERIFY(dlg->Grid()->height() > 60);
+        QVERIFY(dlg->Button(kr::str::kQuit)->geometry().right() <= dlg->width());
+        dlg->resize(1400, 800);
+        QTest::qWait(20);
+        dlg->grab().save(ScreenshotPath(QStringLiteral("recipe_editor_large")));
+        QVERIFY(dlg->Grid()->width() > 1200);
+
+        int about = 0;
+        connect(dlg, &CRecipeDlg::aboutRequested, this, [&about] { ++about; });
+        for (QPushButton* b : dlg->findChildren<QPushButton*>())
+            if (b->accessibleName() == QStringLiteral("About Recipe..."))
+                QTest::mouseClick(b, Qt::LeftButton);
+        QCOMPARE(about, 1);
+    }
+
+    void demoDatabaseRoundTrip() {
+        namespace fs = std::filesystem;
+        const fs::path demo = m_dir->path() / "demo";
+        QVERIFY(kdb::BuildDemo(demo.string(), KR_DEMO_DATA));
+        fs::current_path(demo);
+        CCustomer first;
+        {
+            CCustomerDB customers;
+            QCOMPARE(customers.OpenFile(), 0);
+            QCOMPARE(customers.GetFirstCustomer(first, 0), 0);
+        }
+        CRecipeDlg* dlg = Open(QString::fromStdString(TrimRight(first.m_strNumber)));
+        QVERIFY(dlg);
+        Grid* grid = dlg->Grid();
+        AddIngredient(dlg, QStringLiteral("10101"));
+        // The item master's description is cut to what a line record holds.
+        QCOMPARE(grid->GetCellText(0, Grid::kColDescription),
+                 QStringLiteral("CHICKEN BREAST BNLS SKNLS 6 OZ"));
+        auto picked = kt::OnModal([](QWidget* w) {
+            auto* select = qobject_cast<CItemSelectionDlg*>(w);
+            if (!select) return;
+            CMyListCtrl* list = select->GetList();
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualRect(list->model()->index(0, 0)).center());
+            QTest::mouseClick(select->GetSelectButton(), Qt::LeftButton);
+        });
+        AddIngredient(dlg, QStringLiteral("chicken"));
+        QVERIFY(kt::WaitFor(picked));
+        QCOMPARE(grid->GetItemCount(), 2);
+        QVERIFY(grid->GetCellText(1, Grid::kColDescription).contains(QStringLiteral("CHICKEN")));
+        auto ok = kt::Answer(QMessageBox::Ok);
+        QTest::mouseClick(dlg->Button(kr::str::kSaveRecipe), Qt::LeftButton);
+        QVERIFY(kt::WaitFor(ok));
+        const QStringList row0 = RowTexts(grid, 0), row1 = RowTexts(grid, 1);
+        auto reopened = EditFirstRecipe();
+        QTest::mouseClick(dlg->Button(kr::str::kNewRecipeButton), Qt::LeftButton);
+        QVERIFY(kt::WaitFor(reopened));
+        QCOMPARE(RowTexts(grid, 0), row0);
+        QCOMPARE(RowTexts(grid, 1), row1);
+        dlg->grab().save(ScreenshotPath(QStringLiteral("recipe_editor_demo")));
+    }
+};
+
+QTEST_MAIN(RecipeEditorTest)
+#include "test_recipe_dlg.moc"
