@@ -2,6 +2,7 @@
 #include "command.h"
 
 #include "dbtool.h"
+#include "escaped.h"
 #include "btrieve/btrcall.h"
 
 #include <cstdio>
@@ -16,7 +17,8 @@ int Export(const std::vector<std::string>& args) {
     }
     const kdb::FileKind* kind = kdb::FindFileKind(pos[0]);
     if (!kind) {
-        std::fprintf(stderr, "kestrel-db export: %s is not a record file of the system\n", pos[0].c_str());
+        std::fprintf(stderr, "kestrel-db export: %s is not a record file of the system\n",
+                     kdb::Escaped(pos[0]).c_str());
         return 2;
     }
     if (!kind->exportable) {
@@ -31,13 +33,14 @@ int Export(const std::vector<std::string>& args) {
     auto file = kind->make();
     int status = file->OpenFile(pos[0].c_str());
     if (status != 0) {
-        std::fprintf(stderr, "kestrel-db export: cannot open %s (status %d%s)\n", pos[0].c_str(), status,
+        std::fprintf(stderr, "kestrel-db export: cannot open %s (status %d%s)\n", kdb::Escaped(pos[0]).c_str(),
+                     status,
                      status == btr::B_FILE_NOT_FOUND ? ": file not found" : "");
         return 1;
     }
     std::FILE* out = std::fopen(pos[1].c_str(), "wb");
     if (!out) {
-        std::fprintf(stderr, "kestrel-db export: cannot write %s\n", pos[1].c_str());
+        std::fprintf(stderr, "kestrel-db export: cannot write %s\n", kdb::Escaped(pos[1]).c_str());
         return 1;
     }
     std::string line;
@@ -53,7 +56,7 @@ int Export(const std::vector<std::string>& args) {
                      written ? status : -1);
         return 1;
     }
-    std::printf("%s: %ld lines written to %s\n", kind->fileName.c_str(), lines, pos[1].c_str());
+    std::printf("%s: %ld lines written to %s\n", kind->fileName.c_str(), lines, kdb::Escaped(pos[1]).c_str());
     return 0;
 }
 
