@@ -1,9 +1,8 @@
-// Reloads that must not lose or misread data: a purge is all or nothing and leaves other open
-// handles on the one file, and downloads with CR LF line ends read as the same lines with LF.
+// Reloads that must not lose or misread data: a purge is all or nothing and keeps other open
+// handles on the one file; downloads with CR LF line ends read as the same lines with LF.
 #include "ControlDB.h"
 #include "CustomerDB.h"
 #include "ItemDB.h"
-#include "ItemDictDB.h"
 #include "RecordFields.h"
 #include "VelocityDB.h"
 #include "btrieve/btrcall.h"
@@ -96,25 +95,11 @@ TEST_F(PurgeReload, AWriteThatFailsLeavesTheFileAsItWas) {
     EXPECT_EQ(Has(after, "200010"), btr::B_KEY_VALUE_NOT_FOUND);
 }
 
-TEST_F(PurgeReload, AnotherHandleOnTheFileSeesTheNewRecordsAndTheKeptOnes) {
+// The caller of the reload protocol that only closes the file at the end: the purge and the lines
+// are committed then, into the one file every handle reads.
+TEST_F(PurgeReload, ClosingTheFileCommitsThePurgeIntoTheFileOtherHandlesRead) {
     CCustomerDB reader;
     ASSERT_EQ(reader.OpenFile("CUST.DB"), 0);
-    CCustomerDB db;
-    ASSERT_EQ(db.OpenFile("CUST.DB"), 0);
-    EXPECT_TRUE(Reload(db, CustomerLine(Customer("200010", "LUIGI'S TRATTORIA")), 777, 1).empty());
-    EXPECT_TRUE(db.IsOpen());
-    // The handle opened before the purge reads the one file, not a file gone from the directory.
-    EXPECT_EQ(Has(reader, "200010"), 0);
-    EXPECT_EQ(Has(reader, "101299"), 0);
-    EXPECT_EQ(Has(reader, "100355"), btr::B_KEY_VALUE_NOT_FOUND);
-    EXPECT_EQ(reader.GetRecordCount(), 2u);
-    // Inserts through that handle stay in the file everyone sees.
-    CCustomer late = Customer("300001", "LATE ARRIVAL");
-    ASSERT_EQ(reader.InsertCustomer(late), 0);
-    EXPECT_EQ(Has(db, "300001"), 0);
-}
-
-TEST_F(PurgeReload, ClosingTheFileEndsAPurgeLeftRunning) {
     CCustomerDB db;
     kt::WriteText("download.txt", CustomerLine(Customer("200010", "LUIGI'S TRATTORIA")));
     ASSERT_TRUE(db.BeginReload("download.txt", 0, 777, 1));
@@ -122,92 +107,62 @@ TEST_F(PurgeReload, ClosingTheFileEndsAPurgeLeftRunning) {
     while (db.GetProgressPosition() <= db.GetProgressTotal())
         db.ImportLine(db.ReadReloadChar());
     EXPECT_EQ(db.Close(), 0);
-    EXPECT_FALSE(db.HoldsReloadTransaction());
+    EXPECT_EQ(Has(reader, "200010"), 0);
+    EXPECT_EQ(Has(reader, "101299"), 0);
+    EXPECT_EQ(Has(reader, "100355"), btr::B_KEY_VALUE_NOT_FOUND);
+    // Inserts through the older handle stay in the file everyone sees; the transaction is over.
+    CCustomer late = Customer("300001", "LATE ARRIVAL");
+    ASSERT_EQ(reader.InsertCustomer(late), 0);
     ASSERT_EQ(db.OpenFile("CUST.DB"), 0);
-    EXPECT_EQ(Has(db, "200010"), 0);
-    EXPECT_EQ(Has(db, "100355"), btr::B_KEY_VALUE_NOT_FOUND);
-    // A new transaction can start: the purge's one is over.
+    EXPECT_EQ(Has(db, "300001"), 0);
     EXPECT_EQ(db.BeginTran(), 0);
     EXPECT_EQ(db.EndTran(), 0);
 }
 
-TEST(CrLfDownloads, ItemLinesDeletionsAndOffsetsCountingTheCarriageReturns) {
+// Offsets count the carriage returns; a bad history line is skipped to the next line; a carriage
+// return that ends no line is a character of the value.
+TEST(CrLfDownloads, LinesOffsetsAndSkippedLinesAsWithLineFeeds) {
     kt::TempDir dir;
-    CItemDB db;
-    ASSERT_EQ(db.Create("ITEM.DB"), 0);
+    CItemDB items;
+    ASSERT_EQ(items.Create("ITEM.DB"), 0);
     CItem item;
     item.m_strItemNumber = Pad("101", 12);
     item.m_strDescription = "CHICKEN BREAST";
     item.m_tTime = -1;
-    std::string first = CItemDB::WriteLine(item, 1025);
-    item.m_strItemNumber = Pad("102", 12);
-    std::string second = CItemDB::WriteLine(item, 1025);
-    std::string text = CrLf(first + second + Pad("102", 12) + "\n");
-    int lines = 0;
-    EXPECT_TRUE(Reload(db, text, 1025, 0, &lines).empty());
-    EXPECT_EQ(lines, 3);
-    CItem found;
-    ASSERT_EQ(db.FindItem(found, Pad("101", 12)), 0);
-    EXPECT_EQ(found.m_strDescription, "CHICKEN BREAST");
-    EXPECT_EQ(db.FindItem(found, Pad("102", 12)), btr::B_KEY_VALUE_NOT_FOUND);
-    // A short line: its offset is where it starts in the file, carriage returns counted.
-    std::string shortLine = first.substr(0, first.size() - 3) + "\n";
-    auto errors = Reload(db, CrLf(first + first + shortLine), 1025);
+    std::string line = CItemDB::WriteLine(item, 1025);
+    std::string shortLine = line.substr(0, line.size() - 3) + "\n";
+    auto errors = Reload(items, CrLf(line + Pad("101", 12) + "\n" + line + shortLine), 1025);
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0], "Invalid Record Format at offset " + std::to_string(2 * (first.size() + 1)));
-}
+    EXPECT_EQ(errors[0], "Invalid Record Format at offset " + std::to_string(2 * (line.size() + 1) + 14));
+    CItem found;
+    ASSERT_EQ(items.FindItem(found, Pad("101", 12)), 0);
+    EXPECT_EQ(found.m_strDescription, "CHICKEN BREAST");
 
-TEST(CrLfDownloads, ControlValuesAndDictionaryListsKeepNoCarriageReturn) {
-    kt::TempDir dir;
-    CControlDB control;
-    ASSERT_EQ(control.Create("CONTROL.DB"), 0);
-    std::string settings = Pad("COMPANY.NAME", 30) + "TKESTREL FOOD SERVICE\n" + Pad("COMPANY.KG_LB&", 30) +
-                           "BY\n" + Pad("COMPANY.PRICE_DECIMALS", 30) + "I    3 \n";
-    EXPECT_TRUE(Reload(control, CrLf(settings), 1025).empty());
-    CControl c;
-    ASSERT_EQ(control.GetControl(c, "COMPANY.NAME"), 0);
-    EXPECT_EQ(c.m_strText, "KESTREL FOOD SERVICE");
-    ASSERT_EQ(control.GetControl(c, "COMPANY.PRICE_DECIMALS"), 0);
-    EXPECT_EQ(c.m_nValue, 3);
-
-    CItemDictDB dict;
-    ASSERT_EQ(dict.Create("ITEMDICT.DB"), 0);
-    std::string words =
-        "    2 " + Pad("", 20) + Pad("CHICKEN", 20) + Pad("10101", 12) + "," + Pad("10102", 12) + "\n";
-    EXPECT_TRUE(Reload(dict, CrLf(words), 770).empty());
-    CItemDict e;
-    ASSERT_EQ(dict.FindWord(e, Pad("CHICKEN", 20)), 0);
-    EXPECT_EQ(e.m_strItems, Pad("10101", 12) + "," + Pad("10102", 12));
-    // A carriage return that ends no line is a character of the value.
-    EXPECT_TRUE(Reload(control, Pad("COMPANY.NOTE", 30) + "TA\rB\n", 1025).empty());
-    ASSERT_EQ(control.GetControl(c, "COMPANY.NOTE"), 0);
-    EXPECT_EQ(c.m_strText, "A\rB");
-}
-
-TEST(CrLfDownloads, ABadHistoryLineIsSkippedToTheNextLine) {
-    kt::TempDir dir;
-    CVelocityDB db;
-    ASSERT_EQ(db.Create("VELOCITY.DB"), 0);
+    CVelocityDB history;
+    ASSERT_EQ(history.Create("VELOCITY.DB"), 0);
     CVelocity h;
     h.m_strCustomer = "100210";
     h.m_strItem = Pad("10101", 12);
     h.m_strUnit = "CS ";
     h.m_tLastDate = -1;
-    h.m_bActive = true;
     uint8_t raw[160] = {};
     std::string good1, good2;
     CVelocityDB::Pack(h, raw);
-    db.FormatLine(raw, good1);
+    history.FormatLine(raw, good1);
     h.m_strCustomer = "100355";
     CVelocityDB::Pack(h, raw);
-    db.FormatLine(raw, good2);
-    std::string bad = good1.substr(0, 60) + "\n";
-    auto errors = Reload(db, CrLf(good1 + bad + good2), 1026);
+    history.FormatLine(raw, good2);
+    errors = Reload(history, CrLf(good1 + good1.substr(0, 60) + "\n" + good2), 1026);
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], "Error Reading item history file at offset " + std::to_string(good1.size() + 1));
-    CVelocity found;
-    EXPECT_EQ(db.GetHistory(found, "100210", Pad("10101", 12), "CS "), 0);
-    EXPECT_EQ(db.GetHistory(found, "100355", Pad("10101", 12), "CS "), 0);
+    EXPECT_EQ(history.GetHistory(h, "100355", Pad("10101", 12), "CS "), 0);
+
+    CControlDB control;
+    ASSERT_EQ(control.Create("CONTROL.DB"), 0);
+    EXPECT_TRUE(Reload(control, Pad("COMPANY.NOTE", 30) + "TA\rB\r\n", 1025).empty());
+    CControl c;
+    ASSERT_EQ(control.GetControl(c, "COMPANY.NOTE"), 0);
+    EXPECT_EQ(c.m_strText, "A\rB");
 }
 
 } // namespace
