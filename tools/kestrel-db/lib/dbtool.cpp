@@ -131,7 +131,9 @@ ImportResult ImportDownload(CBtrieveDB& file, const std::string& downloadPath, i
                              ") to " + name);
             break;
         }
-        if (batches && result.lines % kLinesPerTransaction == 0) {
+        if (result.lines % kLinesPerTransaction != 0)
+            continue;
+        if (batches) {
             inTransaction = false;
             int status = file.EndTran();
             if (status != 0) {
@@ -145,9 +147,9 @@ ImportResult ImportDownload(CBtrieveDB& file, const std::string& downloadPath, i
                 break;
             }
             inTransaction = true;
-            if (progress)
-                progress(file.GetProgressPosition(), total, result.lines);
         }
+        if (progress)
+            progress(file.GetProgressPosition(), total, result.lines);
     }
     if (inTransaction) {
         int status = result.failed() ? file.AbortTran() : file.EndTran();
