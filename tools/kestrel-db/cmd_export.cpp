@@ -5,7 +5,9 @@
 #include "escaped.h"
 #include "btrieve/btrcall.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -49,11 +51,18 @@ int Export(const std::vector<std::string>& args) {
         std::fwrite(line.data(), 1, line.size(), out);
         ++lines;
     }
-    bool written = std::fclose(out) == 0;
+    // A write that failed on the way (a full disk) counts even when the last flush succeeds.
+    bool written = !std::ferror(out);
+    written = std::fclose(out) == 0 && written;
+    int writeError = errno;
     file->Close();
-    if (status != btr::B_END_OF_FILE || !written) {
-        std::fprintf(stderr, "kestrel-db export: stopped after %ld lines with status %d\n", lines,
-                     written ? status : -1);
+    if (!written) {
+        std::fprintf(stderr, "kestrel-db export: writing %s failed after %ld lines (%s); the file is incomplete\n",
+                     kdb::Escaped(pos[1]).c_str(), lines, std::strerror(writeError));
+        return 1;
+    }
+    if (status != btr::B_END_OF_FILE) {
+        std::fprintf(stderr, "kestrel-db export: stopped after %ld lines with status %d\n", lines, status);
         return 1;
     }
     std::printf("%s: %ld lines written to %s\n", kind->fileName.c_str(), lines, kdb::Escaped(pos[1]).c_str());
