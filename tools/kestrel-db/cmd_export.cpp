@@ -35,8 +35,8 @@ int Export(const std::vector<std::string>& args) {
     auto file = kind->make();
     int status = file->OpenFile(pos[0].c_str());
     if (status != 0) {
-        std::fprintf(stderr, "kestrel-db export: cannot open %s (status %d%s)\n", kdb::Escaped(pos[0]).c_str(),
-                     status,
+        std::fprintf(stderr, "kestrel-db export: cannot open %s (status %d%s)\n",
+                     kdb::Escaped(pos[0]).c_str(), status,
                      status == btr::B_FILE_NOT_FOUND ? ": file not found" : "");
         return 1;
     }
@@ -57,7 +57,7 @@ int Export(const std::vector<std::string>& args) {
     int writeError = errno;
     file->Close();
     if (!written) {
-        std::fprintf(stderr, "kestrel-db export: writing %s failed after %ld lines (%s); the file is incomplete\n",
+        std::fprintf(stderr, "kestrel-db export: writing %s failed after %ld lines (%s); it is incomplete\n",
                      kdb::Escaped(pos[1]).c_str(), lines, std::strerror(writeError));
         return 1;
     }
