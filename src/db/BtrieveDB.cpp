@@ -170,9 +170,9 @@ int CBtrieveDB::PurgeRecords() {
     return status == btr::B_END_OF_FILE ? 0 : status;
 }
 
-int CBtrieveDB::EndReloadTransaction() {
+int CBtrieveDB::EndReloadTransaction(bool commit) {
     m_bReloadTran = false;
-    if (m_nReloadFailure != 0) {
+    if (m_nReloadFailure != 0 || !commit) {
         AbortTran();
         return m_nReloadFailure;
     }
@@ -185,8 +185,8 @@ int CBtrieveDB::EndReloadTransaction() {
     return status;
 }
 
-int CBtrieveDB::EndReload() {
-    int status = m_bReloadTran ? EndReloadTransaction() : 0;
+int CBtrieveDB::EndReload(bool commit) {
+    int status = m_bReloadTran ? EndReloadTransaction(commit) : 0;
     CloseReloadFile();
     return status;
 }
@@ -234,10 +234,18 @@ size_t CBtrieveDB::ReadReload(char* buffer, size_t n) {
             }
             have = static_cast<size_t>(out - buffer);
         }
-        if (got < want)
+        if (got < want) {
+            NoteReadError();
             break;
+        }
     }
     return have;
+}
+
+void CBtrieveDB::NoteReadError() {
+    // A download that cannot be read to its end must not look like one that ends there.
+    if (std::ferror(m_fileText) && m_nReloadFailure == 0)
+        m_nReloadFailure = btr::B_IO_ERROR;
 }
 
 bool CBtrieveDB::SkipPastLineFeed(uint64_t from) {
@@ -321,8 +329,10 @@ int CBtrieveDB::ReadReloadChar() {
     if (!m_fileText)
         return EOF;
     int c = std::fgetc(m_fileText);
-    if (c == EOF)
+    if (c == EOF) {
+        NoteReadError();
         return c;
+    }
     ++m_nProgressPos;
     if (c == '\r') {
         int next = std::fgetc(m_fileText);

@@ -73,14 +73,15 @@ public:
     void AddError(const std::string& text);
 
     // Ends a reload. A purging reload holds the purge and every line in one transaction: it is
-    // committed here when every write went through, and rolled back otherwise, so the file keeps
-    // the records it had. Closes the download. Returns 0, or the status that kept the reload
-    // from being committed. Closing the file ends a purging reload the same way.
-    int EndReload();
+    // committed here when every write went through (and commit is set), and rolled back
+    // otherwise, so the file keeps the records it had. Closes the download. Returns 0, or the
+    // status that kept the reload from being committed. Closing the file ends a purging reload
+    // as EndReload(true) does.
+    int EndReload(bool commit = true);
     // The first write of the running reload that failed for want of storage (disk full, an I/O
-    // error, a file or record held by another program...); 0 while every write went through or
-    // failed only for its own line's data (a missing record, a duplicate key). Also the status
-    // that kept BeginReload from starting, when it had one.
+    // error, a file or record held by another program...), or 2 (I/O error) when the download
+    // could not be read; 0 while every write went through or failed only for its own line's data
+    // (a missing record, a duplicate key). Also the status that kept BeginReload from starting.
     int GetReloadFailure() const { return m_nReloadFailure; }
     // Whether the reload holds its changes in one transaction until EndReload (a purge).
     bool HoldsReloadTransaction() const { return m_bReloadTran; }
@@ -176,8 +177,9 @@ protected:
 
 private:
     int NoteWrite(int status);
+    void NoteReadError();
     int PurgeRecords();
-    int EndReloadTransaction();
+    int EndReloadTransaction(bool commit = true);
 };
 
 // Fills a file specification buffer (zeroed by the caller) for Create.

@@ -4,6 +4,7 @@
 #include "ItemDB.h"
 #include "RecordFields.h"
 #include "btrieve/btrcall.h"
+#include "dbtool.h"
 #include "escaped.h"
 
 #include <gtest/gtest.h>
@@ -277,6 +278,34 @@ TEST_F(KestrelDb, APurgeWithoutRoomLeavesTheFileAsItWas) {
         check(Tool("import " + Path("small/CUST.DB") + " " + Path("gen/customers.txt") + " --purge"),
               m_dir / "small", "tmpfs");
     }
+}
+
+// A download that ends short of its size while it is read (cut off, or unreadable) fails the run;
+// a purge then changes nothing.
+TEST_F(KestrelDb, ADownloadCutShortWhileReadFailsAndThePurgeChangesNothing) {
+    CItem item;
+    item.m_tTime = -1;
+    item.m_strItemNumber = Pad("OLD", 12);
+    {
+        CItemDB db;
+        ASSERT_EQ(db.Create(Path("ITEM.DB").c_str()), 0);
+        ASSERT_EQ(db.InsertItem(item), 0);
+    }
+    std::string text;
+    for (int i = 0; i < 5000; ++i) {
+        item.m_strItemNumber = Pad(std::to_string(100000 + i), 12);
+        text += CItemDB::WriteLine(item, 1025);
+    }
+    std::ofstream(Path("items.txt"), std::ios::binary) << text;
+    auto cut = [&](uint64_t, uint64_t, uint64_t) { fs::resize_file(Path("items.txt"), text.size() / 2); };
+    kdb::ImportResult r = kdb::ImportDownload(Path("ITEM.DB"), Path("items.txt"), 1025, 0, true, cut);
+    EXPECT_TRUE(r.failed());
+    EXPECT_NE(r.failureText.find("reading"), std::string::npos) << r.failureText;
+    EXPECT_NE(r.failureText.find("keeps the records it had"), std::string::npos) << r.failureText;
+    CItemDB db;
+    ASSERT_EQ(db.OpenFile(Path("ITEM.DB").c_str()), 0);
+    EXPECT_EQ(db.GetRecordCount(), 1u);
+    EXPECT_EQ(db.FindItem(item, Pad("OLD", 12)), 0);
 }
 
 // Bytes of a download or a file that a terminal would obey are shown escaped, in every output.

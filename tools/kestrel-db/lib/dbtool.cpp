@@ -122,13 +122,18 @@ ImportResult ImportDownload(CBtrieveDB& file, const std::string& downloadPath, i
     while (!result.failed() && file.GetProgressPosition() <= file.GetProgressTotal()) {
         uint64_t at = file.GetProgressPosition();
         int c = file.ReadReloadChar();
-        if (c == EOF)
+        if (c == EOF) {
+            // Short of its measured end: it cannot be read, or it shrank while being read.
+            int status = file.GetReloadFailure() ? file.GetReloadFailure() : btr::B_IO_ERROR;
+            fail(status, "reading " + downloadPath + ": it ends at offset " + std::to_string(at) + " of " +
+                             std::to_string(total) + " bytes");
             break;
+        }
         file.ImportLine(c);
         ++result.lines;
         if (int status = file.GetReloadFailure()) {
-            fail(status, "writing line " + std::to_string(result.lines) + " (offset " + std::to_string(at) +
-                             ") to " + name);
+            fail(status, "on line " + std::to_string(result.lines) + " (offset " + std::to_string(at) +
+                             ") of " + downloadPath + " into " + name);
             break;
         }
         if (result.lines % kLinesPerTransaction != 0)
@@ -158,7 +163,7 @@ ImportResult ImportDownload(CBtrieveDB& file, const std::string& downloadPath, i
         else if (!result.failed())
             applied = result.lines;
     }
-    int ended = file.EndReload();
+    int ended = file.EndReload(!result.failed());
     if (whole && ended != 0 && !result.failed())
         fail(ended, "committing the reload of " + name);
     if (result.failed()) {
