@@ -25,6 +25,9 @@ for file in "${!seeds[@]}"; do
   head -n 3 "data/demo/${seeds[$file]}" >> "$corpus/seed-new"
   printf '\x07' > "$corpus/seed-old"
   head -n 2 "data/demo/${seeds[$file]}" >> "$corpus/seed-old"
+  # The same lines as the suite's Windows side writes them, ending in CR LF.
+  printf '\x0f' > "$corpus/seed-crlf"
+  head -n 3 "data/demo/${seeds[$file]}" | sed 's/$/\r/' >> "$corpus/seed-crlf"
   echo "fuzz: $file for ${seconds}s"
   KR_FUZZ_FILE="$file" "$out/fuzz_import" -max_total_time="$seconds" -max_len=4096 -print_final_stats=0 \
     "$corpus" > "$out/log-$file" 2>&1 || { tail -n 30 "$out/log-$file"; exit 1; }

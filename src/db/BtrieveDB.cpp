@@ -1,10 +1,14 @@
 #include "BtrieveDB.h"
 
 #include "btrieve/btrcall.h"
-#include "btrieve/files.h"
 
+#include <cinttypes>
 #include <cstring>
 #include <memory>
+#include <sys/types.h>
+
+// File classes keep line offsets in a long and print them with %ld: it must hold any offset.
+static_assert(sizeof(long) >= sizeof(int64_t), "reload offsets need 64 bits");
 
 int BtrvCall(int operation, void* positionBlock, void* dataBuffer, uint16_t* dataLength, void* keyBuffer,
              int keyNumber) {
@@ -52,12 +56,14 @@ int CBtrieveDB::OpenFile(const char* path) {
 }
 
 int CBtrieveDB::Close() {
+    // A purging reload still running ends first: committed when sound, else rolled back.
+    int ended = m_bReloadTran ? EndReloadTransaction() : 0;
     int status = btr::B_FILE_NOT_OPEN;
     if (m_bOpen)
         status = BtrvCall(btr::B_CLOSE, m_posBlock, m_scratch, &m_wLength, m_scratch, 0);
     m_bOpen = false;
     m_strOpenName.clear();
-    return status;
+    return ended != 0 ? ended : status;
 }
 
 #define NEEDS_OPEN                                                                                           \
@@ -82,43 +88,115 @@ int CBtrieveDB::EndTran() {
 const char* CBtrieveDB::GetFileName() const { return "BTRIEVE.DB"; }
 const char* CBtrieveDB::GetDescription() const { return "EMPTY"; }
 
-bool CBtrieveDB::BeginReload(const char* textPath, long headerLength, int version, int purge) {
+bool CBtrieveDB::BeginReload(const char* textPath, int64_t headerLength, int version, int purge) {
     m_nVersion = version;
     m_nPurge = purge;
     if (GetLineLength() == 0)
         return false;
+    // A reload left running by its caller ends before the next one starts.
+    if (m_bReloadTran)
+        EndReloadTransaction();
     CloseReloadFile();
+    m_nReloadFailure = 0;
     if (!textPath)
         return false;
     m_fileText = std::fopen(textPath, "rb");
     if (!m_fileText)
         return false;
-    long length = -1;
-    if (std::fseek(m_fileText, 0, SEEK_END) == 0)
-        length = std::ftell(m_fileText);
-    if (length < 0 || headerLength < 0 || length <= headerLength) {
+    off_t length = -1;
+    if (::fseeko(m_fileText, 0, SEEK_END) == 0)
+        length = ::ftello(m_fileText);
+    if (length < 0 || headerLength < 0 || length <= headerLength ||
+        ::fseeko(m_fileText, static_cast<off_t>(headerLength), SEEK_SET) != 0) {
         CloseReloadFile();
         return false;
     }
-    m_nProgressTotal = static_cast<uint32_t>(length - 1);
-    std::fseek(m_fileText, headerLength, SEEK_SET);
-    m_nProgressPos = static_cast<uint32_t>(headerLength);
+    m_nProgressTotal = static_cast<uint64_t>(length) - 1;
+    m_nProgressPos = static_cast<uint64_t>(headerLength);
     m_bReload = true;
     m_nMessages = 0;
     m_arrMessages.clear();
     if (!purge)
         return true;
 
+    // The purge and the lines that follow are one transaction: the old records go only when the
+    // new ones are on file, and a failure anywhere leaves the file as it was.
     std::string path = (m_bOpen && !m_strOpenName.empty()) ? m_strOpenName : GetFileName();
-    Close();
-    // Removes the file and, when it will not go, moves it aside into TEMP.
-    btr::RemoveRecordFile(path.c_str(), "TEMP", "TMP");
-    if (Create(path.c_str()) != 0) {
+    int status = OpenFile(path.c_str());
+    if (status == btr::B_FILE_NOT_FOUND)
+        status = Create(path.c_str());
+    if (status == 0)
+        status = BeginTran();
+    if (status == 0) {
+        m_bReloadTran = true;
+        status = PurgeRecords();
+    }
+    if (status != 0) {
+        if (m_bReloadTran) {
+            m_bReloadTran = false;
+            AbortTran();
+        }
+        m_nReloadFailure = status;
         CloseReloadFile();
         m_bReload = false;
         return false;
     }
     return true;
+}
+
+bool CBtrieveDB::KeepOnPurge(const uint8_t*, uint16_t) const { return false; }
+
+int CBtrieveDB::PurgeRecords() {
+    std::vector<uint8_t> record(0xFFFF);
+    uint16_t length = static_cast<uint16_t>(record.size());
+    int status = StepFirst(record.data(), &length);
+    while (status == 0) {
+        bool deleted = false;
+        if (!KeepOnPurge(record.data(), length)) {
+            status = Delete();
+            if (status != 0)
+                return status;
+            deleted = true;
+        }
+        length = static_cast<uint16_t>(record.size());
+        status = StepNext(record.data(), &length);
+        // A record manager that loses the position with the record starts over; the records
+        // kept are passed over again, every other one is gone.
+        if (deleted && status == btr::B_POSITION_NOT_SET) {
+            length = static_cast<uint16_t>(record.size());
+            status = StepFirst(record.data(), &length);
+        }
+    }
+    return status == btr::B_END_OF_FILE ? 0 : status;
+}
+
+int CBtrieveDB::EndReloadTransaction(bool commit) {
+    m_bReloadTran = false;
+    if (m_nReloadFailure != 0 || !commit) {
+        AbortTran();
+        return m_nReloadFailure;
+    }
+    int status = EndTran();
+    if (status != 0) {
+        // The record manager has rolled back a commit that failed; make sure nothing stays open.
+        AbortTran();
+        m_nReloadFailure = status;
+    }
+    return status;
+}
+
+int CBtrieveDB::EndReload(bool commit) {
+    int status = m_bReloadTran ? EndReloadTransaction(commit) : 0;
+    CloseReloadFile();
+    return status;
+}
+
+int CBtrieveDB::NoteWrite(int status) {
+    bool ownData = status == 0 || status == btr::B_KEY_VALUE_NOT_FOUND ||
+                   status == btr::B_DUPLICATE_KEY_VALUE || status == btr::B_DATALENGTH_ERROR;
+    if (m_fileText && !ownData && m_nReloadFailure == 0)
+        m_nReloadFailure = status;
+    return status;
 }
 
 void CBtrieveDB::CloseReloadFile() {
@@ -131,9 +209,57 @@ void CBtrieveDB::CloseReloadFile() {
 size_t CBtrieveDB::ReadReload(char* buffer, size_t n) {
     if (!m_fileText || n == 0)
         return 0;
-    size_t got = std::fread(buffer, 1, n, m_fileText);
-    m_nProgressPos += static_cast<uint32_t>(got);
-    return got;
+    size_t have = 0;
+    while (have < n) {
+        size_t want = n - have;
+        size_t got = std::fread(buffer + have, 1, want, m_fileText);
+        m_nProgressPos += got;
+        char* begin = buffer + have;
+        char* end = begin + got;
+        char* cr = static_cast<char*>(std::memchr(begin, '\r', got));
+        if (!cr) {
+            have += got;
+        } else {
+            // Pass over each carriage return that stands before a line feed.
+            char* out = cr;
+            for (char* in = cr; in < end; ++in) {
+                if (*in == '\r') {
+                    int next = in + 1 < end ? *(in + 1) : std::fgetc(m_fileText);
+                    if (in + 1 == end && next != EOF)
+                        std::ungetc(next, m_fileText);
+                    if (next == '\n')
+                        continue;
+                }
+                *out++ = *in;
+            }
+            have = static_cast<size_t>(out - buffer);
+        }
+        if (got < want) {
+            NoteReadError();
+            break;
+        }
+    }
+    return have;
+}
+
+void CBtrieveDB::NoteReadError() {
+    // A download that cannot be read to its end must not look like one that ends there.
+    if (std::ferror(m_fileText) && m_nReloadFailure == 0)
+        m_nReloadFailure = btr::B_IO_ERROR;
+}
+
+bool CBtrieveDB::SkipPastLineFeed(uint64_t from) {
+    if (m_fileText && ::fseeko(m_fileText, static_cast<off_t>(from), SEEK_SET) == 0) {
+        m_nProgressPos = from;
+        int c;
+        while ((c = std::fgetc(m_fileText)) != EOF) {
+            ++m_nProgressPos;
+            if (c == '\n')
+                return true;
+        }
+    }
+    m_nProgressPos = m_nProgressTotal + 1;
+    return false;
 }
 
 CBtrieveDB::LineStart CBtrieveDB::ReadKeyPart(int firstChar, size_t keyWidth, std::string& line) {
@@ -181,14 +307,14 @@ bool CBtrieveDB::ReadLineRest(std::string& line, size_t lineLength) {
     return line.size() == lineLength && line.back() == '\n';
 }
 
-void CBtrieveDB::RejectFormat(long offset) {
+void CBtrieveDB::RejectFormat(int64_t offset) {
     char text[80];
-    std::snprintf(text, sizeof text, "Invalid Record Format at offset %ld", offset);
+    std::snprintf(text, sizeof text, "Invalid Record Format at offset %" PRId64, offset);
     AddError(text);
     m_nProgressPos = m_nProgressTotal + 1;
 }
 
-void CBtrieveDB::AddLineError(const std::string& what, long offset) {
+void CBtrieveDB::AddLineError(const std::string& what, int64_t offset) {
     AddError(what + " at offset " + std::to_string(offset));
 }
 
@@ -203,8 +329,20 @@ int CBtrieveDB::ReadReloadChar() {
     if (!m_fileText)
         return EOF;
     int c = std::fgetc(m_fileText);
-    if (c != EOF)
-        ++m_nProgressPos;
+    if (c == EOF) {
+        NoteReadError();
+        return c;
+    }
+    ++m_nProgressPos;
+    if (c == '\r') {
+        int next = std::fgetc(m_fileText);
+        if (next == '\n') {
+            ++m_nProgressPos;
+            return next;
+        }
+        if (next != EOF)
+            std::ungetc(next, m_fileText);
+    }
     return c;
 }
 
@@ -280,7 +418,7 @@ int CBtrieveDB::CreateIndex(void* spec, uint16_t length) {
 
 int CBtrieveDB::Delete() {
     NEEDS_OPEN;
-    return BtrvCall(btr::B_DELETE, m_posBlock, m_scratch, &m_wLength, m_scratch, 0);
+    return NoteWrite(BtrvCall(btr::B_DELETE, m_posBlock, m_scratch, &m_wLength, m_scratch, 0));
 }
 
 int CBtrieveDB::DropIndex(int keyNumber) {
@@ -314,9 +452,15 @@ OWN_BUFFERS_OP(GetLess, btr::B_GET_LESS)
 OWN_BUFFERS_OP(GetLessOrEqual, btr::B_GET_LE)
 OWN_BUFFERS_OP(GetNext, btr::B_GET_NEXT)
 OWN_BUFFERS_OP(GetPrevious, btr::B_GET_PREVIOUS)
-OWN_BUFFERS_OP(Insert, btr::B_INSERT)
+int CBtrieveDB::Insert(void* data, uint16_t* length, void* key, int keyNumber) {
+    NEEDS_OPEN;
+    return NoteWrite(BtrvCall(btr::B_INSERT, m_posBlock, data, length, key, keyNumber));
+}
 OWN_BUFFERS_OP(SetOwner, btr::B_SET_OWNER)
-OWN_BUFFERS_OP(Update, btr::B_UPDATE)
+int CBtrieveDB::Update(void* data, uint16_t* length, void* key, int keyNumber) {
+    NEEDS_OPEN;
+    return NoteWrite(BtrvCall(btr::B_UPDATE, m_posBlock, data, length, key, keyNumber));
+}
 
 #define STEP_OP(Name, Code)                                                                                  \
     int CBtrieveDB::Name(void* data, uint16_t* length) {                                                     \

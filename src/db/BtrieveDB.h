@@ -28,7 +28,7 @@ public:
     virtual int EndTran();
     virtual const char* GetFileName() const;
     virtual const char* GetDescription() const;
-    virtual bool BeginReload(const char* textPath, long headerLength, int version, int purge);
+    virtual bool BeginReload(const char* textPath, int64_t headerLength, int version, int purge);
     virtual bool CanExport();
     virtual int ExportFirst(std::string& output);
     virtual int ExportNext(std::string& output);
@@ -72,29 +72,51 @@ public:
 
     void AddError(const std::string& text);
 
+    // Ends a reload. A purging reload holds the purge and every line in one transaction: it is
+    // committed here when every write went through (and commit is set), and rolled back
+    // otherwise, so the file keeps the records it had. Closes the download. Returns 0, or the
+    // status that kept the reload from being committed. Closing the file ends a purging reload
+    // as EndReload(true) does.
+    int EndReload(bool commit = true);
+    // The first write of the running reload that failed for want of storage (disk full, an I/O
+    // error, a file or record held by another program...), or 2 (I/O error) when the download
+    // could not be read; 0 while every write went through or failed only for its own line's data
+    // (a missing record, a duplicate key). Also the status that kept BeginReload from starting.
+    int GetReloadFailure() const { return m_nReloadFailure; }
+    // Whether the reload holds its changes in one transaction until EndReload (a purge).
+    bool HoldsReloadTransaction() const { return m_bReloadTran; }
+
     bool IsOpen() const { return m_bOpen; }
     const std::string& GetOpenFileName() const { return m_strOpenName; }
     const std::vector<std::string>& GetErrors() const { return m_arrMessages; }
     int GetMessageCount() const { return m_nMessages; }
     bool IsReloading() const { return m_bReload; }
-    uint32_t GetProgressTotal() const { return m_nProgressTotal; }
-    uint32_t GetProgressPosition() const { return m_nProgressPos; }
+    uint64_t GetProgressTotal() const { return m_nProgressTotal; }
+    uint64_t GetProgressPosition() const { return m_nProgressPos; }
     int GetInterchangeVersion() const { return m_nVersion; }
     int GetPurge() const { return m_nPurge; }
     // The reload text file, for the caller of the reload loop (it reads each line's first character).
     std::FILE* GetReloadFile() const { return m_fileText; }
     // Reads one character of the reload text for the reload loop, counting it; EOF at the end.
+    // A carriage return before a line feed is passed over: downloads may end lines in CR LF.
     int ReadReloadChar();
 
 protected:
-    // Reads up to n bytes of the reload text, adding the bytes read to the progress position.
+    // Reads up to n bytes of the reload text, adding the bytes read to the progress position
+    // (carriage returns passed over included). A carriage return before a line feed is not
+    // handed out, so a CR LF line reads as a line ending in a line feed.
     size_t ReadReload(char* buffer, size_t n);
+    // Goes back to offset from of the reload text and on past its next line feed; false (and the
+    // position at the end) when no line feed follows.
+    bool SkipPastLineFeed(uint64_t from);
+    // Whether a purging reload keeps this record (base: none is kept).
+    virtual bool KeepOnPurge(const uint8_t* record, uint16_t length) const;
     void CloseReloadFile();
 
     // The common shape of an interchange line. The reload loop has read (and counted) the line's
     // first character, so the line starts one byte before the progress position.
     enum class LineStart { Record, Deletion, Malformed };
-    long LineOffset() const { return static_cast<long>(m_nProgressPos) - 1; }
+    int64_t LineOffset() const { return static_cast<int64_t>(m_nProgressPos) - 1; }
     // Reads the rest of the key (keyWidth characters with the first) and one more character into
     // line. A line feed there makes the line a deletion; a line feed inside the key, or the end of
     // the text, makes it malformed (the caller reports it).
@@ -109,9 +131,9 @@ protected:
     // Reads on until line holds lineLength characters; true when the last one is the line feed.
     bool ReadLineRest(std::string& line, size_t lineLength);
     // "Invalid Record Format at offset %ld" for the line at offset, and the end of the reload.
-    void RejectFormat(long offset);
+    void RejectFormat(int64_t offset);
     // A message for one line whose values cannot be used; the line is skipped, the run goes on.
-    void AddLineError(const std::string& what, long offset);
+    void AddLineError(const std::string& what, int64_t offset);
     // The path of another file of the suite in the directory this file was opened from.
     std::string SiblingFile(const char* name) const;
 
@@ -140,8 +162,8 @@ protected:
     bool m_bOpen = false;
     bool m_bReload = false;
     std::FILE* m_fileText = nullptr;
-    uint32_t m_nProgressTotal = 0;
-    uint32_t m_nProgressPos = 0;
+    uint64_t m_nProgressTotal = 0;
+    uint64_t m_nProgressPos = 0;
     int32_t m_nMessages = 0;
     int32_t m_nVersion = 0;
     int32_t m_nPurge = 0;
@@ -149,6 +171,15 @@ protected:
     uint8_t m_scratch[128];
     uint16_t m_wLength = 0;
     std::vector<std::string> m_arrMessages;
+    // The running reload's transaction (a purge) and its first storage failure.
+    bool m_bReloadTran = false;
+    int m_nReloadFailure = 0;
+
+private:
+    int NoteWrite(int status);
+    void NoteReadError();
+    int PurgeRecords();
+    int EndReloadTransaction(bool commit = true);
 };
 
 // Fills a file specification buffer (zeroed by the caller) for Create.

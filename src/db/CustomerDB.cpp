@@ -2,7 +2,6 @@
 
 #include "RecordFields.h"
 #include "btrieve/btrcall.h"
-#include "btrieve/files.h"
 
 #include <vector>
 
@@ -155,50 +154,8 @@ const std::vector<ichg::Column<CCustomer>>& CCustomerDB::LineColumns() {
 }
 #undef KR_FIELD
 
-bool CCustomerDB::BeginReload(const char* textPath, long headerLength, int version, int purge) {
-    // The text file's preparation is the common one; only the purge differs.
-    bool ready = CBtrieveDB::BeginReload(textPath, headerLength, version, 0);
-    m_nPurge = purge;
-    if (!ready || !purge)
-        return ready;
-    std::string path = (m_bOpen && !m_strOpenName.empty()) ? m_strOpenName : GetFileName();
-    std::vector<CCustomer> kept;
-    int status = OpenFile(path.c_str());
-    if (status == 0) {
-        CCustomer customer;
-        status = GetFirstCustomer(customer, 0);
-        while (status == 0) {
-            if (customer.m_bKeepOnReload)
-                kept.push_back(customer);
-            status = GetNextCustomer(customer, 0);
-        }
-        // Only a complete scan may lead to the purge: the kept customers would be lost otherwise.
-        if (status != btr::B_END_OF_FILE) {
-            CloseReloadFile();
-            m_bReload = false;
-            return false;
-        }
-    } else if (status != btr::B_FILE_NOT_FOUND) {
-        CloseReloadFile();
-        m_bReload = false;
-        return false;
-    }
-    Close();
-    btr::RemoveRecordFile(path.c_str(), "TEMP", "TMP");
-    if (Create(path.c_str()) != 0) {
-        CloseReloadFile();
-        m_bReload = false;
-        return false;
-    }
-    for (CCustomer& customer : kept) {
-        status = InsertCustomer(customer);
-        if (status != 0) {
-            char text[64];
-            std::snprintf(text, sizeof text, "Error %d Writing to Database", status);
-            AddError(text);
-        }
-    }
-    return true;
+bool CCustomerDB::KeepOnPurge(const uint8_t* record, uint16_t length) const {
+    return length >= kRecordLength && GetFlag(record, 321);
 }
 
 void CCustomerDB::ImportLine(int firstChar) {

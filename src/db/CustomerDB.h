@@ -108,8 +108,6 @@ public:
     uint32_t GetRecordLength() const override { return kRecordLength; }
     int GetLineLength() const override { return m_nVersion < 777 ? 616 : 623; }
     int Create(const char* path) override;
-    // Keeps the customers marked "keep on reload" through a purge.
-    bool BeginReload(const char* textPath, long headerLength, int version, int purge) override;
     int FormatLine(const uint8_t* raw, std::string& output) override;
     void ImportLine(int firstChar) override;
     // The interchange line's columns, as ImportLine reads them and FormatLine writes them.
@@ -126,6 +124,8 @@ public:
     static void Unpack(const uint8_t* record, CCustomer& customer);
 
 protected:
+    // A purge keeps the customers marked "keep on reload".
+    bool KeepOnPurge(const uint8_t* record, uint16_t length) const override;
     uint8_t* KeyBuffer(int keyNumber);
     int ReadChecked(int status, uint16_t length, const uint8_t* record, CCustomer& customer);
 

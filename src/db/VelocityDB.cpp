@@ -105,7 +105,7 @@ const std::vector<ichg::Column<CVelocity>>& CVelocityDB::LineColumns() {
 }
 #undef KR_FIELD
 
-bool CVelocityDB::BeginReload(const char* textPath, long headerLength, int version, int purge) {
+bool CVelocityDB::BeginReload(const char* textPath, int64_t headerLength, int version, int purge) {
     bool ready = CBtrieveDB::BeginReload(textPath, headerLength, version, purge);
     m_bEditQuote = false;
     if (ready)
@@ -113,35 +113,21 @@ bool CVelocityDB::BeginReload(const char* textPath, long headerLength, int versi
     return ready;
 }
 
-void CVelocityDB::SkipBadLine(long at, const std::string& read) {
+void CVelocityDB::SkipBadLine(long at, bool rescan) {
     char text[96];
     std::snprintf(text, sizeof text, "Error Reading item history file at offset %ld", at);
     AddError(text);
-    // Resume after the first line feed of what was read, else after the next one in the text.
-    size_t feed = read.find('\n');
-    if (feed != std::string::npos) {
-        uint32_t next = static_cast<uint32_t>(at) + static_cast<uint32_t>(feed) + 1;
-        if (m_fileText && std::fseek(m_fileText, static_cast<long>(next), SEEK_SET) == 0) {
-            m_nProgressPos = next;
-            return;
-        }
-    } else if (m_fileText) {
-        int c;
-        while ((c = std::fgetc(m_fileText)) != EOF) {
-            ++m_nProgressPos;
-            if (c == '\n')
-                return;
-        }
-    }
-    AddError("Couldn't recover from previous errors");
-    m_nProgressPos = m_nProgressTotal + 1;
+    // Resume after the first line feed from the line's start (what was read of it may have lost
+    // its carriage returns, so the text itself is read again), or from here when nothing was.
+    if (!SkipPastLineFeed(rescan ? static_cast<uint64_t>(at) : m_nProgressPos))
+        AddError("Couldn't recover from previous errors");
 }
 
 void CVelocityDB::ImportLine(int firstChar) {
     long at = LineOffset();
     std::string line;
     if (firstChar == EOF) {
-        SkipBadLine(at, line);
+        SkipBadLine(at, false);
         return;
     }
     line += static_cast<char>(firstChar);
@@ -150,7 +136,7 @@ void CVelocityDB::ImportLine(int firstChar) {
     size_t got = ReadReload(line.data() + 1, 21);
     line.resize(1 + got);
     if (got < 21 || line.find('\n') < 21) {
-        SkipBadLine(at, line);
+        SkipBadLine(at, true);
         return;
     }
     char text[96];
@@ -167,8 +153,7 @@ void CVelocityDB::ImportLine(int firstChar) {
     size_t length = static_cast<size_t>(GetLineLength());
     if (!ReadLineRest(line, length)) {
         // The line feed found ends this line; what follows it is read again as the next line.
-        size_t feed = line.find('\n', 21);
-        SkipBadLine(at, feed == std::string::npos ? std::string(line.size(), ' ') : line);
+        SkipBadLine(at, true);
         return;
     }
     // A record on file keeps what this version's line does not carry; a full line is active.

@@ -60,7 +60,7 @@ public:
     int FormatLine(const uint8_t* raw, std::string& output) override;
     void ImportLine(int firstChar) override;
     // The base preparation, then the quote-editing setting of the control file.
-    bool BeginReload(const char* textPath, long headerLength, int version, int purge) override;
+    bool BeginReload(const char* textPath, int64_t headerLength, int version, int purge) override;
     static const std::vector<ichg::Column<CVelocity>>& LineColumns();
 
     int GetHistory(CVelocity& history, const std::string& customer, const std::string& item,
@@ -87,8 +87,9 @@ protected:
     int ReadKey1(uint8_t* record);
     // A file of the suite in the directory this one was opened from.
     std::string SiblingPath(const char* name) const;
-    // Reports a line that cannot be read and moves on to the next line, or ends the reload.
-    void SkipBadLine(long offset, const std::string& read);
+    // Reports a line that cannot be read and moves on past the next line feed (looked for from the
+    // line's start when rescan is set, else from the position), or ends the reload.
+    void SkipBadLine(long offset, bool rescan);
 
     uint8_t m_key1[22] = {};
     uint8_t m_key2[13] = {};

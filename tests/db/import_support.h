@@ -18,7 +18,8 @@ inline bool WriteText(const std::string& path, const std::string& text) {
     return std::fclose(f) == 0;
 }
 
-// Runs the reload; the lines handed to ImportLine are counted in lines (when given).
+// Runs the reload and ends it; the lines handed to ImportLine are counted in lines (when given).
+// A reload that could not be committed adds "<end status N>" to the messages.
 inline std::vector<std::string> Reload(CBtrieveDB& db, const std::string& text, int version, int purge = 0,
                                        int* lines = nullptr) {
     WriteText("download.txt", text);
@@ -34,7 +35,10 @@ inline std::vector<std::string> Reload(CBtrieveDB& db, const std::string& text, 
     }
     if (lines)
         *lines = count;
-    return db.GetErrors();
+    std::vector<std::string> errors = db.GetErrors();
+    if (int status = db.EndReload())
+        errors.push_back("<end status " + std::to_string(status) + ">");
+    return errors;
 }
 
 } // namespace kt

@@ -1,12 +1,24 @@
-// kestrel-db run as a new user would: help, the demo database, imports with mistakes, export.
+// kestrel-db run as a new user would: help, the demo database, imports with mistakes, export;
+// and as an unlucky one would: a disk that fills up, hostile bytes, Windows line ends, 4 GiB.
+#include "CustomerDB.h"
+#include "ItemDB.h"
+#include "RecordFields.h"
+#include "btrieve/btrcall.h"
+#include "dbtool.h"
+#include "escaped.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <regex>
 #include <string>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -32,6 +44,77 @@ ToolRun Tool(const std::string& arguments) {
     int s = pclose(p);
     r.status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
     return r;
+}
+
+// The tool run in a child whose files may not grow past limit bytes: a disk that fills up.
+ToolRun ToolWithFileLimit(const std::vector<std::string>& args, rlim_t limit) {
+    ToolRun r;
+    int out[2];
+    if (::pipe(out) != 0)
+        return r;
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(out[1], 1);
+        ::dup2(out[1], 2);
+        ::close(out[0]);
+        ::close(out[1]);
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit size{limit, limit};
+        ::setrlimit(RLIMIT_FSIZE, &size);
+        std::vector<char*> argv{const_cast<char*>(KR_TOOL)};
+        for (const std::string& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(KR_TOOL, argv.data());
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    std::array<char, 4096> buffer;
+    ssize_t n;
+    while ((n = ::read(out[0], buffer.data(), buffer.size())) > 0)
+        r.output.append(buffer.data(), static_cast<size_t>(n));
+    ::close(out[0]);
+    int s = 0;
+    ::waitpid(pid, &s, 0);
+    r.status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
+    return r;
+}
+
+// A small file system of its own, when the tests may mount one (as root).
+class SmallDisk {
+public:
+    SmallDisk(const fs::path& dir, const std::string& size) : m_dir(dir) {
+        fs::create_directories(dir);
+        std::string options = "size=" + size;
+        m_mounted = ::geteuid() == 0 && ::mount("tmpfs", dir.c_str(), "tmpfs", 0, options.c_str()) == 0;
+    }
+    ~SmallDisk() {
+        if (m_mounted)
+            ::umount2(m_dir.c_str(), MNT_DETACH);
+    }
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+    bool mounted() const { return m_mounted; }
+
+private:
+    fs::path m_dir;
+    bool m_mounted = false;
+};
+
+// Lets go of the record files this process has used, so that only the tool holds them.
+void ReleaseRecordFiles() {
+    uint8_t scratch[128] = {};
+    uint16_t length = 0;
+    BtrvCall(btr::B_RESET, scratch, scratch, &length, scratch, 0);
+}
+
+std::string Pad(const std::string& s, size_t n) { return fields::Padded(s, n, ' '); }
+
+bool HasControlBytes(const std::string& text) {
+    for (char c : text)
+        if ((static_cast<unsigned char>(c) < 0x20 && c != '\n') || c == 0x7F)
+            return true;
+    return false;
 }
 
 class KestrelDb : public ::testing::Test {
@@ -122,6 +205,178 @@ TEST_F(KestrelDb, GeneratedDownloadsLoadWithoutMessages) {
     ToolRun demo = Tool("demo " + Path("db") + " --data " + Path("gen"));
     EXPECT_EQ(demo.status, 0) << demo.output;
     EXPECT_EQ(Tool("generate " + Path("x") + " --items lots --customers 1").status, 2);
+}
+
+// A reload onto a disk that fills up stops with a message and a non-zero exit, and says how many
+// lines are on file; the file holds exactly those.
+TEST_F(KestrelDb, AFullDiskStopsTheImportAndSaysWhatIsOnFile) {
+    ASSERT_EQ(Tool("generate " + Path("gen") + " --items 6000 --customers 1").status, 0);
+    auto check = [&](const ToolRun& r, const fs::path& folder, const char* how) {
+        EXPECT_EQ(r.status, 3) << how << r.output;
+        EXPECT_NE(r.output.find("stopped after"), std::string::npos) << how << r.output;
+        EXPECT_EQ(r.output.find("6000 lines in"), std::string::npos) << how << r.output;
+        std::smatch m;
+        long applied = std::regex_search(r.output, m, std::regex("lines 1 to ([0-9]+) were applied"))
+                           ? std::stol(m[1].str())
+                           : 0;
+        if (applied == 0) {
+            EXPECT_NE(r.output.find("no line was written"), std::string::npos) << how << r.output;
+        }
+        EXPECT_LT(applied, 6000) << how;
+        // Read a copy, away from the full disk.
+        fs::path copy = m_dir / (std::string("copy-") + how);
+        fs::copy(folder, copy, fs::copy_options::recursive);
+        ToolRun stat = Tool("stat " + (copy / "ITEM.DB").string());
+        EXPECT_NE(stat.output.find("records        " + std::to_string(applied) + "\n"), std::string::npos)
+            << how << stat.output;
+    };
+    fs::create_directories(m_dir / "limited");
+    check(ToolWithFileLimit({"import", Path("limited/ITEM.DB"), Path("gen/items.txt")}, 2 << 20),
+          m_dir / "limited", "file-size-limit");
+    SmallDisk disk(m_dir / "small", "2m");
+    if (disk.mounted())
+        check(Tool("import " + Path("small/ITEM.DB") + " " + Path("gen/items.txt")), m_dir / "small",
+              "tmpfs");
+}
+
+// A purge that cannot be written leaves every record, the "keep on reload" customers and the
+// others, where it was.
+TEST_F(KestrelDb, APurgeWithoutRoomLeavesTheFileAsItWas) {
+    ASSERT_EQ(Tool("generate " + Path("gen") + " --items 10 --customers 6000").status, 0);
+    auto prepare = [&](const fs::path& folder) {
+        CCustomerDB db;
+        ASSERT_EQ(db.Create((folder / "CUST.DB").string().c_str()), 0);
+        int number = 900001;
+        for (const char* name : {"CAMP WILDWOOD", "RED BARN GRILL", "SUNRISE DINER"}) {
+            CCustomer c;
+            c.m_strNumber = std::to_string(number++);
+            c.m_strName = name;
+            c.m_bKeepOnReload = name[0] == 'C';
+            ASSERT_EQ(db.InsertCustomer(c), 0);
+        }
+        db.Close();
+        ReleaseRecordFiles();
+    };
+    auto check = [&](const ToolRun& r, const fs::path& folder, const char* how) {
+        EXPECT_EQ(r.status, 3) << how << r.output;
+        EXPECT_NE(r.output.find("keeps the records it had"), std::string::npos) << how << r.output;
+        fs::path copy = m_dir / (std::string("copy-") + how);
+        fs::copy(folder, copy, fs::copy_options::recursive);
+        ToolRun dump = Tool("dump " + (copy / "CUST.DB").string());
+        EXPECT_NE(dump.output.find("3 records shown"), std::string::npos) << how << dump.output;
+        for (const char* name : {"CAMP WILDWOOD", "RED BARN GRILL", "SUNRISE DINER"})
+            EXPECT_NE(dump.output.find(name), std::string::npos) << how << name;
+    };
+    fs::create_directories(m_dir / "limited");
+    prepare(m_dir / "limited");
+    check(ToolWithFileLimit({"import", Path("limited/CUST.DB"), Path("gen/customers.txt"), "--purge"},
+                            1 << 20),
+          m_dir / "limited", "file-size-limit");
+    SmallDisk disk(m_dir / "small", "1m");
+    if (disk.mounted()) {
+        prepare(m_dir / "small");
+        check(Tool("import " + Path("small/CUST.DB") + " " + Path("gen/customers.txt") + " --purge"),
+              m_dir / "small", "tmpfs");
+    }
+}
+
+// A download that ends short of its size while it is read (cut off, or unreadable) fails the run;
+// a purge then changes nothing.
+TEST_F(KestrelDb, ADownloadCutShortWhileReadFailsAndThePurgeChangesNothing) {
+    CItem item;
+    item.m_tTime = -1;
+    item.m_strItemNumber = Pad("OLD", 12);
+    {
+        CItemDB db;
+        ASSERT_EQ(db.Create(Path("ITEM.DB").c_str()), 0);
+        ASSERT_EQ(db.InsertItem(item), 0);
+    }
+    std::string text;
+    for (int i = 0; i < 5000; ++i) {
+        item.m_strItemNumber = Pad(std::to_string(100000 + i), 12);
+        text += CItemDB::WriteLine(item, 1025);
+    }
+    std::ofstream(Path("items.txt"), std::ios::binary) << text;
+    auto cut = [&](uint64_t, uint64_t, uint64_t) { fs::resize_file(Path("items.txt"), text.size() / 2); };
+    kdb::ImportResult r = kdb::ImportDownload(Path("ITEM.DB"), Path("items.txt"), 1025, 0, true, cut);
+    EXPECT_TRUE(r.failed());
+    EXPECT_NE(r.failureText.find("reading"), std::string::npos) << r.failureText;
+    EXPECT_NE(r.failureText.find("keeps the records it had"), std::string::npos) << r.failureText;
+    CItemDB db;
+    ASSERT_EQ(db.OpenFile(Path("ITEM.DB").c_str()), 0);
+    EXPECT_EQ(db.GetRecordCount(), 1u);
+    EXPECT_EQ(db.FindItem(item, Pad("OLD", 12)), 0);
+}
+
+// Bytes of a download or a file that a terminal would obey are shown escaped, in every output.
+TEST_F(KestrelDb, ControlBytesFromFilesAreShownEscaped) {
+    EXPECT_EQ(kdb::Escaped("A\\B\x1b[2J\x80\x81\xe9\t"), "A\\\\B\\x1b[2J\u20ac\\x81\u00e9\\x09");
+    std::ofstream(Path("control.txt"), std::ios::binary)
+        << Pad("COMPANY.NAME", 30) << "T\x1b]0;OWNED\x07KESTREL\n"
+        << Pad("BAD.NUMBER", 30) << "I  \x1b" "3 \n";
+    CItem item;
+    item.m_strItemNumber = Pad("10101", 12);
+    item.m_strDescription = "RED\x1b[31mALERT";
+    item.m_tTime = -1;
+    std::ofstream(Path("items.txt"), std::ios::binary) << CItemDB::WriteLine(item, 1025);
+    std::vector<ToolRun> runs = {
+        Tool("import " + Path("CONTROL.DB") + " " + Path("control.txt")),
+        Tool("import " + Path("ITEM.DB") + " " + Path("items.txt")),
+        Tool("dump " + Path("CONTROL.DB")),
+        Tool("search " + m_dir.string() + " 10101"),
+        Tool("dump " + Path("ITEM.DB")),
+    };
+    EXPECT_EQ(runs[0].status, 1);
+    EXPECT_NE(runs[0].output.find("Invalid Number \"  \\x1b3 \""), std::string::npos) << runs[0].output;
+    EXPECT_NE(runs[2].output.find("\\x1b]0;OWNED\\x07KESTREL"), std::string::npos) << runs[2].output;
+    EXPECT_NE(runs[3].output.find("RED\\x1b[31mALERT"), std::string::npos) << runs[3].output;
+    for (const ToolRun& r : runs)
+        EXPECT_FALSE(HasControlBytes(r.output)) << r.output;
+}
+
+// Downloads from the Windows side end their lines in CR LF: the demo loads from them without a
+// message and every file holds what the LF downloads give.
+TEST_F(KestrelDb, CrLfDownloadsLoadLikeLfOnes) {
+    fs::create_directories(m_dir / "crlf");
+    for (const auto& entry : fs::directory_iterator(KR_DEMO_DATA)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::ofstream out(m_dir / "crlf" / entry.path().filename(), std::ios::binary);
+        for (char c; in.get(c);)
+            out << (c == '\n' ? "\r\n" : std::string(1, c));
+    }
+    ToolRun lf = Tool("demo " + Path("lf") + " --data " + KR_DEMO_DATA);
+    ToolRun crlf = Tool("demo " + Path("crlfdb") + " --data " + Path("crlf"));
+    ASSERT_EQ(lf.status, 0) << lf.output;
+    ASSERT_EQ(crlf.status, 0) << crlf.output;
+    for (const char* name : {"CONTROL.DB", "ITEM.DB", "ITEMUNIT.DB", "CUST.DB", "VELOCITY.DB", "MNPRICE.DB",
+                             "ITEMDICT.DB", "ITEMLKUP.DB"}) {
+        ToolRun a = Tool("dump " + Path("lf/") + name), b = Tool("dump " + Path("crlfdb/") + name);
+        EXPECT_EQ(a.status, 0) << name;
+        EXPECT_EQ(a.output, b.output) << name;
+        EXPECT_EQ(b.output.find("\\x0d"), std::string::npos) << name;
+    }
+}
+
+// A download past 4 GiB: offsets and sizes are not cut to 32 bits. The header is a hole of a
+// sparse file, so the test writes a few hundred bytes.
+TEST_F(KestrelDb, ADownloadPastFourGibibytesIsReadToItsEnd) {
+    const uint64_t header = (uint64_t{1} << 32) - 100;
+    std::string good = Pad("COMPANY.A", 30) + "TONE\n" + Pad("COMPANY.B", 30) + "TTWO\n";
+    {
+        std::ofstream out(Path("big.txt"), std::ios::binary);
+        out.seekp(static_cast<std::streamoff>(header));
+        out << good << Pad("COMPANY.C", 30) << "T" << std::string(300, 'X');
+        ASSERT_TRUE(out.good());
+    }
+    ASSERT_GT(fs::file_size(Path("big.txt")), uint64_t{1} << 32);
+    ToolRun r = Tool("import " + Path("CONTROL.DB") + " " + Path("big.txt") + " --header-length " +
+                     std::to_string(header));
+    EXPECT_EQ(r.status, 1) << r.output;
+    EXPECT_NE(r.output.find("3 lines"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("Invalid Record Format at offset " + std::to_string(header + good.size())),
+              std::string::npos)
+        << r.output;
+    EXPECT_NE(Tool("dump " + Path("CONTROL.DB")).output.find("2 records shown"), std::string::npos);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "command.h"
 
 #include "dbtool.h"
+#include "escaped.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -23,14 +24,14 @@ int Demo(const std::vector<std::string>& args) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(std::filesystem::path(data) / "MANIFEST", ec)) {
         std::fprintf(stderr, "kestrel-db demo: no downloads in %s (its MANIFEST is missing); give --data DIR\n",
-                     data.c_str());
+                     kdb::Escaped(data).c_str());
         return 1;
     }
     std::vector<std::string> report;
     bool clean = kdb::BuildDemo(pos[0], data, &report);
     for (const std::string& line : report)
-        std::printf("%s\n", line.c_str());
-    std::printf("\nRecords in %s:\n", pos[0].c_str());
+        std::printf("%s\n", kdb::Escaped(line).c_str());
+    std::printf("\nRecords in %s:\n", kdb::Escaped(pos[0]).c_str());
     for (const kdb::FileKind& k : kdb::FileKinds()) {
         long n = kdb::CountRecords((std::filesystem::path(pos[0]) / k.fileName).string());
         std::printf("  %-16s %-24s %8ld\n", k.fileName.c_str(), k.description.c_str(), n);

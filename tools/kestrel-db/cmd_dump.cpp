@@ -12,6 +12,7 @@
 #include "VelocityDB.h"
 #include "btrieve/btrcall.h"
 #include "dbtool.h"
+#include "escaped.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -22,7 +23,10 @@ namespace {
 // A text shown with its exact extent, so blank padding stays visible.
 std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 
-void Field(const std::string& name, const std::string& value) { std::printf("  %-34s %s\n", name.c_str(), value.c_str()); }
+// Every value shown comes from the file: its control bytes are shown escaped.
+void Field(const std::string& name, const std::string& value) {
+    std::printf("  %-34s %s\n", name.c_str(), kdb::Escaped(value).c_str());
+}
 
 template <class R>
 void ByColumns(const std::vector<ichg::Column<R>>& columns, R& record) {
@@ -130,23 +134,25 @@ int Dump(const std::vector<std::string>& args) {
     }
     const kdb::FileKind* kind = kdb::FindFileKind(pos[0]);
     if (!kind) {
-        std::fprintf(stderr, "kestrel-db dump: %s is not a record file of the system\n", pos[0].c_str());
+        std::fprintf(stderr, "kestrel-db dump: %s is not a record file of the system\n",
+                     kdb::Escaped(pos[0]).c_str());
         return 2;
     }
     long key = 0, limit = -1;
     std::string text;
     if (kdb::FlagValue(args, "--key", text) && (!ParseWhole(text, key) || key > 127)) {
-        std::fprintf(stderr, "kestrel-db dump: bad key number '%s'\n", text.c_str());
+        std::fprintf(stderr, "kestrel-db dump: bad key number '%s'\n", kdb::Escaped(text).c_str());
         return 2;
     }
     if (kdb::FlagValue(args, "--limit", text) && !ParseWhole(text, limit)) {
-        std::fprintf(stderr, "kestrel-db dump: bad limit '%s'\n", text.c_str());
+        std::fprintf(stderr, "kestrel-db dump: bad limit '%s'\n", kdb::Escaped(text).c_str());
         return 2;
     }
     auto file = kind->make();
     int status = file->OpenFile(pos[0].c_str());
     if (status != 0) {
-        std::fprintf(stderr, "kestrel-db dump: cannot open %s (status %d%s)\n", pos[0].c_str(), status,
+        std::fprintf(stderr, "kestrel-db dump: cannot open %s (status %d%s)\n", kdb::Escaped(pos[0]).c_str(),
+                     status,
                      status == btr::B_FILE_NOT_FOUND ? ": file not found" : "");
         return 1;
     }
@@ -163,7 +169,8 @@ int Dump(const std::vector<std::string>& args) {
     }
     file->Close();
     if (status != 0 && status != btr::B_END_OF_FILE) {
-        std::fprintf(stderr, "kestrel-db dump: status %d reading %s by key %ld\n", status, pos[0].c_str(), key);
+        std::fprintf(stderr, "kestrel-db dump: status %d reading %s by key %ld\n", status,
+                     kdb::Escaped(pos[0]).c_str(), key);
         return 1;
     }
     std::printf("%ld record%s shown\n", shown, shown == 1 ? "" : "s");

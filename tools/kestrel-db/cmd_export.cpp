@@ -2,9 +2,12 @@
 #include "command.h"
 
 #include "dbtool.h"
+#include "escaped.h"
 #include "btrieve/btrcall.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -16,7 +19,8 @@ int Export(const std::vector<std::string>& args) {
     }
     const kdb::FileKind* kind = kdb::FindFileKind(pos[0]);
     if (!kind) {
-        std::fprintf(stderr, "kestrel-db export: %s is not a record file of the system\n", pos[0].c_str());
+        std::fprintf(stderr, "kestrel-db export: %s is not a record file of the system\n",
+                     kdb::Escaped(pos[0]).c_str());
         return 2;
     }
     if (!kind->exportable) {
@@ -31,13 +35,14 @@ int Export(const std::vector<std::string>& args) {
     auto file = kind->make();
     int status = file->OpenFile(pos[0].c_str());
     if (status != 0) {
-        std::fprintf(stderr, "kestrel-db export: cannot open %s (status %d%s)\n", pos[0].c_str(), status,
+        std::fprintf(stderr, "kestrel-db export: cannot open %s (status %d%s)\n",
+                     kdb::Escaped(pos[0]).c_str(), status,
                      status == btr::B_FILE_NOT_FOUND ? ": file not found" : "");
         return 1;
     }
     std::FILE* out = std::fopen(pos[1].c_str(), "wb");
     if (!out) {
-        std::fprintf(stderr, "kestrel-db export: cannot write %s\n", pos[1].c_str());
+        std::fprintf(stderr, "kestrel-db export: cannot write %s\n", kdb::Escaped(pos[1]).c_str());
         return 1;
     }
     std::string line;
@@ -46,14 +51,21 @@ int Export(const std::vector<std::string>& args) {
         std::fwrite(line.data(), 1, line.size(), out);
         ++lines;
     }
-    bool written = std::fclose(out) == 0;
+    // A write that failed on the way (a full disk) counts even when the last flush succeeds.
+    bool written = !std::ferror(out);
+    written = std::fclose(out) == 0 && written;
+    int writeError = errno;
     file->Close();
-    if (status != btr::B_END_OF_FILE || !written) {
-        std::fprintf(stderr, "kestrel-db export: stopped after %ld lines with status %d\n", lines,
-                     written ? status : -1);
+    if (!written) {
+        std::fprintf(stderr, "kestrel-db export: writing %s failed after %ld lines (%s); it is incomplete\n",
+                     kdb::Escaped(pos[1]).c_str(), lines, std::strerror(writeError));
         return 1;
     }
-    std::printf("%s: %ld lines written to %s\n", kind->fileName.c_str(), lines, pos[1].c_str());
+    if (status != btr::B_END_OF_FILE) {
+        std::fprintf(stderr, "kestrel-db export: stopped after %ld lines with status %d\n", lines, status);
+        return 1;
+    }
+    std::printf("%s: %ld lines written to %s\n", kind->fileName.c_str(), lines, kdb::Escaped(pos[1]).c_str());
     return 0;
 }
 

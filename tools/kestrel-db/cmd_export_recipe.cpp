@@ -2,6 +2,7 @@
 #include "command.h"
 
 #include "RecipeExport.h"
+#include "escaped.h"
 
 #include <cstdio>
 
@@ -23,7 +24,7 @@ int Run(const std::vector<std::string>& args) {
                      result.status);
         return 1;
     }
-    std::printf("Exported %d recipe lines to %s.\n", result.lines, pos[2].c_str());
+    std::printf("Exported %d recipe lines to %s.\n", result.lines, kdb::Escaped(pos[2]).c_str());
     return 0;
 }
 

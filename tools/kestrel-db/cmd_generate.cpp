@@ -3,6 +3,7 @@
 
 #include "catalog.h"
 #include "dbtool.h"
+#include "escaped.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -44,9 +45,9 @@ int Generate(const std::vector<std::string>& args) {
                                          static_cast<uint32_t>(seed));
     }
     for (const kdb::Download& d : written)
-        std::printf("%-12s %s (version %d)\n", d.fileName.c_str(), d.path.c_str(), d.version);
+        std::printf("%-12s %s (version %d)\n", d.fileName.c_str(), kdb::Escaped(d.path).c_str(), d.version);
     std::printf("MANIFEST lists them in reload order; 'kestrel-db demo NEWDIR --data %s' loads them all.\n",
-                pos[0].c_str());
+                kdb::Escaped(pos[0]).c_str());
     return 0;
 }
 

@@ -2,6 +2,7 @@
 #include "command.h"
 
 #include "dbtool.h"
+#include "escaped.h"
 
 #include <chrono>
 #include <cstdio>
@@ -11,12 +12,15 @@
 
 namespace {
 
-bool ParseWhole(const std::string& text, long& value) {
-    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
+// A whole number of at most digits digits (a header length may pass 4 GiB).
+bool ParseWhole(const std::string& text, long long& value, size_t digits = 9) {
+    if (text.empty() || text.size() > digits || text.find_first_not_of("0123456789") != std::string::npos)
         return false;
-    value = std::strtol(text.c_str(), nullptr, 10);
+    value = std::strtoll(text.c_str(), nullptr, 10);
     return true;
 }
+
+std::string Shown(const std::string& text) { return kdb::Escaped(text); }
 
 std::string KnownFiles(bool reloadableOnly) {
     std::string names;
@@ -37,7 +41,7 @@ int Import(const std::vector<std::string>& args) {
     const kdb::FileKind* kind = kdb::FindFileKind(recordPath);
     if (!kind) {
         std::fprintf(stderr, "kestrel-db import: %s is not a record file of the system; reloadable files: %s\n",
-                     recordPath.c_str(), KnownFiles(true).c_str());
+                     Shown(recordPath).c_str(), KnownFiles(true).c_str());
         return 2;
     }
     if (!kind->reloadable) {
@@ -45,33 +49,36 @@ int Import(const std::vector<std::string>& args) {
                      kind->fileName.c_str(), KnownFiles(true).c_str());
         return 2;
     }
-    long version = kind->defaultVersion, header = 0;
+    long long version = kind->defaultVersion, header = 0;
     std::string text;
     if (kdb::FlagValue(args, "--version", text) && !ParseWhole(text, version)) {
         std::fprintf(stderr, "kestrel-db import: bad version '%s': give the interchange version as a whole number\n",
-                     text.c_str());
+                     Shown(text).c_str());
         return 2;
     }
     if (kdb::HasFlag(args, "--version") && !kdb::FlagValue(args, "--version", text)) {
         std::fprintf(stderr, "kestrel-db import: --version needs a number\n");
         return 2;
     }
-    if (kdb::FlagValue(args, "--header-length", text) && !ParseWhole(text, header)) {
-        std::fprintf(stderr, "kestrel-db import: bad header length '%s': give a number of bytes\n", text.c_str());
+    if (kdb::FlagValue(args, "--header-length", text) && !ParseWhole(text, header, 18)) {
+        std::fprintf(stderr, "kestrel-db import: bad header length '%s': give a number of bytes\n",
+                     Shown(text).c_str());
         return 2;
     }
     std::error_code ec;
     if (!std::filesystem::is_regular_file(download, ec)) {
-        std::fprintf(stderr, "kestrel-db import: download not found: %s\n", download.c_str());
+        std::fprintf(stderr, "kestrel-db import: download not found: %s\n", Shown(download).c_str());
         return 1;
     }
     std::filesystem::path parent = std::filesystem::path(recordPath).parent_path();
     if (!parent.empty() && !std::filesystem::is_directory(parent, ec)) {
-        std::fprintf(stderr, "kestrel-db import: no such database directory: %s\n", parent.string().c_str());
+        std::fprintf(stderr, "kestrel-db import: no such database directory: %s\n",
+                     Shown(parent.string()).c_str());
         return 1;
     }
     if (!std::filesystem::exists(recordPath, ec))
-        std::fprintf(stderr, "kestrel-db import: %s does not exist yet; it is created\n", recordPath.c_str());
+        std::fprintf(stderr, "kestrel-db import: %s does not exist yet; it is created\n",
+                     Shown(recordPath).c_str());
 
     bool terminal = isatty(fileno(stderr));
     auto start = std::chrono::steady_clock::now();
@@ -88,24 +95,30 @@ int Import(const std::vector<std::string>& args) {
                      static_cast<unsigned long long>(lines), seconds > 0 ? lines / seconds : 0.0);
         std::fflush(stderr);
     };
+    bool purge = kdb::HasFlag(args, "--purge");
     kdb::ImportResult r =
-        kdb::ImportDownload(recordPath, download, static_cast<int>(version), header, kdb::HasFlag(args, "--purge"), bar);
+        kdb::ImportDownload(recordPath, download, static_cast<int>(version), header, purge, bar);
     if (terminal)
         std::fprintf(stderr, "\n");
     if (!r.started) {
-        std::fprintf(stderr, "kestrel-db import: %s\n", r.problem.c_str());
+        std::fprintf(stderr, "kestrel-db import: %s\n", Shown(r.problem).c_str());
         return 1;
     }
-    std::printf("%s: %llu lines in %.2f s (%.0f lines/s), version %ld%s\n", kind->fileName.c_str(),
-                static_cast<unsigned long long>(r.lines), r.seconds, r.seconds > 0 ? r.lines / r.seconds : 0.0,
-                version, kdb::HasFlag(args, "--purge") ? ", purged first" : "");
+    if (r.failed())
+        std::fprintf(stderr, "kestrel-db import: %s: stopped after %llu lines: %s\n", kind->fileName.c_str(),
+                     static_cast<unsigned long long>(r.lines), Shown(r.failureText).c_str());
+    else
+        std::printf("%s: %llu lines in %.2f s (%.0f lines/s), version %lld%s\n", kind->fileName.c_str(),
+                    static_cast<unsigned long long>(r.lines), r.seconds,
+                    r.seconds > 0 ? r.lines / r.seconds : 0.0, version, purge ? ", purged first" : "");
     if (!r.errors.empty()) {
         std::printf("%zu message%s:\n", r.errors.size(), r.errors.size() == 1 ? "" : "s");
         for (const std::string& e : r.errors)
-            std::printf("  %s\n", e.c_str());
-        return 1;
+            std::printf("  %s\n", Shown(e).c_str());
     }
-    return 0;
+    if (r.failed())
+        return 3;
+    return r.errors.empty() ? 0 : 1;
 }
 
 kdb::CommandRegistration reg(
@@ -118,9 +131,13 @@ kdb::CommandRegistration reg(
      "  --version N         interchange version of the download (decides the line layout;\n"
      "                      default: the newest layout of the file, see docs/interchange.md)\n"
      "  --header-length N   bytes to skip at the start of the download (default 0)\n"
-     "  --purge             empty the record file first (customers marked \"keep on reload\" stay)\n\n"
-     "Shows a progress bar on a terminal. Prints the import messages at the end; the exit status\n"
-     "is 1 when there was any message, 2 for a usage error.",
+     "  --purge             replace the records of the file by the download's (customers marked\n"
+     "                      \"keep on reload\" stay); all or nothing: on any failure the file keeps\n"
+     "                      the records it had\n\n"
+     "Lines may end in LF or CR LF. Shows a progress bar on a terminal. Prints the import messages\n"
+     "at the end, control characters shown as \\xNN. The exit status is 1 when there was any\n"
+     "message, 2 for a usage error, and 3 when the record file could not be written (a full disk,\n"
+     "a failed commit): the message tells which lines are on file; a purge then changes nothing.",
      Import});
 
 } // namespace

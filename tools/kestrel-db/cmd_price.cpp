@@ -2,6 +2,7 @@
 #include "command.h"
 
 #include "CDefaultItemInfo.h"
+#include "escaped.h"
 
 #include <cstdio>
 
@@ -22,11 +23,11 @@ int Run(const std::vector<std::string>& args) {
     CDefaultItemInfo info;
     info.Load(pos[1], Pad(pos[2], 12), Pad(pos[3], 3), pos[0]);
     std::printf("found             %s\n", info.m_bFound ? "yes" : "no");
-    std::printf("description       %s\n", info.m_strDescription.c_str());
-    std::printf("units of sale     %s | %s | %s\n", info.m_strUnits[0].c_str(), info.m_strUnits[1].c_str(),
-                info.m_strUnits[2].c_str());
-    std::printf("portion type      %s\n", info.m_strDefaultPtnType.c_str());
-    std::printf("brand             %s\n", info.m_strBrand.c_str());
+    std::printf("description       %s\n", kdb::Escaped(info.m_strDescription).c_str());
+    std::printf("units of sale     %s | %s | %s\n", kdb::Escaped(info.m_strUnits[0]).c_str(),
+                kdb::Escaped(info.m_strUnits[1]).c_str(), kdb::Escaped(info.m_strUnits[2]).c_str());
+    std::printf("portion type      %s\n", kdb::Escaped(info.m_strDefaultPtnType).c_str());
+    std::printf("brand             %s\n", kdb::Escaped(info.m_strBrand).c_str());
     std::printf("cost              %.2f\n", info.m_dCost);
     std::printf("portions per item %g\n", info.m_dPtnPerItem);
     std::printf("weight per unit   %g\n", info.m_dWeightPerUnit);

@@ -2,6 +2,7 @@
 #include "command.h"
 
 #include "CItemSearch.h"
+#include "escaped.h"
 
 #include <cstdio>
 
@@ -20,8 +21,9 @@ int Run(const std::vector<std::string>& args) {
     CItemSearch search(pos[0]);
     int count = search.Search(text);
     for (int i = 0; i < count; ++i)
-        std::printf("%-12s  %-11s  %s\n", search.GetItemNumber(i).c_str(), search.GetValidUnits(i).c_str(),
-                    search.GetDescription(i).c_str());
+        std::printf("%-12s  %-11s  %s\n", kdb::Escaped(search.GetItemNumber(i)).c_str(),
+                    kdb::Escaped(search.GetValidUnits(i)).c_str(),
+                    kdb::Escaped(search.GetDescription(i)).c_str());
     std::printf("%d item%s found\n", count, count == 1 ? "" : "s");
     return 0;
 }

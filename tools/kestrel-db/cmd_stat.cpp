@@ -3,6 +3,7 @@
 
 #include "BtrieveDB.h"
 #include "btrieve/btrcall.h"
+#include "escaped.h"
 
 #include <cstdio>
 #include <cstring>
@@ -28,7 +29,8 @@ int Stat(const std::vector<std::string>& args) {
     CAnyFile file;
     int status = file.OpenFile(pos[0].c_str());
     if (status != 0) {
-        std::fprintf(stderr, "kestrel-db stat: cannot open %s (status %d%s)\n", pos[0].c_str(), status,
+        std::fprintf(stderr, "kestrel-db stat: cannot open %s (status %d%s)\n", kdb::Escaped(pos[0]).c_str(),
+                     status,
                      status == btr::B_FILE_NOT_FOUND      ? ": file not found"
                      : status == btr::B_NOT_A_BTRIEVE_FILE ? ": not a record file"
                                                            : "");
@@ -38,12 +40,12 @@ int Stat(const std::vector<std::string>& args) {
     uint16_t len = static_cast<uint16_t>(spec.size());
     status = file.Stat(spec.data(), &len, keyBuffer.data());
     if (status != 0) {
-        std::fprintf(stderr, "kestrel-db stat: status %d reading %s\n", status, pos[0].c_str());
+        std::fprintf(stderr, "kestrel-db stat: status %d reading %s\n", status, kdb::Escaped(pos[0]).c_str());
         return 1;
     }
     uint32_t records;
     std::memcpy(&records, spec.data() + 6, 4);
-    std::printf("file           %s\n", pos[0].c_str());
+    std::printf("file           %s\n", kdb::Escaped(pos[0]).c_str());
     std::printf("record length  %u%s\n", U16(spec.data()), (U16(spec.data() + 10) & 1) ? " (variable)" : "");
     std::printf("page size      %u\n", U16(spec.data() + 2));
     std::printf("keys           %u\n", spec[4]);

@@ -1,5 +1,6 @@
 // kestrel-db: the admin tool for the people who run a database directory.
 #include "command.h"
+#include "escaped.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -67,7 +68,7 @@ int main(int argc, char** argv) {
         }
         return c.run(args);
     }
-    std::fprintf(stderr, "kestrel-db: unknown command '%s'\n\n", name.c_str());
+    std::fprintf(stderr, "kestrel-db: unknown command '%s'\n\n", kdb::Escaped(name).c_str());
     Usage(stderr);
     return 2;
 }

@@ -75,16 +75,16 @@ const FileKind* FindFileKind(const std::string& path) {
     return nullptr;
 }
 
-ImportResult ImportDownload(CBtrieveDB& file, const std::string& downloadPath, int version, long headerLength,
-                            bool purge, const ProgressCallback& progress) {
+ImportResult ImportDownload(CBtrieveDB& file, const std::string& downloadPath, int version,
+                            int64_t headerLength, bool purge, const ProgressCallback& progress) {
     ImportResult result;
     std::error_code ec;
     if (!fs::is_regular_file(downloadPath, ec)) {
         result.problem = "download not found: " + downloadPath;
         return result;
     }
-    auto size = fs::file_size(downloadPath, ec);
-    if (ec || static_cast<long long>(size) <= headerLength) {
+    uintmax_t size = fs::file_size(downloadPath, ec);
+    if (ec || headerLength < 0 || size <= static_cast<uintmax_t>(headerLength)) {
         result.problem = "the download holds no lines after its header of " + std::to_string(headerLength) +
                          " bytes: " + downloadPath;
         return result;
@@ -93,31 +93,88 @@ ImportResult ImportDownload(CBtrieveDB& file, const std::string& downloadPath, i
     if (!file.BeginReload(downloadPath.c_str(), headerLength, version, purge ? 1 : 0)) {
         if (file.GetLineLength() == 0)
             result.problem = std::string(file.GetFileName()) + " cannot be reloaded from a download";
-        else if (purge)
-            result.problem = std::string("the record file could not be emptied and created again for the purge");
+        else if (purge && file.GetReloadFailure() != 0)
+            result.problem = "the purge could not start (status " + StatusText(file.GetReloadFailure()) +
+                             "); the record file keeps the records it had";
         else
             result.problem = "cannot open the download for reading: " + downloadPath;
         return result;
     }
     result.started = true;
-    uint64_t total = static_cast<uint64_t>(file.GetProgressTotal()) + 1;
-    bool inTransaction = file.IsOpen() && file.BeginTran() == 0;
-    while (file.GetProgressPosition() <= file.GetProgressTotal()) {
+    const std::string name = file.GetFileName();
+    const uint64_t total = file.GetProgressTotal() + 1;
+    // A purge holds everything in its own transaction; other runs commit every few thousand lines.
+    const bool whole = file.HoldsReloadTransaction();
+    const bool batches = !whole && file.IsOpen();
+    uint64_t applied = 0; // lines up to here are committed
+    bool inTransaction = false;
+    auto fail = [&](int status, const std::string& what) {
+        result.failure = status;
+        result.failureText = "status " + StatusText(status) + " " + what;
+    };
+    auto batch = [&] { return std::to_string(applied + 1) + " to " + std::to_string(result.lines); };
+    if (batches) {
+        int status = file.BeginTran();
+        if (status != 0)
+            fail(status, "beginning a transaction on " + name);
+        inTransaction = status == 0;
+    }
+    while (!result.failed() && file.GetProgressPosition() <= file.GetProgressTotal()) {
+        uint64_t at = file.GetProgressPosition();
         int c = file.ReadReloadChar();
-        if (c == EOF)
+        if (c == EOF) {
+            // Short of its measured end: it cannot be read, or it shrank while being read.
+            int status = file.GetReloadFailure() ? file.GetReloadFailure() : btr::B_IO_ERROR;
+            fail(status, "reading " + downloadPath + ": it ends at offset " + std::to_string(at) + " of " +
+                             std::to_string(total) + " bytes");
             break;
+        }
         file.ImportLine(c);
         ++result.lines;
-        if (result.lines % kLinesPerTransaction == 0) {
-            if (inTransaction)
-                file.EndTran();
-            inTransaction = file.IsOpen() && file.BeginTran() == 0;
-            if (progress)
-                progress(file.GetProgressPosition(), total, result.lines);
+        if (int status = file.GetReloadFailure()) {
+            fail(status, "on line " + std::to_string(result.lines) + " (offset " + std::to_string(at) +
+                             ") of " + downloadPath + " into " + name);
+            break;
         }
+        if (result.lines % kLinesPerTransaction != 0)
+            continue;
+        if (batches) {
+            inTransaction = false;
+            int status = file.EndTran();
+            if (status != 0) {
+                fail(status, "committing lines " + batch() + " to " + name);
+                break;
+            }
+            applied = result.lines;
+            status = file.BeginTran();
+            if (status != 0) {
+                fail(status, "beginning a transaction on " + name + " after line " + std::to_string(applied));
+                break;
+            }
+            inTransaction = true;
+        }
+        if (progress)
+            progress(file.GetProgressPosition(), total, result.lines);
     }
-    if (inTransaction)
-        file.EndTran();
+    if (inTransaction) {
+        int status = result.failed() ? file.AbortTran() : file.EndTran();
+        if (!result.failed() && status != 0)
+            fail(status, "committing lines " + batch() + " to " + name);
+        else if (!result.failed())
+            applied = result.lines;
+    }
+    int ended = file.EndReload(!result.failed());
+    if (whole && ended != 0 && !result.failed())
+        fail(ended, "committing the reload of " + name);
+    if (result.failed()) {
+        if (whole)
+            result.failureText += ": the purge was rolled back, " + name + " keeps the records it had";
+        else if (applied == 0)
+            result.failureText += ": no line was written";
+        else
+            result.failureText +=
+                ": lines 1 to " + std::to_string(applied) + " were applied, the lines after them were not";
+    }
     if (progress)
         progress(std::min<uint64_t>(file.GetProgressPosition(), total), total, result.lines);
     result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
@@ -126,7 +183,7 @@ ImportResult ImportDownload(CBtrieveDB& file, const std::string& downloadPath, i
 }
 
 ImportResult ImportDownload(const std::string& recordPath, const std::string& downloadPath, int version,
-                            long headerLength, bool purge, const ProgressCallback& progress) {
+                            int64_t headerLength, bool purge, const ProgressCallback& progress) {
     ImportResult result;
     const FileKind* kind = FindFileKind(recordPath);
     if (!kind) {
@@ -145,6 +202,23 @@ ImportResult ImportDownload(const std::string& recordPath, const std::string& do
     result = ImportDownload(*file, downloadPath, version, headerLength, purge, progress);
     file->Close();
     return result;
+}
+
+std::string StatusText(int status) {
+    const char* meaning = nullptr;
+    switch (status) {
+    case btr::B_IO_ERROR: meaning = "I/O error"; break;
+    case btr::B_FILE_NOT_OPEN: meaning = "file not open"; break;
+    case btr::B_DISK_FULL: meaning = "disk full"; break;
+    case btr::B_UNRECOVERABLE_ERROR: meaning = "unrecoverable error"; break;
+    case btr::B_TRANSACTION_IS_ACTIVE: meaning = "a transaction is already active"; break;
+    case btr::B_END_TRANSACTION_ERROR: meaning = "no transaction to end"; break;
+    case btr::B_ACCESS_TO_FILE_DENIED: meaning = "access to the file denied"; break;
+    case btr::B_RECORD_INUSE: meaning = "record in use by another program"; break;
+    case btr::B_FILE_INUSE: meaning = "file in use by another program"; break;
+    default: break;
+    }
+    return std::to_string(status) + (meaning ? std::string(" (") + meaning + ")" : std::string());
 }
 
 long CountRecords(const std::string& recordPath, int* status) {
@@ -178,6 +252,8 @@ std::vector<Download> ReadManifest(const std::string& dir, std::string* problem)
     int number = 0;
     while (std::getline(in, text)) {
         ++number;
+        if (!text.empty() && text.back() == '\r')
+            text.pop_back();
         if (text.empty() || text[0] == '#')
             continue;
         std::istringstream fieldsIn(text);
@@ -252,6 +328,9 @@ bool BuildDemo(const std::string& dir, const std::string& dataDir, std::vector<s
                            fs::path(path).filename().string();
         if (!r.started) {
             line += " not loaded: " + r.problem;
+            clean = false;
+        } else if (r.failed()) {
+            line += " not loaded: " + r.failureText;
             clean = false;
         } else if (!r.errors.empty()) {
             line += ", " + std::to_string(r.errors.size()) + " messages (first: " + r.errors.front() + ")";

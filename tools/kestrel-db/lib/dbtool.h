@@ -37,24 +37,32 @@ struct ImportResult {
     double seconds = 0;               // wall time of the reload loop
     std::vector<std::string> errors;  // the import error list
     std::string problem;              // why the reload did not start, in words
+    // A run that started but could not be written (a write, a commit or a transaction failed):
+    // the status, and in words what failed and which lines are on file.
+    int failure = 0;
+    std::string failureText;
+    bool failed() const { return failure != 0; }
 };
 
 // Runs the reload protocol over an open (or, with purge, any) file object: BeginReload, then
-// ImportLine for each line with its first character, until the progress position passes the end.
-ImportResult ImportDownload(CBtrieveDB& file, const std::string& downloadPath, int version, long headerLength,
-                            bool purge, const ProgressCallback& progress = {});
+// ImportLine for each line with its first character, until the progress position passes the end,
+// then EndReload. The lines are written in transactions of a few thousand; every transaction
+// status is checked, and a write that fails for want of storage stops the run. A purge is one
+// transaction with all the lines: on any failure the file keeps the records it had.
+ImportResult ImportDownload(CBtrieveDB& file, const std::string& downloadPath, int version,
+                            int64_t headerLength, bool purge, const ProgressCallback& progress = {});
 
 // The same for the record file at recordPath (its kind found by file name); the file is opened,
 // or created when it does not exist yet, and closed afterwards.
 ImportResult ImportDownload(const std::string& recordPath, const std::string& downloadPath, int version,
-                            long headerLength, bool purge, const ProgressCallback& progress = {});
+                            int64_t headerLength, bool purge, const ProgressCallback& progress = {});
 
 // One download of a set: which record file it reloads and how.
 struct Download {
     std::string fileName;  // "ITEM.DB"
     std::string path;      // the download text file
     int version = 0;
-    long headerLength = 0;
+    int64_t headerLength = 0;
 };
 
 // Writes deterministic synthetic downloads into dir (created when missing): items with one to
@@ -73,5 +81,8 @@ bool BuildDemo(const std::string& dir, const std::string& dataDir, std::vector<s
 
 // The record count of a record file (through Stat), or -1 with the open status in status.
 long CountRecords(const std::string& recordPath, int* status = nullptr);
+
+// A record manager status with its meaning where the tool knows it: "18 (disk full)".
+std::string StatusText(int status);
 
 } // namespace kdb

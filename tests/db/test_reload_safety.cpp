@@ -1,0 +1,168 @@
+// Reloads that must not lose or misread data: a purge is all or nothing and keeps other open
+// handles on the one file; downloads with CR LF line ends read as the same lines with LF.
+#include "ControlDB.h"
+#include "CustomerDB.h"
+#include "ItemDB.h"
+#include "RecordFields.h"
+#include "VelocityDB.h"
+#include "btrieve/btrcall.h"
+#include "import_support.h"
+#include "support.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using kt::Reload;
+
+std::string Pad(const std::string& s, size_t n) {
+    return fields::Padded(s, n, ' ');
+}
+
+std::string CrLf(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+CCustomer Customer(const std::string& number, const std::string& name, bool keep = false) {
+    CCustomer c;
+    c.m_strNumber = number;
+    c.m_strName = name;
+    c.m_strCity = "MARIETTA";
+    c.m_bKeepOnReload = keep;
+    return c;
+}
+
+std::string CustomerLine(CCustomer c) {
+    uint8_t raw[CCustomerDB::kRecordLength] = {};
+    CCustomerDB::Pack(c, raw);
+    std::string line;
+    CCustomerDB probe;
+    probe.FormatLine(raw, line);
+    return line;
+}
+
+// A customer file whose inserts start failing after a number of them, as on a disk that fills
+// up: the record manager refuses the write for a reason that is not the line's own.
+class CFillingCustomerDB : public CCustomerDB {
+public:
+    int m_nRoom = 1000;
+    int Insert(void* data, uint16_t* length, void* key, int keyNumber) override {
+        if (m_nRoom-- > 0) return CCustomerDB::Insert(data, length, key, keyNumber);
+        return CCustomerDB::Insert(data, length, key, 99); // an invalid key number: refused
+    }
+};
+
+class PurgeReload : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(m_db.Create("CUST.DB"), 0);
+        ASSERT_EQ(m_db.InsertCustomer(m_kept = Customer("101299", "CAMP WILDWOOD", true)), 0);
+        ASSERT_EQ(m_db.InsertCustomer(m_old = Customer("100355", "RED BARN GRILL")), 0);
+        m_db.Close();
+    }
+    int Has(CCustomerDB& db, const std::string& number) {
+        CCustomer found;
+        return db.GetCustomer(found, number);
+    }
+    kt::TempDir m_dir;
+    CCustomerDB m_db;
+    CCustomer m_kept, m_old;
+};
+
+TEST_F(PurgeReload, AWriteThatFailsLeavesTheFileAsItWas) {
+    std::string text;
+    for (int i = 0; i < 5; ++i)
+        text += CustomerLine(Customer("2000" + std::to_string(10 + i), "NEW CUSTOMER"));
+    CFillingCustomerDB filling;
+    filling.m_nRoom = 3;
+    ASSERT_EQ(filling.OpenFile("CUST.DB"), 0);
+    auto errors = Reload(filling, text, 777, 1);
+    ASSERT_FALSE(errors.empty());
+    EXPECT_NE(errors.back().find("<end status"), std::string::npos) << errors.back();
+    EXPECT_NE(filling.GetReloadFailure(), 0);
+    filling.Close();
+    // Nothing of the purge or the lines is on file; both old customers are.
+    CCustomerDB after;
+    ASSERT_EQ(after.OpenFile("CUST.DB"), 0);
+    EXPECT_EQ(after.GetRecordCount(), 2u);
+    EXPECT_EQ(Has(after, "100355"), 0);
+    EXPECT_EQ(Has(after, "101299"), 0);
+    EXPECT_EQ(Has(after, "200010"), btr::B_KEY_VALUE_NOT_FOUND);
+}
+
+// The caller of the reload protocol that only closes the file at the end: the purge and the lines
+// are committed then, into the one file every handle reads.
+TEST_F(PurgeReload, ClosingTheFileCommitsThePurgeIntoTheFileOtherHandlesRead) {
+    CCustomerDB reader;
+    ASSERT_EQ(reader.OpenFile("CUST.DB"), 0);
+    CCustomerDB db;
+    kt::WriteText("download.txt", CustomerLine(Customer("200010", "LUIGI'S TRATTORIA")));
+    ASSERT_TRUE(db.BeginReload("download.txt", 0, 777, 1));
+    EXPECT_TRUE(db.HoldsReloadTransaction());
+    while (db.GetProgressPosition() <= db.GetProgressTotal())
+        db.ImportLine(db.ReadReloadChar());
+    EXPECT_EQ(db.Close(), 0);
+    EXPECT_EQ(Has(reader, "200010"), 0);
+    EXPECT_EQ(Has(reader, "101299"), 0);
+    EXPECT_EQ(Has(reader, "100355"), btr::B_KEY_VALUE_NOT_FOUND);
+    // Inserts through the older handle stay in the file everyone sees; the transaction is over.
+    CCustomer late = Customer("300001", "LATE ARRIVAL");
+    ASSERT_EQ(reader.InsertCustomer(late), 0);
+    ASSERT_EQ(db.OpenFile("CUST.DB"), 0);
+    EXPECT_EQ(Has(db, "300001"), 0);
+    EXPECT_EQ(db.BeginTran(), 0);
+    EXPECT_EQ(db.EndTran(), 0);
+}
+
+// Offsets count the carriage returns; a bad history line is skipped to the next line; a carriage
+// return that ends no line is a character of the value.
+TEST(CrLfDownloads, LinesOffsetsAndSkippedLinesAsWithLineFeeds) {
+    kt::TempDir dir;
+    CItemDB items;
+    ASSERT_EQ(items.Create("ITEM.DB"), 0);
+    CItem item;
+    item.m_strItemNumber = Pad("101", 12);
+    item.m_strDescription = "CHICKEN BREAST";
+    item.m_tTime = -1;
+    std::string line = CItemDB::WriteLine(item, 1025);
+    std::string shortLine = line.substr(0, line.size() - 3) + "\n";
+    auto errors = Reload(items, CrLf(line + Pad("101", 12) + "\n" + line + shortLine), 1025);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0], "Invalid Record Format at offset " + std::to_string(2 * (line.size() + 1) + 14));
+    CItem found;
+    ASSERT_EQ(items.FindItem(found, Pad("101", 12)), 0);
+    EXPECT_EQ(found.m_strDescription, "CHICKEN BREAST");
+
+    CVelocityDB history;
+    ASSERT_EQ(history.Create("VELOCITY.DB"), 0);
+    CVelocity h;
+    h.m_strCustomer = "100210";
+    h.m_strItem = Pad("10101", 12);
+    h.m_strUnit = "CS ";
+    h.m_tLastDate = -1;
+    uint8_t raw[160] = {};
+    std::string good1, good2;
+    CVelocityDB::Pack(h, raw);
+    history.FormatLine(raw, good1);
+    h.m_strCustomer = "100355";
+    CVelocityDB::Pack(h, raw);
+    history.FormatLine(raw, good2);
+    errors = Reload(history, CrLf(good1 + good1.substr(0, 60) + "\n" + good2), 1026);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0], "Error Reading item history file at offset " + std::to_string(good1.size() + 1));
+    EXPECT_EQ(history.GetHistory(h, "100355", Pad("10101", 12), "CS "), 0);
+
+    CControlDB control;
+    ASSERT_EQ(control.Create("CONTROL.DB"), 0);
+    EXPECT_TRUE(Reload(control, Pad("COMPANY.NOTE", 30) + "TA\rB\r\n", 1025).empty());
+    CControl c;
+    ASSERT_EQ(control.GetControl(c, "COMPANY.NOTE"), 0);
+    EXPECT_EQ(c.m_strText, "A\rB");
+}
+
+} // namespace
