@@ -25,6 +25,13 @@ QString Trimmed(const std::string& text) {
     return FromRecordText(text).trimmed();
 }
 
+// Keys hold item numbers and units blank-padded to their width.
+std::string Padded(const std::string& text, size_t width) {
+    std::string padded = text.substr(0, width);
+    padded.resize(width, ' ');
+    return padded;
+}
+
 } // namespace
 
 CItemInfoDlg::CItemInfoDlg(const std::string& itemNumber, const std::string& customerNumber, QWidget* parent)
@@ -89,8 +96,9 @@ QLabel* CItemInfoDlg::AddField(QFormLayout* form, const QString& caption) {
     return value;
 }
 
-void CItemInfoDlg::Load(const std::string& itemNumber, const std::string& customerNumber) {
-    m_pItem->setText(Trimmed(itemNumber));
+void CItemInfoDlg::Load(const std::string& givenItem, const std::string& customerNumber) {
+    m_pItem->setText(Trimmed(givenItem));
+    std::string itemNumber = Padded(ToRecordText(Trimmed(givenItem).toUpper()), 12);
     CItem item;
     {
         CItemDB items;
@@ -117,17 +125,18 @@ void CItemInfoDlg::Load(const std::string& itemNumber, const std::string& custom
     for (const std::string& code : item.m_arrUnits) {
         QString unitCode = Trimmed(code);
         if (unitCode.isEmpty()) continue;
+        std::string unitKey = Padded(ToRecordText(unitCode), 3);
 
         CPriceRequest request;
         request.SetItem(item.m_strItemNumber);
-        request.SetUnit(code);
+        request.SetUnit(unitKey);
         request.SetCustomer(customerNumber);
         request.SetItemFlags(item.m_bFlag7, item.m_bFlag8);
 
         QStringList texts(kColumns);
         texts[kUnit] = unitCode;
         CItemUnit unit;
-        if (unitsOpen && units.FindUnit(unit, item.m_strItemNumber, code) == 0) {
+        if (unitsOpen && units.FindUnit(unit, itemNumber, unitKey) == 0) {
             texts[kUnitDescription] = Trimmed(unit.m_strText68);
             texts[kPricing1] = Money(unit.m_fPricing116);
             texts[kPricing2] = Money(unit.m_fPricing272);
@@ -136,7 +145,7 @@ void CItemInfoDlg::Load(const std::string& itemNumber, const std::string& custom
         }
         CVelocity record;
         if (historyOpen && !customerNumber.empty() &&
-            history.GetHistory(record, customerNumber, item.m_strItemNumber, code) == 0 &&
+            history.GetHistory(record, customerNumber, itemNumber, unitKey) == 0 &&
             record.m_tLastDate != -1) {
             texts[kLastBought] =
                 QDateTime::fromSecsSinceEpoch(record.m_tLastDate).date().toString("MM/dd/yyyy");

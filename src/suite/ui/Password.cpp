@@ -68,7 +68,7 @@ CPasswordDlg::CPasswordDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle("Password");
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
-    m_pEdit = PasswordEdit(this, "Password:");
+    m_pEdit = PasswordEdit(this, "Password");
     form->addRow("&Password:", m_pEdit);
     layout->addLayout(form);
     m_pStatus = new QLabel(this);
@@ -78,6 +78,7 @@ CPasswordDlg::CPasswordDlg(QWidget* parent) : QDialog(parent) {
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &CPasswordDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CPasswordDlg::reject);
+    resize(340, sizeHint().height());
     m_pEdit->setFocus();
 }
 
@@ -104,11 +105,11 @@ CChangePasswordDlg::CChangePasswordDlg(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     if (HasPassword()) {
-        m_pCurrent = PasswordEdit(this, "Current password:");
+        m_pCurrent = PasswordEdit(this, "Current password");
         form->addRow("&Current password:", m_pCurrent);
     }
-    m_pNew = PasswordEdit(this, "New password:");
-    m_pConfirm = PasswordEdit(this, "Confirm new password:");
+    m_pNew = PasswordEdit(this, "New password");
+    m_pConfirm = PasswordEdit(this, "Confirm new password");
     form->addRow("&New password:", m_pNew);
     form->addRow("C&onfirm new password:", m_pConfirm);
     layout->addLayout(form);
@@ -122,6 +123,7 @@ CChangePasswordDlg::CChangePasswordDlg(QWidget* parent) : QDialog(parent) {
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &CChangePasswordDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CChangePasswordDlg::reject);
+    resize(380, sizeHint().height());
 }
 
 void CChangePasswordDlg::accept() {
