@@ -1,5 +1,6 @@
 // Start-up of the program on real folders under a temporary HOME, through the application object
 // itself (one per process, so every case runs InitInstance again on it).
+#include "AccessibleNames.h"
 #include "CAboutDlg.h"
 #include "CEditorFrame.h"
 #include "CRecipeApp.h"
@@ -305,6 +306,7 @@ private slots:
         SetSelectCustFunction({});
         QCOMPARE(asked, 1);
         frame.show();
+        ExpectAccessibleNames(&frame);
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
         QDir().mkpath(KR_SCREENSHOT_DIR);
         frame.grab().save(QString(KR_SCREENSHOT_DIR) + "/editor_frame.png");

@@ -1,4 +1,5 @@
 // The suite's dialogs on the demo database, driven by real keys and mouse clicks.
+#include "AccessibleNames.h"
 #include "CCustomerPickerDlg.h"
 #include "CDefaultItemInfo.h"
 #include "CItemInfoDlg.h"
@@ -26,22 +27,6 @@
 #include <cstring>
 
 namespace {
-
-// Every control a person can reach says what it is.
-void ExpectAccessibleNames(QWidget* window) {
-    for (QWidget* w : window->findChildren<QWidget*>()) {
-        if (!w->isVisibleTo(window)) continue;
-        bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
-                       qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractItemView*>(w);
-        if (!control || qobject_cast<QComboBox*>(w->parentWidget()) || qobject_cast<QHeaderView*>(w))
-            continue;
-        // What a screen reader reads: the accessible name, a button's caption, a buddy's text.
-        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w);
-        QString name = iface ? iface->text(QAccessible::Name) : QString();
-        QVERIFY2(!name.isEmpty(), qPrintable(QString("%1 in %2 has no accessible name")
-                                                 .arg(w->metaObject()->className(), window->windowTitle())));
-    }
-}
 
 void Screenshot(QWidget* window, const QString& name) {
     QDir().mkpath(KR_SCREENSHOT_DIR);
