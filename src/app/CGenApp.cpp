@@ -47,6 +47,9 @@ CGenApp::CGenApp(int& argc, char** argv) : QApplication(argc, argv) {
 
 CGenApp::~CGenApp() {
     if (m_pQuitNotifier) {
+        // The notifier goes before the socket it watches.
+        delete m_pQuitNotifier;
+        m_pQuitNotifier = nullptr;
         std::signal(SIGTERM, SIG_DFL);
         std::signal(SIGINT, SIG_DFL);
         std::signal(SIGHUP, SIG_DFL);

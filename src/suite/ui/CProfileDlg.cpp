@@ -88,8 +88,7 @@ void CProfileDlg::OnAdd() {
 }
 
 void CProfileDlg::OnPassword() {
-    CChangePasswordDlg change(this);
-    change.exec();
+    ChangePassword(this);
 }
 
 CAddProfileDlg::CAddProfileDlg(QWidget* parent) : QDialog(parent) {

@@ -64,6 +64,11 @@ bool SetPassword(const QString& password) {
     return true;
 }
 
+bool ChangePassword(QWidget* parent) {
+    CChangePasswordDlg dlg(parent);
+    return dlg.exec() == QDialog::Accepted;
+}
+
 CPasswordDlg::CPasswordDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle("Password");
     auto* layout = new QVBoxLayout(this);

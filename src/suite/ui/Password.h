@@ -13,6 +13,10 @@ bool CheckPassword(const QString& password);
 // stored password is then unchanged).
 bool SetPassword(const QString& password);
 
+// Lets the user set, change or remove the password (the change dialog over parent). True when the
+// stored password changed.
+bool ChangePassword(QWidget* parent);
+
 // Asks for the password; three wrong answers end the dialog as failed.
 class CPasswordDlg : public QDialog {
     Q_OBJECT

@@ -83,6 +83,18 @@ private slots:
             QCOMPARE(dlg->GetList()->GetCellText(0, 0), QString("Store 12"));
             ExpectAccessibleNames(dlg);
             Screenshot(dlg, "profile");
+            // The password is set from here: no password yet, so only the new one twice.
+            modal::OnNext([](QWidget* change) {
+                auto edits = change->findChildren<QLineEdit*>();
+                QCOMPARE(edits.size(), 2);
+                QTest::keyClicks(edits[0], "pw");
+                QTest::keyClicks(edits[1], "pw");
+                QTest::keyClick(edits[1], Qt::Key_Return);
+            });
+            for (QPushButton* button : dlg->findChildren<QPushButton*>())
+                if (button->text() == "Pass&word...") QTest::mouseClick(button, Qt::LeftButton);
+            QVERIFY(CheckPassword("pw") && HasPassword());
+            dlg->GetList()->setFocus();
             QTest::keyClick(dlg->focusWidget(), Qt::Key_Return);
             checked = true;
         });
