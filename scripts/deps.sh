@@ -2,7 +2,7 @@
 # Installs the Debian packages the build needs, when missing and when run as root.
 set -euo pipefail
 pkgs=(build-essential cmake ninja-build pkg-config libsqlite3-dev libgtest-dev libgmock-dev
-      libbenchmark-dev qt6-base-dev libgl-dev fonts-dejavu-core clang libclang-rt-14-dev libsodium-dev xvfb xauth poppler-utils desktop-file-utils postgresql libpq-dev)
+      libbenchmark-dev qt6-base-dev libgl-dev fonts-dejavu-core clang libclang-rt-14-dev libsodium-dev xvfb xauth x11-utils poppler-utils desktop-file-utils postgresql libpq-dev)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

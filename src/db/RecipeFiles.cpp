@@ -8,29 +8,28 @@
 #include "PortionSizeDB.h"
 #include "btrieve/btrcall.h"
 
-namespace {
-
-int CheckFile(CBtrieveDB& db, const char* createName) {
+int CheckRecipeFile(CBtrieveDB& db, const char* createName) {
     int status = db.OpenFile();
-    if (status == btr::B_FILE_NOT_FOUND) status = db.Create(createName);
+    if (status == btr::B_FILE_NOT_FOUND) {
+        status = db.Create(createName);
+        if (status == btr::B_FILE_ALREADY_EXISTS) status = 0;
+    }
     // Whatever the outcome, nothing stays open.
     db.Close();
     return status;
 }
 
-} // namespace
-
 int CheckRecipeFiles() {
     int first = 0;
     auto check = [&](CBtrieveDB&& db, const char* createName) {
-        int status = CheckFile(db, createName);
+        int status = CheckRecipeFile(db, createName);
         if (status != 0 && first == 0) first = status;
     };
-    check(CPortionSizeDB(), "PTNSIZE.DB");
-    check(COrderDB(), "ORDER.DB");
-    check(COrderItemDB(), "ORDRITEM.DB");
-    check(CMenuCategoryDB(), "MenuCategory.DB");
-    check(CMenuHdrDB(), "MENUHDR.DB");
-    check(CMenuItemDB(), "MenuItem.DB");
+    check(CCreateNoReplace<CPortionSizeDB>(), "PTNSIZE.DB");
+    check(CCreateNoReplace<COrderDB>(), "ORDER.DB");
+    check(CCreateNoReplace<COrderItemDB>(), "ORDRITEM.DB");
+    check(CCreateNoReplace<CMenuCategoryDB>(), "MenuCategory.DB");
+    check(CCreateNoReplace<CMenuHdrDB>(), "MENUHDR.DB");
+    check(CCreateNoReplace<CMenuItemDB>(), "MenuItem.DB");
     return first;
 }

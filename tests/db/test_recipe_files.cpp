@@ -116,3 +116,37 @@ TEST(RecipeFiles, AFileThatIsNotARecordFileIsReportedAndKept) {
     CMenuItemDB lines;
     EXPECT_EQ(lines.OpenFile(), 0);
 }
+
+namespace {
+
+// A header file that another program creates, with one recipe, just after our open found none.
+class CRacedMenuHdrDB : public CMenuHdrDB {
+public:
+    int OpenFile(const char* path = nullptr) override {
+        if (!m_bRaced) {
+            m_bRaced = true;
+            CMenuHdrDB other;
+            EXPECT_EQ(other.Create(nullptr), 0);
+            CMenuHdr header;
+            header.m_cRecordType = 'C';
+            header.m_strCustomer = "OTHER";
+            header.m_strRecipeKey = "AA2";
+            EXPECT_EQ(other.InsertRecipe(header), 0);
+            return 12;
+        }
+        return CMenuHdrDB::OpenFile(path);
+    }
+    bool m_bRaced = false;
+};
+
+} // namespace
+
+TEST(RecipeFiles, AFileMadeByAnotherProgramMeanwhileIsKept) {
+    kt::TempDir dir;
+    CCreateNoReplace<CRacedMenuHdrDB> racing;
+    EXPECT_EQ(CheckRecipeFile(racing, "MENUHDR.DB"), 0);
+    EXPECT_FALSE(racing.IsOpen());
+    CMenuHdrDB hdr;
+    ASSERT_EQ(hdr.OpenFile(), 0);
+    EXPECT_EQ(hdr.GetRecordCount(), 1u);
+}

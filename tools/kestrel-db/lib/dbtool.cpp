@@ -339,6 +339,7 @@ bool BuildDemo(const std::string& dir, const std::string& dataDir, std::vector<s
         say(line);
     }
     fs::current_path(previous, ec);
+    if (AddDemoRecipes(dir, report) < 0) clean = false;
     return clean;
 }
 

@@ -79,6 +79,11 @@ std::vector<Download> ReadManifest(const std::string& dir, std::string* problem 
 // Returns true when every download loaded without a message; report receives a line per file.
 bool BuildDemo(const std::string& dir, const std::string& dataDir, std::vector<std::string>* report = nullptr);
 
+// Adds the demo recipes (with their categories, an overridden cost and a custom ingredient) to
+// the recipe files of dir, unless MENUHDR.DB already holds recipes. Returns how many were added,
+// -1 when the files cannot be opened.
+int AddDemoRecipes(const std::string& dir, std::vector<std::string>* report = nullptr);
+
 // The record count of a record file (through Stat), or -1 with the open status in status.
 long CountRecords(const std::string& recordPath, int* status = nullptr);
 
