@@ -50,12 +50,13 @@ int BusyTimeoutMs() {
     return ms;
 }
 
-// Statement deadline. Read and written only by the thread inside a record manager call.
+// Statement deadline: the start is read and written only under the record manager's lock.
 Clock::time_point g_callStart;
-std::chrono::milliseconds g_deadline{10000};
+std::atomic<int64_t> g_deadlineMs{10000};
 
 int ProgressCheck(void*) {
-    return Clock::now() - g_callStart > g_deadline ? 1 : 0;
+    auto deadline = std::chrono::milliseconds(g_deadlineMs.load(std::memory_order_relaxed));
+    return Clock::now() - g_callStart > deadline ? 1 : 0;
 }
 
 int16_t MapError(int rc) {
@@ -947,12 +948,14 @@ std::map<FileId, std::shared_ptr<Folder>>& Pool() {
 }
 constexpr size_t kMaxIdleFolders = 16;
 
-void TrimIdle() {
+// Forgets the idle folders beyond the pool's size, never keep: a folder just opened has no file
+// in use yet, and its caller is about to use it.
+void TrimIdle(const Folder* keep) {
     size_t idle = 0;
     for (auto& [id, f] : Pool())
-        idle += f->Idle() ? 1 : 0;
+        idle += f->Idle() && f.get() != keep ? 1 : 0;
     for (auto it = Pool().begin(); it != Pool().end() && idle > kMaxIdleFolders;) {
-        if (it->second->Idle()) {
+        if (it->second->Idle() && it->second.get() != keep) {
             it = Pool().erase(it);
             --idle;
         } else {
@@ -1154,7 +1157,7 @@ int16_t OpenFolder(const std::string& dir, bool create, std::shared_ptr<Folder>&
     folder->lockFd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (folder->lockFd < 0) folder->lockFd = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
     Pool()[id] = folder;
-    TrimIdle();
+    TrimIdle(folder.get());
     out = folder;
     return 0;
 }
@@ -1246,7 +1249,7 @@ void MarkCallStart() {
 }
 
 void SetStatementDeadline(std::chrono::milliseconds deadline) {
-    g_deadline = deadline;
+    g_deadlineMs = deadline.count();
 }
 
 // ---- the move from one database per record file ----

@@ -264,6 +264,24 @@ TEST(Durability, ThreadsOpeningWhileOthersRemoveAndCreate) {
     EXPECT_EQ(Keys("STAY.DB").size(), 200u);
 }
 
+// More folders than the pool keeps idle: a folder just opened is never the one let go.
+TEST(Durability, FilesInManyFoldersOneAfterAnother) {
+    TempDir dir;
+    for (int round = 0; round < 2; ++round) {
+        for (int i = 0; i < 40; ++i) {
+            std::string sub = "f" + std::to_string(i);
+            std::filesystem::create_directory(sub);
+            if (round == 0) {
+                ASSERT_EQ(Create(sub + "/T.DB", KeySpec()), 0);
+            }
+            File f;
+            ASSERT_EQ(f.Open(sub + "/T.DB"), 0) << sub;
+            ASSERT_EQ(f.Insert(Rec("R" + std::to_string(round))), 0) << sub;
+            EXPECT_EQ(f.Count(), round + 1u);
+        }
+    }
+}
+
 TEST(Durability, AHostileSchemaIsRefusedAtOpenOrStoppedByTheDeadline) {
     TempDir dir;
     ASSERT_EQ(Create("T.DB", KeySpec()), 0);
