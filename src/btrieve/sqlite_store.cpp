@@ -50,13 +50,24 @@ int BusyTimeoutMs() {
     return ms;
 }
 
-// Statement deadline: the start is read and written only under the record manager's lock.
-Clock::time_point g_callStart;
+// Statement deadline. Each record manager call moves the epoch on (under the record manager's
+// lock); the progress handler, called every so many steps of a statement, notes when it first
+// sees an epoch and stops the statement once the deadline has passed since. No clock is read on
+// calls that run no long statement.
+uint64_t g_callEpoch = 0;
+uint64_t g_seenEpoch = ~0ull;
+Clock::time_point g_seenSince;
 std::atomic<int64_t> g_deadlineMs{10000};
 
 int ProgressCheck(void*) {
-    auto deadline = std::chrono::milliseconds(g_deadlineMs.load(std::memory_order_relaxed));
-    return Clock::now() - g_callStart > deadline ? 1 : 0;
+    auto now = Clock::now();
+    if (g_seenEpoch != g_callEpoch) {
+        g_seenEpoch = g_callEpoch;
+        g_seenSince = now;
+        return 0;
+    }
+    return now - g_seenSince > std::chrono::milliseconds(g_deadlineMs.load(std::memory_order_relaxed)) ? 1
+                                                                                                       : 0;
 }
 
 int16_t MapError(int rc) {
@@ -1245,7 +1256,7 @@ void EndStaleReads(std::chrono::milliseconds age) {
 }
 
 void MarkCallStart() {
-    g_callStart = Clock::now();
+    ++g_callEpoch;
 }
 
 void SetStatementDeadline(std::chrono::milliseconds deadline) {
@@ -1327,8 +1338,7 @@ int16_t CopyRecords(OldFile& f, sqlite3* to, int64_t id, size_t keys, uint32_t& 
     int rc;
     count = 0;
     while (s == 0 && (rc = sqlite3_step(rd)) == SQLITE_ROW) {
-        if (count % 1024 == 0)
-            g_callStart = Clock::now(); // a long move is many short statements, each in its time
+        if (count % 1024 == 0) ++g_callEpoch; // a long move is many short statements, each in its time
         for (int c = 0; c < static_cast<int>(keys) + 2; ++c)
             sqlite3_bind_value(wr, c + 1, sqlite3_column_value(rd, c));
         int w = sqlite3_step(wr);
