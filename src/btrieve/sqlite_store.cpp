@@ -258,7 +258,7 @@ struct CatalogEntry {
 
 class Folder final : public Transactional, public std::enable_shared_from_this<Folder> {
 public:
-    Folder(sqlite3* db, bool readOnly, FileId id) : m_db(db), m_readOnly(readOnly), m_fileId(id) {}
+    Folder(sqlite3* db, bool readOnly) : m_db(db), m_readOnly(readOnly) {}
     ~Folder() override { Close(); }
 
     sqlite3* db() const { return m_db; }
@@ -633,7 +633,6 @@ private:
 
     sqlite3* m_db;
     bool m_readOnly;
-    FileId m_fileId;
     bool m_inTx = false;
     bool m_writing = false; // inside a write's own transaction
     bool m_readOpen = false;
@@ -1161,7 +1160,7 @@ int16_t OpenFolder(const std::string& dir, bool create, std::shared_ptr<Folder>&
         sqlite3_close_v2(db);
         return s;
     }
-    auto folder = std::make_shared<Folder>(db, readOnly, id);
+    auto folder = std::make_shared<Folder>(db, readOnly);
     if (int16_t p = folder->Prepare()) return p;
     folder->MapWalIndex(dbPath);
     std::string lockPath = dir + "/" + kFolderLockName;
