@@ -1,17 +1,29 @@
 // File-level helpers of the record manager beyond the Btrieve entry.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace btr {
 
-// Resolves a record file name against its directory, letters in any case ("MenuItem.DB" finds
-// "MENUITEM.DB"). Returns the name as it exists on disk, or the name unchanged when none exists.
+// Resolves a name against the entries of its directory on disk, letters in any case. Returns the
+// name as it exists on disk, or the name unchanged when none exists. (Record files themselves live
+// in their folder's database and resolve letters in any case there.)
 std::string ResolveFileName(const std::string& path);
 
-// Removes a record file from disk with everything the record manager keeps beside it. When it
-// cannot be removed, moves it aside into tempDir under a fresh name starting with prefix.
-// Returns true when no file of that name remains.
+// Removes a record file from its folder's database, as one transaction (or as a part of the
+// process's transaction). Refuses while any program has the file open. Returns true when no record
+// file of that name remains. The last two arguments are no longer used: nothing is moved aside.
 bool RemoveRecordFile(const char* path, const char* tempDir, const char* prefix);
+
+// Whether a record file of that name exists (letters in any case).
+bool RecordFileExists(const std::string& path);
+
+// Moves a folder of record files kept one SQLite database each (the earlier layout) into the
+// folder's database, every record and file specification unchanged, all in one transaction; the
+// old files are removed once it has committed. Refuses, moving nothing, while a program has one
+// of them open (85). log receives one line per file. Returns 0 or the status that stopped it.
+int16_t UpgradeFolder(const std::string& dir, std::vector<std::string>& log);
 
 } // namespace btr

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <random>
+#include <sqlite3.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -121,6 +122,27 @@ struct File {
         BTRCALL(btr::B_CLOSE, pb, nullptr, &l, nullptr, 0, 0);
     }
 };
+
+// The database in which the record files of a folder live.
+inline std::string FolderDb(const std::string& dir = ".") { return dir + "/.kestrel-records.sqlite"; }
+
+// The table that holds the records of one record file, as the folder's catalog names it.
+inline std::string RecordTable(const std::string& name, const std::string& dir = ".") {
+    sqlite3* db = nullptr;
+    std::string table;
+    if (sqlite3_open_v2(FolderDb(dir).c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT id FROM kr_file WHERE fold = CAST(lower(?1) AS BLOB)", -1, &st,
+                               nullptr) == SQLITE_OK) {
+            sqlite3_bind_text(st, 1, name.c_str(), -1, SQLITE_TRANSIENT);
+            if (sqlite3_step(st) == SQLITE_ROW)
+                table = "kr_rec_" + std::to_string(sqlite3_column_int64(st, 0));
+        }
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return table;
+}
 
 inline std::string I32(int32_t v) { return std::string(reinterpret_cast<const char*>(&v), 4); }
 inline std::string Pad(std::string s, size_t n, char fill = ' ') {

@@ -70,7 +70,7 @@ TEST(Processes, TwoWritersAtOnceLoseNothing) {
     for (std::string p : {"P", "C"})
         for (int i = 0; i < kEach; i += 97)
             EXPECT_EQ(f.Call(B_GET_EQUAL, 0, Pad(p + std::to_string(i), 12, ' ')), 0) << p << i;
-    EXPECT_EQ(IntegrityCheck("SHARED.DB"), "ok");
+    EXPECT_EQ(IntegrityCheck(FolderDb()), "ok");
 }
 
 TEST(Processes, AWriterHoldingATransactionLocksOthersOutWithAStatus) {
@@ -191,7 +191,7 @@ TEST(Processes, AWriterKilledMidwayLeavesASoundFile) {
     ASSERT_EQ(f.Close(), 0);
     uint8_t pb[128] = {};
     BTRCALL(B_RESET, pb, nullptr, nullptr, nullptr, 0, 0);
-    EXPECT_EQ(IntegrityCheck("SHARED.DB"), "ok");
+    EXPECT_EQ(IntegrityCheck(FolderDb()), "ok");
 }
 
 } // namespace

@@ -421,8 +421,8 @@ TEST_F(Semantics, FilesThatAreNotOursGiveAStatus) {
     ASSERT_EQ(f.Close(), 0);
     uint8_t pb[128] = {};
     BTRCALL(B_RESET, pb, nullptr, nullptr, nullptr, 0, 0); // lets the pooled connection go
-    ASSERT_EQ(sqlite3_open("T.DB", &db), SQLITE_OK);
-    sqlite3_exec(db, "UPDATE kr_rec SET data = x'00'", nullptr, nullptr, nullptr);
+    ASSERT_EQ(sqlite3_open(FolderDb().c_str(), &db), SQLITE_OK);
+    sqlite3_exec(db, ("UPDATE " + RecordTable("T.DB") + " SET data = x'00'").c_str(), nullptr, nullptr, nullptr);
     sqlite3_close(db);
     ASSERT_EQ(f.Open("T.DB"), 0);
     EXPECT_EQ(f.Call(B_GET_FIRST, 0), B_IO_ERROR);

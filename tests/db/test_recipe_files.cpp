@@ -7,6 +7,7 @@
 #include <string>
 
 #include "MenuCategoryDB.h"
+#include "btrieve/files.h"
 #include "MenuHdrDB.h"
 #include "MenuItemDB.h"
 #include "OrderDB.h"
@@ -84,7 +85,7 @@ TEST(RecipeFiles, ExistingFilesStayUntouched) {
         ASSERT_EQ(lines.InsertLine(line), 0);
     }
     // Only the missing file is made again.
-    std::filesystem::remove(dir.file("ORDER.DB"));
+    ASSERT_TRUE(btr::RemoveRecordFile(dir.file("ORDER.DB").c_str(), nullptr, nullptr));
     EXPECT_EQ(CheckRecipeFiles(), 0);
 
     CMenuHdrDB hdr;

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "btrieve/files.h"
+
 #include <array>
 #include <csignal>
 #include <cstdio>
@@ -150,7 +152,7 @@ TEST_F(KestrelDb, DemoFillsEveryFileAndTheFilesReadBack) {
     EXPECT_NE(demo.output.find("CUST.DB"), std::string::npos);
     for (const char* name : {"ITEM.DB", "ITEMUNIT.DB", "CUST.DB", "VELOCITY.DB", "CONTROL.DB", "ITEMDICT.DB",
                              "ITEMLKUP.DB", "MNPRICE.DB", "MENUHDR.DB", "PTNSIZE.DB"})
-        EXPECT_TRUE(fs::exists(m_dir / "db" / name)) << name;
+        EXPECT_TRUE(btr::RecordFileExists((m_dir / "db" / name).string())) << name;
     for (const char* sub : {"DBTEXT", "TEMP", "CONFS"})
         EXPECT_TRUE(fs::is_directory(m_dir / "db" / sub)) << sub;
     ToolRun stat = Tool("stat " + Path("db/ITEM.DB"));
