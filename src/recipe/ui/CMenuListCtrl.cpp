@@ -285,12 +285,20 @@ void CMenuListCtrl::EndItemEdit(int row, int index, const CEndLabelEdit& info) {
         changed = m_lines.LoadItemDefaults(index, item.m_strItemNumber, item.m_arrUnits[0]);
     } else if (st != kNotFound) {
         // An item master that cannot be read is no reason to offer a custom ingredient.
+        m_lines.ResetLookupStatus(); // told here, once
         QMessageBox::warning(this, kr::str::kRecipeCaption,
                              kr::str::kFileUnreadable.arg(QString::fromLatin1(items.GetFileName())).arg(st));
         return;
     } else {
         CItemSearch search(m_strDirectory);
         const int count = search.Search(key);
+        if (search.GetStatus() != 0) {
+            // Finding nothing in files that could not be read is no reason to offer a custom item.
+            m_lines.ResetLookupStatus();
+            QMessageBox::warning(this, kr::str::kRecipeCaption,
+                                 kr::str::kSearchUnreadable.arg(search.GetStatus()));
+            if (count == 0) return;
+        }
         if (count == 0) {
             if (Trim(text).size() > kItemWidth) {
                 // A custom ingredient's number is stored in 12 characters: never cut it silently.
@@ -326,6 +334,13 @@ void CMenuListCtrl::EndItemEdit(int row, int index, const CEndLabelEdit& info) {
     if (line && *line != before) emit Recalc(1);
 }
 
+void CMenuListCtrl::ReportLookupFailure() {
+    const int status = m_lines.GetLookupStatus();
+    if (status == 0) return;
+    m_lines.ResetLookupStatus();
+    QMessageBox::warning(this, kr::str::kRecipeCaption, kr::str::kItemFilesUnreadable.arg(status));
+}
+
 void CMenuListCtrl::OnEndLabelEdit(const CEndLabelEdit& info) {
     const int row = info.row;
     const int index = IndexOfRow(row);
@@ -342,6 +357,7 @@ void CMenuListCtrl::OnEndLabelEdit(const CEndLabelEdit& info) {
     switch (info.column) {
     case kColItem:
         EndItemEdit(row, index, info);
+        ReportLookupFailure();
         return;
     case kColUnit: {
         const bool dropDown = GetColumnStatus(kColUnit) && GetColumnStatus(kColUnit)->m_bHasChoices;
@@ -351,6 +367,7 @@ void CMenuListCtrl::OnEndLabelEdit(const CEndLabelEdit& info) {
         if (m_lines.EditUnit(index, text) || m_lines.Line(index)->IsFromItemMaster()) {
             if (dropDown) ContinueAfter(row, kColUnit);
         }
+        ReportLookupFailure();
         return;
     }
     case kColPtnType: {

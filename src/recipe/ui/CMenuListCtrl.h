@@ -53,6 +53,8 @@ public:
     static QColor RowColour(int row);
 
     void OnEndLabelEdit(const CEndLabelEdit& info) override;
+    // Tells the user once when an item lookup since the last report could not read its files.
+    void ReportLookupFailure();
 
 signals:
     // After a change of a line: 1 when the user changed it, 0 after re-pricing.

@@ -493,6 +493,7 @@ void CRecipeDlg::LoadRecipe(const std::string& customer) {
             m_listMenu->AddLine(line.m_strItem, line.m_strUnit, line.m_strDescription, line.m_dItemCost,
                                 line.m_dPtnPerItem, line.m_strPtnType, line.m_dPtns);
         m_listMenu->setUpdatesEnabled(true);
+        m_listMenu->ReportLookupFailure();
     }
     m_listMenu->ColourRows();
     m_listMenu->SetSellPrice(m_dSellPrice);

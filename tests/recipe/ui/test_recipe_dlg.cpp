@@ -21,6 +21,7 @@
 #include "fixtures.h"
 #include "modal.h"
 #include "support.h"
+#include "unreadable_files.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -595,10 +596,8 @@ private slots:
     void lockedItemFileIsReportedNotOfferedAsCustom() {
         CRecipeDlg* dlg = Open(QStringLiteral("C1"));
         QVERIFY(dlg);
-        CItemDB locker; // another program holds the item master for itself
-        uint16_t len = 0;
-        char buffer[8] = {};
-        QCOMPARE(locker.Open(buffer, &len, "ITEM.DB", btr::kOpenExclusive), 0);
+        kt::ExclusiveHold locker("ITEM.DB"); // another program holds the item master for itself
+        QCOMPARE(locker.Status(), 0);
         QString said;
         auto ok = kt::Answer(QMessageBox::Ok, &said);
         AddIngredient(dlg, QStringLiteral("100200"));
@@ -705,10 +704,8 @@ private slots:
         CRecipeDlg* dlg = Open(QStringLiteral("C1"));
         QVERIFY(dlg);
         AddIngredient(dlg, QStringLiteral("100200"));
-        CMenuHdrDB locker; // another program holds the header file for itself
-        uint16_t len = 0;
-        char buffer[8] = {};
-        QCOMPARE(locker.Open(buffer, &len, "MENUHDR.DB", btr::kOpenExclusive), 0);
+        kt::ExclusiveHold locker("MENUHDR.DB"); // another program holds the header file for itself
+        QCOMPARE(locker.Status(), 0);
         QStringList said;
         kt::AnswerAll({QMessageBox::Yes, QMessageBox::Ok}, &said);
         QTest::mouseClick(dlg->Button(kr::str::kQuit), Qt::LeftButton);
@@ -719,10 +716,8 @@ private slots:
     }
 
     void lockedCustomerFileIsReportedNotTakenForAnUnknownCustomer() {
-        CCustomerDB locker;
-        uint16_t len = 0;
-        char buffer[8] = {};
-        QCOMPARE(locker.Open(buffer, &len, "CUST.DB", btr::kOpenExclusive), 0);
+        kt::ExclusiveHold locker("CUST.DB");
+        QCOMPARE(locker.Status(), 0);
         QString said;
         auto ok = kt::Answer(QMessageBox::Ok, &said);
         int picker = 0;
