@@ -51,7 +51,9 @@ void CompleteLine(CMenuItemDetail& line, const std::string& customer, const std:
     line.m_strItem = PadRight(line.m_strItem, 12);
     line.m_strUnit = PadRight(line.m_strUnit, 3);
 
-    if (!(line.m_dItemCost > 0)) line.m_dItemCost = line.m_dDefaultItemCost;
+    // No cost (0, or not a number) takes the default price; a negative cost is a credit the
+    // recipe keeps, so it comes back unchanged from every load.
+    if (line.m_dItemCost == 0 || std::isnan(line.m_dItemCost)) line.m_dItemCost = line.m_dDefaultItemCost;
     if (!(line.m_dPtnPerItem > 0)) line.m_dPtnPerItem = line.m_dDefaultPtnPerItem;
 
     line.m_strPtnType = Trim(line.m_strPtnType);

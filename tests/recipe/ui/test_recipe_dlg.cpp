@@ -234,24 +234,11 @@ private slots:
         m_dir.reset();
     }
 
-    void customerWithoutRecipesStartsANewRecipe() {
-        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
-        QVERIFY(dlg);
-        QCOMPARE(dlg->Customer(), std::string("C1"));
-        QVERIFY(dlg->Button(kr::str::kAddIngredient)->isEnabled());
-        QCOMPARE(dlg->Grid()->GetItemCount(), 0);
-        const auto edits = dlg->findChildren<QLineEdit*>();
-        bool named = false;
-        for (QLineEdit* e : edits)
-            if (e->accessibleName() == QStringLiteral("Recipe Name"))
-                named = e->text() == kr::str::kNewRecipe;
-        QVERIFY(named);
-    }
-
     void ingredientsAddedEditedSavedAndReopened() {
         CRecipeDlg* dlg = Open(QStringLiteral("C1"));
         QVERIFY(dlg);
         Grid* grid = dlg->Grid();
+        QCOMPARE(grid->GetItemCount(), 0); // no recipes yet: no selection, a new recipe
         BuildRecipe(dlg);
         QCOMPARE(grid->GetItemCount(), 4);
         QVERIFY(dlg->IsModified());
@@ -305,6 +292,13 @@ private slots:
             if (e->accessibleName() == QStringLiteral("Recipe Name")) name = e;
         name->selectAll();
         TypeText(name, QStringLiteral("Café Stew"));
+        for (QPlainTextEdit* p : dlg->findChildren<QPlainTextEdit*>())
+            if (p->accessibleName() == QStringLiteral("Notes")) {
+                p->setFocus();
+                QTest::keyClicks(p, QStringLiteral("Brown the beef."));
+                QTest::keyClick(p, Qt::Key_Return);
+                QTest::keyClicks(p, QStringLiteral("Simmer."));
+            }
         QString saved;
         auto ok = kt::Answer(QMessageBox::Ok, &saved);
         QTest::mouseClick(dlg->Button(kr::str::kSaveRecipe), Qt::LeftButton);
@@ -315,6 +309,11 @@ private slots:
         QCOMPARE(key.size(), size_t(13));
         QVERIFY(!dlg->IsModified());
         QCOMPARE(StoredLines(key), 3);
+        {
+            CRecipe stored;
+            QCOMPARE(stored.Load(key), 0);
+            QCOMPARE(stored.m_hdr.m_strNotes, std::string("Brown the beef.\r\nSimmer."));
+        }
 
         std::vector<QStringList> before;
         for (int r = 0; r < 3; ++r)
@@ -332,6 +331,9 @@ private slots:
             QCOMPARE(RowTexts(grid, r), before[size_t(r)]);
         QCOMPARE(dlg->CostText(), costBefore);
         QCOMPARE(name->text(), QStringLiteral("Café Stew"));
+        for (QPlainTextEdit* p : dlg->findChildren<QPlainTextEdit*>())
+            if (p->accessibleName() == QStringLiteral("Notes"))
+                QCOMPARE(p->toPlainText(), QStringLiteral("Brown the beef.\nSimmer."));
         QVERIFY(!dlg->IsModified());
         dlg->grab().save(ScreenshotPath(QStringLiteral("recipe_editor_reopened")));
 
@@ -559,10 +561,11 @@ private slots:
         for (QPlainTextEdit* p : dlg->findChildren<QPlainTextEdit*>())
             if (p->accessibleName() == QStringLiteral("Notes")) notes = p;
         notes->setFocus();
-        notes->insertPlainText(QString(4096, QLatin1Char('n')));
-        QCOMPARE(notes->toPlainText().size(), 4096);
+        notes->insertPlainText(QString(4094, QLatin1Char('n')));
+        QTest::keyClick(notes, Qt::Key_Return); // a line break is stored as two characters
+        QCOMPARE(notes->toPlainText().size(), 4095);
         QTest::keyClicks(notes, QStringLiteral("x"));
-        QCOMPARE(notes->toPlainText().size(), 4096);
+        QCOMPARE(notes->toPlainText().size(), 4095);
         notes->clear();
         notes->insertPlainText(QStringLiteral("smörgåsbord ✓"));
         QCOMPARE(notes->toPlainText(), QString());
