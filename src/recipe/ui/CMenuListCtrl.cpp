@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QChildEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -199,6 +200,32 @@ void CMenuListCtrl::mousePressEvent(QMouseEvent* e) {
     CMyListCtrl::mousePressEvent(e);
 }
 
+bool CMenuListCtrl::OpenCell(int row, int column) {
+    if (row < 0 || row >= GetItemCount() || !GetEditLabels()) return false;
+    if (column == kColItem) return EditLabel(row);
+    CMenuItemDetail line;
+    if (GetLine(row, line)) UpdateUnitEditor(line);
+    const CColumnStatus* e = GetColumnStatus(column);
+    if (!e || e->m_nEditKind == CColumnStatus::NotEditable) return false;
+    if (e->m_bHasChoices)
+        return ShowInPlaceList(row, column, e->m_arrChoices,
+                               int(e->m_arrChoices.indexOf(GetItemText(row, column))));
+    return EditSubLabel(row, column, e->m_nEditKind) != nullptr;
+}
+
+void CMenuListCtrl::keyPressEvent(QKeyEvent* e) {
+    const bool open = e->key() == Qt::Key_F2 || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter ||
+                      e->key() == Qt::Key_Space;
+    // Keys an open editor passed on (its own Enter) are not a request for another editor.
+    const bool editing = GetEditControl() || GetInPlaceEditor() || state() == QAbstractItemView::EditingState;
+    if (open && !editing && e->modifiers() == Qt::NoModifier && currentIndex().isValid()) {
+        if (OpenCell(currentIndex().row(), currentIndex().column())) return;
+        QApplication::beep();
+        return;
+    }
+    CMyListCtrl::keyPressEvent(e);
+}
+
 bool CMenuListCtrl::eventFilter(QObject* watched, QEvent* event) {
     if (watched == viewport() && event->type() == QEvent::ChildPolished) {
         QObject* child = static_cast<QChildEvent*>(event)->child();
@@ -222,15 +249,8 @@ void CMenuListCtrl::RestoreRow(int row) {
 
 void CMenuListCtrl::ContinueAfter(int row, int column) {
     if (row < 0 || row >= GetItemCount()) return;
-    for (int c = column + 1; c < GetColumnCount(); ++c) {
-        const CColumnStatus* e = GetColumnStatus(c);
-        if (!e || e->m_nEditKind == CColumnStatus::NotEditable) continue;
-        if (e->m_bHasChoices)
-            ShowInPlaceList(row, c, e->m_arrChoices, int(e->m_arrChoices.indexOf(GetItemText(row, c))));
-        else
-            EditSubLabel(row, c, e->m_nEditKind);
-        return;
-    }
+    for (int c = column + 1; c < GetColumnCount(); ++c)
+        if (OpenCell(row, c)) return;
 }
 
 bool CMenuListCtrl::ChooseItem(const CItemSearch& found, const QString& typed, std::string* item,

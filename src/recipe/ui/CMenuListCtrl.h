@@ -67,6 +67,8 @@ protected:
                             std::string* unit);
 
     void mousePressEvent(QMouseEvent* e) override;
+    // F2, Enter or Space open the editor of the current cell (the arrow keys move between cells).
+    void keyPressEvent(QKeyEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -78,6 +80,8 @@ private:
     // which carries no Tab, the grid moves on by itself.
     void ContinueAfter(int row, int column);
     void RestoreRow(int row);
+    // Opens the editor of the cell when its column has one; false otherwise.
+    bool OpenCell(int row, int column);
 
     CRecipeLines m_lines;
     std::string m_strDirectory;

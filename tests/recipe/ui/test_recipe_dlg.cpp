@@ -683,12 +683,21 @@ private slots:
         QVERIFY(dlg->IsModified());
     }
 
-    void tabMovesToTheNextEditableCell() {
+    void keyboardAloneMovesThroughTheCells() {
         CRecipeDlg* dlg = Open(QStringLiteral("C1"));
         QVERIFY(dlg);
         Grid* grid = dlg->Grid();
         AddIngredient(dlg, QStringLiteral("100200"));
-        EditCell(grid, 0, Grid::kColItemCost, QStringLiteral("9"), Qt::Key_Tab);
+        // Arrow keys to the Item Cost cell, Enter opens it; Tab moves on to the next editable cell.
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Home);
+        for (int i = 0; i < Grid::kColItemCost; ++i)
+            QTest::keyClick(grid, Qt::Key_Right);
+        QTest::keyClick(grid, Qt::Key_Return);
+        auto* cost = qobject_cast<QLineEdit*>(grid->GetInPlaceEditor());
+        QVERIFY(cost);
+        QTest::keyClicks(cost, QStringLiteral("9"));
+        QTest::keyClick(cost, Qt::Key_Tab);
         auto* next = qobject_cast<QLineEdit*>(grid->GetInPlaceEditor());
         QVERIFY(next);
         QTest::keyClicks(next, QStringLiteral("5"));
