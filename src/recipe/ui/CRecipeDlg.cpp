@@ -691,8 +691,12 @@ void CRecipeDlg::keyPressEvent(QKeyEvent* e) {
 // ---- fields losing the focus ----
 
 bool CRecipeDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusOut &&
-        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+    // The user moving on, not a drop-down opening or another window coming to the front.
+    const auto leaving = [event] {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        return reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason;
+    };
+    if (event->type() == QEvent::FocusOut && leaving()) {
         if (watched == m_editSellPrice)
             OnSellPriceKillFocus();
         else if (watched == m_editDesiredFC)

@@ -85,6 +85,13 @@ void TypeText(QWidget* w, const QString& text) {
     }
 }
 
+// A control found as a screen reader finds it: by its accessible name.
+template <class T> T* Named(QWidget* dlg, const QString& name) {
+    for (T* w : dlg->findChildren<T*>())
+        if (w->accessibleName() == name) return w;
+    return nullptr;
+}
+
 QPoint CellCentre(Grid* grid, int row, int col) {
     return grid->visualRect(grid->model()->index(row, col)).center();
 }
@@ -287,18 +294,14 @@ private slots:
         QCOMPARE(dlg->CostText(), QString::number(sum, 'f', 2));
 
         // Name and sell price, then save.
-        auto* name = dlg->findChild<QLineEdit*>(QString());
-        for (QLineEdit* e : dlg->findChildren<QLineEdit*>())
-            if (e->accessibleName() == QStringLiteral("Recipe Name")) name = e;
+        auto* name = Named<QLineEdit>(dlg, QStringLiteral("Recipe Name"));
+        auto* notes = Named<QPlainTextEdit>(dlg, QStringLiteral("Notes"));
         name->selectAll();
         TypeText(name, QStringLiteral("Café Stew"));
-        for (QPlainTextEdit* p : dlg->findChildren<QPlainTextEdit*>())
-            if (p->accessibleName() == QStringLiteral("Notes")) {
-                p->setFocus();
-                QTest::keyClicks(p, QStringLiteral("Brown the beef."));
-                QTest::keyClick(p, Qt::Key_Return);
-                QTest::keyClicks(p, QStringLiteral("Simmer."));
-            }
+        notes->setFocus();
+        QTest::keyClicks(notes, QStringLiteral("Brown the beef."));
+        QTest::keyClick(notes, Qt::Key_Return);
+        QTest::keyClicks(notes, QStringLiteral("Simmer."));
         QString saved;
         auto ok = kt::Answer(QMessageBox::Ok, &saved);
         QTest::mouseClick(dlg->Button(kr::str::kSaveRecipe), Qt::LeftButton);
@@ -331,9 +334,7 @@ private slots:
             QCOMPARE(RowTexts(grid, r), before[size_t(r)]);
         QCOMPARE(dlg->CostText(), costBefore);
         QCOMPARE(name->text(), QStringLiteral("Café Stew"));
-        for (QPlainTextEdit* p : dlg->findChildren<QPlainTextEdit*>())
-            if (p->accessibleName() == QStringLiteral("Notes"))
-                QCOMPARE(p->toPlainText(), QStringLiteral("Brown the beef.\nSimmer."));
+        QCOMPARE(notes->toPlainText(), QStringLiteral("Brown the beef.\nSimmer."));
         QVERIFY(!dlg->IsModified());
         dlg->grab().save(ScreenshotPath(QStringLiteral("recipe_editor_reopened")));
 
@@ -523,11 +524,8 @@ private slots:
             QCOMPARE(l.InsertLine(line), 0);
         }
         AddIngredient(dlg, QStringLiteral("sugar"));
-        for (QLineEdit* e : dlg->findChildren<QLineEdit*>())
-            if (e->accessibleName() == QStringLiteral("Recipe Name")) {
-                e->selectAll();
-                QTest::keyClicks(e, QStringLiteral("CHANGED"));
-            }
+        Named<QLineEdit>(dlg, QStringLiteral("Recipe Name"))->selectAll();
+        QTest::keyClicks(Named<QLineEdit>(dlg, QStringLiteral("Recipe Name")), QStringLiteral("CHANGED"));
         QString said;
         auto error = kt::Answer(QMessageBox::Ok, &said);
         QTest::mouseClick(dlg->Button(kr::str::kSaveRecipe), Qt::LeftButton);
@@ -543,12 +541,8 @@ private slots:
     void textAndNumbersTheFilesCannotHoldAreRefused() {
         CRecipeDlg* dlg = Open(QStringLiteral("C1"));
         QVERIFY(dlg);
-        QLineEdit* name = nullptr;
-        QLineEdit* desired = nullptr;
-        for (QLineEdit* e : dlg->findChildren<QLineEdit*>()) {
-            if (e->accessibleName() == QStringLiteral("Recipe Name")) name = e;
-            if (e->accessibleName() == QStringLiteral("Desired Food Cost %")) desired = e;
-        }
+        auto* name = Named<QLineEdit>(dlg, QStringLiteral("Recipe Name"));
+        auto* desired = Named<QLineEdit>(dlg, QStringLiteral("Desired Food Cost %"));
         QVERIFY(name && desired);
         name->selectAll();
         TypeText(name, QStringLiteral("Crème brûlée – 日本"));
@@ -557,9 +551,7 @@ private slots:
         QTest::keyClicks(name, QString(40, QLatin1Char('x')));
         QCOMPARE(name->text().size(), 30);
 
-        auto* notes = dlg->findChild<QPlainTextEdit*>(QString(), Qt::FindDirectChildrenOnly);
-        for (QPlainTextEdit* p : dlg->findChildren<QPlainTextEdit*>())
-            if (p->accessibleName() == QStringLiteral("Notes")) notes = p;
+        auto* notes = Named<QPlainTextEdit>(dlg, QStringLiteral("Notes"));
         notes->setFocus();
         notes->insertPlainText(QString(4094, QLatin1Char('n')));
         QTest::keyClick(notes, Qt::Key_Return); // a line break is stored as two characters
