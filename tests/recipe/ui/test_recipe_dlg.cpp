@@ -2,6 +2,7 @@
 // builds: ingredients by number, by words and as custom lines, unit and portion type, cost
 // overrides, deleting, saving and reopening, old keys, categories, the guarded quit, a save that
 // fails, and the checks on what the record files cannot hold.
+#include "CInPlaceEdit.h"
 #include "CItemSelectionDlg.h"
 #include "CMenuListCtrl.h"
 #include "CRecipe.h"
@@ -253,6 +254,10 @@ private slots:
         // Unit: flour comes in BAG and CS; CS re-prices the line.
         PickChoice(grid, 0, Grid::kColUnit, QStringLiteral("CS "));
         QCOMPARE(grid->GetCellText(0, Grid::kColItemCost), QStringLiteral("23.00"));
+        // A drop-down carries no Tab: after the unit the grid itself moves on to the description.
+        auto* description = qobject_cast<CInPlaceEdit*>(grid->GetInPlaceEditor());
+        QVERIFY(description && description->GetColumn() == Grid::kColDescription);
+        QTest::keyClick(description, Qt::Key_Escape);
         // Portion type by weight: a case weighs 50 lb, that is 800 oz.
         PickChoice(grid, 0, Grid::kColPtnType, QStringLiteral("lbs"));
         QCOMPARE(grid->GetCellText(0, Grid::kColPtnPerItem), QStringLiteral("50"));
