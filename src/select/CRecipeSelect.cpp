@@ -2,6 +2,7 @@
 
 #include "CRecipe.h"
 #include "RecipeList.h"
+#include "recipe/ui/Strings.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -213,9 +214,7 @@ void CRecipeSelect::LoadList() {
     m_pList->setUpdatesEnabled(true);
     ReportProblem(m_nLoadStatus == 0
                       ? QString()
-                      : QStringLiteral("The recipe file could not be read (status %1); the list may be "
-                                       "incomplete.")
-                            .arg(m_nLoadStatus));
+                      : kr::str::kFileUnreadable.arg(QStringLiteral("MENUHDR.DB")).arg(m_nLoadStatus));
 }
 
 void CRecipeSelect::ColourRows() {
@@ -242,7 +241,7 @@ void CRecipeSelect::OnDelete() {
     int status = FindRecipeHeader(m_strDirectory, key, name);
     if (status == 0) {
         QMessageBox ask(QMessageBox::NoIcon, QApplication::applicationDisplayName(),
-                        QStringLiteral("Delete menu %1 - %2").arg(FromRecordText(key), FromRecordText(name)),
+                        kr::str::kDeleteMenu.arg(FromRecordText(key), FromRecordText(name)),
                         QMessageBox::Yes | QMessageBox::No, this);
         ask.setDefaultButton(QMessageBox::No);
         if (ask.exec() != QMessageBox::Yes) return;
@@ -320,6 +319,13 @@ bool CRecipeSelect::eventFilter(QObject* watched, QEvent* e) {
         if (!(key->modifiers() & Qt::AltModifier)) {
             const int vk = VirtualKey(key);
             if (vk != 0 && OnKey(vk)) return true;
+        }
+        // Home and End go to the first and last recipe, as in any list, not along the row.
+        if (watched == m_pList && key->modifiers() == Qt::NoModifier &&
+            (key->key() == Qt::Key_Home || key->key() == Qt::Key_End)) {
+            QKeyEvent rowKey(QEvent::KeyPress, key->key(), Qt::ControlModifier);
+            QApplication::sendEvent(m_pList, &rowKey);
+            return true;
         }
     } else if (e->type() == QEvent::MouseButtonPress && watched == m_pList->viewport()) {
         m_search.Clear();

@@ -155,6 +155,9 @@ private slots:
         Key(Qt::Key_Q);                                   // no row has PIQ: nothing changes
         QCOMPARE(list->GetSelectedRows(), QList<int>{0});
         QCOMPARE(dlg.GetSearchText(), QStringLiteral("PI"));
+        Key(Qt::Key_End); // clears the search, goes to the last row
+        QCOMPARE(dlg.GetSearchText(), QString());
+        QCOMPARE(list->GetSelectedRows(), QList<int>{2});
         Key(Qt::Key_Home);
         Key(Qt::Key_2, Qt::KeypadModifier); // the key code of "b": searched as B
         QCOMPARE(dlg.GetSearchText(), QStringLiteral("B"));
@@ -167,12 +170,12 @@ private slots:
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, description);
         QCOMPARE(Column(list, 1), QStringList({"PIZZA", "BREAD", "APPLE PIE"}));
         CheckColours(list);
-        ClickRow(list, 1); // a click starts a new search
-        Key(Qt::Key_P);
-        QCOMPARE(list->GetSelectedRows(), QList<int>{0});
+        ClickRow(list, 0); // a click starts a new search
+        Key(Qt::Key_B);
+        QCOMPARE(list->GetSelectedRows(), QList<int>{1});
         Key(Qt::Key_Return);
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
-        QCOMPARE(dlg.GetRecipeKey(), std::string("AA26340100002"));
+        QCOMPARE(dlg.GetRecipeKey(), std::string("AA26340100003"));
     }
 
     void editNeedsASelectionWhileNewAndEscapeEndWithoutAKey() {

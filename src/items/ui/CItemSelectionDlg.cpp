@@ -1,7 +1,11 @@
 #include "CItemSelectionDlg.h"
 
+#include "recipe/ui/Strings.h"
+
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -31,8 +35,7 @@ constexpr quint32 kOwnBackground = 32;
 } // namespace
 
 CItemSelectionDlg::CItemSelectionDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("Select Item or press close button to create custom item.        "
-                                  "Close button over here --------------->"));
+    setWindowTitle(kr::str::kSelectItemTitle);
     setSizeGripEnabled(true);
 
     m_pList = new CMyListCtrl(this);
@@ -53,6 +56,7 @@ CItemSelectionDlg::CItemSelectionDlg(QWidget* parent) : QDialog(parent) {
     m_pSelect->setAutoDefault(true);
     connect(m_pSelect, &QPushButton::clicked, this, &CItemSelectionDlg::accept);
     connect(m_pList, &QAbstractItemView::doubleClicked, this, &CItemSelectionDlg::accept);
+    m_pList->installEventFilter(this);
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(m_pMessage, 1);
@@ -100,6 +104,19 @@ void CItemSelectionDlg::OnInitDialog() {
     m_pMessage->setText(m_strMessage);
     m_pMessage->setCursorPosition(0);
     m_pList->setFocus(Qt::OtherFocusReason);
+}
+
+bool CItemSelectionDlg::eventFilter(QObject* watched, QEvent* e) {
+    // Home and End go to the first and last item, as in any list, not along the row.
+    if (watched == m_pList && e->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(e);
+        if (key->modifiers() == Qt::NoModifier && (key->key() == Qt::Key_Home || key->key() == Qt::Key_End)) {
+            QKeyEvent rowKey(QEvent::KeyPress, key->key(), Qt::ControlModifier);
+            QApplication::sendEvent(m_pList, &rowKey);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, e);
 }
 
 void CItemSelectionDlg::accept() {

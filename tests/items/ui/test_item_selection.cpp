@@ -69,8 +69,7 @@ private slots:
         QTest::mouseClick(dlg.GetSelectButton(), Qt::LeftButton); // no row selected yet
         QTest::keyClick(dlg.GetList(), Qt::Key_Return);
         QVERIFY(dlg.isVisible());
-        for (int i = 0; i < 3; ++i) // down to the last row: MILK, three units
-            QTest::keyClick(dlg.GetList(), Qt::Key_Down);
+        QTest::keyClick(dlg.GetList(), Qt::Key_End); // the last row: MILK, three units
         QTest::keyClick(dlg.GetList(), Qt::Key_Return);
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QCOMPARE(dlg.m_strSelectedItem, QStringLiteral("300400      "));
