@@ -591,6 +591,15 @@ private slots:
         CMenuItemDetail line;
         QVERIFY(dlg->Grid()->GetLine(0, line));
         QCOMPARE(line.m_dItemCost, 12.13);
+
+        // A description holds 30 characters of Windows-1252, as typed into its cell.
+        ClickCell(dlg->Grid(), 0, Grid::kColDescription);
+        auto* description = qobject_cast<QLineEdit*>(dlg->Grid()->GetInPlaceEditor());
+        QVERIFY(description);
+        TypeText(description, QStringLiteral("Flour ✓ ") + QString(40, QLatin1Char('f')));
+        QTest::keyClick(description, Qt::Key_Return);
+        QCOMPARE(dlg->Grid()->GetCellText(0, Grid::kColDescription),
+                 QStringLiteral("Flour  ") + QString(23, QLatin1Char('f')));
     }
 
     void lockedItemFileIsReportedNotOfferedAsCustom() {
