@@ -541,6 +541,15 @@ private slots:
         QCOMPARE(back.Load(key), 0);
         QCOMPARE(back.m_hdr.m_strRecipeName, std::string("NEW RECIPE"));
         QCOMPARE(back.m_arrLines.size(), size_t(1));
+
+        // Quit, Yes to saving, and the save fails: the editor stays with the changes.
+        QStringList asked;
+        kt::AnswerAll({QMessageBox::Yes, QMessageBox::Ok}, &asked);
+        QTest::mouseClick(dlg->Button(kr::str::kQuit), Qt::LeftButton);
+        QVERIFY(QTest::qWaitFor([&] { return asked.size() == 2; }));
+        QCOMPARE(asked.last(), kr::str::kErrorSaving);
+        QVERIFY(dlg->isVisible());
+        QCOMPARE(dlg->Grid()->GetItemCount(), 2);
     }
 
     void textAndNumbersTheFilesCannotHoldAreRefused() {
@@ -617,7 +626,7 @@ private slots:
         QVERIFY(Trim(line.m_strItem).empty()); // neither taken as custom nor as the item
     }
 
-    void unknownCustomerAsksThePickerAndEndsWithoutOne() {
+    void unknownOrUnreadableCustomerAsksThePicker() {
         int asked = 0;
         SetSelectCustFunction([&asked](int, const char* caller, char*, int, QWidget*) {
             ++asked;
@@ -639,6 +648,15 @@ private slots:
         });
         m_dlg = std::make_unique<CRecipeDlg>(QString());
         QCOMPARE(m_dlg->Customer(), std::string("C2"));
+
+        // A customer file another program holds is told as such before the picker comes.
+        kt::ExclusiveHold locker("CUST.DB");
+        QCOMPARE(locker.Status(), 0);
+        auto told = kt::Answer(QMessageBox::Ok, &said);
+        m_dlg = std::make_unique<CRecipeDlg>(QStringLiteral("C1"));
+        QVERIFY(kt::WaitFor(told));
+        QVERIFY2(said.startsWith(QStringLiteral("The file CUST.DB could not be read")), qPrintable(said));
+        QCOMPARE(m_dlg->Customer(), std::string());
     }
 
     void itemInfoForItemMasterLinesOnly() {
@@ -716,37 +734,6 @@ private slots:
         QCOMPARE(grid->GetCellText(0, Grid::kColPtnPerItem), QStringLiteral("5"));
         QCOMPARE(grid->GetCellText(0, Grid::kColPtnCost), QStringLiteral("1.80"));
         QCOMPARE(dlg->CostText(), QStringLiteral("1.80"));
-    }
-
-    void failedSaveOnQuitKeepsTheEditorOpen() {
-        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
-        QVERIFY(dlg);
-        AddIngredient(dlg, QStringLiteral("100200"));
-        kt::ExclusiveHold locker("MENUHDR.DB"); // another program holds the header file for itself
-        QCOMPARE(locker.Status(), 0);
-        QStringList said;
-        kt::AnswerAll({QMessageBox::Yes, QMessageBox::Ok}, &said);
-        QTest::mouseClick(dlg->Button(kr::str::kQuit), Qt::LeftButton);
-        QVERIFY(QTest::qWaitFor([&] { return said.size() == 2; }));
-        QCOMPARE(said.last(), kr::str::kErrorSaving);
-        QVERIFY(dlg->isVisible());
-        QCOMPARE(dlg->Grid()->GetItemCount(), 1);
-    }
-
-    void lockedCustomerFileIsReportedNotTakenForAnUnknownCustomer() {
-        kt::ExclusiveHold locker("CUST.DB");
-        QCOMPARE(locker.Status(), 0);
-        QString said;
-        auto ok = kt::Answer(QMessageBox::Ok, &said);
-        int picker = 0;
-        SetSelectCustFunction([&picker](int, const char*, char*, int, QWidget*) {
-            ++picker;
-            return 0;
-        });
-        m_dlg = std::make_unique<CRecipeDlg>(QStringLiteral("C1"));
-        QVERIFY(kt::WaitFor(ok));
-        QVERIFY2(said.startsWith(QStringLiteral("The file CUST.DB could not be read")), qPrintable(said));
-        QCOMPARE(picker, 1);
     }
 
     void everyControlHasAnAccessibleNameAndTheLayoutResizes() {
