@@ -22,11 +22,14 @@ double SnapCents(double total) {
 
 } // namespace
 
-void CompleteLine(CMenuItemDetail& line, const std::string& customer, const std::string& directory) {
+void CompleteLine(CMenuItemDetail& line, const std::string& customer, const std::string& directory,
+                  int* status) {
     line.m_dItemCost = RoundCents(line.m_dItemCost);
 
     CDefaultItemInfo defaults;
-    if (defaults.Load(customer, line.m_strItem, line.m_strUnit, directory)) {
+    const bool found = defaults.Load(customer, line.m_strItem, line.m_strUnit, directory);
+    if (status) *status = defaults.m_nStatus;
+    if (found) {
         // A line holds what its record holds: the item master's longer descriptions are cut.
         if (line.m_strDescription.empty())
             line.m_strDescription = defaults.m_strDescription.substr(0, kLineDescriptionWidth);
@@ -48,7 +51,9 @@ void CompleteLine(CMenuItemDetail& line, const std::string& customer, const std:
     line.m_strItem = PadRight(line.m_strItem, 12);
     line.m_strUnit = PadRight(line.m_strUnit, 3);
 
-    if (!(line.m_dItemCost > 0)) line.m_dItemCost = line.m_dDefaultItemCost;
+    // No cost (0, or not a number) takes the default price; a negative cost is a credit the
+    // recipe keeps, so it comes back unchanged from every load.
+    if (line.m_dItemCost == 0 || std::isnan(line.m_dItemCost)) line.m_dItemCost = line.m_dDefaultItemCost;
     if (!(line.m_dPtnPerItem > 0)) line.m_dPtnPerItem = line.m_dDefaultPtnPerItem;
 
     line.m_strPtnType = Trim(line.m_strPtnType);
@@ -104,7 +109,9 @@ int CRecipeLines::AddLine(const std::string& item, const std::string& unit, cons
     line->m_dPtnPerItem = ptnPerItem;
     line->m_strPtnType = ptnType;
     line->m_dPtns = ptns;
-    CompleteLine(*line, m_strCustomer, m_strDirectory);
+    int status = 0;
+    CompleteLine(*line, m_strCustomer, m_strDirectory, &status);
+    NoteLookup(status);
     int index = static_cast<int>(m_arrLines.size());
     m_arrLines.push_back(std::move(line));
     Display(index);
@@ -154,6 +161,7 @@ bool CRecipeLines::LoadItemDefaults(int index, const std::string& item, const st
     CMenuItemDetail* line = Slot(index);
     CDefaultItemInfo defaults;
     bool found = defaults.Load(m_strCustomer, item, unit, m_strDirectory);
+    NoteLookup(defaults.m_nStatus);
     if (!found || !line) return found;
     Subtract(*line);
     line->m_strItem = item;

@@ -16,7 +16,10 @@ constexpr size_t kLineDescriptionWidth = 30;
 // Completes a line built from typed or stored values: rounds the item cost, looks up the item's
 // defaults for the customer with the line's item number and unit as given, fills empty or
 // non-positive values from them, pads item number (12) and unit (3) with blanks.
-void CompleteLine(CMenuItemDetail& line, const std::string& customer, const std::string& directory = {});
+// status (when given) receives the lookup's status: 0 or 4 (item or unit not on file), or that of
+// a file that could not be read.
+void CompleteLine(CMenuItemDetail& line, const std::string& customer, const std::string& directory = {},
+                  int* status = nullptr);
 
 // The portion type change of a line whose portion type was oldName and now is the line's own:
 // converts the portions per item between the two types. Returns false when the two types have the
@@ -76,6 +79,11 @@ public:
     // user typed (cost, portions, description, portion type) stays. No notification.
     bool MakeCustom(int index, const std::string& item);
 
+    // The status of a file that could not be read during an item lookup since the last reset (0
+    // when every lookup could read its files): the defaults of some line are then incomplete.
+    int GetLookupStatus() const { return m_nLookupStatus; }
+    void ResetLookupStatus() { m_nLookupStatus = 0; }
+
     // Called with 1 after a user edit that changed a line, 0 after re-pricing.
     void SetRecalcHandler(std::function<void(int userChange)> handler) { m_onRecalc = std::move(handler); }
     // Called whenever a line's cells are to be shown again.
@@ -97,4 +105,8 @@ private:
     std::vector<CPortionInfo> m_arrPtnTypes;
     std::function<void(int)> m_onRecalc;
     std::function<void(int)> m_onDisplay;
+    int m_nLookupStatus = 0;
+    void NoteLookup(int status) {
+        if (status != 0 && status != 4 && m_nLookupStatus == 0) m_nLookupStatus = status;
+    }
 };

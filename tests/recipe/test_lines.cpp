@@ -132,12 +132,13 @@ TEST_F(Lines, AddLineKeepsOwnValuesAndRoundsStoredCost) {
 }
 
 TEST_F(Lines, CustomIngredientGetsPlainDefaults) {
-    int index = lines.AddLine("SALT", "", "SEA SALT", -2.0, 0, "", 3);
+    int index = lines.AddLine("SALT", "", "SEA SALT", 0, 0, "", 3);
     const CMenuItemDetail* line = lines.Line(index);
     EXPECT_EQ(line->m_strItem, "SALT        ");
     EXPECT_EQ(line->m_strUnit, "   ");
     EXPECT_FALSE(line->IsFromItemMaster());
-    EXPECT_DOUBLE_EQ(line->m_dItemCost, 0.0); // not greater than 0: the default 0
+    EXPECT_DOUBLE_EQ(line->m_dItemCost, 0.0); // no cost: the default 0
+    EXPECT_DOUBLE_EQ(lines.Line(lines.AddLine("CREDIT", "", "", -2.0, 1, "", 1))->m_dItemCost, -2.0);
     EXPECT_DOUBLE_EQ(line->m_dPtnPerItem, 1.0);
     EXPECT_EQ(line->m_strPtnType, "PC");
 }

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QChildEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -199,6 +200,32 @@ void CMenuListCtrl::mousePressEvent(QMouseEvent* e) {
     CMyListCtrl::mousePressEvent(e);
 }
 
+bool CMenuListCtrl::OpenCell(int row, int column) {
+    if (row < 0 || row >= GetItemCount() || !GetEditLabels()) return false;
+    if (column == kColItem) return EditLabel(row);
+    CMenuItemDetail line;
+    if (GetLine(row, line)) UpdateUnitEditor(line);
+    const CColumnStatus* e = GetColumnStatus(column);
+    if (!e || e->m_nEditKind == CColumnStatus::NotEditable) return false;
+    if (e->m_bHasChoices)
+        return ShowInPlaceList(row, column, e->m_arrChoices,
+                               int(e->m_arrChoices.indexOf(GetItemText(row, column))));
+    return EditSubLabel(row, column, e->m_nEditKind) != nullptr;
+}
+
+void CMenuListCtrl::keyPressEvent(QKeyEvent* e) {
+    const bool open = e->key() == Qt::Key_F2 || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter ||
+                      e->key() == Qt::Key_Space;
+    // Keys an open editor passed on (its own Enter) are not a request for another editor.
+    const bool editing = GetEditControl() || GetInPlaceEditor() || state() == QAbstractItemView::EditingState;
+    if (open && !editing && e->modifiers() == Qt::NoModifier && currentIndex().isValid()) {
+        if (OpenCell(currentIndex().row(), currentIndex().column())) return;
+        QApplication::beep();
+        return;
+    }
+    CMyListCtrl::keyPressEvent(e);
+}
+
 bool CMenuListCtrl::eventFilter(QObject* watched, QEvent* event) {
     if (watched == viewport() && event->type() == QEvent::ChildPolished) {
         QObject* child = static_cast<QChildEvent*>(event)->child();
@@ -222,15 +249,8 @@ void CMenuListCtrl::RestoreRow(int row) {
 
 void CMenuListCtrl::ContinueAfter(int row, int column) {
     if (row < 0 || row >= GetItemCount()) return;
-    for (int c = column + 1; c < GetColumnCount(); ++c) {
-        const CColumnStatus* e = GetColumnStatus(c);
-        if (!e || e->m_nEditKind == CColumnStatus::NotEditable) continue;
-        if (e->m_bHasChoices)
-            ShowInPlaceList(row, c, e->m_arrChoices, int(e->m_arrChoices.indexOf(GetItemText(row, c))));
-        else
-            EditSubLabel(row, c, e->m_nEditKind);
-        return;
-    }
+    for (int c = column + 1; c < GetColumnCount(); ++c)
+        if (OpenCell(row, c)) return;
 }
 
 bool CMenuListCtrl::ChooseItem(const CItemSearch& found, const QString& typed, std::string* item,
@@ -285,12 +305,20 @@ void CMenuListCtrl::EndItemEdit(int row, int index, const CEndLabelEdit& info) {
         changed = m_lines.LoadItemDefaults(index, item.m_strItemNumber, item.m_arrUnits[0]);
     } else if (st != kNotFound) {
         // An item master that cannot be read is no reason to offer a custom ingredient.
+        m_lines.ResetLookupStatus(); // told here, once
         QMessageBox::warning(this, kr::str::kRecipeCaption,
                              kr::str::kFileUnreadable.arg(QString::fromLatin1(items.GetFileName())).arg(st));
         return;
     } else {
         CItemSearch search(m_strDirectory);
         const int count = search.Search(key);
+        if (search.GetStatus() != 0) {
+            // Finding nothing in files that could not be read is no reason to offer a custom item.
+            m_lines.ResetLookupStatus();
+            QMessageBox::warning(this, kr::str::kRecipeCaption,
+                                 kr::str::kSearchUnreadable.arg(search.GetStatus()));
+            if (count == 0) return;
+        }
         if (count == 0) {
             if (Trim(text).size() > kItemWidth) {
                 // A custom ingredient's number is stored in 12 characters: never cut it silently.
@@ -326,6 +354,13 @@ void CMenuListCtrl::EndItemEdit(int row, int index, const CEndLabelEdit& info) {
     if (line && *line != before) emit Recalc(1);
 }
 
+void CMenuListCtrl::ReportLookupFailure() {
+    const int status = m_lines.GetLookupStatus();
+    if (status == 0) return;
+    m_lines.ResetLookupStatus();
+    QMessageBox::warning(this, kr::str::kRecipeCaption, kr::str::kItemFilesUnreadable.arg(status));
+}
+
 void CMenuListCtrl::OnEndLabelEdit(const CEndLabelEdit& info) {
     const int row = info.row;
     const int index = IndexOfRow(row);
@@ -342,6 +377,7 @@ void CMenuListCtrl::OnEndLabelEdit(const CEndLabelEdit& info) {
     switch (info.column) {
     case kColItem:
         EndItemEdit(row, index, info);
+        ReportLookupFailure();
         return;
     case kColUnit: {
         const bool dropDown = GetColumnStatus(kColUnit) && GetColumnStatus(kColUnit)->m_bHasChoices;
@@ -351,6 +387,7 @@ void CMenuListCtrl::OnEndLabelEdit(const CEndLabelEdit& info) {
         if (m_lines.EditUnit(index, text) || m_lines.Line(index)->IsFromItemMaster()) {
             if (dropDown) ContinueAfter(row, kColUnit);
         }
+        ReportLookupFailure();
         return;
     }
     case kColPtnType: {

@@ -53,6 +53,8 @@ public:
     static QColor RowColour(int row);
 
     void OnEndLabelEdit(const CEndLabelEdit& info) override;
+    // Tells the user once when an item lookup since the last report could not read its files.
+    void ReportLookupFailure();
 
 signals:
     // After a change of a line: 1 when the user changed it, 0 after re-pricing.
@@ -65,6 +67,8 @@ protected:
                             std::string* unit);
 
     void mousePressEvent(QMouseEvent* e) override;
+    // F2, Enter or Space open the editor of the current cell (the arrow keys move between cells).
+    void keyPressEvent(QKeyEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -76,6 +80,8 @@ private:
     // which carries no Tab, the grid moves on by itself.
     void ContinueAfter(int row, int column);
     void RestoreRow(int row);
+    // Opens the editor of the cell when its column has one; false otherwise.
+    bool OpenCell(int row, int column);
 
     CRecipeLines m_lines;
     std::string m_strDirectory;

@@ -55,6 +55,15 @@ std::string UpperAscii(std::string text) {
     return text;
 }
 
+// Notes are stored with the line breaks of the suite's other programs (carriage return and line
+// feed); the editor shows plain line feeds.
+QString StoredNotes(const QString& shown) {
+    return QString(shown).replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+}
+QString ShownNotes(const QString& stored) {
+    return QString(stored).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
 QString FormatDesired(double value) {
     return QString::number(value, 'g', 15);
 }
@@ -335,7 +344,7 @@ void CRecipeDlg::UpdateData(bool save) {
     if (save) {
         m_strRecipeName = m_editRecipeName->text();
         m_strRecipeID = m_editRecipeID->text();
-        m_strNotes = m_editNotes->toPlainText();
+        m_strNotes = StoredNotes(m_editNotes->toPlainText());
         if (IsValidAmount(m_editSellPrice->GetValue())) m_dSellPrice = m_editSellPrice->GetValue();
         bool ok = false;
         const double desired = m_editDesiredFC->text().trimmed().toDouble(&ok);
@@ -349,12 +358,12 @@ void CRecipeDlg::UpdateData(bool save) {
         QString(m_strCustomerInfo).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     m_editRecipeName->setText(m_strRecipeName);
     m_editRecipeID->setText(m_strRecipeID);
-    if (m_editNotes->toPlainText() != m_strNotes) {
+    if (m_editNotes->toPlainText() != ShownNotes(m_strNotes)) {
         m_bRestoringNotes = true;
-        m_editNotes->setPlainText(m_strNotes);
+        m_editNotes->setPlainText(ShownNotes(m_strNotes));
         m_bRestoringNotes = false;
     }
-    m_strLastGoodNotes = m_strNotes;
+    m_strLastGoodNotes = ShownNotes(m_strNotes);
     m_editSellPrice->SetValue(m_dSellPrice);
     m_editDesiredFC->setText(FormatDesired(m_dDesiredFC));
     m_editCost->setText(m_strCost);
@@ -493,6 +502,7 @@ void CRecipeDlg::LoadRecipe(const std::string& customer) {
             m_listMenu->AddLine(line.m_strItem, line.m_strUnit, line.m_strDescription, line.m_dItemCost,
                                 line.m_dPtnPerItem, line.m_strPtnType, line.m_dPtns);
         m_listMenu->setUpdatesEnabled(true);
+        m_listMenu->ReportLookupFailure();
     }
     m_listMenu->ColourRows();
     m_listMenu->SetSellPrice(m_dSellPrice);
@@ -681,8 +691,12 @@ void CRecipeDlg::keyPressEvent(QKeyEvent* e) {
 // ---- fields losing the focus ----
 
 bool CRecipeDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusOut &&
-        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+    // The user moving on, not a drop-down opening or another window coming to the front.
+    const auto leaving = [event] {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        return reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason;
+    };
+    if (event->type() == QEvent::FocusOut && leaving()) {
         if (watched == m_editSellPrice)
             OnSellPriceKillFocus();
         else if (watched == m_editDesiredFC)
@@ -773,7 +787,7 @@ void CRecipeDlg::OnCategoryKillFocus() {
 void CRecipeDlg::OnNotesChanged() {
     if (m_bRestoringNotes) return;
     const QString text = m_editNotes->toPlainText();
-    if (text.size() > int(CMenuHdrDB::kMaxNotes) || !IsCp1252(text)) {
+    if (StoredNotes(text).size() > int(CMenuHdrDB::kMaxNotes) || !IsCp1252(text)) {
         // Refused as typed or pasted: the notes stay as they were.
         m_bRestoringNotes = true;
         QTextCursor cursor = m_editNotes->textCursor();

@@ -1,14 +1,13 @@
-// Acting on modal dialogs and message boxes that a tested window opens: the action runs from
-// inside the dialog's own event loop, with real key and mouse events.
+// Message boxes and dialogs that a tested window opens, answered from inside their own event
+// loop with real mouse clicks (on the shared modal driver).
 #pragma once
+
+#include "ModalDriver.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QMessageBox>
-#include <QPointer>
 #include <QTest>
-#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -19,53 +18,41 @@ namespace kt {
 // true once the action ran.
 inline std::shared_ptr<bool> OnModal(std::function<void(QWidget*)> action, int timeoutMs = 10000) {
     auto done = std::make_shared<bool>(false);
-    QPointer<QWidget> before = QApplication::activeModalWidget();
-    auto* timer = new QTimer(qApp);
-    auto clock = std::make_shared<QElapsedTimer>();
-    clock->start();
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [=]() mutable {
-        QWidget* w = QApplication::activeModalWidget();
-        if (clock->elapsed() > timeoutMs) {
-            timer->stop();
-            timer->deleteLater();
-            return;
-        }
-        if (!w || w == before || !w->isVisible()) return;
-        timer->stop();
-        timer->deleteLater();
-        *done = true;
-        action(w);
-    });
-    timer->start();
+    WhenModal<QWidget>(
+        [done, action](QWidget* w) {
+            *done = true;
+            action(w);
+        },
+        QApplication::activeModalWidget(), timeoutMs);
     return done;
 }
 
 // Answers the next message box with the button, by a mouse click; its text goes to *text.
+// Register it while no message box is up.
 inline std::shared_ptr<bool> Answer(QMessageBox::StandardButton button, QString* text = nullptr) {
-    return OnModal([=](QWidget* w) {
-        auto* box = qobject_cast<QMessageBox*>(w);
-        if (!box) return;
+    auto done = std::make_shared<bool>(false);
+    WhenModal<QMessageBox>([=](QMessageBox* box) {
+        *done = true;
         if (text) *text = box->text();
         QAbstractButton* b = box->button(button);
         if (!b) b = box->buttons().value(0);
         QTest::mouseClick(b, Qt::LeftButton);
     });
+    return done;
 }
 
-// Answers a chain of message boxes in order (each text appended to texts).
+// Answers a chain of message boxes in order (each text appended to texts). The next answer waits
+// from the moment the previous box is closed, since the next box may open from that answer.
 inline void AnswerAll(std::vector<QMessageBox::StandardButton> buttons, QStringList* texts) {
     if (buttons.empty()) return;
     const QMessageBox::StandardButton first = buttons.front();
     buttons.erase(buttons.begin());
-    OnModal([=](QWidget* w) {
-        auto* box = qobject_cast<QMessageBox*>(w);
-        if (!box) return;
+    WhenModal<QMessageBox>([=](QMessageBox* box) {
         if (texts) texts->append(box->text());
-        AnswerAll(buttons, texts); // the next box may open from this one's answer
         QAbstractButton* b = box->button(first);
         if (!b) b = box->buttons().value(0);
         QTest::mouseClick(b, Qt::LeftButton);
+        AnswerAll(buttons, texts);
     });
 }
 

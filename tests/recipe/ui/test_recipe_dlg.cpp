@@ -2,6 +2,7 @@
 // builds: ingredients by number, by words and as custom lines, unit and portion type, cost
 // overrides, deleting, saving and reopening, old keys, categories, the guarded quit, a save that
 // fails, and the checks on what the record files cannot hold.
+#include "CInPlaceEdit.h"
 #include "CItemSelectionDlg.h"
 #include "CMenuListCtrl.h"
 #include "CRecipe.h"
@@ -21,6 +22,7 @@
 #include "fixtures.h"
 #include "modal.h"
 #include "support.h"
+#include "unreadable_files.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -82,6 +84,13 @@ void TypeText(QWidget* w, const QString& text) {
         else
             QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
     }
+}
+
+// A control found as a screen reader finds it: by its accessible name.
+template <class T> T* Named(QWidget* dlg, const QString& name) {
+    for (T* w : dlg->findChildren<T*>())
+        if (w->accessibleName() == name) return w;
+    return nullptr;
 }
 
 QPoint CellCentre(Grid* grid, int row, int col) {
@@ -233,24 +242,11 @@ private slots:
         m_dir.reset();
     }
 
-    void customerWithoutRecipesStartsANewRecipe() {
-        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
-        QVERIFY(dlg);
-        QCOMPARE(dlg->Customer(), std::string("C1"));
-        QVERIFY(dlg->Button(kr::str::kAddIngredient)->isEnabled());
-        QCOMPARE(dlg->Grid()->GetItemCount(), 0);
-        const auto edits = dlg->findChildren<QLineEdit*>();
-        bool named = false;
-        for (QLineEdit* e : edits)
-            if (e->accessibleName() == QStringLiteral("Recipe Name"))
-                named = e->text() == kr::str::kNewRecipe;
-        QVERIFY(named);
-    }
-
     void ingredientsAddedEditedSavedAndReopened() {
         CRecipeDlg* dlg = Open(QStringLiteral("C1"));
         QVERIFY(dlg);
         Grid* grid = dlg->Grid();
+        QCOMPARE(grid->GetItemCount(), 0); // no recipes yet: no selection, a new recipe
         BuildRecipe(dlg);
         QCOMPARE(grid->GetItemCount(), 4);
         QVERIFY(dlg->IsModified());
@@ -258,6 +254,10 @@ private slots:
         // Unit: flour comes in BAG and CS; CS re-prices the line.
         PickChoice(grid, 0, Grid::kColUnit, QStringLiteral("CS "));
         QCOMPARE(grid->GetCellText(0, Grid::kColItemCost), QStringLiteral("23.00"));
+        // A drop-down carries no Tab: after the unit the grid itself moves on to the description.
+        auto* description = qobject_cast<CInPlaceEdit*>(grid->GetInPlaceEditor());
+        QVERIFY(description && description->GetColumn() == Grid::kColDescription);
+        QTest::keyClick(description, Qt::Key_Escape);
         // Portion type by weight: a case weighs 50 lb, that is 800 oz.
         PickChoice(grid, 0, Grid::kColPtnType, QStringLiteral("lbs"));
         QCOMPARE(grid->GetCellText(0, Grid::kColPtnPerItem), QStringLiteral("50"));
@@ -299,11 +299,14 @@ private slots:
         QCOMPARE(dlg->CostText(), QString::number(sum, 'f', 2));
 
         // Name and sell price, then save.
-        auto* name = dlg->findChild<QLineEdit*>(QString());
-        for (QLineEdit* e : dlg->findChildren<QLineEdit*>())
-            if (e->accessibleName() == QStringLiteral("Recipe Name")) name = e;
+        auto* name = Named<QLineEdit>(dlg, QStringLiteral("Recipe Name"));
+        auto* notes = Named<QPlainTextEdit>(dlg, QStringLiteral("Notes"));
         name->selectAll();
         TypeText(name, QStringLiteral("Café Stew"));
+        notes->setFocus();
+        QTest::keyClicks(notes, QStringLiteral("Brown the beef."));
+        QTest::keyClick(notes, Qt::Key_Return);
+        QTest::keyClicks(notes, QStringLiteral("Simmer."));
         QString saved;
         auto ok = kt::Answer(QMessageBox::Ok, &saved);
         QTest::mouseClick(dlg->Button(kr::str::kSaveRecipe), Qt::LeftButton);
@@ -314,6 +317,11 @@ private slots:
         QCOMPARE(key.size(), size_t(13));
         QVERIFY(!dlg->IsModified());
         QCOMPARE(StoredLines(key), 3);
+        {
+            CRecipe stored;
+            QCOMPARE(stored.Load(key), 0);
+            QCOMPARE(stored.m_hdr.m_strNotes, std::string("Brown the beef.\r\nSimmer."));
+        }
 
         std::vector<QStringList> before;
         for (int r = 0; r < 3; ++r)
@@ -331,6 +339,7 @@ private slots:
             QCOMPARE(RowTexts(grid, r), before[size_t(r)]);
         QCOMPARE(dlg->CostText(), costBefore);
         QCOMPARE(name->text(), QStringLiteral("Café Stew"));
+        QCOMPARE(notes->toPlainText(), QStringLiteral("Brown the beef.\nSimmer."));
         QVERIFY(!dlg->IsModified());
         dlg->grab().save(ScreenshotPath(QStringLiteral("recipe_editor_reopened")));
 
@@ -520,11 +529,8 @@ private slots:
             QCOMPARE(l.InsertLine(line), 0);
         }
         AddIngredient(dlg, QStringLiteral("sugar"));
-        for (QLineEdit* e : dlg->findChildren<QLineEdit*>())
-            if (e->accessibleName() == QStringLiteral("Recipe Name")) {
-                e->selectAll();
-                QTest::keyClicks(e, QStringLiteral("CHANGED"));
-            }
+        Named<QLineEdit>(dlg, QStringLiteral("Recipe Name"))->selectAll();
+        QTest::keyClicks(Named<QLineEdit>(dlg, QStringLiteral("Recipe Name")), QStringLiteral("CHANGED"));
         QString said;
         auto error = kt::Answer(QMessageBox::Ok, &said);
         QTest::mouseClick(dlg->Button(kr::str::kSaveRecipe), Qt::LeftButton);
@@ -535,17 +541,22 @@ private slots:
         QCOMPARE(back.Load(key), 0);
         QCOMPARE(back.m_hdr.m_strRecipeName, std::string("NEW RECIPE"));
         QCOMPARE(back.m_arrLines.size(), size_t(1));
+
+        // Quit, Yes to saving, and the save fails: the editor stays with the changes.
+        QStringList asked;
+        kt::AnswerAll({QMessageBox::Yes, QMessageBox::Ok}, &asked);
+        QTest::mouseClick(dlg->Button(kr::str::kQuit), Qt::LeftButton);
+        QVERIFY(QTest::qWaitFor([&] { return asked.size() == 2; }));
+        QCOMPARE(asked.last(), kr::str::kErrorSaving);
+        QVERIFY(dlg->isVisible());
+        QCOMPARE(dlg->Grid()->GetItemCount(), 2);
     }
 
     void textAndNumbersTheFilesCannotHoldAreRefused() {
         CRecipeDlg* dlg = Open(QStringLiteral("C1"));
         QVERIFY(dlg);
-        QLineEdit* name = nullptr;
-        QLineEdit* desired = nullptr;
-        for (QLineEdit* e : dlg->findChildren<QLineEdit*>()) {
-            if (e->accessibleName() == QStringLiteral("Recipe Name")) name = e;
-            if (e->accessibleName() == QStringLiteral("Desired Food Cost %")) desired = e;
-        }
+        auto* name = Named<QLineEdit>(dlg, QStringLiteral("Recipe Name"));
+        auto* desired = Named<QLineEdit>(dlg, QStringLiteral("Desired Food Cost %"));
         QVERIFY(name && desired);
         name->selectAll();
         TypeText(name, QStringLiteral("Crème brûlée – 日本"));
@@ -554,14 +565,13 @@ private slots:
         QTest::keyClicks(name, QString(40, QLatin1Char('x')));
         QCOMPARE(name->text().size(), 30);
 
-        auto* notes = dlg->findChild<QPlainTextEdit*>(QString(), Qt::FindDirectChildrenOnly);
-        for (QPlainTextEdit* p : dlg->findChildren<QPlainTextEdit*>())
-            if (p->accessibleName() == QStringLiteral("Notes")) notes = p;
+        auto* notes = Named<QPlainTextEdit>(dlg, QStringLiteral("Notes"));
         notes->setFocus();
-        notes->insertPlainText(QString(4096, QLatin1Char('n')));
-        QCOMPARE(notes->toPlainText().size(), 4096);
+        notes->insertPlainText(QString(4094, QLatin1Char('n')));
+        QTest::keyClick(notes, Qt::Key_Return); // a line break is stored as two characters
+        QCOMPARE(notes->toPlainText().size(), 4095);
         QTest::keyClicks(notes, QStringLiteral("x"));
-        QCOMPARE(notes->toPlainText().size(), 4096);
+        QCOMPARE(notes->toPlainText().size(), 4095);
         notes->clear();
         notes->insertPlainText(QStringLiteral("smörgåsbord ✓"));
         QCOMPARE(notes->toPlainText(), QString());
@@ -590,15 +600,22 @@ private slots:
         CMenuItemDetail line;
         QVERIFY(dlg->Grid()->GetLine(0, line));
         QCOMPARE(line.m_dItemCost, 12.13);
+
+        // A description holds 30 characters of Windows-1252, as typed into its cell.
+        ClickCell(dlg->Grid(), 0, Grid::kColDescription);
+        auto* description = qobject_cast<QLineEdit*>(dlg->Grid()->GetInPlaceEditor());
+        QVERIFY(description);
+        TypeText(description, QStringLiteral("Flour ✓ ") + QString(40, QLatin1Char('f')));
+        QTest::keyClick(description, Qt::Key_Return);
+        QCOMPARE(dlg->Grid()->GetCellText(0, Grid::kColDescription),
+                 QStringLiteral("Flour  ") + QString(23, QLatin1Char('f')));
     }
 
     void lockedItemFileIsReportedNotOfferedAsCustom() {
         CRecipeDlg* dlg = Open(QStringLiteral("C1"));
         QVERIFY(dlg);
-        CItemDB locker; // another program holds the item master for itself
-        uint16_t len = 0;
-        char buffer[8] = {};
-        QCOMPARE(locker.Open(buffer, &len, "ITEM.DB", btr::kOpenExclusive), 0);
+        kt::ExclusiveHold locker("ITEM.DB"); // another program holds the item master for itself
+        QCOMPARE(locker.Status(), 0);
         QString said;
         auto ok = kt::Answer(QMessageBox::Ok, &said);
         AddIngredient(dlg, QStringLiteral("100200"));
@@ -609,7 +626,7 @@ private slots:
         QVERIFY(Trim(line.m_strItem).empty()); // neither taken as custom nor as the item
     }
 
-    void unknownCustomerAsksThePickerAndEndsWithoutOne() {
+    void unknownOrUnreadableCustomerAsksThePicker() {
         int asked = 0;
         SetSelectCustFunction([&asked](int, const char* caller, char*, int, QWidget*) {
             ++asked;
@@ -631,6 +648,15 @@ private slots:
         });
         m_dlg = std::make_unique<CRecipeDlg>(QString());
         QCOMPARE(m_dlg->Customer(), std::string("C2"));
+
+        // A customer file another program holds is told as such before the picker comes.
+        kt::ExclusiveHold locker("CUST.DB");
+        QCOMPARE(locker.Status(), 0);
+        auto told = kt::Answer(QMessageBox::Ok, &said);
+        m_dlg = std::make_unique<CRecipeDlg>(QStringLiteral("C1"));
+        QVERIFY(kt::WaitFor(told));
+        QVERIFY2(said.startsWith(QStringLiteral("The file CUST.DB could not be read")), qPrintable(said));
+        QCOMPARE(m_dlg->Customer(), std::string());
     }
 
     void itemInfoForItemMasterLinesOnly() {
@@ -681,12 +707,21 @@ private slots:
         QVERIFY(dlg->IsModified());
     }
 
-    void tabMovesToTheNextEditableCell() {
+    void keyboardAloneMovesThroughTheCells() {
         CRecipeDlg* dlg = Open(QStringLiteral("C1"));
         QVERIFY(dlg);
         Grid* grid = dlg->Grid();
         AddIngredient(dlg, QStringLiteral("100200"));
-        EditCell(grid, 0, Grid::kColItemCost, QStringLiteral("9"), Qt::Key_Tab);
+        // Arrow keys to the Item Cost cell, Enter opens it; Tab moves on to the next editable cell.
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Home);
+        for (int i = 0; i < Grid::kColItemCost; ++i)
+            QTest::keyClick(grid, Qt::Key_Right);
+        QTest::keyClick(grid, Qt::Key_Return);
+        auto* cost = qobject_cast<QLineEdit*>(grid->GetInPlaceEditor());
+        QVERIFY(cost);
+        QTest::keyClicks(cost, QStringLiteral("9"));
+        QTest::keyClick(cost, Qt::Key_Tab);
         auto* next = qobject_cast<QLineEdit*>(grid->GetInPlaceEditor());
         QVERIFY(next);
         QTest::keyClicks(next, QStringLiteral("5"));
@@ -699,41 +734,6 @@ private slots:
         QCOMPARE(grid->GetCellText(0, Grid::kColPtnPerItem), QStringLiteral("5"));
         QCOMPARE(grid->GetCellText(0, Grid::kColPtnCost), QStringLiteral("1.80"));
         QCOMPARE(dlg->CostText(), QStringLiteral("1.80"));
-    }
-
-    void failedSaveOnQuitKeepsTheEditorOpen() {
-        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
-        QVERIFY(dlg);
-        AddIngredient(dlg, QStringLiteral("100200"));
-        CMenuHdrDB locker; // another program holds the header file for itself
-        uint16_t len = 0;
-        char buffer[8] = {};
-        QCOMPARE(locker.Open(buffer, &len, "MENUHDR.DB", btr::kOpenExclusive), 0);
-        QStringList said;
-        kt::AnswerAll({QMessageBox::Yes, QMessageBox::Ok}, &said);
-        QTest::mouseClick(dlg->Button(kr::str::kQuit), Qt::LeftButton);
-        QVERIFY(QTest::qWaitFor([&] { return said.size() == 2; }));
-        QCOMPARE(said.last(), kr::str::kErrorSaving);
-        QVERIFY(dlg->isVisible());
-        QCOMPARE(dlg->Grid()->GetItemCount(), 1);
-    }
-
-    void lockedCustomerFileIsReportedNotTakenForAnUnknownCustomer() {
-        CCustomerDB locker;
-        uint16_t len = 0;
-        char buffer[8] = {};
-        QCOMPARE(locker.Open(buffer, &len, "CUST.DB", btr::kOpenExclusive), 0);
-        QString said;
-        auto ok = kt::Answer(QMessageBox::Ok, &said);
-        int picker = 0;
-        SetSelectCustFunction([&picker](int, const char*, char*, int, QWidget*) {
-            ++picker;
-            return 0;
-        });
-        m_dlg = std::make_unique<CRecipeDlg>(QStringLiteral("C1"));
-        QVERIFY(kt::WaitFor(ok));
-        QVERIFY2(said.startsWith(QStringLiteral("The file CUST.DB could not be read")), qPrintable(said));
-        QCOMPARE(picker, 1);
     }
 
     void everyControlHasAnAccessibleNameAndTheLayoutResizes() {
