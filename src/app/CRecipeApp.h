@@ -12,6 +12,9 @@
 class CRecipeApp : public CGenApp {
     Q_OBJECT
 public:
+    // The recipe editor for a customer, with its About entry wired to the About box.
+    static std::unique_ptr<QDialog> MakeEditor(const QString& customerNumber);
+
     CRecipeApp(int& argc, char** argv);
 
     // The whole run: returns false when the editor has closed, so the program ends.

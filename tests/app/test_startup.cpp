@@ -2,7 +2,7 @@
 // itself (one per process, so every case runs InitInstance again on it).
 #include "AccessibleNames.h"
 #include "CAboutDlg.h"
-#include "CEditorFrame.h"
+#include "CRecipeSelect.h"
 #include "CRecipeApp.h"
 #include "Display.h"
 #include "MenuHdrDB.h"
@@ -12,8 +12,11 @@
 #include "Profile.h"
 #include "RecipeFiles.h"
 #include "SuiteSettings.h"
+#include "btrieve/files.h"
+#include "dbtool.h"
 
 #include <QLabel>
+#include <QPushButton>
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -97,7 +100,7 @@ private:
 
     void ExpectRecipeFiles(const fs::path& dir, bool present) {
         for (const char* name : kRecipeFiles)
-            QVERIFY2(fs::exists(dir / name) == present, name);
+            QVERIFY2(btr::RecordFileExists((dir / name).string()) == present, name);
     }
 
 private slots:
@@ -229,8 +232,7 @@ private slots:
             line.m_strRecipeKey = "AA1";
             QCOMPARE(lines.InsertLine(line), 0);
         }
-        for (const char* suffix : {"", "-wal", "-shm"})
-            fs::remove(PerUser() / (std::string("MENUHDR.DB") + suffix));
+        QVERIFY(btr::RemoveRecordFile((PerUser() / "MENUHDR.DB").string().c_str(), nullptr, nullptr));
         RunStartup();
         CMenuHdrDB headers;
         QCOMPARE(headers.OpenFile(), 0);
@@ -296,20 +298,22 @@ private slots:
     void aboutBoxShowsTheVersionAndIsReachableFromTheEditor() {
         QCOMPARE(VersionText(), QString("4.04.4"));
         QCOMPARE(VersionText(0x0A1F, 12), QString("a.1f.12"));
-        // No customer on the command line: the editor asks the customer picker.
-        int asked = 0;
-        SetSelectCustFunction([&](int, const char* caller, char*, int, QWidget*) {
-            asked += QString(caller) == "Recipe";
-            return 0;
+        // The editor on the demo database, a new recipe for a demo customer with recipes.
+        const fs::path demo = m_root / "about-demo";
+        QVERIFY(kdb::BuildDemo(demo.string(), KR_DEMO_DATA));
+        const fs::path before = fs::current_path();
+        fs::current_path(demo);
+        auto fresh = modal::OnNext([](QWidget* w) {
+            if (auto* select = qobject_cast<CRecipeSelect*>(w))
+                QTest::mouseClick(select->GetNewButton(), Qt::LeftButton);
         });
-        CEditorFrame frame("");
-        SetSelectCustFunction({});
-        QCOMPARE(asked, 1);
-        frame.show();
-        ExpectAccessibleNames(&frame);
-        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        std::unique_ptr<QDialog> editor = CRecipeApp::MakeEditor("100210");
+        editor->show();
+        QVERIFY(QTest::qWaitForWindowExposed(editor.get()));
+        QTRY_VERIFY(*fresh);
+        ExpectAccessibleNames(editor.get());
         QDir().mkpath(KR_SCREENSHOT_DIR);
-        frame.grab().save(QString(KR_SCREENSHOT_DIR) + "/editor_frame.png");
+        editor->grab().save(QString(KR_SCREENSHOT_DIR) + "/editor.png");
         bool seen = false;
         modal::OnNext([&](QWidget* w) {
             for (QLabel* label : w->findChildren<QLabel*>())
@@ -317,14 +321,11 @@ private slots:
             w->grab().save(QString(KR_SCREENSHOT_DIR) + "/about.png");
             QTest::keyClick(w->focusWidget() ? w->focusWidget() : w, Qt::Key_Escape);
         });
-        // Keyboard only: the Help menu, then its About entry.
-        QMenuBar* bar = frame.findChild<QMenuBar*>();
-        QVERIFY(bar);
-        QTest::keyClick(&frame, Qt::Key_H, Qt::AltModifier);
-        QMenu* help = bar->findChild<QMenu*>();
-        QTRY_VERIFY(help && help->isVisible());
-        QTest::keyClick(help, Qt::Key_Return);
+        // Keyboard only: the About entry's mnemonic.
+        QTest::keyClick(editor.get(), Qt::Key_A, Qt::AltModifier);
         QTRY_VERIFY(seen);
+        editor.reset();
+        fs::current_path(before);
     }
 
     // Last: a quit leaves the application's event loops ended for the rest of the process.

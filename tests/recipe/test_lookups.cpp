@@ -74,7 +74,7 @@ TEST(CustomerLookup, UnknownCustomerIsNotFoundAndAnUnreadableFileIsNot) {
         kt::ExclusiveHold otherUser("CUST.DB");
         EXPECT_EQ(lookup("C1"), 85);
     }
-    std::filesystem::remove_all(dir.path() / "CUST.DB");
+    ASSERT_TRUE(kt::RemoveRecordFile("CUST.DB"));
     EXPECT_EQ(lookup("C1"), 12);
     kt::WriteGarbage("CUST.DB");
     EXPECT_NE(lookup("C1"), 0);

@@ -4,6 +4,7 @@
 
 #include "BtrieveDB.h"
 #include "btrieve/btrcall.h"
+#include "btrieve/files.h"
 
 #include <fstream>
 #include <string>
@@ -14,6 +15,11 @@ enum class Breakage { Missing, Damaged, Locked };
 
 inline const char* BreakageName(Breakage b) {
     return b == Breakage::Missing ? "missing" : b == Breakage::Damaged ? "damaged" : "locked";
+}
+
+// Removes the record file from its folder's database, as another program might.
+inline bool RemoveRecordFile(const std::string& name) {
+    return btr::RemoveRecordFile(name.c_str(), nullptr, nullptr);
 }
 
 // A file in the record file's place that is no record file.

@@ -159,14 +159,21 @@ bool HasHeader(const std::string& key) {
 }
 
 // Picks the recipe selection's first row and "Edit Selected Recipe".
-std::shared_ptr<bool> EditFirstRecipe() {
-    return kt::OnModal([](QWidget* w) {
+// Opens the first recipe in the selection, or the first whose row shows `name`.
+std::shared_ptr<bool> EditFirstRecipe(const QString& name = {}) {
+    return kt::OnModal([name](QWidget* w) {
         auto* select = qobject_cast<CRecipeSelect*>(w);
         if (!select) return;
         select->grab().save(ScreenshotPath(QStringLiteral("recipe_select")));
         CMyListCtrl* list = select->GetList();
+        int row = 0;
+        for (int r = 0; !name.isEmpty() && r < list->model()->rowCount(); ++r)
+            if (list->GetCellText(r, 0).trimmed() == name || list->GetCellText(r, 1).trimmed() == name) {
+                row = r;
+                break;
+            }
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualRect(list->model()->index(0, 1)).center());
+                          list->visualRect(list->model()->index(row, 1)).center());
         QTest::mouseClick(select->GetEditButton(), Qt::LeftButton);
     });
 }
@@ -778,9 +785,35 @@ private slots:
             QCOMPARE(customers.OpenFile(), 0);
             QCOMPARE(customers.GetFirstCustomer(first, 0), 0);
         }
-        CRecipeDlg* dlg = Open(QString::fromStdString(TrimRight(first.m_strNumber)));
+        const QString customer = QString::fromStdString(TrimRight(first.m_strNumber));
+        // The demo customer has recipes: the selection lists them, and the first opens priced.
+        int listed = 0;
+        auto chosen = kt::OnModal([&listed](QWidget* w) {
+            auto* select = qobject_cast<CRecipeSelect*>(w);
+            if (!select) return;
+            CMyListCtrl* list = select->GetList();
+            listed = list->model()->rowCount();
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualRect(list->model()->index(0, 0)).center());
+            QTest::mouseClick(select->GetEditButton(), Qt::LeftButton);
+        });
+        CRecipeDlg* dlg = Open(customer);
         QVERIFY(dlg);
+        QVERIFY(kt::WaitFor(chosen));
+        QVERIFY(listed >= 1);
+        QVERIFY(dlg->Grid()->GetItemCount() >= 1);
+        for (int row = 0; row < dlg->Grid()->GetItemCount(); ++row)
+            QVERIFY(!dlg->Grid()->GetCellText(row, Grid::kColRecipeCost).isEmpty());
+        // A new recipe for the same customer: "Create New Recipe" in the selection.
+        auto fresh = kt::OnModal([](QWidget* w) {
+            if (auto* select = qobject_cast<CRecipeSelect*>(w))
+                QTest::mouseClick(select->GetNewButton(), Qt::LeftButton);
+        });
+        dlg = Open(customer);
+        QVERIFY(dlg);
+        QVERIFY(kt::WaitFor(fresh));
         Grid* grid = dlg->Grid();
+        QCOMPARE(grid->GetItemCount(), 0);
         AddIngredient(dlg, QStringLiteral("10101"));
         // The item master's description is cut to what a line record holds.
         QCOMPARE(grid->GetCellText(0, Grid::kColDescription),
@@ -801,7 +834,7 @@ private slots:
         QTest::mouseClick(dlg->Button(kr::str::kSaveRecipe), Qt::LeftButton);
         QVERIFY(kt::WaitFor(ok));
         const QStringList row0 = RowTexts(grid, 0), row1 = RowTexts(grid, 1);
-        auto reopened = EditFirstRecipe();
+        auto reopened = EditFirstRecipe(QStringLiteral("NEW RECIPE"));
         QTest::mouseClick(dlg->Button(kr::str::kNewRecipeButton), Qt::LeftButton);
         QVERIFY(kt::WaitFor(reopened));
         QCOMPARE(RowTexts(grid, 0), row0);
