@@ -1,0 +1,447 @@
+// Print jobs on PDF files offscreen: the engine's paths, the drawn pages, the setup dialog and the
+// recipe printout.
+#include "CListCtrlPrint.h"
+#include "CListPrintSetup.h"
+#include "CMyListCtrl.h"
+#include "CPrintStatus.h"
+#include "CPrinterJob.h"
+#include "ModalHelper.h"
+#include "RecipePrint.h"
+
+#include "CFontCombo.h"
+
+#include <QAccessible>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+QString Shots() {
+    QDir().mkpath(QStringLiteral(KR_TEST_OUTPUT_DIR));
+    return QStringLiteral(KR_TEST_OUTPUT_DIR);
+}
+
+CPrintStatus* FindStatus() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* s = qobject_cast<CPrintStatus*>(w); s && s->isVisible()) return s;
+    return nullptr;
+}
+
+// Three pages; watches the window and the progress dialog from inside the pages.
+class CWatchedJob : public CPrinterJob {
+public:
+    void OnBeginPrinting(QPainter*, CPrintInfo* info) override {
+        info->m_nMaxPage = 3;
+        info->m_nToPage = 3;
+    }
+    void OnPrint(QPainter* painter, CPrintInfo* info) override {
+        pages << info->m_nCurPage;
+        windowEnabled << (m_pParent && m_pParent->isEnabled());
+        painter->drawText(QPoint(200, 200), QStringLiteral("page %1").arg(info->m_nCurPage));
+        CPrintStatus* status = FindStatus();
+        statusSeen = statusSeen || status;
+        if (status && info->m_nCurPage == 1) {
+            title = status->windowTitle();
+            printing = status->m_pPrinting->text();
+            cancelEnabled = status->m_pCancel->isEnabled() && status->m_pAnimation->IsPlaying();
+            status->grab().save(Shots() + QStringLiteral("/print-status.png"));
+            if (cancelOnFirst) QTest::mouseClick(status->m_pCancel, Qt::LeftButton);
+        }
+    }
+    void OnEndPrinting(QPainter*, CPrintInfo*) override { ++ended; }
+
+    QList<int> pages;
+    QList<bool> windowEnabled;
+    bool statusSeen = false, cancelEnabled = false, cancelOnFirst = false;
+    QString title, printing;
+    int ended = 0;
+};
+
+CMyListCtrl* MakeGrid(QWidget* parent, int rows) {
+    auto* grid = new CMyListCtrl(parent);
+    grid->AddColumn(0, QStringLiteral("Item #"), LVCFMT_LEFT, 90);
+    grid->AddColumn(1, QStringLiteral("Description"), LVCFMT_LEFT, 220);
+    grid->AddColumn(2, QStringLiteral("Unit"), LVCFMT_CENTER, 50);
+    grid->AddColumn(3, QStringLiteral("Item Cost"), LVCFMT_RIGHT, 80);
+    grid->AddColumn(4, QStringLiteral("Portions"), LVCFMT_RIGHT, 70);
+    grid->AddColumn(5, QStringLiteral("Line Cost"), LVCFMT_RIGHT, 80);
+    const QStringList names = {"Clams, chopped, frozen", "Potatoes, red, diced",
+                               "Onion, yellow, jumbo",   "Celery, hearts",
+                               "Cream, heavy 40%",       "Bacon, applewood smoked, sliced"};
+    for (int r = 0; r < rows; ++r)
+        grid->AddRow({QStringLiteral("%1").arg(100200 + r * 7, 6, 10, QLatin1Char('0')),
+                      names.at(r % names.size()), r % 3 ? QStringLiteral("CS") : QStringLiteral("LB"),
+                      QString::number(10.5 + r, 'f', 2), QString::number(4 + r % 5),
+                      QString::number(0.37 * (r + 1), 'f', 2)});
+    return grid;
+}
+
+int PdfPages(const QString& path) {
+    QProcess p;
+    p.start(QStringLiteral("pdfinfo"), {path});
+    if (!p.waitForFinished(20000)) return -1;
+    const QString out = QString::fromUtf8(p.readAllStandardOutput());
+    for (const QString& line : out.split(QLatin1Char('\n')))
+        if (line.startsWith(QLatin1String("Pages:"))) return line.mid(6).trimmed().toInt();
+    return -1;
+}
+} // namespace
+
+class TestPrintJob : public QObject {
+    Q_OBJECT
+
+private slots:
+    void jobRunsItsPagesWithTheWindowDisabled() {
+        QTemporaryDir dir;
+        QWidget main;
+        main.resize(400, 300);
+        main.show();
+        CWatchedJob job;
+        job.m_pParent = &main;
+        job.m_strTitle = QStringLiteral("Chowder");
+        job.Printer().setOutputFormat(QPrinter::PdfFormat);
+        job.Printer().setOutputFileName(dir.filePath("job.pdf"));
+        QCOMPARE(job.PrintWithoutDialogs(), CPrinterJob::EResult::Printed);
+        QCOMPARE(job.pages, (QList<int>{1, 2, 3}));
+        QCOMPARE(job.windowEnabled, (QList<bool>{false, false, false}));
+        QVERIFY(job.statusSeen);
+        QVERIFY(job.cancelEnabled); // the progress dialog still takes input, its animation runs
+        QCOMPARE(job.title, QStringLiteral("Stampa di Chowder in corso .."));
+        QVERIFY(job.printing.startsWith(QStringLiteral("Printing Chowder on PDF on ")));
+        QVERIFY(job.printing.endsWith(QStringLiteral("job.pdf  ..")));
+        QVERIFY(main.isEnabled());
+        QCOMPARE(job.ended, 1);
+        QVERIFY(!FindStatus());
+        QCOMPARE(PdfPages(dir.filePath("job.pdf")), 3);
+    }
+
+    void cancelEndsTheJobAfterTheCurrentPage() {
+        QTemporaryDir dir;
+        QWidget main;
+        main.show();
+        CWatchedJob job;
+        job.m_pParent = &main;
+        job.cancelOnFirst = true;
+        job.Printer().setOutputFormat(QPrinter::PdfFormat);
+        job.Printer().setOutputFileName(dir.filePath("cancelled.pdf"));
+        QCOMPARE(job.PrintWithoutDialogs(), CPrinterJob::EResult::Cancelled);
+        QCOMPARE(job.pages, QList<int>{1});
+        QVERIFY(main.isEnabled());
+        QCOMPARE(job.ended, 1);
+        QVERIFY(!FindStatus());
+        // The aborted document is not left behind as if it were whole.
+        QVERIFY(!QFile::exists(dir.filePath("cancelled.pdf")));
+    }
+
+    void documentThatCannotStartIsReported() {
+        QWidget main;
+        main.show();
+        CWatchedJob job;
+        job.m_pParent = &main;
+        job.Printer().setOutputFormat(QPrinter::PdfFormat);
+        job.Printer().setOutputFileName(QStringLiteral("/nonexistent-folder/x/job.pdf"));
+        QCOMPARE(job.PrintWithoutDialogs(), CPrinterJob::EResult::Failed);
+        QVERIFY(job.pages.isEmpty());
+        QCOMPARE(job.ended, 1);
+        QVERIFY(main.isEnabled());
+        QVERIFY(!FindStatus());
+    }
+
+    void emptyListPrintsNothing() {
+        QWidget main;
+        CMyListCtrl* grid = MakeGrid(&main, 0);
+        CListCtrlPrint job;
+        job.m_pList = grid;
+        QCOMPARE(job.PrintWithoutDialogs(), CPrinterJob::EResult::NotStarted);
+        CListCtrlPrint noList;
+        QCOMPARE(noList.PrintWithoutDialogs(), CPrinterJob::EResult::NotStarted);
+    }
+
+    void pagesClipLongTextsAndShadeByRowIndex() {
+        QWidget main;
+        CMyListCtrl* grid = MakeGrid(&main, 0);
+        for (int r = 0; r < 80; ++r)
+            grid->AddRow({r == 0 ? QString(60, QLatin1Char('W')) : QString::number(r), QString(), QString(),
+                          QString(), QString(), QString()});
+        QImage page(794, 1123, QImage::Format_RGB32); // A4 at 96 dots per inch
+        page.setDotsPerMeterX(3780);
+        page.setDotsPerMeterY(3780);
+        CListPrintSettings s;
+        s.m_strPageFormat = QStringLiteral("Page %d of %d");
+        s.m_strHeader = QStringLiteral("000123 - Harbour Grill");
+        CDeviceTextMeasure measure(&page, s);
+        CListPrintLayout layout;
+        layout.Begin(measure, s, CListCtrlPrint::ReadColumns(grid), grid->GetItemCount(), page.rect());
+        QVERIFY(layout.PageCount() >= 2);
+        CListPagePainter pages(layout, measure, measure);
+        pages.m_cellText = [grid](int r, int c) { return grid->GetItemText(r, c); };
+
+        auto render = [&](int p) {
+            page.fill(Qt::white);
+            QPainter painter(&page);
+            pages.PrintPage(painter, page.rect(), p);
+        };
+        // Top of the first row: below the header block and the column headers.
+        const int headerHeight = layout.Header(measure, layout.Printable(), 1, layout.PageCount()).height;
+        const int firstRowTop = layout.Printable().top() + headerHeight + layout.LineHeight();
+        auto cellInside = [&](int position, int column) {
+            return layout.Cell(layout.Printable().left(), firstRowTop + position * layout.RowHeight(), column)
+                .adjusted(3, 3, -3, -3);
+        };
+        auto countColour = [&](const QRect& r, auto pred) {
+            int n = 0;
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                for (int x = r.left(); x <= r.right(); ++x)
+                    n += pred(QColor(page.pixel(x, y))) ? 1 : 0;
+            return n;
+        };
+        auto dark = [](const QColor& c) { return c.lightness() < 160; };
+
+        render(1);
+        page.save(Shots() + QStringLiteral("/list-page-1.png"));
+        // The long text fills its own cell and not a pixel of the next one.
+        QVERIFY(countColour(cellInside(0, 0), dark) > 0);
+        QCOMPARE(countColour(cellInside(0, 1), dark), 0);
+        QCOMPARE(QColor(page.pixel(cellInside(1, 2).center())), QColor(228, 228, 228));
+        QCOMPARE(QColor(page.pixel(cellInside(0, 2).center())), QColor(Qt::white));
+        // Column headers are grey.
+        const QRect head = layout.Cell(layout.Printable().left(), firstRowTop - layout.LineHeight(), 2);
+        QCOMPARE(QColor(page.pixel(head.left() + 3, head.top() + 3)), QColor(192, 192, 192));
+
+        // Page 2 starts with row RowsPerPage: shaded when that index is odd, whatever its position.
+        render(2);
+        const bool firstShaded = layout.RowsPerPage() % 2 == 1;
+        const QColor shade(228, 228, 228), white(Qt::white);
+        QCOMPARE(QColor(page.pixel(cellInside(0, 2).center())), firstShaded ? shade : white);
+        QCOMPARE(QColor(page.pixel(cellInside(1, 2).center())), firstShaded ? white : shade);
+    }
+
+    void setupDialogTakesTheEditedTexts() {
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        CListPrintSettings s;
+        s.m_strHeader = QStringLiteral("Harbour Grill");
+        CListPrintSetup dlg(s, &printer);
+        QCOMPARE(dlg.m_pTabs->tabText(0), QStringLiteral("Headers and Fonts"));
+        QCOMPARE(dlg.m_pTabs->tabText(1), QStringLiteral("Margins"));
+        QCOMPARE(dlg.m_pPage1->m_pHeaderSize->count(), 11);
+        QCOMPARE(dlg.m_pPage1->m_pHeader->font().pixelSize(), 12 * dlg.logicalDpiY() / 72);
+        // Every control a user reaches is named by what the user sees.
+        for (QWidget* w : dlg.findChildren<QWidget*>()) {
+            const bool input = qobject_cast<QAbstractButton*>(w) || qobject_cast<QComboBox*>(w) ||
+                               qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QAbstractSpinBox*>(w) ||
+                               (qobject_cast<QLineEdit*>(w) && !qobject_cast<QComboBox*>(w->parent()) &&
+                                !qobject_cast<QAbstractSpinBox*>(w->parent()));
+            if (!input || qobject_cast<QTabBar*>(w->parent())) continue;
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+            QVERIFY2(a && !a->text(QAccessible::Name).isEmpty(), qPrintable(w->metaObject()->className()));
+        }
+        OnModal([&](QWidget*) {
+            dlg.grab().save(Shots() + QStringLiteral("/list-print-setup-1.png"));
+            QTest::mouseClick(dlg.m_pPage1->m_pFooter->viewport(), Qt::LeftButton);
+            QTest::keyClicks(dlg.m_pPage1->m_pFooter, QStringLiteral("Serve hot"));
+            dlg.m_pPage1->m_pPageFormat->setFocus();
+            QTest::keyClicks(dlg.m_pPage1->m_pPageFormat, QStringLiteral("Page %d of %d"));
+            QLineEdit* size = dlg.m_pPage1->m_pContentSize->lineEdit();
+            size->selectAll();
+            QTest::keyClicks(size, QStringLiteral("14pt"));
+            QTest::mouseClick(dlg.m_pPrint, Qt::LeftButton);
+        });
+        QCOMPARE(dlg.exec(), int(QDialog::Accepted));
+        QCOMPARE(dlg.Settings().m_strFooter, QStringLiteral("Serve hot"));
+        QCOMPARE(dlg.Settings().m_strPageFormat, QStringLiteral("Page %d of %d"));
+        QCOMPARE(dlg.Settings().m_strHeader, QStringLiteral("Harbour Grill"));
+        QCOMPARE(dlg.Settings().m_nContentSize, 14);
+        QVERIFY(!dlg.Settings().m_strContentFace.isEmpty());
+    }
+
+    void setupDialogRefusesBadMargins() {
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        CListPrintSetup dlg{CListPrintSettings(), &printer};
+        QStringList messages;
+        auto type = [](QSpinBox* box, const QString& text) {
+            box->setFocus();
+            box->selectAll();
+            QTest::keyClicks(box, text);
+        };
+        auto pressPrintExpectingMessage = [&] {
+            OnModal(
+                [&](QWidget* w) {
+                    auto* box = qobject_cast<QMessageBox*>(w);
+                    messages << (box ? box->text() : QString());
+                    QTest::keyClick(w, Qt::Key_Return);
+                },
+                &dlg);
+            QTest::mouseClick(dlg.m_pPrint, Qt::LeftButton);
+        };
+        OnModal([&](QWidget*) {
+            QTest::mouseClick(dlg.m_pTabs->tabBar(), Qt::LeftButton, {},
+                              dlg.m_pTabs->tabBar()->tabRect(1).center());
+            type(dlg.m_pPage2->m_pLeft, QStringLiteral("301"));
+            pressPrintExpectingMessage();
+            type(dlg.m_pPage2->m_pLeft, QStringLiteral("150"));
+            type(dlg.m_pPage2->m_pRight, QStringLiteral("150"));
+            pressPrintExpectingMessage();
+            type(dlg.m_pPage2->m_pLeft, QStringLiteral("20"));
+            type(dlg.m_pPage2->m_pRight, QStringLiteral("15"));
+            type(dlg.m_pPage2->m_pTop, QStringLiteral("-5"));
+            dlg.grab().save(Shots() + QStringLiteral("/list-print-setup-2.png"));
+            QTest::mouseClick(dlg.m_pPrint, Qt::LeftButton);
+        });
+        QCOMPARE(dlg.exec(), int(QDialog::Accepted));
+        QCOMPARE(messages, (QStringList{QString::fromLatin1(CListPrintSetup::kRangeMessage),
+                                        QString::fromLatin1(CListPrintSetup::kNoRoomMessage)}));
+        QCOMPARE(dlg.Settings().m_nMarginLeft, 20);
+        QCOMPARE(dlg.Settings().m_nMarginRight, 15);
+        QCOMPARE(dlg.Settings().m_nMarginTop, -5); // the top margin has no range
+    }
+
+    void cancelInSetupChangesNothingAndPrintsNothing() {
+        QTemporaryDir dir;
+        QWidget main;
+        CMyListCtrl* grid = MakeGrid(&main, 5);
+        CListCtrlPrint job;
+        job.m_pList = grid;
+        job.m_settings.m_strHeader = QStringLiteral("Harbour Grill");
+        job.Printer().setOutputFormat(QPrinter::PdfFormat);
+        job.Printer().setOutputFileName(dir.filePath("never.pdf"));
+        OnModal([](QWidget* w) {
+            auto* setup = qobject_cast<CListPrintSetup*>(w);
+            QVERIFY(setup);
+            setup->m_pPage1->m_pHeader->setFocus();
+            QTest::keyClicks(setup->m_pPage1->m_pHeader, QStringLiteral(" and Bar"));
+            QTest::mouseClick(setup->m_pCancel, Qt::LeftButton);
+        });
+        job.Print();
+        QCOMPARE(job.LastResult(), CPrinterJob::EResult::NotStarted);
+        QCOMPARE(job.m_settings.m_strHeader, QStringLiteral("Harbour Grill"));
+        QVERIFY(!QFile::exists(dir.filePath("never.pdf")));
+    }
+
+    void dialogsLeadToAPdfFile() {
+        QTemporaryDir dir;
+        QWidget main;
+        main.show();
+        CMyListCtrl* grid = MakeGrid(&main, 30);
+        CListCtrlPrint job;
+        job.m_pParent = &main;
+        job.m_pList = grid;
+        job.m_strTitle = QStringLiteral("Chowder");
+        job.Printer().setOutputFormat(QPrinter::PdfFormat);
+        job.Printer().setOutputFileName(dir.filePath("chosen.pdf"));
+        QStringList printers;
+        OnModal([&](QWidget* w) {
+            auto* setup = qobject_cast<CListPrintSetup*>(w);
+            QVERIFY(setup);
+            OnModal(
+                [&](QWidget* d) {
+                    for (QComboBox* combo : d->findChildren<QComboBox*>())
+                        for (int i = 0; i < combo->count(); ++i)
+                            printers << combo->itemText(i);
+                    d->grab().save(Shots() + QStringLiteral("/print-dialog.png"));
+                    QTest::keyClick(d, Qt::Key_Return);
+                },
+                setup);
+            QTest::keyClick(setup, Qt::Key_Return); // "Print ..." is the default button
+        });
+        job.Print();
+        QVERIFY(printers.filter(QStringLiteral("PDF")).size() > 0);
+        QCOMPARE(job.LastResult(), CPrinterJob::EResult::Printed);
+        QVERIFY(PdfPages(dir.filePath("chosen.pdf")) >= 1);
+        QVERIFY(main.isEnabled());
+    }
+
+    void previewAndPrinterSetupOpenFromTheSetup() {
+        QWidget main;
+        CMyListCtrl* grid = MakeGrid(&main, 12);
+        QPrinter printer;
+        CListPrintSettings s;
+        s.m_strHeader2 = QStringLiteral("Clam Chowder");
+        CListPrintSetup dlg(s, &printer);
+        QString seenName;
+        dlg.m_preview = [&](QPrinter* target, const CListPrintSettings& now) {
+            seenName = now.m_strHeader2;
+            CListCtrlPrint::RenderAll(target, now, CListCtrlPrint::ReadColumns(grid), grid->GetItemCount(),
+                                      [grid](int r, int c) { return grid->GetItemText(r, c); });
+        };
+        bool previewShown = false, pageSetupShown = false;
+        OnModal([&](QWidget*) {
+            dlg.m_pPage1->m_pPageFormat->setFocus();
+            QTest::keyClicks(dlg.m_pPage1->m_pPageFormat, QStringLiteral("Page %d of %d"));
+            OnModal(
+                [&](QWidget* w) {
+                    previewShown = qobject_cast<QPrintPreviewDialog*>(w) != nullptr;
+                    QTest::qWait(200);
+                    w->grab().save(Shots() + QStringLiteral("/print-preview.png"));
+                    QTest::keyClick(w, Qt::Key_Escape);
+                },
+                &dlg);
+            QTest::mouseClick(dlg.m_pPreview, Qt::LeftButton);
+            OnModal(
+                [&](QWidget* w) {
+                    pageSetupShown = w->windowTitle() == QStringLiteral("Printer Setup");
+                    QTest::keyClick(w, Qt::Key_Escape);
+                },
+                &dlg);
+            QTest::mouseClick(dlg.m_pPrinterSetup, Qt::LeftButton);
+            QTest::mouseClick(dlg.m_pCancel, Qt::LeftButton);
+        });
+        QCOMPARE(dlg.exec(), int(QDialog::Rejected));
+        QVERIFY(previewShown);
+        QVERIFY(pageSetupShown);
+        QCOMPARE(seenName, QStringLiteral("Clam Chowder"));
+    }
+
+    void recipePrintsToPdf() {
+        QWidget main;
+        CMyListCtrl* grid = MakeGrid(&main, 60);
+        CRecipePrintTexts t;
+        t.m_strCustomer = QStringLiteral("000123 - Harbour Grill\n12 Quay Street\nPortsmouth, NH 03801");
+        t.m_strRecipeName = QStringLiteral("New England Clam Chowder");
+        t.m_dSellPrice = 12.5;
+        t.m_strCost = QStringLiteral("3.20");
+        t.m_strProfit = QStringLiteral("9.30");
+        t.m_strTotalFC = QStringLiteral("25.60");
+        t.m_strNotes =
+            QStringLiteral("Simmer the potatoes in the clam juice until tender; add the cream last and "
+                           "never let the chowder boil.\nServe with oyster crackers.");
+        QCOMPARE(RecipeAmountsText(t), QStringLiteral("$12.50\n3.20\n9.30\n25.60"));
+
+        const QString pdf = Shots() + QStringLiteral("/recipe.pdf");
+        QFile::remove(pdf);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setPageSize(QPageSize(QPageSize::Letter));
+        const int pages = PrintRecipeTo(grid, t, printer);
+        QCOMPARE(pages, 2);
+        QCOMPARE(PdfPages(pdf), 2);
+        QProcess ppm;
+        ppm.start(QStringLiteral("pdftoppm"),
+                  {"-png", "-r", "70", pdf, Shots() + QStringLiteral("/recipe-page")});
+        QVERIFY(ppm.waitForFinished(30000));
+        QCOMPARE(ppm.exitCode(), 0);
+
+        // No sell price: the food cost line is empty.
+        t.m_dSellPrice = 0;
+        t.m_strTotalFC.clear();
+        QCOMPARE(RecipeAmountsText(t), QStringLiteral("$0.00\n3.20\n9.30\n"));
+    }
+};
+
+QTEST_MAIN(TestPrintJob)
+#include "test_print_job.moc"
