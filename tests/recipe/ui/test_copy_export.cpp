@@ -232,21 +232,22 @@ Step SaveAs(const QString& path, std::shared_ptr<SaveAsSeen> seen = nullptr) {
                 }
                 if (!name) return dialog->reject();
                 // As a user does: into the folder first when it is another one, then the name.
+                // A completion list that opened late takes the Enter: then it is pressed again.
                 const QFileInfo target(path);
+                auto enter = [&](const QString& text, const std::function<bool()>& done) {
+                    for (int attempt = 0; attempt < 3 && !done(); ++attempt) {
+                        name->setFocus();
+                        name->selectAll();
+                        QTest::keyClicks(name, text);
+                        Settle(name);
+                        QTest::keyClick(name, Qt::Key_Return);
+                        QTest::qWait(100);
+                    }
+                };
                 QTest::qWait(300);
-                if (QDir(target.absolutePath()) != QDir(dialog->directory())) {
-                    name->setFocus();
-                    name->selectAll();
-                    QTest::keyClicks(name, target.absolutePath());
-                    Settle(name);
-                    QTest::keyClick(name, Qt::Key_Return);
-                    QTest::qWait(300);
-                }
-                name->setFocus();
-                name->selectAll();
-                QTest::keyClicks(name, target.fileName());
-                Settle(name);
-                QTest::keyClick(name, Qt::Key_Return);
+                enter(target.absolutePath(),
+                      [&] { return QDir(target.absolutePath()) == QDir(dialog->directory()); });
+                enter(target.fileName(), [&] { return !dialog->isVisible(); });
             }};
 }
 
