@@ -6,13 +6,20 @@
 
 struct RecipeExportResult {
     bool fileOpened = false; // false: the output file could not be created ("Export File Open Failed")
-    int status = 0;          // record file status; non-zero only when the recipe files did not open
-    int lines = 0;           // ingredient lines written
+    int status = 0;          // 0, or the record file status that stopped the export: the recipe files did
+                             // not open, or a read failed part-way
+    int writeError = 0;      // 0, or the system's error number of a failed write
+    int lines = 0;           // ingredient lines read and written
     bool headerFound = false;
+
+    // The file is in place under its name, whole.
+    bool Succeeded() const { return fileOpened && status == 0 && writeError == 0; }
 };
 
 // directory: the database directory (empty: the current directory). The output path is used as
-// given. Lines end in CR LF.
+// given. Lines end in CR LF. The text is written to a file beside the output and renamed over it
+// only when everything was read and written: a failed export leaves whatever was under the
+// output's name as it was.
 RecipeExportResult ExportRecipe(const std::string& directory, const std::string& recipeKey,
                                 const std::string& outputPath);
 

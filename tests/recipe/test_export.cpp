@@ -5,12 +5,24 @@
 #include "fixtures.h"
 #include "support.h"
 
+#include "btrieve/btrcall.h"
+
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
+
+void WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
 
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -109,13 +121,81 @@ TEST_F(Export, OutputThatCannotBeCreated) {
     EXPECT_EQ(r.lines, 0);
 }
 
-TEST_F(Export, MissingRecipeFilesLeaveTheFileEmptyWithTheirStatus) {
+// Whatever the chosen name held before a failed export is still there, and nothing is left
+// beside it.
+void ExpectUntouched(const std::filesystem::path& folder, const std::string& name,
+                     const std::string& before) {
+    EXPECT_EQ(ReadAll((folder / name).string()), before);
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
+}
+
+TEST_F(Export, MissingRecipeFilesAreAFailureThatLeavesTheOutputAlone) {
     kt::TempDir empty;
+    WriteFile("out.txt", "yesterday's export");
     RecipeExportResult r = ExportRecipe("", "AA26338140509", "out.txt");
     EXPECT_TRUE(r.fileOpened);
     EXPECT_EQ(r.status, 12);
     EXPECT_EQ(r.lines, 0);
-    EXPECT_EQ(ReadAll("out.txt"), "");
+    EXPECT_FALSE(r.Succeeded());
+    ExpectUntouched(empty.path(), "out.txt", "yesterday's export");
+}
+
+TEST_F(Export, ReadErrorPartWayIsReportedWithTheLinesReadAndNothingPlaced) {
+    // A line file whose second line of the recipe is longer than a line record: reading it fails
+    // with "data buffer too short" after one line.
+    {
+        CMenuItemDB lines;
+        std::vector<uint8_t> spec;
+        uint16_t len = BuildFileSpec(spec, CMenuItemDB::kRecordSize, 1, btr::kFileVariableLength,
+                                     {{1, 14, btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING}});
+        ASSERT_EQ(lines.CreateFile(spec.data(), len, "MENUITEM.DB", btr::kCreateReplace), 0);
+        ASSERT_EQ(lines.OpenFile(), 0);
+        AddLine(lines, "AA26338140509", "OIL", "", "", "PC", 4.0, 1.0, 1.0);
+        CMenuItem second;
+        second.m_strRecipeKey = "AA26338140509";
+        second.m_strItem = "SALT";
+        std::vector<uint8_t> record(CMenuItemDB::kRecordSize + 40, 0);
+        CMenuItemDB::Pack(second, record.data());
+        uint16_t length = static_cast<uint16_t>(record.size());
+        uint8_t key[16] = {};
+        ASSERT_EQ(lines.Insert(record.data(), &length, key, 0), 0);
+    }
+    WriteFile("out.txt", "kept");
+    RecipeExportResult r = ExportRecipe("", "AA26338140509", "out.txt");
+    EXPECT_TRUE(r.fileOpened);
+    EXPECT_EQ(r.status, btr::B_DATALENGTH_ERROR);
+    EXPECT_EQ(r.lines, 1);
+    EXPECT_FALSE(r.Succeeded());
+    ExpectUntouched(dir.path(), "out.txt", "kept");
+}
+
+TEST_F(Export, SuccessfulExportReplacesTheOldFileWhole) {
+    WriteFile("out.txt", std::string(5000, 'x'));
+    RecipeExportResult r = ExportRecipe("", "AA26338140510", "out.txt");
+    EXPECT_TRUE(r.Succeeded());
+    EXPECT_EQ(ReadAll("out.txt").substr(0, std::string(kHeader).size()), kHeader);
+    EXPECT_EQ(ReadAll("out.txt").find('x'), std::string::npos);
+    ExpectUntouched(dir.path(), "out.txt", ReadAll("out.txt"));
+}
+
+TEST_F(Export, WriteFailureIsReportedAndLeavesTheOutputAlone) {
+    WriteFile("out.txt", "kept");
+    // A child limited to files of 64 bytes cannot write the header line.
+    pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{64, 64};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        RecipeExportResult r = ExportRecipe("", "AA26338140509", "out.txt");
+        _exit(r.fileOpened && r.writeError == EFBIG && !r.Succeeded() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    ExpectUntouched(dir.path(), "out.txt", "kept");
 }
 
 } // namespace

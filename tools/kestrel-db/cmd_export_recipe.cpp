@@ -5,6 +5,7 @@
 #include "escaped.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -20,8 +21,12 @@ int Run(const std::vector<std::string>& args) {
         return 1;
     }
     if (result.status != 0) {
-        std::fprintf(stderr, "kestrel-db export-recipe: the recipe files did not open (status %d)\n",
-                     result.status);
+        std::fprintf(stderr, "Export to %s failed with error code %d after %d records.\n", pos[2].c_str(),
+                     result.status, result.lines);
+        return 1;
+    }
+    if (result.writeError != 0) {
+        std::fprintf(stderr, "Export to %s failed: %s\n", pos[2].c_str(), std::strerror(result.writeError));
         return 1;
     }
     std::printf("Exported %d recipe lines to %s.\n", result.lines, kdb::Escaped(pos[2]).c_str());

@@ -645,19 +645,7 @@ void CRecipeDlg::OnNewCustomer() {
     m_listMenu->SetCustomer(m_strCustomer);
 }
 
-void CRecipeDlg::OnCopyTo() {
-    QMessageBox::information(this, kr::str::kRecipeCaption, kr::str::kNotYetImplemented);
-}
-
-void CRecipeDlg::OnExportTo() {
-    QMessageBox::information(this, kr::str::kRecipeCaption, kr::str::kNotYetImplemented);
-}
-
 void CRecipeDlg::OnPrint() {
-    QMessageBox::information(this, kr::str::kRecipeCaption, kr::str::kNotYetImplemented);
-}
-
-void CRecipeDlg::OnConversionChart() {
     QMessageBox::information(this, kr::str::kRecipeCaption, kr::str::kNotYetImplemented);
 }
 

@@ -107,6 +107,9 @@ private:
     void OnDeleteIngredient();
     void OnItemInfo();
     void OnSaveRecipe();
+    // Before a copy or an export: an unsaved recipe is saved first when the user agrees to the
+    // question. False when the operation does not go on (declined, or the save failed).
+    bool SaveBeforeUse(const QString& question);
     void OnNewRecipe();
     void OnNewCustomer();
     void OnSellPriceKillFocus();

@@ -36,6 +36,9 @@ inline const QString kConfirmDeleteLine =
 inline const QString kErrorSaving = QStringLiteral("ERROR SAVING RECIPE");
 inline const QString kItemNumberRequired = QStringLiteral("Item Number Is Required");
 inline const QString kExportOpenFailed = QStringLiteral("Export File Open Failed");
+inline const QString kExported = QStringLiteral("Exported %1 recipe lines to %2.");
+inline const QString kExportFailed =
+    QStringLiteral("Export to %1 failed with error code %2 after %3 records.");
 inline const QString kNotYetImplemented = QStringLiteral("Not Yet Implemented");
 inline const QString kNoCustomerSelected = QStringLiteral("No Customer Selected");
 inline const QString kNewRecipe = QStringLiteral("NEW RECIPE");
@@ -43,6 +46,11 @@ inline const QString kDeleteMenu = QStringLiteral("Delete menu %1 - %2");
 inline const QString kSelectItemTitle =
     QStringLiteral("Select Item or press close button to create custom item.        Close button over here "
                    "--------------->");
+
+inline const QString kRecipeCopyDescription = QStringLiteral("%1 from customer %2");
+inline const QString kExportDefaultName = QStringLiteral("Recipe.txt");
+inline const QString kExportFilterText = QStringLiteral("Text Files (*.txt)");
+inline const QString kExportFilterAll = QStringLiteral("All Files (*.*)");
 
 // Captions.
 inline const QString kRecipeCaption = QStringLiteral("Recipe");

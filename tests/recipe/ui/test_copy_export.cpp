@@ -1,0 +1,604 @@
+// "Copy To ...", "Export To ..." and "Conversion Chart" driven from the editor with clicks and
+// keys through the real message boxes, customer picker hook and save-file dialog, on a database
+// the test builds.
+#include "CConvertionInfoDlg.h"
+#include "CMenuListCtrl.h"
+#include "CMyListCtrl.h"
+#include "CRecipe.h"
+#include "CRecipeDlg.h"
+#include "Costing.h"
+#include "Display.h"
+#include "ItemUnitDB.h"
+#include "MenuCategoryDB.h"
+#include "RecipeFiles.h"
+#include "Strings.h"
+#include "btrieve/btrcall.h"
+#include "fixtures.h"
+#include "modal.h"
+#include "support.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QCompleter>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QtTest>
+
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <set>
+#include <sstream>
+
+namespace {
+
+using Grid = CMenuListCtrl;
+
+void BuildDatabase() {
+    QCOMPARE(CheckRecipeFiles(), 0);
+    kt::CreateCostingFiles();
+    kt::AddCustomer("C1", "JOE'S DINER");
+    kt::AddCustomer("C2", "ANNA'S CAFE");
+    kt::AddItem({"100200", "FLOUR ALL PURPOSE", "MILLCO", "lbs", 25, {"BAG", "", ""}});
+    kt::AddUnit({"100200", "BAG", 25.0f, 11340.0f, 12.125f, 0, 0});
+    kt::AddItem({"500001", "BEEF GROUND", "RANCH", "PC", 10, {"CS", "", ""}});
+    kt::AddUnit({"500001", "CS", 10.0f, 0, 40.0f, 0, 0});
+}
+
+// Today's price of an item's unit changes after a recipe was saved.
+void SetPrice(const std::string& item, const std::string& unit, float price) {
+    CItemUnitDB units;
+    QCOMPARE(units.OpenFile(), 0);
+    CItemUnit record;
+    QCOMPARE(units.FindUnit(record, kt::Pad(item, 12), kt::Pad(unit, 3)), 0);
+    record.m_fPricing116 = price;
+    QCOMPARE(units.UpdateUnit(record), 0);
+}
+
+QString ScreenshotPath(const QString& name) {
+    const QString dir = QStringLiteral(KR_SCREENSHOT_DIR);
+    QDir().mkpath(dir);
+    return dir + QLatin1Char('/') + name + QStringLiteral(".png");
+}
+
+QLineEdit* Field(CRecipeDlg* dlg, const QString& name) {
+    for (QLineEdit* e : dlg->findChildren<QLineEdit*>())
+        if (e->accessibleName() == name) return e;
+    return nullptr;
+}
+
+// Types into a field and leaves it with Tab, as a user does.
+void TypeInto(QLineEdit* field, const QString& text) {
+    // A message box that closed may leave no window active: the user clicks back into it.
+    field->window()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(field->window()));
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClicks(field, text);
+    QTest::keyClick(field, Qt::Key_Tab);
+}
+
+void Click(CRecipeDlg* dlg, const QString& caption) {
+    QPushButton* b = dlg->Button(caption);
+    QVERIFY2(b && b->isEnabled(), qPrintable(caption));
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
+void AddIngredient(CRecipeDlg* dlg, const QString& text) {
+    Click(dlg, kr::str::kAddIngredient);
+    QLineEdit* label = dlg->Grid()->GetEditControl();
+    QVERIFY2(label, "the item editor did not open");
+    QTest::keyClicks(label, text);
+    QTest::keyClick(label, Qt::Key_Return);
+    QTest::qWait(0);
+}
+
+void EditCell(Grid* grid, int row, int col, const QString& text) {
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                      grid->visualRect(grid->model()->index(row, col)).center());
+    auto* ed = qobject_cast<QLineEdit*>(grid->GetInPlaceEditor());
+    QVERIFY2(ed, "no editor opened on the cell");
+    QTest::keyClicks(ed, text);
+    QTest::keyClick(ed, Qt::Key_Return);
+}
+
+struct StoredRecipe {
+    CMenuHdr header;
+    std::vector<CMenuItem> lines;
+};
+
+// Every recipe of a customer as stored.
+std::vector<StoredRecipe> RecipesOf(const std::string& customer) {
+    std::vector<StoredRecipe> found;
+    CMenuHdrDB headers;
+    if (headers.OpenFile() != 0) return found;
+    CMenuHdr header;
+    std::vector<std::string> keys;
+    for (int st = headers.FindFirstRecipe(header, customer);
+         st == 0 && TrimRight(header.m_strCustomer) == TrimRight(customer);
+         st = headers.FindNextRecipe(header))
+        keys.push_back(TrimRight(header.m_strRecipeKey));
+    for (const std::string& key : keys) {
+        CRecipe recipe;
+        if (recipe.Load(key) == 0) found.push_back({recipe.m_hdr, recipe.m_arrLines});
+    }
+    return found;
+}
+
+// Splits the export file into its lines (without CR LF) and each line into its fields.
+std::vector<QStringList> ReadExport(const QString& path, QString* raw = nullptr) {
+    std::ifstream in(QFile::encodeName(path).toStdString(), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    const QString text = QString::fromLatin1(s.str());
+    if (raw) *raw = text;
+    std::vector<QStringList> rows;
+    for (const QString& line : text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
+        rows.push_back(line.split(QLatin1Char('\t')));
+    return rows;
+}
+
+// The modal windows an operation opens, met in order: each step names the window it waits for
+// (others, such as the save-file dialog under its overwrite question, are passed over) and acts
+// on it with real clicks and keys. Every step gets its own timer, so a window that a step's action
+// opens is met by the next step from inside the action's event loop.
+struct Played {
+    QStringList texts; // of the message boxes met
+    size_t done = 0;
+    size_t total = 0;
+    bool stopped = false;
+    bool Finished() const { return done == total; }
+};
+
+struct Step {
+    std::function<bool(QWidget*)> match;
+    std::function<void(QWidget*, Played&)> act;
+};
+
+void PlayFrom(std::shared_ptr<Played> played, std::shared_ptr<std::vector<Step>> steps, size_t index) {
+    if (index >= steps->size()) return;
+    auto* timer = new QTimer(qApp);
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [=] {
+        if (played->stopped || clock->elapsed() > 15000) {
+            timer->stop();
+            timer->deleteLater();
+            return;
+        }
+        QWidget* w = QApplication::activeModalWidget();
+        if (!w || !w->isVisible() || w->property("ktHandled").toBool() || !(*steps)[index].match(w)) return;
+        w->setProperty("ktHandled", true);
+        timer->stop();
+        timer->deleteLater();
+        ++played->done;
+        PlayFrom(played, steps, index + 1);
+        (*steps)[index].act(w, *played);
+    });
+    timer->start();
+}
+
+std::shared_ptr<Played> Play(std::vector<Step> steps) {
+    auto played = std::make_shared<Played>();
+    played->total = steps.size();
+    PlayFrom(played, std::make_shared<std::vector<Step>>(std::move(steps)), 0);
+    return played;
+}
+
+bool Finished(const std::shared_ptr<Played>& played) {
+    return QTest::qWaitFor([&] { return played->Finished(); }, 15000);
+}
+
+// A message box answered with the button; its text is kept in order.
+Step Box(QMessageBox::StandardButton button) {
+    return {[](QWidget* w) { return qobject_cast<QMessageBox*>(w) != nullptr; },
+            [=](QWidget* w, Played& played) {
+                auto* box = qobject_cast<QMessageBox*>(w);
+                played.texts << box->text();
+                QAbstractButton* b = box->button(button);
+                if (!b) b = box->buttons().value(0);
+                QTest::mouseClick(b, Qt::LeftButton);
+            }};
+}
+
+// The completion list of the name opens once the folder has been read; it would take the next
+// key or click, so it is closed first, as a user does.
+void Settle(QLineEdit* name) {
+    QTest::qWait(200);
+    if (QCompleter* c = name->completer(); c && c->popup()->isVisible())
+        QTest::keyClick(c->popup(), Qt::Key_Escape);
+}
+
+struct SaveAsSeen {
+    QStringList filters;
+    QString initialName;
+};
+
+// The save-file dialog: the path typed over the proposed name, then Enter.
+Step SaveAs(const QString& path, std::shared_ptr<SaveAsSeen> seen = nullptr) {
+    return {[](QWidget* w) { return qobject_cast<QFileDialog*>(w) != nullptr; },
+            [=](QWidget* w, Played&) {
+                auto* dialog = qobject_cast<QFileDialog*>(w);
+                dialog->grab().save(ScreenshotPath(QStringLiteral("export_save_as")));
+                auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                if (seen) {
+                    seen->filters = dialog->nameFilters();
+                    seen->initialName = name ? name->text() : QString();
+                }
+                if (!name) return dialog->reject();
+                // As a user does: into the folder first when it is another one, then the name.
+                // A completion list that opened late takes the Enter: then it is pressed again.
+                const QFileInfo target(path);
+                auto enter = [&](const QString& text, const std::function<bool()>& done) {
+                    for (int attempt = 0; attempt < 3 && !done(); ++attempt) {
+                        name->setFocus();
+                        name->selectAll();
+                        QTest::keyClicks(name, text);
+                        Settle(name);
+                        QTest::keyClick(name, Qt::Key_Return);
+                        QTest::qWait(100);
+                    }
+                };
+                QTest::qWait(300);
+                enter(target.absolutePath(),
+                      [&] { return QDir(target.absolutePath()) == QDir(dialog->directory()); });
+                enter(target.fileName(), [&] { return !dialog->isVisible(); });
+            }};
+}
+
+} // namespace
+
+class CopyExportTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<kt::TempDir> m_dir;
+    std::unique_ptr<CRecipeDlg> m_dlg;
+    QString m_chosenCustomer;
+    int m_pickerCalls = 0;
+    QString m_ptnType0; // the flour line's portion type as the grid shows it
+
+    CRecipeDlg* Open(const QString& customer) {
+        m_dlg = std::make_unique<CRecipeDlg>(customer);
+        m_dlg->show();
+        if (!QTest::qWaitForWindowExposed(m_dlg.get())) return nullptr;
+        return m_dlg.get();
+    }
+
+    // Three lines: flour at today's price, beef with its cost overridden to 45, a custom spice
+    // at 5. Sell price 10, category SOUPS. Not saved.
+    void BuildRecipe(CRecipeDlg* dlg) {
+        Grid* grid = dlg->Grid();
+        AddIngredient(dlg, QStringLiteral("100200"));
+        AddIngredient(dlg, QStringLiteral("500001"));
+        EditCell(grid, 1, Grid::kColItemCost, QStringLiteral("45"));
+        auto custom = kt::Answer(QMessageBox::Yes);
+        AddIngredient(dlg, QStringLiteral("MYSPICE"));
+        QVERIFY(kt::WaitFor(custom));
+        EditCell(grid, 2, Grid::kColItemCost, QStringLiteral("5"));
+        EditCell(grid, 2, Grid::kColPtnPerItem, QStringLiteral("10"));
+        QCOMPARE(grid->GetItemCount(), 3);
+
+        TypeInto(Field(dlg, QStringLiteral("Recipe Name")), QStringLiteral("CHILI"));
+        TypeInto(Field(dlg, QStringLiteral("Sell Price")), QStringLiteral("10"));
+        QComboBox* combo = nullptr;
+        for (QComboBox* c : dlg->findChildren<QComboBox*>())
+            if (c->accessibleName() == QStringLiteral("Recipe Category")) combo = c;
+        QVERIFY(combo);
+        QVERIFY(QTest::qWaitForWindowActive(dlg));
+        combo->setFocus();
+        QTest::keyClicks(combo, QStringLiteral("soups"));
+        auto created = kt::Answer(QMessageBox::Yes);
+        QTest::keyClick(combo, Qt::Key_Tab);
+        QVERIFY(kt::WaitFor(created));
+        QVERIFY(!dlg->Category().empty());
+        m_ptnType0 = grid->GetCellText(0, Grid::kColPtnType);
+        QVERIFY(dlg->IsModified());
+    }
+
+    void Save(CRecipeDlg* dlg) {
+        QString said;
+        auto ok = kt::Answer(QMessageBox::Ok, &said);
+        Click(dlg, kr::str::kSaveRecipe);
+        QVERIFY(kt::WaitFor(ok));
+        QCOMPARE(said, kr::str::kRecipeSaved);
+    }
+
+    // "Copy To ..." to the customer, answering the message boxes in order.
+    std::shared_ptr<Played> CopyTo(CRecipeDlg* dlg, const QString& customer,
+                                   const std::vector<QMessageBox::StandardButton>& answers) {
+        m_chosenCustomer = customer;
+        std::vector<Step> steps;
+        for (QMessageBox::StandardButton b : answers)
+            steps.push_back(Box(b));
+        auto played = Play(std::move(steps));
+        Click(dlg, kr::str::kCopyTo);
+        return played;
+    }
+
+private slots:
+    void initTestCase() {
+        // The save-file dialog remembers the last folder in the user's settings: the test keeps
+        // its own, starting afresh.
+        QStandardPaths::setTestModeEnabled(true);
+        QFile::remove(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                      QStringLiteral("/QtProject.conf"));
+    }
+
+    void init() {
+        m_dir = std::make_unique<kt::TempDir>();
+        BuildDatabase();
+        m_pickerCalls = 0;
+        SetSelectCustFunction([this](int, const char*, char* buffer, int, QWidget*) {
+            ++m_pickerCalls;
+            if (m_chosenCustomer.isEmpty()) return 0;
+            std::strcpy(buffer, m_chosenCustomer.toLatin1().constData());
+            return 1;
+        });
+    }
+
+    void cleanup() {
+        if (m_dlg) {
+            m_dlg->hide();
+            m_dlg.reset();
+        }
+        SetSelectCustFunction({});
+        m_dir.reset();
+    }
+
+    void copiesToAnotherCustomerAndTwiceToTheSame() {
+        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
+        QVERIFY(dlg);
+        BuildRecipe(dlg);
+        const std::string category = dlg->Category();
+
+        auto run = CopyTo(dlg, QStringLiteral("C2"),
+                          {QMessageBox::Yes, QMessageBox::Ok, QMessageBox::Yes, QMessageBox::Ok});
+        QVERIFY(Finished(run));
+        QCOMPARE(run->texts, (QStringList{kr::str::kSaveBeforeCopy, kr::str::kRecipeSaved,
+                                          QStringLiteral("Are you sure you want to copy recipe CHILI from "
+                                                         "customer C1 to customer C2    ?"),
+                                          kr::str::kRecipeSaved}));
+        // The source was saved by the question and stays open as it was.
+        const std::string source = dlg->RecipeKey();
+        QCOMPARE(source.substr(0, 2), std::string("AA"));
+        QCOMPARE(dlg->Customer(), std::string("C1"));
+        QVERIFY(!dlg->IsModified());
+        QCOMPARE(dlg->Grid()->GetItemCount(), 3);
+
+        const std::vector<StoredRecipe> copies = RecipesOf("C2");
+        QCOMPARE(copies.size(), size_t(1));
+        const StoredRecipe& copy = copies[0];
+        QCOMPARE(TrimRight(copy.header.m_strRecipeKey).substr(0, 2), std::string("AA"));
+        QVERIFY(TrimRight(copy.header.m_strRecipeKey) != source);
+        QCOMPARE(copy.header.m_strRecipeName, std::string("CHILI"));
+        QCOMPARE(copy.header.m_dSellPrice, 10.0);
+        QCOMPARE(TrimRight(copy.header.m_strCategoryKey), TrimRight(category)); // the source's category id
+        // The cost rule: the flour at its default price is stored without cost; the override and
+        // the custom cost are stored.
+        QCOMPARE(copy.lines.size(), size_t(3));
+        QCOMPARE(copy.lines[0].m_dItemCost, 0.0);
+        QCOMPARE(copy.lines[1].m_dItemCost, 45.0);
+        QCOMPARE(copy.lines[2].m_dItemCost, 5.0);
+        dlg->grab().save(ScreenshotPath(QStringLiteral("recipe_after_copy")));
+
+        // Two copies to the same customer straight after each other, most often within one
+        // second: two more recipes of the same name, each under its own key.
+        for (int i = 0; i < 2; ++i) {
+            run = CopyTo(dlg, QStringLiteral("C1"), {QMessageBox::Yes, QMessageBox::Ok});
+            QVERIFY(Finished(run));
+            QCOMPARE(run->texts.value(1), kr::str::kRecipeSaved);
+        }
+        std::set<std::string> keys;
+        for (const StoredRecipe& r : RecipesOf("C1")) {
+            keys.insert(TrimRight(r.header.m_strRecipeKey));
+            QCOMPARE(r.header.m_strRecipeName, std::string("CHILI"));
+            QCOMPARE(r.lines.size(), size_t(3));
+        }
+        QCOMPARE(keys.size(), size_t(3));
+        QCOMPARE(dlg->RecipeKey(), source);
+    }
+
+    void declinedQuestionsAndFailedSavesGoNoFurther() {
+        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
+        QVERIFY(dlg);
+        BuildRecipe(dlg);
+        // Any save-file dialog that should not open is turned away and counted.
+        auto noDialog = [] {
+            return Step{[](QWidget* w) { return qobject_cast<QFileDialog*>(w) != nullptr; },
+                        [](QWidget* w, Played&) { static_cast<QDialog*>(w)->reject(); }};
+        };
+        auto exportTo = [&](std::vector<Step> steps) {
+            auto run = Play(std::move(steps));
+            Click(dlg, kr::str::kExportTo);
+            QTest::qWait(50);
+            run->stopped = true;
+            return run;
+        };
+
+        // No to the save question: no picker, no dialog, the changes still unsaved.
+        auto run = CopyTo(dlg, QStringLiteral("C2"), {QMessageBox::No});
+        QCOMPARE(run->texts, QStringList{kr::str::kSaveBeforeCopy});
+        run = exportTo({Box(QMessageBox::No), noDialog()});
+        QCOMPARE(run->done, size_t(1));
+        QCOMPARE(m_pickerCalls, 0);
+        QVERIFY(dlg->IsModified());
+
+        // Yes, but the save fails (the line file takes one line per recipe): nothing goes on.
+        {
+            CMenuItemDB lines;
+            std::vector<uint8_t> spec;
+            uint16_t len = BuildFileSpec(spec, CMenuItemDB::kRecordSize, 1, 0,
+                                         {{1, 14, btr::KF_MODIFIABLE, btr::KT_STRING}});
+            QCOMPARE(lines.CreateFile(spec.data(), len, "MENUITEM.DB", btr::kCreateReplace), 0);
+        }
+        run = CopyTo(dlg, QStringLiteral("C2"), {QMessageBox::Yes, QMessageBox::Ok, QMessageBox::Yes});
+        QTest::qWait(50);
+        run->stopped = true;
+        QCOMPARE(run->texts, (QStringList{kr::str::kSaveBeforeCopy, kr::str::kErrorSaving}));
+        run = exportTo({Box(QMessageBox::Yes), Box(QMessageBox::Ok), noDialog()});
+        QCOMPARE(run->texts, (QStringList{kr::str::kSaveBeforeCopy, kr::str::kErrorSaving}));
+        QCOMPARE(run->done, size_t(2));
+        QCOMPARE(m_pickerCalls, 0);
+        QVERIFY(dlg->IsModified());
+        QVERIFY(RecipesOf("C1").empty());
+        QVERIFY(RecipesOf("C2").empty());
+
+        CMenuItemDB lines;
+        QCOMPARE(lines.Create("MENUITEM.DB"), 0);
+        Save(dlg);
+        // The picker closed without a customer; No to the confirmation.
+        run = CopyTo(dlg, QString(), {});
+        run = CopyTo(dlg, QStringLiteral("C2"), {QMessageBox::No});
+        QVERIFY(Finished(run));
+        QCOMPARE(m_pickerCalls, 2);
+        QVERIFY(RecipesOf("C2").empty());
+        // The save-file dialog cancelled with Escape: no file, no message.
+        run = exportTo({{[](QWidget* w) { return qobject_cast<QFileDialog*>(w) != nullptr; },
+                         [](QWidget* w, Played&) { QTest::keyClick(w, Qt::Key_Escape); }},
+                        Box(QMessageBox::Ok)});
+        QCOMPARE(run->done, size_t(1));
+        QVERIFY(!QFile::exists(QString::fromStdString(m_dir->file("Recipe.txt"))));
+    }
+
+    void copyThatFailsLeavesNoPartOfItBehind() {
+        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
+        QVERIFY(dlg);
+        BuildRecipe(dlg);
+        Save(dlg);
+        const std::string source = dlg->RecipeKey();
+        // Another program replaced the line file by one that takes a single line per recipe key:
+        // the copy's header and first line go in, its second line is refused.
+        {
+            CMenuItemDB lines;
+            std::vector<uint8_t> spec;
+            uint16_t len = BuildFileSpec(spec, CMenuItemDB::kRecordSize, 1, 0,
+                                         {{1, 14, btr::KF_MODIFIABLE, btr::KT_STRING}});
+            QCOMPARE(lines.CreateFile(spec.data(), len, "MENUITEM.DB", btr::kCreateReplace), 0);
+        }
+        auto run = CopyTo(dlg, QStringLiteral("C2"), {QMessageBox::Yes, QMessageBox::Ok});
+        QVERIFY(Finished(run));
+        QCOMPARE(run->texts.value(1), kr::str::kErrorSaving);
+        QVERIFY(RecipesOf("C2").empty());
+        CMenuItemDB lines;
+        QCOMPARE(lines.OpenFile(), 0);
+        uint8_t record[CMenuItemDB::kRecordSize];
+        uint16_t length = sizeof record;
+        QCOMPARE(lines.StepFirst(record, &length), int(btr::B_END_OF_FILE)); // no line of the copy either
+        QCOMPARE(dlg->RecipeKey(), source);
+    }
+
+    void exportAtTodaysPricesThenOverTheOldFileWithSellPriceZero() {
+        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
+        QVERIFY(dlg);
+        BuildRecipe(dlg);
+        Save(dlg);
+        const QString key = QString::fromStdString(dlg->RecipeKey());
+        SetPrice("100200", "BAG", 13.5f); // after the save: the export prices the flour anew
+
+        const QString path = QString::fromStdString(m_dir->file("Recipe.txt"));
+        auto seen = std::make_shared<SaveAsSeen>();
+        auto run = Play({SaveAs(path, seen), Box(QMessageBox::Ok)});
+        Click(dlg, kr::str::kExportTo); // unchanged: no question before the dialog
+        QVERIFY(Finished(run));
+        QCOMPARE(seen->initialName, kr::str::kExportDefaultName);
+        QCOMPARE(seen->filters,
+                 (QStringList{QStringLiteral("Text Files (*.txt)"), QStringLiteral("All Files (*.*)")}));
+        QCOMPARE(run->texts, QStringList{QStringLiteral("Exported 3 recipe lines to %1.").arg(path)});
+        QCOMPARE(QDir::currentPath(), QString::fromStdString(m_dir->path().string()));
+
+        std::vector<QStringList> rows = ReadExport(path);
+        QCOMPARE(rows.size(), size_t(4));
+        QCOMPARE(rows[0].size(), 15);
+        // Flour: stored without cost, so today's 13.50; 13.50 / 25 = 0.54 a portion, 5.40% of 10.
+        QCOMPARE(rows[1],
+                 (QStringList{"C1      ", "JOE'S DINER", key, "10.00", "100200", "BAG", "FLOUR ALL PURPOSE",
+                              "MILLCO", "13.50", "25", "0.54", m_ptnType0, "1.00", "0.54", "5.40%"}));
+        // Beef: the overridden cost, not today's 40.
+        QCOMPARE(rows[2].mid(8), (QStringList{"45.00", "10", "4.50", "PC", "1.00", "4.50", "45.00%"}));
+        QCOMPARE(rows[3].mid(4), (QStringList{"MYSPICE", "", "New Item", "", "5.00", "10", "0.50", "PC",
+                                              "1.00", "0.50", "5.00%"}));
+
+        // A sell price of 0, not yet saved: saved on the question, then the old file replaced
+        // after its own question.
+        TypeInto(Field(dlg, QStringLiteral("Sell Price")), QStringLiteral("0"));
+        run = Play({Box(QMessageBox::Yes), Box(QMessageBox::Ok), SaveAs(path), Box(QMessageBox::Yes),
+                    Box(QMessageBox::Ok)});
+        Click(dlg, kr::str::kExportTo);
+        QVERIFY(Finished(run));
+        QCOMPARE(run->texts.mid(0, 2), (QStringList{kr::str::kSaveBeforeCopy, kr::str::kRecipeSaved}));
+        QVERIFY2(run->texts[2].contains(QStringLiteral("Recipe.txt")),
+                 qPrintable(run->texts[2])); // overwrite?
+        rows = ReadExport(path);
+        QCOMPARE(rows.size(), size_t(4));
+        for (size_t r = 1; r < rows.size(); ++r) {
+            QCOMPARE(rows[r][3], QStringLiteral("0.00"));
+            QCOMPARE(rows[r].size(), 15); // the FC% field is empty but its tab is there
+            QCOMPARE(rows[r][14], QString());
+        }
+    }
+
+    void exportFailuresAreReported() {
+        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
+        QVERIFY(dlg);
+        BuildRecipe(dlg);
+        Save(dlg);
+
+        // A folder where no file can be made, whoever runs the test (only folders in it, so the
+        // dialog lists it quickly).
+        const QString unwritable = QStringLiteral("/sys/fs/Recipe.txt");
+        auto run = Play({SaveAs(unwritable), Box(QMessageBox::Ok), Box(QMessageBox::Ok)});
+        Click(dlg, kr::str::kExportTo);
+        QVERIFY(Finished(run));
+        QCOMPARE(run->texts, (QStringList{kr::str::kExportOpenFailed,
+                                          QStringLiteral("Exported 0 recipe lines to %1.").arg(unwritable)}));
+
+        // Another program holds the line file for itself: the export cannot read the recipe, and
+        // the old file under the chosen name stays as it was.
+        CMenuItemDB locker;
+        uint16_t len = 0;
+        char buffer[8] = {};
+        QCOMPARE(locker.Open(buffer, &len, "MENUITEM.DB", btr::kOpenExclusive), 0);
+        const QString path = QString::fromStdString(m_dir->file("locked.txt"));
+        std::ofstream(path.toStdString()) << "kept";
+        run = Play({SaveAs(path), Box(QMessageBox::Yes), Box(QMessageBox::Ok)});
+        Click(dlg, kr::str::kExportTo);
+        QVERIFY(Finished(run));
+        const QString said = run->texts.value(1);
+        QVERIFY2(said.startsWith(QStringLiteral("Export to %1 failed with error code ").arg(path)),
+                 qPrintable(said));
+        QVERIFY2(said.endsWith(QStringLiteral(" after 0 records.")), qPrintable(said));
+        QVERIFY(!said.contains(QStringLiteral("code 0 ")));
+        QString raw;
+        ReadExport(path, &raw);
+        QCOMPARE(raw, QStringLiteral("kept"));
+    }
+
+    void conversionChartOpensAndOKCloses() {
+        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
+        QVERIFY(dlg);
+        QString title;
+        int liquidRows = 0;
+        auto closed = kt::OnModal([&](QWidget* w) {
+            auto* chart = qobject_cast<CConvertionInfoDlg*>(w);
+            if (!chart) return;
+            title = chart->windowTitle();
+            liquidRows = chart->m_pLiquid->GetItemCount();
+            chart->grab().save(ScreenshotPath(QStringLiteral("conversion_chart_from_editor")));
+            QTest::mouseClick(chart->m_pOK, Qt::LeftButton);
+        });
+        Click(dlg, kr::str::kConversionChart);
+        QVERIFY(kt::WaitFor(closed));
+        QCOMPARE(title, QStringLiteral("Conversion Tables"));
+        QCOMPARE(liquidRows, 17);
+        QVERIFY(dlg->isVisible());
+    }
+};
+
+QTEST_MAIN(CopyExportTest)
+#include "test_copy_export.moc"
