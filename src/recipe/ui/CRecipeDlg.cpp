@@ -9,6 +9,7 @@
 #include "Display.h"
 #include "MenuCategoryDB.h"
 #include "MenuHdrDB.h"
+#include "RecipePrint.h"
 #include "Strings.h"
 #include "Text1252.h"
 
@@ -645,8 +646,23 @@ void CRecipeDlg::OnNewCustomer() {
     m_listMenu->SetCustomer(m_strCustomer);
 }
 
+CRecipePrintTexts CRecipeDlg::PrintTexts() const {
+    CRecipePrintTexts texts;
+    texts.m_strCustomer = m_strCustomerInfo;
+    texts.m_strRecipeName = m_strRecipeName;
+    texts.m_dSellPrice = m_dSellPrice;
+    texts.m_strCost = CostText();
+    texts.m_strProfit = ProfitText();
+    texts.m_strTotalFC = TotalFCText();
+    texts.m_strNotes = m_strNotes;
+    return texts;
+}
+
 void CRecipeDlg::OnPrint() {
-    QMessageBox::information(this, kr::str::kRecipeCaption, kr::str::kNotYetImplemented);
+    UpdateData(true);
+    // What is printed is what is stored: an unsaved recipe is saved first, or not printed.
+    if (!SaveBeforeUse(kr::str::kSaveBeforePrint)) return;
+    PrintRecipe(m_listMenu, PrintTexts(), this);
 }
 
 void CRecipeDlg::OnAbout() {

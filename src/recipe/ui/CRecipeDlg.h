@@ -2,6 +2,8 @@
 // commands. The program's only main window, run modally.
 #pragma once
 
+#include "RecipePrint.h"
+
 #include "CMenuListCtrl.h"
 
 #include <QDialog>
@@ -54,6 +56,8 @@ public:
     QString ProfitText() const;
     QString TotalFCText() const;
     QString SuggestedPriceText() const;
+    // What the printout shows around the grid.
+    CRecipePrintTexts PrintTexts() const;
 
     // The buttons that the copy, export, print and chart operations take over.
     QPushButton* Button(const QString& caption) const;

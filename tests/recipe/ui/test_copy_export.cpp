@@ -1,7 +1,10 @@
-// "Copy To ...", "Export To ..." and "Conversion Chart" driven from the editor with clicks and
+// "Copy To ...", "Export To ...", "Print" and "Conversion Chart" driven from the editor with clicks and
 // keys through the real message boxes, customer picker hook and save-file dialog, on a database
 // the test builds.
 #include "CConvertionInfoDlg.h"
+#include "CListPrintSetup.h"
+#include "ItemDictDB.h"
+#include "ItemLookupDB.h"
 #include "CMenuListCtrl.h"
 #include "CMyListCtrl.h"
 #include "CRecipe.h"
@@ -41,6 +44,12 @@ using Grid = CMenuListCtrl;
 void BuildDatabase() {
     QCOMPARE(CheckRecipeFiles(), 0);
     kt::CreateCostingFiles();
+    // The item search reads the dictionary and lookup files: without them nothing is offered as
+    // a custom line (files that cannot be read are reported instead).
+    CItemDictDB dict;
+    QCOMPARE(dict.Create("ITEMDICT.DB"), 0);
+    CItemLookupDB lookup;
+    QCOMPARE(lookup.Create("ITEMLKUP.DB"), 0);
     kt::AddCustomer("C1", "JOE'S DINER");
     kt::AddCustomer("C2", "ANNA'S CAFE");
     kt::AddItem({"100200", "FLOUR ALL PURPOSE", "MILLCO", "lbs", 25, {"BAG", "", ""}});
@@ -577,6 +586,45 @@ private slots:
         QString raw;
         ReadExport(path, &raw);
         QCOMPARE(raw, QStringLiteral("kept"));
+    }
+
+    void printAsksToSaveFirstAndHandsOverTheEditorsTexts() {
+        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
+        QVERIFY(dlg);
+        BuildRecipe(dlg);
+        // The print setup is where printing starts; here it is cancelled and counted.
+        auto setup = [] {
+            return Step{[](QWidget* w) { return qobject_cast<CListPrintSetup*>(w) != nullptr; },
+                        [](QWidget* w, Played&) { QTest::keyClick(w, Qt::Key_Escape); }};
+        };
+        auto print = [&](std::vector<Step> steps) {
+            auto run = Play(std::move(steps));
+            Click(dlg, kr::str::kPrint);
+            QTest::qWait(50);
+            run->stopped = true;
+            return run;
+        };
+        // Declining the save question prints nothing.
+        auto run = print({Box(QMessageBox::No), setup()});
+        QCOMPARE(run->texts, QStringList{kr::str::kSaveBeforePrint});
+        QCOMPARE(run->done, size_t(1));
+        QVERIFY(dlg->IsModified());
+        // Yes saves, then the printout starts.
+        run = print({Box(QMessageBox::Yes), Box(QMessageBox::Ok), setup()});
+        QCOMPARE(run->texts, (QStringList{kr::str::kSaveBeforePrint, kr::str::kRecipeSaved}));
+        QCOMPARE(run->done, size_t(3));
+        QVERIFY(!dlg->IsModified());
+        // An unchanged recipe prints without a question.
+        run = print({setup()});
+        QCOMPARE(run->done, size_t(1));
+        QVERIFY(run->texts.isEmpty());
+
+        const CRecipePrintTexts texts = dlg->PrintTexts();
+        QVERIFY(texts.m_strCustomer.contains(QStringLiteral("JOE'S DINER")));
+        QCOMPARE(RecipeAmountsText(texts),
+                 QStringLiteral("$%1\n%2\n%3\n%4")
+                     .arg(QString::number(texts.m_dSellPrice, 'f', 2), dlg->CostText(), dlg->ProfitText(),
+                          dlg->TotalFCText()));
     }
 
     void conversionChartOpensAndOKCloses() {
