@@ -3,6 +3,8 @@
 #   scripts/test.sh [build-dir] [extra cmake arguments...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# ccache (when present) finds the objects of an earlier build of any clone of this tree.
+export CCACHE_BASEDIR="$PWD"
 bash scripts/deps.sh
 build=${1:-build}
 shift || true

@@ -3,6 +3,8 @@
 #   scripts/tsan.sh [build-dir]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# ccache (when present) finds the objects of an earlier build of any clone of this tree.
+export CCACHE_BASEDIR="$PWD"
 build=${1:-build-tsan}
 # -Wno-tsan: the fences around reading the log index mapped from other programs are no concern
 # of the sanitizer, which sees only this program's threads.
