@@ -1235,6 +1235,21 @@ bool StoreExists(const std::string& path) {
     return folder->Lookup(base, entry, hash) == 0;
 }
 
+int16_t ListStores(const std::string& dir, std::vector<std::string>& names) {
+    if (ServerBacked(dir)) return ServerListFiles(dir, names);
+    std::shared_ptr<Folder> folder;
+    if (int16_t s = OpenFolder(dir, false, folder)) return s;
+    folder->EndRead();
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(folder->db(), "SELECT name FROM kr_file ORDER BY fold", -1, &st, nullptr) != SQLITE_OK)
+        return B_IO_ERROR;
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+        names.push_back(ColumnBlob(st, 0));
+    sqlite3_finalize(st);
+    return rc == SQLITE_DONE ? 0 : MapError(rc);
+}
+
 void DropIdleStores() {
     ServerDropIdle();
     for (auto it = Pool().begin(); it != Pool().end();)
