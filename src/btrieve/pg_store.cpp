@@ -75,6 +75,7 @@ int16_t MapState(const PGresult* r, PGconn* conn) {
     if (s == "23505") return B_DUPLICATE_KEY_VALUE;
     if (s == "55P03" || s == "40P01" || s == "40001" || s == "55006") return B_FILE_INUSE;
     if (s == "53100") return B_DISK_FULL;
+    if (s == "25P02") return B_TRANSACTION_ERROR; // an earlier failure spoiled the transaction
     if (s == "42501") return B_ACCESS_TO_FILE_DENIED;
     return B_IO_ERROR;
 }
@@ -161,7 +162,7 @@ public:
 
 private:
     int16_t Rows(const std::string& name, const std::string& sql, const std::vector<Oid>& types,
-                 const Params& p, Result& res);
+                 const Params& p, Result& res, bool write = false);
 
     Server* m_server;
     int64_t m_id;
@@ -193,6 +194,12 @@ public:
         m_prepared.clear();
     }
 
+    // Lets a connection go that is out of step; the next call reconnects as after a lost one.
+    void Drop() {
+        Disconnect();
+        m_dropped = true;
+    }
+
     // After a fork, in the child: the connection's socket is the parent's; nothing may be written
     // to it, not even the goodbye that closing sends.
     void Orphan() {
@@ -207,7 +214,8 @@ public:
     // files this program has open again.
     int16_t Ready() {
         if (m_conn && PQstatus(m_conn) == CONNECTION_OK) return 0;
-        bool lost = m_conn != nullptr;
+        bool lost = m_conn != nullptr || m_dropped;
+        m_dropped = false;
         Disconnect();
         if (m_inTx) m_txLost = true;
         m_inTx = false;
@@ -245,28 +253,78 @@ public:
         return MapState(r.r, m_conn);
     }
 
+    // Prepares a named statement on this connection the first time: null, or the failure.
+    PGresult* Prepare(const std::string& name, const std::string& sql, const std::vector<Oid>& types) {
+        if (m_prepared.count(name)) return nullptr;
+        Result r(PQprepare(m_conn, name.c_str(), sql.c_str(), static_cast<int>(types.size()), types.data()));
+        if (PQresultStatus(r.r) != PGRES_COMMAND_OK) {
+            PGresult* failed = r.r;
+            r.r = nullptr;
+            return failed;
+        }
+        m_prepared.insert(name);
+        return nullptr;
+    }
+
+    struct Bound {
+        std::vector<const char*> values;
+        std::vector<int> lengths, formats;
+        explicit Bound(const Params& p) {
+            for (size_t i = 0; i < p.values.size(); ++i) {
+                values.push_back(p.null[i] ? nullptr : p.values[i].data());
+                lengths.push_back(static_cast<int>(p.values[i].size()));
+                formats.push_back(1);
+            }
+        }
+        int n() const { return static_cast<int>(values.size()); }
+    };
+
     // Runs a named statement, prepared on this connection the first time.
     PGresult* Run(const std::string& name, const std::string& sql, const std::vector<Oid>& types,
                   const Params& p) {
-        if (!m_prepared.count(name)) {
-            Result r(
-                PQprepare(m_conn, name.c_str(), sql.c_str(), static_cast<int>(types.size()), types.data()));
-            if (PQresultStatus(r.r) != PGRES_COMMAND_OK) {
-                PGresult* failed = r.r;
-                r.r = nullptr;
-                return failed;
+        if (PGresult* failed = Prepare(name, sql, types)) return failed;
+        Bound b(p);
+        return PQexecPrepared(m_conn, name.c_str(), b.n(), b.values.data(), b.lengths.data(),
+                              b.formats.data(), 1);
+    }
+
+    // Runs a write. Inside the process's transaction it has a savepoint of its own, so that a
+    // failed write spoils nothing before it; the three statements go in one round trip.
+    PGresult* RunWrite(const std::string& name, const std::string& sql, const std::vector<Oid>& types,
+                       const Params& p) {
+        if (!m_inTx) return Run(name, sql, types, p);
+        if (PGresult* failed = Prepare(name, sql, types)) return failed;
+        Bound b(p);
+        if (PQenterPipelineMode(m_conn) != 1) return nullptr;
+        PQsendQueryParams(m_conn, "SAVEPOINT kr_write", 0, nullptr, nullptr, nullptr, nullptr, 0);
+        PQsendQueryPrepared(m_conn, name.c_str(), b.n(), b.values.data(), b.lengths.data(), b.formats.data(),
+                            1);
+        PQsendQueryParams(m_conn, "RELEASE SAVEPOINT kr_write", 0, nullptr, nullptr, nullptr, nullptr, 0);
+        PQpipelineSync(m_conn);
+        PGresult* results[3] = {nullptr, nullptr, nullptr};
+        for (PGresult*& first : results)
+            while (PGresult* r = PQgetResult(m_conn)) {
+                if (!first)
+                    first = r;
+                else
+                    PQclear(r);
             }
-            m_prepared.insert(name);
+        PGresult* sync = PQgetResult(m_conn);
+        bool synced = sync && PQresultStatus(sync) == PGRES_PIPELINE_SYNC;
+        PQclear(sync);
+        if (!synced || PQexitPipelineMode(m_conn) != 1) {
+            // Out of step with the server (a lost connection): start afresh on the next call.
+            for (PGresult* r : results)
+                PQclear(r);
+            Drop();
+            return nullptr;
         }
-        std::vector<const char*> values;
-        std::vector<int> lengths, formats;
-        for (size_t i = 0; i < p.values.size(); ++i) {
-            values.push_back(p.null[i] ? nullptr : p.values[i].data());
-            lengths.push_back(static_cast<int>(p.values[i].size()));
-            formats.push_back(1);
-        }
-        return PQexecPrepared(m_conn, name.c_str(), static_cast<int>(values.size()), values.data(),
-                              lengths.data(), formats.data(), 1);
+        PQclear(results[0]);
+        PQclear(results[2]);
+        auto st = PQresultStatus(results[1]);
+        if (st != PGRES_TUPLES_OK && st != PGRES_COMMAND_OK)
+            Exec("ROLLBACK TO SAVEPOINT kr_write; RELEASE SAVEPOINT kr_write");
+        return results[1];
     }
 
     // The advisory lock of a name: the schema's class and the name's hash.
@@ -303,19 +361,14 @@ public:
 
     int16_t BeginWrite() {
         ++writes;
-        if (int16_t s = Ready()) return s;
-        // Inside the process's transaction a failed write must spoil nothing before it; alone, each
-        // write is one statement and atomic by itself.
-        if (m_inTx) return Exec("SAVEPOINT kr_write");
-        return 0;
+        // Each write is one statement: atomic alone, and inside the process's transaction run
+        // behind a savepoint of its own (RunWrite).
+        return Ready();
     }
 
-    int16_t EndWrite(bool commit) {
+    int16_t EndWrite(bool) {
         ++writes;
-        if (!m_inTx) return 0;
-        if (!m_conn || PQstatus(m_conn) != CONNECTION_OK) return B_IO_ERROR;
-        return Exec(commit ? "RELEASE SAVEPOINT kr_write"
-                           : "ROLLBACK TO SAVEPOINT kr_write; RELEASE SAVEPOINT kr_write");
+        return 0;
     }
 
     int16_t TouchTransaction() override {
@@ -338,9 +391,15 @@ public:
         if (!m_inTx) return 0;
         m_inTx = false;
         if (!m_conn || PQstatus(m_conn) != CONNECTION_OK) return B_IO_ERROR;
-        int16_t s = Exec(commit ? "COMMIT" : "ROLLBACK");
-        if (s != 0) Exec("ROLLBACK");
-        return s;
+        Result r(PQexec(m_conn, commit ? "COMMIT" : "ROLLBACK"));
+        if (PQresultStatus(r.r) != PGRES_COMMAND_OK) {
+            int16_t s = MapState(r.r, m_conn);
+            Exec("ROLLBACK");
+            return s;
+        }
+        // A transaction a failure had spoiled ends rolled back: never reported as committed.
+        if (commit && std::strcmp(PQcmdStatus(r.r), "COMMIT") != 0) return B_TRANSACTION_ERROR;
+        return 0;
     }
 
     bool InTransaction() const override { return m_inTx; }
@@ -567,6 +626,7 @@ private:
     std::set<std::string> m_prepared;
     bool m_inTx = false;
     bool m_txLost = false;
+    bool m_dropped = false;
     uint64_t m_txVersion = 0;
 
     friend class PgStore;
@@ -575,9 +635,10 @@ private:
 // ---- one record file ----
 
 int16_t PgStore::Rows(const std::string& name, const std::string& sql, const std::vector<Oid>& types,
-                      const Params& p, Result& res) {
+                      const Params& p, Result& res, bool write) {
     if (int16_t s = m_server->Ready()) return s;
-    res.r = m_server->Run("r" + std::to_string(m_id) + "_" + name, sql, types, p);
+    std::string full = "r" + std::to_string(m_id) + "_" + name;
+    res.r = write ? m_server->RunWrite(full, sql, types, p) : m_server->Run(full, sql, types, p);
     auto st = PQresultStatus(res.r);
     if (st == PGRES_TUPLES_OK || st == PGRES_COMMAND_OK) return 0;
     return MapState(res.r, m_server->conn());
@@ -744,7 +805,7 @@ int16_t PgStore::Insert(const std::string& data, const std::vector<std::optional
     std::string sql = "INSERT INTO " + t + "(id, data, ver" + cols + ") SELECT v, $1, 0" + values +
                       " FROM (SELECT nextval('" + t + "_seq') AS v) s RETURNING id" + ret;
     Result r;
-    if (int16_t s = Rows("ins", sql, types, p, r)) return s;
+    if (int16_t s = Rows("ins", sql, types, p, r, true)) return s;
     id = GetInt8(r.r, 0, 0);
     stored.assign(keys.size(), std::nullopt);
     for (size_t i = 0; i < keys.size(); ++i)
@@ -786,7 +847,7 @@ int16_t PgStore::Update(int64_t id, int64_t& version, const std::string& data,
     std::string sql = "UPDATE " + t + " SET data = $3, ver = ver + 1" + sets +
                       " WHERE id = $1 AND ver = $2 RETURNING ver" + ret;
     Result r;
-    if (int16_t s = Rows("upd", sql, types, p, r)) return s;
+    if (int16_t s = Rows("upd", sql, types, p, r, true)) return s;
     if (r.rows() != 1) return B_CONFLICT;
     version = GetInt8(r.r, 0, 0);
     stored.assign(keys.size(), std::nullopt);
@@ -801,8 +862,8 @@ int16_t PgStore::Erase(int64_t id, int64_t version) {
     p.Int8(id);
     p.Int8(version);
     Result r;
-    if (int16_t s =
-            Rows("del", "DELETE FROM " + TableOf(m_id) + " WHERE id = $1 AND ver = $2", {kInt8, kInt8}, p, r))
+    if (int16_t s = Rows("del", "DELETE FROM " + TableOf(m_id) + " WHERE id = $1 AND ver = $2",
+                         {kInt8, kInt8}, p, r, true))
         return s;
     return std::strcmp(PQcmdTuples(r.r), "1") == 0 ? 0 : B_CONFLICT;
 }

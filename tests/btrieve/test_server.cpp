@@ -109,7 +109,15 @@ TEST_F(Server, AProgramKilledInsideATransactionLeavesNothingAndHoldsNothing) {
     auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(f.Insert(Rec("CHILD")), B_FILE_INUSE);
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(3));
-    EXPECT_EQ(f.Insert(Rec("PARENT")), 0);                  // other records stay writable
+    EXPECT_EQ(f.Insert(Rec("PARENT")), 0); // other records stay writable
+    // Inside a transaction the clash spoils nothing before or after it.
+    ASSERT_EQ(Tx(B_BEGIN_TRAN), 0);
+    EXPECT_EQ(f.Insert(Rec("MINE1")), 0);
+    EXPECT_EQ(f.Insert(Rec("CHILD")), B_FILE_INUSE);
+    EXPECT_EQ(f.Insert(Rec("MINE2")), 0);
+    EXPECT_EQ(Tx(B_END_TRAN), 0);
+    EXPECT_EQ(f.Call(B_GET_EQUAL, 0, K("MINE1")), 0);
+    EXPECT_EQ(f.Call(B_GET_EQUAL, 0, K("MINE2")), 0);
     EXPECT_EQ(Create("OTHER.DB", KeySpec()), B_FILE_INUSE); // open in the other program
     kill(child, SIGKILL);
     int status = 0;
@@ -127,7 +135,7 @@ TEST_F(Server, AProgramKilledInsideATransactionLeavesNothingAndHoldsNothing) {
     EXPECT_EQ(g.Count(), 0u);
     ASSERT_EQ(g.Close(), 0);
     EXPECT_EQ(Create("OTHER.DB", KeySpec()), 0);
-    EXPECT_EQ(f.Count(), 2u);
+    EXPECT_EQ(f.Count(), 4u);
 }
 
 TEST_F(Server, AnUpdateOfARecordAnotherProgramChangedAnswersConflict) {
