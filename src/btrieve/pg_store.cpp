@@ -219,7 +219,11 @@ public:
         Disconnect();
         if (m_inTx) m_txLost = true;
         m_inTx = false;
-        m_conn = PQconnectdb(m_settings.connection.c_str());
+        // A server that does not answer costs a program ten seconds, not for ever, unless the
+        // settings say otherwise (later keywords win).
+        const char* keys[] = {"connect_timeout", "dbname", nullptr};
+        const char* values[] = {"10", m_settings.connection.c_str(), nullptr};
+        m_conn = PQconnectdbParams(keys, values, 1);
         if (PQstatus(m_conn) != CONNECTION_OK) {
             Problem() = std::string("cannot reach the database server: ") + PQerrorMessage(m_conn);
             Disconnect();
