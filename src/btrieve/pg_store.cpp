@@ -231,7 +231,7 @@ public:
         }
         std::string setup = "SET search_path TO " + schema() +
                             "; SET lock_timeout = " + std::to_string(BusyTimeoutMs()) +
-                            "; SET statement_timeout = 60000; SET client_min_messages = warning";
+                            "; SET statement_timeout = 10000; SET client_min_messages = warning";
         if (int16_t s = Exec(setup)) return s;
         if (int16_t s = EnsureSchema()) return s;
         if (int16_t s = Exec("LISTEN kr_" + schema())) return s;

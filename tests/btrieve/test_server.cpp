@@ -1,5 +1,6 @@
 // Record files on the database server: several programs at once, a program killed in the middle
 // of a transaction, a lost connection, and the settings file that names the server.
+#include "btrieve/files.h"
 #include "harness.h"
 #include "pg_cluster.h"
 
@@ -136,6 +137,31 @@ TEST_F(Server, AProgramKilledInsideATransactionLeavesNothingAndHoldsNothing) {
     ASSERT_EQ(g.Close(), 0);
     EXPECT_EQ(Create("OTHER.DB", KeySpec()), 0);
     EXPECT_EQ(f.Count(), 4u);
+}
+
+TEST_F(Server, AFileAnotherProgramReplacedOpensAsItNowIs) {
+    {
+        File f;
+        ASSERT_EQ(f.Open("SHARED.DB"), 0);
+        ASSERT_EQ(f.Insert(Rec("OLD")), 0);
+    }
+    ASSERT_TRUE(InChild([] {
+        File g;
+        return Create("shared.db", Spec(40, 1, {{1, 12, 0}})) == 0 && g.Open("SHARED.DB") == 0 &&
+               g.Insert(Pad("NEW", 40, ' ')) == 0;
+    }));
+    File f;
+    ASSERT_EQ(f.Open("Shared.Db"), 0);
+    EXPECT_EQ(f.Count(), 1u);
+    ASSERT_EQ(f.Call(B_GET_FIRST, 0), 0);
+    EXPECT_EQ(f.Record(), Pad("NEW", 40, ' '));
+    // Removed by another program: gone here too.
+    ASSERT_EQ(f.Close(), 0);
+    ASSERT_TRUE(InChild(
+        [] { return RemoveRecordFile("SHARED.DB", nullptr, nullptr) && !RecordFileExists("SHARED.DB"); }));
+    EXPECT_FALSE(RecordFileExists("shared.db"));
+    File g;
+    EXPECT_EQ(g.Open("SHARED.DB"), B_FILE_NOT_FOUND);
 }
 
 TEST_F(Server, AnUpdateOfARecordAnotherProgramChangedAnswersConflict) {
