@@ -1,5 +1,9 @@
-// The record manager beside the same work done directly on SQLite with prepared statements.
+// The record manager beside the same work done directly on SQLite with prepared statements; and
+// the record manager on a database server (a throw-away cluster on a local socket) beside it on
+// the folder's own SQLite database.
 #include "btrieve/btrcall.h"
+#include "btrieve/pg_store.h"
+#include "pg_throwaway.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -7,6 +11,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <memory>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -45,6 +51,26 @@ Workspace& Ws() {
     return ws;
 }
 
+// The folder the record files of a run live in: "." on SQLite, "srv" on the server.
+std::string Folder(bool server) {
+    Ws();
+    if (!server)
+        return ".";
+    static std::unique_ptr<bt::ThrowawayCluster> cluster;
+    if (!cluster) {
+        cluster = std::make_unique<bt::ThrowawayCluster>();
+        if (!cluster->usable) {
+            std::fprintf(stderr, "no server for the benchmarks: %s\n", cluster->why.c_str());
+            std::exit(1);
+        }
+        std::filesystem::create_directories("srv");
+        std::ofstream("srv/" + std::string(btr::kServerSettingsName))
+            << "connection = " << cluster->conninfo << "\nschema = bench\n";
+    }
+    return "srv";
+}
+std::string In(bool server, const char* name) { return Folder(server) + "/" + name; }
+
 std::vector<uint8_t> KeySpec() {
     std::vector<uint8_t> s(32, 0);
     s[0] = kRecordLength;
@@ -59,7 +85,7 @@ int16_t Call(uint16_t op, void* pb, void* data, uint32_t len, void* key, int8_t 
     return BTRCALL(op, pb, data, &len, key, 255, keyNum);
 }
 
-void CreateFile(const char* name) {
+void CreateFile(const std::string& name) {
     auto spec = KeySpec();
     std::string k(name);
     k.resize(255, '\0');
@@ -70,7 +96,7 @@ void CreateFile(const char* name) {
 
 struct Opened {
     uint8_t pb[128] = {};
-    explicit Opened(const char* name) {
+    explicit Opened(const std::string& name) {
         std::string k(name);
         k.resize(255, '\0');
         Call(btr::B_OPEN, pb, nullptr, 0, k.data());
@@ -78,12 +104,14 @@ struct Opened {
     ~Opened() { Call(btr::B_CLOSE, pb, nullptr, 0, nullptr); }
 };
 
-// The 100,000-record file, made once through the record manager.
-const char* BigFile() {
-    static bool made = [] {
-        Ws();
-        CreateFile("BIG.DB");
-        Opened f("BIG.DB");
+// The 100,000-record file, made once on each store through the record manager.
+std::string BigFile(bool server) {
+    static bool made[2] = {false, false};
+    std::string path = In(server, "BIG.DB");
+    if (!made[server]) {
+        made[server] = true;
+        CreateFile(path);
+        Opened f(path);
         uint8_t pb0[128] = {};
         Call(btr::B_BEGIN_TRAN, pb0, nullptr, 0, nullptr);
         char key[255];
@@ -92,10 +120,8 @@ const char* BigFile() {
             Call(btr::B_INSERT, f.pb, r.data(), kRecordLength, key);
         }
         Call(btr::B_END_TRAN, pb0, nullptr, 0, nullptr);
-        return true;
-    }();
-    (void)made;
-    return "BIG.DB";
+    }
+    return path;
 }
 
 // The same table kept directly in SQLite.
@@ -132,8 +158,8 @@ Raw& RawBig() {
     return raw;
 }
 
-void BM_GetEqual(benchmark::State& state) {
-    Opened f(BigFile());
+void BM_GetEqual(benchmark::State& state, bool server) {
+    Opened f(BigFile(server));
     uint8_t data[kRecordLength * 2];
     char key[255];
     uint32_t i = 0;
@@ -145,7 +171,8 @@ void BM_GetEqual(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_GetEqual);
+BENCHMARK_CAPTURE(BM_GetEqual, sqlite, false);
+BENCHMARK_CAPTURE(BM_GetEqual, server, true)->UseRealTime(); // the server works in its own process
 
 void BM_RawSqlitePointLookup(benchmark::State& state) {
     Raw& raw = RawBig();
@@ -166,14 +193,14 @@ void BM_RawSqlitePointLookup(benchmark::State& state) {
 }
 BENCHMARK(BM_RawSqlitePointLookup);
 
-void BM_OpenGetEqualClose(benchmark::State& state) {
-    BigFile();
-    { Opened warm("BIG.DB"); } // the pool keeps the file after its first use
+void BM_OpenGetEqualClose(benchmark::State& state, bool server) {
+    std::string path = BigFile(server);
+    { Opened warm(path); } // the pool keeps the folder after its first use
     uint8_t data[kRecordLength * 2];
     char key[255];
     uint32_t i = 0;
     for (auto _ : state) {
-        Opened f("BIG.DB");
+        Opened f(path);
         std::string k = KeyOf(static_cast<int>(Mix(i++)));
         std::memcpy(key, k.data(), 12);
         if (Call(btr::B_GET_EQUAL, f.pb, data, sizeof data, key) != 0)
@@ -181,10 +208,11 @@ void BM_OpenGetEqualClose(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_OpenGetEqualClose);
+BENCHMARK_CAPTURE(BM_OpenGetEqualClose, sqlite, false);
+BENCHMARK_CAPTURE(BM_OpenGetEqualClose, server, true)->UseRealTime(); // the server works in its own process
 
-void BM_GetNextScan(benchmark::State& state) {
-    Opened f(BigFile());
+void BM_GetNextScan(benchmark::State& state, bool server) {
+    Opened f(BigFile(server));
     uint8_t data[kRecordLength * 2];
     char key[255];
     int64_t rows = 0;
@@ -197,7 +225,8 @@ void BM_GetNextScan(benchmark::State& state) {
     }
     state.SetItemsProcessed(rows);
 }
-BENCHMARK(BM_GetNextScan)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_GetNextScan, sqlite, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_GetNextScan, server, true)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_RawSqliteScan(benchmark::State& state) {
     Raw& raw = RawBig();
@@ -243,11 +272,11 @@ void BM_RawSqliteSeekNext(benchmark::State& state) {
 }
 BENCHMARK(BM_RawSqliteSeekNext)->Unit(benchmark::kMillisecond);
 
-void BM_Insert(benchmark::State& state) {
+void BM_Insert(benchmark::State& state, bool server) {
     bool inTransaction = state.range(0) != 0;
-    Ws();
-    CreateFile("INS.DB");
-    Opened f("INS.DB");
+    std::string path = In(server, "INS.DB");
+    CreateFile(path);
+    Opened f(path);
     uint8_t pb0[128] = {};
     char key[255];
     int i = 0;
@@ -264,7 +293,8 @@ void BM_Insert(benchmark::State& state) {
         Call(btr::B_END_TRAN, pb0, nullptr, 0, nullptr);
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_Insert)->Arg(0)->Arg(1);
+BENCHMARK_CAPTURE(BM_Insert, sqlite, false)->Arg(0)->Arg(1);
+BENCHMARK_CAPTURE(BM_Insert, server, true)->Arg(0)->Arg(1)->UseRealTime();
 
 void BM_RawSqliteInsert(benchmark::State& state) {
     bool inTransaction = state.range(0) != 0;

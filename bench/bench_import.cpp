@@ -6,7 +6,9 @@
 #include "ItemLookupDB.h"
 #include "ItemUnitDB.h"
 #include "btrieve/btrcall.h"
+#include "btrieve/pg_store.h"
 #include "dbtool.h"
+#include "pg_throwaway.h"
 
 #include <benchmark/benchmark.h>
 
@@ -14,6 +16,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -72,15 +75,32 @@ std::string FreshPath(const std::string& name) {
     return path.string();
 }
 
+// A directory whose record files live on a throw-away database server on a local socket.
+std::string ServerPath(const std::string& name) {
+    static std::unique_ptr<bt::ThrowawayCluster> cluster;
+    fs::path db = Data().dir / "server";
+    if (!cluster) {
+        cluster = std::make_unique<bt::ThrowawayCluster>();
+        if (!cluster->usable) {
+            std::fprintf(stderr, "no server for the benchmarks: %s\n", cluster->why.c_str());
+            std::exit(1);
+        }
+        fs::create_directories(db);
+        std::ofstream((db / btr::kServerSettingsName).string())
+            << "connection = " << cluster->conninfo << "\nschema = bench\n";
+    }
+    return (db / name).string();
+}
+
 template <class File>
-void Reload(benchmark::State& state, const std::string& fileName) {
+void Reload(benchmark::State& state, const std::string& fileName, bool server = false) {
     const kdb::Download& d = Data().Of(fileName);
     uint64_t lines = 0;
     double before = 0, after = 0;
     for (auto _ : state) {
         state.PauseTiming();
         File file;
-        std::string path = FreshPath(fileName);
+        std::string path = server ? ServerPath(fileName) : FreshPath(fileName);
         file.Create(path.c_str());
         before = ResidentMiB();
         state.ResumeTiming();
@@ -167,6 +187,7 @@ void Direct(benchmark::State& state, const std::string& fileName, const Packed& 
 }
 
 void BM_ReloadItems(benchmark::State& state) { Reload<CItemDB>(state, "ITEM.DB"); }
+void BM_ReloadItemsServer(benchmark::State& state) { Reload<CItemDB>(state, "ITEM.DB", true); }
 void BM_ReloadUnits(benchmark::State& state) { Reload<CItemUnitDB>(state, "ITEMUNIT.DB"); }
 void BM_ReloadDictionary(benchmark::State& state) { Reload<CItemDictDB>(state, "ITEMDICT.DB"); }
 void BM_ReloadLookup(benchmark::State& state) { Reload<CItemLookupDB>(state, "ITEMLKUP.DB"); }
@@ -199,6 +220,7 @@ void BM_DirectUnits(benchmark::State& state) {
 }
 
 BENCHMARK(BM_ReloadItems)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+BENCHMARK(BM_ReloadItemsServer)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 BENCHMARK(BM_DirectItems)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 BENCHMARK(BM_ReloadUnits)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_DirectUnits)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();

@@ -11,6 +11,7 @@
 #include "store.h"
 
 #include "btrcall.h"
+#include "pg_store.h"
 
 #include <sqlite3.h>
 
@@ -1190,6 +1191,7 @@ int16_t OpenStore(const std::string& path, std::shared_ptr<FileStore>& store) {
     std::string dir, base;
     SplitPath(path, dir, base);
     if (base.empty() || base == "." || base == "..") return B_FILENAME_BAD;
+    if (ServerBacked(dir)) return ServerOpenStore(dir, base, store);
     std::shared_ptr<Folder> folder;
     int16_t s = OpenFolder(dir, false, folder);
     if (s == B_FILE_NOT_FOUND) return MissingFileStatus(dir, base);
@@ -1207,6 +1209,7 @@ int16_t CreateStore(const std::string& path, const FileSpec& spec, bool replace,
     std::string dir, base;
     SplitPath(path, dir, base);
     if (base.empty() || base == "." || base == "..") return B_FILENAME_BAD;
+    if (ServerBacked(dir)) return ServerCreateStore(dir, base, spec, replace, inTx, joined);
     std::shared_ptr<Folder> folder;
     if (int16_t s = OpenFolder(dir, true, folder)) return s;
     return folder->Change(base, &spec, replace, inTx, joined);
@@ -1215,6 +1218,7 @@ int16_t CreateStore(const std::string& path, const FileSpec& spec, bool replace,
 int16_t RemoveStore(const std::string& path, bool inTx, std::shared_ptr<Transactional>& joined) {
     std::string dir, base;
     SplitPath(path, dir, base);
+    if (ServerBacked(dir)) return ServerRemoveStore(dir, base, inTx, joined);
     std::shared_ptr<Folder> folder;
     if (int16_t s = OpenFolder(dir, false, folder)) return s;
     return folder->Change(base, nullptr, false, inTx, joined);
@@ -1223,6 +1227,7 @@ int16_t RemoveStore(const std::string& path, bool inTx, std::shared_ptr<Transact
 bool StoreExists(const std::string& path) {
     std::string dir, base;
     SplitPath(path, dir, base);
+    if (ServerBacked(dir)) return ServerStoreExists(dir, base);
     std::shared_ptr<Folder> folder;
     if (OpenFolder(dir, false, folder) != 0) return false;
     CatalogEntry entry;
@@ -1230,12 +1235,29 @@ bool StoreExists(const std::string& path) {
     return folder->Lookup(base, entry, hash) == 0;
 }
 
+int16_t ListStores(const std::string& dir, std::vector<std::string>& names) {
+    if (ServerBacked(dir)) return ServerListFiles(dir, names);
+    std::shared_ptr<Folder> folder;
+    if (int16_t s = OpenFolder(dir, false, folder)) return s;
+    folder->EndRead();
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(folder->db(), "SELECT name FROM kr_file ORDER BY fold", -1, &st, nullptr) != SQLITE_OK)
+        return B_IO_ERROR;
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+        names.push_back(ColumnBlob(st, 0));
+    sqlite3_finalize(st);
+    return rc == SQLITE_DONE ? 0 : MapError(rc);
+}
+
 void DropIdleStores() {
+    ServerDropIdle();
     for (auto it = Pool().begin(); it != Pool().end();)
         it = it->second->Idle() ? Pool().erase(it) : std::next(it);
 }
 
 void ForgetLocksAfterFork() {
+    ServerForgetAfterFork();
     for (auto& [id, f] : Pool())
         if (f->lockFd >= 0) {
             ::close(f->lockFd); // the parent's locks live on in the parent's descriptor
@@ -1244,6 +1266,7 @@ void ForgetLocksAfterFork() {
 }
 
 void CloseStoresAfterFork() {
+    ServerCloseAfterFork();
     for (auto& [id, f] : Pool())
         f->Close();
     Pool().clear();

@@ -101,6 +101,9 @@ int16_t CreateStore(const std::string& path, const FileSpec& spec, bool replace,
 int16_t RemoveStore(const std::string& path, bool inTx, std::shared_ptr<Transactional>& joined);
 // Whether a record file of that name exists.
 bool StoreExists(const std::string& path);
+// The names of the record files of a folder (on whichever store keeps them), in the case they
+// were created in.
+int16_t ListStores(const std::string& dir, std::vector<std::string>& names);
 // Forgets idle pooled folders.
 void DropIdleStores();
 // After a fork, in the child, at once: lets go of the parent's file locks (descriptors only).

@@ -1,5 +1,6 @@
 // The record manager's behaviour, driven through BTRCALL only.
 #include "harness.h"
+#include "pg_cluster.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +22,7 @@ std::string Rec(const std::string& name, int32_t n, const std::string& payload =
 }
 std::string NameOf(const std::string& rec) { return std::string(rec.c_str()); }
 
-class Semantics : public ::testing::Test {
+class SemanticsBase : public ::testing::Test {
 protected:
     TempDir dir;
     File f;
@@ -50,7 +51,32 @@ protected:
     }
 };
 
-TEST_F(Semantics, StringKeysOrderByUnsignedBytesAndRangeGets) {
+// Every case runs on both stores: the folder's SQLite database, and a server schema.
+class Semantics : public SemanticsBase, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override {
+        if (!GetParam()) return;
+        KR_REQUIRE_SERVER();
+        UseServer(dir.path());
+    }
+    void TearDown() override {
+        // The server's cases never fell back to the folder's own database.
+        if (GetParam()) {
+            EXPECT_FALSE(std::filesystem::exists(FolderDb(dir.path().string())));
+        }
+    }
+    // A further folder for a case, on the same store.
+    void Also(const TempDir& sub) {
+        if (GetParam()) UseServer(sub.path());
+    }
+};
+// Cases that reach into the SQLite database itself.
+class SqliteSemantics : public SemanticsBase {};
+
+const auto* g_cluster = ::testing::AddGlobalTestEnvironment(new PgCluster);
+
+
+TEST_P(Semantics, StringKeysOrderByUnsignedBytesAndRangeGets) {
     Make();
     for (std::string n : {"b", "a", "\xE9t\xE9", "c", "B"})
         ASSERT_EQ(f.Insert(Rec(n, 1)), 0);
@@ -82,10 +108,11 @@ TEST_F(Semantics, StringKeysOrderByUnsignedBytesAndRangeGets) {
     EXPECT_EQ(NameOf(f.Record()), "c");
 }
 
-TEST_F(Semantics, IntegerKeysOfEveryWidthOrderNumerically) {
+TEST_P(Semantics, IntegerKeysOfEveryWidthOrderNumerically) {
     for (uint16_t width : {1, 2, 4, 8}) {
         SCOPED_TRACE(width);
         TempDir sub;
+        Also(sub);
         ASSERT_EQ(Create("I.DB", Spec(16, 1, {{3, width, KF_EXTENDED_TYPE | KF_DUPLICATES, KT_INTEGER}})), 0);
         File g;
         ASSERT_EQ(g.Open("I.DB"), 0);
@@ -109,7 +136,7 @@ TEST_F(Semantics, IntegerKeysOfEveryWidthOrderNumerically) {
     }
 }
 
-TEST_F(Semantics, DateKeysOrderByYearMonthDayAndSegmentsInTurn) {
+TEST_P(Semantics, DateKeysOrderByYearMonthDayAndSegmentsInTurn) {
     // key 0: date at 1; key 1: a string segment then an integer segment.
     Make(Spec(12, 2,
               {{1, 4, KF_EXTENDED_TYPE | KF_DUPLICATES, KT_DATE},
@@ -144,7 +171,7 @@ TEST_F(Semantics, DateKeysOrderByYearMonthDayAndSegmentsInTurn) {
     EXPECT_EQ(f.Record(), date(1, 2, 2005, "BBB", 2));
 }
 
-TEST_F(Semantics, DuplicatesKeepInsertionOrderBothWaysAndAcrossATurn) {
+TEST_P(Semantics, DuplicatesKeepInsertionOrderBothWaysAndAcrossATurn) {
     Make();
     for (auto [n, v] : std::vector<std::pair<std::string, int>>{{"d1", 7}, {"x", 3}, {"d2", 7}, {"d3", 7}, {"y", 9}})
         ASSERT_EQ(f.Insert(Rec(n, v)), 0);
@@ -172,7 +199,7 @@ TEST_F(Semantics, DuplicatesKeepInsertionOrderBothWaysAndAcrossATurn) {
     EXPECT_EQ(Names(1, true), (std::vector<std::string>{"d1:7", "d2:7", "d3:7", "x:7", "y:9"}));
 }
 
-TEST_F(Semantics, CurrencyAfterInsertUpdateDeleteAndKeyOnlyGets) {
+TEST_P(Semantics, CurrencyAfterInsertUpdateDeleteAndKeyOnlyGets) {
     Make();
     EXPECT_EQ(f.Call(B_GET_NEXT, 0), B_POSITION_NOT_SET); // nothing established yet
     EXPECT_EQ(f.Call(B_GET_PREVIOUS, 0), B_POSITION_NOT_SET);
@@ -217,7 +244,7 @@ TEST_F(Semantics, CurrencyAfterInsertUpdateDeleteAndKeyOnlyGets) {
     EXPECT_EQ(f.Call(B_GET_EQUAL + kKeyOnlyBias, 0, "zz"), B_KEY_VALUE_NOT_FOUND);
 }
 
-TEST_F(Semantics, PhysicalCurrencyPositionAndDirect) {
+TEST_P(Semantics, PhysicalCurrencyPositionAndDirect) {
     Make();
     for (std::string n : {"m", "b", "x"})
         ASSERT_EQ(f.Insert(Rec(n, 1)), 0);
@@ -256,7 +283,7 @@ TEST_F(Semantics, PhysicalCurrencyPositionAndDirect) {
     EXPECT_EQ(BTRCALL(B_GET_POSITION, f.pb, pos, &l, f.key, 255, 0), B_POSITION_NOT_SET);
 }
 
-TEST_F(Semantics, WritesThatMustNotHappen) {
+TEST_P(Semantics, WritesThatMustNotHappen) {
     Make(TwoKeySpec(0 /* key 0 neither duplicate nor modifiable */));
     ASSERT_EQ(f.Insert(Rec("a", 1)), 0);
     ASSERT_EQ(f.Insert(Rec("b", 2)), 0);
@@ -272,6 +299,7 @@ TEST_F(Semantics, WritesThatMustNotHappen) {
     // Unique key clash on update: nothing written.
     File g;
     TempDir sub;
+    Also(sub);
     ASSERT_EQ(Create("U.DB", TwoKeySpec()), 0);
     ASSERT_EQ(g.Open("U.DB"), 0);
     ASSERT_EQ(g.Insert(Rec("a", 1)), 0);
@@ -288,7 +316,7 @@ TEST_F(Semantics, WritesThatMustNotHappen) {
     EXPECT_EQ(BTRCALL(B_GET_FIRST, g.pb, g.buf.data(), &small, g.key, 255, 0), B_DATALENGTH_ERROR);
 }
 
-TEST_F(Semantics, VariableLengthRecords) {
+TEST_P(Semantics, VariableLengthRecords) {
     Make(Spec(16, 1, {{1, 8, KF_MODIFIABLE}}, kFileVariableLength));
     std::string notes(3000, 'n');
     std::string rec = Pad("NOTE", 16, '\0') + notes;
@@ -315,7 +343,7 @@ TEST_F(Semantics, VariableLengthRecords) {
     EXPECT_EQ(f.len, 21u);
 }
 
-TEST_F(Semantics, StatReturnsTheSpecificationWithTheRecordCount) {
+TEST_P(Semantics, StatReturnsTheSpecificationWithTheRecordCount) {
     std::vector<uint8_t> spec = Spec(34, 2,
                                      {{1, 6, KF_SEGMENTED | KF_DUPLICATES},
                                       {7, 4, KF_DUPLICATES | KF_EXTENDED_TYPE, KT_INTEGER},
@@ -336,7 +364,7 @@ TEST_F(Semantics, StatReturnsTheSpecificationWithTheRecordCount) {
     EXPECT_EQ(BTRCALL(B_STAT, f.pb, stat, &l, key, 255, 0), B_DATALENGTH_ERROR);
 }
 
-TEST_F(Semantics, CreateValidatesAndReplaces) {
+TEST_P(Semantics, CreateValidatesAndReplaces) {
     EXPECT_EQ(Create("A.DB", Spec(34, 1, {{30, 10, 0}})), B_INVALID_KEY_POSITION);
     EXPECT_EQ(Create("A.DB", Spec(34, 1, {{1, 3, KF_EXTENDED_TYPE, KT_INTEGER}})), B_INVALID_KEYLENGTH);
     EXPECT_EQ(Create("A.DB", Spec(34, 1, {{1, 4, KF_EXTENDED_TYPE, 42}})), B_INVALID_EXT_KEY_TYPE);
@@ -357,7 +385,7 @@ TEST_F(Semantics, CreateValidatesAndReplaces) {
     EXPECT_EQ(f.Count(), 0u);
 }
 
-TEST_F(Semantics, NamesResolveInAnyCaseAndHandlesStayApart) {
+TEST_P(Semantics, NamesResolveInAnyCaseAndHandlesStayApart) {
     Make();
     ASSERT_EQ(f.Insert(Rec("a", 1)), 0);
     ASSERT_EQ(f.Insert(Rec("b", 1)), 0);
@@ -376,7 +404,7 @@ TEST_F(Semantics, NamesResolveInAnyCaseAndHandlesStayApart) {
     EXPECT_EQ(h.Open(""), B_FILENAME_BAD);
 }
 
-TEST_F(Semantics, PositionBlocksAreValidatedNeverTrusted) {
+TEST_P(Semantics, PositionBlocksAreValidatedNeverTrusted) {
     Make();
     uint8_t junk[128];
     std::memset(junk, 0xAB, sizeof junk);
@@ -399,7 +427,7 @@ TEST_F(Semantics, PositionBlocksAreValidatedNeverTrusted) {
     EXPECT_EQ(BTRCALL(B_EXTEND, f.pb, f.buf.data(), &l, f.key, 255, 0), B_INVALID_FUNCTION);
 }
 
-TEST_F(Semantics, FilesThatAreNotOursGiveAStatus) {
+TEST_F(SqliteSemantics, FilesThatAreNotOursGiveAStatus) {
     { std::ofstream("TEXT.DB") << "not a record file at all"; }
     { std::ofstream("EMPTY.DB"); }
     sqlite3* db = nullptr;
@@ -429,7 +457,7 @@ TEST_F(Semantics, FilesThatAreNotOursGiveAStatus) {
     EXPECT_EQ(f.Call(B_STEP_FIRST, 0), B_IO_ERROR);
 }
 
-TEST_F(Semantics, TransactionsGroupWritesAcrossFiles) {
+TEST_P(Semantics, TransactionsGroupWritesAcrossFiles) {
     Make();
     ASSERT_EQ(Create("S.DB", TwoKeySpec()), 0);
     File g;
@@ -455,7 +483,7 @@ TEST_F(Semantics, TransactionsGroupWritesAcrossFiles) {
     EXPECT_EQ(BTRCALL(B_ABORT_TRAN, pb, nullptr, nullptr, nullptr, 0, 0), B_END_TRANSACTION_ERROR);
 }
 
-TEST_F(Semantics, OwnersAndOpenModes) {
+TEST_P(Semantics, OwnersAndOpenModes) {
     Make();
     ASSERT_EQ(f.Insert(Rec("a", 1)), 0);
     std::string owner = "CHEF";
@@ -486,5 +514,8 @@ TEST_F(Semantics, OwnersAndOpenModes) {
     EXPECT_EQ(BTRCALL(B_VERSION, nullptr, v, &l, nullptr, 0, 0), 0);
     EXPECT_EQ(BTRCALL(B_UNLOCK, f.pb, nullptr, &l, nullptr, 0, 0), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Stores, Semantics, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& i) { return i.param ? "Server" : "Sqlite"; });
 
 } // namespace
