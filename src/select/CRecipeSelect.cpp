@@ -1,5 +1,7 @@
 #include "CRecipeSelect.h"
 
+#include "Text1252.h"
+
 #include "CRecipe.h"
 #include "RecipeList.h"
 #include "recipe/ui/Strings.h"
@@ -14,39 +16,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-// Windows-1252 positions 0x80..0x9F; the rest of the code page is Latin-1.
-constexpr char16_t kCp1252High[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
-                                      0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
-
-QString FromRecordText(const std::string& text) {
-    QString out;
-    out.reserve(static_cast<qsizetype>(text.size()));
-    for (const char c : text) {
-        const auto b = static_cast<unsigned char>(c);
-        out.append(b >= 0x80 && b < 0xA0 ? QChar(kCp1252High[b - 0x80]) : QChar(b));
-    }
-    return out;
-}
-
-std::string ToRecordText(const QString& text) {
-    std::string out;
-    out.reserve(static_cast<size_t>(text.size()));
-    for (const QChar ch : text) {
-        const char16_t u = ch.unicode();
-        char b = '?';
-        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
-            b = static_cast<char>(u);
-        } else {
-            for (int i = 0; i < 32; ++i)
-                if (kCp1252High[i] == u && u != 0xFFFD) b = static_cast<char>(0x80 + i);
-        }
-        out.push_back(b);
-    }
-    return out;
-}
 
 const QColor kRowEven(200, 255, 255);
 const QColor kRowOdd(175, 255, 175);
@@ -208,8 +177,8 @@ void CRecipeSelect::LoadList() {
     m_nLoadStatus = ReadRecipeList(m_strCustomer, m_strDirectory, entries);
     m_pList->setUpdatesEnabled(false);
     for (const CRecipeListEntry& e : entries)
-        m_pList->AddRow({FromRecordText(e.recipeID), FromRecordText(e.name), FromRecordText(e.lastDT),
-                         FromRecordText(e.key)});
+        m_pList->AddRow({FromCp1252(e.recipeID), FromCp1252(e.name), FromCp1252(e.lastDT),
+                         FromCp1252(e.key)});
     ColourRows();
     m_pList->setUpdatesEnabled(true);
     ReportProblem(m_nLoadStatus == 0
@@ -228,20 +197,20 @@ void CRecipeSelect::ColourRows() {
 void CRecipeSelect::accept() {
     const int row = m_pList->GetFirstSelectedRow();
     if (row < 0) return;
-    m_strRecipeKey = ToRecordText(m_pList->GetCellText(row, ColRecipeNumber));
+    m_strRecipeKey = ToCp1252Lossy(m_pList->GetCellText(row, ColRecipeNumber));
     QDialog::accept();
 }
 
 void CRecipeSelect::OnDelete() {
     const int row = m_pList->GetFirstSelectedRow();
     if (row < 0) return;
-    const std::string key = ToRecordText(m_pList->GetCellText(row, ColRecipeNumber));
+    const std::string key = ToCp1252Lossy(m_pList->GetCellText(row, ColRecipeNumber));
 
     std::string name;
     int status = FindRecipeHeader(m_strDirectory, key, name);
     if (status == 0) {
         QMessageBox ask(QMessageBox::NoIcon, QApplication::applicationDisplayName(),
-                        kr::str::kDeleteMenu.arg(FromRecordText(key), FromRecordText(name)),
+                        kr::str::kDeleteMenu.arg(FromCp1252(key), FromCp1252(name)),
                         QMessageBox::Yes | QMessageBox::No, this);
         ask.setDefaultButton(QMessageBox::No);
         if (ask.exec() != QMessageBox::Yes) return;
@@ -268,9 +237,9 @@ const std::vector<CRecipeTypeAhead::Row>& CRecipeSelect::SearchRows() {
         m_arrSearchRows.resize(static_cast<size_t>(n));
         for (int r = 0; r < n; ++r) {
             m_arrSearchRows[static_cast<size_t>(r)].description =
-                ToRecordText(m_pList->GetCellText(r, ColDescription));
+                ToCp1252Lossy(m_pList->GetCellText(r, ColDescription));
             m_arrSearchRows[static_cast<size_t>(r)].recipeID =
-                ToRecordText(m_pList->GetCellText(r, ColRecipeID));
+                ToCp1252Lossy(m_pList->GetCellText(r, ColRecipeID));
         }
         m_bSearchRowsValid = true;
     }

@@ -1,5 +1,7 @@
 #include "CItemSelectionDlg.h"
 
+#include "Text1252.h"
+
 #include "recipe/ui/Strings.h"
 
 #include <QApplication>
@@ -11,22 +13,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-// Windows-1252 positions 0x80..0x9F; the rest of the code page is Latin-1.
-constexpr char16_t kCp1252High[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
-                                      0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
-
-QString FromRecordText(const std::string& text) {
-    QString out;
-    out.reserve(static_cast<qsizetype>(text.size()));
-    for (const char c : text) {
-        const auto b = static_cast<unsigned char>(c);
-        out.append(b >= 0x80 && b < 0xA0 ? QChar(kCp1252High[b - 0x80]) : QChar(b));
-    }
-    return out;
-}
 
 const QColor kRowEven(200, 255, 255);
 const QColor kRowOdd(175, 255, 175);
@@ -82,7 +68,7 @@ void CItemSelectionDlg::AddItem(const QString& item, const QString& validUnits, 
 
 void CItemSelectionDlg::AddItem(const std::string& item, const std::string& validUnits,
                                 const std::string& description) {
-    AddItem(FromRecordText(item), FromRecordText(validUnits), FromRecordText(description));
+    AddItem(FromCp1252(item), FromCp1252(validUnits), FromCp1252(description));
 }
 
 void CItemSelectionDlg::showEvent(QShowEvent* e) {

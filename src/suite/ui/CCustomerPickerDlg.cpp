@@ -2,7 +2,7 @@
 
 #include "CMyListCtrl.h"
 #include "CustomerDB.h"
-#include "RecordText.h"
+#include "Text1252.h"
 
 #include <QCoreApplication>
 #include <QDialogButtonBox>
@@ -81,8 +81,8 @@ void CCustomerPickerDlg::Load() {
     m_pList->setUpdatesEnabled(false);
     for (status = customers.GetFirstCustomer(customer, 0); status == 0;
          status = customers.GetNextCustomer(customer, 0)) {
-        m_pList->AddRow({FromRecordText(customer.m_strNumber), FromRecordText(customer.m_strName),
-                         FromRecordText(customer.m_strCity), FromRecordText(customer.m_strState)});
+        m_pList->AddRow({FromCp1252(customer.m_strNumber), FromCp1252(customer.m_strName),
+                         FromCp1252(customer.m_strCity), FromCp1252(customer.m_strState)});
     }
     m_pList->setUpdatesEnabled(true);
     customers.Close();

@@ -4,7 +4,7 @@
 #include "ItemDB.h"
 #include "ItemUnitDB.h"
 #include "Pricing.h"
-#include "RecordText.h"
+#include "Text1252.h"
 #include "VelocityDB.h"
 
 #include <QDateTime>
@@ -22,7 +22,7 @@ QString Money(double value) {
 }
 
 QString Trimmed(const std::string& text) {
-    return FromRecordText(text).trimmed();
+    return FromCp1252(text).trimmed();
 }
 
 // Keys hold item numbers and units blank-padded to their width.
@@ -98,7 +98,7 @@ QLabel* CItemInfoDlg::AddField(QFormLayout* form, const QString& caption) {
 
 void CItemInfoDlg::Load(const std::string& givenItem, const std::string& customerNumber) {
     m_pItem->setText(Trimmed(givenItem));
-    std::string itemNumber = Padded(ToRecordText(Trimmed(givenItem).toUpper()), 12);
+    std::string itemNumber = Padded(ToCp1252Lossy(Trimmed(givenItem).toUpper()), 12);
     CItem item;
     {
         CItemDB items;
@@ -125,7 +125,7 @@ void CItemInfoDlg::Load(const std::string& givenItem, const std::string& custome
     for (const std::string& code : item.m_arrUnits) {
         QString unitCode = Trimmed(code);
         if (unitCode.isEmpty()) continue;
-        std::string unitKey = Padded(ToRecordText(unitCode), 3);
+        std::string unitKey = Padded(ToCp1252Lossy(unitCode), 3);
 
         CPriceRequest request;
         request.SetItem(item.m_strItemNumber);

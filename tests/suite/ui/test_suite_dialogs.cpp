@@ -9,7 +9,7 @@
 #include "ModalHelper.h"
 #include "Password.h"
 #include "Profile.h"
-#include "RecordText.h"
+#include "Text1252.h"
 #include "SuiteSettings.h"
 #include "dbtool.h"
 
@@ -307,7 +307,7 @@ private slots:
             QCOMPARE(units->GetCellText(1, CItemInfoDlg::kLastBought), QString());
             bool hasDescription = false;
             for (QLabel* label : dlg->findChildren<QLabel*>())
-                hasDescription |= label->text() == FromRecordText(expected.m_strDescription).trimmed();
+                hasDescription |= label->text() == FromCp1252(expected.m_strDescription).trimmed();
             QVERIFY(hasDescription);
             ExpectAccessibleNames(dlg);
             Screenshot(dlg, "item_information");
@@ -328,10 +328,10 @@ private slots:
 
     void recordTextIsWindows1252() {
         std::string bytes = "Caf\xE9 \x80 \x93quoted\x94";
-        QString text = FromRecordText(bytes);
+        QString text = FromCp1252(bytes);
         QCOMPARE(text, QString::fromUtf8("Café € “quoted”"));
-        QCOMPARE(ToRecordText(text), bytes);
-        QCOMPARE(ToRecordText(QString::fromUtf8("日")), std::string("?"));
+        QCOMPARE(ToCp1252Lossy(text), bytes);
+        QCOMPARE(ToCp1252Lossy(QString::fromUtf8("日")), std::string("?"));
     }
 };
 

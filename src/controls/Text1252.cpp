@@ -53,6 +53,17 @@ QString FromCp1252(const std::string& bytes) {
     return out;
 }
 
+std::string ToCp1252Lossy(const QString& text) {
+    std::string bytes;
+    bytes.reserve(size_t(text.size()));
+    for (QChar c : text) {
+        char b = '?';
+        ByteOf(c.unicode(), &b);
+        bytes += b;
+    }
+    return bytes;
+}
+
 QValidator::State CCp1252Validator::validate(QString& input, int&) const {
     if (m_nMaxLength >= 0 && input.size() > m_nMaxLength) return Invalid;
     return IsCp1252(input) ? Acceptable : Invalid;

@@ -11,6 +11,9 @@
 bool ToCp1252(const QString& text, std::string* out);
 bool IsCp1252(const QString& text);
 QString FromCp1252(const std::string& bytes);
+// For look-ups typed by the user: a character with no Windows-1252 byte becomes '?', which
+// matches nothing stored.
+std::string ToCp1252Lossy(const QString& text);
 
 // Refuses, as they are typed or pasted, characters a record field cannot hold and text longer
 // than the field.
