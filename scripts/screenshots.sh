@@ -38,6 +38,7 @@ images=(
   "select-recipe.png:recipe_select.png"
   "select-item.png:item_selection.png"
   "editor-override.png:recipe_after_copy.png"
+  "export-save.png:export_save_as.png"
   "print-setup.png:list-print-setup-1.png"
   "print-dialog.png:print-dialog.png"
   "printed-recipe.png:recipe-page-1.png"
