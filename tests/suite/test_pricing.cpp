@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <ostream>
 #include <string>
 
 namespace {
@@ -69,11 +70,16 @@ TEST(PriceRequest, LongTextsAreCutAndNoHistoryClearsTheAmounts) {
 }
 
 struct RuleCase {
+    const char* name; // the test's name: stable, unlike a dump of the struct's bytes
     bool history;
     float h1, h2, p1, p2, p3;
     int result;
     float price;
 };
+
+void PrintTo(const RuleCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class Rule : public ::testing::TestWithParam<RuleCase> {};
 
@@ -87,15 +93,17 @@ TEST_P(Rule, ChoosesHistoryThenUnitFigures) {
 }
 
 const float kNaN = std::nanf("");
-INSTANTIATE_TEST_SUITE_P(Pricing, Rule,
-                         ::testing::Values(RuleCase{true, 9.5f, 8.0f, 3.0f, 4.0f, 5.0f, 0, 9.5f},
-                                           RuleCase{true, 0.0f, 8.0f, 3.0f, 4.0f, 5.0f, 0, 8.0f},
-                                           RuleCase{true, 0.0f, 0.0f, 3.0f, 4.0f, 5.0f, 0, 3.0f},
-                                           RuleCase{false, 9.5f, 8.0f, 3.0f, 4.0f, 5.0f, 0, 3.0f},
-                                           RuleCase{false, 0, 0, 0.0f, 4.0f, 5.0f, 0, 4.0f},
-                                           RuleCase{false, 0, 0, -1.0f, kNaN, 5.0f, 0, 5.0f},
-                                           RuleCase{true, -2.0f, 0, 0, 0, 0, -1, -1.0f},
-                                           RuleCase{false, 0, 0, 0, 0, 0, -1, -1.0f}));
+INSTANTIATE_TEST_SUITE_P(
+    Pricing, Rule,
+    ::testing::Values(RuleCase{"FirstHistoryAmount", true, 9.5f, 8.0f, 3.0f, 4.0f, 5.0f, 0, 9.5f},
+                      RuleCase{"SecondHistoryAmount", true, 0.0f, 8.0f, 3.0f, 4.0f, 5.0f, 0, 8.0f},
+                      RuleCase{"HistoryOfZeroes", true, 0.0f, 0.0f, 3.0f, 4.0f, 5.0f, 0, 3.0f},
+                      RuleCase{"HistoryNotPresent", false, 9.5f, 8.0f, 3.0f, 4.0f, 5.0f, 0, 3.0f},
+                      RuleCase{"SecondUnitFigure", false, 0, 0, 0.0f, 4.0f, 5.0f, 0, 4.0f},
+                      RuleCase{"NegativeAndNaNSkipped", false, 0, 0, -1.0f, kNaN, 5.0f, 0, 5.0f},
+                      RuleCase{"NegativeHistory", true, -2.0f, 0, 0, 0, 0, -1, -1.0f},
+                      RuleCase{"NothingToPrice", false, 0, 0, 0, 0, 0, -1, -1.0f}),
+    [](const ::testing::TestParamInfo<RuleCase>& info) { return std::string(info.param.name); });
 
 TEST(DefaultPrice, WritesOnlyThePriceField) {
     uint8_t bytes[CPriceRequest::kSize];

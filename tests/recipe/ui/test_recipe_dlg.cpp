@@ -15,12 +15,12 @@
 #include "ItemDictDB.h"
 #include "ItemLookupDB.h"
 #include "MenuCategoryDB.h"
+#include "ModalDriver.h"
 #include "RecipeFiles.h"
 #include "Strings.h"
 #include "btrieve/btrcall.h"
 #include "dbtool.h"
 #include "fixtures.h"
-#include "modal.h"
 #include "support.h"
 #include "unreadable_files.h"
 
