@@ -95,10 +95,16 @@ inline std::shared_ptr<bool> OnModal(std::function<void(QWidget*)> action, int t
     return done;
 }
 
-// Clicks the button of a message box (its first one when it has not that button).
+// Clicks the button of a message box. A box without that button is a failure (then closed by
+// its first button), never silently answered otherwise.
 inline void Click(QMessageBox* box, QMessageBox::StandardButton button) {
     QAbstractButton* b = box->button(button);
-    if (!b) b = box->buttons().value(0);
+    if (!b) {
+        QTest::qFail(
+            qPrintable(QStringLiteral("the message box has not the button asked for: ") + box->text()),
+            __FILE__, __LINE__);
+        b = box->buttons().value(0);
+    }
     QTest::mouseClick(b, Qt::LeftButton);
 }
 
