@@ -2,12 +2,12 @@
 // itself (one per process, so every case runs InitInstance again on it).
 #include "AccessibleNames.h"
 #include "CAboutDlg.h"
-#include "CRecipeSelect.h"
 #include "CRecipeApp.h"
+#include "CRecipeSelect.h"
 #include "Display.h"
 #include "MenuHdrDB.h"
 #include "MenuItemDB.h"
-#include "ModalHelper.h"
+#include "ModalDriver.h"
 #include "Password.h"
 #include "Profile.h"
 #include "RecipeFiles.h"
@@ -16,8 +16,8 @@
 #include "dbtool.h"
 
 #include <QLabel>
-#include <QPushButton>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -120,7 +120,7 @@ private slots:
 
     void noStoredProfileShowsThePickerAndCancelSkipsEverythingButTheEditor() {
         bool shown = false;
-        modal::OnNext([&](QWidget* w) {
+        kt::OnModal([&](QWidget* w) {
             shown = w->windowTitle() == "Select Profile";
             QTest::keyClick(w->focusWidget(), Qt::Key_Escape);
         });
@@ -165,7 +165,7 @@ private slots:
         fs::path db = Scratch() / "shop";
         QVERIFY(StoreProfile("Shop", db.string()));
         m_app.SetCommandLine("");
-        modal::OnNext([](QWidget* w) { QTest::keyClick(w->focusWidget(), Qt::Key_Return); });
+        kt::OnModal([](QWidget* w) { QTest::keyClick(w->focusWidget(), Qt::Key_Return); });
         RunStartup();
         QVERIFY(m_app.GetStartupSucceeded());
         QCOMPARE(m_app.m_strProfileLocation, QString("Shop"));
@@ -253,7 +253,7 @@ private slots:
         SetProfileLocation("Demo");
         QVERIFY(SetPassword("open sesame"));
         int tries = 0;
-        modal::OnNext([&](QWidget* w) {
+        kt::OnModal([&](QWidget* w) {
             for (const char* guess : {"one", "two", "three"}) {
                 QTest::keyClicks(w->focusWidget(), guess);
                 QTest::keyClick(w->focusWidget(), Qt::Key_Return);
@@ -271,7 +271,7 @@ private slots:
         fs::path file = Scratch() / "not-a-folder";
         WriteFile(file, "somebody's data");
         QVERIFY(StoreProfile("Odd", file.string()));
-        modal::OnNext([](QWidget* w) { QTest::keyClick(w->focusWidget(), Qt::Key_Return); });
+        kt::OnModal([](QWidget* w) { QTest::keyClick(w->focusWidget(), Qt::Key_Return); });
         RunStartup();
         QCOMPARE(m_app.m_problems.size(), 1);
         QVERIFY2(m_app.m_problems[0].contains(QString::fromStdString(file.string())),
@@ -288,7 +288,7 @@ private slots:
         fs::create_directories(db);
         fs::permissions(db, fs::perms::owner_read | fs::perms::owner_exec);
         QVERIFY(StoreProfile("Locked", db.string()));
-        modal::OnNext([](QWidget* w) { QTest::keyClick(w->focusWidget(), Qt::Key_Return); });
+        kt::OnModal([](QWidget* w) { QTest::keyClick(w->focusWidget(), Qt::Key_Return); });
         RunStartup();
         fs::permissions(db, fs::perms::owner_all);
         QCOMPARE(m_app.m_problems.size(), 1);
@@ -303,7 +303,7 @@ private slots:
         QVERIFY(kdb::BuildDemo(demo.string(), KR_DEMO_DATA));
         const fs::path before = fs::current_path();
         fs::current_path(demo);
-        auto fresh = modal::OnNext([](QWidget* w) {
+        auto fresh = kt::OnModal([](QWidget* w) {
             if (auto* select = qobject_cast<CRecipeSelect*>(w))
                 QTest::mouseClick(select->GetNewButton(), Qt::LeftButton);
         });
@@ -315,7 +315,7 @@ private slots:
         QDir().mkpath(KR_SCREENSHOT_DIR);
         editor->grab().save(QString(KR_SCREENSHOT_DIR) + "/editor.png");
         bool seen = false;
-        modal::OnNext([&](QWidget* w) {
+        kt::OnModal([&](QWidget* w) {
             for (QLabel* label : w->findChildren<QLabel*>())
                 seen |= label->text().contains("4.04.4");
             w->grab().save(QString(KR_SCREENSHOT_DIR) + "/about.png");

@@ -5,7 +5,7 @@
 #include "CMyListCtrl.h"
 #include "CPrintStatus.h"
 #include "CPrinterJob.h"
-#include "ModalHelper.h"
+#include "ModalDriver.h"
 #include "RecipePrint.h"
 
 #include "CFontCombo.h"
@@ -249,7 +249,7 @@ private slots:
             QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
             QVERIFY2(a && !a->text(QAccessible::Name).isEmpty(), qPrintable(w->metaObject()->className()));
         }
-        OnModal([&](QWidget*) {
+        kt::WhenModal<QWidget>([&](QWidget*) {
             dlg.grab().save(Shots() + QStringLiteral("/list-print-setup-1.png"));
             QTest::mouseClick(dlg.m_pPage1->m_pFooter->viewport(), Qt::LeftButton);
             QTest::keyClicks(dlg.m_pPage1->m_pFooter, QStringLiteral("Serve hot"));
@@ -279,7 +279,7 @@ private slots:
             QTest::keyClicks(box, text);
         };
         auto pressPrintExpectingMessage = [&] {
-            OnModal(
+            kt::WhenModal<QWidget>(
                 [&](QWidget* w) {
                     auto* box = qobject_cast<QMessageBox*>(w);
                     messages << (box ? box->text() : QString());
@@ -288,7 +288,7 @@ private slots:
                 &dlg);
             QTest::mouseClick(dlg.m_pPrint, Qt::LeftButton);
         };
-        OnModal([&](QWidget*) {
+        kt::WhenModal<QWidget>([&](QWidget*) {
             QTest::mouseClick(dlg.m_pTabs->tabBar(), Qt::LeftButton, {},
                               dlg.m_pTabs->tabBar()->tabRect(1).center());
             type(dlg.m_pPage2->m_pLeft, QStringLiteral("301"));
@@ -319,7 +319,7 @@ private slots:
         job.m_settings.m_strHeader = QStringLiteral("Harbour Grill");
         job.Printer().setOutputFormat(QPrinter::PdfFormat);
         job.Printer().setOutputFileName(dir.filePath("never.pdf"));
-        OnModal([](QWidget* w) {
+        kt::WhenModal<QWidget>([](QWidget* w) {
             auto* setup = qobject_cast<CListPrintSetup*>(w);
             QVERIFY(setup);
             setup->m_pPage1->m_pHeader->setFocus();
@@ -344,10 +344,10 @@ private slots:
         job.Printer().setOutputFormat(QPrinter::PdfFormat);
         job.Printer().setOutputFileName(dir.filePath("chosen.pdf"));
         QStringList printers;
-        OnModal([&](QWidget* w) {
+        kt::WhenModal<QWidget>([&](QWidget* w) {
             auto* setup = qobject_cast<CListPrintSetup*>(w);
             QVERIFY(setup);
-            OnModal(
+            kt::WhenModal<QWidget>(
                 [&](QWidget* d) {
                     for (QComboBox* combo : d->findChildren<QComboBox*>())
                         for (int i = 0; i < combo->count(); ++i)
@@ -379,10 +379,10 @@ private slots:
                                       [grid](int r, int c) { return grid->GetItemText(r, c); });
         };
         bool previewShown = false, pageSetupShown = false;
-        OnModal([&](QWidget*) {
+        kt::WhenModal<QWidget>([&](QWidget*) {
             dlg.m_pPage1->m_pPageFormat->setFocus();
             QTest::keyClicks(dlg.m_pPage1->m_pPageFormat, QStringLiteral("Page %d of %d"));
-            OnModal(
+            kt::WhenModal<QWidget>(
                 [&](QWidget* w) {
                     previewShown = qobject_cast<QPrintPreviewDialog*>(w) != nullptr;
                     QTest::qWait(200);
@@ -391,7 +391,7 @@ private slots:
                 },
                 &dlg);
             QTest::mouseClick(dlg.m_pPreview, Qt::LeftButton);
-            OnModal(
+            kt::WhenModal<QWidget>(
                 [&](QWidget* w) {
                     pageSetupShown = w->windowTitle() == QStringLiteral("Printer Setup");
                     QTest::keyClick(w, Qt::Key_Escape);

@@ -3,21 +3,21 @@
 // the test builds.
 #include "CConvertionInfoDlg.h"
 #include "CListPrintSetup.h"
-#include "ItemDictDB.h"
-#include "ItemLookupDB.h"
 #include "CMenuListCtrl.h"
 #include "CMyListCtrl.h"
 #include "CRecipe.h"
 #include "CRecipeDlg.h"
 #include "Costing.h"
 #include "Display.h"
+#include "ItemDictDB.h"
+#include "ItemLookupDB.h"
 #include "ItemUnitDB.h"
 #include "MenuCategoryDB.h"
+#include "ModalDriver.h"
 #include "RecipeFiles.h"
 #include "Strings.h"
 #include "btrieve/btrcall.h"
 #include "fixtures.h"
-#include "modal.h"
 #include "support.h"
 
 #include <QAbstractItemView>
@@ -151,69 +151,11 @@ std::vector<QStringList> ReadExport(const QString& path, QString* raw = nullptr)
     return rows;
 }
 
-// The modal windows an operation opens, met in order: each step names the window it waits for
-// (others, such as the save-file dialog under its overwrite question, are passed over) and acts
-// on it with real clicks and keys. Every step gets its own timer, so a window that a step's action
-// opens is met by the next step from inside the action's event loop.
-struct Played {
-    QStringList texts; // of the message boxes met
-    size_t done = 0;
-    size_t total = 0;
-    bool stopped = false;
-    bool Finished() const { return done == total; }
-};
-
-struct Step {
-    std::function<bool(QWidget*)> match;
-    std::function<void(QWidget*, Played&)> act;
-};
-
-void PlayFrom(std::shared_ptr<Played> played, std::shared_ptr<std::vector<Step>> steps, size_t index) {
-    if (index >= steps->size()) return;
-    auto* timer = new QTimer(qApp);
-    auto clock = std::make_shared<QElapsedTimer>();
-    clock->start();
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [=] {
-        if (played->stopped || clock->elapsed() > 15000) {
-            timer->stop();
-            timer->deleteLater();
-            return;
-        }
-        QWidget* w = QApplication::activeModalWidget();
-        if (!w || !w->isVisible() || w->property("ktHandled").toBool() || !(*steps)[index].match(w)) return;
-        w->setProperty("ktHandled", true);
-        timer->stop();
-        timer->deleteLater();
-        ++played->done;
-        PlayFrom(played, steps, index + 1);
-        (*steps)[index].act(w, *played);
-    });
-    timer->start();
-}
-
-std::shared_ptr<Played> Play(std::vector<Step> steps) {
-    auto played = std::make_shared<Played>();
-    played->total = steps.size();
-    PlayFrom(played, std::make_shared<std::vector<Step>>(std::move(steps)), 0);
-    return played;
-}
-
-bool Finished(const std::shared_ptr<Played>& played) {
-    return QTest::qWaitFor([&] { return played->Finished(); }, 15000);
-}
-
-// A message box answered with the button; its text is kept in order.
-Step Box(QMessageBox::StandardButton button) {
-    return {[](QWidget* w) { return qobject_cast<QMessageBox*>(w) != nullptr; },
-            [=](QWidget* w, Played& played) {
-                auto* box = qobject_cast<QMessageBox*>(w);
-                played.texts << box->text();
-                QAbstractButton* b = box->button(button);
-                if (!b) b = box->buttons().value(0);
-                QTest::mouseClick(b, Qt::LeftButton);
-            }};
-}
+using kt::Box;
+using kt::Finished;
+using kt::Play;
+using kt::Played;
+using kt::Step;
 
 // The completion list of the name opens once the folder has been read; it would take the next
 // key or click, so it is closed first, as a user does.
@@ -624,10 +566,9 @@ private slots:
 
         const CRecipePrintTexts texts = dlg->PrintTexts();
         QVERIFY(texts.m_strCustomer.contains(QStringLiteral("JOE'S DINER")));
-        QCOMPARE(RecipeAmountsText(texts),
-                 QStringLiteral("$%1\n%2\n%3\n%4")
-                     .arg(QString::number(texts.m_dSellPrice, 'f', 2), dlg->CostText(), dlg->ProfitText(),
-                          dlg->TotalFCText()));
+        QCOMPARE(RecipeAmountsText(texts), QStringLiteral("$%1\n%2\n%3\n%4")
+                                               .arg(QString::number(texts.m_dSellPrice, 'f', 2),
+                                                    dlg->CostText(), dlg->ProfitText(), dlg->TotalFCText()));
     }
 
     void conversionChartOpensAndOKCloses() {

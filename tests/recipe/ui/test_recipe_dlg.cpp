@@ -15,12 +15,12 @@
 #include "ItemDictDB.h"
 #include "ItemLookupDB.h"
 #include "MenuCategoryDB.h"
+#include "ModalDriver.h"
 #include "RecipeFiles.h"
 #include "Strings.h"
 #include "btrieve/btrcall.h"
 #include "dbtool.h"
 #include "fixtures.h"
-#include "modal.h"
 #include "support.h"
 #include "unreadable_files.h"
 
@@ -164,7 +164,7 @@ std::shared_ptr<bool> EditFirstRecipe(const QString& name = {}) {
     return kt::OnModal([name](QWidget* w) {
         auto* select = qobject_cast<CRecipeSelect*>(w);
         if (!select) return;
-        select->grab().save(ScreenshotPath(QStringLiteral("recipe_select")));
+        select->grab().save(ScreenshotPath(QStringLiteral("recipe_select_from_editor")));
         CMyListCtrl* list = select->GetList();
         int row = 0;
         for (int r = 0; !name.isEmpty() && r < list->model()->rowCount(); ++r)

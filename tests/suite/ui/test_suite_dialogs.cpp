@@ -6,7 +6,7 @@
 #include "CMyListCtrl.h"
 #include "CProfileDlg.h"
 #include "Display.h"
-#include "ModalHelper.h"
+#include "ModalDriver.h"
 #include "Password.h"
 #include "Profile.h"
 #include "Text1252.h"
@@ -62,11 +62,11 @@ private slots:
         char buffer[260];
         std::strcpy(buffer, "untouched");
         bool checked = false;
-        modal::OnNext([&](QWidget* w) {
+        kt::OnModal([&](QWidget* w) {
             auto* dlg = qobject_cast<CProfileDlg*>(w);
             QVERIFY(dlg);
             QCOMPARE(dlg->GetList()->GetItemCount(), 0);
-            modal::OnNext([](QWidget* add) {
+            kt::OnModal([](QWidget* add) {
                 QVERIFY(qobject_cast<CAddProfileDlg*>(add));
                 Screenshot(add, "add_profile");
                 QTest::keyClicks(add->focusWidget(), "Store 12");
@@ -84,7 +84,7 @@ private slots:
             ExpectAccessibleNames(dlg);
             Screenshot(dlg, "profile");
             // The password is set from here: no password yet, so only the new one twice.
-            modal::OnNext([](QWidget* change) {
+            kt::OnModal([](QWidget* change) {
                 auto edits = change->findChildren<QLineEdit*>();
                 QCOMPARE(edits.size(), 2);
                 QTest::keyClicks(edits[0], "pw");
@@ -115,7 +115,7 @@ private slots:
         QVERIFY(!StoreProfile("a/b", "/data"));
         char buffer[260];
         std::strcpy(buffer, "untouched");
-        modal::OnNext([](QWidget* w) {
+        kt::OnModal([](QWidget* w) {
             auto* dlg = qobject_cast<CProfileDlg*>(w);
             QVERIFY(dlg);
             QCOMPARE(dlg->GetList()->GetItemCount(), 2);
@@ -125,7 +125,7 @@ private slots:
         QCOMPARE(QString(buffer), QString("untouched"));
 
         // Down to the second profile, then Enter.
-        modal::OnNext([](QWidget* w) {
+        kt::OnModal([](QWidget* w) {
             QTest::keyClick(w->focusWidget(), Qt::Key_Down);
             QTest::keyClick(w->focusWidget(), Qt::Key_Return);
         });
@@ -154,7 +154,7 @@ private slots:
     void threeWrongPasswordsFail() {
         QVERIFY(SetPassword("right"));
         int tries = 0;
-        modal::OnNext([&](QWidget* w) {
+        kt::OnModal([&](QWidget* w) {
             auto* dlg = qobject_cast<CPasswordDlg*>(w);
             QVERIFY(dlg);
             ExpectAccessibleNames(dlg);
@@ -169,7 +169,7 @@ private slots:
         QCOMPARE(ValidatePassword(), 0);
         QCOMPARE(tries, 3);
 
-        modal::OnNext([](QWidget* w) {
+        kt::OnModal([](QWidget* w) {
             QTest::keyClicks(w->focusWidget(), "nope");
             QTest::keyClick(w->focusWidget(), Qt::Key_Return);
             QVERIFY(w->isVisible());
@@ -182,7 +182,7 @@ private slots:
     void passwordChangeNeedsTheCurrentOneAndAMatchingConfirmation() {
         QVERIFY(SetPassword("old"));
         CChangePasswordDlg dlg;
-        modal::OnNext([](QWidget* w) {
+        kt::OnModal([](QWidget* w) {
             auto edits = w->findChildren<QLineEdit*>();
             QCOMPARE(edits.size(), 3);
             QTest::keyClicks(edits[0], "bad");
@@ -207,7 +207,7 @@ private slots:
     void customerPickerTypeAheadByNameAndNumber() {
         char buffer[8];
         std::strcpy(buffer, "x");
-        modal::OnNext([](QWidget* w) {
+        kt::OnModal([](QWidget* w) {
             auto* dlg = qobject_cast<CCustomerPickerDlg*>(w);
             QVERIFY(dlg);
             QVERIFY(dlg->GetList()->GetItemCount() > 3);
@@ -222,7 +222,7 @@ private slots:
         QCOMPARE(QString(buffer), QString("100210"));
 
         QString expected;
-        modal::OnNext([&](QWidget* w) {
+        kt::OnModal([&](QWidget* w) {
             auto* dlg = qobject_cast<CCustomerPickerDlg*>(w);
             QTest::keyClicks(dlg->GetFindEdit(), "1003");
             QCOMPARE(SelectedNumber(dlg), QString("100355"));
@@ -241,7 +241,7 @@ private slots:
         char buffer[8];
         std::strcpy(buffer, "x");
         QString expected;
-        modal::OnNext([&](QWidget* w) {
+        kt::OnModal([&](QWidget* w) {
             auto* dlg = qobject_cast<CCustomerPickerDlg*>(w);
             CMyListCtrl* list = dlg->GetList();
             QHeaderView* header = list->horizontalHeader();
@@ -267,7 +267,7 @@ private slots:
         QCOMPARE(QString(buffer), expected);
 
         std::strcpy(buffer, "x");
-        modal::OnNext([](QWidget* w) { QTest::keyClick(w->focusWidget(), Qt::Key_Escape); });
+        kt::OnModal([](QWidget* w) { QTest::keyClick(w->focusWidget(), Qt::Key_Escape); });
         QCOMPARE(SelectCust(0, "Recipe", buffer, 0, nullptr), 0);
         QCOMPARE(QString(buffer), QString("x"));
     }
@@ -277,7 +277,7 @@ private slots:
         QVERIFY(QDir::setCurrent(empty.path()));
         char buffer[8];
         std::strcpy(buffer, "x");
-        modal::OnNext([](QWidget* w) {
+        kt::OnModal([](QWidget* w) {
             auto* dlg = qobject_cast<CCustomerPickerDlg*>(w);
             QCOMPARE(dlg->GetList()->GetItemCount(), 0);
             QTest::keyClick(dlg->GetFindEdit(), Qt::Key_Return); // nothing to choose
@@ -292,7 +292,7 @@ private slots:
         CDefaultItemInfo expected;
         QVERIFY(expected.Load("100210", "10101       ", "CS "));
         bool checked = false;
-        modal::OnNext([&](QWidget* w) {
+        kt::OnModal([&](QWidget* w) {
             auto* dlg = qobject_cast<CItemInfoDlg*>(w);
             QVERIFY(dlg);
             QVERIFY(dlg->IsFound());
@@ -317,7 +317,7 @@ private slots:
         DispItemInfo("10101", "100210", nullptr, nullptr);
         QVERIFY(checked);
 
-        modal::OnNext([&](QWidget* w) {
+        kt::OnModal([&](QWidget* w) {
             auto* dlg = qobject_cast<CItemInfoDlg*>(w);
             QVERIFY(!dlg->IsFound());
             QCOMPARE(dlg->GetUnits()->GetItemCount(), 0);
