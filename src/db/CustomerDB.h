@@ -3,6 +3,7 @@
 
 #include "BtrieveDB.h"
 #include "Interchange.h"
+#include "RecordLayout.h"
 
 #include <array>
 #include <cstdint>
@@ -120,6 +121,7 @@ public:
     int InsertCustomer(CCustomer& customer);
     int DeleteCustomer(const std::string& number);
 
+    static const rec::Layout<CCustomer>& Fields();
     static void Pack(CCustomer& customer, uint8_t* record);
     static void Unpack(const uint8_t* record, CCustomer& customer);
 
@@ -136,13 +138,4 @@ protected:
     uint8_t m_key4[13] = {};
 };
 
-namespace fields {
-// Postal code: "12345-6789" in memory, nine characters on disk (blanks and hyphens dropped,
-// blank-padded).
-std::string PostalToDisk(const std::string& postal);
-std::string PostalFromDisk(const uint8_t* record, size_t offset);
-// Phone: "(555) 123-4567" in memory, ten characters on disk (blanks, hyphens and parentheses
-// dropped, blank-padded).
-std::string PhoneToDisk(const std::string& phone);
-std::string PhoneFromDisk(const uint8_t* record, size_t offset);
-} // namespace fields
+

@@ -149,6 +149,7 @@ bool ReadValue(Kind kind, const char* text, int width, void* field, ValueError& 
         return true;
     case Kind::Text:
     case Kind::RText:
+    case Kind::Phone:
         *static_cast<std::string*>(field) = TrimText(s);
         return true;
     case Kind::Flag:
@@ -204,6 +205,15 @@ void WriteValue(Kind kind, int width, const void* field, std::string& out) {
         std::string s = static_cast<const std::string*>(field)->substr(0, w);
         out.append(w - s.size(), ' ');
         out += s;
+        return;
+    }
+    case Kind::Phone: {
+        std::string digits;
+        for (char c : *static_cast<const std::string*>(field))
+            if (c != ' ' && c != '-' && c != '(' && c != ')')
+                digits += c;
+        digits.resize(w, ' ');
+        out += digits;
         return;
     }
     case Kind::Flag:

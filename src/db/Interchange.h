@@ -34,6 +34,7 @@ enum class Kind : char {
     Number = 'N', // five digits and a sign column
     Amount = 'A', // ten characters ("%10.2f") and a sign column
     Date = 'D',   // ten characters, month/day/year
+    Phone = 'P',  // trimmed on reading, the digits left-aligned on writing
     Blank = ' ',  // columns not read, written as blanks
 };
 
