@@ -111,3 +111,8 @@ template <class R> std::string Check(const Layout<R>& layout, size_t recordLengt
     {                                                                                                        \
 #member, offset, width, rec::Enc::enc, [](KR_RECORD & r) -> void* { return &r.member; }              \
     }
+// A field named apart from its member (a second encoding of the same value).
+#define KR_AT_AS(name, member, offset, width, enc)                                                           \
+    {                                                                                                        \
+        name, offset, width, rec::Enc::enc, [](KR_RECORD& r) -> void* { return &r.member; }                  \
+    }

@@ -3,6 +3,7 @@
 
 #include "BtrieveDB.h"
 #include "Interchange.h"
+#include "RecordLayout.h"
 
 #include <array>
 #include <cstdint>
@@ -79,6 +80,7 @@ public:
     void LoadEditQuote();
     bool GetEditQuote() const { return m_bEditQuote; }
 
+    static const rec::Layout<CVelocity>& Fields();
     static void Pack(CVelocity& history, uint8_t* record);
     static void Unpack(const uint8_t* record, CVelocity& history);
 
