@@ -3,6 +3,7 @@
 
 #include "BtrieveDB.h"
 #include "Interchange.h"
+#include "RecordLayout.h"
 
 #include <array>
 #include <cstdint>
@@ -77,6 +78,7 @@ public:
     int DeleteItem(const std::string& itemNumber);
 
     // Record conversion; Pack returns the record length to write.
+    static const rec::Layout<CItem>& Fields();
     static uint16_t Pack(CItem& item, uint8_t* record);
     static void Unpack(const uint8_t* record, CItem& item);
 

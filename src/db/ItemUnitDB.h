@@ -3,6 +3,7 @@
 
 #include "BtrieveDB.h"
 #include "Interchange.h"
+#include "RecordLayout.h"
 
 #include <array>
 #include <cstdint>
@@ -61,6 +62,7 @@ public:
     // Key number 0 takes up to 13 characters, 1 up to 12, any other up to 15 (item and unit).
     int DeleteUnit(const std::string& keyValue, int keyNumber);
 
+    static const rec::Layout<CItemUnit>& Fields();
     static void Pack(CItemUnit& unit, uint8_t* record);
     static void Unpack(const uint8_t* record, CItemUnit& unit);
 

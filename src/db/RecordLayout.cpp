@@ -48,9 +48,17 @@ uint16_t EncodedWidth(Enc enc) {
 void PackField(Enc enc, uint8_t* r, size_t at, size_t width, void* m) {
     switch (enc) {
     case Enc::Text:
+    case Enc::UpperOnRead:
         PutText(r, at, Str(m), width, '\0');
         return;
+    case Enc::Blanks:
+        std::memset(r + at, ' ', width);
+        return;
+    case Enc::Zeros:
+        std::memset(r + at, 0, width);
+        return;
     case Enc::Upper:
+    case Enc::UpperOnWrite:
         MakeUpper(Str(m));
         PutText(r, at, Str(m), width, '\0');
         return;
@@ -108,10 +116,15 @@ void UnpackField(Enc enc, const uint8_t* r, size_t at, size_t width, void* m) {
     switch (enc) {
     case Enc::Text:
     case Enc::Blank:
+    case Enc::UpperOnWrite:
         Str(m) = GetText(r, at, width);
         return;
     case Enc::Upper:
+    case Enc::UpperOnRead:
         Str(m) = GetUpper(r, at, width);
+        return;
+    case Enc::Blanks:
+    case Enc::Zeros:
         return;
     case Enc::Flag:
         *static_cast<bool*>(m) = GetFlag(r, at);

@@ -12,20 +12,24 @@
 namespace rec {
 
 enum class Enc : uint8_t {
-    Text,  // zero-filled text, read up to the first zero byte
-    Upper, // zero-filled text, upper-cased both ways
-    Blank, // blank-filled text
-    Flag,  // one byte, 'Y' or 'N'
-    FlagY, // the same, a lower-case 'y' also read as true
-    Code,  // one byte, upper-cased both ways
-    Byte,  // one byte, copied as it is
-    I16,   // little-endian whole numbers
+    Text,         // zero-filled text, read up to the first zero byte
+    Upper,        // zero-filled text, upper-cased both ways
+    Blank,        // blank-filled text
+    UpperOnRead,  // zero-filled text written as given, upper-cased when read
+    UpperOnWrite, // zero-filled text upper-cased when written, read as stored
+    Flag,         // one byte, 'Y' or 'N'
+    FlagY,        // the same, a lower-case 'y' also read as true
+    Code,         // one byte, upper-cased both ways
+    Byte,         // one byte, copied as it is
+    I16,          // little-endian whole numbers
     I32,
     F32, // little-endian IEEE floats
     F64,
     Time,   // 32-bit seconds since 1970 (int64_t member)
     Postal, // "12345-6789" in memory, nine digits blank-filled on disk
     Phone,  // "(555) 123-4567" in memory, ten digits blank-filled on disk
+    Blanks, // no member: written as blanks, never read
+    Zeros,  // no member: written as zero bytes, never read
     BDate,  // day, month and 16-bit year of the int64_t member in local time; all zero for
             // none. Written only: the member is read from its own time field.
 };
@@ -53,14 +57,14 @@ std::string ShowField(Enc enc, const void* member);
 // the record as stored.
 template <class R> void Pack(const Layout<R>& layout, R& object, uint8_t* record) {
     for (const Field<R>& f : layout)
-        PackField(f.enc, record, f.offset, f.width, f.member(object));
+        PackField(f.enc, record, f.offset, f.width, f.member ? f.member(object) : nullptr);
 }
 
 // Fields that end beyond length (a short variable-length record) are left as they are.
 template <class R>
 void Unpack(const Layout<R>& layout, const uint8_t* record, R& object, size_t length = SIZE_MAX) {
     for (const Field<R>& f : layout)
-        if (static_cast<size_t>(f.offset) + f.width <= length)
+        if (f.member && static_cast<size_t>(f.offset) + f.width <= length)
             UnpackField(f.enc, record, f.offset, f.width, f.member(object));
 }
 
@@ -83,7 +87,7 @@ BtrKeySegment Segment(const Layout<R>& layout, const char* name, uint16_t flags,
 template <class R> std::vector<std::string> Show(const Layout<R>& layout, R& object) {
     std::vector<std::string> out;
     for (const Field<R>& f : layout)
-        if (f.enc != Enc::BDate)
+        if (f.member && f.enc != Enc::BDate)
             out.push_back(std::string(f.name) + "=" + ShowField(f.enc, f.member(object)));
     return out;
 }
@@ -116,3 +120,6 @@ template <class R> std::string Check(const Layout<R>& layout, size_t recordLengt
     {                                                                                                        \
         name, offset, width, rec::Enc::enc, [](KR_RECORD& r) -> void* { return &r.member; }                  \
     }
+// Bytes of the record no member holds, always written the same way.
+#define KR_FILL(name, offset, width, enc)                                                                    \
+    { name, offset, width, rec::Enc::enc, nullptr }
