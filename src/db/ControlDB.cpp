@@ -2,6 +2,7 @@
 #include "Interchange.h"
 
 #include "RecordFields.h"
+#include "RecordLayout.h"
 #include "btrieve/btrcall.h"
 
 #include <vector>
@@ -13,7 +14,7 @@ CControlDB::~CControlDB() = default;
 
 int CControlDB::Create(const char* path) {
     std::vector<uint8_t> spec;
-    uint16_t length = BuildFileSpec(spec, kRecordLength, 1, 0, {{1, 30, 0, btr::KT_STRING}});
+    uint16_t length = BuildFileSpec(spec, kRecordLength, 1, 0, {rec::Segment(Fields(), "m_strKey", 0, btr::KT_STRING)});
     int status = CreateFile(spec.data(), length, path, 0);
     if (status != 0)
         return status;
@@ -88,26 +89,24 @@ void CControlDB::ImportLine(int firstChar) {
     }
 }
 
+#define KR_RECORD CControl
 // New records get blank-filled keys, the form the suite's other programs write and look up.
-void CControlDB::Pack(CControl& c, uint8_t* r) {
-    MakeUpper(c.m_strKey);
-    MakeUpper(c.m_strText);
-    PutText(r, 0, c.m_strKey, kKeyLength, ' ');
-    r[30] = static_cast<uint8_t>(c.m_cType);
-    PutFlag(r, 31, c.m_bFlag);
-    PutI32(r, 32, c.m_nValue);
-    PutF64(r, 40, c.m_dValue);
-    PutText(r, 48, c.m_strText, kTextLength, '\0');
+const rec::Layout<CControl>& CControlDB::Fields() {
+    static const rec::Layout<CControl> layout = {
+        KR_AT(m_strKey, 0, kKeyLength, UpperBlank),
+        KR_AT(m_cType, 30, 1, Byte),
+        KR_AT(m_bFlag, 31, 1, FlagY),
+        KR_AT(m_nValue, 32, 4, I32),
+        KR_AT(m_dValue, 40, 8, F64),
+        KR_AT(m_strText, 48, kTextLength, Upper),
+    };
+    return layout;
 }
+#undef KR_RECORD
 
-void CControlDB::Unpack(const uint8_t* r, CControl& c) {
-    c.m_strKey = GetUpper(r, 0, kKeyLength);
-    c.m_cType = static_cast<char>(r[30]);
-    c.m_bFlag = GetFlagY(r, 31);
-    c.m_nValue = GetI32(r, 32);
-    c.m_dValue = GetF64(r, 40);
-    c.m_strText = GetUpper(r, 48, kTextLength);
-}
+void CControlDB::Pack(CControl& control, uint8_t* record) { rec::Pack(Fields(), control, record); }
+
+void CControlDB::Unpack(const uint8_t* record, CControl& control) { rec::Unpack(Fields(), record, control); }
 
 int CControlDB::ReadSetting(uint8_t* record, const std::string& key) {
     std::string upper = Upper(key);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "BtrieveDB.h"
+#include "RecordLayout.h"
 
 #include <cstdint>
 #include <string>
@@ -39,6 +40,7 @@ public:
     int InsertControl(CControl& control);
     int DeleteControl(const std::string& key);
 
+    static const rec::Layout<CControl>& Fields();
     static void Pack(CControl& control, uint8_t* record);
     static void Unpack(const uint8_t* record, CControl& control);
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "BtrieveDB.h"
+#include "RecordLayout.h"
 
 #include <cstdint>
 #include <ctime>
@@ -51,6 +52,7 @@ public:
     int WithdrawOrDelete(const std::string& selector4, const std::string& selector8, const std::string& customer,
                          const std::string& item, const std::string& unit, bool deleteQuote);
 
+    static const rec::Layout<CManualPrice>& Fields();
     static void Pack(CManualPrice& quote, uint8_t* record);
     static void Unpack(const uint8_t* record, CManualPrice& quote);
     static float LimitPrice(float price);

@@ -65,6 +65,10 @@ void PackField(Enc enc, uint8_t* r, size_t at, size_t width, void* m) {
     case Enc::Blank:
         PutText(r, at, Str(m), width, ' ');
         return;
+    case Enc::UpperBlank:
+        MakeUpper(Str(m));
+        PutText(r, at, Str(m), width, ' ');
+        return;
     case Enc::Flag:
     case Enc::FlagY:
         PutFlag(r, at, *static_cast<bool*>(m));
@@ -120,6 +124,7 @@ void UnpackField(Enc enc, const uint8_t* r, size_t at, size_t width, void* m) {
         Str(m) = GetText(r, at, width);
         return;
     case Enc::Upper:
+    case Enc::UpperBlank:
     case Enc::UpperOnRead:
         Str(m) = GetUpper(r, at, width);
         return;

@@ -15,6 +15,7 @@ enum class Enc : uint8_t {
     Text,         // zero-filled text, read up to the first zero byte
     Upper,        // zero-filled text, upper-cased both ways
     Blank,        // blank-filled text
+    UpperBlank,   // blank-filled text, upper-cased both ways
     UpperOnRead,  // zero-filled text written as given, upper-cased when read
     UpperOnWrite, // zero-filled text upper-cased when written, read as stored
     Flag,         // one byte, 'Y' or 'N'
