@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "BtrieveDB.h"
+#include "RecordLayout.h"
 #include "OrderItemDB.h"
 
 class COrder {
@@ -91,6 +92,7 @@ public:
 
     // Writes the header over a 408-byte record (the upper-case fields are converted in the
     // order itself); reserved bytes keep what the buffer held.
+    static const rec::Layout<COrder>& Fields();
     static void Pack(COrder& order, uint8_t* record);
     static void Unpack(COrder& order, const uint8_t* record);
 

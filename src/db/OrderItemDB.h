@@ -6,6 +6,7 @@
 #include <string>
 
 #include "BtrieveDB.h"
+#include "RecordLayout.h"
 
 class COrderItem {
 public:
@@ -54,6 +55,7 @@ public:
 
     // Writes the line over a 176-byte record (the upper-case fields are converted in the line
     // itself); reserved bytes keep what the buffer held.
+    static const rec::Layout<COrderItem>& Fields();
     static void Pack(COrderItem& line, uint8_t* record);
     static void Unpack(COrderItem& line, const uint8_t* record);
 

@@ -31,14 +31,17 @@ uint16_t EncodedWidth(Enc enc) {
         return 2;
     case Enc::I32:
     case Enc::F32:
+    case Enc::Float:
     case Enc::Time:
     case Enc::BDate:
         return 4;
     case Enc::F64:
         return 8;
     case Enc::Postal:
+    case Enc::PostalDigits:
         return 9;
     case Enc::Phone:
+    case Enc::PhoneDigits:
         return 10;
     default:
         return 0;
@@ -95,10 +98,19 @@ void PackField(Enc enc, uint8_t* r, size_t at, size_t width, void* m) {
         PutTime(r, at, *static_cast<int64_t*>(m));
         return;
     case Enc::Postal:
+    case Enc::PostalDigits:
         PutText(r, at, Digits(Str(m), " -"), width, ' ');
         return;
     case Enc::Phone:
+    case Enc::PhoneDigits:
         PutText(r, at, Digits(Str(m), " -()"), width, ' ');
+        return;
+    case Enc::Float:
+        PutF32(r, at, static_cast<float>(*static_cast<double*>(m)));
+        return;
+    case Enc::CodeOnWrite:
+        *static_cast<char*>(m) = UpperChar(*static_cast<char*>(m));
+        r[at] = static_cast<uint8_t>(*static_cast<char*>(m));
         return;
     case Enc::BDate: {
         int64_t t = *static_cast<int64_t*>(m);
@@ -141,8 +153,20 @@ void UnpackField(Enc enc, const uint8_t* r, size_t at, size_t width, void* m) {
         *static_cast<char*>(m) = GetCode(r, at);
         return;
     case Enc::Byte:
+    case Enc::CodeOnWrite:
         *static_cast<char*>(m) = static_cast<char>(r[at]);
         return;
+    case Enc::Float:
+        *static_cast<double*>(m) = GetF32(r, at);
+        return;
+    case Enc::PostalDigits:
+    case Enc::PhoneDigits: {
+        std::string text = GetText(r, at, width);
+        while (!text.empty() && text.back() == ' ')
+            text.pop_back();
+        Str(m) = text;
+        return;
+    }
     case Enc::I16:
         *static_cast<int16_t*>(m) = GetI16(r, at);
         return;
@@ -176,6 +200,7 @@ std::string ShowField(Enc enc, const void* m) {
         return *static_cast<const bool*>(m) ? "Y" : "N";
     case Enc::Code:
     case Enc::Byte:
+    case Enc::CodeOnWrite:
         return std::string(1, *static_cast<const char*>(m));
     case Enc::I16:
         return std::to_string(*static_cast<const int16_t*>(m));
@@ -184,6 +209,7 @@ std::string ShowField(Enc enc, const void* m) {
     case Enc::F32:
         return std::to_string(*static_cast<const float*>(m));
     case Enc::F64:
+    case Enc::Float:
         return std::to_string(*static_cast<const double*>(m));
     case Enc::Time:
     case Enc::BDate:

@@ -26,13 +26,17 @@ enum class Enc : uint8_t {
     I32,
     F32, // little-endian IEEE floats
     F64,
-    Time,   // 32-bit seconds since 1970 (int64_t member)
-    Postal, // "12345-6789" in memory, nine digits blank-filled on disk
-    Phone,  // "(555) 123-4567" in memory, ten digits blank-filled on disk
-    Blanks, // no member: written as blanks, never read
-    Zeros,  // no member: written as zero bytes, never read
-    BDate,  // day, month and 16-bit year of the int64_t member in local time; all zero for
-            // none. Written only: the member is read from its own time field.
+    Time,         // 32-bit seconds since 1970 (int64_t member)
+    Postal,       // "12345-6789" in memory, nine digits blank-filled on disk
+    Phone,        // "(555) 123-4567" in memory, ten digits blank-filled on disk
+    PostalDigits, // the postal code's digits in memory and on disk (blanks and hyphens dropped)
+    PhoneDigits,  // the phone number's digits in memory and on disk
+    Float,        // a double in memory, a 32-bit float on disk
+    CodeOnWrite,  // one byte, upper-cased when written, read as stored
+    Blanks,       // no member: written as blanks, never read
+    Zeros,        // no member: written as zero bytes, never read
+    BDate,        // day, month and 16-bit year of the int64_t member in local time; all zero for
+                  // none. Written only: the member is read from its own time field.
 };
 
 // The member a field lives in: std::string for the texts, bool for flags, char for Code and
