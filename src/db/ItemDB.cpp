@@ -241,6 +241,7 @@ uint16_t CItemDB::Pack(CItem& item, uint8_t* r) {
     // Notes end at their first zero byte; everything after them up to the buffer's end is zero.
     std::string notes = GetText(reinterpret_cast<const uint8_t*>(item.m_strNotes.c_str()), 0, kMaxNotes);
     PutText(r, kNotesOffset, notes, kBufferSize - kNotesOffset, '\0');
+    // The record runs four bytes past the notes: their terminating zero and three more.
     return static_cast<uint16_t>(kNotesOffset + 4 + notes.size());
 }
 

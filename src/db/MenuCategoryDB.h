@@ -5,6 +5,7 @@
 #include <string>
 
 #include "BtrieveDB.h"
+#include "RecordLayout.h"
 
 class CMenuCategory {
 public:
@@ -39,6 +40,7 @@ public:
 
     // Writes the category over a 53-byte record (customer number and key are converted in the
     // category itself).
+    static const rec::Layout<CMenuCategory>& Fields();
     static void Pack(CMenuCategory& category, uint8_t* record);
     static void Unpack(CMenuCategory& category, const uint8_t* record);
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "BtrieveDB.h"
+#include "RecordLayout.h"
 
 class CMenuHdr {
 public:
@@ -53,6 +54,7 @@ public:
     // Writes the header over a record buffer of kRecordSize bytes (the upper-case fields are
     // converted in the header itself); the reserved byte 87 keeps what the buffer held.
     // Returns the record length to write.
+    static const rec::Layout<CMenuHdr>& Fields();
     static uint16_t Pack(CMenuHdr& header, uint8_t* record);
     // Reads a record of the given returned length back into the header.
     static void Unpack(CMenuHdr& header, const uint8_t* record, uint16_t length);

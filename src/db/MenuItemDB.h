@@ -5,6 +5,7 @@
 #include <string>
 
 #include "BtrieveDB.h"
+#include "RecordLayout.h"
 
 class CMenuItem {
 public:
@@ -43,6 +44,7 @@ public:
 
     // Writes the line into a zeroed 96-byte record (recipe key, item number and unit are
     // converted in the line itself).
+    static const rec::Layout<CMenuItem>& Fields();
     static void Pack(CMenuItem& line, uint8_t* record);
     static void Unpack(CMenuItem& line, const uint8_t* record);
 
