@@ -3,6 +3,7 @@
 #pragma once
 
 #include "BtrieveDB.h"
+#include "RecordLayout.h"
 
 #include <cstdint>
 #include <string>
@@ -25,6 +26,7 @@ public:
     static constexpr uint16_t kFixedLength = 47;
     static constexpr size_t kBufferSize = 12848;
     static constexpr size_t kWordLength = 20;
+    static constexpr size_t kItemsOffset = 44;
     static constexpr size_t kMaxItems = 12800;
 
     CItemDictDB();
@@ -43,6 +45,7 @@ public:
     int DeleteWord(const std::string& word);
 
     // Returns the record length to write.
+    static const rec::Layout<CItemDict>& Fields();
     static uint16_t Pack(CItemDict& entry, uint8_t* record);
     static void Unpack(const uint8_t* record, uint16_t length, CItemDict& entry);
 

@@ -1,6 +1,7 @@
 #include "ItemLookupDB.h"
 
 #include "RecordFields.h"
+#include "RecordLayout.h"
 #include "btrieve/btrcall.h"
 
 #include <vector>
@@ -13,7 +14,9 @@ CItemLookupDB::~CItemLookupDB() = default;
 int CItemLookupDB::Create(const char* path) {
     std::vector<uint8_t> spec;
     uint16_t length = BuildFileSpec(spec, kRecordLength, 2, 0,
-                                    {{1, 20, btr::KF_DUPLICATES, btr::KT_STRING}, {1, 32, 0, btr::KT_STRING}});
+                                    {// 0: word; 1: word and item
+                                     rec::Segment(Fields(), "m_strWord", btr::KF_DUPLICATES, btr::KT_STRING),
+                                     rec::Segment(Fields(), "m_strWord", 0, btr::KT_STRING, 32)});
     int status = CreateFile(spec.data(), length, path, 0);
     if (status != 0)
         return status;
@@ -53,17 +56,19 @@ void CItemLookupDB::ImportLine(int firstChar) {
     }
 }
 
-void CItemLookupDB::Pack(CItemLookup& l, uint8_t* r) {
-    MakeUpper(l.m_strWord);
-    MakeUpper(l.m_strItem);
-    PutText(r, 0, l.m_strWord, 20, '\0');
-    PutText(r, 20, l.m_strItem, 12, '\0');
+#define KR_RECORD CItemLookup
+const rec::Layout<CItemLookup>& CItemLookupDB::Fields() {
+    static const rec::Layout<CItemLookup> layout = {
+        KR_AT(m_strWord, 0, 20, Upper),
+        KR_AT(m_strItem, 20, 12, Upper),
+    };
+    return layout;
 }
+#undef KR_RECORD
 
-void CItemLookupDB::Unpack(const uint8_t* r, CItemLookup& l) {
-    l.m_strWord = GetUpper(r, 0, 20);
-    l.m_strItem = GetUpper(r, 20, 12);
-}
+void CItemLookupDB::Pack(CItemLookup& lookup, uint8_t* record) { rec::Pack(Fields(), lookup, record); }
+
+void CItemLookupDB::Unpack(const uint8_t* record, CItemLookup& lookup) { rec::Unpack(Fields(), record, lookup); }
 
 void CItemLookupDB::FillPair(const std::string& word, const std::string& item) {
     PutText(m_keyPair, 0, Upper(word), 20, '\0');

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "BtrieveDB.h"
+#include "RecordLayout.h"
 
 #include <cstdint>
 #include <string>
@@ -35,6 +36,7 @@ public:
     int DeletePair(const std::string& word, const std::string& item);
     int InsertPair(CItemLookup& lookup);
 
+    static const rec::Layout<CItemLookup>& Fields();
     static void Pack(CItemLookup& lookup, uint8_t* record);
     static void Unpack(const uint8_t* record, CItemLookup& lookup);
 
