@@ -11,6 +11,7 @@
 #include "ManualPriceDB.h"
 #include "VelocityDB.h"
 #include "btrieve/btrcall.h"
+#include "btrieve/status_text.h"
 #include "dbtool.h"
 #include "escaped.h"
 
@@ -151,9 +152,8 @@ int Dump(const std::vector<std::string>& args) {
     auto file = kind->make();
     int status = file->OpenFile(pos[0].c_str());
     if (status != 0) {
-        std::fprintf(stderr, "kestrel-db dump: cannot open %s (status %d%s)\n", kdb::Escaped(pos[0]).c_str(),
-                     status,
-                     status == btr::B_FILE_NOT_FOUND ? ": file not found" : "");
+        std::fprintf(stderr, "kestrel-db dump: cannot open %s (status %s)\n", kdb::Escaped(pos[0]).c_str(),
+                     btr::StatusText(status).c_str());
         return 1;
     }
     std::vector<uint8_t> data(16384), keyBuffer(256);
@@ -169,7 +169,7 @@ int Dump(const std::vector<std::string>& args) {
     }
     file->Close();
     if (status != 0 && status != btr::B_END_OF_FILE) {
-        std::fprintf(stderr, "kestrel-db dump: status %d reading %s by key %ld\n", status,
+        std::fprintf(stderr, "kestrel-db dump: status %s reading %s by key %ld\n", btr::StatusText(status).c_str(),
                      kdb::Escaped(pos[0]).c_str(), key);
         return 1;
     }

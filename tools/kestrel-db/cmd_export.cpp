@@ -4,6 +4,7 @@
 #include "dbtool.h"
 #include "escaped.h"
 #include "btrieve/btrcall.h"
+#include "btrieve/status_text.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -35,9 +36,8 @@ int Export(const std::vector<std::string>& args) {
     auto file = kind->make();
     int status = file->OpenFile(pos[0].c_str());
     if (status != 0) {
-        std::fprintf(stderr, "kestrel-db export: cannot open %s (status %d%s)\n",
-                     kdb::Escaped(pos[0]).c_str(), status,
-                     status == btr::B_FILE_NOT_FOUND ? ": file not found" : "");
+        std::fprintf(stderr, "kestrel-db export: cannot open %s (status %s)\n", kdb::Escaped(pos[0]).c_str(),
+                     btr::StatusText(status).c_str());
         return 1;
     }
     std::FILE* out = std::fopen(pos[1].c_str(), "wb");
@@ -62,7 +62,8 @@ int Export(const std::vector<std::string>& args) {
         return 1;
     }
     if (status != btr::B_END_OF_FILE) {
-        std::fprintf(stderr, "kestrel-db export: stopped after %ld lines with status %d\n", lines, status);
+        std::fprintf(stderr, "kestrel-db export: stopped after %ld lines with status %s\n", lines,
+                     btr::StatusText(status).c_str());
         return 1;
     }
     std::printf("%s: %ld lines written to %s\n", kind->fileName.c_str(), lines, kdb::Escaped(pos[1]).c_str());

@@ -2,6 +2,7 @@
 #include "command.h"
 
 #include "RecipeExport.h"
+#include "btrieve/status_text.h"
 #include "escaped.h"
 
 #include <cstdio>
@@ -20,8 +21,8 @@ int Run(const std::vector<std::string>& args) {
         return 1;
     }
     if (result.status != 0) {
-        std::fprintf(stderr, "kestrel-db export-recipe: the recipe files did not open (status %d)\n",
-                     result.status);
+        std::fprintf(stderr, "kestrel-db export-recipe: the recipe files did not open (status %s)\n",
+                     btr::StatusText(result.status).c_str());
         return 1;
     }
     std::printf("Exported %d recipe lines to %s.\n", result.lines, kdb::Escaped(pos[2]).c_str());

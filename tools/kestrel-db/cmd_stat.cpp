@@ -3,6 +3,7 @@
 
 #include "BtrieveDB.h"
 #include "btrieve/btrcall.h"
+#include "btrieve/status_text.h"
 #include "escaped.h"
 
 #include <cstdio>
@@ -29,18 +30,15 @@ int Stat(const std::vector<std::string>& args) {
     CAnyFile file;
     int status = file.OpenFile(pos[0].c_str());
     if (status != 0) {
-        std::fprintf(stderr, "kestrel-db stat: cannot open %s (status %d%s)\n", kdb::Escaped(pos[0]).c_str(),
-                     status,
-                     status == btr::B_FILE_NOT_FOUND      ? ": file not found"
-                     : status == btr::B_NOT_A_BTRIEVE_FILE ? ": not a record file"
-                                                           : "");
+        std::fprintf(stderr, "kestrel-db stat: cannot open %s (status %s)\n", kdb::Escaped(pos[0]).c_str(),
+                     btr::StatusText(status).c_str());
         return 1;
     }
     std::vector<uint8_t> spec(4096, 0), keyBuffer(1024, 0);
     uint16_t len = static_cast<uint16_t>(spec.size());
     status = file.Stat(spec.data(), &len, keyBuffer.data());
     if (status != 0) {
-        std::fprintf(stderr, "kestrel-db stat: status %d reading %s\n", status, kdb::Escaped(pos[0]).c_str());
+        std::fprintf(stderr, "kestrel-db stat: status %s reading %s\n", btr::StatusText(status).c_str(), kdb::Escaped(pos[0]).c_str());
         return 1;
     }
     uint32_t records;

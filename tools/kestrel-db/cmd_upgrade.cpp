@@ -3,6 +3,7 @@
 #include "command.h"
 
 #include "btrieve/btrcall.h"
+#include "btrieve/status_text.h"
 #include "btrieve/files.h"
 
 #include <cstdio>
@@ -42,7 +43,8 @@ int Upgrade(const std::vector<std::string>& args) {
                      "kestrel-db upgrade: a record file is in use; close the programs of the suite and try "
                      "again (nothing was moved)\n");
     else
-        std::fprintf(stderr, "kestrel-db upgrade: stopped with status %d (nothing was moved)\n", status);
+        std::fprintf(stderr, "kestrel-db upgrade: stopped with status %s (nothing was moved)\n",
+                     btr::StatusText(status).c_str());
     return 1;
 }
 

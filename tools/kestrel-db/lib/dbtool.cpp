@@ -16,6 +16,7 @@
 #include "RecipeFiles.h"
 #include "VelocityDB.h"
 #include "btrieve/btrcall.h"
+#include "btrieve/status_text.h"
 
 #include <chrono>
 #include <cstring>
@@ -196,7 +197,7 @@ ImportResult ImportDownload(const std::string& recordPath, const std::string& do
         status = file->Create(recordPath.c_str());
     if (status != 0) {
         result.openStatus = status;
-        result.problem = "cannot open " + recordPath + " (status " + std::to_string(status) + ")";
+        result.problem = "cannot open " + recordPath + " (status " + StatusText(status) + ")";
         return result;
     }
     result = ImportDownload(*file, downloadPath, version, headerLength, purge, progress);
@@ -204,22 +205,7 @@ ImportResult ImportDownload(const std::string& recordPath, const std::string& do
     return result;
 }
 
-std::string StatusText(int status) {
-    const char* meaning = nullptr;
-    switch (status) {
-    case btr::B_IO_ERROR: meaning = "I/O error"; break;
-    case btr::B_FILE_NOT_OPEN: meaning = "file not open"; break;
-    case btr::B_DISK_FULL: meaning = "disk full"; break;
-    case btr::B_UNRECOVERABLE_ERROR: meaning = "unrecoverable error"; break;
-    case btr::B_TRANSACTION_IS_ACTIVE: meaning = "a transaction is already active"; break;
-    case btr::B_END_TRANSACTION_ERROR: meaning = "no transaction to end"; break;
-    case btr::B_ACCESS_TO_FILE_DENIED: meaning = "access to the file denied"; break;
-    case btr::B_RECORD_INUSE: meaning = "record in use by another program"; break;
-    case btr::B_FILE_INUSE: meaning = "file in use by another program"; break;
-    default: break;
-    }
-    return std::to_string(status) + (meaning ? std::string(" (") + meaning + ")" : std::string());
-}
+std::string StatusText(int status) { return btr::StatusText(status); }
 
 long CountRecords(const std::string& recordPath, int* status) {
     const FileKind* kind = FindFileKind(recordPath);
