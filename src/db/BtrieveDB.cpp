@@ -91,7 +91,7 @@ const char* CBtrieveDB::GetDescription() const { return "EMPTY"; }
 bool CBtrieveDB::BeginReload(const char* textPath, int64_t headerLength, int version, int purge) {
     m_nVersion = version;
     m_nPurge = purge;
-    if (GetLineLength() == 0)
+    if (!CanReload() || GetLineLength() == 0)
         return false;
     // A reload left running by its caller ends before the next one starts.
     if (m_bReloadTran)
@@ -347,6 +347,7 @@ int CBtrieveDB::ReadReloadChar() {
 }
 
 bool CBtrieveDB::CanExport() { return GetRecordLength() != 0; }
+bool CBtrieveDB::CanReload() const { return GetLineLength() != 0; }
 
 namespace {
 int ExportRead(CBtrieveDB& db, bool first, std::string& output) {

@@ -29,7 +29,10 @@ public:
     virtual const char* GetFileName() const;
     virtual const char* GetDescription() const;
     virtual bool BeginReload(const char* textPath, int64_t headerLength, int version, int purge);
+    // Whether the records can be written as interchange lines (ExportFirst), and whether the file
+    // can be reloaded from a download (BeginReload); each file class says so.
     virtual bool CanExport();
+    virtual bool CanReload() const;
     virtual int ExportFirst(std::string& output);
     virtual int ExportNext(std::string& output);
     virtual int FormatLine(const uint8_t* raw, std::string& output);

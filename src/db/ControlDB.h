@@ -31,6 +31,8 @@ public:
 
     const char* GetFileName() const override { return "CONTROL.DB"; }
     const char* GetDescription() const override { return "Control"; }
+    bool CanExport() override { return false; }
+    bool CanReload() const override { return true; }
     int GetLineLength() const override { return 31; }
     int Create(const char* path) override;
     void ImportLine(int firstChar) override;

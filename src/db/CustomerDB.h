@@ -106,6 +106,8 @@ public:
 
     const char* GetFileName() const override { return "CUST.DB"; }
     const char* GetDescription() const override { return "Customer"; }
+    bool CanExport() override { return true; }
+    bool CanReload() const override { return true; }
     uint32_t GetRecordLength() const override { return kRecordLength; }
     int GetLineLength() const override { return m_nVersion < 777 ? 616 : 623; }
     int Create(const char* path) override;

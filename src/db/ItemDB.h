@@ -68,6 +68,8 @@ public:
 
     const char* GetFileName() const override { return "ITEM.DB"; }
     const char* GetDescription() const override { return "Item"; }
+    bool CanExport() override { return false; }
+    bool CanReload() const override { return true; }
     int GetLineLength() const override;
     int Create(const char* path) override;
     void ImportLine(int firstChar) override;

@@ -34,6 +34,8 @@ public:
 
     const char* GetFileName() const override { return "ITEMDICT.DB"; }
     const char* GetDescription() const override { return "Item Dictionary"; }
+    bool CanExport() override { return false; }
+    bool CanReload() const override { return true; }
     int GetLineLength() const override { return m_nVersion < 771 ? 46 : 47; }
     int Create(const char* path) override;
     void ImportLine(int firstChar) override;

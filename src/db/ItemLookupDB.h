@@ -25,6 +25,8 @@ public:
 
     const char* GetFileName() const override { return "ITEMLKUP.DB"; }
     const char* GetDescription() const override { return "Item Lookup Dictionary"; }
+    bool CanExport() override { return false; }
+    bool CanReload() const override { return true; }
     int GetLineLength() const override { return 34; }
     int Create(const char* path) override;
     void ImportLine(int firstChar) override;

@@ -39,6 +39,8 @@ public:
 
     const char* GetFileName() const override { return "MNPRICE.DB"; }
     const char* GetDescription() const override { return "Manual Prices"; }
+    bool CanExport() override { return false; }
+    bool CanReload() const override { return true; }
     int GetLineLength() const override { return 73; }
     int Create(const char* path) override;
     void ImportLine(int firstChar) override;

@@ -13,10 +13,6 @@ CMenuCategoryDB::CMenuCategoryDB() {
     std::memset(m_key1, 0, sizeof m_key1);
 }
 
-int CMenuCategoryDB::FormatLine(const uint8_t*, std::string&) {
-    return 0;
-}
-
 // Not reloaded from an interchange download.
 void CMenuCategoryDB::ImportLine(int) {}
 

@@ -28,8 +28,9 @@ public:
 
     const char* GetFileName() const override { return "MenuCategory.DB"; }
     const char* GetDescription() const override { return "Recipie Master Header"; }
+    bool CanExport() override { return false; }
+    bool CanReload() const override { return false; }
     uint32_t GetRecordLength() const override { return kRecordSize; }
-    int FormatLine(const uint8_t* raw, std::string& output) override;
     int Create(const char* path) override;
     void ImportLine(int firstChar) override;
 

@@ -15,10 +15,6 @@ CMenuHdrDB::CMenuHdrDB() {
     std::memset(m_key1, 0, sizeof m_key1);
 }
 
-int CMenuHdrDB::FormatLine(const uint8_t*, std::string&) {
-    return 0;
-}
-
 // Not reloaded from an interchange download.
 void CMenuHdrDB::ImportLine(int) {}
 

@@ -12,10 +12,6 @@ CMenuItemDB::CMenuItemDB() {
     std::memset(m_key0, 0, sizeof m_key0);
 }
 
-int CMenuItemDB::FormatLine(const uint8_t*, std::string&) {
-    return 0;
-}
-
 // Not reloaded from an interchange download.
 void CMenuItemDB::ImportLine(int) {}
 

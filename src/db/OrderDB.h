@@ -65,6 +65,8 @@ public:
 
     const char* GetFileName() const override { return "ORDER.DB"; }
     const char* GetDescription() const override { return "Order"; }
+    bool CanExport() override { return false; }
+    bool CanReload() const override { return false; }
     int Create(const char* path) override;
     void ImportLine(int firstChar) override;
 

@@ -50,6 +50,8 @@ public:
 
     const char* GetFileName() const override { return "ORDRITEM.DB"; }
     const char* GetDescription() const override { return "Order Item"; }
+    bool CanExport() override { return false; }
+    bool CanReload() const override { return false; }
     int Create(const char* path) override;
     void ImportLine(int firstChar) override;
 

@@ -55,6 +55,8 @@ public:
 
     const char* GetFileName() const override { return "VELOCITY.DB"; }
     const char* GetDescription() const override { return "Item History"; }
+    bool CanExport() override { return true; }
+    bool CanReload() const override { return true; }
     uint32_t GetRecordLength() const override { return kRecordLength; }
     int GetLineLength() const override;
     int Create(const char* path) override;
