@@ -153,8 +153,7 @@ protected:
     int UpdateByKey(uint8_t* data, uint16_t size, void* key, int keyNumber, Pack&& pack) {
         uint16_t len = size;
         int status = GetEqual(data, &len, key, keyNumber);
-        if (status != 0)
-            return status;
+        if (status != 0) return status;
         len = pack(data, len);
         return Update(data, &len, key, keyNumber);
     }

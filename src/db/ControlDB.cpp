@@ -9,15 +9,17 @@
 
 using namespace fields;
 
-CControlDB::CControlDB() { m_bReload = false; }
+CControlDB::CControlDB() {
+    m_bReload = false;
+}
 CControlDB::~CControlDB() = default;
 
 int CControlDB::Create(const char* path) {
     std::vector<uint8_t> spec;
-    uint16_t length = BuildFileSpec(spec, kRecordLength, 1, 0, {rec::Segment(Fields(), "m_strKey", 0, btr::KT_STRING)});
+    uint16_t length =
+        BuildFileSpec(spec, kRecordLength, 1, 0, {rec::Segment(Fields(), "m_strKey", 0, btr::KT_STRING)});
     int status = CreateFile(spec.data(), length, path, 0);
-    if (status != 0)
-        return status;
+    if (status != 0) return status;
     return OpenFile(path);
 }
 
@@ -35,8 +37,7 @@ void CControlDB::ImportLine(int firstChar) {
     bool ended = false;
     for (size_t i = 0; i <= kTextLength; ++i) {
         int c = ReadReloadChar();
-        if (c == EOF)
-            break;
+        if (c == EOF) break;
         if (c == '\n') {
             ended = true;
             break;
@@ -58,8 +59,7 @@ void CControlDB::ImportLine(int firstChar) {
     control.m_strKey = key;
     control.m_cType = type;
     std::string padded = value;
-    if (padded.size() < 11)
-        padded.resize(11, ' ');
+    if (padded.size() < 11) padded.resize(11, ' ');
     if (type == 'B') {
         control.m_bFlag = value[0] == 'Y' || value[0] == 'y';
     } else if (type == 'I') {
@@ -81,8 +81,7 @@ void CControlDB::ImportLine(int firstChar) {
         control.m_strText = last == std::string::npos ? std::string() : value.substr(0, last + 1);
     }
     status = status == 0 ? UpdateControl(control) : InsertControl(control);
-    if (status == btr::B_KEY_VALUE_NOT_FOUND)
-        status = InsertControl(control);
+    if (status == btr::B_KEY_VALUE_NOT_FOUND) status = InsertControl(control);
     if (status != 0) {
         std::snprintf(text, sizeof text, "Error %d Writing to Database", status);
         AddError(text);
@@ -104,9 +103,13 @@ const rec::Layout<CControl>& CControlDB::Fields() {
 }
 #undef KR_RECORD
 
-void CControlDB::Pack(CControl& control, uint8_t* record) { rec::Pack(Fields(), control, record); }
+void CControlDB::Pack(CControl& control, uint8_t* record) {
+    rec::Pack(Fields(), control, record);
+}
 
-void CControlDB::Unpack(const uint8_t* record, CControl& control) { rec::Unpack(Fields(), record, control); }
+void CControlDB::Unpack(const uint8_t* record, CControl& control) {
+    rec::Unpack(Fields(), record, control);
+}
 
 int CControlDB::ReadSetting(uint8_t* record, const std::string& key) {
     std::string upper = Upper(key);
@@ -116,10 +119,8 @@ int CControlDB::ReadSetting(uint8_t* record, const std::string& key) {
         m_key0[kKeyLength] = 0;
         uint16_t length = kRecordLength;
         status = GetEqual(record, &length, m_key0, 0);
-        if (status == 0 && length != kRecordLength)
-            return btr::B_DATALENGTH_ERROR;
-        if (status != btr::B_KEY_VALUE_NOT_FOUND)
-            return status;
+        if (status == 0 && length != kRecordLength) return btr::B_DATALENGTH_ERROR;
+        if (status != btr::B_KEY_VALUE_NOT_FOUND) return status;
     }
     return status;
 }
@@ -127,8 +128,7 @@ int CControlDB::ReadSetting(uint8_t* record, const std::string& key) {
 int CControlDB::GetControl(CControl& control, const std::string& key) {
     uint8_t record[kRecordLength] = {};
     int status = ReadSetting(record, key);
-    if (status == 0)
-        Unpack(record, control);
+    if (status == 0) Unpack(record, control);
     return status;
 }
 
@@ -136,8 +136,7 @@ int CControlDB::UpdateControl(CControl& control) {
     uint8_t record[kRecordLength] = {};
     MakeUpper(control.m_strKey);
     int status = ReadSetting(record, control.m_strKey);
-    if (status != 0)
-        return status;
+    if (status != 0) return status;
     // The key is not modifiable: keep its stored fill.
     uint8_t storedKey[kKeyLength];
     std::memcpy(storedKey, record, kKeyLength);
@@ -145,8 +144,7 @@ int CControlDB::UpdateControl(CControl& control) {
     std::memcpy(record, storedKey, kKeyLength);
     uint16_t length = kRecordLength;
     status = Update(record, &length, m_key0, 0);
-    if (status == 0 && length != kRecordLength)
-        return btr::B_DATALENGTH_ERROR;
+    if (status == 0 && length != kRecordLength) return btr::B_DATALENGTH_ERROR;
     return status;
 }
 
@@ -157,25 +155,21 @@ int CControlDB::InsertControl(CControl& control) {
     m_key0[kKeyLength] = 0;
     uint16_t length = kRecordLength;
     int status = Insert(record, &length, m_key0, 0);
-    if (status == 0 && length != kRecordLength)
-        return btr::B_DATALENGTH_ERROR;
+    if (status == 0 && length != kRecordLength) return btr::B_DATALENGTH_ERROR;
     return status;
 }
 
 int CControlDB::DeleteControl(const std::string& key) {
     uint8_t record[kRecordLength] = {};
     int status = ReadSetting(record, key);
-    if (status == btr::B_KEY_VALUE_NOT_FOUND)
-        return 0;
-    if (status != 0)
-        return status;
+    if (status == btr::B_KEY_VALUE_NOT_FOUND) return 0;
+    if (status != 0) return status;
     return Delete();
 }
 
 bool ReadControlFlag(const char* key, const char* path) {
     CControlDB db;
-    if (db.OpenFile(path) != 0)
-        return false;
+    if (db.OpenFile(path) != 0) return false;
     CControl control;
     bool flag = db.GetControl(control, key) == 0 && control.m_bFlag;
     db.Close();

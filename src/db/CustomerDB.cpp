@@ -8,22 +8,22 @@
 
 using namespace fields;
 
-CCustomerDB::CCustomerDB() { m_bReload = false; }
+CCustomerDB::CCustomerDB() {
+    m_bReload = false;
+}
 CCustomerDB::~CCustomerDB() = default;
 
 int CCustomerDB::Create(const char* path) {
     std::vector<uint8_t> spec;
     const auto& f = Fields();
     // Key 4 runs on from the code at 33 over the code at 37.
-    uint16_t length = BuildFileSpec(spec, kRecordLength, kKeys, 0,
-                                    {rec::Segment(f, "m_strNumber", 0, btr::KT_STRING),
-                                     rec::Segment(f, "m_strName", 3, btr::KT_STRING),
-                                     rec::Segment(f, "m_strCode33", 3, btr::KT_STRING),
-                                     rec::Segment(f, "m_strCode37", 3, btr::KT_STRING),
-                                     rec::Segment(f, "m_strCode33", 3, btr::KT_STRING, 12)});
+    uint16_t length = BuildFileSpec(
+        spec, kRecordLength, kKeys, 0,
+        {rec::Segment(f, "m_strNumber", 0, btr::KT_STRING), rec::Segment(f, "m_strName", 3, btr::KT_STRING),
+         rec::Segment(f, "m_strCode33", 3, btr::KT_STRING), rec::Segment(f, "m_strCode37", 3, btr::KT_STRING),
+         rec::Segment(f, "m_strCode33", 3, btr::KT_STRING, 12)});
     int status = CreateFile(spec.data(), length, path, 0);
-    if (status != 0)
-        return status;
+    if (status != 0) return status;
     return OpenFile(path);
 }
 
@@ -141,8 +141,7 @@ void CCustomerDB::ImportLine(int firstChar) {
     long at = LineOffset();
     std::string line;
     auto erase = [this](const std::string& key) { return DeleteCustomer(key); };
-    if (StartLine(firstChar, 6, line, erase, "Error %d Deleting Customer %s") != LineStart::Record)
-        return;
+    if (StartLine(firstChar, 6, line, erase, "Error %d Deleting Customer %s") != LineStart::Record) return;
     char text[96];
     size_t length = static_cast<size_t>(GetLineLength());
     if (!ReadLineRest(line, length)) {
@@ -165,8 +164,7 @@ void CCustomerDB::ImportLine(int firstChar) {
         return;
     }
     status = UpdateCustomer(customer);
-    if (status == btr::B_KEY_VALUE_NOT_FOUND)
-        status = InsertCustomer(customer);
+    if (status == btr::B_KEY_VALUE_NOT_FOUND) status = InsertCustomer(customer);
     if (status != 0) {
         std::snprintf(text, sizeof text, "Error %d Writing to Database", status);
         AddError(text);
@@ -272,9 +270,13 @@ const rec::Layout<CCustomer>& CCustomerDB::Fields() {
 }
 #undef KR_RECORD
 
-void CCustomerDB::Pack(CCustomer& customer, uint8_t* record) { rec::Pack(Fields(), customer, record); }
+void CCustomerDB::Pack(CCustomer& customer, uint8_t* record) {
+    rec::Pack(Fields(), customer, record);
+}
 
-void CCustomerDB::Unpack(const uint8_t* record, CCustomer& customer) { rec::Unpack(Fields(), record, customer); }
+void CCustomerDB::Unpack(const uint8_t* record, CCustomer& customer) {
+    rec::Unpack(Fields(), record, customer);
+}
 
 int CCustomerDB::FormatLine(const uint8_t* raw, std::string& output) {
     CCustomer customer;
@@ -303,10 +305,8 @@ uint8_t* CCustomerDB::KeyBuffer(int keyNumber) {
 }
 
 int CCustomerDB::ReadChecked(int status, uint16_t length, const uint8_t* record, CCustomer& customer) {
-    if (status != 0)
-        return status;
-    if (length != kRecordLength)
-        return btr::B_DATALENGTH_ERROR;
+    if (status != 0) return status;
+    if (length != kRecordLength) return btr::B_DATALENGTH_ERROR;
     Unpack(record, customer);
     return 0;
 }
@@ -314,8 +314,7 @@ int CCustomerDB::ReadChecked(int status, uint16_t length, const uint8_t* record,
 int CCustomerDB::GetCustomer(CCustomer& customer, const std::string& keyValue, int keyNumber) {
     static constexpr size_t kKeyLength[kKeys] = {6, 25, 4, 8, 12};
     uint8_t* key = KeyBuffer(keyNumber);
-    if (!key)
-        return btr::B_INVALID_KEYNUMBER;
+    if (!key) return btr::B_INVALID_KEYNUMBER;
     PutText(key, 0, keyValue, kKeyLength[keyNumber], '\0');
     key[kKeyLength[keyNumber]] = 0;
     uint8_t record[kRecordLength] = {};
@@ -326,8 +325,7 @@ int CCustomerDB::GetCustomer(CCustomer& customer, const std::string& keyValue, i
 
 int CCustomerDB::GetFirstCustomer(CCustomer& customer, int keyNumber) {
     uint8_t* key = KeyBuffer(keyNumber);
-    if (!key)
-        return btr::B_INVALID_KEYNUMBER;
+    if (!key) return btr::B_INVALID_KEYNUMBER;
     uint8_t record[kRecordLength] = {};
     uint16_t length = kRecordLength;
     int status = GetFirst(record, &length, key, keyNumber);
@@ -336,8 +334,7 @@ int CCustomerDB::GetFirstCustomer(CCustomer& customer, int keyNumber) {
 
 int CCustomerDB::GetNextCustomer(CCustomer& customer, int keyNumber) {
     uint8_t* key = KeyBuffer(keyNumber);
-    if (!key)
-        return btr::B_INVALID_KEYNUMBER;
+    if (!key) return btr::B_INVALID_KEYNUMBER;
     uint8_t record[kRecordLength] = {};
     uint16_t length = kRecordLength;
     int status = GetNext(record, &length, key, keyNumber);

@@ -10,14 +10,14 @@
 
 using namespace fields;
 
-CItemDB::CItemDB() { m_bReload = false; }
+CItemDB::CItemDB() {
+    m_bReload = false;
+}
 CItemDB::~CItemDB() = default;
 
 int CItemDB::GetLineLength() const {
-    if (m_nVersion < 777)
-        return 369;
-    if (m_nVersion <= 1024)
-        return 484;
+    if (m_nVersion < 777) return 369;
+    if (m_nVersion <= 1024) return 484;
     return 538;
 }
 
@@ -33,8 +33,7 @@ int CItemDB::Create(const char* path) {
                                      rec::Segment(Fields(), "m_strCode12", 19, btr::KT_STRING, 8),
                                      rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING)});
     int status = CreateFile(spec.data(), length, path, 0);
-    if (status != 0)
-        return status;
+    if (status != 0) return status;
     return OpenFile(path);
 }
 
@@ -127,8 +126,7 @@ void CItemDB::ImportLine(int firstChar) {
     long at = LineOffset();
     std::string& line = m_strImportLine;
     auto erase = [this](const std::string& key) { return DeleteItem(key); };
-    if (StartLine(firstChar, 12, line, erase, "Error %d Deleting Item %s") != LineStart::Record)
-        return;
+    if (StartLine(firstChar, 12, line, erase, "Error %d Deleting Item %s") != LineStart::Record) return;
     char text[96];
     std::string number = line.substr(0, 12);
     size_t length = static_cast<size_t>(GetLineLength());
@@ -143,8 +141,7 @@ void CItemDB::ImportLine(int firstChar) {
     uint16_t recordLength = static_cast<uint16_t>(kBufferSize);
     int status = GetEqual(record, &recordLength, m_key0, 0);
     CItem item;
-    if (status == 0)
-        Unpack(record, item);
+    if (status == 0) Unpack(record, item);
     ichg::ValueError error;
     if (status != 0 && status != btr::B_KEY_VALUE_NOT_FOUND) {
         // Reported as a failed write below.
@@ -270,8 +267,7 @@ int CItemDB::UpdateItem(CItem& item, CItem* previous) {
     FillKey0(item.m_strItemNumber);
     return UpdateByKey(buffer.data(), static_cast<uint16_t>(kBufferSize), m_key0, 0,
                        [&](uint8_t* record, uint16_t) {
-                           if (previous)
-                               Unpack(record, *previous);
+                           if (previous) Unpack(record, *previous);
                            return Pack(item, record);
                        });
 }

@@ -9,15 +9,17 @@
 
 using namespace fields;
 
-CItemDictDB::CItemDictDB() { m_bReload = false; }
+CItemDictDB::CItemDictDB() {
+    m_bReload = false;
+}
 CItemDictDB::~CItemDictDB() = default;
 
 int CItemDictDB::Create(const char* path) {
     std::vector<uint8_t> spec;
-    uint16_t length = BuildFileSpec(spec, kFixedLength, 1, btr::kFileVariableLength, {rec::Segment(Fields(), "m_strWord", 0, btr::KT_STRING)});
+    uint16_t length = BuildFileSpec(spec, kFixedLength, 1, btr::kFileVariableLength,
+                                    {rec::Segment(Fields(), "m_strWord", 0, btr::KT_STRING)});
     int status = CreateFile(spec.data(), length, path, 0);
-    if (status != 0)
-        return status;
+    if (status != 0) return status;
     return OpenFile(path);
 }
 
@@ -25,7 +27,8 @@ void CItemDictDB::ImportLine(int firstChar) {
     long at = LineOffset();
     std::string line;
     auto erase = [this](const std::string& key) { return DeleteWord(key); };
-    if (StartLine(firstChar, kWordLength, line, erase, "Error %d deleting item dict word %s") != LineStart::Record)
+    if (StartLine(firstChar, kWordLength, line, erase, "Error %d deleting item dict word %s") !=
+        LineStart::Record)
         return;
     char text[96];
     CItemDict entry;
@@ -48,8 +51,7 @@ void CItemDictDB::ImportLine(int firstChar) {
                 ended = true;
                 break;
             }
-            if (entry.m_strItems.size() < kMaxItems)
-                entry.m_strItems += static_cast<char>(c);
+            if (entry.m_strItems.size() < kMaxItems) entry.m_strItems += static_cast<char>(c);
         }
         if (!ended) {
             RejectFormat(at);
@@ -66,8 +68,7 @@ void CItemDictDB::ImportLine(int firstChar) {
     entry.m_strReplacement = line.substr(6, kWordLength);
     entry.m_strWord = line.substr(26, kWordLength);
     int status = UpdateWord(entry);
-    if (status == btr::B_KEY_VALUE_NOT_FOUND)
-        status = InsertWord(entry);
+    if (status == btr::B_KEY_VALUE_NOT_FOUND) status = InsertWord(entry);
     if (status != 0) {
         std::snprintf(text, sizeof text, "Error %d Writing Database", status);
         AddError(text);
@@ -104,8 +105,7 @@ void CItemDictDB::Unpack(const uint8_t* r, uint16_t length, CItemDict& e) {
 }
 
 int CItemDictDB::FindWord(CItemDict& entry, const std::string& word) {
-    if (word.empty())
-        return btr::B_KEY_VALUE_NOT_FOUND;
+    if (word.empty()) return btr::B_KEY_VALUE_NOT_FOUND;
     std::string searched = word.substr(0, kWordLength);
     PutText(m_key0, 0, searched, kWordLength, '\0');
     m_key0[kWordLength] = 0;
@@ -116,10 +116,8 @@ int CItemDictDB::FindWord(CItemDict& entry, const std::string& word) {
         length = static_cast<uint16_t>(kBufferSize);
         status = GetGreaterOrEqual(record.data(), &length, m_key0, 0);
     }
-    if (status != 0)
-        return status;
-    if (std::memcmp(m_key0, searched.data(), searched.size()) != 0)
-        return btr::B_KEY_VALUE_NOT_FOUND;
+    if (status != 0) return status;
+    if (std::memcmp(m_key0, searched.data(), searched.size()) != 0) return btr::B_KEY_VALUE_NOT_FOUND;
     Unpack(record.data(), length, entry);
     return 0;
 }

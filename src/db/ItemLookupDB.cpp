@@ -8,7 +8,9 @@
 
 using namespace fields;
 
-CItemLookupDB::CItemLookupDB() { m_bReload = false; }
+CItemLookupDB::CItemLookupDB() {
+    m_bReload = false;
+}
 CItemLookupDB::~CItemLookupDB() = default;
 
 int CItemLookupDB::Create(const char* path) {
@@ -18,8 +20,7 @@ int CItemLookupDB::Create(const char* path) {
                                      rec::Segment(Fields(), "m_strWord", btr::KF_DUPLICATES, btr::KT_STRING),
                                      rec::Segment(Fields(), "m_strWord", 0, btr::KT_STRING, 32)});
     int status = CreateFile(spec.data(), length, path, 0);
-    if (status != 0)
-        return status;
+    if (status != 0) return status;
     return OpenFile(path);
 }
 
@@ -66,9 +67,13 @@ const rec::Layout<CItemLookup>& CItemLookupDB::Fields() {
 }
 #undef KR_RECORD
 
-void CItemLookupDB::Pack(CItemLookup& lookup, uint8_t* record) { rec::Pack(Fields(), lookup, record); }
+void CItemLookupDB::Pack(CItemLookup& lookup, uint8_t* record) {
+    rec::Pack(Fields(), lookup, record);
+}
 
-void CItemLookupDB::Unpack(const uint8_t* record, CItemLookup& lookup) { rec::Unpack(Fields(), record, lookup); }
+void CItemLookupDB::Unpack(const uint8_t* record, CItemLookup& lookup) {
+    rec::Unpack(Fields(), record, lookup);
+}
 
 void CItemLookupDB::FillPair(const std::string& word, const std::string& item) {
     PutText(m_keyPair, 0, Upper(word), 20, '\0');
@@ -83,12 +88,10 @@ int CItemLookupDB::FindFirst(CItemLookup& lookup, const std::string& word) {
     uint8_t record[kRecordLength] = {};
     uint16_t length = kRecordLength;
     int status = GetEqual(record, &length, m_keyWord, 0);
-    if (status != 0)
-        return status;
+    if (status != 0) return status;
     // The caller's word as given, case included.
     std::string wanted = Padded(word, 20, '\0');
-    if (std::memcmp(record, wanted.data(), 20) != 0)
-        return btr::B_KEY_VALUE_NOT_FOUND;
+    if (std::memcmp(record, wanted.data(), 20) != 0) return btr::B_KEY_VALUE_NOT_FOUND;
     Unpack(record, lookup);
     return 0;
 }
@@ -97,16 +100,14 @@ int CItemLookupDB::FindNext(CItemLookup& lookup) {
     uint8_t record[kRecordLength] = {};
     uint16_t length = kRecordLength;
     int status = GetNext(record, &length, m_nKeyNumber == 1 ? m_keyPair : m_keyWord, m_nKeyNumber);
-    if (status == 0)
-        Unpack(record, lookup);
+    if (status == 0) Unpack(record, lookup);
     return status;
 }
 
 int CItemLookupDB::PairExists(const std::string& word, const std::string& item) {
     FillPair(word, item);
     m_nKeyNumber = 1;
-    if (!m_bOpen)
-        return btr::B_FILE_NOT_OPEN;
+    if (!m_bOpen) return btr::B_FILE_NOT_OPEN;
     uint8_t record[kRecordLength] = {};
     uint16_t length = kRecordLength;
     return BtrvCall(btr::B_GET_EQUAL + btr::kKeyOnlyBias, m_posBlock, record, &length, m_keyPair, 1);

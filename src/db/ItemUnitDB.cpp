@@ -9,18 +9,16 @@
 
 using namespace fields;
 
-CItemUnitDB::CItemUnitDB() { m_bReload = false; }
+CItemUnitDB::CItemUnitDB() {
+    m_bReload = false;
+}
 CItemUnitDB::~CItemUnitDB() = default;
 
 int CItemUnitDB::GetLineLength() const {
-    if (m_nVersion < 770)
-        return 452;
-    if (m_nVersion < 777)
-        return 463;
-    if (m_nVersion < 1024)
-        return 504;
-    if (m_nVersion == 1024)
-        return 524;
+    if (m_nVersion < 770) return 452;
+    if (m_nVersion < 777) return 463;
+    if (m_nVersion < 1024) return 504;
+    if (m_nVersion == 1024) return 524;
     return 544;
 }
 
@@ -33,8 +31,7 @@ int CItemUnitDB::Create(const char* path) {
                                      rec::Segment(Fields(), "m_strItemNumber", 16, btr::KT_STRING),
                                      rec::Segment(Fields(), "m_strUnit", 0, btr::KT_STRING)});
     int status = CreateFile(spec.data(), length, path, 0);
-    if (status != 0)
-        return status;
+    if (status != 0) return status;
     return OpenFile(path);
 }
 
@@ -50,7 +47,8 @@ const std::vector<ichg::Column<CItemUnit>>& CItemUnitDB::LineColumns() {
         {"item number", Kind::Key, 12, KR_FIELD(m_strItemNumber)},
         {"unit code (13)", Kind::Key, 3, KR_FIELD(m_strUnit)},
         {"code character 1 (12)", Kind::Char, 0, KR_FIELD(m_cCode1)},
-        {"unit sold (flag 1, 111; N withdraws the item history of the unit)", Kind::Flag, 0, KR_FIELD(m_bFlag1)},
+        {"unit sold (flag 1, 111; N withdraws the item history of the unit)", Kind::Flag, 0,
+         KR_FIELD(m_bFlag1)},
         {"weight per unit (124)", Kind::Amount, 0, KR_FIELD(m_fWeight)},
         {"volume per unit (32)", Kind::Amount, 0, KR_FIELD(m_fVolume)},
         {"pricing figure (116)", Kind::Amount, 0, KR_FIELD(m_fPricing116)},
@@ -122,8 +120,7 @@ void CItemUnitDB::ImportLine(int firstChar) {
     long at = LineOffset();
     std::string& line = m_strImportLine;
     auto erase = [this](const std::string& key) { return DeleteUnit(key, 2); };
-    if (StartLine(firstChar, 15, line, erase, "Error %d Deleting Item Unit %s") != LineStart::Record)
-        return;
+    if (StartLine(firstChar, 15, line, erase, "Error %d Deleting Item Unit %s") != LineStart::Record) return;
     char text[96];
     std::string item = line.substr(0, 12), code = line.substr(12, 3);
     size_t length = static_cast<size_t>(GetLineLength());
@@ -137,8 +134,7 @@ void CItemUnitDB::ImportLine(int firstChar) {
     uint16_t recordLength = kRecordLength;
     int status = GetEqual(record, &recordLength, m_key2, 2);
     CItemUnit unit;
-    if (status == 0)
-        Unpack(record, unit);
+    if (status == 0) Unpack(record, unit);
     ichg::ValueError error;
     if (status != 0 && status != btr::B_KEY_VALUE_NOT_FOUND) {
         // Reported as a failed write below.
@@ -149,8 +145,7 @@ void CItemUnitDB::ImportLine(int firstChar) {
         Pack(unit, record);
         recordLength = kRecordLength;
         status = Update(record, &recordLength, m_key2, 2);
-        if (status == 0 && recordLength != kRecordLength)
-            status = btr::B_DATALENGTH_ERROR;
+        if (status == 0 && recordLength != kRecordLength) status = btr::B_DATALENGTH_ERROR;
     } else {
         status = InsertUnit(unit);
     }
@@ -164,8 +159,7 @@ void CItemUnitDB::ImportLine(int firstChar) {
         CVelocityDB history;
         std::string path = SiblingFile(history.GetFileName());
         status = history.OpenFile(path.c_str());
-        if (status == 0)
-            status = history.ClearItemUnit(item, code);
+        if (status == 0) status = history.ClearItemUnit(item, code);
         if (status != 0 && status != btr::B_KEY_VALUE_NOT_FOUND && status != btr::B_FILE_NOT_FOUND) {
             std::snprintf(text, sizeof text, "Error %d Deleting Item History for %s", status,
                           line.substr(0, 15).c_str());
@@ -244,19 +238,21 @@ const rec::Layout<CItemUnit>& CItemUnitDB::Fields() {
 }
 #undef KR_RECORD
 
-void CItemUnitDB::Pack(CItemUnit& unit, uint8_t* record) { rec::Pack(Fields(), unit, record); }
+void CItemUnitDB::Pack(CItemUnit& unit, uint8_t* record) {
+    rec::Pack(Fields(), unit, record);
+}
 
-void CItemUnitDB::Unpack(const uint8_t* record, CItemUnit& unit) { rec::Unpack(Fields(), record, unit); }
+void CItemUnitDB::Unpack(const uint8_t* record, CItemUnit& unit) {
+    rec::Unpack(Fields(), record, unit);
+}
 
 int CItemUnitDB::FindUnit(CItemUnit& unit, const std::string& itemNumber, const std::string& unitCode) {
     uint8_t record[kRecordLength] = {};
     uint16_t length = 0;
     FillKey2(itemNumber, unitCode);
     int status = ReadByKey(record, kRecordLength, m_key2, 2, &length);
-    if (status != 0)
-        return status;
-    if (length != kRecordLength)
-        return btr::B_DATALENGTH_ERROR;
+    if (status != 0) return status;
+    if (length != kRecordLength) return btr::B_DATALENGTH_ERROR;
     Unpack(record, unit);
     return 0;
 }
@@ -268,13 +264,11 @@ int CItemUnitDB::UpdateUnit(CItemUnit& unit) {
     FillKey2(unit.m_strItemNumber, unit.m_strUnit);
     uint16_t length = kRecordLength;
     int status = GetEqual(record, &length, m_key2, 2);
-    if (status != 0)
-        return status;
+    if (status != 0) return status;
     Pack(unit, record);
     length = kRecordLength;
     status = Update(record, &length, m_key2, 2);
-    if (status == 0 && length != kRecordLength)
-        return btr::B_DATALENGTH_ERROR;
+    if (status == 0 && length != kRecordLength) return btr::B_DATALENGTH_ERROR;
     return status;
 }
 
@@ -284,8 +278,7 @@ int CItemUnitDB::InsertUnit(CItemUnit& unit) {
     FillKey2(unit.m_strItemNumber, unit.m_strUnit);
     uint16_t length = kRecordLength;
     int status = Insert(record, &length, m_key2, 2);
-    if (status == 0 && length != kRecordLength)
-        return btr::B_DATALENGTH_ERROR;
+    if (status == 0 && length != kRecordLength) return btr::B_DATALENGTH_ERROR;
     return status;
 }
 

@@ -15,18 +15,18 @@ public:
     CItemUnit() = default;
     virtual ~CItemUnit() = default;
 
-    std::string m_strCode16;     // 10, upper
-    std::string m_strItemNumber; // 12, upper (keys 0, 1, 2)
-    std::string m_strText68;     // 30
-    std::string m_strCode98;     // 13, upper
-    std::string m_strUnit;       // 3, upper (key 2)
-    std::array<std::string, 10> m_arrTexts; // 8 each at 136, 144, ... 208
-    std::string m_strText216;    // 8
-    std::string m_strText36;     // 8
-    std::string m_strText48;     // 8
-    std::string m_strText308;    // 8
-    std::string m_strText316;    // 20, upper on read
-    std::string m_strText336;    // 20, upper on read
+    std::string m_strCode16;                                   // 10, upper
+    std::string m_strItemNumber;                               // 12, upper (keys 0, 1, 2)
+    std::string m_strText68;                                   // 30
+    std::string m_strCode98;                                   // 13, upper
+    std::string m_strUnit;                                     // 3, upper (key 2)
+    std::array<std::string, 10> m_arrTexts;                    // 8 each at 136, 144, ... 208
+    std::string m_strText216;                                  // 8
+    std::string m_strText36;                                   // 8
+    std::string m_strText48;                                   // 8
+    std::string m_strText308;                                  // 8
+    std::string m_strText316;                                  // 20, upper on read
+    std::string m_strText336;                                  // 20, upper on read
     bool m_bFlag1 = false, m_bFlag2 = false, m_bFlag3 = false; // 111, 120, 131
     char m_cCode1 = ' ', m_cCode2 = ' ';                       // 12 (key 0), 284
     int32_t m_nNumber56 = 0;

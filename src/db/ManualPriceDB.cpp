@@ -10,7 +10,9 @@
 
 using namespace fields;
 
-CManualPriceDB::CManualPriceDB() { m_bReload = false; }
+CManualPriceDB::CManualPriceDB() {
+    m_bReload = false;
+}
 CManualPriceDB::~CManualPriceDB() = default;
 
 int CManualPriceDB::Create(const char* path) {
@@ -21,8 +23,7 @@ int CManualPriceDB::Create(const char* path) {
                                      rec::Segment(Fields(), "m_strItem", 3, btr::KT_STRING),
                                      rec::Segment(Fields(), "m_strQuoteId", 3, btr::KT_STRING)});
     int status = CreateFile(spec.data(), length, path, 0);
-    if (status != 0)
-        return status;
+    if (status != 0) return status;
     return OpenFile(path);
 }
 
@@ -79,12 +80,9 @@ void CManualPriceDB::ImportLine(int firstChar) {
 
 float CManualPriceDB::LimitPrice(float price) {
     // A price that is not a number has no meaning in a quote: it counts as 0.
-    if (std::isnan(price))
-        return 0;
-    if (price >= kPriceLimit)
-        return kPriceLimit;
-    if (price <= -kPriceLimit)
-        return -kPriceLimit;
+    if (std::isnan(price)) return 0;
+    if (price >= kPriceLimit) return kPriceLimit;
+    if (price <= -kPriceLimit) return -kPriceLimit;
     return price;
 }
 
@@ -93,8 +91,8 @@ std::string CManualPriceDB::MakeQuoteId(const std::string& customer, const std::
     std::tm local{};
     char stamp[32] = "00000000000000";
     if (localtime_r(&when, &local))
-        std::snprintf(stamp, sizeof stamp, "%4.4d%2.2d%2.2d%2.2d%2.2d%2.2d", local.tm_year + 1900, local.tm_mon + 1,
-                      local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+        std::snprintf(stamp, sizeof stamp, "%4.4d%2.2d%2.2d%2.2d%2.2d%2.2d", local.tm_year + 1900,
+                      local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
     std::string id = customer.substr(0, 6) + item.substr(0, 12) + unit.substr(0, 3) + std::string(stamp, 14);
     return id.substr(0, kQuoteIdLength);
 }
@@ -102,18 +100,12 @@ std::string CManualPriceDB::MakeQuoteId(const std::string& customer, const std::
 #define KR_RECORD CManualPrice
 const rec::Layout<CManualPrice>& CManualPriceDB::Fields() {
     static const rec::Layout<CManualPrice> layout = {
-        KR_AT(m_strSelector4, 0, 4, Upper),
-        KR_AT(m_strSelector8, 4, 8, Upper),
-        KR_AT(m_strCustomer, 12, 6, Upper),
-        KR_AT(m_strItem, 18, 12, Upper),
-        KR_AT(m_strUnit, 30, 3, Upper),
-        KR_AT(m_strQuoteId, 33, kQuoteIdLength, Upper),
-        KR_AT(m_n68, 68, 4, I32),
-        KR_AT(m_c72, 72, 1, Byte),
-        KR_AT(m_fPrice, 76, 4, F32),
-        KR_AT(m_strCode80, 80, 4, Upper),
-        KR_AT(m_c84, 84, 1, Byte),
-        KR_AT(m_bWithdrawn, 85, 1, Flag),
+        KR_AT(m_strSelector4, 0, 4, Upper), KR_AT(m_strSelector8, 4, 8, Upper),
+        KR_AT(m_strCustomer, 12, 6, Upper), KR_AT(m_strItem, 18, 12, Upper),
+        KR_AT(m_strUnit, 30, 3, Upper),     KR_AT(m_strQuoteId, 33, kQuoteIdLength, Upper),
+        KR_AT(m_n68, 68, 4, I32),           KR_AT(m_c72, 72, 1, Byte),
+        KR_AT(m_fPrice, 76, 4, F32),        KR_AT(m_strCode80, 80, 4, Upper),
+        KR_AT(m_c84, 84, 1, Byte),          KR_AT(m_bWithdrawn, 85, 1, Flag),
     };
     return layout;
 }
@@ -146,8 +138,7 @@ int CManualPriceDB::ReadQuote(uint8_t* record) {
     m_nKeyNumber = 0;
     uint16_t length = kRecordLength;
     int status = GetEqual(record, &length, m_key0, 0);
-    if (status == 0 && length != kRecordLength)
-        return btr::B_DATALENGTH_ERROR;
+    if (status == 0 && length != kRecordLength) return btr::B_DATALENGTH_ERROR;
     return status;
 }
 
@@ -156,8 +147,7 @@ int CManualPriceDB::GetQuote(CManualPrice& quote, const std::string& selector4, 
     uint8_t record[kRecordLength] = {};
     FillKey0(selector4, selector8, customer, item, unit);
     int status = ReadQuote(record);
-    if (status == 0)
-        Unpack(record, quote);
+    if (status == 0) Unpack(record, quote);
     return status;
 }
 
@@ -173,12 +163,11 @@ int CManualPriceDB::InsertQuote(CManualPrice& quote) {
 
 int CManualPriceDB::UpdateOrInsertQuote(CManualPrice& quote) {
     uint8_t record[kRecordLength] = {};
-    FillKey0(quote.m_strSelector4, quote.m_strSelector8, quote.m_strCustomer, quote.m_strItem, quote.m_strUnit);
+    FillKey0(quote.m_strSelector4, quote.m_strSelector8, quote.m_strCustomer, quote.m_strItem,
+             quote.m_strUnit);
     int status = ReadQuote(record);
-    if (status == btr::B_KEY_VALUE_NOT_FOUND)
-        return InsertQuote(quote);
-    if (status != 0)
-        return status;
+    if (status == btr::B_KEY_VALUE_NOT_FOUND) return InsertQuote(quote);
+    if (status != 0) return status;
     Pack(quote, record);
     uint16_t length = kRecordLength;
     return Update(record, &length, m_key0, 0);
@@ -190,32 +179,27 @@ int CManualPriceDB::DeleteByKeyText(const std::string& text) {
     m_key0[kKeyLength] = 0;
     uint8_t record[kRecordLength] = {};
     int status = ReadQuote(record);
-    if (status != 0)
-        return status;
+    if (status != 0) return status;
     std::string requested = text.size() > kKeyLength ? Upper(text.substr(kKeyLength, kQuoteIdLength)) : "";
     std::string stored = GetUpper(record, 33, kQuoteIdLength);
     size_t first = stored.find_first_not_of(' ');
     bool emptyId = first == std::string::npos;
-    if (GetFlag(record, 85) || emptyId || stored == requested)
-        return Delete();
+    if (GetFlag(record, 85) || emptyId || stored == requested) return Delete();
     return btr::B_KEY_VALUE_NOT_FOUND;
 }
 
 int CManualPriceDB::WithdrawOrDelete(const std::string& selector4, const std::string& selector8,
-                                     const std::string& customer, const std::string& item, const std::string& unit,
-                                     bool deleteQuote) {
+                                     const std::string& customer, const std::string& item,
+                                     const std::string& unit, bool deleteQuote) {
     uint8_t record[kRecordLength] = {};
     FillKey0(selector4, selector8, customer, item, unit);
     int status = ReadQuote(record);
-    if (status != 0)
-        return status;
-    if (deleteQuote)
-        return Delete();
-    if (GetFlag(record, 85))
-        return 0;
+    if (status != 0) return status;
+    if (deleteQuote) return Delete();
+    if (GetFlag(record, 85)) return 0;
     record[85] = 'Y';
-    std::string id =
-        MakeQuoteId(GetText(record, 12, 6), GetText(record, 18, 12), GetText(record, 30, 3), std::time(nullptr));
+    std::string id = MakeQuoteId(GetText(record, 12, 6), GetText(record, 18, 12), GetText(record, 30, 3),
+                                 std::time(nullptr));
     PutText(record, 33, id, kQuoteIdLength, '\0');
     uint16_t length = kRecordLength;
     return Update(record, &length, m_key0, 0);

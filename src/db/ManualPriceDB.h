@@ -22,9 +22,9 @@ public:
     int32_t m_n68 = 0;
     char m_c72 = ' ';
     char m_c84 = ' ';
-    float m_fPrice = 0;         // within -9999.99 to 9999.99
-    std::string m_strCode80;    // 4
-    bool m_bWithdrawn = false;  // 85
+    float m_fPrice = 0;        // within -9999.99 to 9999.99
+    std::string m_strCode80;   // 4
+    bool m_bWithdrawn = false; // 85
 };
 
 class CManualPriceDB : public CBtrieveDB {
@@ -51,16 +51,17 @@ public:
     int UpdateOrInsertQuote(CManualPrice& quote);
     // The text holds the 33 key characters followed by a quote identifier.
     int DeleteByKeyText(const std::string& text);
-    int WithdrawOrDelete(const std::string& selector4, const std::string& selector8, const std::string& customer,
-                         const std::string& item, const std::string& unit, bool deleteQuote);
+    int WithdrawOrDelete(const std::string& selector4, const std::string& selector8,
+                         const std::string& customer, const std::string& item, const std::string& unit,
+                         bool deleteQuote);
 
     static const rec::Layout<CManualPrice>& Fields();
     static void Pack(CManualPrice& quote, uint8_t* record);
     static void Unpack(const uint8_t* record, CManualPrice& quote);
     static float LimitPrice(float price);
     // Customer, item and unit with the local time as "%4.4d%2.2d%2.2d%2.2d%2.2d%2.2d".
-    static std::string MakeQuoteId(const std::string& customer, const std::string& item, const std::string& unit,
-                                   std::time_t when);
+    static std::string MakeQuoteId(const std::string& customer, const std::string& item,
+                                   const std::string& unit, std::time_t when);
 
 protected:
     void FillKey0(const std::string& selector4, const std::string& selector8, const std::string& customer,

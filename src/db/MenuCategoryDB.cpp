@@ -42,7 +42,9 @@ const rec::Layout<CMenuCategory>& CMenuCategoryDB::Fields() {
 }
 #undef KR_RECORD
 
-void CMenuCategoryDB::Pack(CMenuCategory& category, uint8_t* record) { rec::Pack(Fields(), category, record); }
+void CMenuCategoryDB::Pack(CMenuCategory& category, uint8_t* record) {
+    rec::Pack(Fields(), category, record);
+}
 
 void CMenuCategoryDB::Unpack(CMenuCategory& category, const uint8_t* record) {
     rec::Unpack(Fields(), record, category);

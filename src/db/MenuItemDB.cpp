@@ -19,8 +19,9 @@ int CMenuItemDB::Create(const char* path) {
     // No path: the default name, as for OpenFile.
     if (!path) path = GetFileName();
     std::vector<uint8_t> spec;
-    uint16_t length = BuildFileSpec(spec, kRecordSize, 1, 0,
-                                    {rec::Segment(Fields(), "m_strRecipeKey", btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING)});
+    uint16_t length = BuildFileSpec(
+        spec, kRecordSize, 1, 0,
+        {rec::Segment(Fields(), "m_strRecipeKey", btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING)});
     int status = CreateFile(spec.data(), length, path, btr::kCreateReplace);
     if (status != 0) return status;
     return OpenFile(path);
@@ -29,14 +30,10 @@ int CMenuItemDB::Create(const char* path) {
 #define KR_RECORD CMenuItem
 const rec::Layout<CMenuItem>& CMenuItemDB::Fields() {
     static const rec::Layout<CMenuItem> layout = {
-        KR_AT(m_strRecipeKey, 0, 14, UpperBlank),
-        KR_AT(m_strItem, 14, 12, UpperBlank),
-        KR_AT(m_strUnit, 27, 3, UpperBlank),
-        KR_AT(m_strDescription, 31, 30, Text),
-        KR_AT(m_strPtnType, 62, 8, Text),
-        KR_AT(m_dItemCost, 72, 8, F64),
-        KR_AT(m_dPtnPerItem, 80, 8, F64),
-        KR_AT(m_dPtns, 88, 8, F64),
+        KR_AT(m_strRecipeKey, 0, 14, UpperBlank), KR_AT(m_strItem, 14, 12, UpperBlank),
+        KR_AT(m_strUnit, 27, 3, UpperBlank),      KR_AT(m_strDescription, 31, 30, Text),
+        KR_AT(m_strPtnType, 62, 8, Text),         KR_AT(m_dItemCost, 72, 8, F64),
+        KR_AT(m_dPtnPerItem, 80, 8, F64),         KR_AT(m_dPtns, 88, 8, F64),
     };
     return layout;
 }
@@ -48,7 +45,9 @@ void CMenuItemDB::Pack(CMenuItem& line, uint8_t* record) {
     rec::Pack(Fields(), line, record);
 }
 
-void CMenuItemDB::Unpack(CMenuItem& line, const uint8_t* record) { rec::Unpack(Fields(), record, line); }
+void CMenuItemDB::Unpack(CMenuItem& line, const uint8_t* record) {
+    rec::Unpack(Fields(), record, line);
+}
 
 void CMenuItemDB::FillKey(const std::string& recipeKey, uint8_t* built) {
     fields::PutText(built, 0, recipeKey.substr(0, 14), 14, ' ');

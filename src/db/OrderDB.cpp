@@ -45,10 +45,11 @@ int COrderDB::Create(const char* path) {
     // No path: the default name, as for OpenFile.
     if (!path) path = GetFileName();
     std::vector<uint8_t> spec;
-    uint16_t length = BuildFileSpec(spec, kRecordSize, 3, 0,
-                                    {rec::Segment(Fields(), "m_nOrderNumber", btr::KF_EXTENDED_TYPE, btr::KT_INTEGER),
-                                     rec::Segment(Fields(), "m_strKey1", 0, btr::KT_STRING),
-                                     rec::Segment(Fields(), "m_strKey2", 0, btr::KT_STRING)});
+    uint16_t length =
+        BuildFileSpec(spec, kRecordSize, 3, 0,
+                      {rec::Segment(Fields(), "m_nOrderNumber", btr::KF_EXTENDED_TYPE, btr::KT_INTEGER),
+                       rec::Segment(Fields(), "m_strKey1", 0, btr::KT_STRING),
+                       rec::Segment(Fields(), "m_strKey2", 0, btr::KT_STRING)});
     int status = CreateFile(spec.data(), length, path, btr::kCreateReplace);
     if (status != 0) return status;
     return OpenFile(path);
@@ -95,9 +96,13 @@ const rec::Layout<COrder>& COrderDB::Fields() {
 }
 #undef KR_RECORD
 
-void COrderDB::Pack(COrder& order, uint8_t* record) { rec::Pack(Fields(), order, record); }
+void COrderDB::Pack(COrder& order, uint8_t* record) {
+    rec::Pack(Fields(), order, record);
+}
 
-void COrderDB::Unpack(COrder& order, const uint8_t* record) { rec::Unpack(Fields(), record, order); }
+void COrderDB::Unpack(COrder& order, const uint8_t* record) {
+    rec::Unpack(Fields(), record, order);
+}
 
 std::unique_ptr<COrderItemDB> COrderDB::NewOrderItemDB() {
     return std::unique_ptr<COrderItemDB>(new (std::nothrow) COrderItemDB());

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "BtrieveDB.h"
-#include "RecordLayout.h"
 #include "OrderItemDB.h"
+#include "RecordLayout.h"
 
 class COrder {
 public:

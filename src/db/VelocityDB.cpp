@@ -17,16 +17,15 @@ constexpr uint16_t kLast = 3;    // duplicates, modifiable
 
 } // namespace
 
-CVelocityDB::CVelocityDB() { m_bReload = false; }
+CVelocityDB::CVelocityDB() {
+    m_bReload = false;
+}
 CVelocityDB::~CVelocityDB() = default;
 
 int CVelocityDB::GetLineLength() const {
-    if (m_nVersion < 521)
-        return 126;
-    if (m_nVersion < 773)
-        return 136;
-    if (m_nVersion < 1026)
-        return 158;
+    if (m_nVersion < 521) return 126;
+    if (m_nVersion < 773) return 136;
+    if (m_nVersion < 1026) return 158;
     return 164;
 }
 
@@ -40,26 +39,23 @@ int CVelocityDB::Create(const char* path) {
     // Item and unit sit together: one segment of both.
     const uint16_t itemUnit = 15;
     BtrKeySegment date = rec::Segment(f, "last date (key)", btr::KF_EXTENDED_TYPE | kMore, btr::KT_DATE);
-    uint16_t length = BuildFileSpec(spec, kRecordLength, 6, 0,
-                                    {// 0: customer, 5-character code, item and unit
-                                     part("m_strCustomer", kMore), part("m_strCode5", kMore),
-                                     part("m_strItem", kLast, itemUnit),
-                                     // 1: customer, item, unit (unique)
-                                     part("m_strCustomer", 0, 21),
-                                     // 2: item
-                                     part("m_strItem", kLast),
-                                     // 3: customer, 3-character code, item and unit
-                                     part("m_strCustomer", kMore), part("m_strCode3", kMore),
-                                     part("m_strItem", kLast, itemUnit),
-                                     // 4: customer, both codes, item and unit
-                                     part("m_strCustomer", kMore), part("m_strCode3", kMore),
-                                     part("m_strCode5", kMore), part("m_strItem", kLast, itemUnit),
-                                     // 5: customer, last date, 5-character code, item and unit
-                                     part("m_strCustomer", kMore), date, part("m_strCode5", kMore),
-                                     part("m_strItem", kLast, itemUnit)});
+    uint16_t length = BuildFileSpec(
+        spec, kRecordLength, 6, 0,
+        {// 0: customer, 5-character code, item and unit
+         part("m_strCustomer", kMore), part("m_strCode5", kMore), part("m_strItem", kLast, itemUnit),
+         // 1: customer, item, unit (unique)
+         part("m_strCustomer", 0, 21),
+         // 2: item
+         part("m_strItem", kLast),
+         // 3: customer, 3-character code, item and unit
+         part("m_strCustomer", kMore), part("m_strCode3", kMore), part("m_strItem", kLast, itemUnit),
+         // 4: customer, both codes, item and unit
+         part("m_strCustomer", kMore), part("m_strCode3", kMore), part("m_strCode5", kMore),
+         part("m_strItem", kLast, itemUnit),
+         // 5: customer, last date, 5-character code, item and unit
+         part("m_strCustomer", kMore), date, part("m_strCode5", kMore), part("m_strItem", kLast, itemUnit)});
     int status = CreateFile(spec.data(), length, path, 0);
-    if (status != 0)
-        return status;
+    if (status != 0) return status;
     return OpenFile(path);
 }
 
@@ -106,8 +102,7 @@ const std::vector<ichg::Column<CVelocity>>& CVelocityDB::LineColumns() {
 bool CVelocityDB::BeginReload(const char* textPath, int64_t headerLength, int version, int purge) {
     bool ready = CBtrieveDB::BeginReload(textPath, headerLength, version, purge);
     m_bEditQuote = false;
-    if (ready)
-        LoadEditQuote();
+    if (ready) LoadEditQuote();
     return ready;
 }
 
@@ -169,8 +164,7 @@ void CVelocityDB::ImportLine(int firstChar) {
         return;
     }
     status = MergeHistory(history, false);
-    if (status == btr::B_KEY_VALUE_NOT_FOUND)
-        status = InsertHistory(history);
+    if (status == btr::B_KEY_VALUE_NOT_FOUND) status = InsertHistory(history);
     if (status != 0) {
         std::snprintf(text, sizeof text, "Error %d Writing to database at offset %ld", status, at);
         AddError(text);
@@ -216,9 +210,13 @@ const rec::Layout<CVelocity>& CVelocityDB::Fields() {
 }
 #undef KR_RECORD
 
-void CVelocityDB::Pack(CVelocity& history, uint8_t* record) { rec::Pack(Fields(), history, record); }
+void CVelocityDB::Pack(CVelocity& history, uint8_t* record) {
+    rec::Pack(Fields(), history, record);
+}
 
-void CVelocityDB::Unpack(const uint8_t* record, CVelocity& history) { rec::Unpack(Fields(), record, history); }
+void CVelocityDB::Unpack(const uint8_t* record, CVelocity& history) {
+    rec::Unpack(Fields(), record, history);
+}
 
 int CVelocityDB::FormatLine(const uint8_t* raw, std::string& output) {
     CVelocity history;
@@ -240,8 +238,7 @@ int CVelocityDB::ReadKey1(uint8_t* record) {
     m_nKeyNumber = 1;
     uint16_t length = kRecordLength;
     int status = GetEqual(record, &length, m_key1, 1);
-    if (status == 0 && length != kRecordLength)
-        return btr::B_DATALENGTH_ERROR;
+    if (status == 0 && length != kRecordLength) return btr::B_DATALENGTH_ERROR;
     return status;
 }
 
@@ -250,8 +247,7 @@ int CVelocityDB::GetHistory(CVelocity& history, const std::string& customer, con
     uint8_t record[kRecordLength] = {};
     FillKey1(customer, item, unit);
     int status = ReadKey1(record);
-    if (status == 0)
-        Unpack(record, history);
+    if (status == 0) Unpack(record, history);
     return status;
 }
 
@@ -260,10 +256,8 @@ int CVelocityDB::ClearOrDelete(const std::string& customer, const std::string& i
     uint8_t record[kRecordLength] = {};
     FillKey1(customer, item, unit);
     int status = ReadKey1(record);
-    if (status != 0)
-        return status;
-    if (deleteRecord)
-        return Delete();
+    if (status != 0) return status;
+    if (deleteRecord) return Delete();
     record[152] = 'N';
     uint16_t length = kRecordLength;
     return Update(record, &length, m_key1, 1);
@@ -281,20 +275,18 @@ int CVelocityDB::ClearItemUnit(const std::string& item, const std::string& unit)
     uint16_t length = kRecordLength;
     int status = GetEqual(record, &length, m_key2, 2);
     while (status == 0) {
-        if (length != kRecordLength)
-            return btr::B_DATALENGTH_ERROR;
-        if (std::memcmp(record + 6, itemKey, 12) != 0)
-            return 0;
+        if (length != kRecordLength) return btr::B_DATALENGTH_ERROR;
+        if (std::memcmp(record + 6, itemKey, 12) != 0) return 0;
         if (std::memcmp(record + 18, unitKey, 3) == 0 && record[152] != 'N') {
             record[152] = 'N';
             status = Update(record, &length, m_key2, 2);
-            if (status != 0)
-                return status;
+            if (status != 0) return status;
         }
         length = kRecordLength;
         status = GetNext(record, &length, m_key2, 2);
     }
-    if (status == btr::B_KEY_VALUE_NOT_FOUND || status == btr::B_END_OF_FILE || status == btr::B_FILE_NOT_FOUND)
+    if (status == btr::B_KEY_VALUE_NOT_FOUND || status == btr::B_END_OF_FILE ||
+        status == btr::B_FILE_NOT_FOUND)
         return 0;
     return status;
 }
@@ -312,8 +304,7 @@ int CVelocityDB::InsertHistory(CVelocity& history) {
 std::string CVelocityDB::SiblingPath(const char* name) const {
     const std::string& open = m_strOpenName;
     size_t slash = open.find_last_of('/');
-    if (slash == std::string::npos)
-        return name;
+    if (slash == std::string::npos) return name;
     return open.substr(0, slash + 1) + name;
 }
 
@@ -326,8 +317,7 @@ int CVelocityDB::MergeHistory(CVelocity& history, bool replace) {
     uint8_t record[kRecordLength] = {};
     FillKey1(history.m_strCustomer, history.m_strItem, history.m_strUnit);
     int status = ReadKey1(record);
-    if (status != 0)
-        return status;
+    if (status != 0) return status;
     CVelocity stored;
     Unpack(record, stored);
     if (!replace) {
@@ -338,7 +328,8 @@ int CVelocityDB::MergeHistory(CVelocity& history, bool replace) {
     }
     std::string priceCode = Upper(history.m_strPriceCode);
     std::string prefix = priceCode.substr(0, 2);
-    bool dropQuote = history.m_fAmount1 != stored.m_fAmount1 || prefix == "PC" || prefix == "FM" || prefix == "BT";
+    bool dropQuote =
+        history.m_fAmount1 != stored.m_fAmount1 || prefix == "PC" || prefix == "FM" || prefix == "BT";
     if (dropQuote) {
         if (!m_bEditQuote) {
             CManualPriceDB prices;
@@ -358,7 +349,6 @@ int CVelocityDB::MergeHistory(CVelocity& history, bool replace) {
     Pack(history, record);
     uint16_t length = kRecordLength;
     status = Update(record, &length, m_key1, 1);
-    if (status == 0 && length != kRecordLength)
-        return btr::B_DATALENGTH_ERROR;
+    if (status == 0 && length != kRecordLength) return btr::B_DATALENGTH_ERROR;
     return status;
 }

@@ -29,23 +29,22 @@ public:
     int32_t m_n36 = 0;
     char m_c40 = 0;
     float m_fAmount1 = 0, m_fAmount2 = 0, m_fAmount3 = 0, m_fAmount4 = 0; // 72 ... 84
-    float m_fQuotedPrice = 0;   // 144
+    float m_fQuotedPrice = 0;                                             // 144
     bool m_bFlag92 = false;
     std::array<int32_t, 6> m_arrNumbers{}; // 112 ... 132
     int32_t m_n136 = 0;
     int32_t m_n140 = 0;
-    bool m_bActive = false;     // 152; 'N' once withdrawn
+    bool m_bActive = false; // 152; 'N' once withdrawn
     int32_t m_n156 = 0;
 };
 
 // Interchange line written by FormatLine (columns from 0, 164 characters with the line feed):
-// 0-5 customer, 6-17 item, 18-20 unit (left-aligned, blank-padded), 21-30 last date mm/dd/yyyy (blank when none),
-// 31-74 amounts 1 to 4 (ten characters and a sign each), 75-78 price code, 79 flag at 92,
-// 80-88 code at 93, 89-124 the six numbers (five characters and a sign each), 125-130 and
-// 131-136 the numbers at 136 and 140, 137-147 quoted price, 148-151 quote code, 152 active flag,
-// 153-158 the number at 156, 159-162 blank, 163 line feed. ImportLine reads the same columns;
-// an older version's shorter line carries the leading columns that fit it (see LineColumns), and
-// a line of customer, item and unit alone withdraws that record.
+// 0-5 customer, 6-17 item, 18-20 unit (left-aligned, blank-padded), 21-30 last date mm/dd/yyyy (blank when
+// none), 31-74 amounts 1 to 4 (ten characters and a sign each), 75-78 price code, 79 flag at 92, 80-88 code
+// at 93, 89-124 the six numbers (five characters and a sign each), 125-130 and 131-136 the numbers at 136 and
+// 140, 137-147 quoted price, 148-151 quote code, 152 active flag, 153-158 the number at 156, 159-162 blank,
+// 163 line feed. ImportLine reads the same columns; an older version's shorter line carries the leading
+// columns that fit it (see LineColumns), and a line of customer, item and unit alone withdraws that record.
 class CVelocityDB : public CBtrieveDB {
 public:
     static constexpr uint16_t kRecordLength = 160;

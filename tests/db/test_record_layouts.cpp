@@ -112,7 +112,8 @@ void ExpectPackUnpackRoundTrip(const rec::Layout<R>& layout, size_t length, cons
     EXPECT_EQ(Packed(layout, back, length), once);
     for (const rec::Field<R>& f : layout) {
         if (f.member && f.enc != rec::Enc::BDate) {
-            EXPECT_EQ(rec::ShowField(f.enc, f.member(back)), rec::ShowField(f.enc, f.member(original))) << f.name;
+            EXPECT_EQ(rec::ShowField(f.enc, f.member(back)), rec::ShowField(f.enc, f.member(original)))
+                << f.name;
         }
     }
 }

@@ -22,18 +22,18 @@
 namespace {
 
 // A text shown with its exact extent, so blank padding stays visible.
-std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
+std::string Quoted(const std::string& s) {
+    return "\"" + s + "\"";
+}
 
 // Every value shown comes from the file: its control bytes are shown escaped.
 void Field(const std::string& name, const std::string& value) {
     std::printf("  %-34s %s\n", name.c_str(), kdb::Escaped(value).c_str());
 }
 
-template <class R>
-void ByColumns(const std::vector<ichg::Column<R>>& columns, R& record) {
+template <class R> void ByColumns(const std::vector<ichg::Column<R>>& columns, R& record) {
     for (const ichg::Column<R>& c : columns) {
-        if (c.kind == ichg::Kind::Blank)
-            continue;
+        if (c.kind == ichg::Kind::Blank) continue;
         void* f = c.field(record);
         std::string value;
         switch (c.kind) {
@@ -169,8 +169,8 @@ int Dump(const std::vector<std::string>& args) {
     }
     file->Close();
     if (status != 0 && status != btr::B_END_OF_FILE) {
-        std::fprintf(stderr, "kestrel-db dump: status %s reading %s by key %ld\n", btr::StatusText(status).c_str(),
-                     kdb::Escaped(pos[0]).c_str(), key);
+        std::fprintf(stderr, "kestrel-db dump: status %s reading %s by key %ld\n",
+                     btr::StatusText(status).c_str(), kdb::Escaped(pos[0]).c_str(), key);
         return 1;
     }
     std::printf("%ld record%s shown\n", shown, shown == 1 ? "" : "s");

@@ -1,10 +1,10 @@
 // kestrel-db export FILE.DB OUT.txt: writes a record file as interchange lines.
 #include "command.h"
 
-#include "dbtool.h"
-#include "escaped.h"
 #include "btrieve/btrcall.h"
 #include "btrieve/status_text.h"
+#include "dbtool.h"
+#include "escaped.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -27,8 +27,7 @@ int Export(const std::vector<std::string>& args) {
     if (!kind->exportable) {
         std::string names;
         for (const kdb::FileKind& k : kdb::FileKinds())
-            if (k.exportable)
-                names += (names.empty() ? "" : ", ") + k.fileName;
+            if (k.exportable) names += (names.empty() ? "" : ", ") + k.fileName;
         std::fprintf(stderr, "kestrel-db export: %s cannot be exported; exportable files: %s\n",
                      kind->fileName.c_str(), names.c_str());
         return 2;
@@ -70,10 +69,11 @@ int Export(const std::vector<std::string>& args) {
     return 0;
 }
 
-kdb::CommandRegistration reg({"export", "export FILE.DB OUT.txt",
-                              "Writes every record of an exportable record file (CUST.DB, VELOCITY.DB and the\n"
-                              "recipe files) as interchange lines, in physical order. Customer and item\n"
-                              "history lines can be imported again with 'kestrel-db import'.",
-                              Export});
+kdb::CommandRegistration
+    reg({"export", "export FILE.DB OUT.txt",
+         "Writes every record of an exportable record file (CUST.DB, VELOCITY.DB and the\n"
+         "recipe files) as interchange lines, in physical order. Customer and item\n"
+         "history lines can be imported again with 'kestrel-db import'.",
+         Export});
 
 } // namespace

@@ -3,8 +3,8 @@
 #include "command.h"
 
 #include "btrieve/btrcall.h"
-#include "btrieve/status_text.h"
 #include "btrieve/files.h"
+#include "btrieve/status_text.h"
 
 #include <cstdio>
 #include <string>
