@@ -389,6 +389,16 @@ int CBtrieveDB::CreateFile(void* spec, uint16_t length, const char* path, int mo
     return BtrvCall(btr::B_CREATE, m_posBlock, spec, &length, const_cast<char*>(path), mode);
 }
 
+int CBtrieveDB::CreateAndOpen(const char* path, uint16_t recordLength, uint16_t keys, uint16_t fileFlags,
+                              const std::vector<BtrKeySegment>& segments) {
+    if (!path) path = GetFileName();
+    std::vector<uint8_t> spec;
+    uint16_t length = BuildFileSpec(spec, recordLength, keys, fileFlags, segments);
+    int status = CreateFile(spec.data(), length, path, btr::kCreateReplace);
+    if (status != 0) return status;
+    return OpenFile(path);
+}
+
 int CBtrieveDB::CreateIndex(void* spec, uint16_t length) {
     NEEDS_OPEN;
     return BtrvCall(btr::B_BUILD_INDEX, m_posBlock, spec, &length, m_scratch, 0);

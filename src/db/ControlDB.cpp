@@ -15,12 +15,7 @@ CControlDB::CControlDB() {
 CControlDB::~CControlDB() = default;
 
 int CControlDB::Create(const char* path) {
-    std::vector<uint8_t> spec;
-    uint16_t length =
-        BuildFileSpec(spec, kRecordLength, 1, 0, {rec::Segment(Fields(), "m_strKey", 0, btr::KT_STRING)});
-    int status = CreateFile(spec.data(), length, path, 0);
-    if (status != 0) return status;
-    return OpenFile(path);
+    return CreateAndOpen(path, kRecordLength, 1, 0, {rec::Segment(Fields(), "m_strKey", 0, btr::KT_STRING)});
 }
 
 void CControlDB::ImportLine(int firstChar) {

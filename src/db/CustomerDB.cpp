@@ -14,17 +14,13 @@ CCustomerDB::CCustomerDB() {
 CCustomerDB::~CCustomerDB() = default;
 
 int CCustomerDB::Create(const char* path) {
-    std::vector<uint8_t> spec;
     const auto& f = Fields();
     // Key 4 runs on from the code at 33 over the code at 37.
-    uint16_t length = BuildFileSpec(
-        spec, kRecordLength, kKeys, 0,
+    return CreateAndOpen(
+        path, kRecordLength, kKeys, 0,
         {rec::Segment(f, "m_strNumber", 0, btr::KT_STRING), rec::Segment(f, "m_strName", 3, btr::KT_STRING),
          rec::Segment(f, "m_strCode33", 3, btr::KT_STRING), rec::Segment(f, "m_strCode37", 3, btr::KT_STRING),
          rec::Segment(f, "m_strCode33", 3, btr::KT_STRING, 12)});
-    int status = CreateFile(spec.data(), length, path, 0);
-    if (status != 0) return status;
-    return OpenFile(path);
 }
 
 namespace {

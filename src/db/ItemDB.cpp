@@ -22,19 +22,15 @@ int CItemDB::GetLineLength() const {
 }
 
 int CItemDB::Create(const char* path) {
-    std::vector<uint8_t> spec;
-    uint16_t length = BuildFileSpec(spec, kFixedLength, 4, btr::kFileVariableLength,
-                                    {// 0: item; 1: code at 15 and item; 2: code at 20;
-                                     // 3: codes at 12 and 15, then item
-                                     rec::Segment(Fields(), "m_strItemNumber", 0, btr::KT_STRING),
-                                     rec::Segment(Fields(), "m_strCode15", 19, btr::KT_STRING),
-                                     rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING),
-                                     rec::Segment(Fields(), "m_strCode20", 3, btr::KT_STRING),
-                                     rec::Segment(Fields(), "m_strCode12", 19, btr::KT_STRING, 8),
-                                     rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING)});
-    int status = CreateFile(spec.data(), length, path, 0);
-    if (status != 0) return status;
-    return OpenFile(path);
+    return CreateAndOpen(path, kFixedLength, 4, btr::kFileVariableLength,
+                         {// 0: item; 1: code at 15 and item; 2: code at 20;
+                          // 3: codes at 12 and 15, then item
+                          rec::Segment(Fields(), "m_strItemNumber", 0, btr::KT_STRING),
+                          rec::Segment(Fields(), "m_strCode15", 19, btr::KT_STRING),
+                          rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING),
+                          rec::Segment(Fields(), "m_strCode20", 3, btr::KT_STRING),
+                          rec::Segment(Fields(), "m_strCode12", 19, btr::KT_STRING, 8),
+                          rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING)});
 }
 
 namespace {

@@ -15,12 +15,8 @@ CItemDictDB::CItemDictDB() {
 CItemDictDB::~CItemDictDB() = default;
 
 int CItemDictDB::Create(const char* path) {
-    std::vector<uint8_t> spec;
-    uint16_t length = BuildFileSpec(spec, kFixedLength, 1, btr::kFileVariableLength,
-                                    {rec::Segment(Fields(), "m_strWord", 0, btr::KT_STRING)});
-    int status = CreateFile(spec.data(), length, path, 0);
-    if (status != 0) return status;
-    return OpenFile(path);
+    return CreateAndOpen(path, kFixedLength, 1, btr::kFileVariableLength,
+                         {rec::Segment(Fields(), "m_strWord", 0, btr::KT_STRING)});
 }
 
 void CItemDictDB::ImportLine(int firstChar) {

@@ -14,14 +14,10 @@ CItemLookupDB::CItemLookupDB() {
 CItemLookupDB::~CItemLookupDB() = default;
 
 int CItemLookupDB::Create(const char* path) {
-    std::vector<uint8_t> spec;
-    uint16_t length = BuildFileSpec(spec, kRecordLength, 2, 0,
-                                    {// 0: word; 1: word and item
-                                     rec::Segment(Fields(), "m_strWord", btr::KF_DUPLICATES, btr::KT_STRING),
-                                     rec::Segment(Fields(), "m_strWord", 0, btr::KT_STRING, 32)});
-    int status = CreateFile(spec.data(), length, path, 0);
-    if (status != 0) return status;
-    return OpenFile(path);
+    return CreateAndOpen(path, kRecordLength, 2, 0,
+                         {// 0: word; 1: word and item
+                          rec::Segment(Fields(), "m_strWord", btr::KF_DUPLICATES, btr::KT_STRING),
+                          rec::Segment(Fields(), "m_strWord", 0, btr::KT_STRING, 32)});
 }
 
 void CItemLookupDB::ImportLine(int firstChar) {

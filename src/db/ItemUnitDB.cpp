@@ -23,16 +23,12 @@ int CItemUnitDB::GetLineLength() const {
 }
 
 int CItemUnitDB::Create(const char* path) {
-    std::vector<uint8_t> spec;
-    uint16_t length = BuildFileSpec(spec, kRecordLength, 3, 0,
-                                    {// 0: item and code character; 1: item; 2: item and unit
-                                     rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING, 13),
-                                     rec::Segment(Fields(), "m_strItemNumber", 1, btr::KT_STRING),
-                                     rec::Segment(Fields(), "m_strItemNumber", 16, btr::KT_STRING),
-                                     rec::Segment(Fields(), "m_strUnit", 0, btr::KT_STRING)});
-    int status = CreateFile(spec.data(), length, path, 0);
-    if (status != 0) return status;
-    return OpenFile(path);
+    return CreateAndOpen(path, kRecordLength, 3, 0,
+                         {// 0: item and code character; 1: item; 2: item and unit
+                          rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING, 13),
+                          rec::Segment(Fields(), "m_strItemNumber", 1, btr::KT_STRING),
+                          rec::Segment(Fields(), "m_strItemNumber", 16, btr::KT_STRING),
+                          rec::Segment(Fields(), "m_strUnit", 0, btr::KT_STRING)});
 }
 
 namespace {

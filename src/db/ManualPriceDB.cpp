@@ -16,15 +16,11 @@ CManualPriceDB::CManualPriceDB() {
 CManualPriceDB::~CManualPriceDB() = default;
 
 int CManualPriceDB::Create(const char* path) {
-    std::vector<uint8_t> spec;
-    uint16_t length = BuildFileSpec(spec, kRecordLength, 3, 0,
-                                    {// 0: selectors, customer, item and unit; 1: item; 2: quote id
-                                     rec::Segment(Fields(), "m_strSelector4", 0, btr::KT_STRING, kKeyLength),
-                                     rec::Segment(Fields(), "m_strItem", 3, btr::KT_STRING),
-                                     rec::Segment(Fields(), "m_strQuoteId", 3, btr::KT_STRING)});
-    int status = CreateFile(spec.data(), length, path, 0);
-    if (status != 0) return status;
-    return OpenFile(path);
+    return CreateAndOpen(path, kRecordLength, 3, 0,
+                         {// 0: selectors, customer, item and unit; 1: item; 2: quote id
+                          rec::Segment(Fields(), "m_strSelector4", 0, btr::KT_STRING, kKeyLength),
+                          rec::Segment(Fields(), "m_strItem", 3, btr::KT_STRING),
+                          rec::Segment(Fields(), "m_strQuoteId", 3, btr::KT_STRING)});
 }
 
 void CManualPriceDB::ImportLine(int firstChar) {

@@ -17,17 +17,11 @@ CMenuCategoryDB::CMenuCategoryDB() {
 void CMenuCategoryDB::ImportLine(int) {}
 
 int CMenuCategoryDB::Create(const char* path) {
-    // No path: the default name, as for OpenFile.
-    if (!path) path = GetFileName();
-    std::vector<uint8_t> spec;
-    uint16_t length = BuildFileSpec(
-        spec, kRecordSize, 2, 0,
+    return CreateAndOpen(
+        path, kRecordSize, 2, 0,
         {// 0: record type and customer; 1: category key
          rec::Segment(Fields(), "m_cRecordType", btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING, 9),
          rec::Segment(Fields(), "m_strCategoryKey", 0, btr::KT_STRING)});
-    int status = CreateFile(spec.data(), length, path, btr::kCreateReplace);
-    if (status != 0) return status;
-    return OpenFile(path);
 }
 
 #define KR_RECORD CMenuCategory

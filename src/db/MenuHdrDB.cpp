@@ -19,17 +19,11 @@ CMenuHdrDB::CMenuHdrDB() {
 void CMenuHdrDB::ImportLine(int) {}
 
 int CMenuHdrDB::Create(const char* path) {
-    // No path: the default name, as for OpenFile.
-    if (!path) path = GetFileName();
-    std::vector<uint8_t> spec;
-    uint16_t length = BuildFileSpec(
-        spec, kFixedLength, 2, btr::kFileVariableLength,
+    return CreateAndOpen(
+        path, kFixedLength, 2, btr::kFileVariableLength,
         {// 0: record type and customer; 1: recipe key
          rec::Segment(Fields(), "m_cRecordType", btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING, 9),
          rec::Segment(Fields(), "m_strRecipeKey", 0, btr::KT_STRING)});
-    int status = CreateFile(spec.data(), length, path, btr::kCreateReplace);
-    if (status != 0) return status;
-    return OpenFile(path);
 }
 
 #define KR_RECORD CMenuHdr

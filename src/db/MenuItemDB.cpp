@@ -16,15 +16,9 @@ CMenuItemDB::CMenuItemDB() {
 void CMenuItemDB::ImportLine(int) {}
 
 int CMenuItemDB::Create(const char* path) {
-    // No path: the default name, as for OpenFile.
-    if (!path) path = GetFileName();
-    std::vector<uint8_t> spec;
-    uint16_t length = BuildFileSpec(
-        spec, kRecordSize, 1, 0,
+    return CreateAndOpen(
+        path, kRecordSize, 1, 0,
         {rec::Segment(Fields(), "m_strRecipeKey", btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING)});
-    int status = CreateFile(spec.data(), length, path, btr::kCreateReplace);
-    if (status != 0) return status;
-    return OpenFile(path);
 }
 
 #define KR_RECORD CMenuItem

@@ -42,17 +42,10 @@ COrderDB::COrderDB() {
 void COrderDB::ImportLine(int) {}
 
 int COrderDB::Create(const char* path) {
-    // No path: the default name, as for OpenFile.
-    if (!path) path = GetFileName();
-    std::vector<uint8_t> spec;
-    uint16_t length =
-        BuildFileSpec(spec, kRecordSize, 3, 0,
-                      {rec::Segment(Fields(), "m_nOrderNumber", btr::KF_EXTENDED_TYPE, btr::KT_INTEGER),
-                       rec::Segment(Fields(), "m_strKey1", 0, btr::KT_STRING),
-                       rec::Segment(Fields(), "m_strKey2", 0, btr::KT_STRING)});
-    int status = CreateFile(spec.data(), length, path, btr::kCreateReplace);
-    if (status != 0) return status;
-    return OpenFile(path);
+    return CreateAndOpen(path, kRecordSize, 3, 0,
+                         {rec::Segment(Fields(), "m_nOrderNumber", btr::KF_EXTENDED_TYPE, btr::KT_INTEGER),
+                          rec::Segment(Fields(), "m_strKey1", 0, btr::KT_STRING),
+                          rec::Segment(Fields(), "m_strKey2", 0, btr::KT_STRING)});
 }
 
 #define KR_RECORD COrder

@@ -19,13 +19,10 @@ COrderItemDB::COrderItemDB() {
 void COrderItemDB::ImportLine(int) {}
 
 int COrderItemDB::Create(const char* path) {
-    // No path: the default name, as for OpenFile.
-    if (!path) path = GetFileName();
     using namespace btr;
     constexpr uint16_t kInt = KF_EXTENDED_TYPE;
-    std::vector<uint8_t> spec;
-    uint16_t length = BuildFileSpec(
-        spec, kRecordSize, 4, 0,
+    return CreateAndOpen(
+        path, kRecordSize, 4, 0,
         {// 0: order and line; 1: order and item; 2: order and the item's
          // first 12 characters; 3: those 12 characters
          rec::Segment(Fields(), "m_nOrderNumber", kInt | KF_SEGMENTED | KF_MODIFIABLE, KT_INTEGER),
@@ -35,9 +32,6 @@ int COrderItemDB::Create(const char* path) {
          rec::Segment(Fields(), "m_nOrderNumber", kInt | KF_SEGMENTED | KF_DUPLICATES, KT_INTEGER),
          rec::Segment(Fields(), "m_strItemID", KF_DUPLICATES, KT_STRING, 12),
          rec::Segment(Fields(), "m_strItemID", KF_DUPLICATES, KT_STRING, 12)});
-    int status = CreateFile(spec.data(), length, path, kCreateReplace);
-    if (status != 0) return status;
-    return OpenFile(path);
 }
 
 #define KR_RECORD COrderItem

@@ -31,7 +31,6 @@ int CVelocityDB::GetLineLength() const {
 
 int CVelocityDB::Create(const char* path) {
     const uint8_t s = btr::KT_STRING;
-    std::vector<uint8_t> spec;
     const auto& f = Fields();
     auto part = [&](const char* name, uint16_t flags, uint16_t span = 0) {
         return rec::Segment(f, name, flags, s, span);
@@ -39,8 +38,8 @@ int CVelocityDB::Create(const char* path) {
     // Item and unit sit together: one segment of both.
     const uint16_t itemUnit = 15;
     BtrKeySegment date = rec::Segment(f, "last date (key)", btr::KF_EXTENDED_TYPE | kMore, btr::KT_DATE);
-    uint16_t length = BuildFileSpec(
-        spec, kRecordLength, 6, 0,
+    return CreateAndOpen(
+        path, kRecordLength, 6, 0,
         {// 0: customer, 5-character code, item and unit
          part("m_strCustomer", kMore), part("m_strCode5", kMore), part("m_strItem", kLast, itemUnit),
          // 1: customer, item, unit (unique)
@@ -54,9 +53,6 @@ int CVelocityDB::Create(const char* path) {
          part("m_strItem", kLast, itemUnit),
          // 5: customer, last date, 5-character code, item and unit
          part("m_strCustomer", kMore), date, part("m_strCode5", kMore), part("m_strItem", kLast, itemUnit)});
-    int status = CreateFile(spec.data(), length, path, 0);
-    if (status != 0) return status;
-    return OpenFile(path);
 }
 
 namespace {
