@@ -193,6 +193,24 @@ void UnpackField(Enc enc, const uint8_t* r, size_t at, size_t width, void* m) {
     }
 }
 
+bool IsText(Enc enc) {
+    switch (enc) {
+    case Enc::Text:
+    case Enc::Upper:
+    case Enc::Blank:
+    case Enc::UpperBlank:
+    case Enc::UpperOnRead:
+    case Enc::UpperOnWrite:
+    case Enc::Postal:
+    case Enc::Phone:
+    case Enc::PostalDigits:
+    case Enc::PhoneDigits:
+        return true;
+    default:
+        return false;
+    }
+}
+
 std::string ShowField(Enc enc, const void* m) {
     switch (enc) {
     case Enc::Flag:

@@ -55,6 +55,8 @@ template <class R> using Layout = std::vector<Field<R>>;
 uint16_t EncodedWidth(Enc enc);
 void PackField(Enc enc, uint8_t* record, size_t offset, size_t width, void* member);
 void UnpackField(Enc enc, const uint8_t* record, size_t offset, size_t width, void* member);
+// Whether the member of an encoding is a std::string.
+bool IsText(Enc enc);
 // The field's value as one line of text, for the dump.
 std::string ShowField(Enc enc, const void* member);
 
