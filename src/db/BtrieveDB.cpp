@@ -1,5 +1,7 @@
 #include "BtrieveDB.h"
 
+#include "DbContext.h"
+
 #include "btrieve/btrcall.h"
 
 #include <cinttypes>
@@ -298,9 +300,7 @@ void CBtrieveDB::AddLineError(const std::string& what, int64_t offset) {
 }
 
 std::string CBtrieveDB::SiblingFile(const char* name) const {
-    size_t slash = m_strOpenName.find_last_of('/');
-    if (slash == std::string::npos) return name;
-    return m_strOpenName.substr(0, slash + 1) + name;
+    return CDbContext::OfOpenFile(m_strOpenName).PathOf(name);
 }
 
 int CBtrieveDB::ReadReloadChar() {
