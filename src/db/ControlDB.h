@@ -12,12 +12,12 @@ public:
     CControl() = default;
     virtual ~CControl() = default;
 
-    std::string m_strKey; // 30, upper (key 0)
+    std::string m_strKey; // key 0
     char m_cType = ' ';   // 'B' flag, 'I' whole number, 'F' amount, else text
     bool m_bFlag = false; // read true for 'Y' or 'y'
     int32_t m_nValue = 0;
     double m_dValue = 0;
-    std::string m_strText; // 256, upper
+    std::string m_strText;
 };
 
 class CControlDB : public CBtrieveDB {

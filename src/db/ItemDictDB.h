@@ -15,8 +15,8 @@ public:
     CItemDict& operator=(const CItemDict&) = default;
     virtual ~CItemDict() = default;
 
-    std::string m_strWord;        // 20, upper (key 0)
-    std::string m_strReplacement; // 20, upper; blank when the word stands for itself
+    std::string m_strWord;        // key 0
+    std::string m_strReplacement; // upper; blank when the word stands for itself
     std::string m_strItems;       // item numbers separated by commas, upper, up to 12800
     int32_t m_nCount = 0;         // how many items carry the word
 };

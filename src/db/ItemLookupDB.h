@@ -12,8 +12,8 @@ public:
     CItemLookup() = default;
     virtual ~CItemLookup() = default;
 
-    std::string m_strWord; // 20, upper
-    std::string m_strItem; // 12, upper
+    std::string m_strWord;
+    std::string m_strItem;
 };
 
 class CItemLookupDB : public CBtrieveDB {

@@ -13,18 +13,18 @@ public:
     CManualPrice() = default;
     virtual ~CManualPrice() = default;
 
-    std::string m_strCustomer;  // 6
-    std::string m_strSelector4; // 4
-    std::string m_strSelector8; // 8
-    std::string m_strItem;      // 12
-    std::string m_strUnit;      // 3
-    std::string m_strQuoteId;   // 35: customer, item, unit and a 14-digit local time stamp
+    std::string m_strCustomer;
+    std::string m_strSelector4;
+    std::string m_strSelector8;
+    std::string m_strItem;
+    std::string m_strUnit;
+    std::string m_strQuoteId; // 35: customer, item, unit and a 14-digit local time stamp
     int32_t m_n68 = 0;
     char m_c72 = ' ';
     char m_c84 = ' ';
-    float m_fPrice = 0;        // within -9999.99 to 9999.99
-    std::string m_strCode80;   // 4
-    bool m_bWithdrawn = false; // 85
+    float m_fPrice = 0; // within -9999.99 to 9999.99
+    std::string m_strCode80;
+    bool m_bWithdrawn = false;
 };
 
 class CManualPriceDB : public CBtrieveDB {

@@ -15,26 +15,26 @@ public:
     CVelocity() = default;
     virtual ~CVelocity() = default;
 
-    std::string m_strCustomer;  // 6, upper
-    std::string m_strCode5;     // 5, upper, at 21
-    std::string m_strCode3;     // 3, upper, at 26
-    std::string m_strItem;      // 12, upper
-    std::string m_strUnit;      // 3, upper
-    std::string m_strText;      // 30, case kept, at 41
-    std::string m_strQuoteCode; // 4, upper, at 148
-    std::string m_strPriceCode; // 4, upper, at 88
-    std::string m_strCode9;     // 9, upper, at 93
-    int64_t m_tLastDate = 0;    // 104; -1 means none
-    int64_t m_tSecondDate = 0;  // 108
+    std::string m_strCustomer;
+    std::string m_strCode5;
+    std::string m_strCode3;
+    std::string m_strItem;
+    std::string m_strUnit;
+    std::string m_strText;
+    std::string m_strQuoteCode;
+    std::string m_strPriceCode;
+    std::string m_strCode9;
+    int64_t m_tLastDate = 0; // -1 means none
+    int64_t m_tSecondDate = 0;
     int32_t m_n36 = 0;
     char m_c40 = 0;
-    float m_fAmount1 = 0, m_fAmount2 = 0, m_fAmount3 = 0, m_fAmount4 = 0; // 72 ... 84
-    float m_fQuotedPrice = 0;                                             // 144
+    float m_fAmount1 = 0, m_fAmount2 = 0, m_fAmount3 = 0, m_fAmount4 = 0;
+    float m_fQuotedPrice = 0;
     bool m_bFlag92 = false;
-    std::array<int32_t, 6> m_arrNumbers{}; // 112 ... 132
+    std::array<int32_t, 6> m_arrNumbers{};
     int32_t m_n136 = 0;
     int32_t m_n140 = 0;
-    bool m_bActive = false; // 152; 'N' once withdrawn
+    bool m_bActive = false; // 'N' once withdrawn
     int32_t m_n156 = 0;
 };
 
