@@ -1,5 +1,7 @@
 #include "BtrieveDB.h"
 
+#include "DbContext.h"
+
 #include "btrieve/btrcall.h"
 
 #include <cinttypes>
@@ -15,8 +17,7 @@ int BtrvCall(int operation, void* positionBlock, void* dataBuffer, uint16_t* dat
     uint32_t length = dataLength ? *dataLength : 0;
     int16_t status = BTRCALL(static_cast<uint16_t>(operation), positionBlock, dataBuffer, &length, keyBuffer,
                              255, static_cast<int8_t>(keyNumber));
-    if (dataLength)
-        *dataLength = static_cast<uint16_t>(length & 0xFFFF);
+    if (dataLength) *dataLength = static_cast<uint16_t>(length & 0xFFFF);
     return status;
 }
 
@@ -27,22 +28,17 @@ CBtrieveDB::CBtrieveDB() {
 
 CBtrieveDB::~CBtrieveDB() {
     // Not through the virtual slot: the derived part is already gone.
-    if (m_bOpen)
-        CBtrieveDB::Close();
+    if (m_bOpen) CBtrieveDB::Close();
     CloseReloadFile();
     m_arrMessages.clear();
 }
 
 int CBtrieveDB::Open(void* data, uint16_t* length, const char* name, int mode) {
-    if (!name)
-        return btr::B_FILENAME_BAD;
+    if (!name) return btr::B_FILENAME_BAD;
     int closeStatus = 0;
-    if (m_bOpen && m_strOpenName != name)
-        closeStatus = Close();
-    if (m_bOpen)
-        return 0;
-    if (closeStatus != 0)
-        return closeStatus;
+    if (m_bOpen && m_strOpenName != name) closeStatus = Close();
+    if (m_bOpen) return 0;
+    if (closeStatus != 0) return closeStatus;
     int status = BtrvCall(btr::B_OPEN, m_posBlock, data, length, const_cast<char*>(name), mode);
     if (status == 0) {
         m_bOpen = true;
@@ -59,16 +55,14 @@ int CBtrieveDB::Close() {
     // A purging reload still running ends first: committed when sound, else rolled back.
     int ended = m_bReloadTran ? EndReloadTransaction() : 0;
     int status = btr::B_FILE_NOT_OPEN;
-    if (m_bOpen)
-        status = BtrvCall(btr::B_CLOSE, m_posBlock, m_scratch, &m_wLength, m_scratch, 0);
+    if (m_bOpen) status = BtrvCall(btr::B_CLOSE, m_posBlock, m_scratch, &m_wLength, m_scratch, 0);
     m_bOpen = false;
     m_strOpenName.clear();
     return ended != 0 ? ended : status;
 }
 
 #define NEEDS_OPEN                                                                                           \
-    if (!m_bOpen)                                                                                            \
-    return btr::B_FILE_NOT_OPEN
+    if (!m_bOpen) return btr::B_FILE_NOT_OPEN
 
 int CBtrieveDB::AbortTran() {
     NEEDS_OPEN;
@@ -85,27 +79,26 @@ int CBtrieveDB::EndTran() {
     return BtrvCall(btr::B_END_TRAN, m_posBlock, m_scratch, &m_wLength, m_scratch, 0);
 }
 
-const char* CBtrieveDB::GetFileName() const { return "BTRIEVE.DB"; }
-const char* CBtrieveDB::GetDescription() const { return "EMPTY"; }
+const char* CBtrieveDB::GetFileName() const {
+    return "BTRIEVE.DB";
+}
+const char* CBtrieveDB::GetDescription() const {
+    return "EMPTY";
+}
 
 bool CBtrieveDB::BeginReload(const char* textPath, int64_t headerLength, int version, int purge) {
     m_nVersion = version;
     m_nPurge = purge;
-    if (GetLineLength() == 0)
-        return false;
+    if (!CanReload() || GetLineLength() == 0) return false;
     // A reload left running by its caller ends before the next one starts.
-    if (m_bReloadTran)
-        EndReloadTransaction();
+    if (m_bReloadTran) EndReloadTransaction();
     CloseReloadFile();
     m_nReloadFailure = 0;
-    if (!textPath)
-        return false;
+    if (!textPath) return false;
     m_fileText = std::fopen(textPath, "rb");
-    if (!m_fileText)
-        return false;
+    if (!m_fileText) return false;
     off_t length = -1;
-    if (::fseeko(m_fileText, 0, SEEK_END) == 0)
-        length = ::ftello(m_fileText);
+    if (::fseeko(m_fileText, 0, SEEK_END) == 0) length = ::ftello(m_fileText);
     if (length < 0 || headerLength < 0 || length <= headerLength ||
         ::fseeko(m_fileText, static_cast<off_t>(headerLength), SEEK_SET) != 0) {
         CloseReloadFile();
@@ -116,17 +109,14 @@ bool CBtrieveDB::BeginReload(const char* textPath, int64_t headerLength, int ver
     m_bReload = true;
     m_nMessages = 0;
     m_arrMessages.clear();
-    if (!purge)
-        return true;
+    if (!purge) return true;
 
     // The purge and the lines that follow are one transaction: the old records go only when the
     // new ones are on file, and a failure anywhere leaves the file as it was.
     std::string path = (m_bOpen && !m_strOpenName.empty()) ? m_strOpenName : GetFileName();
     int status = OpenFile(path.c_str());
-    if (status == btr::B_FILE_NOT_FOUND)
-        status = Create(path.c_str());
-    if (status == 0)
-        status = BeginTran();
+    if (status == btr::B_FILE_NOT_FOUND) status = Create(path.c_str());
+    if (status == 0) status = BeginTran();
     if (status == 0) {
         m_bReloadTran = true;
         status = PurgeRecords();
@@ -144,7 +134,9 @@ bool CBtrieveDB::BeginReload(const char* textPath, int64_t headerLength, int ver
     return true;
 }
 
-bool CBtrieveDB::KeepOnPurge(const uint8_t*, uint16_t) const { return false; }
+bool CBtrieveDB::KeepOnPurge(const uint8_t*, uint16_t) const {
+    return false;
+}
 
 int CBtrieveDB::PurgeRecords() {
     std::vector<uint8_t> record(0xFFFF);
@@ -154,8 +146,7 @@ int CBtrieveDB::PurgeRecords() {
         bool deleted = false;
         if (!KeepOnPurge(record.data(), length)) {
             status = Delete();
-            if (status != 0)
-                return status;
+            if (status != 0) return status;
             deleted = true;
         }
         length = static_cast<uint16_t>(record.size());
@@ -194,8 +185,7 @@ int CBtrieveDB::EndReload(bool commit) {
 int CBtrieveDB::NoteWrite(int status) {
     bool ownData = status == 0 || status == btr::B_KEY_VALUE_NOT_FOUND ||
                    status == btr::B_DUPLICATE_KEY_VALUE || status == btr::B_DATALENGTH_ERROR;
-    if (m_fileText && !ownData && m_nReloadFailure == 0)
-        m_nReloadFailure = status;
+    if (m_fileText && !ownData && m_nReloadFailure == 0) m_nReloadFailure = status;
     return status;
 }
 
@@ -207,8 +197,7 @@ void CBtrieveDB::CloseReloadFile() {
 }
 
 size_t CBtrieveDB::ReadReload(char* buffer, size_t n) {
-    if (!m_fileText || n == 0)
-        return 0;
+    if (!m_fileText || n == 0) return 0;
     size_t have = 0;
     while (have < n) {
         size_t want = n - have;
@@ -225,10 +214,8 @@ size_t CBtrieveDB::ReadReload(char* buffer, size_t n) {
             for (char* in = cr; in < end; ++in) {
                 if (*in == '\r') {
                     int next = in + 1 < end ? *(in + 1) : std::fgetc(m_fileText);
-                    if (in + 1 == end && next != EOF)
-                        std::ungetc(next, m_fileText);
-                    if (next == '\n')
-                        continue;
+                    if (in + 1 == end && next != EOF) std::ungetc(next, m_fileText);
+                    if (next == '\n') continue;
                 }
                 *out++ = *in;
             }
@@ -244,8 +231,7 @@ size_t CBtrieveDB::ReadReload(char* buffer, size_t n) {
 
 void CBtrieveDB::NoteReadError() {
     // A download that cannot be read to its end must not look like one that ends there.
-    if (std::ferror(m_fileText) && m_nReloadFailure == 0)
-        m_nReloadFailure = btr::B_IO_ERROR;
+    if (std::ferror(m_fileText) && m_nReloadFailure == 0) m_nReloadFailure = btr::B_IO_ERROR;
 }
 
 bool CBtrieveDB::SkipPastLineFeed(uint64_t from) {
@@ -254,8 +240,7 @@ bool CBtrieveDB::SkipPastLineFeed(uint64_t from) {
         int c;
         while ((c = std::fgetc(m_fileText)) != EOF) {
             ++m_nProgressPos;
-            if (c == '\n')
-                return true;
+            if (c == '\n') return true;
         }
     }
     m_nProgressPos = m_nProgressTotal + 1;
@@ -264,17 +249,14 @@ bool CBtrieveDB::SkipPastLineFeed(uint64_t from) {
 
 CBtrieveDB::LineStart CBtrieveDB::ReadKeyPart(int firstChar, size_t keyWidth, std::string& line) {
     line.clear();
-    if (firstChar == EOF || firstChar == '\n')
-        return LineStart::Malformed;
+    if (firstChar == EOF || firstChar == '\n') return LineStart::Malformed;
     line += static_cast<char>(firstChar);
     size_t want = keyWidth; // the rest of the key and the character after it
     line.resize(1 + want);
     size_t got = ReadReload(line.data() + 1, want);
     line.resize(1 + got);
-    if (got < want)
-        return LineStart::Malformed;
-    if (line.find('\n') < keyWidth)
-        return LineStart::Malformed;
+    if (got < want) return LineStart::Malformed;
+    if (line.find('\n') < keyWidth) return LineStart::Malformed;
     return line.back() == '\n' ? LineStart::Deletion : LineStart::Record;
 }
 
@@ -298,8 +280,7 @@ CBtrieveDB::LineStart CBtrieveDB::StartLine(int firstChar, size_t keyWidth, std:
 }
 
 bool CBtrieveDB::ReadLineRest(std::string& line, size_t lineLength) {
-    if (line.size() >= lineLength)
-        return line.size() == lineLength && line.back() == '\n';
+    if (line.size() >= lineLength) return line.size() == lineLength && line.back() == '\n';
     size_t have = line.size();
     line.resize(lineLength);
     size_t got = ReadReload(line.data() + have, lineLength - have);
@@ -319,15 +300,11 @@ void CBtrieveDB::AddLineError(const std::string& what, int64_t offset) {
 }
 
 std::string CBtrieveDB::SiblingFile(const char* name) const {
-    size_t slash = m_strOpenName.find_last_of('/');
-    if (slash == std::string::npos)
-        return name;
-    return m_strOpenName.substr(0, slash + 1) + name;
+    return CDbContext::OfOpenFile(m_strOpenName).PathOf(name);
 }
 
 int CBtrieveDB::ReadReloadChar() {
-    if (!m_fileText)
-        return EOF;
+    if (!m_fileText) return EOF;
     int c = std::fgetc(m_fileText);
     if (c == EOF) {
         NoteReadError();
@@ -340,61 +317,63 @@ int CBtrieveDB::ReadReloadChar() {
             ++m_nProgressPos;
             return next;
         }
-        if (next != EOF)
-            std::ungetc(next, m_fileText);
+        if (next != EOF) std::ungetc(next, m_fileText);
     }
     return c;
 }
 
-bool CBtrieveDB::CanExport() { return GetRecordLength() != 0; }
+bool CBtrieveDB::CanExport() {
+    return GetRecordLength() != 0;
+}
+bool CBtrieveDB::CanReload() const {
+    return GetLineLength() != 0;
+}
 
 namespace {
 int ExportRead(CBtrieveDB& db, bool first, std::string& output) {
     uint32_t recordLength = db.GetRecordLength();
     uint32_t size = recordLength * 2;
-    if (size > 0xFFFF)
-        size = 0xFFFF;
+    if (size > 0xFFFF) size = 0xFFFF;
     std::unique_ptr<uint8_t[]> buffer(new uint8_t[size]());
     uint16_t length = static_cast<uint16_t>(size);
     int status = first ? db.StepFirst(buffer.get(), &length) : db.StepNext(buffer.get(), &length);
-    if (status != 0)
-        return status;
-    if (length != recordLength)
-        return btr::B_DATALENGTH_ERROR;
+    if (status != 0) return status;
+    if (length != recordLength) return btr::B_DATALENGTH_ERROR;
     return db.FormatLine(buffer.get(), output);
 }
 } // namespace
 
 int CBtrieveDB::ExportFirst(std::string& output) {
-    if (!CanExport())
-        return btr::B_FILE_NOT_FOUND;
+    if (!CanExport()) return btr::B_FILE_NOT_FOUND;
     m_nProgressTotal = GetRecordCount();
     m_nProgressPos = 0;
     int status = ExportRead(*this, true, output);
-    if (status == 0)
-        ++m_nProgressPos;
+    if (status == 0) ++m_nProgressPos;
     return status;
 }
 
 int CBtrieveDB::ExportNext(std::string& output) {
-    if (!CanExport())
-        return btr::B_FILE_NOT_FOUND;
+    if (!CanExport()) return btr::B_FILE_NOT_FOUND;
     int status = ExportRead(*this, false, output);
-    if (status == 0)
-        ++m_nProgressPos;
+    if (status == 0) ++m_nProgressPos;
     return status;
 }
 
-int CBtrieveDB::FormatLine(const uint8_t*, std::string&) { return btr::B_FILE_NOT_FOUND; }
-uint32_t CBtrieveDB::GetRecordLength() const { return 0; }
-int CBtrieveDB::GetLineLength() const { return 0; }
+int CBtrieveDB::FormatLine(const uint8_t*, std::string&) {
+    return btr::B_FILE_NOT_FOUND;
+}
+uint32_t CBtrieveDB::GetRecordLength() const {
+    return 0;
+}
+int CBtrieveDB::GetLineLength() const {
+    return 0;
+}
 
 uint32_t CBtrieveDB::GetRecordCount() {
     std::vector<uint8_t> stat(336, 0);
     std::vector<uint8_t> key(1024, 0);
     uint16_t length = 336;
-    if (Stat(stat.data(), &length, key.data()) != 0)
-        return 1;
+    if (Stat(stat.data(), &length, key.data()) != 0) return 1;
     uint32_t count;
     std::memcpy(&count, stat.data() + 6, 4);
     return count;
@@ -406,9 +385,18 @@ int CBtrieveDB::ClearOwner() {
 }
 
 int CBtrieveDB::CreateFile(void* spec, uint16_t length, const char* path, int mode) {
-    if (m_bOpen)
-        Close();
+    if (m_bOpen) Close();
     return BtrvCall(btr::B_CREATE, m_posBlock, spec, &length, const_cast<char*>(path), mode);
+}
+
+int CBtrieveDB::CreateAndOpen(const char* path, uint16_t recordLength, uint16_t keys, uint16_t fileFlags,
+                              const std::vector<BtrKeySegment>& segments) {
+    if (!path) path = GetFileName();
+    std::vector<uint8_t> spec;
+    uint16_t length = BuildFileSpec(spec, recordLength, keys, fileFlags, segments);
+    int status = CreateFile(spec.data(), length, path, btr::kCreateReplace);
+    if (status != 0) return status;
+    return OpenFile(path);
 }
 
 int CBtrieveDB::CreateIndex(void* spec, uint16_t length) {
@@ -510,8 +498,7 @@ void CBtrieveDB::AddError(const std::string& text) {
 int CBtrieveDB::ReadByKey(void* data, uint16_t size, void* key, int keyNumber, uint16_t* returned) {
     uint16_t len = size;
     int status = GetEqual(data, &len, key, keyNumber);
-    if (returned)
-        *returned = len;
+    if (returned) *returned = len;
     return status;
 }
 
@@ -520,22 +507,17 @@ int CBtrieveDB::ReadFirstWithPrefix(void* data, uint16_t size, void* key, int ke
     std::vector<uint8_t> prefix(static_cast<uint8_t*>(key), static_cast<uint8_t*>(key) + prefixLength);
     uint16_t len = size;
     int status = GetGreaterOrEqual(data, &len, key, keyNumber);
-    if (returned)
-        *returned = len;
-    if (status != 0)
-        return status;
-    if (std::memcmp(prefix.data(), key, prefixLength) != 0)
-        return btr::B_KEY_VALUE_NOT_FOUND;
+    if (returned) *returned = len;
+    if (status != 0) return status;
+    if (std::memcmp(prefix.data(), key, prefixLength) != 0) return btr::B_KEY_VALUE_NOT_FOUND;
     return 0;
 }
 
 int CBtrieveDB::DeleteByKey(void* data, uint16_t size, void* key, int keyNumber) {
     uint16_t len = size;
     int status = GetEqual(data, &len, key, keyNumber);
-    if (status == btr::B_KEY_VALUE_NOT_FOUND)
-        return 0;
-    if (status != 0)
-        return status;
+    if (status == btr::B_KEY_VALUE_NOT_FOUND) return 0;
+    if (status != 0) return status;
     return Delete();
 }
 

@@ -12,6 +12,14 @@
 int BtrvCall(int operation, void* positionBlock, void* dataBuffer, uint16_t* dataLength, void* keyBuffer,
              int keyNumber);
 
+// One segment of a key in a file specification.
+struct BtrKeySegment {
+    uint16_t position; // from 1
+    uint16_t length;
+    uint16_t flags;
+    uint8_t type;
+};
+
 class CBtrieveDB {
 public:
     CBtrieveDB();
@@ -29,7 +37,10 @@ public:
     virtual const char* GetFileName() const;
     virtual const char* GetDescription() const;
     virtual bool BeginReload(const char* textPath, int64_t headerLength, int version, int purge);
+    // Whether the records can be written as interchange lines (ExportFirst), and whether the file
+    // can be reloaded from a download (BeginReload); each file class says so.
     virtual bool CanExport();
+    virtual bool CanReload() const;
     virtual int ExportFirst(std::string& output);
     virtual int ExportNext(std::string& output);
     virtual int FormatLine(const uint8_t* raw, std::string& output);
@@ -137,6 +148,11 @@ protected:
     // The path of another file of the suite in the directory this file was opened from.
     std::string SiblingFile(const char* name) const;
 
+    // Creates the file at path (the file's own name when none is given) from its record length,
+    // file flags and key segments, replacing one that exists, and opens it.
+    int CreateAndOpen(const char* path, uint16_t recordLength, uint16_t keys, uint16_t fileFlags,
+                      const std::vector<BtrKeySegment>& segments);
+
     // Record-operation patterns shared by the file classes.
     // Read by key: GetEqual into data (length = buffer size); returns the status.
     int ReadByKey(void* data, uint16_t size, void* key, int keyNumber, uint16_t* returned = nullptr);
@@ -150,8 +166,7 @@ protected:
     int UpdateByKey(uint8_t* data, uint16_t size, void* key, int keyNumber, Pack&& pack) {
         uint16_t len = size;
         int status = GetEqual(data, &len, key, keyNumber);
-        if (status != 0)
-            return status;
+        if (status != 0) return status;
         len = pack(data, len);
         return Update(data, &len, key, keyNumber);
     }
@@ -182,14 +197,8 @@ private:
     int EndReloadTransaction(bool commit = true);
 };
 
-// Fills a file specification buffer (zeroed by the caller) for Create.
-struct BtrKeySegment {
-    uint16_t position; // from 1
-    uint16_t length;
-    uint16_t flags;
-    uint8_t type;
-};
-// Writes the header and segments into spec (size 16 + 16 * segments); returns the length to pass.
+// Fills a file specification buffer for Create: writes the header and segments into spec (size 16 + 16 *
+// segments); returns the length to pass.
 uint16_t BuildFileSpec(std::vector<uint8_t>& spec, uint16_t recordLength, uint16_t numberOfKeys,
                        uint16_t fileFlags, const std::vector<BtrKeySegment>& segments,
                        uint16_t pageSize = 1024);

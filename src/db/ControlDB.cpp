@@ -2,22 +2,20 @@
 #include "Interchange.h"
 
 #include "RecordFields.h"
+#include "RecordLayout.h"
 #include "btrieve/btrcall.h"
 
 #include <vector>
 
 using namespace fields;
 
-CControlDB::CControlDB() { m_bReload = false; }
+CControlDB::CControlDB() {
+    m_bReload = false;
+}
 CControlDB::~CControlDB() = default;
 
 int CControlDB::Create(const char* path) {
-    std::vector<uint8_t> spec;
-    uint16_t length = BuildFileSpec(spec, kRecordLength, 1, 0, {{1, 30, 0, btr::KT_STRING}});
-    int status = CreateFile(spec.data(), length, path, 0);
-    if (status != 0)
-        return status;
-    return OpenFile(path);
+    return CreateAndOpen(path, kRecordLength, 1, 0, {rec::Segment(Fields(), "m_strKey", 0, btr::KT_STRING)});
 }
 
 void CControlDB::ImportLine(int firstChar) {
@@ -34,8 +32,7 @@ void CControlDB::ImportLine(int firstChar) {
     bool ended = false;
     for (size_t i = 0; i <= kTextLength; ++i) {
         int c = ReadReloadChar();
-        if (c == EOF)
-            break;
+        if (c == EOF) break;
         if (c == '\n') {
             ended = true;
             break;
@@ -57,8 +54,7 @@ void CControlDB::ImportLine(int firstChar) {
     control.m_strKey = key;
     control.m_cType = type;
     std::string padded = value;
-    if (padded.size() < 11)
-        padded.resize(11, ' ');
+    if (padded.size() < 11) padded.resize(11, ' ');
     if (type == 'B') {
         control.m_bFlag = value[0] == 'Y' || value[0] == 'y';
     } else if (type == 'I') {
@@ -80,33 +76,34 @@ void CControlDB::ImportLine(int firstChar) {
         control.m_strText = last == std::string::npos ? std::string() : value.substr(0, last + 1);
     }
     status = status == 0 ? UpdateControl(control) : InsertControl(control);
-    if (status == btr::B_KEY_VALUE_NOT_FOUND)
-        status = InsertControl(control);
+    if (status == btr::B_KEY_VALUE_NOT_FOUND) status = InsertControl(control);
     if (status != 0) {
         std::snprintf(text, sizeof text, "Error %d Writing to Database", status);
         AddError(text);
     }
 }
 
+#define KR_RECORD CControl
 // New records get blank-filled keys, the form the suite's other programs write and look up.
-void CControlDB::Pack(CControl& c, uint8_t* r) {
-    MakeUpper(c.m_strKey);
-    MakeUpper(c.m_strText);
-    PutText(r, 0, c.m_strKey, kKeyLength, ' ');
-    r[30] = static_cast<uint8_t>(c.m_cType);
-    PutFlag(r, 31, c.m_bFlag);
-    PutI32(r, 32, c.m_nValue);
-    PutF64(r, 40, c.m_dValue);
-    PutText(r, 48, c.m_strText, kTextLength, '\0');
+const rec::Layout<CControl>& CControlDB::Fields() {
+    static const rec::Layout<CControl> layout = {
+        KR_AT(m_strKey, 0, kKeyLength, UpperBlank),
+        KR_AT(m_cType, 30, 1, Byte),
+        KR_AT(m_bFlag, 31, 1, FlagY),
+        KR_AT(m_nValue, 32, 4, I32),
+        KR_AT(m_dValue, 40, 8, F64),
+        KR_AT(m_strText, 48, kTextLength, Upper),
+    };
+    return layout;
+}
+#undef KR_RECORD
+
+void CControlDB::Pack(CControl& control, uint8_t* record) {
+    rec::Pack(Fields(), control, record);
 }
 
-void CControlDB::Unpack(const uint8_t* r, CControl& c) {
-    c.m_strKey = GetUpper(r, 0, kKeyLength);
-    c.m_cType = static_cast<char>(r[30]);
-    c.m_bFlag = GetFlagY(r, 31);
-    c.m_nValue = GetI32(r, 32);
-    c.m_dValue = GetF64(r, 40);
-    c.m_strText = GetUpper(r, 48, kTextLength);
+void CControlDB::Unpack(const uint8_t* record, CControl& control) {
+    rec::Unpack(Fields(), record, control);
 }
 
 int CControlDB::ReadSetting(uint8_t* record, const std::string& key) {
@@ -117,10 +114,8 @@ int CControlDB::ReadSetting(uint8_t* record, const std::string& key) {
         m_key0[kKeyLength] = 0;
         uint16_t length = kRecordLength;
         status = GetEqual(record, &length, m_key0, 0);
-        if (status == 0 && length != kRecordLength)
-            return btr::B_DATALENGTH_ERROR;
-        if (status != btr::B_KEY_VALUE_NOT_FOUND)
-            return status;
+        if (status == 0 && length != kRecordLength) return btr::B_DATALENGTH_ERROR;
+        if (status != btr::B_KEY_VALUE_NOT_FOUND) return status;
     }
     return status;
 }
@@ -128,8 +123,7 @@ int CControlDB::ReadSetting(uint8_t* record, const std::string& key) {
 int CControlDB::GetControl(CControl& control, const std::string& key) {
     uint8_t record[kRecordLength] = {};
     int status = ReadSetting(record, key);
-    if (status == 0)
-        Unpack(record, control);
+    if (status == 0) Unpack(record, control);
     return status;
 }
 
@@ -137,8 +131,7 @@ int CControlDB::UpdateControl(CControl& control) {
     uint8_t record[kRecordLength] = {};
     MakeUpper(control.m_strKey);
     int status = ReadSetting(record, control.m_strKey);
-    if (status != 0)
-        return status;
+    if (status != 0) return status;
     // The key is not modifiable: keep its stored fill.
     uint8_t storedKey[kKeyLength];
     std::memcpy(storedKey, record, kKeyLength);
@@ -146,8 +139,7 @@ int CControlDB::UpdateControl(CControl& control) {
     std::memcpy(record, storedKey, kKeyLength);
     uint16_t length = kRecordLength;
     status = Update(record, &length, m_key0, 0);
-    if (status == 0 && length != kRecordLength)
-        return btr::B_DATALENGTH_ERROR;
+    if (status == 0 && length != kRecordLength) return btr::B_DATALENGTH_ERROR;
     return status;
 }
 
@@ -158,25 +150,21 @@ int CControlDB::InsertControl(CControl& control) {
     m_key0[kKeyLength] = 0;
     uint16_t length = kRecordLength;
     int status = Insert(record, &length, m_key0, 0);
-    if (status == 0 && length != kRecordLength)
-        return btr::B_DATALENGTH_ERROR;
+    if (status == 0 && length != kRecordLength) return btr::B_DATALENGTH_ERROR;
     return status;
 }
 
 int CControlDB::DeleteControl(const std::string& key) {
     uint8_t record[kRecordLength] = {};
     int status = ReadSetting(record, key);
-    if (status == btr::B_KEY_VALUE_NOT_FOUND)
-        return 0;
-    if (status != 0)
-        return status;
+    if (status == btr::B_KEY_VALUE_NOT_FOUND) return 0;
+    if (status != 0) return status;
     return Delete();
 }
 
 bool ReadControlFlag(const char* key, const char* path) {
     CControlDB db;
-    if (db.OpenFile(path) != 0)
-        return false;
+    if (db.OpenFile(path) != 0) return false;
     CControl control;
     bool flag = db.GetControl(control, key) == 0 && control.m_bFlag;
     db.Close();

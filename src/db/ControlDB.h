@@ -2,6 +2,7 @@
 #pragma once
 
 #include "BtrieveDB.h"
+#include "RecordLayout.h"
 
 #include <cstdint>
 #include <string>
@@ -11,12 +12,12 @@ public:
     CControl() = default;
     virtual ~CControl() = default;
 
-    std::string m_strKey;   // 30, upper (key 0)
-    char m_cType = ' ';     // 'B' flag, 'I' whole number, 'F' amount, else text
-    bool m_bFlag = false;   // read true for 'Y' or 'y'
+    std::string m_strKey; // key 0
+    char m_cType = ' ';   // 'B' flag, 'I' whole number, 'F' amount, else text
+    bool m_bFlag = false; // read true for 'Y' or 'y'
     int32_t m_nValue = 0;
     double m_dValue = 0;
-    std::string m_strText;  // 256, upper
+    std::string m_strText;
 };
 
 class CControlDB : public CBtrieveDB {
@@ -30,6 +31,8 @@ public:
 
     const char* GetFileName() const override { return "CONTROL.DB"; }
     const char* GetDescription() const override { return "Control"; }
+    bool CanExport() override { return false; }
+    bool CanReload() const override { return true; }
     int GetLineLength() const override { return 31; }
     int Create(const char* path) override;
     void ImportLine(int firstChar) override;
@@ -39,6 +42,7 @@ public:
     int InsertControl(CControl& control);
     int DeleteControl(const std::string& key);
 
+    static const rec::Layout<CControl>& Fields();
     static void Pack(CControl& control, uint8_t* record);
     static void Unpack(const uint8_t* record, CControl& control);
 

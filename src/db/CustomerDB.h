@@ -3,6 +3,7 @@
 
 #include "BtrieveDB.h"
 #include "Interchange.h"
+#include "RecordLayout.h"
 
 #include <array>
 #include <cstdint>
@@ -18,48 +19,48 @@ public:
     CCustomer& operator=(const CCustomer&) = default;
     virtual void Assign(const CCustomer& other) { *this = other; }
 
-    std::string m_strCode0;          // 2
-    std::string m_strNumber;         // 6, upper (key 0)
-    std::string m_strName;           // 25 (key 1)
-    std::string m_strCode33;         // 4, upper (key 2)
-    std::string m_strCode37;         // 8, upper (key 3)
-    std::array<std::string, 3> m_arrAddress; // 25 each
-    std::string m_strCity;           // 15
-    std::string m_strState;          // 2
-    std::string m_strPostal;         // "12345-6789" in memory, 9 digits stored
-    std::string m_strText146;        // 20
-    std::string m_strPhone1;         // "(555) 123-4567" in memory, 10 digits stored
+    std::string m_strCode0;
+    std::string m_strNumber; // key 0
+    std::string m_strName;   // key 1
+    std::string m_strCode33; // key 2
+    std::string m_strCode37; // key 3
+    std::array<std::string, 3> m_arrAddress;
+    std::string m_strCity;
+    std::string m_strState;
+    std::string m_strPostal; // "12345-6789" in memory, 9 digits stored
+    std::string m_strText146;
+    std::string m_strPhone1; // "(555) 123-4567" in memory, 10 digits stored
     std::string m_strPhone2;
-    std::string m_strPhone1Text;     // 20, at 186
-    std::string m_strPhone2Text;     // 20, at 206
+    std::string m_strPhone1Text;
+    std::string m_strPhone2Text;
     std::string m_strPhone3;
-    std::string m_strCode236;        // 6, upper
-    std::string m_strCode242;        // 3
+    std::string m_strCode236;
+    std::string m_strCode242;
     char m_cRaw245 = ' ';
     int32_t m_n248 = 0;
     float m_f252 = 0;
-    std::string m_strCode256;        // 2, upper
-    std::string m_strText258;        // 10
-    std::string m_strText268;        // 8
+    std::string m_strCode256;
+    std::string m_strText258;
+    std::string m_strText268;
     bool m_b276 = false;
     int32_t m_n280 = 0;
     char m_cRaw284 = ' ';
-    std::string m_strText285;        // 8
-    std::array<float, 6> m_arrAmounts296{}; // 296 ... 316
+    std::string m_strText285;
+    std::array<float, 6> m_arrAmounts296{};
     bool m_b320 = false;
-    bool m_bKeepOnReload = false;    // 321
+    bool m_bKeepOnReload = false;
     bool m_b322 = false;
-    std::string m_strCode323;        // 4, upper
+    std::string m_strCode323;
     bool m_b327 = false;
-    std::string m_strCode328;        // 3
+    std::string m_strCode328;
     char m_c331 = ' ';
     int32_t m_n332 = 0;
     char m_c336 = ' ';
     int32_t m_n340 = 0;
     char m_c344 = ' ';
-    std::string m_strText345;        // 8
+    std::string m_strText345;
     char m_c353 = ' ';
-    std::string m_strText354;        // 14
+    std::string m_strText354;
     float m_f368 = 0;
     float m_f372 = 0;
     bool m_b376 = false;
@@ -67,30 +68,30 @@ public:
     char m_c378 = ' ';
     bool m_b379 = false;
     bool m_b380 = false;
-    std::string m_strText381;        // 8
+    std::string m_strText381;
     bool m_b389 = false;
     float m_f392 = 0;
     bool m_b396 = false;
     bool m_b397 = false;
-    std::string m_strText398;        // 8
+    std::string m_strText398;
     bool m_b406 = false;
-    std::string m_strText407;        // 8
-    std::string m_strCode415;        // 3
+    std::string m_strText407;
+    std::string m_strCode415;
     char m_c418 = ' ';
     char m_c419 = ' ';
-    std::string m_strText420;        // 8
+    std::string m_strText420;
     float m_f428 = 0;
     char m_c432 = ' ';
     bool m_b433 = false;
-    std::string m_strText434;        // 8
-    std::string m_strText442;        // 8
+    std::string m_strText434;
+    std::string m_strText442;
     bool m_b450 = false;
     char m_c451 = ' ';
     bool m_b452 = false;
     bool m_b453 = false;
-    std::array<std::string, 6> m_arrCodes454; // 4 each, 454 ... 474
+    std::array<std::string, 6> m_arrCodes454;
     bool m_b478 = false;
-    std::array<float, 4> m_arrAmounts480{};   // 480 ... 492
+    std::array<float, 4> m_arrAmounts480{};
     int32_t m_n496 = 0;
     bool m_b500 = false;
 };
@@ -105,6 +106,8 @@ public:
 
     const char* GetFileName() const override { return "CUST.DB"; }
     const char* GetDescription() const override { return "Customer"; }
+    bool CanExport() override { return true; }
+    bool CanReload() const override { return true; }
     uint32_t GetRecordLength() const override { return kRecordLength; }
     int GetLineLength() const override { return m_nVersion < 777 ? 616 : 623; }
     int Create(const char* path) override;
@@ -120,6 +123,7 @@ public:
     int InsertCustomer(CCustomer& customer);
     int DeleteCustomer(const std::string& number);
 
+    static const rec::Layout<CCustomer>& Fields();
     static void Pack(CCustomer& customer, uint8_t* record);
     static void Unpack(const uint8_t* record, CCustomer& customer);
 
@@ -135,14 +139,3 @@ protected:
     uint8_t m_key3[9] = {};
     uint8_t m_key4[13] = {};
 };
-
-namespace fields {
-// Postal code: "12345-6789" in memory, nine characters on disk (blanks and hyphens dropped,
-// blank-padded).
-std::string PostalToDisk(const std::string& postal);
-std::string PostalFromDisk(const uint8_t* record, size_t offset);
-// Phone: "(555) 123-4567" in memory, ten characters on disk (blanks, hyphens and parentheses
-// dropped, blank-padded).
-std::string PhoneToDisk(const std::string& phone);
-std::string PhoneFromDisk(const uint8_t* record, size_t offset);
-} // namespace fields

@@ -2,13 +2,14 @@
 // or by path inside a given directory.
 #pragma once
 
-#include <filesystem>
+#include "DbContext.h"
+
 #include <string>
 
 // The path of a record file in directory; empty when directory is empty (open by bare name).
 inline std::string DbPath(const std::string& directory, const char* name) {
     if (directory.empty()) return {};
-    return (std::filesystem::path(directory) / name).string();
+    return CDbContext(directory).PathOf(name);
 }
 
 // The argument for OpenFile: null opens the file's own name in the current directory.

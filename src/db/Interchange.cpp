@@ -10,15 +10,15 @@ namespace ichg {
 namespace {
 
 bool AllDigits(const std::string& s) {
-    if (s.empty())
-        return false;
+    if (s.empty()) return false;
     for (char c : s)
-        if (c < '0' || c > '9')
-            return false;
+        if (c < '0' || c > '9') return false;
     return true;
 }
 
-bool IsLeap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool IsLeap(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int DaysIn(int month, int year) {
     static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -29,8 +29,7 @@ int DaysIn(int month, int year) {
 
 std::string TrimText(const std::string& text) {
     size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return std::string();
+    if (first == std::string::npos) return std::string();
     size_t last = text.find_last_not_of(' ');
     return text.substr(first, last - first + 1);
 }
@@ -43,8 +42,7 @@ bool ParseDate(const std::string& text, int64_t& time) {
     }
     size_t first = s.find('/');
     size_t second = first == std::string::npos ? first : s.find('/', first + 1);
-    if (second == std::string::npos)
-        return false;
+    if (second == std::string::npos) return false;
     std::string m = s.substr(0, first), d = s.substr(first + 1, second - first - 1), y = s.substr(second + 1);
     if (!AllDigits(m) || !AllDigits(d) || !AllDigits(y) || m.size() > 2 || d.size() > 2 || y.size() > 4)
         return false;
@@ -53,12 +51,9 @@ bool ParseDate(const std::string& text, int64_t& time) {
         year += 2000;
     else if (year >= 71 && year <= 99)
         year += 1900;
-    if (year > 2037)
-        year = 2037;
-    if (year < 1971)
-        year = 1971;
-    if (month < 1 || month > 12 || day < 1 || day > DaysIn(month, year))
-        return false;
+    if (year > 2037) year = 2037;
+    if (year < 1971) year = 1971;
+    if (month < 1 || month > 12 || day < 1 || day > DaysIn(month, year)) return false;
     std::tm tm{};
     tm.tm_year = year - 1900;
     tm.tm_mon = month - 1;
@@ -66,8 +61,7 @@ bool ParseDate(const std::string& text, int64_t& time) {
     tm.tm_hour = 12;
     tm.tm_isdst = -1;
     std::time_t t = std::mktime(&tm);
-    if (t == static_cast<std::time_t>(-1) || t > INT32_MAX)
-        return false;
+    if (t == static_cast<std::time_t>(-1) || t > INT32_MAX) return false;
     time = static_cast<int64_t>(t);
     return true;
 }
@@ -75,8 +69,7 @@ bool ParseDate(const std::string& text, int64_t& time) {
 std::string FormatDate(int64_t time) {
     std::time_t t = static_cast<std::time_t>(time);
     std::tm local{};
-    if (time == -1 || time == 0 || !localtime_r(&t, &local))
-        return std::string(10, ' ');
+    if (time == -1 || time == 0 || !localtime_r(&t, &local)) return std::string(10, ' ');
     char text[32];
     std::snprintf(text, sizeof text, "%02d/%02d/%04d", local.tm_mon + 1, local.tm_mday, local.tm_year + 1900);
     return std::string(text, 10);
@@ -93,11 +86,9 @@ bool ParseNumber(const std::string& digits, char sign, int32_t& value) {
         value = 0;
         return TrimText(digits).empty();
     }
-    if (!AllDigits(s) || s.size() > 9)
-        return false;
+    if (!AllDigits(s) || s.size() > 9) return false;
     value = std::stoi(s);
-    if (negative)
-        value = -value;
+    if (negative) value = -value;
     return true;
 }
 
@@ -118,10 +109,8 @@ bool ParseAmount(const std::string& digits, char sign, double& value) {
         (!fraction.empty() && !AllDigits(fraction)))
         return false;
     value = std::strtod(s.c_str(), nullptr);
-    if (!std::isfinite(value))
-        return false;
-    if (negative)
-        value = -value;
+    if (!std::isfinite(value)) return false;
+    if (negative) value = -value;
     return true;
 }
 
@@ -149,6 +138,7 @@ bool ReadValue(Kind kind, const char* text, int width, void* field, ValueError& 
         return true;
     case Kind::Text:
     case Kind::RText:
+    case Kind::Phone:
         *static_cast<std::string*>(field) = TrimText(s);
         return true;
     case Kind::Flag:
@@ -206,6 +196,14 @@ void WriteValue(Kind kind, int width, const void* field, std::string& out) {
         out += s;
         return;
     }
+    case Kind::Phone: {
+        std::string digits;
+        for (char c : *static_cast<const std::string*>(field))
+            if (c != ' ' && c != '-' && c != '(' && c != ')') digits += c;
+        digits.resize(w, ' ');
+        out += digits;
+        return;
+    }
     case Kind::Flag:
         out += *static_cast<const bool*>(field) ? 'Y' : 'N';
         return;
@@ -217,8 +215,7 @@ void WriteValue(Kind kind, int width, const void* field, std::string& out) {
     case Kind::Number: {
         int64_t v = *static_cast<const int32_t*>(field);
         int64_t magnitude = v < 0 ? -v : v;
-        if (magnitude > 99999)
-            magnitude = 99999;
+        if (magnitude > 99999) magnitude = 99999;
         char text[16];
         std::snprintf(text, sizeof text, "%5.1d", static_cast<int>(magnitude));
         out += text;
@@ -227,11 +224,9 @@ void WriteValue(Kind kind, int width, const void* field, std::string& out) {
     }
     case Kind::Amount: {
         double v = *static_cast<const float*>(field);
-        if (std::isnan(v))
-            v = 0;
+        if (std::isnan(v)) v = 0;
         double magnitude = std::fabs(v);
-        if (magnitude > 9999999.99)
-            magnitude = 9999999.99;
+        if (magnitude > 9999999.99) magnitude = 9999999.99;
         char text[32];
         std::snprintf(text, sizeof text, "%10.2f", magnitude);
         out += text;

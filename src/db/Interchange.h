@@ -34,6 +34,7 @@ enum class Kind : char {
     Number = 'N', // five digits and a sign column
     Amount = 'A', // ten characters ("%10.2f") and a sign column
     Date = 'D',   // ten characters, month/day/year
+    Phone = 'P',  // trimmed on reading, the digits left-aligned on writing
     Blank = ' ',  // columns not read, written as blanks
 };
 
@@ -41,8 +42,7 @@ enum class Kind : char {
 // and where its value lives in the record object. field returns a pointer to a std::string,
 // bool, char, int32_t, float or int64_t member according to the kind (Date: int64_t; Amount:
 // float; Number: int32_t).
-template <class R>
-struct Column {
+template <class R> struct Column {
     const char* name;
     Kind kind;
     int width;
@@ -68,9 +68,9 @@ bool ReadColumns(const std::vector<Column<R>>& columns, const char* line, size_t
     size_t at = 0;
     for (const Column<R>& c : columns) {
         size_t w = static_cast<size_t>(ColumnWidth(c.kind, c.width));
-        if (at + w > length)
-            break;
-        if (c.kind != Kind::Blank && !ReadValue(c.kind, line + at, static_cast<int>(w), c.field(record), error))
+        if (at + w > length) break;
+        if (c.kind != Kind::Blank &&
+            !ReadValue(c.kind, line + at, static_cast<int>(w), c.field(record), error))
             return false;
         at += w;
     }
@@ -82,8 +82,7 @@ void WriteColumns(const std::vector<Column<R>>& columns, size_t length, const R&
     size_t start = out.size();
     for (const Column<R>& c : columns) {
         size_t w = static_cast<size_t>(ColumnWidth(c.kind, c.width));
-        if (out.size() - start + w > length)
-            break;
+        if (out.size() - start + w > length) break;
         if (c.kind == Kind::Blank)
             out.append(w, ' ');
         else
@@ -91,20 +90,16 @@ void WriteColumns(const std::vector<Column<R>>& columns, size_t length, const R&
     }
     // No byte of a value may end the line early or hide its end.
     for (size_t i = start; i < out.size(); ++i)
-        if (out[i] == '\n' || out[i] == '\r' || out[i] == '\0')
-            out[i] = ' ';
-    if (out.size() - start < length)
-        out.append(length - (out.size() - start), ' ');
+        if (out[i] == '\n' || out[i] == '\r' || out[i] == '\0') out[i] = ' ';
+    if (out.size() - start < length) out.append(length - (out.size() - start), ' ');
 }
 
 // The columns a line of the given length carries: the leading columns that fit, in order.
-template <class R>
-size_t CarriedColumns(const std::vector<Column<R>>& columns, size_t length) {
+template <class R> size_t CarriedColumns(const std::vector<Column<R>>& columns, size_t length) {
     size_t at = 0, n = 0;
     for (const Column<R>& c : columns) {
         size_t w = static_cast<size_t>(ColumnWidth(c.kind, c.width));
-        if (at + w > length)
-            break;
+        if (at + w > length) break;
         at += w;
         ++n;
     }
@@ -118,10 +113,9 @@ std::vector<std::string> DescribeColumns(const std::vector<Column<R>>& columns, 
     size_t at = 0;
     for (const Column<R>& c : columns) {
         size_t w = static_cast<size_t>(ColumnWidth(c.kind, c.width));
-        if (at + w > length)
-            break;
-        out.push_back(std::to_string(at) + "-" + std::to_string(at + w - 1) + " " + static_cast<char>(c.kind) + " " +
-                      c.name);
+        if (at + w > length) break;
+        out.push_back(std::to_string(at) + "-" + std::to_string(at + w - 1) + " " +
+                      static_cast<char>(c.kind) + " " + c.name);
         at += w;
     }
     return out;

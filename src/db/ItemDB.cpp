@@ -3,36 +3,34 @@
 #include <algorithm>
 
 #include "RecordFields.h"
+#include "RecordLayout.h"
 #include "btrieve/btrcall.h"
 
 #include <vector>
 
 using namespace fields;
 
-CItemDB::CItemDB() { m_bReload = false; }
+CItemDB::CItemDB() {
+    m_bReload = false;
+}
 CItemDB::~CItemDB() = default;
 
 int CItemDB::GetLineLength() const {
-    if (m_nVersion < 777)
-        return 369;
-    if (m_nVersion <= 1024)
-        return 484;
+    if (m_nVersion < 777) return 369;
+    if (m_nVersion <= 1024) return 484;
     return 538;
 }
 
 int CItemDB::Create(const char* path) {
-    std::vector<uint8_t> spec;
-    uint16_t length = BuildFileSpec(spec, kFixedLength, 4, btr::kFileVariableLength,
-                                    {{1, 12, 0, btr::KT_STRING},
-                                     {16, 5, 19, btr::KT_STRING},
-                                     {1, 12, 3, btr::KT_STRING},
-                                     {21, 10, 3, btr::KT_STRING},
-                                     {13, 8, 19, btr::KT_STRING},
-                                     {1, 12, 3, btr::KT_STRING}});
-    int status = CreateFile(spec.data(), length, path, 0);
-    if (status != 0)
-        return status;
-    return OpenFile(path);
+    return CreateAndOpen(path, kFixedLength, 4, btr::kFileVariableLength,
+                         {// 0: item; 1: code at 15 and item; 2: code at 20;
+                          // 3: codes at 12 and 15, then item
+                          rec::Segment(Fields(), "m_strItemNumber", 0, btr::KT_STRING),
+                          rec::Segment(Fields(), "m_strCode15", 19, btr::KT_STRING),
+                          rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING),
+                          rec::Segment(Fields(), "m_strCode20", 3, btr::KT_STRING),
+                          rec::Segment(Fields(), "m_strCode12", 19, btr::KT_STRING, 8),
+                          rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING)});
 }
 
 namespace {
@@ -124,8 +122,7 @@ void CItemDB::ImportLine(int firstChar) {
     long at = LineOffset();
     std::string& line = m_strImportLine;
     auto erase = [this](const std::string& key) { return DeleteItem(key); };
-    if (StartLine(firstChar, 12, line, erase, "Error %d Deleting Item %s") != LineStart::Record)
-        return;
+    if (StartLine(firstChar, 12, line, erase, "Error %d Deleting Item %s") != LineStart::Record) return;
     char text[96];
     std::string number = line.substr(0, 12);
     size_t length = static_cast<size_t>(GetLineLength());
@@ -140,8 +137,7 @@ void CItemDB::ImportLine(int firstChar) {
     uint16_t recordLength = static_cast<uint16_t>(kBufferSize);
     int status = GetEqual(record, &recordLength, m_key0, 0);
     CItem item;
-    if (status == 0)
-        Unpack(record, item);
+    if (status == 0) Unpack(record, item);
     ichg::ValueError error;
     if (status != 0 && status != btr::B_KEY_VALUE_NOT_FOUND) {
         // Reported as a failed write below.
@@ -165,132 +161,85 @@ void CItemDB::FillKey0(const std::string& itemNumber) {
     m_key0[12] = 0;
 }
 
+#define KR_RECORD CItem
+// The fixed part of the record; the notes follow it up to the record's end.
+const rec::Layout<CItem>& CItemDB::Fields() {
+    static const rec::Layout<CItem> layout = {
+        KR_AT(m_strItemNumber, 0, 12, Upper),
+        KR_AT(m_strCode12, 12, 3, Upper),
+        KR_AT(m_strCode15, 15, 5, Upper),
+        KR_AT(m_strCode20, 20, 10, Upper),
+        KR_AT(m_fAmount1, 32, 4, F32),
+        KR_AT(m_fAmount2, 36, 4, F32),
+        KR_AT(m_bFlag1, 40, 1, Flag),
+        KR_AT(m_strCode41, 41, 4, Upper),
+        KR_AT(m_nNumber2, 48, 4, I32),
+        KR_AT(m_nNumber3, 52, 4, I32),
+        KR_AT(m_strCode56, 56, 2, Upper),
+        KR_AT(m_strBrand, 58, 15, Text),
+        KR_AT(m_nNumber4, 76, 4, I32),
+        KR_AT(m_bFlag9, 80, 1, Flag),
+        KR_AT(m_cCode3, 81, 1, Code),
+        KR_AT(m_fAmount3, 84, 4, F32),
+        KR_AT(m_nNumber1, 88, 4, I32),
+        KR_AT(m_fAmount4, 92, 4, F32),
+        KR_AT(m_strDescription, 96, 50, Text),
+        KR_AT(m_bFlag2, 146, 1, Flag),
+        KR_AT(m_fAmount5, 148, 4, F32),
+        KR_AT(m_strCode152, 152, 3, Upper),
+        KR_AT(m_cCode1, 155, 1, Code),
+        KR_AT(m_fAmount7, 156, 4, F32),
+        KR_AT(m_fAmount8, 160, 4, F32),
+        KR_AT(m_fAmount6, 164, 4, F32),
+        KR_AT(m_strCode168, 168, 3, Upper),
+        KR_AT(m_bFlag3, 171, 1, Flag),
+        KR_AT(m_bFlag4, 172, 1, Flag),
+        KR_AT(m_fAmount9, 176, 4, F32),
+        KR_AT(m_strPortionType, 180, 3, Upper),
+        KR_AT(m_nPackQuantity, 184, 4, I32),
+        KR_AT(m_nNumber6, 188, 4, I32),
+        KR_AT(m_fAmount10, 192, 4, F32),
+        KR_AT(m_bFlag5, 196, 1, Flag),
+        KR_AT(m_bFlag6, 197, 1, Flag),
+        KR_AT(m_cCode2, 198, 1, Code),
+        KR_AT(m_strCode199, 199, 12, Upper),
+        KR_AT(m_strCode211, 211, 12, Upper),
+        KR_AT(m_bFlag7, 223, 1, Flag),
+        KR_AT(m_bFlag8, 224, 1, Flag),
+        KR_AT(m_arrUnits[0], 225, 3, Upper),
+        KR_AT(m_arrUnits[1], 228, 3, Upper),
+        KR_AT(m_arrUnits[2], 231, 3, Upper),
+        KR_AT(m_strCode234, 234, 6, Upper),
+        KR_AT(m_strCode240, 240, 15, Upper),
+        KR_AT(m_strCode255, 255, 2, Upper),
+        KR_AT(m_arrUnitFactors[0], 260, 4, F32),
+        KR_AT(m_arrUnitFactors[1], 264, 4, F32),
+        KR_AT(m_arrUnitFactors[2], 268, 4, F32),
+        KR_AT(m_tTime, 272, 4, Time),
+        KR_AT(m_strCode276, 276, 2, Upper),
+        // Upper-cased when written, read as stored.
+        KR_AT(m_strText278, 278, 50, UpperOnWrite),
+        KR_AT(m_strText328, 328, 15, UpperOnWrite),
+        KR_AT(m_fAmount11, 344, 4, F32),
+        KR_AT(m_strText348, 348, 25, Text),
+        KR_AT(m_nNumber7, 376, 4, I32),
+        KR_AT(m_fAmount12, 380, 4, F32),
+    };
+    return layout;
+}
+#undef KR_RECORD
+
 uint16_t CItemDB::Pack(CItem& item, uint8_t* r) {
-    for (std::string* s : {&item.m_strCode41, &item.m_strCode56, &item.m_strCode15, &item.m_strCode20,
-                           &item.m_strItemNumber, &item.m_strCode152, &item.m_strCode12, &item.m_strCode168,
-                           &item.m_strPortionType, &item.m_strCode199, &item.m_strCode211, &item.m_arrUnits[0],
-                           &item.m_arrUnits[1], &item.m_arrUnits[2], &item.m_strCode234, &item.m_strCode240,
-                           &item.m_strCode255, &item.m_strCode276, &item.m_strText278, &item.m_strText328})
-        MakeUpper(*s);
-    PutText(r, 0, item.m_strItemNumber, 12, '\0');
-    PutText(r, 12, item.m_strCode12, 3, '\0');
-    PutText(r, 15, item.m_strCode15, 5, '\0');
-    PutText(r, 20, item.m_strCode20, 10, '\0');
-    PutF32(r, 32, item.m_fAmount1);
-    PutF32(r, 36, item.m_fAmount2);
-    PutFlag(r, 40, item.m_bFlag1);
-    PutText(r, 41, item.m_strCode41, 4, '\0');
-    PutI32(r, 48, item.m_nNumber2);
-    PutI32(r, 52, item.m_nNumber3);
-    PutText(r, 56, item.m_strCode56, 2, '\0');
-    PutText(r, 58, item.m_strBrand, 15, '\0');
-    PutI32(r, 76, item.m_nNumber4);
-    PutFlag(r, 80, item.m_bFlag9);
-    PutCode(r, 81, item.m_cCode3);
-    PutF32(r, 84, item.m_fAmount3);
-    PutI32(r, 88, item.m_nNumber1);
-    PutF32(r, 92, item.m_fAmount4);
-    PutText(r, 96, item.m_strDescription, 50, '\0');
-    PutFlag(r, 146, item.m_bFlag2);
-    PutF32(r, 148, item.m_fAmount5);
-    PutText(r, 152, item.m_strCode152, 3, '\0');
-    PutCode(r, 155, item.m_cCode1);
-    PutF32(r, 156, item.m_fAmount7);
-    PutF32(r, 160, item.m_fAmount8);
-    PutF32(r, 164, item.m_fAmount6);
-    PutText(r, 168, item.m_strCode168, 3, '\0');
-    PutFlag(r, 171, item.m_bFlag3);
-    PutFlag(r, 172, item.m_bFlag4);
-    PutF32(r, 176, item.m_fAmount9);
-    PutText(r, 180, item.m_strPortionType, 3, '\0');
-    PutI32(r, 184, item.m_nPackQuantity);
-    PutI32(r, 188, item.m_nNumber6);
-    PutF32(r, 192, item.m_fAmount10);
-    PutFlag(r, 196, item.m_bFlag5);
-    PutFlag(r, 197, item.m_bFlag6);
-    PutCode(r, 198, item.m_cCode2);
-    PutText(r, 199, item.m_strCode199, 12, '\0');
-    PutText(r, 211, item.m_strCode211, 12, '\0');
-    PutFlag(r, 223, item.m_bFlag7);
-    PutFlag(r, 224, item.m_bFlag8);
-    for (size_t i = 0; i < 3; ++i) {
-        PutText(r, 225 + 3 * i, item.m_arrUnits[i], 3, '\0');
-        PutF32(r, 260 + 4 * i, item.m_arrUnitFactors[i]);
-    }
-    PutText(r, 234, item.m_strCode234, 6, '\0');
-    PutText(r, 240, item.m_strCode240, 15, '\0');
-    PutText(r, 255, item.m_strCode255, 2, '\0');
-    PutTime(r, 272, item.m_tTime);
-    PutText(r, 276, item.m_strCode276, 2, '\0');
-    PutText(r, 278, item.m_strText278, 50, '\0');
-    PutText(r, 328, item.m_strText328, 15, '\0');
-    PutF32(r, 344, item.m_fAmount11);
-    PutText(r, 348, item.m_strText348, 25, '\0');
-    PutI32(r, 376, item.m_nNumber7);
-    PutF32(r, 380, item.m_fAmount12);
+    rec::Pack(Fields(), item, r);
     // Notes end at their first zero byte; everything after them up to the buffer's end is zero.
     std::string notes = GetText(reinterpret_cast<const uint8_t*>(item.m_strNotes.c_str()), 0, kMaxNotes);
     PutText(r, kNotesOffset, notes, kBufferSize - kNotesOffset, '\0');
-    return static_cast<uint16_t>(388 + notes.size());
+    // The record runs four bytes past the notes: their terminating zero and three more.
+    return static_cast<uint16_t>(kNotesOffset + 4 + notes.size());
 }
 
 void CItemDB::Unpack(const uint8_t* r, CItem& item) {
-    item.m_strItemNumber = GetUpper(r, 0, 12);
-    item.m_strCode12 = GetUpper(r, 12, 3);
-    item.m_strCode15 = GetUpper(r, 15, 5);
-    item.m_strCode20 = GetUpper(r, 20, 10);
-    item.m_fAmount1 = GetF32(r, 32);
-    item.m_fAmount2 = GetF32(r, 36);
-    item.m_bFlag1 = GetFlag(r, 40);
-    item.m_strCode41 = GetUpper(r, 41, 4);
-    item.m_nNumber2 = GetI32(r, 48);
-    item.m_nNumber3 = GetI32(r, 52);
-    item.m_strCode56 = GetUpper(r, 56, 2);
-    item.m_strBrand = GetText(r, 58, 15);
-    item.m_nNumber4 = GetI32(r, 76);
-    item.m_bFlag9 = GetFlag(r, 80);
-    item.m_cCode3 = GetCode(r, 81);
-    item.m_fAmount3 = GetF32(r, 84);
-    item.m_nNumber1 = GetI32(r, 88);
-    item.m_fAmount4 = GetF32(r, 92);
-    item.m_strDescription = GetText(r, 96, 50);
-    item.m_bFlag2 = GetFlag(r, 146);
-    item.m_fAmount5 = GetF32(r, 148);
-    item.m_strCode152 = GetUpper(r, 152, 3);
-    item.m_cCode1 = GetCode(r, 155);
-    item.m_fAmount7 = GetF32(r, 156);
-    item.m_fAmount8 = GetF32(r, 160);
-    item.m_fAmount6 = GetF32(r, 164);
-    item.m_strCode168 = GetUpper(r, 168, 3);
-    item.m_bFlag3 = GetFlag(r, 171);
-    item.m_bFlag4 = GetFlag(r, 172);
-    item.m_fAmount9 = GetF32(r, 176);
-    item.m_strPortionType = GetUpper(r, 180, 3);
-    item.m_nPackQuantity = GetI32(r, 184);
-    item.m_nNumber6 = GetI32(r, 188);
-    item.m_fAmount10 = GetF32(r, 192);
-    item.m_bFlag5 = GetFlag(r, 196);
-    item.m_bFlag6 = GetFlag(r, 197);
-    item.m_cCode2 = GetCode(r, 198);
-    item.m_strCode199 = GetUpper(r, 199, 12);
-    item.m_strCode211 = GetUpper(r, 211, 12);
-    item.m_bFlag7 = GetFlag(r, 223);
-    item.m_bFlag8 = GetFlag(r, 224);
-    for (size_t i = 0; i < 3; ++i) {
-        item.m_arrUnits[i] = GetUpper(r, 225 + 3 * i, 3);
-        item.m_arrUnitFactors[i] = GetF32(r, 260 + 4 * i);
-    }
-    item.m_strCode234 = GetUpper(r, 234, 6);
-    item.m_strCode240 = GetUpper(r, 240, 15);
-    item.m_strCode255 = GetUpper(r, 255, 2);
-    item.m_tTime = GetTime(r, 272);
-    item.m_strCode276 = GetUpper(r, 276, 2);
-    item.m_strText278 = GetText(r, 278, 50);
-    item.m_strText328 = GetText(r, 328, 15);
-    item.m_fAmount11 = GetF32(r, 344);
-    item.m_strText348 = GetText(r, 348, 25);
-    item.m_nNumber7 = GetI32(r, 376);
-    item.m_fAmount12 = GetF32(r, 380);
+    rec::Unpack(Fields(), r, item);
     item.m_strNotes = GetText(r, kNotesOffset, kMaxNotes);
 }
 
@@ -314,8 +263,7 @@ int CItemDB::UpdateItem(CItem& item, CItem* previous) {
     FillKey0(item.m_strItemNumber);
     return UpdateByKey(buffer.data(), static_cast<uint16_t>(kBufferSize), m_key0, 0,
                        [&](uint8_t* record, uint16_t) {
-                           if (previous)
-                               Unpack(record, *previous);
+                           if (previous) Unpack(record, *previous);
                            return Pack(item, record);
                        });
 }

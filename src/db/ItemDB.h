@@ -3,6 +3,7 @@
 
 #include "BtrieveDB.h"
 #include "Interchange.h"
+#include "RecordLayout.h"
 
 #include <array>
 #include <cstdint>
@@ -17,42 +18,38 @@ public:
     CItem& operator=(const CItem&) = default;
     virtual void Assign(const CItem& other) { *this = other; }
 
-    std::string m_strCode41;      // 4 characters, upper
-    std::string m_strBrand;       // 15
-    std::string m_strCode56;      // 2, upper
-    std::string m_strCode15;      // 5, upper (keys 1 and 3)
-    std::string m_strCode20;      // 10, upper (key 2)
-    std::string m_strDescription; // 50
-    std::string m_strItemNumber;  // 12, upper (key 0)
-    std::string m_strCode152;     // 3, upper
-    std::string m_strCode12;      // 3, upper (key 3)
-    std::string m_strNotes;       // up to 4096, zero-terminated
-    std::string m_strCode168;     // 3, upper
-    std::string m_strPortionType; // 3, upper
-    std::string m_strCode199;     // 12, upper
-    std::string m_strCode211;     // 12, upper
-    std::array<std::string, 3> m_arrUnits; // 3 each, upper
-    std::string m_strCode234;     // 6, upper
-    std::string m_strCode240;     // 15, upper
-    std::string m_strCode255;     // 2, upper
-    std::string m_strCode276;     // 2, upper
-    std::string m_strText278;     // 50, upper on write
-    std::string m_strText328;     // 15, upper on write
-    std::string m_strText348;     // 25
-    // Flags 1 to 9 at 40, 146, 171, 172, 196, 197, 223, 224, 80.
+    std::string m_strCode41; // 4 characters, upper
+    std::string m_strBrand;
+    std::string m_strCode56;
+    std::string m_strCode15; // upper (keys 1 and 3)
+    std::string m_strCode20; // key 2
+    std::string m_strDescription;
+    std::string m_strItemNumber; // key 0
+    std::string m_strCode152;
+    std::string m_strCode12; // key 3
+    std::string m_strNotes;  // up to 4096, zero-terminated
+    std::string m_strCode168;
+    std::string m_strPortionType;
+    std::string m_strCode199;
+    std::string m_strCode211;
+    std::array<std::string, 3> m_arrUnits;
+    std::string m_strCode234;
+    std::string m_strCode240;
+    std::string m_strCode255;
+    std::string m_strCode276;
+    std::string m_strText278;
+    std::string m_strText328;
+    std::string m_strText348;
     bool m_bFlag1 = false, m_bFlag2 = false, m_bFlag3 = false, m_bFlag4 = false, m_bFlag5 = false,
          m_bFlag6 = false, m_bFlag7 = false, m_bFlag8 = false, m_bFlag9 = false;
-    // Numbers 1 to 7 at 88, 48, 52, 76, 184 (pack quantity), 188, 376.
     int32_t m_nNumber1 = 0, m_nNumber2 = 0, m_nNumber3 = 0, m_nNumber4 = 0, m_nPackQuantity = 0,
             m_nNumber6 = 0, m_nNumber7 = 0;
-    // Code characters 1 to 3 at 155, 198, 81.
     char m_cCode1 = ' ', m_cCode2 = ' ', m_cCode3 = ' ';
-    // Amounts 1 to 10 at 32, 36, 84, 92, 148, 164, 156, 160, 176, 192.
     float m_fAmount1 = 0, m_fAmount2 = 0, m_fAmount3 = 0, m_fAmount4 = 0, m_fAmount5 = 0, m_fAmount6 = 0,
           m_fAmount7 = 0, m_fAmount8 = 0, m_fAmount9 = 0, m_fAmount10 = 0;
-    std::array<float, 3> m_arrUnitFactors{}; // 260, 264, 268
-    float m_fAmount11 = 0, m_fAmount12 = 0;   // 344, 380
-    int64_t m_tTime = 0;                       // 272
+    std::array<float, 3> m_arrUnitFactors{};
+    float m_fAmount11 = 0, m_fAmount12 = 0;
+    int64_t m_tTime = 0;
 };
 
 class CItemDB : public CBtrieveDB {
@@ -67,6 +64,8 @@ public:
 
     const char* GetFileName() const override { return "ITEM.DB"; }
     const char* GetDescription() const override { return "Item"; }
+    bool CanExport() override { return false; }
+    bool CanReload() const override { return true; }
     int GetLineLength() const override;
     int Create(const char* path) override;
     void ImportLine(int firstChar) override;
@@ -77,6 +76,7 @@ public:
     int DeleteItem(const std::string& itemNumber);
 
     // Record conversion; Pack returns the record length to write.
+    static const rec::Layout<CItem>& Fields();
     static uint16_t Pack(CItem& item, uint8_t* record);
     static void Unpack(const uint8_t* record, CItem& item);
 

@@ -2,29 +2,29 @@
 #include "Interchange.h"
 
 #include "RecordFields.h"
+#include "RecordLayout.h"
 #include "btrieve/btrcall.h"
 
 #include <vector>
 
 using namespace fields;
 
-CItemDictDB::CItemDictDB() { m_bReload = false; }
+CItemDictDB::CItemDictDB() {
+    m_bReload = false;
+}
 CItemDictDB::~CItemDictDB() = default;
 
 int CItemDictDB::Create(const char* path) {
-    std::vector<uint8_t> spec;
-    uint16_t length = BuildFileSpec(spec, kFixedLength, 1, btr::kFileVariableLength, {{1, 20, 0, btr::KT_STRING}});
-    int status = CreateFile(spec.data(), length, path, 0);
-    if (status != 0)
-        return status;
-    return OpenFile(path);
+    return CreateAndOpen(path, kFixedLength, 1, btr::kFileVariableLength,
+                         {rec::Segment(Fields(), "m_strWord", 0, btr::KT_STRING)});
 }
 
 void CItemDictDB::ImportLine(int firstChar) {
     long at = LineOffset();
     std::string line;
     auto erase = [this](const std::string& key) { return DeleteWord(key); };
-    if (StartLine(firstChar, kWordLength, line, erase, "Error %d deleting item dict word %s") != LineStart::Record)
+    if (StartLine(firstChar, kWordLength, line, erase, "Error %d deleting item dict word %s") !=
+        LineStart::Record)
         return;
     char text[96];
     CItemDict entry;
@@ -47,8 +47,7 @@ void CItemDictDB::ImportLine(int firstChar) {
                 ended = true;
                 break;
             }
-            if (entry.m_strItems.size() < kMaxItems)
-                entry.m_strItems += static_cast<char>(c);
+            if (entry.m_strItems.size() < kMaxItems) entry.m_strItems += static_cast<char>(c);
         }
         if (!ended) {
             RejectFormat(at);
@@ -65,39 +64,44 @@ void CItemDictDB::ImportLine(int firstChar) {
     entry.m_strReplacement = line.substr(6, kWordLength);
     entry.m_strWord = line.substr(26, kWordLength);
     int status = UpdateWord(entry);
-    if (status == btr::B_KEY_VALUE_NOT_FOUND)
-        status = InsertWord(entry);
+    if (status == btr::B_KEY_VALUE_NOT_FOUND) status = InsertWord(entry);
     if (status != 0) {
         std::snprintf(text, sizeof text, "Error %d Writing Database", status);
         AddError(text);
     }
 }
 
+#define KR_RECORD CItemDict
+// The fixed part of the record; the item list follows it.
+const rec::Layout<CItemDict>& CItemDictDB::Fields() {
+    static const rec::Layout<CItemDict> layout = {
+        KR_AT(m_strWord, 0, kWordLength, Upper),
+        KR_AT(m_strReplacement, 20, kWordLength, Upper),
+        KR_AT(m_nCount, 40, 4, I32),
+    };
+    return layout;
+}
+#undef KR_RECORD
+
 uint16_t CItemDictDB::Pack(CItemDict& e, uint8_t* r) {
-    MakeUpper(e.m_strWord);
-    MakeUpper(e.m_strReplacement);
-    MakeUpper(e.m_strItems);
-    PutText(r, 0, e.m_strWord, kWordLength, '\0');
-    PutText(r, 20, e.m_strReplacement, kWordLength, '\0');
-    PutI32(r, 40, e.m_nCount);
+    rec::Pack(Fields(), e, r);
     // The list ends at its first zero byte; the rest of the buffer is zero.
+    MakeUpper(e.m_strItems);
     std::string items = GetText(reinterpret_cast<const uint8_t*>(e.m_strItems.c_str()), 0, kMaxItems);
-    PutText(r, 44, items, kBufferSize - 44, '\0');
-    return static_cast<uint16_t>(items.size() + 49);
+    PutText(r, kItemsOffset, items, kBufferSize - kItemsOffset, '\0');
+    // The record runs five bytes past the list: its terminating zero and four more.
+    return static_cast<uint16_t>(kItemsOffset + 5 + items.size());
 }
 
 void CItemDictDB::Unpack(const uint8_t* r, uint16_t length, CItemDict& e) {
-    e.m_strWord = GetUpper(r, 0, kWordLength);
-    e.m_strReplacement = GetUpper(r, 20, kWordLength);
-    e.m_nCount = GetI32(r, 40);
+    rec::Unpack(Fields(), r, e);
     // Never past the record returned, even when it lacks its closing zero.
-    size_t room = length > 44 ? length - 44 : 0;
-    e.m_strItems = GetUpper(r, 44, room < kMaxItems ? room : kMaxItems);
+    size_t room = length > kItemsOffset ? length - kItemsOffset : 0;
+    e.m_strItems = GetUpper(r, kItemsOffset, room < kMaxItems ? room : kMaxItems);
 }
 
 int CItemDictDB::FindWord(CItemDict& entry, const std::string& word) {
-    if (word.empty())
-        return btr::B_KEY_VALUE_NOT_FOUND;
+    if (word.empty()) return btr::B_KEY_VALUE_NOT_FOUND;
     std::string searched = word.substr(0, kWordLength);
     PutText(m_key0, 0, searched, kWordLength, '\0');
     m_key0[kWordLength] = 0;
@@ -108,10 +112,8 @@ int CItemDictDB::FindWord(CItemDict& entry, const std::string& word) {
         length = static_cast<uint16_t>(kBufferSize);
         status = GetGreaterOrEqual(record.data(), &length, m_key0, 0);
     }
-    if (status != 0)
-        return status;
-    if (std::memcmp(m_key0, searched.data(), searched.size()) != 0)
-        return btr::B_KEY_VALUE_NOT_FOUND;
+    if (status != 0) return status;
+    if (std::memcmp(m_key0, searched.data(), searched.size()) != 0) return btr::B_KEY_VALUE_NOT_FOUND;
     Unpack(record.data(), length, entry);
     return 0;
 }

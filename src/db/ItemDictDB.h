@@ -3,6 +3,7 @@
 #pragma once
 
 #include "BtrieveDB.h"
+#include "RecordLayout.h"
 
 #include <cstdint>
 #include <string>
@@ -14,8 +15,8 @@ public:
     CItemDict& operator=(const CItemDict&) = default;
     virtual ~CItemDict() = default;
 
-    std::string m_strWord;        // 20, upper (key 0)
-    std::string m_strReplacement; // 20, upper; blank when the word stands for itself
+    std::string m_strWord;        // key 0
+    std::string m_strReplacement; // upper; blank when the word stands for itself
     std::string m_strItems;       // item numbers separated by commas, upper, up to 12800
     int32_t m_nCount = 0;         // how many items carry the word
 };
@@ -25,6 +26,7 @@ public:
     static constexpr uint16_t kFixedLength = 47;
     static constexpr size_t kBufferSize = 12848;
     static constexpr size_t kWordLength = 20;
+    static constexpr size_t kItemsOffset = 44;
     static constexpr size_t kMaxItems = 12800;
 
     CItemDictDB();
@@ -32,6 +34,8 @@ public:
 
     const char* GetFileName() const override { return "ITEMDICT.DB"; }
     const char* GetDescription() const override { return "Item Dictionary"; }
+    bool CanExport() override { return false; }
+    bool CanReload() const override { return true; }
     int GetLineLength() const override { return m_nVersion < 771 ? 46 : 47; }
     int Create(const char* path) override;
     void ImportLine(int firstChar) override;
@@ -43,6 +47,7 @@ public:
     int DeleteWord(const std::string& word);
 
     // Returns the record length to write.
+    static const rec::Layout<CItemDict>& Fields();
     static uint16_t Pack(CItemDict& entry, uint8_t* record);
     static void Unpack(const uint8_t* record, uint16_t length, CItemDict& entry);
 

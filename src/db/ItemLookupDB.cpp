@@ -1,23 +1,23 @@
 #include "ItemLookupDB.h"
 
 #include "RecordFields.h"
+#include "RecordLayout.h"
 #include "btrieve/btrcall.h"
 
 #include <vector>
 
 using namespace fields;
 
-CItemLookupDB::CItemLookupDB() { m_bReload = false; }
+CItemLookupDB::CItemLookupDB() {
+    m_bReload = false;
+}
 CItemLookupDB::~CItemLookupDB() = default;
 
 int CItemLookupDB::Create(const char* path) {
-    std::vector<uint8_t> spec;
-    uint16_t length = BuildFileSpec(spec, kRecordLength, 2, 0,
-                                    {{1, 20, btr::KF_DUPLICATES, btr::KT_STRING}, {1, 32, 0, btr::KT_STRING}});
-    int status = CreateFile(spec.data(), length, path, 0);
-    if (status != 0)
-        return status;
-    return OpenFile(path);
+    return CreateAndOpen(path, kRecordLength, 2, 0,
+                         {// 0: word; 1: word and item
+                          rec::Segment(Fields(), "m_strWord", btr::KF_DUPLICATES, btr::KT_STRING),
+                          rec::Segment(Fields(), "m_strWord", 0, btr::KT_STRING, 32)});
 }
 
 void CItemLookupDB::ImportLine(int firstChar) {
@@ -53,16 +53,22 @@ void CItemLookupDB::ImportLine(int firstChar) {
     }
 }
 
-void CItemLookupDB::Pack(CItemLookup& l, uint8_t* r) {
-    MakeUpper(l.m_strWord);
-    MakeUpper(l.m_strItem);
-    PutText(r, 0, l.m_strWord, 20, '\0');
-    PutText(r, 20, l.m_strItem, 12, '\0');
+#define KR_RECORD CItemLookup
+const rec::Layout<CItemLookup>& CItemLookupDB::Fields() {
+    static const rec::Layout<CItemLookup> layout = {
+        KR_AT(m_strWord, 0, 20, Upper),
+        KR_AT(m_strItem, 20, 12, Upper),
+    };
+    return layout;
+}
+#undef KR_RECORD
+
+void CItemLookupDB::Pack(CItemLookup& lookup, uint8_t* record) {
+    rec::Pack(Fields(), lookup, record);
 }
 
-void CItemLookupDB::Unpack(const uint8_t* r, CItemLookup& l) {
-    l.m_strWord = GetUpper(r, 0, 20);
-    l.m_strItem = GetUpper(r, 20, 12);
+void CItemLookupDB::Unpack(const uint8_t* record, CItemLookup& lookup) {
+    rec::Unpack(Fields(), record, lookup);
 }
 
 void CItemLookupDB::FillPair(const std::string& word, const std::string& item) {
@@ -78,12 +84,10 @@ int CItemLookupDB::FindFirst(CItemLookup& lookup, const std::string& word) {
     uint8_t record[kRecordLength] = {};
     uint16_t length = kRecordLength;
     int status = GetEqual(record, &length, m_keyWord, 0);
-    if (status != 0)
-        return status;
+    if (status != 0) return status;
     // The caller's word as given, case included.
     std::string wanted = Padded(word, 20, '\0');
-    if (std::memcmp(record, wanted.data(), 20) != 0)
-        return btr::B_KEY_VALUE_NOT_FOUND;
+    if (std::memcmp(record, wanted.data(), 20) != 0) return btr::B_KEY_VALUE_NOT_FOUND;
     Unpack(record, lookup);
     return 0;
 }
@@ -92,16 +96,14 @@ int CItemLookupDB::FindNext(CItemLookup& lookup) {
     uint8_t record[kRecordLength] = {};
     uint16_t length = kRecordLength;
     int status = GetNext(record, &length, m_nKeyNumber == 1 ? m_keyPair : m_keyWord, m_nKeyNumber);
-    if (status == 0)
-        Unpack(record, lookup);
+    if (status == 0) Unpack(record, lookup);
     return status;
 }
 
 int CItemLookupDB::PairExists(const std::string& word, const std::string& item) {
     FillPair(word, item);
     m_nKeyNumber = 1;
-    if (!m_bOpen)
-        return btr::B_FILE_NOT_OPEN;
+    if (!m_bOpen) return btr::B_FILE_NOT_OPEN;
     uint8_t record[kRecordLength] = {};
     uint16_t length = kRecordLength;
     return BtrvCall(btr::B_GET_EQUAL + btr::kKeyOnlyBias, m_posBlock, record, &length, m_keyPair, 1);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "BtrieveDB.h"
+#include "RecordLayout.h"
 
 #include <cstdint>
 #include <string>
@@ -11,8 +12,8 @@ public:
     CItemLookup() = default;
     virtual ~CItemLookup() = default;
 
-    std::string m_strWord; // 20, upper
-    std::string m_strItem; // 12, upper
+    std::string m_strWord;
+    std::string m_strItem;
 };
 
 class CItemLookupDB : public CBtrieveDB {
@@ -24,6 +25,8 @@ public:
 
     const char* GetFileName() const override { return "ITEMLKUP.DB"; }
     const char* GetDescription() const override { return "Item Lookup Dictionary"; }
+    bool CanExport() override { return false; }
+    bool CanReload() const override { return true; }
     int GetLineLength() const override { return 34; }
     int Create(const char* path) override;
     void ImportLine(int firstChar) override;
@@ -35,6 +38,7 @@ public:
     int DeletePair(const std::string& word, const std::string& item);
     int InsertPair(CItemLookup& lookup);
 
+    static const rec::Layout<CItemLookup>& Fields();
     static void Pack(CItemLookup& lookup, uint8_t* record);
     static void Unpack(const uint8_t* record, CItemLookup& lookup);
 

@@ -1,6 +1,7 @@
 #include "ItemUnitDB.h"
 
 #include "RecordFields.h"
+#include "RecordLayout.h"
 #include "VelocityDB.h"
 #include "btrieve/btrcall.h"
 
@@ -8,32 +9,26 @@
 
 using namespace fields;
 
-CItemUnitDB::CItemUnitDB() { m_bReload = false; }
+CItemUnitDB::CItemUnitDB() {
+    m_bReload = false;
+}
 CItemUnitDB::~CItemUnitDB() = default;
 
 int CItemUnitDB::GetLineLength() const {
-    if (m_nVersion < 770)
-        return 452;
-    if (m_nVersion < 777)
-        return 463;
-    if (m_nVersion < 1024)
-        return 504;
-    if (m_nVersion == 1024)
-        return 524;
+    if (m_nVersion < 770) return 452;
+    if (m_nVersion < 777) return 463;
+    if (m_nVersion < 1024) return 504;
+    if (m_nVersion == 1024) return 524;
     return 544;
 }
 
 int CItemUnitDB::Create(const char* path) {
-    std::vector<uint8_t> spec;
-    uint16_t length = BuildFileSpec(spec, kRecordLength, 3, 0,
-                                    {{1, 13, 3, btr::KT_STRING},
-                                     {1, 12, 1, btr::KT_STRING},
-                                     {1, 12, 16, btr::KT_STRING},
-                                     {14, 3, 0, btr::KT_STRING}});
-    int status = CreateFile(spec.data(), length, path, 0);
-    if (status != 0)
-        return status;
-    return OpenFile(path);
+    return CreateAndOpen(path, kRecordLength, 3, 0,
+                         {// 0: item and code character; 1: item; 2: item and unit
+                          rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING, 13),
+                          rec::Segment(Fields(), "m_strItemNumber", 1, btr::KT_STRING),
+                          rec::Segment(Fields(), "m_strItemNumber", 16, btr::KT_STRING),
+                          rec::Segment(Fields(), "m_strUnit", 0, btr::KT_STRING)});
 }
 
 namespace {
@@ -48,7 +43,8 @@ const std::vector<ichg::Column<CItemUnit>>& CItemUnitDB::LineColumns() {
         {"item number", Kind::Key, 12, KR_FIELD(m_strItemNumber)},
         {"unit code (13)", Kind::Key, 3, KR_FIELD(m_strUnit)},
         {"code character 1 (12)", Kind::Char, 0, KR_FIELD(m_cCode1)},
-        {"unit sold (flag 1, 111; N withdraws the item history of the unit)", Kind::Flag, 0, KR_FIELD(m_bFlag1)},
+        {"unit sold (flag 1, 111; N withdraws the item history of the unit)", Kind::Flag, 0,
+         KR_FIELD(m_bFlag1)},
         {"weight per unit (124)", Kind::Amount, 0, KR_FIELD(m_fWeight)},
         {"volume per unit (32)", Kind::Amount, 0, KR_FIELD(m_fVolume)},
         {"pricing figure (116)", Kind::Amount, 0, KR_FIELD(m_fPricing116)},
@@ -120,8 +116,7 @@ void CItemUnitDB::ImportLine(int firstChar) {
     long at = LineOffset();
     std::string& line = m_strImportLine;
     auto erase = [this](const std::string& key) { return DeleteUnit(key, 2); };
-    if (StartLine(firstChar, 15, line, erase, "Error %d Deleting Item Unit %s") != LineStart::Record)
-        return;
+    if (StartLine(firstChar, 15, line, erase, "Error %d Deleting Item Unit %s") != LineStart::Record) return;
     char text[96];
     std::string item = line.substr(0, 12), code = line.substr(12, 3);
     size_t length = static_cast<size_t>(GetLineLength());
@@ -135,8 +130,7 @@ void CItemUnitDB::ImportLine(int firstChar) {
     uint16_t recordLength = kRecordLength;
     int status = GetEqual(record, &recordLength, m_key2, 2);
     CItemUnit unit;
-    if (status == 0)
-        Unpack(record, unit);
+    if (status == 0) Unpack(record, unit);
     ichg::ValueError error;
     if (status != 0 && status != btr::B_KEY_VALUE_NOT_FOUND) {
         // Reported as a failed write below.
@@ -147,8 +141,7 @@ void CItemUnitDB::ImportLine(int firstChar) {
         Pack(unit, record);
         recordLength = kRecordLength;
         status = Update(record, &recordLength, m_key2, 2);
-        if (status == 0 && recordLength != kRecordLength)
-            status = btr::B_DATALENGTH_ERROR;
+        if (status == 0 && recordLength != kRecordLength) status = btr::B_DATALENGTH_ERROR;
     } else {
         status = InsertUnit(unit);
     }
@@ -162,8 +155,7 @@ void CItemUnitDB::ImportLine(int firstChar) {
         CVelocityDB history;
         std::string path = SiblingFile(history.GetFileName());
         status = history.OpenFile(path.c_str());
-        if (status == 0)
-            status = history.ClearItemUnit(item, code);
+        if (status == 0) status = history.ClearItemUnit(item, code);
         if (status != 0 && status != btr::B_KEY_VALUE_NOT_FOUND && status != btr::B_FILE_NOT_FOUND) {
             std::snprintf(text, sizeof text, "Error %d Deleting Item History for %s", status,
                           line.substr(0, 15).c_str());
@@ -177,94 +169,77 @@ void CItemUnitDB::FillKey2(const std::string& itemNumber, const std::string& uni
     PutText(m_key2, 12, Upper(unitCode), 3, '\0');
 }
 
-void CItemUnitDB::Pack(CItemUnit& u, uint8_t* r) {
-    MakeUpper(u.m_strItemNumber);
-    MakeUpper(u.m_strUnit);
-    MakeUpper(u.m_strCode16);
-    MakeUpper(u.m_strCode98);
-    PutText(r, 0, u.m_strItemNumber, 12, '\0');
-    PutCode(r, 12, u.m_cCode1);
-    PutText(r, 13, u.m_strUnit, 3, '\0');
-    PutText(r, 16, u.m_strCode16, 10, '\0');
-    PutF32(r, 28, u.m_fAmount28);
-    PutF32(r, 32, u.m_fVolume);
-    PutText(r, 36, u.m_strText36, 8, '\0');
-    PutF32(r, 44, u.m_fAmount44);
-    PutText(r, 48, u.m_strText48, 8, '\0');
-    PutI32(r, 56, u.m_nNumber56);
-    PutF32(r, 60, u.m_fPricing60);
-    PutF32(r, 64, u.m_fAmount64);
-    PutText(r, 68, u.m_strText68, 30, '\0');
-    PutText(r, 98, u.m_strCode98, 13, '\0');
-    PutFlag(r, 111, u.m_bFlag1);
-    PutF32(r, 112, u.m_fAmount112);
-    PutF32(r, 116, u.m_fPricing116);
-    PutFlag(r, 120, u.m_bFlag2);
-    PutF32(r, 124, u.m_fWeight);
-    PutText(r, 128, "", 3, ' ');
-    PutFlag(r, 131, u.m_bFlag3);
-    PutF32(r, 132, 0.0f);
-    for (size_t i = 0; i < 10; ++i) {
-        PutText(r, 136 + 8 * i, u.m_arrTexts[i], 8, '\0');
-        PutF32(r, 224 + 4 * i, u.m_arrAmounts[i]);
-    }
-    PutText(r, 216, u.m_strText216, 8, '\0');
-    PutF32(r, 264, u.m_fAmount264);
-    PutF32(r, 268, u.m_fAmount268);
-    PutF32(r, 272, u.m_fPricing272);
-    PutF32(r, 276, u.m_fAmount276);
-    PutF32(r, 280, u.m_fAmount280);
-    PutCode(r, 284, u.m_cCode2);
-    PutF32(r, 288, u.m_fAmount288);
-    PutF32(r, 292, u.m_fAmount292);
-    PutF32(r, 296, u.m_fAmount296);
-    PutF32(r, 300, u.m_fAmount300);
-    PutF32(r, 304, u.m_fAmount304);
-    PutText(r, 308, u.m_strText308, 8, '\0');
-    PutText(r, 316, u.m_strText316, 20, '\0');
-    PutText(r, 336, u.m_strText336, 20, '\0');
+#define KR_RECORD CItemUnit
+const rec::Layout<CItemUnit>& CItemUnitDB::Fields() {
+    static const rec::Layout<CItemUnit> layout = {
+        KR_AT(m_strItemNumber, 0, 12, Upper),
+        KR_AT(m_cCode1, 12, 1, Code),
+        KR_AT(m_strUnit, 13, 3, Upper),
+        KR_AT(m_strCode16, 16, 10, Upper),
+        KR_AT(m_fAmount28, 28, 4, F32),
+        KR_AT(m_fVolume, 32, 4, F32),
+        KR_AT(m_strText36, 36, 8, Text),
+        KR_AT(m_fAmount44, 44, 4, F32),
+        KR_AT(m_strText48, 48, 8, Text),
+        KR_AT(m_nNumber56, 56, 4, I32),
+        KR_AT(m_fPricing60, 60, 4, F32),
+        KR_AT(m_fAmount64, 64, 4, F32),
+        KR_AT(m_strText68, 68, 30, Text),
+        KR_AT(m_strCode98, 98, 13, Upper),
+        KR_AT(m_bFlag1, 111, 1, Flag),
+        KR_AT(m_fAmount112, 112, 4, F32),
+        KR_AT(m_fPricing116, 116, 4, F32),
+        KR_AT(m_bFlag2, 120, 1, Flag),
+        KR_AT(m_fWeight, 124, 4, F32),
+        KR_FILL("unused at 128", 128, 3, Blanks),
+        KR_AT(m_bFlag3, 131, 1, Flag),
+        KR_FILL("unused at 132", 132, 4, Zeros),
+        KR_AT(m_arrTexts[0], 136, 8, Text),
+        KR_AT(m_arrTexts[1], 144, 8, Text),
+        KR_AT(m_arrTexts[2], 152, 8, Text),
+        KR_AT(m_arrTexts[3], 160, 8, Text),
+        KR_AT(m_arrTexts[4], 168, 8, Text),
+        KR_AT(m_arrTexts[5], 176, 8, Text),
+        KR_AT(m_arrTexts[6], 184, 8, Text),
+        KR_AT(m_arrTexts[7], 192, 8, Text),
+        KR_AT(m_arrTexts[8], 200, 8, Text),
+        KR_AT(m_arrTexts[9], 208, 8, Text),
+        KR_AT(m_strText216, 216, 8, Text),
+        KR_AT(m_arrAmounts[0], 224, 4, F32),
+        KR_AT(m_arrAmounts[1], 228, 4, F32),
+        KR_AT(m_arrAmounts[2], 232, 4, F32),
+        KR_AT(m_arrAmounts[3], 236, 4, F32),
+        KR_AT(m_arrAmounts[4], 240, 4, F32),
+        KR_AT(m_arrAmounts[5], 244, 4, F32),
+        KR_AT(m_arrAmounts[6], 248, 4, F32),
+        KR_AT(m_arrAmounts[7], 252, 4, F32),
+        KR_AT(m_arrAmounts[8], 256, 4, F32),
+        KR_AT(m_arrAmounts[9], 260, 4, F32),
+        KR_AT(m_fAmount264, 264, 4, F32),
+        KR_AT(m_fAmount268, 268, 4, F32),
+        KR_AT(m_fPricing272, 272, 4, F32),
+        KR_AT(m_fAmount276, 276, 4, F32),
+        KR_AT(m_fAmount280, 280, 4, F32),
+        KR_AT(m_cCode2, 284, 1, Code),
+        KR_AT(m_fAmount288, 288, 4, F32),
+        KR_AT(m_fAmount292, 292, 4, F32),
+        KR_AT(m_fAmount296, 296, 4, F32),
+        KR_AT(m_fAmount300, 300, 4, F32),
+        KR_AT(m_fAmount304, 304, 4, F32),
+        KR_AT(m_strText308, 308, 8, Text),
+        KR_AT(m_strText316, 316, 20, UpperOnRead),
+        KR_AT(m_strText336, 336, 20, UpperOnRead),
+    };
+    return layout;
+}
+#undef KR_RECORD
+
+void CItemUnitDB::Pack(CItemUnit& unit, uint8_t* record) {
+    rec::Pack(Fields(), unit, record);
 }
 
-void CItemUnitDB::Unpack(const uint8_t* r, CItemUnit& u) {
-    u.m_strItemNumber = GetUpper(r, 0, 12);
-    u.m_cCode1 = GetCode(r, 12);
-    u.m_strUnit = GetUpper(r, 13, 3);
-    u.m_strCode16 = GetUpper(r, 16, 10);
-    u.m_fAmount28 = GetF32(r, 28);
-    u.m_fVolume = GetF32(r, 32);
-    u.m_strText36 = GetText(r, 36, 8);
-    u.m_fAmount44 = GetF32(r, 44);
-    u.m_strText48 = GetText(r, 48, 8);
-    u.m_nNumber56 = GetI32(r, 56);
-    u.m_fPricing60 = GetF32(r, 60);
-    u.m_fAmount64 = GetF32(r, 64);
-    u.m_strText68 = GetText(r, 68, 30);
-    u.m_strCode98 = GetUpper(r, 98, 13);
-    u.m_bFlag1 = GetFlag(r, 111);
-    u.m_fAmount112 = GetF32(r, 112);
-    u.m_fPricing116 = GetF32(r, 116);
-    u.m_bFlag2 = GetFlag(r, 120);
-    u.m_fWeight = GetF32(r, 124);
-    u.m_bFlag3 = GetFlag(r, 131);
-    for (size_t i = 0; i < 10; ++i) {
-        u.m_arrTexts[i] = GetText(r, 136 + 8 * i, 8);
-        u.m_arrAmounts[i] = GetF32(r, 224 + 4 * i);
-    }
-    u.m_strText216 = GetText(r, 216, 8);
-    u.m_fAmount264 = GetF32(r, 264);
-    u.m_fAmount268 = GetF32(r, 268);
-    u.m_fPricing272 = GetF32(r, 272);
-    u.m_fAmount276 = GetF32(r, 276);
-    u.m_fAmount280 = GetF32(r, 280);
-    u.m_cCode2 = GetCode(r, 284);
-    u.m_fAmount288 = GetF32(r, 288);
-    u.m_fAmount292 = GetF32(r, 292);
-    u.m_fAmount296 = GetF32(r, 296);
-    u.m_fAmount300 = GetF32(r, 300);
-    u.m_fAmount304 = GetF32(r, 304);
-    u.m_strText308 = GetText(r, 308, 8);
-    u.m_strText316 = GetUpper(r, 316, 20);
-    u.m_strText336 = GetUpper(r, 336, 20);
+void CItemUnitDB::Unpack(const uint8_t* record, CItemUnit& unit) {
+    rec::Unpack(Fields(), record, unit);
 }
 
 int CItemUnitDB::FindUnit(CItemUnit& unit, const std::string& itemNumber, const std::string& unitCode) {
@@ -272,10 +247,8 @@ int CItemUnitDB::FindUnit(CItemUnit& unit, const std::string& itemNumber, const 
     uint16_t length = 0;
     FillKey2(itemNumber, unitCode);
     int status = ReadByKey(record, kRecordLength, m_key2, 2, &length);
-    if (status != 0)
-        return status;
-    if (length != kRecordLength)
-        return btr::B_DATALENGTH_ERROR;
+    if (status != 0) return status;
+    if (length != kRecordLength) return btr::B_DATALENGTH_ERROR;
     Unpack(record, unit);
     return 0;
 }
@@ -287,13 +260,11 @@ int CItemUnitDB::UpdateUnit(CItemUnit& unit) {
     FillKey2(unit.m_strItemNumber, unit.m_strUnit);
     uint16_t length = kRecordLength;
     int status = GetEqual(record, &length, m_key2, 2);
-    if (status != 0)
-        return status;
+    if (status != 0) return status;
     Pack(unit, record);
     length = kRecordLength;
     status = Update(record, &length, m_key2, 2);
-    if (status == 0 && length != kRecordLength)
-        return btr::B_DATALENGTH_ERROR;
+    if (status == 0 && length != kRecordLength) return btr::B_DATALENGTH_ERROR;
     return status;
 }
 
@@ -303,8 +274,7 @@ int CItemUnitDB::InsertUnit(CItemUnit& unit) {
     FillKey2(unit.m_strItemNumber, unit.m_strUnit);
     uint16_t length = kRecordLength;
     int status = Insert(record, &length, m_key2, 2);
-    if (status == 0 && length != kRecordLength)
-        return btr::B_DATALENGTH_ERROR;
+    if (status == 0 && length != kRecordLength) return btr::B_DATALENGTH_ERROR;
     return status;
 }
 

@@ -3,6 +3,7 @@
 
 #include "BtrieveDB.h"
 #include "Interchange.h"
+#include "RecordLayout.h"
 
 #include <array>
 #include <cstdint>
@@ -14,31 +15,31 @@ public:
     CItemUnit() = default;
     virtual ~CItemUnit() = default;
 
-    std::string m_strCode16;     // 10, upper
-    std::string m_strItemNumber; // 12, upper (keys 0, 1, 2)
-    std::string m_strText68;     // 30
-    std::string m_strCode98;     // 13, upper
-    std::string m_strUnit;       // 3, upper (key 2)
-    std::array<std::string, 10> m_arrTexts; // 8 each at 136, 144, ... 208
-    std::string m_strText216;    // 8
-    std::string m_strText36;     // 8
-    std::string m_strText48;     // 8
-    std::string m_strText308;    // 8
-    std::string m_strText316;    // 20, upper on read
-    std::string m_strText336;    // 20, upper on read
-    bool m_bFlag1 = false, m_bFlag2 = false, m_bFlag3 = false; // 111, 120, 131
-    char m_cCode1 = ' ', m_cCode2 = ' ';                       // 12 (key 0), 284
+    std::string m_strCode16;
+    std::string m_strItemNumber; // keys 0, 1, 2
+    std::string m_strText68;
+    std::string m_strCode98;
+    std::string m_strUnit; // key 2
+    std::array<std::string, 10> m_arrTexts;
+    std::string m_strText216;
+    std::string m_strText36;
+    std::string m_strText48;
+    std::string m_strText308;
+    std::string m_strText316;
+    std::string m_strText336;
+    bool m_bFlag1 = false, m_bFlag2 = false, m_bFlag3 = false;
+    char m_cCode1 = ' ', m_cCode2 = ' '; // the first in key 0
     int32_t m_nNumber56 = 0;
     float m_fAmount28 = 0;
-    float m_fVolume = 0; // 32
+    float m_fVolume = 0;
     float m_fAmount44 = 0, m_fAmount276 = 0, m_fAmount268 = 0;
     float m_fPricing272 = 0, m_fPricing60 = 0;
     float m_fAmount64 = 0, m_fAmount112 = 0;
     float m_fPricing116 = 0;
-    float m_fWeight = 0; // 124
+    float m_fWeight = 0;
     float m_fAmount288 = 0, m_fAmount292 = 0, m_fAmount280 = 0;
     float m_fAmount296 = 0, m_fAmount300 = 0, m_fAmount304 = 0;
-    std::array<float, 10> m_arrAmounts{}; // 224, 228, ... 260, in the order of the ten texts
+    std::array<float, 10> m_arrAmounts{}; // in the order of the ten texts
     float m_fAmount264 = 0;
 };
 
@@ -51,6 +52,8 @@ public:
 
     const char* GetFileName() const override { return "ITEMUNIT.DB"; }
     const char* GetDescription() const override { return "Item Unit"; }
+    bool CanExport() override { return false; }
+    bool CanReload() const override { return true; }
     int GetLineLength() const override;
     int Create(const char* path) override;
     void ImportLine(int firstChar) override;
@@ -61,6 +64,7 @@ public:
     // Key number 0 takes up to 13 characters, 1 up to 12, any other up to 15 (item and unit).
     int DeleteUnit(const std::string& keyValue, int keyNumber);
 
+    static const rec::Layout<CItemUnit>& Fields();
     static void Pack(CItemUnit& unit, uint8_t* record);
     static void Unpack(const uint8_t* record, CItemUnit& unit);
 

@@ -2,6 +2,7 @@
 #include "Interchange.h"
 
 #include "RecordFields.h"
+#include "RecordLayout.h"
 #include "btrieve/btrcall.h"
 
 #include <cmath>
@@ -9,19 +10,17 @@
 
 using namespace fields;
 
-CManualPriceDB::CManualPriceDB() { m_bReload = false; }
+CManualPriceDB::CManualPriceDB() {
+    m_bReload = false;
+}
 CManualPriceDB::~CManualPriceDB() = default;
 
 int CManualPriceDB::Create(const char* path) {
-    std::vector<uint8_t> spec;
-    uint16_t length = BuildFileSpec(spec, kRecordLength, 3, 0,
-                                    {{1, 33, 0, btr::KT_STRING},
-                                     {19, 12, 3, btr::KT_STRING},
-                                     {34, 35, 3, btr::KT_STRING}});
-    int status = CreateFile(spec.data(), length, path, 0);
-    if (status != 0)
-        return status;
-    return OpenFile(path);
+    return CreateAndOpen(path, kRecordLength, 3, 0,
+                         {// 0: selectors, customer, item and unit; 1: item; 2: quote id
+                          rec::Segment(Fields(), "m_strSelector4", 0, btr::KT_STRING, kKeyLength),
+                          rec::Segment(Fields(), "m_strItem", 3, btr::KT_STRING),
+                          rec::Segment(Fields(), "m_strQuoteId", 3, btr::KT_STRING)});
 }
 
 void CManualPriceDB::ImportLine(int firstChar) {
@@ -77,12 +76,9 @@ void CManualPriceDB::ImportLine(int firstChar) {
 
 float CManualPriceDB::LimitPrice(float price) {
     // A price that is not a number has no meaning in a quote: it counts as 0.
-    if (std::isnan(price))
-        return 0;
-    if (price >= kPriceLimit)
-        return kPriceLimit;
-    if (price <= -kPriceLimit)
-        return -kPriceLimit;
+    if (std::isnan(price)) return 0;
+    if (price >= kPriceLimit) return kPriceLimit;
+    if (price <= -kPriceLimit) return -kPriceLimit;
     return price;
 }
 
@@ -91,43 +87,37 @@ std::string CManualPriceDB::MakeQuoteId(const std::string& customer, const std::
     std::tm local{};
     char stamp[32] = "00000000000000";
     if (localtime_r(&when, &local))
-        std::snprintf(stamp, sizeof stamp, "%4.4d%2.2d%2.2d%2.2d%2.2d%2.2d", local.tm_year + 1900, local.tm_mon + 1,
-                      local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+        std::snprintf(stamp, sizeof stamp, "%4.4d%2.2d%2.2d%2.2d%2.2d%2.2d", local.tm_year + 1900,
+                      local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
     std::string id = customer.substr(0, 6) + item.substr(0, 12) + unit.substr(0, 3) + std::string(stamp, 14);
     return id.substr(0, kQuoteIdLength);
 }
 
-void CManualPriceDB::Pack(CManualPrice& q, uint8_t* r) {
-    for (std::string* s : {&q.m_strCustomer, &q.m_strSelector4, &q.m_strSelector8, &q.m_strItem, &q.m_strUnit,
-                           &q.m_strQuoteId, &q.m_strCode80})
-        MakeUpper(*s);
-    PutText(r, 0, q.m_strSelector4, 4, '\0');
-    PutText(r, 4, q.m_strSelector8, 8, '\0');
-    PutText(r, 12, q.m_strCustomer, 6, '\0');
-    PutText(r, 18, q.m_strItem, 12, '\0');
-    PutText(r, 30, q.m_strUnit, 3, '\0');
-    PutText(r, 33, q.m_strQuoteId, kQuoteIdLength, '\0');
-    PutI32(r, 68, q.m_n68);
-    r[72] = static_cast<uint8_t>(q.m_c72);
-    PutF32(r, 76, LimitPrice(q.m_fPrice));
-    PutText(r, 80, q.m_strCode80, 4, '\0');
-    r[84] = static_cast<uint8_t>(q.m_c84);
-    PutFlag(r, 85, q.m_bWithdrawn);
+#define KR_RECORD CManualPrice
+const rec::Layout<CManualPrice>& CManualPriceDB::Fields() {
+    static const rec::Layout<CManualPrice> layout = {
+        KR_AT(m_strSelector4, 0, 4, Upper), KR_AT(m_strSelector8, 4, 8, Upper),
+        KR_AT(m_strCustomer, 12, 6, Upper), KR_AT(m_strItem, 18, 12, Upper),
+        KR_AT(m_strUnit, 30, 3, Upper),     KR_AT(m_strQuoteId, 33, kQuoteIdLength, Upper),
+        KR_AT(m_n68, 68, 4, I32),           KR_AT(m_c72, 72, 1, Byte),
+        KR_AT(m_fPrice, 76, 4, F32),        KR_AT(m_strCode80, 80, 4, Upper),
+        KR_AT(m_c84, 84, 1, Byte),          KR_AT(m_bWithdrawn, 85, 1, Flag),
+    };
+    return layout;
+}
+#undef KR_RECORD
+
+// Prices are held within the limit both ways; the quote object keeps the price it was given.
+void CManualPriceDB::Pack(CManualPrice& quote, uint8_t* record) {
+    float price = quote.m_fPrice;
+    quote.m_fPrice = LimitPrice(price);
+    rec::Pack(Fields(), quote, record);
+    quote.m_fPrice = price;
 }
 
-void CManualPriceDB::Unpack(const uint8_t* r, CManualPrice& q) {
-    q.m_strSelector4 = GetUpper(r, 0, 4);
-    q.m_strSelector8 = GetUpper(r, 4, 8);
-    q.m_strCustomer = GetUpper(r, 12, 6);
-    q.m_strItem = GetUpper(r, 18, 12);
-    q.m_strUnit = GetUpper(r, 30, 3);
-    q.m_strQuoteId = GetUpper(r, 33, kQuoteIdLength);
-    q.m_n68 = GetI32(r, 68);
-    q.m_c72 = static_cast<char>(r[72]);
-    q.m_fPrice = LimitPrice(GetF32(r, 76));
-    q.m_strCode80 = GetUpper(r, 80, 4);
-    q.m_c84 = static_cast<char>(r[84]);
-    q.m_bWithdrawn = GetFlag(r, 85);
+void CManualPriceDB::Unpack(const uint8_t* record, CManualPrice& quote) {
+    rec::Unpack(Fields(), record, quote);
+    quote.m_fPrice = LimitPrice(quote.m_fPrice);
 }
 
 void CManualPriceDB::FillKey0(const std::string& selector4, const std::string& selector8,
@@ -144,8 +134,7 @@ int CManualPriceDB::ReadQuote(uint8_t* record) {
     m_nKeyNumber = 0;
     uint16_t length = kRecordLength;
     int status = GetEqual(record, &length, m_key0, 0);
-    if (status == 0 && length != kRecordLength)
-        return btr::B_DATALENGTH_ERROR;
+    if (status == 0 && length != kRecordLength) return btr::B_DATALENGTH_ERROR;
     return status;
 }
 
@@ -154,8 +143,7 @@ int CManualPriceDB::GetQuote(CManualPrice& quote, const std::string& selector4, 
     uint8_t record[kRecordLength] = {};
     FillKey0(selector4, selector8, customer, item, unit);
     int status = ReadQuote(record);
-    if (status == 0)
-        Unpack(record, quote);
+    if (status == 0) Unpack(record, quote);
     return status;
 }
 
@@ -171,12 +159,11 @@ int CManualPriceDB::InsertQuote(CManualPrice& quote) {
 
 int CManualPriceDB::UpdateOrInsertQuote(CManualPrice& quote) {
     uint8_t record[kRecordLength] = {};
-    FillKey0(quote.m_strSelector4, quote.m_strSelector8, quote.m_strCustomer, quote.m_strItem, quote.m_strUnit);
+    FillKey0(quote.m_strSelector4, quote.m_strSelector8, quote.m_strCustomer, quote.m_strItem,
+             quote.m_strUnit);
     int status = ReadQuote(record);
-    if (status == btr::B_KEY_VALUE_NOT_FOUND)
-        return InsertQuote(quote);
-    if (status != 0)
-        return status;
+    if (status == btr::B_KEY_VALUE_NOT_FOUND) return InsertQuote(quote);
+    if (status != 0) return status;
     Pack(quote, record);
     uint16_t length = kRecordLength;
     return Update(record, &length, m_key0, 0);
@@ -188,32 +175,27 @@ int CManualPriceDB::DeleteByKeyText(const std::string& text) {
     m_key0[kKeyLength] = 0;
     uint8_t record[kRecordLength] = {};
     int status = ReadQuote(record);
-    if (status != 0)
-        return status;
+    if (status != 0) return status;
     std::string requested = text.size() > kKeyLength ? Upper(text.substr(kKeyLength, kQuoteIdLength)) : "";
     std::string stored = GetUpper(record, 33, kQuoteIdLength);
     size_t first = stored.find_first_not_of(' ');
     bool emptyId = first == std::string::npos;
-    if (GetFlag(record, 85) || emptyId || stored == requested)
-        return Delete();
+    if (GetFlag(record, 85) || emptyId || stored == requested) return Delete();
     return btr::B_KEY_VALUE_NOT_FOUND;
 }
 
 int CManualPriceDB::WithdrawOrDelete(const std::string& selector4, const std::string& selector8,
-                                     const std::string& customer, const std::string& item, const std::string& unit,
-                                     bool deleteQuote) {
+                                     const std::string& customer, const std::string& item,
+                                     const std::string& unit, bool deleteQuote) {
     uint8_t record[kRecordLength] = {};
     FillKey0(selector4, selector8, customer, item, unit);
     int status = ReadQuote(record);
-    if (status != 0)
-        return status;
-    if (deleteQuote)
-        return Delete();
-    if (GetFlag(record, 85))
-        return 0;
+    if (status != 0) return status;
+    if (deleteQuote) return Delete();
+    if (GetFlag(record, 85)) return 0;
     record[85] = 'Y';
-    std::string id =
-        MakeQuoteId(GetText(record, 12, 6), GetText(record, 18, 12), GetText(record, 30, 3), std::time(nullptr));
+    std::string id = MakeQuoteId(GetText(record, 12, 6), GetText(record, 18, 12), GetText(record, 30, 3),
+                                 std::time(nullptr));
     PutText(record, 33, id, kQuoteIdLength, '\0');
     uint16_t length = kRecordLength;
     return Update(record, &length, m_key0, 0);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "BtrieveDB.h"
+#include "RecordLayout.h"
 
 #include <cstdint>
 #include <ctime>
@@ -12,18 +13,18 @@ public:
     CManualPrice() = default;
     virtual ~CManualPrice() = default;
 
-    std::string m_strCustomer;  // 6
-    std::string m_strSelector4; // 4
-    std::string m_strSelector8; // 8
-    std::string m_strItem;      // 12
-    std::string m_strUnit;      // 3
-    std::string m_strQuoteId;   // 35: customer, item, unit and a 14-digit local time stamp
+    std::string m_strCustomer;
+    std::string m_strSelector4;
+    std::string m_strSelector8;
+    std::string m_strItem;
+    std::string m_strUnit;
+    std::string m_strQuoteId; // 35: customer, item, unit and a 14-digit local time stamp
     int32_t m_n68 = 0;
     char m_c72 = ' ';
     char m_c84 = ' ';
-    float m_fPrice = 0;         // within -9999.99 to 9999.99
-    std::string m_strCode80;    // 4
-    bool m_bWithdrawn = false;  // 85
+    float m_fPrice = 0; // within -9999.99 to 9999.99
+    std::string m_strCode80;
+    bool m_bWithdrawn = false;
 };
 
 class CManualPriceDB : public CBtrieveDB {
@@ -38,6 +39,8 @@ public:
 
     const char* GetFileName() const override { return "MNPRICE.DB"; }
     const char* GetDescription() const override { return "Manual Prices"; }
+    bool CanExport() override { return false; }
+    bool CanReload() const override { return true; }
     int GetLineLength() const override { return 73; }
     int Create(const char* path) override;
     void ImportLine(int firstChar) override;
@@ -48,15 +51,17 @@ public:
     int UpdateOrInsertQuote(CManualPrice& quote);
     // The text holds the 33 key characters followed by a quote identifier.
     int DeleteByKeyText(const std::string& text);
-    int WithdrawOrDelete(const std::string& selector4, const std::string& selector8, const std::string& customer,
-                         const std::string& item, const std::string& unit, bool deleteQuote);
+    int WithdrawOrDelete(const std::string& selector4, const std::string& selector8,
+                         const std::string& customer, const std::string& item, const std::string& unit,
+                         bool deleteQuote);
 
+    static const rec::Layout<CManualPrice>& Fields();
     static void Pack(CManualPrice& quote, uint8_t* record);
     static void Unpack(const uint8_t* record, CManualPrice& quote);
     static float LimitPrice(float price);
     // Customer, item and unit with the local time as "%4.4d%2.2d%2.2d%2.2d%2.2d%2.2d".
-    static std::string MakeQuoteId(const std::string& customer, const std::string& item, const std::string& unit,
-                                   std::time_t when);
+    static std::string MakeQuoteId(const std::string& customer, const std::string& item,
+                                   const std::string& unit, std::time_t when);
 
 protected:
     void FillKey0(const std::string& selector4, const std::string& selector8, const std::string& customer,

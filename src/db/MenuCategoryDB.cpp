@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "RecordFields.h"
+#include "RecordLayout.h"
 #include "btrieve/btrcall.h"
 
 CMenuCategoryDB::CMenuCategoryDB() {
@@ -12,39 +13,35 @@ CMenuCategoryDB::CMenuCategoryDB() {
     std::memset(m_key1, 0, sizeof m_key1);
 }
 
-int CMenuCategoryDB::FormatLine(const uint8_t*, std::string&) {
-    return 0;
-}
-
 // Not reloaded from an interchange download.
 void CMenuCategoryDB::ImportLine(int) {}
 
 int CMenuCategoryDB::Create(const char* path) {
-    // No path: the default name, as for OpenFile.
-    if (!path) path = GetFileName();
-    std::vector<uint8_t> spec;
-    uint16_t length = BuildFileSpec(
-        spec, kRecordSize, 2, 0,
-        {{1, 9, btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING}, {10, 14, 0, btr::KT_STRING}});
-    int status = CreateFile(spec.data(), length, path, btr::kCreateReplace);
-    if (status != 0) return status;
-    return OpenFile(path);
+    return CreateAndOpen(
+        path, kRecordSize, 2, 0,
+        {// 0: record type and customer; 1: category key
+         rec::Segment(Fields(), "m_cRecordType", btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING, 9),
+         rec::Segment(Fields(), "m_strCategoryKey", 0, btr::KT_STRING)});
 }
 
+#define KR_RECORD CMenuCategory
+const rec::Layout<CMenuCategory>& CMenuCategoryDB::Fields() {
+    static const rec::Layout<CMenuCategory> layout = {
+        KR_AT(m_cRecordType, 0, 1, Byte),
+        KR_AT(m_strCustomer, 1, 8, UpperBlank),
+        KR_AT(m_strCategoryKey, 9, 14, Upper),
+        KR_AT(m_strName, 23, 30, Text),
+    };
+    return layout;
+}
+#undef KR_RECORD
+
 void CMenuCategoryDB::Pack(CMenuCategory& category, uint8_t* record) {
-    fields::MakeUpper(category.m_strCustomer);
-    fields::MakeUpper(category.m_strCategoryKey);
-    fields::PutText(record, 1, category.m_strCustomer, 8, ' ');
-    fields::PutText(record, 9, category.m_strCategoryKey, 14, '\0');
-    fields::PutText(record, 23, category.m_strName, 30, '\0');
-    record[0] = static_cast<uint8_t>(category.m_cRecordType);
+    rec::Pack(Fields(), category, record);
 }
 
 void CMenuCategoryDB::Unpack(CMenuCategory& category, const uint8_t* record) {
-    category.m_cRecordType = static_cast<char>(record[0]);
-    category.m_strCustomer = fields::Upper(fields::GetText(record, 1, 8));
-    category.m_strCategoryKey = fields::Upper(fields::GetText(record, 9, 14));
-    category.m_strName = fields::GetText(record, 23, 30);
+    rec::Unpack(Fields(), record, category);
 }
 
 int CMenuCategoryDB::FindFirstCategory(CMenuCategory& category, const std::string& customer) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "BtrieveDB.h"
+#include "RecordLayout.h"
 
 class CMenuCategory {
 public:
@@ -27,8 +28,9 @@ public:
 
     const char* GetFileName() const override { return "MenuCategory.DB"; }
     const char* GetDescription() const override { return "Recipie Master Header"; }
+    bool CanExport() override { return false; }
+    bool CanReload() const override { return false; }
     uint32_t GetRecordLength() const override { return kRecordSize; }
-    int FormatLine(const uint8_t* raw, std::string& output) override;
     int Create(const char* path) override;
     void ImportLine(int firstChar) override;
 
@@ -39,6 +41,7 @@ public:
 
     // Writes the category over a 53-byte record (customer number and key are converted in the
     // category itself).
+    static const rec::Layout<CMenuCategory>& Fields();
     static void Pack(CMenuCategory& category, uint8_t* record);
     static void Unpack(CMenuCategory& category, const uint8_t* record);
 

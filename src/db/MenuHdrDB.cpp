@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "RecordFields.h"
+#include "RecordLayout.h"
 #include "btrieve/btrcall.h"
 
 CMenuHdrDB::CMenuHdrDB() {
@@ -14,59 +15,44 @@ CMenuHdrDB::CMenuHdrDB() {
     std::memset(m_key1, 0, sizeof m_key1);
 }
 
-int CMenuHdrDB::FormatLine(const uint8_t*, std::string&) {
-    return 0;
-}
-
 // Not reloaded from an interchange download.
 void CMenuHdrDB::ImportLine(int) {}
 
 int CMenuHdrDB::Create(const char* path) {
-    // No path: the default name, as for OpenFile.
-    if (!path) path = GetFileName();
-    std::vector<uint8_t> spec;
-    uint16_t length = BuildFileSpec(
-        spec, kFixedLength, 2, btr::kFileVariableLength,
-        {{1, 9, btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING}, {10, 14, 0, btr::KT_STRING}});
-    int status = CreateFile(spec.data(), length, path, btr::kCreateReplace);
-    if (status != 0) return status;
-    return OpenFile(path);
+    return CreateAndOpen(
+        path, kFixedLength, 2, btr::kFileVariableLength,
+        {// 0: record type and customer; 1: recipe key
+         rec::Segment(Fields(), "m_cRecordType", btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING, 9),
+         rec::Segment(Fields(), "m_strRecipeKey", 0, btr::KT_STRING)});
 }
 
+#define KR_RECORD CMenuHdr
+// The fixed part of the record; the notes follow it.
+const rec::Layout<CMenuHdr>& CMenuHdrDB::Fields() {
+    static const rec::Layout<CMenuHdr> layout = {
+        KR_AT(m_cRecordType, 0, 1, Byte),         KR_AT(m_strCustomer, 1, 8, UpperBlank),
+        KR_AT(m_strRecipeKey, 9, 14, UpperBlank), KR_AT(m_strCategoryKey, 23, 14, UpperBlank),
+        KR_AT(m_strRecipeName, 37, 30, Text),     KR_AT(m_strRecipeID, 67, 20, Text),
+        KR_AT(m_dSellPrice, 88, 8, F64),          KR_AT(m_dDesiredFC, 96, 8, F64),
+        KR_AT(m_dAmount3, 104, 8, F64),           KR_AT(m_dAmount4, 112, 8, F64),
+        KR_AT(m_nLastWrite, 120, 4, Time),
+    };
+    return layout;
+}
+#undef KR_RECORD
+
 uint16_t CMenuHdrDB::Pack(CMenuHdr& header, uint8_t* record) {
-    fields::MakeUpper(header.m_strCustomer);
-    fields::MakeUpper(header.m_strRecipeKey);
-    fields::MakeUpper(header.m_strCategoryKey);
-    fields::PutText(record, 1, header.m_strCustomer, 8, ' ');
-    fields::PutText(record, 9, header.m_strRecipeKey, 14, ' ');
-    fields::PutText(record, 23, header.m_strCategoryKey, 14, ' ');
-    fields::PutText(record, 37, header.m_strRecipeName, 30, '\0');
-    fields::PutText(record, 67, header.m_strRecipeID, 20, '\0');
-    record[0] = static_cast<uint8_t>(header.m_cRecordType);
-    fields::PutF64(record, 88, header.m_dSellPrice);
-    fields::PutF64(record, 96, header.m_dDesiredFC);
-    fields::PutF64(record, 104, header.m_dAmount3);
-    fields::PutF64(record, 112, header.m_dAmount4);
-    fields::PutTime(record, 120, header.m_nLastWrite);
+    rec::Pack(Fields(), header, record);
     // The notes end at their first zero byte, as they are read back.
     size_t notes = std::min(std::strlen(header.m_strNotes.c_str()), kMaxNotes);
     std::memset(record + kNotesOffset, 0, kRecordSize - kNotesOffset);
     std::memcpy(record + kNotesOffset, header.m_strNotes.data(), notes);
-    return static_cast<uint16_t>(128 + notes);
+    // The record runs four bytes past the notes: their terminating zero and three more.
+    return static_cast<uint16_t>(kNotesOffset + 4 + notes);
 }
 
 void CMenuHdrDB::Unpack(CMenuHdr& header, const uint8_t* record, uint16_t length) {
-    header.m_cRecordType = static_cast<char>(record[0]);
-    header.m_strCustomer = fields::Upper(fields::GetText(record, 1, 8));
-    header.m_strRecipeKey = fields::Upper(fields::GetText(record, 9, 14));
-    header.m_strCategoryKey = fields::Upper(fields::GetText(record, 23, 14));
-    header.m_strRecipeName = fields::GetText(record, 37, 30);
-    header.m_strRecipeID = fields::GetText(record, 67, 20);
-    header.m_dSellPrice = fields::GetF64(record, 88);
-    header.m_dDesiredFC = fields::GetF64(record, 96);
-    header.m_dAmount3 = fields::GetF64(record, 104);
-    header.m_dAmount4 = fields::GetF64(record, 112);
-    header.m_nLastWrite = fields::GetTime(record, 120);
+    rec::Unpack(Fields(), record, header);
     // Never past the record returned nor the notes area, even when the stored notes lack their zero.
     size_t end = std::min<size_t>(length, kRecordSize);
     size_t width = end > kNotesOffset ? std::min(end - kNotesOffset, kMaxNotes) : 0;

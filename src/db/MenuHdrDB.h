@@ -5,6 +5,7 @@
 #include <string>
 
 #include "BtrieveDB.h"
+#include "RecordLayout.h"
 
 class CMenuHdr {
 public:
@@ -38,8 +39,9 @@ public:
 
     const char* GetFileName() const override { return "MENUHDR.DB"; }
     const char* GetDescription() const override { return "Recipie Master Header"; }
+    bool CanExport() override { return false; }
+    bool CanReload() const override { return false; }
     uint32_t GetRecordLength() const override { return kRecordSize; }
-    int FormatLine(const uint8_t* raw, std::string& output) override;
     int Create(const char* path) override;
     void ImportLine(int firstChar) override;
 
@@ -53,6 +55,7 @@ public:
     // Writes the header over a record buffer of kRecordSize bytes (the upper-case fields are
     // converted in the header itself); the reserved byte 87 keeps what the buffer held.
     // Returns the record length to write.
+    static const rec::Layout<CMenuHdr>& Fields();
     static uint16_t Pack(CMenuHdr& header, uint8_t* record);
     // Reads a record of the given returned length back into the header.
     static void Unpack(CMenuHdr& header, const uint8_t* record, uint16_t length);

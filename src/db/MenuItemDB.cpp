@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "RecordFields.h"
+#include "RecordLayout.h"
 #include "btrieve/btrcall.h"
 
 CMenuItemDB::CMenuItemDB() {
@@ -11,48 +12,35 @@ CMenuItemDB::CMenuItemDB() {
     std::memset(m_key0, 0, sizeof m_key0);
 }
 
-int CMenuItemDB::FormatLine(const uint8_t*, std::string&) {
-    return 0;
-}
-
 // Not reloaded from an interchange download.
 void CMenuItemDB::ImportLine(int) {}
 
 int CMenuItemDB::Create(const char* path) {
-    // No path: the default name, as for OpenFile.
-    if (!path) path = GetFileName();
-    std::vector<uint8_t> spec;
-    uint16_t length = BuildFileSpec(spec, kRecordSize, 1, 0,
-                                    {{1, 14, btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING}});
-    int status = CreateFile(spec.data(), length, path, btr::kCreateReplace);
-    if (status != 0) return status;
-    return OpenFile(path);
+    return CreateAndOpen(
+        path, kRecordSize, 1, 0,
+        {rec::Segment(Fields(), "m_strRecipeKey", btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING)});
 }
 
+#define KR_RECORD CMenuItem
+const rec::Layout<CMenuItem>& CMenuItemDB::Fields() {
+    static const rec::Layout<CMenuItem> layout = {
+        KR_AT(m_strRecipeKey, 0, 14, UpperBlank), KR_AT(m_strItem, 14, 12, UpperBlank),
+        KR_AT(m_strUnit, 27, 3, UpperBlank),      KR_AT(m_strDescription, 31, 30, Text),
+        KR_AT(m_strPtnType, 62, 8, Text),         KR_AT(m_dItemCost, 72, 8, F64),
+        KR_AT(m_dPtnPerItem, 80, 8, F64),         KR_AT(m_dPtns, 88, 8, F64),
+    };
+    return layout;
+}
+#undef KR_RECORD
+
 void CMenuItemDB::Pack(CMenuItem& line, uint8_t* record) {
-    fields::MakeUpper(line.m_strRecipeKey);
+    // The line keeps its recipe key in the padded form it is looked up by.
     if (line.m_strRecipeKey.size() < 14) line.m_strRecipeKey.resize(14, ' ');
-    fields::PutText(record, 0, line.m_strRecipeKey, 14, ' ');
-    fields::MakeUpper(line.m_strItem);
-    fields::PutText(record, 14, line.m_strItem, 12, ' ');
-    fields::MakeUpper(line.m_strUnit);
-    fields::PutText(record, 27, line.m_strUnit, 3, ' ');
-    fields::PutText(record, 31, line.m_strDescription, 30, '\0');
-    fields::PutText(record, 62, line.m_strPtnType, 8, '\0');
-    fields::PutF64(record, 72, line.m_dItemCost);
-    fields::PutF64(record, 80, line.m_dPtnPerItem);
-    fields::PutF64(record, 88, line.m_dPtns);
+    rec::Pack(Fields(), line, record);
 }
 
 void CMenuItemDB::Unpack(CMenuItem& line, const uint8_t* record) {
-    line.m_strRecipeKey = fields::Upper(fields::GetText(record, 0, 14));
-    line.m_strItem = fields::Upper(fields::GetText(record, 14, 12));
-    line.m_strUnit = fields::Upper(fields::GetText(record, 27, 3));
-    line.m_strDescription = fields::GetText(record, 31, 30);
-    line.m_strPtnType = fields::GetText(record, 62, 8);
-    line.m_dItemCost = fields::GetF64(record, 72);
-    line.m_dPtnPerItem = fields::GetF64(record, 80);
-    line.m_dPtns = fields::GetF64(record, 88);
+    rec::Unpack(Fields(), record, line);
 }
 
 void CMenuItemDB::FillKey(const std::string& recipeKey, uint8_t* built) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "BtrieveDB.h"
+#include "RecordLayout.h"
 
 class CMenuItem {
 public:
@@ -31,8 +32,9 @@ public:
 
     const char* GetFileName() const override { return "MENUITEM.DB"; }
     const char* GetDescription() const override { return "Recipie Item Detail"; }
+    bool CanExport() override { return false; }
+    bool CanReload() const override { return false; }
     uint32_t GetRecordLength() const override { return kRecordSize; }
-    int FormatLine(const uint8_t* raw, std::string& output) override;
     int Create(const char* path) override;
     void ImportLine(int firstChar) override;
 
@@ -43,6 +45,7 @@ public:
 
     // Writes the line into a zeroed 96-byte record (recipe key, item number and unit are
     // converted in the line itself).
+    static const rec::Layout<CMenuItem>& Fields();
     static void Pack(CMenuItem& line, uint8_t* record);
     static void Unpack(CMenuItem& line, const uint8_t* record);
 

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "RecordFields.h"
+#include "RecordLayout.h"
 #include "btrieve/btrcall.h"
 
 namespace {
@@ -21,21 +22,6 @@ int KeyOnlyEqual(bool open, uint8_t* posBlock, void* key, int keyNumber) {
     uint8_t data[COrderDB::kRecordSize] = {};
     uint16_t length = sizeof data;
     return BtrvCall(btr::B_GET_EQUAL + btr::kKeyOnlyBias, posBlock, data, &length, key, keyNumber);
-}
-
-// Digits fields: the member without the given characters, blank-filled to the width.
-void PutDigits(uint8_t* record, size_t at, const std::string& text, size_t width, const char* drop) {
-    std::string digits;
-    for (char c : text)
-        if (!std::strchr(drop, c) || c == '\0') digits += c;
-    fields::PutText(record, at, digits, width, ' ');
-}
-
-std::string GetDigits(const uint8_t* record, size_t at, size_t width) {
-    std::string text = fields::GetText(record, at, width);
-    while (!text.empty() && text.back() == ' ')
-        text.pop_back();
-    return text;
 }
 
 void PutLineKey(uint8_t* key, int32_t order, int32_t line) {
@@ -56,87 +42,59 @@ COrderDB::COrderDB() {
 void COrderDB::ImportLine(int) {}
 
 int COrderDB::Create(const char* path) {
-    // No path: the default name, as for OpenFile.
-    if (!path) path = GetFileName();
-    std::vector<uint8_t> spec;
-    uint16_t length = BuildFileSpec(spec, kRecordSize, 3, 0,
-                                    {{1, 4, btr::KF_EXTENDED_TYPE, btr::KT_INTEGER},
-                                     {5, 14, 0, btr::KT_STRING},
-                                     {19, 14, 0, btr::KT_STRING}});
-    int status = CreateFile(spec.data(), length, path, btr::kCreateReplace);
-    if (status != 0) return status;
-    return OpenFile(path);
+    return CreateAndOpen(path, kRecordSize, 3, 0,
+                         {rec::Segment(Fields(), "m_nOrderNumber", btr::KF_EXTENDED_TYPE, btr::KT_INTEGER),
+                          rec::Segment(Fields(), "m_strKey1", 0, btr::KT_STRING),
+                          rec::Segment(Fields(), "m_strKey2", 0, btr::KT_STRING)});
 }
 
+#define KR_RECORD COrder
+const rec::Layout<COrder>& COrderDB::Fields() {
+    static const rec::Layout<COrder> layout = {
+        KR_AT(m_nOrderNumber, 0, 4, I32),
+        KR_AT(m_strKey1, 4, 14, UpperOnWrite),
+        KR_AT(m_strKey2, 18, 14, UpperOnWrite),
+        KR_AT(m_strCustomer, 32, 6, UpperOnWrite),
+        KR_AT(m_strText14, 38, 14, Text),
+        KR_AT(m_cChar1, 52, 1, Byte),
+        KR_AT(m_strText42, 53, 42, Text),
+        KR_AT(m_strText25, 95, 25, Text),
+        KR_AT(m_nNumber2, 120, 4, I32),
+        KR_AT(m_bFlag, 124, 1, Flag),
+        KR_AT(m_nNumber1, 128, 4, I32),
+        KR_AT(m_dAmount5, 136, 8, F64),
+        KR_AT(m_dAmount1, 144, 8, F64),
+        KR_AT(m_dAmount2, 152, 8, F64),
+        KR_AT(m_dAmount3, 160, 8, F64),
+        KR_AT(m_dAmount4, 168, 8, F64),
+        KR_AT(m_strName, 176, 25, Text),
+        KR_AT(m_arrTexts[0], 201, 25, Text),
+        KR_AT(m_arrTexts[1], 226, 25, Text),
+        KR_AT(m_arrTexts[2], 251, 25, Text),
+        KR_AT(m_arrTexts[3], 276, 25, Text),
+        KR_AT(m_strText15a, 301, 15, Text),
+        KR_AT(m_strText2a, 316, 2, Text),
+        KR_AT(m_strPostalCode, 318, 9, PostalDigits),
+        KR_AT(m_strText15b, 327, 15, Text),
+        KR_AT(m_strText6, 342, 6, Text),
+        KR_AT(m_strPhone1, 348, 10, PhoneDigits),
+        KR_AT(m_strPhone2, 358, 10, PhoneDigits),
+        KR_AT(m_strText2b, 368, 2, Text),
+        KR_AT(m_strText20, 370, 20, Text),
+        KR_AT(m_cChar2, 390, 1, Byte),
+        KR_AT(m_cChar3, 391, 1, Byte),
+        KR_AT(m_strText15c, 392, 15, Text),
+    };
+    return layout;
+}
+#undef KR_RECORD
+
 void COrderDB::Pack(COrder& order, uint8_t* record) {
-    fields::MakeUpper(order.m_strKey1);
-    fields::MakeUpper(order.m_strKey2);
-    fields::MakeUpper(order.m_strCustomer);
-    fields::PutI32(record, 0, order.m_nOrderNumber);
-    fields::PutText(record, 4, order.m_strKey1, 14, '\0');
-    fields::PutText(record, 18, order.m_strKey2, 14, '\0');
-    fields::PutText(record, 32, order.m_strCustomer, 6, '\0');
-    fields::PutText(record, 38, order.m_strText14, 14, '\0');
-    record[52] = static_cast<uint8_t>(order.m_cChar1);
-    fields::PutText(record, 53, order.m_strText42, 42, '\0');
-    fields::PutText(record, 95, order.m_strText25, 25, '\0');
-    fields::PutI32(record, 120, order.m_nNumber2);
-    fields::PutFlag(record, 124, order.m_bFlag);
-    fields::PutI32(record, 128, order.m_nNumber1);
-    fields::PutF64(record, 136, order.m_dAmount5);
-    fields::PutF64(record, 144, order.m_dAmount1);
-    fields::PutF64(record, 152, order.m_dAmount2);
-    fields::PutF64(record, 160, order.m_dAmount3);
-    fields::PutF64(record, 168, order.m_dAmount4);
-    fields::PutText(record, 176, order.m_strName, 25, '\0');
-    for (size_t i = 0; i < order.m_arrTexts.size(); ++i)
-        fields::PutText(record, 201 + 25 * i, order.m_arrTexts[i], 25, '\0');
-    fields::PutText(record, 301, order.m_strText15a, 15, '\0');
-    fields::PutText(record, 316, order.m_strText2a, 2, '\0');
-    PutDigits(record, 318, order.m_strPostalCode, 9, " -");
-    fields::PutText(record, 327, order.m_strText15b, 15, '\0');
-    fields::PutText(record, 342, order.m_strText6, 6, '\0');
-    PutDigits(record, 348, order.m_strPhone1, 10, " -()");
-    PutDigits(record, 358, order.m_strPhone2, 10, " -()");
-    fields::PutText(record, 368, order.m_strText2b, 2, '\0');
-    fields::PutText(record, 370, order.m_strText20, 20, '\0');
-    record[390] = static_cast<uint8_t>(order.m_cChar2);
-    record[391] = static_cast<uint8_t>(order.m_cChar3);
-    fields::PutText(record, 392, order.m_strText15c, 15, '\0');
+    rec::Pack(Fields(), order, record);
 }
 
 void COrderDB::Unpack(COrder& order, const uint8_t* record) {
-    order.m_nOrderNumber = fields::GetI32(record, 0);
-    order.m_strKey1 = fields::GetText(record, 4, 14);
-    order.m_strKey2 = fields::GetText(record, 18, 14);
-    order.m_strCustomer = fields::GetText(record, 32, 6);
-    order.m_strText14 = fields::GetText(record, 38, 14);
-    order.m_cChar1 = static_cast<char>(record[52]);
-    order.m_strText42 = fields::GetText(record, 53, 42);
-    order.m_strText25 = fields::GetText(record, 95, 25);
-    order.m_nNumber2 = fields::GetI32(record, 120);
-    order.m_bFlag = fields::GetFlag(record, 124);
-    order.m_nNumber1 = fields::GetI32(record, 128);
-    order.m_dAmount5 = fields::GetF64(record, 136);
-    order.m_dAmount1 = fields::GetF64(record, 144);
-    order.m_dAmount2 = fields::GetF64(record, 152);
-    order.m_dAmount3 = fields::GetF64(record, 160);
-    order.m_dAmount4 = fields::GetF64(record, 168);
-    order.m_strName = fields::GetText(record, 176, 25);
-    for (size_t i = 0; i < order.m_arrTexts.size(); ++i)
-        order.m_arrTexts[i] = fields::GetText(record, 201 + 25 * i, 25);
-    order.m_strText15a = fields::GetText(record, 301, 15);
-    order.m_strText2a = fields::GetText(record, 316, 2);
-    order.m_strPostalCode = GetDigits(record, 318, 9);
-    order.m_strText15b = fields::GetText(record, 327, 15);
-    order.m_strText6 = fields::GetText(record, 342, 6);
-    order.m_strPhone1 = GetDigits(record, 348, 10);
-    order.m_strPhone2 = GetDigits(record, 358, 10);
-    order.m_strText2b = fields::GetText(record, 368, 2);
-    order.m_strText20 = fields::GetText(record, 370, 20);
-    order.m_cChar2 = static_cast<char>(record[390]);
-    order.m_cChar3 = static_cast<char>(record[391]);
-    order.m_strText15c = fields::GetText(record, 392, 15);
+    rec::Unpack(Fields(), record, order);
 }
 
 std::unique_ptr<COrderItemDB> COrderDB::NewOrderItemDB() {

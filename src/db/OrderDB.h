@@ -9,6 +9,7 @@
 
 #include "BtrieveDB.h"
 #include "OrderItemDB.h"
+#include "RecordLayout.h"
 
 class COrder {
 public:
@@ -17,36 +18,36 @@ public:
     COrder(const COrder&) = default;
     COrder& operator=(const COrder&) = default;
 
-    int32_t m_nOrderNumber = -1;           // 0 (key 0); -1 until assigned
-    std::string m_strKey1;                 // 4, 14, upper (key 1)
-    std::string m_strKey2;                 // 18, 14, upper (key 2): the date "YYYYMMDD" first
-    std::string m_strCustomer;             // 32, 6, upper
-    std::string m_strText14;               // 38, 14
-    char m_cChar1 = 'Y';                   // 52
-    std::string m_strText42;               // 53, 42
-    std::string m_strText25;               // 95, 25
-    int32_t m_nNumber2 = 0;                // 120
-    bool m_bFlag = true;                   // 124
-    int32_t m_nNumber1 = -1;               // 128
-    double m_dAmount5 = 0;                 // 136
-    double m_dAmount1 = -1.0;              // 144
-    double m_dAmount2 = 0;                 // 152
-    double m_dAmount3 = 0;                 // 160
-    double m_dAmount4 = 0;                 // 168
-    std::string m_strName;                 // 176, 25
-    std::array<std::string, 4> m_arrTexts; // 201, 226, 251, 276; 25 each
-    std::string m_strText15a;              // 301, 15
-    std::string m_strText2a;               // 316, 2
-    std::string m_strPostalCode;           // 318, 9, digits (blanks and hyphens dropped)
-    std::string m_strText15b;              // 327, 15
-    std::string m_strText6;                // 342, 6
-    std::string m_strPhone1;               // 348, 10, digits (blanks, hyphens, parentheses dropped)
-    std::string m_strPhone2;               // 358, 10, digits
-    std::string m_strText2b;               // 368, 2
-    std::string m_strText20;               // 370, 20
-    char m_cChar2 = 'T';                   // 390
-    char m_cChar3 = ' ';                   // 391
-    std::string m_strText15c;              // 392, 15
+    int32_t m_nOrderNumber = -1; // key 0; -1 until assigned
+    std::string m_strKey1;       // key 1
+    std::string m_strKey2;       // key 2: the date "YYYYMMDD" first
+    std::string m_strCustomer;
+    std::string m_strText14;
+    char m_cChar1 = 'Y';
+    std::string m_strText42;
+    std::string m_strText25;
+    int32_t m_nNumber2 = 0;
+    bool m_bFlag = true;
+    int32_t m_nNumber1 = -1;
+    double m_dAmount5 = 0;
+    double m_dAmount1 = -1.0;
+    double m_dAmount2 = 0;
+    double m_dAmount3 = 0;
+    double m_dAmount4 = 0;
+    std::string m_strName;
+    std::array<std::string, 4> m_arrTexts;
+    std::string m_strText15a;
+    std::string m_strText2a;
+    std::string m_strPostalCode; // 9, digits (blanks and hyphens dropped)
+    std::string m_strText15b;
+    std::string m_strText6;
+    std::string m_strPhone1; // 10, digits (blanks, hyphens, parentheses dropped)
+    std::string m_strPhone2; // 10, digits
+    std::string m_strText2b;
+    std::string m_strText20;
+    char m_cChar2 = 'T';
+    char m_cChar3 = ' ';
+    std::string m_strText15c;
 
     std::vector<COrderItem> m_arrLines;   // the order's lines
     std::vector<COrderItem> m_arrRemoved; // lines removed since the order was read
@@ -64,6 +65,8 @@ public:
 
     const char* GetFileName() const override { return "ORDER.DB"; }
     const char* GetDescription() const override { return "Order"; }
+    bool CanExport() override { return false; }
+    bool CanReload() const override { return false; }
     int Create(const char* path) override;
     void ImportLine(int firstChar) override;
 
@@ -91,6 +94,7 @@ public:
 
     // Writes the header over a 408-byte record (the upper-case fields are converted in the
     // order itself); reserved bytes keep what the buffer held.
+    static const rec::Layout<COrder>& Fields();
     static void Pack(COrder& order, uint8_t* record);
     static void Unpack(COrder& order, const uint8_t* record);
 

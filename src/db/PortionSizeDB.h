@@ -11,6 +11,8 @@ public:
 
     const char* GetFileName() const override { return "PTNSIZE.DB"; }
     const char* GetDescription() const override { return "Portion Sizes"; }
+    bool CanExport() override { return false; }
+    bool CanReload() const override { return false; }
     int Create(const char* path) override;
     void ImportLine(int firstChar) override;
 };

@@ -1,9 +1,7 @@
 // Encoding of record fields: fixed-width texts, little-endian numbers, flags.
 #pragma once
 
-#include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -12,8 +10,7 @@ namespace fields {
 // ASCII letters only; other bytes stay as they are.
 inline void MakeUpper(std::string& text) {
     for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
 }
 inline std::string Upper(std::string text) {
     MakeUpper(text);
@@ -53,8 +50,12 @@ inline uint32_t GetU32(const uint8_t* r, size_t at) {
     return static_cast<uint32_t>(r[at]) | (static_cast<uint32_t>(r[at + 1]) << 8) |
            (static_cast<uint32_t>(r[at + 2]) << 16) | (static_cast<uint32_t>(r[at + 3]) << 24);
 }
-inline void PutI32(uint8_t* r, size_t at, int32_t v) { PutU32(r, at, static_cast<uint32_t>(v)); }
-inline int32_t GetI32(const uint8_t* r, size_t at) { return static_cast<int32_t>(GetU32(r, at)); }
+inline void PutI32(uint8_t* r, size_t at, int32_t v) {
+    PutU32(r, at, static_cast<uint32_t>(v));
+}
+inline int32_t GetI32(const uint8_t* r, size_t at) {
+    return static_cast<int32_t>(GetU32(r, at));
+}
 
 inline void PutF32(uint8_t* r, size_t at, float v) {
     uint32_t u;
@@ -83,19 +84,35 @@ inline double GetF64(const uint8_t* r, size_t at) {
 }
 
 // Flags are one byte, 'Y' or 'N'.
-inline void PutFlag(uint8_t* r, size_t at, bool v) { r[at] = v ? 'Y' : 'N'; }
-inline bool GetFlag(const uint8_t* r, size_t at) { return r[at] == 'Y'; }
+inline void PutFlag(uint8_t* r, size_t at, bool v) {
+    r[at] = v ? 'Y' : 'N';
+}
+inline bool GetFlag(const uint8_t* r, size_t at) {
+    return r[at] == 'Y';
+}
 // The files that also take a lower-case 'y' as true.
-inline bool GetFlagY(const uint8_t* r, size_t at) { return r[at] == 'Y' || r[at] == 'y'; }
+inline bool GetFlagY(const uint8_t* r, size_t at) {
+    return r[at] == 'Y' || r[at] == 'y';
+}
 
 // Times are 32-bit signed seconds since 1 January 1970 on disk.
-inline void PutTime(uint8_t* r, size_t at, int64_t t) { PutI32(r, at, static_cast<int32_t>(t)); }
-inline int64_t GetTime(const uint8_t* r, size_t at) { return GetI32(r, at); }
+inline void PutTime(uint8_t* r, size_t at, int64_t t) {
+    PutI32(r, at, static_cast<int32_t>(t));
+}
+inline int64_t GetTime(const uint8_t* r, size_t at) {
+    return GetI32(r, at);
+}
 
 // Code characters are one byte, upper-cased both ways.
-inline char UpperChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-inline void PutCode(uint8_t* r, size_t at, char c) { r[at] = static_cast<uint8_t>(UpperChar(c)); }
-inline char GetCode(const uint8_t* r, size_t at) { return UpperChar(static_cast<char>(r[at])); }
+inline char UpperChar(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+inline void PutCode(uint8_t* r, size_t at, char c) {
+    r[at] = static_cast<uint8_t>(UpperChar(c));
+}
+inline char GetCode(const uint8_t* r, size_t at) {
+    return UpperChar(static_cast<char>(r[at]));
+}
 
 // A text field read and upper-cased.
 inline std::string GetUpper(const uint8_t* r, size_t offset, size_t width) {
@@ -107,37 +124,6 @@ inline std::string Padded(const std::string& text, size_t width, char fill) {
     std::string out = text.substr(0, width);
     out.resize(width, fill);
     return out;
-}
-
-// Interchange columns. A text is right-aligned and cut at the width ("%N.Ns").
-inline void AppendText(std::string& out, const std::string& text, size_t width) {
-    std::string cut = text.substr(0, width);
-    out.append(width - cut.size(), ' ');
-    out += cut;
-}
-// An amount is ten characters ("%10.2f" of the absolute value) and a sign column. A value that
-// would not fit the ten characters is clamped, so the later columns keep their places.
-inline void AppendAmount(std::string& out, double value) {
-    if (std::isnan(value))
-        value = 0;
-    double magnitude = std::fabs(value);
-    if (magnitude > 9999999.99)
-        magnitude = 9999999.99;
-    char text[32];
-    std::snprintf(text, sizeof text, "%10.2f", magnitude);
-    out += text;
-    out += value < 0 ? '-' : ' ';
-}
-// A whole number is five characters ("%5.1d" of the absolute value) and a sign column; clamped
-// like amounts.
-inline void AppendNumber(std::string& out, int64_t value) {
-    int64_t magnitude = 99999;
-    if (value > -99999 && value < 99999)
-        magnitude = value < 0 ? -value : value;
-    char text[32];
-    std::snprintf(text, sizeof text, "%5.1d", static_cast<int>(magnitude));
-    out += text;
-    out += value < 0 ? '-' : ' ';
 }
 
 } // namespace fields

@@ -3,6 +3,7 @@
 #include "ControlDB.h"
 #include "ManualPriceDB.h"
 #include "RecordFields.h"
+#include "RecordLayout.h"
 #include "btrieve/btrcall.h"
 
 #include <ctime>
@@ -14,55 +15,44 @@ namespace {
 constexpr uint16_t kMore = 0x13; // duplicates, modifiable, another segment follows
 constexpr uint16_t kLast = 3;    // duplicates, modifiable
 
-bool LocalDate(int64_t t, std::tm& out) {
-    std::time_t when = static_cast<std::time_t>(t);
-    return localtime_r(&when, &out) != nullptr;
-}
 } // namespace
 
-CVelocityDB::CVelocityDB() { m_bReload = false; }
+CVelocityDB::CVelocityDB() {
+    m_bReload = false;
+}
 CVelocityDB::~CVelocityDB() = default;
 
 int CVelocityDB::GetLineLength() const {
-    if (m_nVersion < 521)
-        return 126;
-    if (m_nVersion < 773)
-        return 136;
-    if (m_nVersion < 1026)
-        return 158;
+    if (m_nVersion < 521) return 126;
+    if (m_nVersion < 773) return 136;
+    if (m_nVersion < 1026) return 158;
     return 164;
 }
 
 int CVelocityDB::Create(const char* path) {
     const uint8_t s = btr::KT_STRING;
-    std::vector<uint8_t> spec;
-    uint16_t length = BuildFileSpec(spec, kRecordLength, 6, 0,
-                                    {// 0: customer, 5-character code, item and unit
-                                     {1, 6, kMore, s},
-                                     {22, 5, kMore, s},
-                                     {7, 15, kLast, s},
-                                     // 1: customer, item, unit (unique)
-                                     {1, 21, 0, s},
-                                     // 2: item
-                                     {7, 12, kLast, s},
-                                     // 3: customer, 3-character code, item and unit
-                                     {1, 6, kMore, s},
-                                     {27, 3, kMore, s},
-                                     {7, 15, kLast, s},
-                                     // 4: customer, both codes, item and unit
-                                     {1, 6, kMore, s},
-                                     {27, 3, kMore, s},
-                                     {22, 5, kMore, s},
-                                     {7, 15, kLast, s},
-                                     // 5: customer, last date, 5-character code, item and unit
-                                     {1, 6, kMore, s},
-                                     {30, 4, btr::KF_EXTENDED_TYPE | kMore, btr::KT_DATE},
-                                     {22, 5, kMore, s},
-                                     {7, 15, kLast, s}});
-    int status = CreateFile(spec.data(), length, path, 0);
-    if (status != 0)
-        return status;
-    return OpenFile(path);
+    const auto& f = Fields();
+    auto part = [&](const char* name, uint16_t flags, uint16_t span = 0) {
+        return rec::Segment(f, name, flags, s, span);
+    };
+    // Item and unit sit together: one segment of both.
+    const uint16_t itemUnit = 15;
+    BtrKeySegment date = rec::Segment(f, "last date (key)", btr::KF_EXTENDED_TYPE | kMore, btr::KT_DATE);
+    return CreateAndOpen(
+        path, kRecordLength, 6, 0,
+        {// 0: customer, 5-character code, item and unit
+         part("m_strCustomer", kMore), part("m_strCode5", kMore), part("m_strItem", kLast, itemUnit),
+         // 1: customer, item, unit (unique)
+         part("m_strCustomer", 0, 21),
+         // 2: item
+         part("m_strItem", kLast),
+         // 3: customer, 3-character code, item and unit
+         part("m_strCustomer", kMore), part("m_strCode3", kMore), part("m_strItem", kLast, itemUnit),
+         // 4: customer, both codes, item and unit
+         part("m_strCustomer", kMore), part("m_strCode3", kMore), part("m_strCode5", kMore),
+         part("m_strItem", kLast, itemUnit),
+         // 5: customer, last date, 5-character code, item and unit
+         part("m_strCustomer", kMore), date, part("m_strCode5", kMore), part("m_strItem", kLast, itemUnit)});
 }
 
 namespace {
@@ -108,8 +98,7 @@ const std::vector<ichg::Column<CVelocity>>& CVelocityDB::LineColumns() {
 bool CVelocityDB::BeginReload(const char* textPath, int64_t headerLength, int version, int purge) {
     bool ready = CBtrieveDB::BeginReload(textPath, headerLength, version, purge);
     m_bEditQuote = false;
-    if (ready)
-        LoadEditQuote();
+    if (ready) LoadEditQuote();
     return ready;
 }
 
@@ -171,119 +160,66 @@ void CVelocityDB::ImportLine(int firstChar) {
         return;
     }
     status = MergeHistory(history, false);
-    if (status == btr::B_KEY_VALUE_NOT_FOUND)
-        status = InsertHistory(history);
+    if (status == btr::B_KEY_VALUE_NOT_FOUND) status = InsertHistory(history);
     if (status != 0) {
         std::snprintf(text, sizeof text, "Error %d Writing to database at offset %ld", status, at);
         AddError(text);
     }
 }
 
-void CVelocityDB::Pack(CVelocity& h, uint8_t* r) {
-    for (std::string* s : {&h.m_strCustomer, &h.m_strItem, &h.m_strUnit, &h.m_strCode5, &h.m_strCode3,
-                           &h.m_strPriceCode, &h.m_strCode9, &h.m_strQuoteCode})
-        MakeUpper(*s);
-    PutText(r, 0, h.m_strCustomer, 6, '\0');
-    PutText(r, 6, h.m_strItem, 12, '\0');
-    PutText(r, 18, h.m_strUnit, 3, '\0');
-    PutText(r, 21, h.m_strCode5, 5, '\0');
-    PutText(r, 26, h.m_strCode3, 3, '\0');
-    // The Btrieve date of the last date, in local time; all zero when there is none.
-    std::tm local{};
-    if (h.m_tLastDate != -1 && LocalDate(h.m_tLastDate, local)) {
-        r[29] = static_cast<uint8_t>(local.tm_mday);
-        r[30] = static_cast<uint8_t>(local.tm_mon + 1);
-        PutI16(r, 31, static_cast<int16_t>(local.tm_year + 1900));
-    } else {
-        std::memset(r + 29, 0, 4);
-    }
-    PutI32(r, 36, h.m_n36);
-    r[40] = static_cast<uint8_t>(h.m_c40);
-    PutText(r, 41, h.m_strText, 30, '\0');
-    PutF32(r, 72, h.m_fAmount1);
-    PutF32(r, 76, h.m_fAmount2);
-    PutF32(r, 80, h.m_fAmount3);
-    PutF32(r, 84, h.m_fAmount4);
-    PutText(r, 88, h.m_strPriceCode, 4, '\0');
-    PutFlag(r, 92, h.m_bFlag92);
-    PutText(r, 93, h.m_strCode9, 9, '\0');
-    PutTime(r, 104, h.m_tLastDate);
-    PutTime(r, 108, h.m_tSecondDate);
-    for (size_t i = 0; i < 6; ++i)
-        PutI32(r, 112 + 4 * i, h.m_arrNumbers[i]);
-    PutI32(r, 136, h.m_n136);
-    PutI32(r, 140, h.m_n140);
-    PutF32(r, 144, h.m_fQuotedPrice);
-    PutText(r, 148, h.m_strQuoteCode, 4, '\0');
-    PutFlag(r, 152, h.m_bActive);
-    PutI32(r, 156, h.m_n156);
+#define KR_RECORD CVelocity
+const rec::Layout<CVelocity>& CVelocityDB::Fields() {
+    static const rec::Layout<CVelocity> layout = {
+        KR_AT(m_strCustomer, 0, 6, Upper),
+        KR_AT(m_strItem, 6, 12, Upper),
+        KR_AT(m_strUnit, 18, 3, Upper),
+        KR_AT(m_strCode5, 21, 5, Upper),
+        KR_AT(m_strCode3, 26, 3, Upper),
+        // The last date again as a Btrieve date, for the date key.
+        KR_AT_AS("last date (key)", m_tLastDate, 29, 4, BDate),
+        KR_AT(m_n36, 36, 4, I32),
+        KR_AT(m_c40, 40, 1, Byte),
+        KR_AT(m_strText, 41, 30, Text),
+        KR_AT(m_fAmount1, 72, 4, F32),
+        KR_AT(m_fAmount2, 76, 4, F32),
+        KR_AT(m_fAmount3, 80, 4, F32),
+        KR_AT(m_fAmount4, 84, 4, F32),
+        KR_AT(m_strPriceCode, 88, 4, Upper),
+        KR_AT(m_bFlag92, 92, 1, FlagY),
+        KR_AT(m_strCode9, 93, 9, Upper),
+        KR_AT(m_tLastDate, 104, 4, Time),
+        KR_AT(m_tSecondDate, 108, 4, Time),
+        KR_AT(m_arrNumbers[0], 112, 4, I32),
+        KR_AT(m_arrNumbers[1], 116, 4, I32),
+        KR_AT(m_arrNumbers[2], 120, 4, I32),
+        KR_AT(m_arrNumbers[3], 124, 4, I32),
+        KR_AT(m_arrNumbers[4], 128, 4, I32),
+        KR_AT(m_arrNumbers[5], 132, 4, I32),
+        KR_AT(m_n136, 136, 4, I32),
+        KR_AT(m_n140, 140, 4, I32),
+        KR_AT(m_fQuotedPrice, 144, 4, F32),
+        KR_AT(m_strQuoteCode, 148, 4, Upper),
+        KR_AT(m_bActive, 152, 1, FlagY),
+        KR_AT(m_n156, 156, 4, I32),
+    };
+    return layout;
+}
+#undef KR_RECORD
+
+void CVelocityDB::Pack(CVelocity& history, uint8_t* record) {
+    rec::Pack(Fields(), history, record);
 }
 
-void CVelocityDB::Unpack(const uint8_t* r, CVelocity& h) {
-    h.m_strCustomer = GetUpper(r, 0, 6);
-    h.m_strItem = GetUpper(r, 6, 12);
-    h.m_strUnit = GetUpper(r, 18, 3);
-    h.m_strCode5 = GetUpper(r, 21, 5);
-    h.m_strCode3 = GetUpper(r, 26, 3);
-    h.m_n36 = GetI32(r, 36);
-    h.m_c40 = static_cast<char>(r[40]);
-    h.m_strText = GetText(r, 41, 30);
-    h.m_fAmount1 = GetF32(r, 72);
-    h.m_fAmount2 = GetF32(r, 76);
-    h.m_fAmount3 = GetF32(r, 80);
-    h.m_fAmount4 = GetF32(r, 84);
-    h.m_strPriceCode = GetUpper(r, 88, 4);
-    h.m_bFlag92 = GetFlagY(r, 92);
-    h.m_strCode9 = GetUpper(r, 93, 9);
-    h.m_tLastDate = GetTime(r, 104);
-    h.m_tSecondDate = GetTime(r, 108);
-    for (size_t i = 0; i < 6; ++i)
-        h.m_arrNumbers[i] = GetI32(r, 112 + 4 * i);
-    h.m_n136 = GetI32(r, 136);
-    h.m_n140 = GetI32(r, 140);
-    h.m_fQuotedPrice = GetF32(r, 144);
-    h.m_strQuoteCode = GetUpper(r, 148, 4);
-    h.m_bActive = GetFlagY(r, 152);
-    h.m_n156 = GetI32(r, 156);
+void CVelocityDB::Unpack(const uint8_t* record, CVelocity& history) {
+    rec::Unpack(Fields(), record, history);
 }
 
 int CVelocityDB::FormatLine(const uint8_t* raw, std::string& output) {
-    CVelocity h;
-    Unpack(raw, h);
-    std::string line;
-    line.reserve(165);
-    // Key columns are left-aligned and blank-padded, the form a download holds them in.
-    line += Padded(h.m_strCustomer, 6, ' ');
-    line += Padded(h.m_strItem, 12, ' ');
-    line += Padded(h.m_strUnit, 3, ' ');
-    std::tm local{};
-    if (h.m_tLastDate != -1 && LocalDate(h.m_tLastDate, local)) {
-        char date[32];
-        std::snprintf(date, sizeof date, "%02d/%02d/%04d", local.tm_mon + 1, local.tm_mday, local.tm_year + 1900);
-        AppendText(line, date, 10);
-    } else {
-        line.append(10, ' ');
-    }
-    for (float v : {h.m_fAmount1, h.m_fAmount2, h.m_fAmount3, h.m_fAmount4})
-        AppendAmount(line, v);
-    AppendText(line, h.m_strPriceCode, 4);
-    line += h.m_bFlag92 ? 'Y' : 'N';
-    AppendText(line, h.m_strCode9, 9);
-    for (int32_t n : h.m_arrNumbers)
-        AppendNumber(line, n);
-    AppendNumber(line, h.m_n136);
-    AppendNumber(line, h.m_n140);
-    AppendAmount(line, h.m_fQuotedPrice);
-    AppendText(line, h.m_strQuoteCode, 4);
-    line += h.m_bActive ? 'Y' : 'N';
-    AppendNumber(line, h.m_n156);
-    line.append(4, ' ');
-    // A zero byte or line break inside a field would split the line for the reader.
-    for (char& ch : line)
-        if (ch == '\0' || ch == '\n' || ch == '\r')
-            ch = ' ';
-    line += '\n';
-    output = line;
+    CVelocity history;
+    Unpack(raw, history);
+    output.clear();
+    ichg::WriteColumns(LineColumns(), 163, history, output);
+    output += '\n';
     return 0;
 }
 
@@ -298,8 +234,7 @@ int CVelocityDB::ReadKey1(uint8_t* record) {
     m_nKeyNumber = 1;
     uint16_t length = kRecordLength;
     int status = GetEqual(record, &length, m_key1, 1);
-    if (status == 0 && length != kRecordLength)
-        return btr::B_DATALENGTH_ERROR;
+    if (status == 0 && length != kRecordLength) return btr::B_DATALENGTH_ERROR;
     return status;
 }
 
@@ -308,8 +243,7 @@ int CVelocityDB::GetHistory(CVelocity& history, const std::string& customer, con
     uint8_t record[kRecordLength] = {};
     FillKey1(customer, item, unit);
     int status = ReadKey1(record);
-    if (status == 0)
-        Unpack(record, history);
+    if (status == 0) Unpack(record, history);
     return status;
 }
 
@@ -318,10 +252,8 @@ int CVelocityDB::ClearOrDelete(const std::string& customer, const std::string& i
     uint8_t record[kRecordLength] = {};
     FillKey1(customer, item, unit);
     int status = ReadKey1(record);
-    if (status != 0)
-        return status;
-    if (deleteRecord)
-        return Delete();
+    if (status != 0) return status;
+    if (deleteRecord) return Delete();
     record[152] = 'N';
     uint16_t length = kRecordLength;
     return Update(record, &length, m_key1, 1);
@@ -339,20 +271,18 @@ int CVelocityDB::ClearItemUnit(const std::string& item, const std::string& unit)
     uint16_t length = kRecordLength;
     int status = GetEqual(record, &length, m_key2, 2);
     while (status == 0) {
-        if (length != kRecordLength)
-            return btr::B_DATALENGTH_ERROR;
-        if (std::memcmp(record + 6, itemKey, 12) != 0)
-            return 0;
+        if (length != kRecordLength) return btr::B_DATALENGTH_ERROR;
+        if (std::memcmp(record + 6, itemKey, 12) != 0) return 0;
         if (std::memcmp(record + 18, unitKey, 3) == 0 && record[152] != 'N') {
             record[152] = 'N';
             status = Update(record, &length, m_key2, 2);
-            if (status != 0)
-                return status;
+            if (status != 0) return status;
         }
         length = kRecordLength;
         status = GetNext(record, &length, m_key2, 2);
     }
-    if (status == btr::B_KEY_VALUE_NOT_FOUND || status == btr::B_END_OF_FILE || status == btr::B_FILE_NOT_FOUND)
+    if (status == btr::B_KEY_VALUE_NOT_FOUND || status == btr::B_END_OF_FILE ||
+        status == btr::B_FILE_NOT_FOUND)
         return 0;
     return status;
 }
@@ -370,8 +300,7 @@ int CVelocityDB::InsertHistory(CVelocity& history) {
 std::string CVelocityDB::SiblingPath(const char* name) const {
     const std::string& open = m_strOpenName;
     size_t slash = open.find_last_of('/');
-    if (slash == std::string::npos)
-        return name;
+    if (slash == std::string::npos) return name;
     return open.substr(0, slash + 1) + name;
 }
 
@@ -384,8 +313,7 @@ int CVelocityDB::MergeHistory(CVelocity& history, bool replace) {
     uint8_t record[kRecordLength] = {};
     FillKey1(history.m_strCustomer, history.m_strItem, history.m_strUnit);
     int status = ReadKey1(record);
-    if (status != 0)
-        return status;
+    if (status != 0) return status;
     CVelocity stored;
     Unpack(record, stored);
     if (!replace) {
@@ -396,7 +324,8 @@ int CVelocityDB::MergeHistory(CVelocity& history, bool replace) {
     }
     std::string priceCode = Upper(history.m_strPriceCode);
     std::string prefix = priceCode.substr(0, 2);
-    bool dropQuote = history.m_fAmount1 != stored.m_fAmount1 || prefix == "PC" || prefix == "FM" || prefix == "BT";
+    bool dropQuote =
+        history.m_fAmount1 != stored.m_fAmount1 || prefix == "PC" || prefix == "FM" || prefix == "BT";
     if (dropQuote) {
         if (!m_bEditQuote) {
             CManualPriceDB prices;
@@ -416,7 +345,6 @@ int CVelocityDB::MergeHistory(CVelocity& history, bool replace) {
     Pack(history, record);
     uint16_t length = kRecordLength;
     status = Update(record, &length, m_key1, 1);
-    if (status == 0 && length != kRecordLength)
-        return btr::B_DATALENGTH_ERROR;
+    if (status == 0 && length != kRecordLength) return btr::B_DATALENGTH_ERROR;
     return status;
 }

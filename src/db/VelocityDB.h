@@ -3,6 +3,7 @@
 
 #include "BtrieveDB.h"
 #include "Interchange.h"
+#include "RecordLayout.h"
 
 #include <array>
 #include <cstdint>
@@ -14,37 +15,36 @@ public:
     CVelocity() = default;
     virtual ~CVelocity() = default;
 
-    std::string m_strCustomer;  // 6, upper
-    std::string m_strCode5;     // 5, upper, at 21
-    std::string m_strCode3;     // 3, upper, at 26
-    std::string m_strItem;      // 12, upper
-    std::string m_strUnit;      // 3, upper
-    std::string m_strText;      // 30, case kept, at 41
-    std::string m_strQuoteCode; // 4, upper, at 148
-    std::string m_strPriceCode; // 4, upper, at 88
-    std::string m_strCode9;     // 9, upper, at 93
-    int64_t m_tLastDate = 0;    // 104; -1 means none
-    int64_t m_tSecondDate = 0;  // 108
+    std::string m_strCustomer;
+    std::string m_strCode5;
+    std::string m_strCode3;
+    std::string m_strItem;
+    std::string m_strUnit;
+    std::string m_strText;
+    std::string m_strQuoteCode;
+    std::string m_strPriceCode;
+    std::string m_strCode9;
+    int64_t m_tLastDate = 0; // -1 means none
+    int64_t m_tSecondDate = 0;
     int32_t m_n36 = 0;
     char m_c40 = 0;
-    float m_fAmount1 = 0, m_fAmount2 = 0, m_fAmount3 = 0, m_fAmount4 = 0; // 72 ... 84
-    float m_fQuotedPrice = 0;   // 144
+    float m_fAmount1 = 0, m_fAmount2 = 0, m_fAmount3 = 0, m_fAmount4 = 0;
+    float m_fQuotedPrice = 0;
     bool m_bFlag92 = false;
-    std::array<int32_t, 6> m_arrNumbers{}; // 112 ... 132
+    std::array<int32_t, 6> m_arrNumbers{};
     int32_t m_n136 = 0;
     int32_t m_n140 = 0;
-    bool m_bActive = false;     // 152; 'N' once withdrawn
+    bool m_bActive = false; // 'N' once withdrawn
     int32_t m_n156 = 0;
 };
 
 // Interchange line written by FormatLine (columns from 0, 164 characters with the line feed):
-// 0-5 customer, 6-17 item, 18-20 unit (left-aligned, blank-padded), 21-30 last date mm/dd/yyyy (blank when none),
-// 31-74 amounts 1 to 4 (ten characters and a sign each), 75-78 price code, 79 flag at 92,
-// 80-88 code at 93, 89-124 the six numbers (five characters and a sign each), 125-130 and
-// 131-136 the numbers at 136 and 140, 137-147 quoted price, 148-151 quote code, 152 active flag,
-// 153-158 the number at 156, 159-162 blank, 163 line feed. ImportLine reads the same columns;
-// an older version's shorter line carries the leading columns that fit it (see LineColumns), and
-// a line of customer, item and unit alone withdraws that record.
+// 0-5 customer, 6-17 item, 18-20 unit (left-aligned, blank-padded), 21-30 last date mm/dd/yyyy (blank when
+// none), 31-74 amounts 1 to 4 (ten characters and a sign each), 75-78 price code, 79 flag at 92, 80-88 code
+// at 93, 89-124 the six numbers (five characters and a sign each), 125-130 and 131-136 the numbers at 136 and
+// 140, 137-147 quoted price, 148-151 quote code, 152 active flag, 153-158 the number at 156, 159-162 blank,
+// 163 line feed. ImportLine reads the same columns; an older version's shorter line carries the leading
+// columns that fit it (see LineColumns), and a line of customer, item and unit alone withdraws that record.
 class CVelocityDB : public CBtrieveDB {
 public:
     static constexpr uint16_t kRecordLength = 160;
@@ -54,6 +54,8 @@ public:
 
     const char* GetFileName() const override { return "VELOCITY.DB"; }
     const char* GetDescription() const override { return "Item History"; }
+    bool CanExport() override { return true; }
+    bool CanReload() const override { return true; }
     uint32_t GetRecordLength() const override { return kRecordLength; }
     int GetLineLength() const override;
     int Create(const char* path) override;
@@ -79,6 +81,7 @@ public:
     void LoadEditQuote();
     bool GetEditQuote() const { return m_bEditQuote; }
 
+    static const rec::Layout<CVelocity>& Fields();
     static void Pack(CVelocity& history, uint8_t* record);
     static void Unpack(const uint8_t* record, CVelocity& history);
 

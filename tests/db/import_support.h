@@ -12,8 +12,7 @@ namespace kt {
 
 inline bool WriteText(const std::string& path, const std::string& text) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
+    if (!f) return false;
     std::fwrite(text.data(), 1, text.size(), f);
     return std::fclose(f) == 0;
 }
@@ -23,21 +22,17 @@ inline bool WriteText(const std::string& path, const std::string& text) {
 inline std::vector<std::string> Reload(CBtrieveDB& db, const std::string& text, int version, int purge = 0,
                                        int* lines = nullptr) {
     WriteText("download.txt", text);
-    if (!db.BeginReload("download.txt", 0, version, purge))
-        return {"<not started>"};
+    if (!db.BeginReload("download.txt", 0, version, purge)) return {"<not started>"};
     int count = 0;
     while (db.GetProgressPosition() <= db.GetProgressTotal()) {
         int c = db.ReadReloadChar();
-        if (c == EOF)
-            break;
+        if (c == EOF) break;
         db.ImportLine(c);
         ++count;
     }
-    if (lines)
-        *lines = count;
+    if (lines) *lines = count;
     std::vector<std::string> errors = db.GetErrors();
-    if (int status = db.EndReload())
-        errors.push_back("<end status " + std::to_string(status) + ">");
+    if (int status = db.EndReload()) errors.push_back("<end status " + std::to_string(status) + ">");
     return errors;
 }
 

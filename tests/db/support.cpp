@@ -44,7 +44,9 @@ void PutText(std::vector<uint8_t>& b, size_t at, const std::string& text, size_t
     for (size_t i = 0; i < width; ++i)
         b[at + i] = i < text.size() ? static_cast<uint8_t>(text[i]) : static_cast<uint8_t>(fill);
 }
-uint16_t Get16(const uint8_t* b, size_t at) { return static_cast<uint16_t>(b[at] | (b[at + 1] << 8)); }
+uint16_t Get16(const uint8_t* b, size_t at) {
+    return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
+}
 uint32_t Get32(const uint8_t* b, size_t at) {
     return static_cast<uint32_t>(b[at]) | (static_cast<uint32_t>(b[at + 1]) << 8) |
            (static_cast<uint32_t>(b[at + 2]) << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
@@ -56,16 +58,15 @@ StatInfo ReadStat(CBtrieveDB& db) {
     std::vector<uint8_t> key(1024, 0);
     uint16_t len = static_cast<uint16_t>(buf.size());
     info.status = db.Stat(buf.data(), &len, key.data());
-    if (info.status != 0)
-        return info;
+    if (info.status != 0) return info;
     info.recordLength = Get16(buf.data(), 0);
     info.pageSize = Get16(buf.data(), 2);
     info.keys = Get16(buf.data(), 4) & 0xFF;
     info.records = Get32(buf.data(), 6);
     info.fileFlags = Get16(buf.data(), 10);
     for (size_t at = 16; at + 16 <= len; at += 16)
-        info.segments.push_back({Get16(buf.data(), at), Get16(buf.data(), at + 2), Get16(buf.data(), at + 4),
-                                 buf[at + 10]});
+        info.segments.push_back(
+            {Get16(buf.data(), at), Get16(buf.data(), at + 2), Get16(buf.data(), at + 4), buf[at + 10]});
     return info;
 }
 

@@ -31,8 +31,7 @@ std::vector<uint8_t> ReadRaw(CControlDB& db, const std::string& key30) {
     uint8_t key[40] = {};
     std::memcpy(key, key30.data(), key30.size());
     uint16_t length = 304;
-    if (db.GetEqual(r.data(), &length, key, 0) != 0)
-        return {};
+    if (db.GetEqual(r.data(), &length, key, 0) != 0) return {};
     r.resize(length);
     return r;
 }

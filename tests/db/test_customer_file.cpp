@@ -14,8 +14,7 @@ std::vector<uint8_t> ReadRaw(CCustomerDB& db, const std::string& number) {
     uint8_t key[16] = {};
     std::memcpy(key, number.data(), number.size());
     uint16_t length = 504;
-    if (db.GetEqual(record.data(), &length, key, 0) != 0)
-        return {};
+    if (db.GetEqual(record.data(), &length, key, 0) != 0) return {};
     record.resize(length);
     return record;
 }
@@ -176,7 +175,8 @@ TEST(CustomerFile, UpdateKeepsFillerAndUnknownFields) {
     std::vector<uint8_t> expected = raw;
     kt::PutText(expected, 120, "Springfield", 15, '\0');
     // What the record lacked in its own encoding comes back encoded: flags 'N', phones blank.
-    for (size_t at : {276, 320, 321, 322, 327, 376, 379, 380, 389, 396, 397, 406, 433, 450, 452, 453, 478, 500})
+    for (size_t at :
+         {276, 320, 321, 322, 327, 376, 379, 380, 389, 396, 397, 406, 433, 450, 452, 453, 478, 500})
         expected[at] = 'N';
     for (size_t at : {166, 176, 226})
         kt::PutText(expected, at, "", 10, ' ');
@@ -204,10 +204,10 @@ TEST(CustomerFile, FormatLineFollowsTheInterchangeColumns) {
     ASSERT_EQ(db.ExportFirst(line), 0);
     ASSERT_EQ(line.size(), 623u);
     EXPECT_EQ(line.substr(0, 25), std::string(16, ' ') + "1 Main St");
-    EXPECT_EQ(line.substr(75, 11), "      3.00 ");   // amount at 304 first
-    EXPECT_EQ(line.substr(119, 11), "      2.00 ");  // then 300
-    EXPECT_EQ(line.substr(108, 11), "      6.00-");  // 316, negative
-    EXPECT_EQ(line.substr(130, 11), "      1.00 ");  // 296 last
+    EXPECT_EQ(line.substr(75, 11), "      3.00 ");  // amount at 304 first
+    EXPECT_EQ(line.substr(119, 11), "      2.00 "); // then 300
+    EXPECT_EQ(line.substr(108, 11), "      6.00-"); // 316, negative
+    EXPECT_EQ(line.substr(130, 11), "      1.00 "); // 296 last
     EXPECT_EQ(line.substr(141, 20), "          line break");
     EXPECT_EQ(line.substr(215, 6), "   12-");
     EXPECT_EQ(line.substr(237, 6), "X9    "); // key columns left-aligned, blank-padded

@@ -10,7 +10,9 @@
 
 namespace {
 
-std::string Blank20(const std::string& word) { return word + std::string(20 - word.size(), ' '); }
+std::string Blank20(const std::string& word) {
+    return word + std::string(20 - word.size(), ' ');
+}
 
 class Dictionary : public ::testing::Test {
 protected:
@@ -22,7 +24,8 @@ protected:
         Add(Blank20("TOMATOES"), Blank20("TOMATO"), "", 0);
         Add(Blank20("TOMATO"), "", "", 7);
     }
-    void Add(const std::string& word, const std::string& replacement, const std::string& items, int32_t count) {
+    void Add(const std::string& word, const std::string& replacement, const std::string& items,
+             int32_t count) {
         CItemDict e;
         e.m_strWord = word;
         e.m_strReplacement = replacement;
@@ -35,8 +38,7 @@ protected:
         uint8_t key[32] = {};
         std::memcpy(key, word.data(), word.size());
         uint16_t length = 12848;
-        if (m_db.GetEqual(r.data(), &length, key, 0) != 0)
-            return 0;
+        if (m_db.GetEqual(r.data(), &length, key, 0) != 0) return 0;
         return length;
     }
     kt::TempDir m_dir;

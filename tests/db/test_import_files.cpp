@@ -21,7 +21,9 @@ namespace {
 
 using kt::Reload;
 
-std::string Pad(const std::string& s, size_t n) { return fields::Padded(s, n, ' '); }
+std::string Pad(const std::string& s, size_t n) {
+    return fields::Padded(s, n, ' ');
+}
 
 CItem MakeItem(const std::string& number, const std::string& description) {
     CItem item;
@@ -46,8 +48,8 @@ protected:
 TEST_F(ItemReload, InsertsUpdatesAndDeletesKeepingTheNumberBlankPadded) {
     std::string text = CItemDB::WriteLine(MakeItem("101", "CHICKEN BREAST BNLS"), 1025) +
                        CItemDB::WriteLine(MakeItem("102", "CHICKEN THIGH"), 1025) +
-                       CItemDB::WriteLine(MakeItem("101", "CHICKEN BREAST BNLS SKNLS"), 1025) + Pad("102", 12) +
-                       "\n" + Pad("999", 12) + "\n";
+                       CItemDB::WriteLine(MakeItem("101", "CHICKEN BREAST BNLS SKNLS"), 1025) +
+                       Pad("102", 12) + "\n" + Pad("999", 12) + "\n";
     int lines = 0;
     EXPECT_TRUE(Reload(m_db, text, 1025, 0, &lines).empty());
     EXPECT_EQ(lines, 5);
@@ -84,8 +86,7 @@ TEST_F(ItemReload, AnInvalidDateRejectsThatLineOnly) {
     // The time column, found through the table.
     size_t at = 0;
     for (const auto& c : CItemDB::LineColumns()) {
-        if (c.kind == ichg::Kind::Date)
-            break;
+        if (c.kind == ichg::Kind::Date) break;
         at += static_cast<size_t>(ichg::ColumnWidth(c.kind, c.width));
     }
     line.replace(at, 10, "02/30/2024");
@@ -138,7 +139,8 @@ TEST(UnitReload, ANoLongerSoldUnitWithdrawsItsHistoryOnly) {
     lb.m_strUnit = "LB ";
     lb.m_bFlag1 = false;
     lb.m_fWeight = 1;
-    EXPECT_TRUE(Reload(units, CItemUnitDB::WriteLine(cs, 1025) + CItemUnitDB::WriteLine(lb, 1025), 1025).empty());
+    EXPECT_TRUE(
+        Reload(units, CItemUnitDB::WriteLine(cs, 1025) + CItemUnitDB::WriteLine(lb, 1025), 1025).empty());
     CItemUnit found;
     ASSERT_EQ(units.FindUnit(found, Pad("501", 12), "CS "), 0);
     EXPECT_FLOAT_EQ(found.m_fWeight, 40);
@@ -314,10 +316,12 @@ TEST_F(HistoryReload, FormatLineThenImportGivesTheSameRecord) {
 }
 
 TEST_F(HistoryReload, AChangedFigureDropsTheQuoteAndTheSameKeepsIt) {
-    ASSERT_TRUE(Reload(m_db, Line(Make("100210", "10101", 50)) + Line(Make("100355", "10101", 50)), 1026).empty());
+    ASSERT_TRUE(
+        Reload(m_db, Line(Make("100210", "10101", 50)) + Line(Make("100355", "10101", 50)), 1026).empty());
     Quote("100210", "10101");
     Quote("100355", "10101");
-    EXPECT_TRUE(Reload(m_db, Line(Make("100210", "10101", 52)) + Line(Make("100355", "10101", 50)), 1026).empty());
+    EXPECT_TRUE(
+        Reload(m_db, Line(Make("100210", "10101", 52)) + Line(Make("100355", "10101", 50)), 1026).empty());
     EXPECT_EQ(QuoteStatus("100210", "10101"), btr::B_KEY_VALUE_NOT_FOUND);
     EXPECT_EQ(QuoteStatus("100355", "10101"), 0);
 }
@@ -340,8 +344,9 @@ TEST_F(HistoryReload, TheEditQuoteSettingIsReadAtTheStartOfTheReload) {
 
 TEST_F(HistoryReload, AWithdrawalLineClearsTheActiveFlag) {
     ASSERT_TRUE(Reload(m_db, Line(Make("100210", "10101", 50)), 1026).empty());
-    EXPECT_TRUE(Reload(m_db, "100210" + Pad("10101", 12) + "CS \n" + "100210" + Pad("77777", 12) + "CS \n", 1026)
-                    .empty());
+    EXPECT_TRUE(
+        Reload(m_db, "100210" + Pad("10101", 12) + "CS \n" + "100210" + Pad("77777", 12) + "CS \n", 1026)
+            .empty());
     CVelocity h;
     ASSERT_EQ(m_db.GetHistory(h, "100210", Pad("10101", 12), "CS "), 0);
     EXPECT_FALSE(h.m_bActive);
@@ -404,9 +409,9 @@ TEST(DictionaryReload, InlineListsLookupPairsAndDeletion) {
     kt::TempDir dir;
     CItemDictDB dict;
     ASSERT_EQ(dict.Create("ITEMDICT.DB"), 0);
-    std::string text = "    2 " + Pad("", 20) + Pad("CHICKEN", 20) + Pad("10101", 12) + "," + Pad("10102", 12) + "\n" +
-                       "    0 " + Pad("CHICKEN", 20) + Pad("CHIX", 20) + "\n" + "    1 " + Pad("", 20) +
-                       Pad("THIGH", 20) + Pad("10102", 12) + "\n";
+    std::string text = "    2 " + Pad("", 20) + Pad("CHICKEN", 20) + Pad("10101", 12) + "," +
+                       Pad("10102", 12) + "\n" + "    0 " + Pad("CHICKEN", 20) + Pad("CHIX", 20) + "\n" +
+                       "    1 " + Pad("", 20) + Pad("THIGH", 20) + Pad("10102", 12) + "\n";
     EXPECT_TRUE(Reload(dict, text, 770).empty());
     CItemDict e;
     ASSERT_EQ(dict.FindWord(e, Pad("CHIX", 20)), 0);
@@ -415,7 +420,8 @@ TEST(DictionaryReload, InlineListsLookupPairsAndDeletion) {
     EXPECT_EQ(e.m_nCount, 2);
     EXPECT_EQ(e.m_strItems, Pad("10101", 12) + "," + Pad("10102", 12));
     // The newer line has no list; a word line alone deletes.
-    EXPECT_TRUE(Reload(dict, "   40 " + Pad("", 20) + Pad("BEEF", 20) + "\n" + Pad("THIGH", 20) + "\n", 771).empty());
+    EXPECT_TRUE(
+        Reload(dict, "   40 " + Pad("", 20) + Pad("BEEF", 20) + "\n" + Pad("THIGH", 20) + "\n", 771).empty());
     ASSERT_EQ(dict.FindWord(e, Pad("BEEF", 20)), 0);
     EXPECT_EQ(e.m_nCount, 40);
     EXPECT_TRUE(e.m_strItems.empty());
@@ -423,9 +429,9 @@ TEST(DictionaryReload, InlineListsLookupPairsAndDeletion) {
 
     CItemLookupDB lookup;
     ASSERT_EQ(lookup.Create("ITEMLKUP.DB"), 0);
-    std::string pairs = "A" + Pad("BEEF", 20) + Pad("10201", 12) + "\n" + "A" + Pad("BEEF", 20) + Pad("10201", 12) +
-                        "\n" + "A" + Pad("BEEF", 20) + Pad("10202", 12) + "\n" + "D" + Pad("BEEF", 20) +
-                        Pad("10202", 12) + "\n";
+    std::string pairs = "A" + Pad("BEEF", 20) + Pad("10201", 12) + "\n" + "A" + Pad("BEEF", 20) +
+                        Pad("10201", 12) + "\n" + "A" + Pad("BEEF", 20) + Pad("10202", 12) + "\n" + "D" +
+                        Pad("BEEF", 20) + Pad("10202", 12) + "\n";
     EXPECT_TRUE(Reload(lookup, pairs, 1025).empty());
     EXPECT_EQ(lookup.PairExists(Pad("BEEF", 20), Pad("10201", 12)), 0);
     EXPECT_EQ(lookup.PairExists(Pad("BEEF", 20), Pad("10202", 12)), btr::B_KEY_VALUE_NOT_FOUND);
@@ -447,13 +453,15 @@ TEST(QuoteReload, ImportedQuotesCarryBlankSelectorsAndAnEditedQuoteStays) {
     ASSERT_EQ(db.GetQuote(q, "    ", "        ", "100210", Pad("10101", 12), "CS "), 0);
     EXPECT_FLOAT_EQ(q.m_fPrice, 41.5f);
     // The same quote again updates it; another identifier leaves the stored quote alone.
-    EXPECT_TRUE(Reload(db, line("20250301093000", " 40.00 ") + line("20250401080000", " 10.00 "), 1025).empty());
+    EXPECT_TRUE(
+        Reload(db, line("20250301093000", " 40.00 ") + line("20250401080000", " 10.00 "), 1025).empty());
     ASSERT_EQ(db.GetQuote(q, "    ", "        ", "100210", Pad("10101", 12), "CS "), 0);
     EXPECT_FLOAT_EQ(q.m_fPrice, 40.0f);
     // A deletion line: the key and the identifier.
     std::string key = "    " + std::string(8, ' ') + "100210" + Pad("10101", 12) + "CS ";
     EXPECT_TRUE(Reload(db, key + "100210" + Pad("10101", 12) + "CS 20250301093000\n", 1025).empty());
-    EXPECT_EQ(db.GetQuote(q, "    ", "        ", "100210", Pad("10101", 12), "CS "), btr::B_KEY_VALUE_NOT_FOUND);
+    EXPECT_EQ(db.GetQuote(q, "    ", "        ", "100210", Pad("10101", 12), "CS "),
+              btr::B_KEY_VALUE_NOT_FOUND);
     auto errors = Reload(db, line("20250301093000", "4x.50  "), 1025);
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].rfind("Invalid Amount", 0), 0u);

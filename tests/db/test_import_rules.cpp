@@ -36,7 +36,7 @@ TEST(DateRule, TwoDigitYearsAndTheRangeLimits) {
     ExpectDay("7/4/2050", 2037, 7, 4); // above 2037
     ExpectDay("  03/15/2024", 2024, 3, 15);
     ExpectDay("02/29/2024  ", 2024, 2, 29);
-    ExpectDay("1/1/39", 2037, 1, 1);   // 2039, then held at 2037
+    ExpectDay("1/1/39", 2037, 1, 1); // 2039, then held at 2037
     ExpectDay("1/1/70", 1971, 1, 1);
 }
 
@@ -51,8 +51,8 @@ TEST(DateRule, EmptyIsTheNullDate) {
 
 TEST(DateRule, InvalidDatesAreRejectedNotShifted) {
     int64_t t = 0;
-    for (const char* bad : {"13/01/2005", "0/10/2005", "4/31/2005", "2/29/2023", "2/30/2024", "1/0/05", "1-2-05",
-                            "1/2", "1/2/05x", "a/b/c", "1//05", "/1/05", "123/1/05", "1/2/-5"})
+    for (const char* bad : {"13/01/2005", "0/10/2005", "4/31/2005", "2/29/2023", "2/30/2024", "1/0/05",
+                            "1-2-05", "1/2", "1/2/05x", "a/b/c", "1//05", "/1/05", "123/1/05", "1/2/-5"})
         EXPECT_FALSE(ichg::ParseDate(bad, t)) << bad;
 }
 
@@ -85,7 +85,8 @@ TEST(ValueRules, NumbersAndAmountsTakeTheirSignColumn) {
     EXPECT_DOUBLE_EQ(a, 0.5);
     for (const char* bad : {"  1x3", "1 2  ", "  -  ", " 0x10"})
         EXPECT_FALSE(ichg::ParseNumber(bad, ' ', n)) << bad;
-    for (const char* bad : {"       nan", "       inf", "    1.2.3 ", "    12,50 ", "   1e5    ", "        . "})
+    for (const char* bad :
+         {"       nan", "       inf", "    1.2.3 ", "    12,50 ", "   1e5    ", "        . "})
         EXPECT_FALSE(ichg::ParseAmount(bad, ' ', a)) << bad;
 }
 

@@ -15,8 +15,7 @@ std::vector<uint8_t> ReadRaw(CBtrieveDB& db, const std::string& key, int keyNumb
     std::vector<uint8_t> keyBuffer(256, 0);
     std::memcpy(keyBuffer.data(), key.data(), key.size());
     uint16_t length = static_cast<uint16_t>(size);
-    if (db.GetEqual(record.data(), &length, keyBuffer.data(), keyNumber) != 0)
-        return {};
+    if (db.GetEqual(record.data(), &length, keyBuffer.data(), keyNumber) != 0) return {};
     record.resize(length);
     return record;
 }
@@ -38,7 +37,8 @@ TEST(ItemFile, CreateSpecificationAndLineLengths) {
     EXPECT_EQ(stat.keys, 4);
     EXPECT_EQ(stat.fileFlags & 1, 1);
     ASSERT_EQ(stat.segments.size(), 6u);
-    const uint16_t expected[6][3] = {{1, 12, 0}, {16, 5, 19}, {1, 12, 3}, {21, 10, 3}, {13, 8, 19}, {1, 12, 3}};
+    const uint16_t expected[6][3] = {{1, 12, 0},  {16, 5, 19}, {1, 12, 3},
+                                     {21, 10, 3}, {13, 8, 19}, {1, 12, 3}};
     for (size_t i = 0; i < 6; ++i) {
         EXPECT_EQ(stat.segments[i].position, expected[i][0]) << i;
         EXPECT_EQ(stat.segments[i].length, expected[i][1]) << i;
@@ -153,8 +153,8 @@ TEST(ItemFile, UpdateKeepsUnknownBytesAndReportsMissingItems) {
     std::vector<uint8_t> raw(388, 0);
     kt::PutText(raw, 0, "R100", 12, '\0');
     kt::PutText(raw, 96, "Old description", 50, '\0');
-    for (size_t at : {30, 31, 45, 46, 47, 73, 74, 75, 82, 83, 147, 173, 174, 175, 183, 257, 258, 259, 343, 373,
-                      374, 375})
+    for (size_t at :
+         {30, 31, 45, 46, 47, 73, 74, 75, 82, 83, 147, 173, 174, 175, 183, 257, 258, 259, 343, 373, 374, 375})
         raw[at] = 0xA5;
     ASSERT_EQ(InsertRaw(db, raw), 0);
 
@@ -167,8 +167,8 @@ TEST(ItemFile, UpdateKeepsUnknownBytesAndReportsMissingItems) {
 
     std::vector<uint8_t> stored = ReadRaw(db, "R100", 0, 4484);
     ASSERT_EQ(stored.size(), 388u);
-    for (size_t at : {30, 31, 45, 46, 47, 73, 74, 75, 82, 83, 147, 173, 174, 175, 183, 257, 258, 259, 343, 373,
-                      374, 375})
+    for (size_t at :
+         {30, 31, 45, 46, 47, 73, 74, 75, 82, 83, 147, 173, 174, 175, 183, 257, 258, 259, 343, 373, 374, 375})
         EXPECT_EQ(stored[at], 0xA5) << at;
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(stored.data() + 96)), "New description");
 
@@ -198,7 +198,7 @@ TEST(ItemUnitFile, CreateSpecificationAndLineLengths) {
         EXPECT_EQ(stat.segments[i].flags & 0xFF, expected[i][2]) << i;
     }
     CItemUnitDB lengths;
-    const std::pair<int, int> versions[] = {{769, 452}, {770, 463}, {776, 463}, {777, 504},
+    const std::pair<int, int> versions[] = {{769, 452},  {770, 463},  {776, 463}, {777, 504},
                                             {1023, 504}, {1024, 524}, {1025, 544}};
     for (auto [version, length] : versions) {
         lengths.BeginReload(nullptr, 0, version, 0);

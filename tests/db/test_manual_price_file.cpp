@@ -27,8 +27,7 @@ protected:
         uint8_t key[40] = {};
         std::memcpy(key, key33.data(), 33);
         uint16_t length = 88;
-        if (m_db.GetEqual(r.data(), &length, key, 0) != 0)
-            return {};
+        if (m_db.GetEqual(r.data(), &length, key, 0) != 0) return {};
         r.resize(length);
         return r;
     }

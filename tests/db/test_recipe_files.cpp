@@ -7,13 +7,13 @@
 #include <string>
 
 #include "MenuCategoryDB.h"
-#include "btrieve/files.h"
 #include "MenuHdrDB.h"
 #include "MenuItemDB.h"
 #include "OrderDB.h"
 #include "OrderItemDB.h"
 #include "PortionSizeDB.h"
 #include "RecipeFiles.h"
+#include "btrieve/files.h"
 #include "support.h"
 
 namespace {

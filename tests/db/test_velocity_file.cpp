@@ -19,8 +19,7 @@ protected:
     void SetUp() override {
         const char* tz = std::getenv("TZ");
         m_hadTz = tz != nullptr;
-        if (tz)
-            m_oldTz = tz;
+        if (tz) m_oldTz = tz;
         setenv("TZ", "UTC", 1);
         tzset();
         ASSERT_EQ(m_db.Create("VELOCITY.DB"), 0);
@@ -38,8 +37,7 @@ protected:
         uint8_t key[32] = {};
         std::memcpy(key, key21.data(), key21.size());
         uint16_t length = 160;
-        if (m_db.GetEqual(record.data(), &length, key, 1) != 0)
-            return {};
+        if (m_db.GetEqual(record.data(), &length, key, 1) != 0) return {};
         record.resize(length);
         return record;
     }
@@ -71,18 +69,18 @@ TEST_F(VelocityFile, CreateSpecificationAndLineLengths) {
     EXPECT_EQ(stat.recordLength, 160);
     EXPECT_EQ(stat.keys, 6);
     ASSERT_EQ(stat.segments.size(), 16u);
-    const uint16_t expected[16][3] = {{1, 6, 0x13},  {22, 5, 0x13}, {7, 15, 3},    {1, 21, 0},
-                                      {7, 12, 3},    {1, 6, 0x13},  {27, 3, 0x13}, {7, 15, 3},
-                                      {1, 6, 0x13},  {27, 3, 0x13}, {22, 5, 0x13}, {7, 15, 3},
-                                      {1, 6, 0x13},  {30, 4, 0x113}, {22, 5, 0x13}, {7, 15, 3}};
+    const uint16_t expected[16][3] = {{1, 6, 0x13}, {22, 5, 0x13},  {7, 15, 3},    {1, 21, 0},
+                                      {7, 12, 3},   {1, 6, 0x13},   {27, 3, 0x13}, {7, 15, 3},
+                                      {1, 6, 0x13}, {27, 3, 0x13},  {22, 5, 0x13}, {7, 15, 3},
+                                      {1, 6, 0x13}, {30, 4, 0x113}, {22, 5, 0x13}, {7, 15, 3}};
     for (size_t i = 0; i < 16; ++i) {
         EXPECT_EQ(stat.segments[i].position, expected[i][0]) << i;
         EXPECT_EQ(stat.segments[i].length, expected[i][1]) << i;
         EXPECT_EQ(stat.segments[i].flags, expected[i][2]) << i;
         EXPECT_EQ(stat.segments[i].type, i == 13 ? 3 : 0) << i;
     }
-    const std::pair<int, int> versions[] = {{520, 126}, {521, 136}, {772, 136}, {773, 158}, {1025, 158},
-                                            {1026, 164}};
+    const std::pair<int, int> versions[] = {{520, 126}, {521, 136},  {772, 136},
+                                            {773, 158}, {1025, 158}, {1026, 164}};
     CVelocityDB lengths;
     for (auto [version, length] : versions) {
         lengths.BeginReload(nullptr, 0, version, 0);
@@ -231,8 +229,7 @@ protected:
     }
     static uint32_t QuoteCount() {
         CManualPriceDB prices;
-        if (prices.OpenFile() != 0)
-            return 99;
+        if (prices.OpenFile() != 0) return 99;
         return prices.GetRecordCount();
     }
     CVelocity Imported(float amount1, const char* priceCode) {

@@ -23,7 +23,8 @@ int Demo(const std::vector<std::string>& args) {
     kdb::FlagValue(args, "--data", data);
     std::error_code ec;
     if (!std::filesystem::is_regular_file(std::filesystem::path(data) / "MANIFEST", ec)) {
-        std::fprintf(stderr, "kestrel-db demo: no downloads in %s (its MANIFEST is missing); give --data DIR\n",
+        std::fprintf(stderr,
+                     "kestrel-db demo: no downloads in %s (its MANIFEST is missing); give --data DIR\n",
                      kdb::Escaped(data).c_str());
         return 1;
     }
@@ -43,11 +44,12 @@ int Demo(const std::vector<std::string>& args) {
     return 0;
 }
 
-kdb::CommandRegistration reg({"demo", "demo DIR [--data DOWNLOADS]",
-                              "Creates a complete demo database in DIR: the folders DBTEXT, TEMP and CONFS,\n"
-                              "every recipe-side file as start-up creates it, and every shared file loaded\n"
-                              "through the reload from the demo downloads (data/demo/ of the source tree, or\n"
-                              "DOWNLOADS with its MANIFEST). Prints the record count of every file.",
-                              Demo});
+kdb::CommandRegistration
+    reg({"demo", "demo DIR [--data DOWNLOADS]",
+         "Creates a complete demo database in DIR: the folders DBTEXT, TEMP and CONFS,\n"
+         "every recipe-side file as start-up creates it, and every shared file loaded\n"
+         "through the reload from the demo downloads (data/demo/ of the source tree, or\n"
+         "DOWNLOADS with its MANIFEST). Prints the record count of every file.",
+         Demo});
 
 } // namespace

@@ -9,8 +9,15 @@
 #include "ItemLookupDB.h"
 #include "ItemUnitDB.h"
 #include "ManualPriceDB.h"
+#include "MenuCategoryDB.h"
+#include "MenuHdrDB.h"
+#include "MenuItemDB.h"
+#include "OrderDB.h"
+#include "OrderItemDB.h"
+#include "RecordLayout.h"
 #include "VelocityDB.h"
 #include "btrieve/btrcall.h"
+#include "btrieve/status_text.h"
 #include "dbtool.h"
 #include "escaped.h"
 
@@ -21,37 +28,13 @@
 namespace {
 
 // A text shown with its exact extent, so blank padding stays visible.
-std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
+std::string Quoted(const std::string& s) {
+    return "\"" + s + "\"";
+}
 
 // Every value shown comes from the file: its control bytes are shown escaped.
 void Field(const std::string& name, const std::string& value) {
     std::printf("  %-34s %s\n", name.c_str(), kdb::Escaped(value).c_str());
-}
-
-template <class R>
-void ByColumns(const std::vector<ichg::Column<R>>& columns, R& record) {
-    for (const ichg::Column<R>& c : columns) {
-        if (c.kind == ichg::Kind::Blank)
-            continue;
-        void* f = c.field(record);
-        std::string value;
-        switch (c.kind) {
-        case ichg::Kind::Key:
-        case ichg::Kind::Text:
-        case ichg::Kind::RText:
-            value = Quoted(*static_cast<std::string*>(f));
-            break;
-        case ichg::Kind::Date: {
-            int64_t t = *static_cast<int64_t*>(f);
-            value = (t == -1 ? std::string("none") : ichg::FormatDate(t)) + " (" + std::to_string(t) + ")";
-            break;
-        }
-        default:
-            ichg::WriteValue(c.kind, c.width, f, value);
-            value = ichg::TrimText(value);
-        }
-        Field(c.name, value);
-    }
 }
 
 std::string Printable(const uint8_t* data, uint16_t length) {
@@ -61,59 +44,76 @@ std::string Printable(const uint8_t* data, uint16_t length) {
     return out;
 }
 
+// Every field of the record by its file's table, in record order: "offset member value".
+template <class R> void ByFields(const rec::Layout<R>& layout, R& record) {
+    for (const rec::Field<R>& f : layout) {
+        if (!f.member || f.enc == rec::Enc::BDate) continue;
+        std::string value = rec::ShowField(f.enc, f.member(record));
+        bool text = rec::IsText(f.enc);
+        if (f.enc == rec::Enc::Time) {
+            int64_t t = *static_cast<int64_t*>(f.member(record));
+            value = (t == -1 ? std::string("none") : ichg::FormatDate(t)) + " (" + value + ")";
+        }
+        Field(std::to_string(f.offset) + " " + f.name, text ? Quoted(value) : value);
+    }
+}
+
 void Show(const std::string& fileName, const uint8_t* data, uint16_t length) {
     if (fileName == "ITEM.DB") {
         CItem item;
         CItemDB::Unpack(data, item);
-        ByColumns(CItemDB::LineColumns(), item);
+        ByFields(CItemDB::Fields(), item);
         Field("notes", Quoted(item.m_strNotes));
     } else if (fileName == "ITEMUNIT.DB") {
         CItemUnit unit;
         CItemUnitDB::Unpack(data, unit);
-        ByColumns(CItemUnitDB::LineColumns(), unit);
+        ByFields(CItemUnitDB::Fields(), unit);
     } else if (fileName == "CUST.DB") {
         CCustomer c;
         CCustomerDB::Unpack(data, c);
-        ByColumns(CCustomerDB::LineColumns(), c);
-        Field("keep on reload (321)", c.m_bKeepOnReload ? "Y" : "N");
+        ByFields(CCustomerDB::Fields(), c);
     } else if (fileName == "VELOCITY.DB") {
         CVelocity h;
         CVelocityDB::Unpack(data, h);
-        ByColumns(CVelocityDB::LineColumns(), h);
-        Field("text at 41", Quoted(h.m_strText));
-        Field("second date (108)", std::to_string(h.m_tSecondDate));
+        ByFields(CVelocityDB::Fields(), h);
     } else if (fileName == "CONTROL.DB") {
         CControl c;
         CControlDB::Unpack(data, c);
-        Field("key", Quoted(c.m_strKey));
-        Field("type", std::string(1, c.m_cType));
-        Field("flag", c.m_bFlag ? "Y" : "N");
-        Field("whole number", std::to_string(c.m_nValue));
-        Field("amount", std::to_string(c.m_dValue));
-        Field("text", Quoted(c.m_strText));
+        ByFields(CControlDB::Fields(), c);
     } else if (fileName == "ITEMDICT.DB") {
         CItemDict e;
         CItemDictDB::Unpack(data, length, e);
-        Field("word", Quoted(e.m_strWord));
-        Field("replacement", Quoted(e.m_strReplacement));
-        Field("item count", std::to_string(e.m_nCount));
+        ByFields(CItemDictDB::Fields(), e);
         Field("items", e.m_strItems.empty() ? "(in ITEMLKUP.DB)" : Quoted(e.m_strItems));
     } else if (fileName == "ITEMLKUP.DB") {
         CItemLookup l;
         CItemLookupDB::Unpack(data, l);
-        Field("word", Quoted(l.m_strWord));
-        Field("item number", Quoted(l.m_strItem));
+        ByFields(CItemLookupDB::Fields(), l);
     } else if (fileName == "MNPRICE.DB") {
         CManualPrice q;
         CManualPriceDB::Unpack(data, q);
-        Field("selectors", Quoted(q.m_strSelector4) + " " + Quoted(q.m_strSelector8));
-        Field("customer", Quoted(q.m_strCustomer));
-        Field("item number", Quoted(q.m_strItem));
-        Field("unit", Quoted(q.m_strUnit));
-        Field("quote identifier", Quoted(q.m_strQuoteId));
-        Field("quoted price", std::to_string(q.m_fPrice));
-        Field("code at 80", Quoted(q.m_strCode80));
-        Field("withdrawn", q.m_bWithdrawn ? "Y" : "N");
+        ByFields(CManualPriceDB::Fields(), q);
+    } else if (fileName == "MENUHDR.DB") {
+        CMenuHdr h;
+        CMenuHdrDB::Unpack(h, data, length);
+        ByFields(CMenuHdrDB::Fields(), h);
+        Field("notes", Quoted(h.m_strNotes));
+    } else if (fileName == "MENUITEM.DB") {
+        CMenuItem line;
+        CMenuItemDB::Unpack(line, data);
+        ByFields(CMenuItemDB::Fields(), line);
+    } else if (fileName == "MenuCategory.DB") {
+        CMenuCategory category;
+        CMenuCategoryDB::Unpack(category, data);
+        ByFields(CMenuCategoryDB::Fields(), category);
+    } else if (fileName == "ORDER.DB") {
+        COrder order;
+        COrderDB::Unpack(order, data);
+        ByFields(COrderDB::Fields(), order);
+    } else if (fileName == "ORDRITEM.DB") {
+        COrderItem line;
+        COrderItemDB::Unpack(line, data);
+        ByFields(COrderItemDB::Fields(), line);
     } else {
         Field("bytes", Printable(data, length));
     }
@@ -151,9 +151,8 @@ int Dump(const std::vector<std::string>& args) {
     auto file = kind->make();
     int status = file->OpenFile(pos[0].c_str());
     if (status != 0) {
-        std::fprintf(stderr, "kestrel-db dump: cannot open %s (status %d%s)\n", kdb::Escaped(pos[0]).c_str(),
-                     status,
-                     status == btr::B_FILE_NOT_FOUND ? ": file not found" : "");
+        std::fprintf(stderr, "kestrel-db dump: cannot open %s (status %s)\n", kdb::Escaped(pos[0]).c_str(),
+                     btr::StatusText(status).c_str());
         return 1;
     }
     std::vector<uint8_t> data(16384), keyBuffer(256);
@@ -169,8 +168,8 @@ int Dump(const std::vector<std::string>& args) {
     }
     file->Close();
     if (status != 0 && status != btr::B_END_OF_FILE) {
-        std::fprintf(stderr, "kestrel-db dump: status %d reading %s by key %ld\n", status,
-                     kdb::Escaped(pos[0]).c_str(), key);
+        std::fprintf(stderr, "kestrel-db dump: status %s reading %s by key %ld\n",
+                     btr::StatusText(status).c_str(), kdb::Escaped(pos[0]).c_str(), key);
         return 1;
     }
     std::printf("%ld record%s shown\n", shown, shown == 1 ? "" : "s");

@@ -1,9 +1,10 @@
 // kestrel-db export FILE.DB OUT.txt: writes a record file as interchange lines.
 #include "command.h"
 
+#include "btrieve/btrcall.h"
+#include "btrieve/status_text.h"
 #include "dbtool.h"
 #include "escaped.h"
-#include "btrieve/btrcall.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -26,8 +27,7 @@ int Export(const std::vector<std::string>& args) {
     if (!kind->exportable) {
         std::string names;
         for (const kdb::FileKind& k : kdb::FileKinds())
-            if (k.exportable)
-                names += (names.empty() ? "" : ", ") + k.fileName;
+            if (k.exportable) names += (names.empty() ? "" : ", ") + k.fileName;
         std::fprintf(stderr, "kestrel-db export: %s cannot be exported; exportable files: %s\n",
                      kind->fileName.c_str(), names.c_str());
         return 2;
@@ -35,9 +35,8 @@ int Export(const std::vector<std::string>& args) {
     auto file = kind->make();
     int status = file->OpenFile(pos[0].c_str());
     if (status != 0) {
-        std::fprintf(stderr, "kestrel-db export: cannot open %s (status %d%s)\n",
-                     kdb::Escaped(pos[0]).c_str(), status,
-                     status == btr::B_FILE_NOT_FOUND ? ": file not found" : "");
+        std::fprintf(stderr, "kestrel-db export: cannot open %s (status %s)\n", kdb::Escaped(pos[0]).c_str(),
+                     btr::StatusText(status).c_str());
         return 1;
     }
     std::FILE* out = std::fopen(pos[1].c_str(), "wb");
@@ -62,17 +61,19 @@ int Export(const std::vector<std::string>& args) {
         return 1;
     }
     if (status != btr::B_END_OF_FILE) {
-        std::fprintf(stderr, "kestrel-db export: stopped after %ld lines with status %d\n", lines, status);
+        std::fprintf(stderr, "kestrel-db export: stopped after %ld lines with status %s\n", lines,
+                     btr::StatusText(status).c_str());
         return 1;
     }
     std::printf("%s: %ld lines written to %s\n", kind->fileName.c_str(), lines, kdb::Escaped(pos[1]).c_str());
     return 0;
 }
 
-kdb::CommandRegistration reg({"export", "export FILE.DB OUT.txt",
-                              "Writes every record of an exportable record file (CUST.DB, VELOCITY.DB and the\n"
-                              "recipe files) as interchange lines, in physical order. Customer and item\n"
-                              "history lines can be imported again with 'kestrel-db import'.",
-                              Export});
+kdb::CommandRegistration
+    reg({"export", "export FILE.DB OUT.txt",
+         "Writes every record of an exportable record file (CUST.DB, VELOCITY.DB and the\n"
+         "recipe files) as interchange lines, in physical order. Customer and item\n"
+         "history lines can be imported again with 'kestrel-db import'.",
+         Export});
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "command.h"
 
 #include "RecipeExport.h"
+#include "btrieve/status_text.h"
 #include "escaped.h"
 
 #include <cstdio>
@@ -21,12 +22,14 @@ int Run(const std::vector<std::string>& args) {
         return 1;
     }
     if (result.status != 0) {
-        std::fprintf(stderr, "Export to %s failed with error code %d after %d records.\n", pos[2].c_str(),
-                     result.status, result.lines);
+        std::fprintf(stderr, "Export to %s failed with error code %d after %d records.\n",
+                     kdb::Escaped(pos[2]).c_str(), result.status, result.lines);
+        std::fprintf(stderr, "kestrel-db export-recipe: status %s\n", btr::StatusText(result.status).c_str());
         return 1;
     }
     if (result.writeError != 0) {
-        std::fprintf(stderr, "Export to %s failed: %s\n", pos[2].c_str(), std::strerror(result.writeError));
+        std::fprintf(stderr, "Export to %s failed: %s\n", kdb::Escaped(pos[2]).c_str(),
+                     std::strerror(result.writeError));
         return 1;
     }
     std::printf("Exported %d recipe lines to %s.\n", result.lines, kdb::Escaped(pos[2]).c_str());

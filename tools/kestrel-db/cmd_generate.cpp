@@ -51,12 +51,12 @@ int Generate(const std::vector<std::string>& args) {
     return 0;
 }
 
-kdb::CommandRegistration reg(
-    {"generate", "generate DIR --items N --customers N [--seed S] | generate DIR --demo",
-     "Writes interchange downloads into DIR with a MANIFEST: items with one to three units each,\n"
-     "the item dictionary (inline lists, lookup lines and replacement words), customers with\n"
-     "twenty items of history each, and the control settings. The same seed gives the same\n"
-     "files. With --demo it writes the demo catalogue that data/demo/ ships.",
-     Generate});
+kdb::CommandRegistration
+    reg({"generate", "generate DIR --items N --customers N [--seed S] | generate DIR --demo",
+         "Writes interchange downloads into DIR with a MANIFEST: items with one to three units each,\n"
+         "the item dictionary (inline lists, lookup lines and replacement words), customers with\n"
+         "twenty items of history each, and the control settings. The same seed gives the same\n"
+         "files. With --demo it writes the demo catalogue that data/demo/ ships.",
+         Generate});
 
 } // namespace

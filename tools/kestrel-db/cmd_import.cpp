@@ -20,13 +20,14 @@ bool ParseWhole(const std::string& text, long long& value, size_t digits = 9) {
     return true;
 }
 
-std::string Shown(const std::string& text) { return kdb::Escaped(text); }
+std::string Shown(const std::string& text) {
+    return kdb::Escaped(text);
+}
 
 std::string KnownFiles(bool reloadableOnly) {
     std::string names;
     for (const kdb::FileKind& k : kdb::FileKinds())
-        if (!reloadableOnly || k.reloadable)
-            names += (names.empty() ? "" : ", ") + k.fileName;
+        if (!reloadableOnly || k.reloadable) names += (names.empty() ? "" : ", ") + k.fileName;
     return names;
 }
 
@@ -40,19 +41,22 @@ int Import(const std::vector<std::string>& args) {
     const std::string& download = pos[1];
     const kdb::FileKind* kind = kdb::FindFileKind(recordPath);
     if (!kind) {
-        std::fprintf(stderr, "kestrel-db import: %s is not a record file of the system; reloadable files: %s\n",
+        std::fprintf(stderr,
+                     "kestrel-db import: %s is not a record file of the system; reloadable files: %s\n",
                      Shown(recordPath).c_str(), KnownFiles(true).c_str());
         return 2;
     }
     if (!kind->reloadable) {
-        std::fprintf(stderr, "kestrel-db import: %s cannot be reloaded from a download; reloadable files: %s\n",
+        std::fprintf(stderr,
+                     "kestrel-db import: %s cannot be reloaded from a download; reloadable files: %s\n",
                      kind->fileName.c_str(), KnownFiles(true).c_str());
         return 2;
     }
     long long version = kind->defaultVersion, header = 0;
     std::string text;
     if (kdb::FlagValue(args, "--version", text) && !ParseWhole(text, version)) {
-        std::fprintf(stderr, "kestrel-db import: bad version '%s': give the interchange version as a whole number\n",
+        std::fprintf(stderr,
+                     "kestrel-db import: bad version '%s': give the interchange version as a whole number\n",
                      Shown(text).c_str());
         return 2;
     }
@@ -85,21 +89,19 @@ int Import(const std::vector<std::string>& args) {
     auto lastDraw = start - std::chrono::seconds(1);
     kdb::ProgressCallback bar = [&](uint64_t position, uint64_t total, uint64_t lines) {
         auto now = std::chrono::steady_clock::now();
-        if (!terminal || (now - lastDraw < std::chrono::milliseconds(100) && position < total))
-            return;
+        if (!terminal || (now - lastDraw < std::chrono::milliseconds(100) && position < total)) return;
         lastDraw = now;
         double seconds = std::chrono::duration<double>(now - start).count();
         int percent = total ? static_cast<int>(position * 100 / total) : 100;
         int filled = percent * 30 / 100;
-        std::fprintf(stderr, "\r[%-30s] %3d%%  %llu lines  %.0f lines/s ", std::string(filled, '#').c_str(), percent,
-                     static_cast<unsigned long long>(lines), seconds > 0 ? lines / seconds : 0.0);
+        std::fprintf(stderr, "\r[%-30s] %3d%%  %llu lines  %.0f lines/s ", std::string(filled, '#').c_str(),
+                     percent, static_cast<unsigned long long>(lines), seconds > 0 ? lines / seconds : 0.0);
         std::fflush(stderr);
     };
     bool purge = kdb::HasFlag(args, "--purge");
     kdb::ImportResult r =
         kdb::ImportDownload(recordPath, download, static_cast<int>(version), header, purge, bar);
-    if (terminal)
-        std::fprintf(stderr, "\n");
+    if (terminal) std::fprintf(stderr, "\n");
     if (!r.started) {
         std::fprintf(stderr, "kestrel-db import: %s\n", Shown(r.problem).c_str());
         return 1;
@@ -116,28 +118,27 @@ int Import(const std::vector<std::string>& args) {
         for (const std::string& e : r.errors)
             std::printf("  %s\n", Shown(e).c_str());
     }
-    if (r.failed())
-        return 3;
+    if (r.failed()) return 3;
     return r.errors.empty() ? 0 : 1;
 }
 
-kdb::CommandRegistration reg(
-    {"import", "import FILE.DB DOWNLOAD.txt [--version N] [--header-length N] [--purge]",
-     "Reloads a shared record file from an interchange download, line by line: a line of a key\n"
-     "alone deletes (or, in the item history, withdraws) that record; any other line updates the\n"
-     "record or inserts it. The kind of file is taken from its name (ITEM.DB, ITEMUNIT.DB,\n"
-     "CUST.DB, VELOCITY.DB, CONTROL.DB, ITEMDICT.DB, ITEMLKUP.DB, MNPRICE.DB); a record file that\n"
-     "does not exist yet is created.\n\n"
-     "  --version N         interchange version of the download (decides the line layout;\n"
-     "                      default: the newest layout of the file, see docs/interchange.md)\n"
-     "  --header-length N   bytes to skip at the start of the download (default 0)\n"
-     "  --purge             replace the records of the file by the download's (customers marked\n"
-     "                      \"keep on reload\" stay); all or nothing: on any failure the file keeps\n"
-     "                      the records it had\n\n"
-     "Lines may end in LF or CR LF. Shows a progress bar on a terminal. Prints the import messages\n"
-     "at the end, control characters shown as \\xNN. The exit status is 1 when there was any\n"
-     "message, 2 for a usage error, and 3 when the record file could not be written (a full disk,\n"
-     "a failed commit): the message tells which lines are on file; a purge then changes nothing.",
-     Import});
+kdb::CommandRegistration
+    reg({"import", "import FILE.DB DOWNLOAD.txt [--version N] [--header-length N] [--purge]",
+         "Reloads a shared record file from an interchange download, line by line: a line of a key\n"
+         "alone deletes (or, in the item history, withdraws) that record; any other line updates the\n"
+         "record or inserts it. The kind of file is taken from its name (ITEM.DB, ITEMUNIT.DB,\n"
+         "CUST.DB, VELOCITY.DB, CONTROL.DB, ITEMDICT.DB, ITEMLKUP.DB, MNPRICE.DB); a record file that\n"
+         "does not exist yet is created.\n\n"
+         "  --version N         interchange version of the download (decides the line layout;\n"
+         "                      default: the newest layout of the file, see docs/interchange.md)\n"
+         "  --header-length N   bytes to skip at the start of the download (default 0)\n"
+         "  --purge             replace the records of the file by the download's (customers marked\n"
+         "                      \"keep on reload\" stay); all or nothing: on any failure the file keeps\n"
+         "                      the records it had\n\n"
+         "Lines may end in LF or CR LF. Shows a progress bar on a terminal. Prints the import messages\n"
+         "at the end, control characters shown as \\xNN. The exit status is 1 when there was any\n"
+         "message, 2 for a usage error, and 3 when the record file could not be written (a full disk,\n"
+         "a failed commit): the message tells which lines are on file; a purge then changes nothing.",
+         Import});
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "BtrieveDB.h"
 #include "btrieve/btrcall.h"
+#include "btrieve/status_text.h"
 #include "escaped.h"
 
 #include <cstdio>
@@ -18,7 +19,9 @@ public:
     void ImportLine(int) override {}
 };
 
-uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t U16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 
 int Stat(const std::vector<std::string>& args) {
     auto pos = kdb::Positional(args, {});
@@ -29,18 +32,16 @@ int Stat(const std::vector<std::string>& args) {
     CAnyFile file;
     int status = file.OpenFile(pos[0].c_str());
     if (status != 0) {
-        std::fprintf(stderr, "kestrel-db stat: cannot open %s (status %d%s)\n", kdb::Escaped(pos[0]).c_str(),
-                     status,
-                     status == btr::B_FILE_NOT_FOUND      ? ": file not found"
-                     : status == btr::B_NOT_A_BTRIEVE_FILE ? ": not a record file"
-                                                           : "");
+        std::fprintf(stderr, "kestrel-db stat: cannot open %s (status %s)\n", kdb::Escaped(pos[0]).c_str(),
+                     btr::StatusText(status).c_str());
         return 1;
     }
     std::vector<uint8_t> spec(4096, 0), keyBuffer(1024, 0);
     uint16_t len = static_cast<uint16_t>(spec.size());
     status = file.Stat(spec.data(), &len, keyBuffer.data());
     if (status != 0) {
-        std::fprintf(stderr, "kestrel-db stat: status %d reading %s\n", status, kdb::Escaped(pos[0]).c_str());
+        std::fprintf(stderr, "kestrel-db stat: status %s reading %s\n", btr::StatusText(status).c_str(),
+                     kdb::Escaped(pos[0]).c_str());
         return 1;
     }
     uint32_t records;
@@ -58,20 +59,32 @@ int Stat(const std::vector<std::string>& args) {
         const char* type = "string";
         if (flags & btr::KF_EXTENDED_TYPE) {
             switch (s[10]) {
-            case btr::KT_INTEGER: type = "integer"; break;
-            case btr::KT_DATE: type = "date"; break;
-            case btr::KT_ZSTRING: type = "zstring"; break;
-            case btr::KT_LSTRING: type = "lstring"; break;
-            case btr::KT_UNSIGNED_BINARY: type = "unsigned binary"; break;
-            default: type = "other"; break;
+            case btr::KT_INTEGER:
+                type = "integer";
+                break;
+            case btr::KT_DATE:
+                type = "date";
+                break;
+            case btr::KT_ZSTRING:
+                type = "zstring";
+                break;
+            case btr::KT_LSTRING:
+                type = "lstring";
+                break;
+            case btr::KT_UNSIGNED_BINARY:
+                type = "unsigned binary";
+                break;
+            default:
+                type = "other";
+                break;
             }
         }
         std::printf("%s position %3u length %3u %-8s%s%s\n",
-                    startKey ? ("key " + std::to_string(key) + "  ").c_str() : "       ", U16(s), U16(s + 2), type,
-                    (flags & btr::KF_DUPLICATES) ? " duplicates" : "", (flags & btr::KF_MODIFIABLE) ? " modifiable" : "");
+                    startKey ? ("key " + std::to_string(key) + "  ").c_str() : "       ", U16(s), U16(s + 2),
+                    type, (flags & btr::KF_DUPLICATES) ? " duplicates" : "",
+                    (flags & btr::KF_MODIFIABLE) ? " modifiable" : "");
         startKey = !(flags & btr::KF_SEGMENTED);
-        if (startKey)
-            ++key;
+        if (startKey) ++key;
     }
     return 0;
 }

@@ -4,6 +4,7 @@
 
 #include "btrieve/btrcall.h"
 #include "btrieve/files.h"
+#include "btrieve/status_text.h"
 
 #include <cstdio>
 #include <string>
@@ -42,7 +43,8 @@ int Upgrade(const std::vector<std::string>& args) {
                      "kestrel-db upgrade: a record file is in use; close the programs of the suite and try "
                      "again (nothing was moved)\n");
     else
-        std::fprintf(stderr, "kestrel-db upgrade: stopped with status %d (nothing was moved)\n", status);
+        std::fprintf(stderr, "kestrel-db upgrade: stopped with status %s (nothing was moved)\n",
+                     btr::StatusText(status).c_str());
     return 1;
 }
 

@@ -30,8 +30,7 @@ std::vector<std::string> Positional(const std::vector<std::string>& args,
     std::vector<std::string> out;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i].rfind("--", 0) == 0) {
-            if (std::find(valueFlags.begin(), valueFlags.end(), args[i]) != valueFlags.end())
-                ++i;
+            if (std::find(valueFlags.begin(), valueFlags.end(), args[i]) != valueFlags.end()) ++i;
             continue;
         }
         out.push_back(args[i]);
@@ -60,8 +59,7 @@ int main(int argc, char** argv) {
     std::string name = argv[1];
     std::vector<std::string> args(argv + 2, argv + argc);
     for (auto& c : kdb::Commands()) {
-        if (c.name != name)
-            continue;
+        if (c.name != name) continue;
         if (kdb::HasFlag(args, "--help") || kdb::HasFlag(args, "-h")) {
             std::printf("usage: kestrel-db %s\n\n%s\n", c.synopsis.c_str(), c.help.c_str());
             return 0;

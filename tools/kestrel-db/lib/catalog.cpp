@@ -24,7 +24,9 @@ namespace {
 constexpr int kItemVersion = 1025, kUnitVersion = 1025, kCustomerVersion = 777, kHistoryVersion = 1026,
               kDictVersion = 770, kLookupVersion = 1025, kControlVersion = 1025, kQuoteVersion = 1025;
 
-std::string Pad(const std::string& text, size_t width) { return fields::Padded(text, width, ' '); }
+std::string Pad(const std::string& text, size_t width) {
+    return fields::Padded(text, width, ' ');
+}
 
 // Writes lines through a buffer large enough that a 100,000-item catalogue stays quick.
 class Writer {
@@ -44,8 +46,7 @@ std::vector<std::string> DescriptionWords(const std::string& description) {
     std::string word;
     auto flush = [&] {
         bool digitsOnly = word.find_first_not_of("0123456789./") == std::string::npos;
-        if (word.size() >= 2 && !digitsOnly && word.size() <= 20)
-            words.push_back(word);
+        if (word.size() >= 2 && !digitsOnly && word.size() <= 20) words.push_back(word);
         word.clear();
     };
     for (char c : description) {
@@ -60,8 +61,7 @@ std::vector<std::string> DescriptionWords(const std::string& description) {
     std::vector<std::string> unique;
     std::set<std::string> seen;
     for (auto& w : words)
-        if (seen.insert(w).second)
-            unique.push_back(w);
+        if (seen.insert(w).second) unique.push_back(w);
     return unique;
 }
 
@@ -196,12 +196,12 @@ std::vector<Download> WriteDownloads(const std::string& dir, const Catalog& cata
                 for (const std::string& item : items)
                     lookup.Line("A" + Pad(word, 20) + item + "\n");
             }
-            std::snprintf(count, sizeof count, "%5d ", static_cast<int>(items.size() > 99999 ? 99999 : items.size()));
+            std::snprintf(count, sizeof count, "%5d ",
+                          static_cast<int>(items.size() > 99999 ? 99999 : items.size()));
             dict.Line(count + std::string(20, ' ') + Pad(word, 20) + list + "\n");
         }
         for (const auto& [word, replacement] : catalog.replacements)
-            if (!words.count(word))
-                dict.Line("    0 " + Pad(replacement, 20) + Pad(word, 20) + "\n");
+            if (!words.count(word)) dict.Line("    0 " + Pad(replacement, 20) + Pad(word, 20) + "\n");
         add("ITEMDICT.DB", "dictionary.txt", kDictVersion);
         add("ITEMLKUP.DB", "lookup.txt", kLookupVersion);
     }

@@ -13,38 +13,38 @@
 namespace kdb {
 
 struct CatalogUnit {
-    std::string code;       // "CS", "LB", "EA"
-    std::string text;       // "CASE 4/5 LB"
-    float factor = 1;       // units of the item's smallest unit in this one
-    float weight = 0;       // pounds per unit
-    float volume = 0;       // fluid ounces per unit
-    float price = 0;        // list price per unit
+    std::string code; // "CS", "LB", "EA"
+    std::string text; // "CASE 4/5 LB"
+    float factor = 1; // units of the item's smallest unit in this one
+    float weight = 0; // pounds per unit
+    float volume = 0; // fluid ounces per unit
+    float price = 0;  // list price per unit
     bool sold = true;
 };
 
 struct CatalogItem {
-    std::string number;      // up to 12 characters; written blank-padded
-    std::string description; // up to 50
-    std::string brand;       // up to 15
-    std::string category;    // 5-character code (key 1)
-    std::string group;       // 10-character code (key 2)
-    std::string portionType; // "OZ", "EA", "SL", ...
-    int packQuantity = 1;    // portions per item
+    std::string number;             // up to 12 characters; written blank-padded
+    std::string description;        // up to 50
+    std::string brand;              // up to 15
+    std::string category;           // 5-character code (key 1)
+    std::string group;              // 10-character code (key 2)
+    std::string portionType;        // "OZ", "EA", "SL", ...
+    int packQuantity = 1;           // portions per item
     std::vector<CatalogUnit> units; // one to three
 };
 
 struct CatalogCustomer {
-    std::string number;      // 6 characters
-    std::string name;        // up to 25
+    std::string number; // 6 characters
+    std::string name;   // up to 25
     std::string address1, address2, city, state, postal, phone, contact;
-    std::string route;       // 4-character code (key 2)
-    std::string salesman;    // 8-character code (key 3)
+    std::string route;    // 4-character code (key 2)
+    std::string salesman; // 8-character code (key 3)
     bool keepOnReload = false;
 };
 
 struct CatalogHistory {
     std::string customer, item, unit;
-    std::string lastDate;    // "mm/dd/yyyy"
+    std::string lastDate; // "mm/dd/yyyy"
     float lastPrice = 0, quantity = 0, averagePrice = 0, cost = 0;
     std::string priceCode;
     int weekly[6] = {0, 0, 0, 0, 0, 0};
@@ -52,7 +52,7 @@ struct CatalogHistory {
 
 struct CatalogQuote {
     std::string customer, item, unit;
-    std::string stamp;       // 14 digits, yyyymmddhhmmss
+    std::string stamp; // 14 digits, yyyymmddhhmmss
     float price = 0;
     std::string code;
 };
@@ -60,7 +60,7 @@ struct CatalogQuote {
 struct CatalogSetting {
     std::string key;
     char type = 'B';
-    std::string value;       // as the line holds it
+    std::string value; // as the line holds it
 };
 
 struct Catalog {

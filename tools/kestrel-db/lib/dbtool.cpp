@@ -1,24 +1,9 @@
 #include "dbtool.h"
 
-#include "ControlDB.h"
-#include "CustomerDB.h"
-#include "ItemDB.h"
-#include "ItemDictDB.h"
-#include "ItemLookupDB.h"
-#include "ItemUnitDB.h"
-#include "ManualPriceDB.h"
-#include "MenuCategoryDB.h"
-#include "MenuHdrDB.h"
-#include "MenuItemDB.h"
-#include "OrderDB.h"
-#include "OrderItemDB.h"
-#include "PortionSizeDB.h"
 #include "RecipeFiles.h"
-#include "VelocityDB.h"
 #include "btrieve/btrcall.h"
+#include "btrieve/status_text.h"
 
-#include <chrono>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -27,216 +12,8 @@ namespace fs = std::filesystem;
 
 namespace kdb {
 
-namespace {
-
-template <class T>
-FileKind Kind(int version) {
-    T probe;
-    FileKind k;
-    k.fileName = probe.GetFileName();
-    k.description = probe.GetDescription();
-    k.exportable = probe.GetRecordLength() != 0;
-    k.reloadable = version != 0;
-    k.defaultVersion = version;
-    k.make = [] { return std::unique_ptr<CBtrieveDB>(new T); };
-    return k;
-}
-
-std::string Lower(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
-
-// The writes of this many lines go to the record manager as one transaction.
-constexpr uint64_t kLinesPerTransaction = 2000;
-
-} // namespace
-
-const std::vector<FileKind>& FileKinds() {
-    static const std::vector<FileKind> kinds = [] {
-        std::vector<FileKind> v = {
-            Kind<CMenuHdrDB>(0),     Kind<CMenuItemDB>(0),  Kind<CMenuCategoryDB>(0), Kind<CPortionSizeDB>(0),
-            Kind<COrderDB>(0),       Kind<COrderItemDB>(0), Kind<CControlDB>(1025),   Kind<CItemDB>(1025),
-            Kind<CItemUnitDB>(1025), Kind<CCustomerDB>(777), Kind<CVelocityDB>(1026), Kind<CItemDictDB>(770),
-            Kind<CItemLookupDB>(1025), Kind<CManualPriceDB>(1025),
-        };
-        return v;
-    }();
-    return kinds;
-}
-
-const FileKind* FindFileKind(const std::string& path) {
-    std::string name = Lower(fs::path(path).filename().string());
-    for (const FileKind& k : FileKinds())
-        if (Lower(k.fileName) == name)
-            return &k;
-    return nullptr;
-}
-
-ImportResult ImportDownload(CBtrieveDB& file, const std::string& downloadPath, int version,
-                            int64_t headerLength, bool purge, const ProgressCallback& progress) {
-    ImportResult result;
-    std::error_code ec;
-    if (!fs::is_regular_file(downloadPath, ec)) {
-        result.problem = "download not found: " + downloadPath;
-        return result;
-    }
-    uintmax_t size = fs::file_size(downloadPath, ec);
-    if (ec || headerLength < 0 || size <= static_cast<uintmax_t>(headerLength)) {
-        result.problem = "the download holds no lines after its header of " + std::to_string(headerLength) +
-                         " bytes: " + downloadPath;
-        return result;
-    }
-    auto begin = std::chrono::steady_clock::now();
-    if (!file.BeginReload(downloadPath.c_str(), headerLength, version, purge ? 1 : 0)) {
-        if (file.GetLineLength() == 0)
-            result.problem = std::string(file.GetFileName()) + " cannot be reloaded from a download";
-        else if (purge && file.GetReloadFailure() != 0)
-            result.problem = "the purge could not start (status " + StatusText(file.GetReloadFailure()) +
-                             "); the record file keeps the records it had";
-        else
-            result.problem = "cannot open the download for reading: " + downloadPath;
-        return result;
-    }
-    result.started = true;
-    const std::string name = file.GetFileName();
-    const uint64_t total = file.GetProgressTotal() + 1;
-    // A purge holds everything in its own transaction; other runs commit every few thousand lines.
-    const bool whole = file.HoldsReloadTransaction();
-    const bool batches = !whole && file.IsOpen();
-    uint64_t applied = 0; // lines up to here are committed
-    bool inTransaction = false;
-    auto fail = [&](int status, const std::string& what) {
-        result.failure = status;
-        result.failureText = "status " + StatusText(status) + " " + what;
-    };
-    auto batch = [&] { return std::to_string(applied + 1) + " to " + std::to_string(result.lines); };
-    if (batches) {
-        int status = file.BeginTran();
-        if (status != 0)
-            fail(status, "beginning a transaction on " + name);
-        inTransaction = status == 0;
-    }
-    while (!result.failed() && file.GetProgressPosition() <= file.GetProgressTotal()) {
-        uint64_t at = file.GetProgressPosition();
-        int c = file.ReadReloadChar();
-        if (c == EOF) {
-            // Short of its measured end: it cannot be read, or it shrank while being read.
-            int status = file.GetReloadFailure() ? file.GetReloadFailure() : btr::B_IO_ERROR;
-            fail(status, "reading " + downloadPath + ": it ends at offset " + std::to_string(at) + " of " +
-                             std::to_string(total) + " bytes");
-            break;
-        }
-        file.ImportLine(c);
-        ++result.lines;
-        if (int status = file.GetReloadFailure()) {
-            fail(status, "on line " + std::to_string(result.lines) + " (offset " + std::to_string(at) +
-                             ") of " + downloadPath + " into " + name);
-            break;
-        }
-        if (result.lines % kLinesPerTransaction != 0)
-            continue;
-        if (batches) {
-            inTransaction = false;
-            int status = file.EndTran();
-            if (status != 0) {
-                fail(status, "committing lines " + batch() + " to " + name);
-                break;
-            }
-            applied = result.lines;
-            status = file.BeginTran();
-            if (status != 0) {
-                fail(status, "beginning a transaction on " + name + " after line " + std::to_string(applied));
-                break;
-            }
-            inTransaction = true;
-        }
-        if (progress)
-            progress(file.GetProgressPosition(), total, result.lines);
-    }
-    if (inTransaction) {
-        int status = result.failed() ? file.AbortTran() : file.EndTran();
-        if (!result.failed() && status != 0)
-            fail(status, "committing lines " + batch() + " to " + name);
-        else if (!result.failed())
-            applied = result.lines;
-    }
-    int ended = file.EndReload(!result.failed());
-    if (whole && ended != 0 && !result.failed())
-        fail(ended, "committing the reload of " + name);
-    if (result.failed()) {
-        if (whole)
-            result.failureText += ": the purge was rolled back, " + name + " keeps the records it had";
-        else if (applied == 0)
-            result.failureText += ": no line was written";
-        else
-            result.failureText +=
-                ": lines 1 to " + std::to_string(applied) + " were applied, the lines after them were not";
-    }
-    if (progress)
-        progress(std::min<uint64_t>(file.GetProgressPosition(), total), total, result.lines);
-    result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
-    result.errors = file.GetErrors();
-    return result;
-}
-
-ImportResult ImportDownload(const std::string& recordPath, const std::string& downloadPath, int version,
-                            int64_t headerLength, bool purge, const ProgressCallback& progress) {
-    ImportResult result;
-    const FileKind* kind = FindFileKind(recordPath);
-    if (!kind) {
-        result.problem = "not a record file of the system: " + recordPath;
-        return result;
-    }
-    auto file = kind->make();
-    int status = file->OpenFile(recordPath.c_str());
-    if (status == btr::B_FILE_NOT_FOUND)
-        status = file->Create(recordPath.c_str());
-    if (status != 0) {
-        result.openStatus = status;
-        result.problem = "cannot open " + recordPath + " (status " + std::to_string(status) + ")";
-        return result;
-    }
-    result = ImportDownload(*file, downloadPath, version, headerLength, purge, progress);
-    file->Close();
-    return result;
-}
-
 std::string StatusText(int status) {
-    const char* meaning = nullptr;
-    switch (status) {
-    case btr::B_IO_ERROR: meaning = "I/O error"; break;
-    case btr::B_FILE_NOT_OPEN: meaning = "file not open"; break;
-    case btr::B_DISK_FULL: meaning = "disk full"; break;
-    case btr::B_UNRECOVERABLE_ERROR: meaning = "unrecoverable error"; break;
-    case btr::B_TRANSACTION_IS_ACTIVE: meaning = "a transaction is already active"; break;
-    case btr::B_END_TRANSACTION_ERROR: meaning = "no transaction to end"; break;
-    case btr::B_ACCESS_TO_FILE_DENIED: meaning = "access to the file denied"; break;
-    case btr::B_RECORD_INUSE: meaning = "record in use by another program"; break;
-    case btr::B_FILE_INUSE: meaning = "file in use by another program"; break;
-    default: break;
-    }
-    return std::to_string(status) + (meaning ? std::string(" (") + meaning + ")" : std::string());
-}
-
-long CountRecords(const std::string& recordPath, int* status) {
-    const FileKind* kind = FindFileKind(recordPath);
-    std::unique_ptr<CBtrieveDB> file = kind ? kind->make() : nullptr;
-    if (!file) {
-        if (status)
-            *status = btr::B_FILE_NOT_FOUND;
-        return -1;
-    }
-    int s = file->OpenFile(recordPath.c_str());
-    if (status)
-        *status = s;
-    if (s != 0)
-        return -1;
-    long count = static_cast<long>(file->GetRecordCount());
-    file->Close();
-    return count;
+    return btr::StatusText(status);
 }
 
 std::vector<Download> ReadManifest(const std::string& dir, std::string* problem) {
@@ -244,24 +21,22 @@ std::vector<Download> ReadManifest(const std::string& dir, std::string* problem)
     fs::path manifest = fs::path(dir) / "MANIFEST";
     std::ifstream in(manifest);
     if (!in) {
-        if (problem)
-            *problem = "no MANIFEST in " + dir;
+        if (problem) *problem = "no MANIFEST in " + dir;
         return out;
     }
     std::string text;
     int number = 0;
     while (std::getline(in, text)) {
         ++number;
-        if (!text.empty() && text.back() == '\r')
-            text.pop_back();
-        if (text.empty() || text[0] == '#')
-            continue;
+        if (!text.empty() && text.back() == '\r') text.pop_back();
+        if (text.empty() || text[0] == '#') continue;
         std::istringstream fieldsIn(text);
         Download d;
         std::string name;
         if (!(fieldsIn >> d.fileName >> name >> d.version >> d.headerLength) || !FindFileKind(d.fileName)) {
             if (problem)
-                *problem = manifest.string() + " line " + std::to_string(number) + " is not \"FILE.DB download version header-length\"";
+                *problem = manifest.string() + " line " + std::to_string(number) +
+                           " is not \"FILE.DB download version header-length\"";
             return {};
         }
         d.path = (fs::path(dir) / name).string();
@@ -272,8 +47,7 @@ std::vector<Download> ReadManifest(const std::string& dir, std::string* problem)
 
 bool BuildDemo(const std::string& dir, const std::string& dataDir, std::vector<std::string>* report) {
     auto say = [&](const std::string& line) {
-        if (report)
-            report->push_back(line);
+        if (report) report->push_back(line);
     };
     std::string problem;
     std::vector<Download> downloads = ReadManifest(dataDir, &problem);
@@ -302,13 +76,11 @@ bool BuildDemo(const std::string& dir, const std::string& dataDir, std::vector<s
         clean = false;
     }
     fs::path data = fs::absolute(previous / dataDir);
-    if (fs::path(dataDir).is_absolute())
-        data = dataDir;
+    if (fs::path(dataDir).is_absolute()) data = dataDir;
     // Every shared file starts empty, then takes its downloads in order.
     for (const FileKind& kind : FileKinds()) {
         bool shared = kind.reloadable || kind.fileName == "PTNSIZE.DB";
-        if (!shared)
-            continue;
+        if (!shared) continue;
         auto file = kind.make();
         if (file->Create(kind.fileName.c_str()) != 0) {
             say("cannot create " + kind.fileName);
@@ -317,15 +89,16 @@ bool BuildDemo(const std::string& dir, const std::string& dataDir, std::vector<s
         file->Close();
     }
     for (const Download& d : downloads) {
-        std::string path = fs::path(d.path).is_absolute() ? d.path : (data / fs::path(d.path).filename()).string();
+        std::string path =
+            fs::path(d.path).is_absolute() ? d.path : (data / fs::path(d.path).filename()).string();
         std::error_code sizeError;
         if (fs::is_regular_file(path, sizeError) && fs::file_size(path, sizeError) == 0) {
             say(d.fileName + ": " + fs::path(path).filename().string() + " is empty, nothing to load");
             continue;
         }
         ImportResult r = ImportDownload(d.fileName, path, d.version, d.headerLength, false);
-        std::string line = d.fileName + ": " + std::to_string(r.lines) + " lines from " +
-                           fs::path(path).filename().string();
+        std::string line =
+            d.fileName + ": " + std::to_string(r.lines) + " lines from " + fs::path(path).filename().string();
         if (!r.started) {
             line += " not loaded: " + r.problem;
             clean = false;

@@ -1,9 +1,10 @@
-// The reusable core of the admin tool: the reload loop over any record file, the file kinds by
-// file name, the synthetic download generator and the demo database builder. Benchmarks and
+// The reusable core of the admin tool: the synthetic download generator and the demo database
+// builder (the file kinds and the reload loop are the record file library's). Benchmarks and
 // tests link it as kr_dbtool_core.
 #pragma once
 
 #include "BtrieveDB.h"
+#include "FileKinds.h"
 
 #include <cstdint>
 #include <functional>
@@ -13,54 +14,18 @@
 
 namespace kdb {
 
-// One kind of record file of the system, found by its file name.
-struct FileKind {
-    std::string fileName;     // "ITEM.DB"
-    std::string description;  // "Item"
-    bool reloadable = false;  // has an interchange line (ImportLine)
-    bool exportable = false;  // has an export record length (FormatLine)
-    int defaultVersion = 0;   // the interchange version the demo and generated downloads use
-    std::function<std::unique_ptr<CBtrieveDB>()> make;
-};
-
-const std::vector<FileKind>& FileKinds();
-// The kind whose file name equals the last component of path, case-insensitively; null if none.
-const FileKind* FindFileKind(const std::string& path);
-
-// Progress of a reload: bytes read so far, the download's size, lines handed to ImportLine.
-using ProgressCallback = std::function<void(uint64_t position, uint64_t total, uint64_t lines)>;
-
-struct ImportResult {
-    bool started = false;             // BeginReload accepted the download
-    int openStatus = 0;               // the record file's open (or create) status when it failed
-    uint64_t lines = 0;               // lines handed to ImportLine
-    double seconds = 0;               // wall time of the reload loop
-    std::vector<std::string> errors;  // the import error list
-    std::string problem;              // why the reload did not start, in words
-    // A run that started but could not be written (a write, a commit or a transaction failed):
-    // the status, and in words what failed and which lines are on file.
-    int failure = 0;
-    std::string failureText;
-    bool failed() const { return failure != 0; }
-};
-
-// Runs the reload protocol over an open (or, with purge, any) file object: BeginReload, then
-// ImportLine for each line with its first character, until the progress position passes the end,
-// then EndReload. The lines are written in transactions of a few thousand; every transaction
-// status is checked, and a write that fails for want of storage stops the run. A purge is one
-// transaction with all the lines: on any failure the file keeps the records it had.
-ImportResult ImportDownload(CBtrieveDB& file, const std::string& downloadPath, int version,
-                            int64_t headerLength, bool purge, const ProgressCallback& progress = {});
-
-// The same for the record file at recordPath (its kind found by file name); the file is opened,
-// or created when it does not exist yet, and closed afterwards.
-ImportResult ImportDownload(const std::string& recordPath, const std::string& downloadPath, int version,
-                            int64_t headerLength, bool purge, const ProgressCallback& progress = {});
+using dbfiles::CountRecords;
+using dbfiles::FileKind;
+using dbfiles::FileKinds;
+using dbfiles::FindFileKind;
+using dbfiles::ImportDownload;
+using dbfiles::ImportResult;
+using dbfiles::ProgressCallback;
 
 // One download of a set: which record file it reloads and how.
 struct Download {
-    std::string fileName;  // "ITEM.DB"
-    std::string path;      // the download text file
+    std::string fileName; // "ITEM.DB"
+    std::string path;     // the download text file
     int version = 0;
     int64_t headerLength = 0;
 };
@@ -77,15 +42,13 @@ std::vector<Download> ReadManifest(const std::string& dir, std::string* problem 
 // Fills dir (created when missing) with a complete database: every recipe-side file as start-up
 // creates it, then every shared file created empty and reloaded from the downloads in dataDir.
 // Returns true when every download loaded without a message; report receives a line per file.
-bool BuildDemo(const std::string& dir, const std::string& dataDir, std::vector<std::string>* report = nullptr);
+bool BuildDemo(const std::string& dir, const std::string& dataDir,
+               std::vector<std::string>* report = nullptr);
 
 // Adds the demo recipes (with their categories, an overridden cost and a custom ingredient) to
 // the recipe files of dir, unless MENUHDR.DB already holds recipes. Returns how many were added,
 // -1 when the files cannot be opened.
 int AddDemoRecipes(const std::string& dir, std::vector<std::string>* report = nullptr);
-
-// The record count of a record file (through Stat), or -1 with the open status in status.
-long CountRecords(const std::string& recordPath, int* status = nullptr);
 
 // A record manager status with its meaning where the tool knows it: "18 (disk full)".
 std::string StatusText(int status);

@@ -13,7 +13,8 @@ namespace {
 
 // category|description|brand|second brand (a second item in another pack)|portion type|
 // portions per case|case weight in pounds|case price|units
-const char* const kProducts = R"(PROT|CHICKEN BREAST BNLS SKNLS 6 OZ IQF|HARBOR FARMS|PRAIRIE SUN|OZ|106|40|112.40|CS,LB
+const char* const kProducts =
+    R"(PROT|CHICKEN BREAST BNLS SKNLS 6 OZ IQF|HARBOR FARMS|PRAIRIE SUN|OZ|106|40|112.40|CS,LB
 PROT|CHICKEN THIGH BNLS SKNLS FRESH|HARBOR FARMS|PRAIRIE SUN|OZ|160|40|84.80|CS,LB
 PROT|CHICKEN WINGS JUMBO 1ST & 2ND JOINT|HARBOR FARMS||EA|400|40|98.60|CS,LB
 PROT|CHICKEN TENDERS BREADED FULLY COOKED|GOLDEN MEADOW|HARBOR FARMS|EA|180|20|71.25|CS,LB
@@ -218,8 +219,7 @@ std::vector<std::string> Split(const std::string& text, char by) {
     std::istringstream in(text);
     while (std::getline(in, part, by))
         out.push_back(part);
-    if (!text.empty() && text.back() == by)
-        out.emplace_back();
+    if (!text.empty() && text.back() == by) out.emplace_back();
     return out;
 }
 
@@ -268,16 +268,14 @@ Catalog DemoCatalog() {
     int productLine = 0;
     for (const std::string& line : Split(kProducts, '\n')) {
         std::vector<std::string> f = Split(line, '|');
-        if (f.size() < 9)
-            continue;
+        if (f.size() < 9) continue;
         ++productLine;
         // Every other product also comes in the house brand's half case.
         if (f[3].empty() && product++ % 2 == 1)
             f[3] = f[2] == "KESTREL SELECT" ? "RIVERSTONE" : "KESTREL SELECT";
         int slot = 3;
         for (int i = 0; i < 8; ++i)
-            if (f[0] == categories[i])
-                slot = i;
+            if (f[0] == categories[i]) slot = i;
         int pack = std::atoi(f[5].c_str());
         float weight = static_cast<float>(std::atof(f[6].c_str()));
         float price = static_cast<float>(std::atof(f[7].c_str()));
@@ -313,18 +311,30 @@ Catalog DemoCatalog() {
         bool keep;
     };
     static const Customer customers[] = {
-        {"100210", "BLUE HERON BISTRO", "418 WATER ST", "MARIETTA", "OH", "45750-1102", "7405550142", "DANA MORALES", "R1", "REP07", false},
-        {"100355", "RED BARN GRILL", "2210 COUNTY RD 9", "ZANESVILLE", "OH", "43701", "7405550199", "TOM KESSLER", "R1", "REP07", false},
-        {"100412", "LUIGI'S TRATTORIA", "77 MAIN ST", "ATHENS", "OH", "45701-2250", "7405550120", "MARIA ROSSI", "R2", "REP03", false},
-        {"100587", "SUNRISE DINER", "1500 E STATE ST", "ATHENS", "OH", "45701", "7405550177", "GARY PHELPS", "R2", "REP03", false},
-        {"100640", "HARBOR SEAFOOD HOUSE", "9 DOCK RD", "PORTSMOUTH", "OH", "45662-4401", "7405550133", "JEAN LAVALLE", "R3", "REP11", false},
-        {"100733", "SMOKEHOUSE BBQ CO", "3321 RIVER RD", "CHILLICOTHE", "OH", "45601", "7405550108", "RAY DUNCAN", "R3", "REP11", false},
-        {"100801", "GREEN LEAF CAFE", "60 COLLEGE AVE", "GRANVILLE", "OH", "43023-1310", "7405550165", "PRIYA SHAH", "R4", "REP05", false},
-        {"100922", "ST MARY'S HOSPITAL DIETARY", "1200 HEALTH WAY", "LANCASTER", "OH", "43130-3344", "7405550111", "FOOD SERVICE DIR", "R4", "REP05", false},
-        {"101045", "LINCOLN ELEMENTARY SCHOOL", "400 ELM ST", "NEWARK", "OH", "43055", "7405550190", "CAFETERIA MGR", "R5", "REP09", false},
-        {"101178", "TAQUERIA EL SOL", "815 W MAIN ST", "NEWARK", "OH", "43055-2207", "7405550156", "LUIS HERRERA", "R5", "REP09", false},
-        {"101230", "THE COPPER KETTLE", "22 PUBLIC SQ", "MOUNT VERNON", "OH", "43050", "7405550128", "ANNE WHITFIELD", "R6", "REP02", false},
-        {"101299", "CAMP WILDWOOD", "5 LAKESHORE DR", "LOUDONVILLE", "OH", "44842", "4195550181", "SEASONAL KITCHEN", "R6", "REP02", true},
+        {"100210", "BLUE HERON BISTRO", "418 WATER ST", "MARIETTA", "OH", "45750-1102", "7405550142",
+         "DANA MORALES", "R1", "REP07", false},
+        {"100355", "RED BARN GRILL", "2210 COUNTY RD 9", "ZANESVILLE", "OH", "43701", "7405550199",
+         "TOM KESSLER", "R1", "REP07", false},
+        {"100412", "LUIGI'S TRATTORIA", "77 MAIN ST", "ATHENS", "OH", "45701-2250", "7405550120",
+         "MARIA ROSSI", "R2", "REP03", false},
+        {"100587", "SUNRISE DINER", "1500 E STATE ST", "ATHENS", "OH", "45701", "7405550177", "GARY PHELPS",
+         "R2", "REP03", false},
+        {"100640", "HARBOR SEAFOOD HOUSE", "9 DOCK RD", "PORTSMOUTH", "OH", "45662-4401", "7405550133",
+         "JEAN LAVALLE", "R3", "REP11", false},
+        {"100733", "SMOKEHOUSE BBQ CO", "3321 RIVER RD", "CHILLICOTHE", "OH", "45601", "7405550108",
+         "RAY DUNCAN", "R3", "REP11", false},
+        {"100801", "GREEN LEAF CAFE", "60 COLLEGE AVE", "GRANVILLE", "OH", "43023-1310", "7405550165",
+         "PRIYA SHAH", "R4", "REP05", false},
+        {"100922", "ST MARY'S HOSPITAL DIETARY", "1200 HEALTH WAY", "LANCASTER", "OH", "43130-3344",
+         "7405550111", "FOOD SERVICE DIR", "R4", "REP05", false},
+        {"101045", "LINCOLN ELEMENTARY SCHOOL", "400 ELM ST", "NEWARK", "OH", "43055", "7405550190",
+         "CAFETERIA MGR", "R5", "REP09", false},
+        {"101178", "TAQUERIA EL SOL", "815 W MAIN ST", "NEWARK", "OH", "43055-2207", "7405550156",
+         "LUIS HERRERA", "R5", "REP09", false},
+        {"101230", "THE COPPER KETTLE", "22 PUBLIC SQ", "MOUNT VERNON", "OH", "43050", "7405550128",
+         "ANNE WHITFIELD", "R6", "REP02", false},
+        {"101299", "CAMP WILDWOOD", "5 LAKESHORE DR", "LOUDONVILLE", "OH", "44842", "4195550181",
+         "SEASONAL KITCHEN", "R6", "REP02", true},
     };
     for (const Customer& k : customers) {
         CatalogCustomer cu;
@@ -384,7 +394,7 @@ Catalog DemoCatalog() {
         {"COMPANY.PRICE_DECIMALS", 'I', "    2 "},
         {"COMPANY.FUEL_SURCHARGE", 'F', "      3.50 "},
     };
-    c.replacements = {{"CHIX", "CHICKEN"}, {"CKN", "CHICKEN"}, {"BF", "BEEF"},  {"MOZZ", "MOZZARELLA"},
+    c.replacements = {{"CHIX", "CHICKEN"},  {"CKN", "CHICKEN"},  {"BF", "BEEF"},    {"MOZZ", "MOZZARELLA"},
                       {"PARM", "PARMESAN"}, {"TOM", "TOMATOES"}, {"EVOO", "OLIVE"}, {"SHRMP", "SHRIMP"}};
     return c;
 }

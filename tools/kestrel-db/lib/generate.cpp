@@ -13,8 +13,7 @@ class Draw {
 public:
     explicit Draw(uint32_t seed) : m_engine(seed) {}
     size_t Below(size_t n) { return n ? static_cast<size_t>(m_engine() % n) : 0; }
-    template <class T, size_t N>
-    const T& Pick(const T (&list)[N]) { return list[Below(N)]; }
+    template <class T, size_t N> const T& Pick(const T (&list)[N]) { return list[Below(N)]; }
     float Price(float low, float high) {
         float cents = low * 100 + static_cast<float>(Below(static_cast<size_t>((high - low) * 100) + 1));
         return cents / 100.0f;
@@ -24,18 +23,18 @@ private:
     std::mt19937 m_engine;
 };
 
-const char* const kFoods[] = {"CHICKEN", "BEEF",    "PORK",     "TURKEY",  "SALMON",   "SHRIMP",  "COD",
-                              "CHEESE",  "BUTTER",  "CREAM",    "MILK",    "YOGURT",   "TOMATO",  "ONION",
-                              "POTATO",  "CARROT",  "LETTUCE",  "PEPPER",  "MUSHROOM", "SPINACH", "FLOUR",
-                              "SUGAR",   "RICE",    "PASTA",    "BEANS",   "OIL",      "VINEGAR", "SAUCE",
-                              "BREAD",   "BUN",     "TORTILLA", "COFFEE",  "TEA",      "JUICE",   "NAPKIN",
-                              "CUP",     "LID",     "GLOVE",    "FOIL",    "CONTAINER"};
-const char* const kForms[] = {"DICED",  "SLICED", "WHOLE", "GROUND", "SHREDDED", "FROZEN", "FRESH",
-                              "CANNED", "DRIED",  "SMOKED", "ROASTED", "BREADED", "PLAIN", "ORGANIC"};
+const char* const kFoods[] = {"CHICKEN", "BEEF",   "PORK",     "TURKEY", "SALMON",   "SHRIMP",  "COD",
+                              "CHEESE",  "BUTTER", "CREAM",    "MILK",   "YOGURT",   "TOMATO",  "ONION",
+                              "POTATO",  "CARROT", "LETTUCE",  "PEPPER", "MUSHROOM", "SPINACH", "FLOUR",
+                              "SUGAR",   "RICE",   "PASTA",    "BEANS",  "OIL",      "VINEGAR", "SAUCE",
+                              "BREAD",   "BUN",    "TORTILLA", "COFFEE", "TEA",      "JUICE",   "NAPKIN",
+                              "CUP",     "LID",    "GLOVE",    "FOIL",   "CONTAINER"};
+const char* const kForms[] = {"DICED",  "SLICED", "WHOLE",  "GROUND",  "SHREDDED", "FROZEN", "FRESH",
+                              "CANNED", "DRIED",  "SMOKED", "ROASTED", "BREADED",  "PLAIN",  "ORGANIC"};
 const char* const kCuts[] = {"BREAST", "THIGH", "FILLET", "STRIP", "PATTY", "LOIN", "CHUNK", "BLEND",
                              "MIX",    "BASE",  "PUREE",  "PIECE", "WEDGE", "HALF", "CUBE",  "BULK"};
-const char* const kBrands[] = {"HARBOR FARMS", "GOLDEN MEADOW", "RIVERSTONE", "BLUE PEAK", "PRAIRIE SUN",
-                               "COASTAL CATCH", "MAPLE HILL", "KESTREL SELECT"};
+const char* const kBrands[] = {"HARBOR FARMS", "GOLDEN MEADOW", "RIVERSTONE", "BLUE PEAK",
+                               "PRAIRIE SUN",  "COASTAL CATCH", "MAPLE HILL", "KESTREL SELECT"};
 const char* const kCategories[] = {"PROT", "DAIRY", "PROD", "DRY", "SPICE", "OIL", "BEV", "DISP"};
 const char* const kPortions[] = {"OZ", "EA", "SL", "LB", "CUP", "PC"};
 const char* const kCities[] = {"SPRINGFIELD", "RIVERTON", "LAKEWOOD", "FAIRVIEW", "MILLBROOK", "OAK HARBOR"};
@@ -51,8 +50,9 @@ Catalog SyntheticCatalog(int items, int customers, uint32_t seed) {
         CatalogItem it;
         std::snprintf(text, sizeof text, "%07d", 1000000 + i);
         it.number = text;
-        std::snprintf(text, sizeof text, "%s %s %s %d/%dLB", draw.Pick(kForms), draw.Pick(kFoods), draw.Pick(kCuts),
-                      static_cast<int>(1 + draw.Below(12)), static_cast<int>(1 + draw.Below(10)));
+        std::snprintf(text, sizeof text, "%s %s %s %d/%dLB", draw.Pick(kForms), draw.Pick(kFoods),
+                      draw.Pick(kCuts), static_cast<int>(1 + draw.Below(12)),
+                      static_cast<int>(1 + draw.Below(10)));
         it.description = text;
         it.brand = draw.Pick(kBrands);
         it.category = draw.Pick(kCategories);

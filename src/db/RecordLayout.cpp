@@ -1,0 +1,240 @@
+#include "RecordLayout.h"
+
+#include "RecordFields.h"
+
+#include <ctime>
+
+using namespace fields;
+
+namespace rec {
+
+namespace {
+std::string Digits(const std::string& text, const char* drop) {
+    std::string out;
+    for (char c : text)
+        if (!std::strchr(drop, c) || c == '\0') out += c;
+    return out;
+}
+std::string& Str(void* m) {
+    return *static_cast<std::string*>(m);
+}
+} // namespace
+
+uint16_t EncodedWidth(Enc enc) {
+    switch (enc) {
+    case Enc::Flag:
+    case Enc::FlagY:
+    case Enc::Code:
+    case Enc::Byte:
+        return 1;
+    case Enc::I16:
+        return 2;
+    case Enc::I32:
+    case Enc::F32:
+    case Enc::Float:
+    case Enc::Time:
+    case Enc::BDate:
+        return 4;
+    case Enc::F64:
+        return 8;
+    case Enc::Postal:
+    case Enc::PostalDigits:
+        return 9;
+    case Enc::Phone:
+    case Enc::PhoneDigits:
+        return 10;
+    default:
+        return 0;
+    }
+}
+
+void PackField(Enc enc, uint8_t* r, size_t at, size_t width, void* m) {
+    switch (enc) {
+    case Enc::Text:
+    case Enc::UpperOnRead:
+        PutText(r, at, Str(m), width, '\0');
+        return;
+    case Enc::Blanks:
+        std::memset(r + at, ' ', width);
+        return;
+    case Enc::Zeros:
+        std::memset(r + at, 0, width);
+        return;
+    case Enc::Upper:
+    case Enc::UpperOnWrite:
+        MakeUpper(Str(m));
+        PutText(r, at, Str(m), width, '\0');
+        return;
+    case Enc::Blank:
+        PutText(r, at, Str(m), width, ' ');
+        return;
+    case Enc::UpperBlank:
+        MakeUpper(Str(m));
+        PutText(r, at, Str(m), width, ' ');
+        return;
+    case Enc::Flag:
+    case Enc::FlagY:
+        PutFlag(r, at, *static_cast<bool*>(m));
+        return;
+    case Enc::Code:
+        PutCode(r, at, *static_cast<char*>(m));
+        return;
+    case Enc::Byte:
+        r[at] = static_cast<uint8_t>(*static_cast<char*>(m));
+        return;
+    case Enc::I16:
+        PutI16(r, at, *static_cast<int16_t*>(m));
+        return;
+    case Enc::I32:
+        PutI32(r, at, *static_cast<int32_t*>(m));
+        return;
+    case Enc::F32:
+        PutF32(r, at, *static_cast<float*>(m));
+        return;
+    case Enc::F64:
+        PutF64(r, at, *static_cast<double*>(m));
+        return;
+    case Enc::Time:
+        PutTime(r, at, *static_cast<int64_t*>(m));
+        return;
+    case Enc::Postal:
+    case Enc::PostalDigits:
+        PutText(r, at, Digits(Str(m), " -"), width, ' ');
+        return;
+    case Enc::Phone:
+    case Enc::PhoneDigits:
+        PutText(r, at, Digits(Str(m), " -()"), width, ' ');
+        return;
+    case Enc::Float:
+        PutF32(r, at, static_cast<float>(*static_cast<double*>(m)));
+        return;
+    case Enc::CodeOnWrite:
+        *static_cast<char*>(m) = UpperChar(*static_cast<char*>(m));
+        r[at] = static_cast<uint8_t>(*static_cast<char*>(m));
+        return;
+    case Enc::BDate: {
+        int64_t t = *static_cast<int64_t*>(m);
+        std::time_t tt = static_cast<std::time_t>(t);
+        std::tm local{};
+        if (t != -1 && localtime_r(&tt, &local)) {
+            r[at] = static_cast<uint8_t>(local.tm_mday);
+            r[at + 1] = static_cast<uint8_t>(local.tm_mon + 1);
+            PutI16(r, at + 2, static_cast<int16_t>(local.tm_year + 1900));
+        } else {
+            std::memset(r + at, 0, 4);
+        }
+        return;
+    }
+    }
+}
+
+void UnpackField(Enc enc, const uint8_t* r, size_t at, size_t width, void* m) {
+    switch (enc) {
+    case Enc::Text:
+    case Enc::Blank:
+    case Enc::UpperOnWrite:
+        Str(m) = GetText(r, at, width);
+        return;
+    case Enc::Upper:
+    case Enc::UpperBlank:
+    case Enc::UpperOnRead:
+        Str(m) = GetUpper(r, at, width);
+        return;
+    case Enc::Blanks:
+    case Enc::Zeros:
+        return;
+    case Enc::Flag:
+        *static_cast<bool*>(m) = GetFlag(r, at);
+        return;
+    case Enc::FlagY:
+        *static_cast<bool*>(m) = GetFlagY(r, at);
+        return;
+    case Enc::Code:
+        *static_cast<char*>(m) = GetCode(r, at);
+        return;
+    case Enc::Byte:
+    case Enc::CodeOnWrite:
+        *static_cast<char*>(m) = static_cast<char>(r[at]);
+        return;
+    case Enc::Float:
+        *static_cast<double*>(m) = GetF32(r, at);
+        return;
+    case Enc::PostalDigits:
+    case Enc::PhoneDigits: {
+        std::string text = GetText(r, at, width);
+        while (!text.empty() && text.back() == ' ')
+            text.pop_back();
+        Str(m) = text;
+        return;
+    }
+    case Enc::I16:
+        *static_cast<int16_t*>(m) = GetI16(r, at);
+        return;
+    case Enc::I32:
+        *static_cast<int32_t*>(m) = GetI32(r, at);
+        return;
+    case Enc::F32:
+        *static_cast<float*>(m) = GetF32(r, at);
+        return;
+    case Enc::F64:
+        *static_cast<double*>(m) = GetF64(r, at);
+        return;
+    case Enc::Time:
+        *static_cast<int64_t*>(m) = GetTime(r, at);
+        return;
+    case Enc::Postal:
+        Str(m) = GetText(r, at, 5) + "-" + GetText(r, at + 5, 4);
+        return;
+    case Enc::Phone:
+        Str(m) = "(" + GetText(r, at, 3) + ") " + GetText(r, at + 3, 3) + "-" + GetText(r, at + 6, 4);
+        return;
+    case Enc::BDate:
+        return;
+    }
+}
+
+bool IsText(Enc enc) {
+    switch (enc) {
+    case Enc::Text:
+    case Enc::Upper:
+    case Enc::Blank:
+    case Enc::UpperBlank:
+    case Enc::UpperOnRead:
+    case Enc::UpperOnWrite:
+    case Enc::Postal:
+    case Enc::Phone:
+    case Enc::PostalDigits:
+    case Enc::PhoneDigits:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::string ShowField(Enc enc, const void* m) {
+    switch (enc) {
+    case Enc::Flag:
+    case Enc::FlagY:
+        return *static_cast<const bool*>(m) ? "Y" : "N";
+    case Enc::Code:
+    case Enc::Byte:
+    case Enc::CodeOnWrite:
+        return std::string(1, *static_cast<const char*>(m));
+    case Enc::I16:
+        return std::to_string(*static_cast<const int16_t*>(m));
+    case Enc::I32:
+        return std::to_string(*static_cast<const int32_t*>(m));
+    case Enc::F32:
+        return std::to_string(*static_cast<const float*>(m));
+    case Enc::F64:
+    case Enc::Float:
+        return std::to_string(*static_cast<const double*>(m));
+    case Enc::Time:
+    case Enc::BDate:
+        return std::to_string(*static_cast<const int64_t*>(m));
+    default:
+        return *static_cast<const std::string*>(m);
+    }
+}
+
+} // namespace rec
