@@ -32,7 +32,9 @@ std::string RecordOf(int i) {
     r.resize(kRecordLength, 'x');
     return r;
 }
-uint32_t Mix(uint32_t i) { return (i * 2654435761u) % kRecords; }
+uint32_t Mix(uint32_t i) {
+    return (i * 2654435761u) % kRecords;
+}
 
 struct Workspace {
     std::filesystem::path dir;
@@ -54,8 +56,7 @@ Workspace& Ws() {
 // The folder the record files of a run live in: "." on SQLite, "srv" on the server.
 std::string Folder(bool server) {
     Ws();
-    if (!server)
-        return ".";
+    if (!server) return ".";
     static std::unique_ptr<bt::ThrowawayCluster> cluster;
     if (!cluster) {
         cluster = std::make_unique<bt::ThrowawayCluster>();
@@ -69,7 +70,9 @@ std::string Folder(bool server) {
     }
     return "srv";
 }
-std::string In(bool server, const char* name) { return Folder(server) + "/" + name; }
+std::string In(bool server, const char* name) {
+    return Folder(server) + "/" + name;
+}
 
 std::vector<uint8_t> KeySpec() {
     std::vector<uint8_t> s(32, 0);
@@ -136,8 +139,7 @@ struct Raw {
                      "CREATE TABLE t(id INTEGER PRIMARY KEY, data BLOB NOT NULL, k BLOB);"
                      "CREATE UNIQUE INDEX tk ON t(k);",
                      nullptr, nullptr, nullptr);
-        if (!fill)
-            return;
+        if (!fill) return;
         sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
         sqlite3_stmt* ins;
         sqlite3_prepare_v2(db, "INSERT INTO t(data, k) VALUES(?1, ?2)", -1, &ins, nullptr);
@@ -166,8 +168,7 @@ void BM_GetEqual(benchmark::State& state, bool server) {
     for (auto _ : state) {
         std::string k = KeyOf(static_cast<int>(Mix(i++)));
         std::memcpy(key, k.data(), 12);
-        if (Call(btr::B_GET_EQUAL, f.pb, data, sizeof data, key) != 0)
-            state.SkipWithError("not found");
+        if (Call(btr::B_GET_EQUAL, f.pb, data, sizeof data, key) != 0) state.SkipWithError("not found");
     }
     state.SetItemsProcessed(state.iterations());
 }
@@ -183,8 +184,7 @@ void BM_RawSqlitePointLookup(benchmark::State& state) {
     for (auto _ : state) {
         std::string k = KeyOf(static_cast<int>(Mix(i++)));
         sqlite3_bind_blob(q, 1, k.data(), 12, SQLITE_STATIC);
-        if (sqlite3_step(q) != SQLITE_ROW)
-            state.SkipWithError("not found");
+        if (sqlite3_step(q) != SQLITE_ROW) state.SkipWithError("not found");
         std::memcpy(data, sqlite3_column_blob(q, 1), sqlite3_column_bytes(q, 1));
         sqlite3_reset(q);
     }
@@ -203,8 +203,7 @@ void BM_OpenGetEqualClose(benchmark::State& state, bool server) {
         Opened f(path);
         std::string k = KeyOf(static_cast<int>(Mix(i++)));
         std::memcpy(key, k.data(), 12);
-        if (Call(btr::B_GET_EQUAL, f.pb, data, sizeof data, key) != 0)
-            state.SkipWithError("not found");
+        if (Call(btr::B_GET_EQUAL, f.pb, data, sizeof data, key) != 0) state.SkipWithError("not found");
     }
     state.SetItemsProcessed(state.iterations());
 }
@@ -258,8 +257,7 @@ void BM_RawSqliteSeekNext(benchmark::State& state) {
         std::memset(last, 0, sizeof last);
         for (;;) {
             sqlite3_bind_blob(q, 1, last, 12, SQLITE_STATIC);
-            if (sqlite3_step(q) != SQLITE_ROW)
-                break;
+            if (sqlite3_step(q) != SQLITE_ROW) break;
             std::memcpy(data, sqlite3_column_blob(q, 1), sqlite3_column_bytes(q, 1));
             std::memcpy(last, sqlite3_column_blob(q, 2), 12);
             sqlite3_reset(q);
@@ -281,16 +279,13 @@ void BM_Insert(benchmark::State& state, bool server) {
     char key[255];
     int i = 0;
     for (auto _ : state) {
-        if (inTransaction && i % 1000 == 0)
-            Call(btr::B_BEGIN_TRAN, pb0, nullptr, 0, nullptr);
+        if (inTransaction && i % 1000 == 0) Call(btr::B_BEGIN_TRAN, pb0, nullptr, 0, nullptr);
         std::string r = RecordOf(i++);
         if (Call(btr::B_INSERT, f.pb, r.data(), kRecordLength, key) != 0)
             state.SkipWithError("insert failed");
-        if (inTransaction && i % 1000 == 0)
-            Call(btr::B_END_TRAN, pb0, nullptr, 0, nullptr);
+        if (inTransaction && i % 1000 == 0) Call(btr::B_END_TRAN, pb0, nullptr, 0, nullptr);
     }
-    if (inTransaction && i % 1000 != 0)
-        Call(btr::B_END_TRAN, pb0, nullptr, 0, nullptr);
+    if (inTransaction && i % 1000 != 0) Call(btr::B_END_TRAN, pb0, nullptr, 0, nullptr);
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK_CAPTURE(BM_Insert, sqlite, false)->Arg(0)->Arg(1);
@@ -303,19 +298,15 @@ void BM_RawSqliteInsert(benchmark::State& state) {
     sqlite3_prepare_v2(raw.db, "INSERT INTO t(data, k) VALUES(?1, ?2)", -1, &ins, nullptr);
     int i = 0;
     for (auto _ : state) {
-        if (inTransaction && i % 1000 == 0)
-            sqlite3_exec(raw.db, "BEGIN", nullptr, nullptr, nullptr);
+        if (inTransaction && i % 1000 == 0) sqlite3_exec(raw.db, "BEGIN", nullptr, nullptr, nullptr);
         std::string r = RecordOf(i++);
         sqlite3_bind_blob(ins, 1, r.data(), kRecordLength, SQLITE_STATIC);
         sqlite3_bind_blob(ins, 2, r.data(), 12, SQLITE_STATIC);
-        if (sqlite3_step(ins) != SQLITE_DONE)
-            state.SkipWithError("insert failed");
+        if (sqlite3_step(ins) != SQLITE_DONE) state.SkipWithError("insert failed");
         sqlite3_reset(ins);
-        if (inTransaction && i % 1000 == 0)
-            sqlite3_exec(raw.db, "COMMIT", nullptr, nullptr, nullptr);
+        if (inTransaction && i % 1000 == 0) sqlite3_exec(raw.db, "COMMIT", nullptr, nullptr, nullptr);
     }
-    if (inTransaction && i % 1000 != 0)
-        sqlite3_exec(raw.db, "COMMIT", nullptr, nullptr, nullptr);
+    if (inTransaction && i % 1000 != 0) sqlite3_exec(raw.db, "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_finalize(ins);
     state.SetItemsProcessed(state.iterations());
 }

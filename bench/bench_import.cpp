@@ -41,8 +41,7 @@ struct Downloads {
     }
     const kdb::Download& Of(const std::string& fileName) const {
         for (const kdb::Download& d : files)
-            if (d.fileName == fileName)
-                return d;
+            if (d.fileName == fileName) return d;
         return files.front();
     }
 };
@@ -92,8 +91,7 @@ std::string ServerPath(const std::string& name) {
     return (db / name).string();
 }
 
-template <class File>
-void Reload(benchmark::State& state, const std::string& fileName, bool server = false) {
+template <class File> void Reload(benchmark::State& state, const std::string& fileName, bool server = false) {
     const kdb::Download& d = Data().Of(fileName);
     uint64_t lines = 0;
     double before = 0, after = 0;
@@ -107,8 +105,7 @@ void Reload(benchmark::State& state, const std::string& fileName, bool server = 
         kdb::ImportResult r = kdb::ImportDownload(file, d.path, d.version, 0, false);
         state.PauseTiming();
         after = ResidentMiB();
-        if (!r.errors.empty())
-            state.SkipWithError(r.errors.front().c_str());
+        if (!r.errors.empty()) state.SkipWithError(r.errors.front().c_str());
         lines += r.lines;
         file.Close();
         state.ResumeTiming();
@@ -125,8 +122,7 @@ struct Packed {
     std::vector<std::string> keys;
 };
 
-template <class Parse>
-Packed PackAll(const std::string& path, size_t keyLength, Parse&& parse) {
+template <class Parse> Packed PackAll(const std::string& path, size_t keyLength, Parse&& parse) {
     Packed p;
     std::ifstream in(path, std::ios::binary);
     std::string line;
@@ -160,15 +156,15 @@ void Direct(benchmark::State& state, const std::string& fileName, const Packed& 
         // The same batching as the reload: 2000 records a transaction.
         for (size_t i = 0; i < packed.records.size(); ++i) {
             if (i % 2000 == 0) {
-                if (i)
-                    BTRCALL(btr::B_END_TRAN, pos, nullptr, &len, nullptr, 0, 0);
+                if (i) BTRCALL(btr::B_END_TRAN, pos, nullptr, &len, nullptr, 0, 0);
                 BTRCALL(btr::B_BEGIN_TRAN, pos, nullptr, &len, nullptr, 0, 0);
             }
             std::vector<uint8_t> record = packed.records[i];
             char key[256] = {};
             std::memcpy(key, packed.keys[i].data(), packed.keys[i].size());
             len = static_cast<uint32_t>(record.size());
-            int s = BTRCALL(btr::B_INSERT, pos, record.data(), &len, key, 255, static_cast<int8_t>(keyNumber));
+            int s =
+                BTRCALL(btr::B_INSERT, pos, record.data(), &len, key, 255, static_cast<int8_t>(keyNumber));
             if (s != 0) {
                 state.SkipWithError("insert failed");
                 break;
@@ -186,36 +182,46 @@ void Direct(benchmark::State& state, const std::string& fileName, const Packed& 
     state.counters["rss_after_MiB"] = after;
 }
 
-void BM_ReloadItems(benchmark::State& state) { Reload<CItemDB>(state, "ITEM.DB"); }
-void BM_ReloadItemsServer(benchmark::State& state) { Reload<CItemDB>(state, "ITEM.DB", true); }
-void BM_ReloadUnits(benchmark::State& state) { Reload<CItemUnitDB>(state, "ITEMUNIT.DB"); }
-void BM_ReloadDictionary(benchmark::State& state) { Reload<CItemDictDB>(state, "ITEMDICT.DB"); }
-void BM_ReloadLookup(benchmark::State& state) { Reload<CItemLookupDB>(state, "ITEMLKUP.DB"); }
+void BM_ReloadItems(benchmark::State& state) {
+    Reload<CItemDB>(state, "ITEM.DB");
+}
+void BM_ReloadItemsServer(benchmark::State& state) {
+    Reload<CItemDB>(state, "ITEM.DB", true);
+}
+void BM_ReloadUnits(benchmark::State& state) {
+    Reload<CItemUnitDB>(state, "ITEMUNIT.DB");
+}
+void BM_ReloadDictionary(benchmark::State& state) {
+    Reload<CItemDictDB>(state, "ITEMDICT.DB");
+}
+void BM_ReloadLookup(benchmark::State& state) {
+    Reload<CItemLookupDB>(state, "ITEMLKUP.DB");
+}
 
 void BM_DirectItems(benchmark::State& state) {
-    static const Packed packed = PackAll(Data().Of("ITEM.DB").path, 12, [](const std::string& line, auto& record,
-                                                                           std::string& key) {
-        CItem item;
-        ichg::ValueError error;
-        ichg::ReadColumns(CItemDB::LineColumns(), line.data(), line.size(), item, error);
-        record.assign(CItemDB::kBufferSize, 0);
-        record.resize(CItemDB::Pack(item, record.data()));
-        key = std::string(reinterpret_cast<char*>(record.data()), 12);
-    });
+    static const Packed packed =
+        PackAll(Data().Of("ITEM.DB").path, 12, [](const std::string& line, auto& record, std::string& key) {
+            CItem item;
+            ichg::ValueError error;
+            ichg::ReadColumns(CItemDB::LineColumns(), line.data(), line.size(), item, error);
+            record.assign(CItemDB::kBufferSize, 0);
+            record.resize(CItemDB::Pack(item, record.data()));
+            key = std::string(reinterpret_cast<char*>(record.data()), 12);
+        });
     Direct<CItemDB>(state, "ITEM.DB", packed, 0);
 }
 
 void BM_DirectUnits(benchmark::State& state) {
-    static const Packed packed = PackAll(Data().Of("ITEMUNIT.DB").path, 15, [](const std::string& line,
-                                                                               auto& record, std::string& key) {
-        CItemUnit unit;
-        ichg::ValueError error;
-        ichg::ReadColumns(CItemUnitDB::LineColumns(), line.data(), line.size(), unit, error);
-        record.assign(CItemUnitDB::kRecordLength, 0);
-        CItemUnitDB::Pack(unit, record.data());
-        key = std::string(reinterpret_cast<char*>(record.data()), 12) +
-              std::string(reinterpret_cast<char*>(record.data()) + 13, 3);
-    });
+    static const Packed packed = PackAll(
+        Data().Of("ITEMUNIT.DB").path, 15, [](const std::string& line, auto& record, std::string& key) {
+            CItemUnit unit;
+            ichg::ValueError error;
+            ichg::ReadColumns(CItemUnitDB::LineColumns(), line.data(), line.size(), unit, error);
+            record.assign(CItemUnitDB::kRecordLength, 0);
+            CItemUnitDB::Pack(unit, record.data());
+            key = std::string(reinterpret_cast<char*>(record.data()), 12) +
+                  std::string(reinterpret_cast<char*>(record.data()) + 13, 3);
+        });
     Direct<CItemUnitDB>(state, "ITEMUNIT.DB", packed, 2);
 }
 

@@ -32,7 +32,8 @@ std::unique_ptr<CBtrieveDB> Make(const std::string& name) {
     return std::make_unique<CItemDB>();
 }
 
-const int kVersions[] = {500, 515, 516, 520, 521, 700, 769, 770, 771, 772, 773, 776, 777, 1023, 1024, 1025, 1026};
+const int kVersions[] = {500, 515, 516, 520, 521,  700,  769,  770, 771,
+                         772, 773, 776, 777, 1023, 1024, 1025, 1026};
 
 struct Setup {
     std::string name, download;
@@ -50,16 +51,14 @@ struct Setup {
         prices.Create((dir / "MNPRICE.DB").c_str());
         file = Make(name);
         std::string path = (dir / name).string();
-        if (file->OpenFile(path.c_str()) != 0)
-            file->Create(path.c_str());
+        if (file->OpenFile(path.c_str()) != 0) file->Create(path.c_str());
     }
 };
 
 bool Rejected(const std::string& message) {
     for (const char* start : {"Invalid Record Format", "Invalid Date", "Invalid Number", "Invalid Amount",
                               "Error Reading item history"})
-        if (message.rfind(start, 0) == 0)
-            return true;
+        if (message.rfind(start, 0) == 0) return true;
     return false;
 }
 
@@ -67,21 +66,18 @@ bool Rejected(const std::string& message) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static Setup setup;
-    if (size < 2)
-        return 0;
+    if (size < 2) return 0;
     int version = kVersions[data[0] % (sizeof kVersions / sizeof kVersions[0])];
     std::FILE* f = std::fopen(setup.download.c_str(), "wb");
     std::fwrite(data + 1, 1, size - 1, f);
     std::fclose(f);
     CBtrieveDB& db = *setup.file;
     uint32_t before = db.GetRecordCount();
-    if (!db.BeginReload(setup.download.c_str(), 0, version, 0))
-        return 0;
+    if (!db.BeginReload(setup.download.c_str(), 0, version, 0)) return 0;
     int lines = 0;
     while (db.GetProgressPosition() <= db.GetProgressTotal()) {
         int c = db.ReadReloadChar();
-        if (c == EOF)
-            break;
+        if (c == EOF) break;
         db.ImportLine(c);
         ++lines;
     }

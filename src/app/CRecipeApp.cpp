@@ -6,8 +6,8 @@
 #include "CRecipeSelect.h"
 #include "RecipeFiles.h"
 
-#include <QIcon>
 #include <QEventLoop>
+#include <QIcon>
 #include <QTimer>
 
 CRecipeApp::CRecipeApp(int& argc, char** argv) : CGenApp(argc, argv) {

@@ -136,8 +136,7 @@ void ResetAll();
 // record file and no -wal or -shm file is left beside it.
 void CloseAllAtExit() {
     std::lock_guard<std::mutex> lock(E().mu);
-    if (E().forked)
-        CleanAfterFork(); // a child that never called: what it holds is the parent's
+    if (E().forked) CleanAfterFork(); // a child that never called: what it holds is the parent's
     ResetAll();
 }
 

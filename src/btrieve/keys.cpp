@@ -15,7 +15,9 @@ size_t FileSpec::segmentCount() const {
 
 namespace {
 
-uint16_t Rd16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t Rd16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 
 int16_t CheckSegmentType(Segment& s) {
     switch (s.type) {
@@ -63,8 +65,7 @@ void EncodeSegment(const Segment& s, const uint8_t* v, std::string& out) {
     }
     case KT_LSTRING: {
         size_t n = s.length > 0 ? v[0] : 0;
-        if (n > static_cast<size_t>(s.length) - 1)
-            n = s.length - 1;
+        if (n > static_cast<size_t>(s.length) - 1) n = s.length - 1;
         out.append(reinterpret_cast<const char*>(v + 1), n);
         out.append(s.length - 1 - n, '\0');
         break;
@@ -75,8 +76,7 @@ void EncodeSegment(const Segment& s, const uint8_t* v, std::string& out) {
     }
     if (s.noCase)
         for (size_t i = start; i < out.size(); ++i)
-            if (out[i] >= 'a' && out[i] <= 'z')
-                out[i] = static_cast<char>(out[i] - 'a' + 'A');
+            if (out[i] >= 'a' && out[i] <= 'z') out[i] = static_cast<char>(out[i] - 'a' + 'A');
     if (s.descending)
         for (size_t i = start; i < out.size(); ++i)
             out[i] = static_cast<char>(~static_cast<uint8_t>(out[i]));
@@ -84,33 +84,27 @@ void EncodeSegment(const Segment& s, const uint8_t* v, std::string& out) {
 
 bool SegmentIsNull(const Segment& s, const uint8_t* v) {
     for (size_t i = 0; i < s.length; ++i)
-        if (v[i] != s.nullValue)
-            return false;
+        if (v[i] != s.nullValue) return false;
     return true;
 }
 
 } // namespace
 
 int16_t ParseSpec(const uint8_t* data, uint32_t length, FileSpec& spec) {
-    if (!data || length < 16)
-        return B_DATALENGTH_ERROR;
+    if (!data || length < 16) return B_DATALENGTH_ERROR;
     spec = FileSpec{};
     spec.recordLength = Rd16(data);
     spec.pageSize = Rd16(data + 2);
     unsigned keyCount = data[4];
     spec.fileFlags = Rd16(data + 10);
-    if (spec.pageSize < 512 || spec.pageSize > 16384 || spec.pageSize % 512 != 0)
-        return B_PAGE_SIZE_ERROR;
-    if (spec.recordLength < 4)
-        return B_INVALID_RECORD_LENGTH;
-    if (keyCount > kMaxKeys)
-        return B_NUMBER_OF_KEYS;
+    if (spec.pageSize < 512 || spec.pageSize > 16384 || spec.pageSize % 512 != 0) return B_PAGE_SIZE_ERROR;
+    if (spec.recordLength < 4) return B_INVALID_RECORD_LENGTH;
+    if (keyCount > kMaxKeys) return B_NUMBER_OF_KEYS;
     uint32_t at = 16;
     for (unsigned k = 0; k < keyCount; ++k) {
         Key key;
         for (;;) {
-            if (at + 16 > length)
-                return B_DATALENGTH_ERROR;
+            if (at + 16 > length) return B_DATALENGTH_ERROR;
             const uint8_t* p = data + at;
             at += 16;
             Segment s;
@@ -124,14 +118,11 @@ int16_t ParseSpec(const uint8_t* data, uint32_t length, FileSpec& spec) {
                 s.type = (s.flags & KF_BINARY) ? KT_UNSIGNED_BINARY : KT_STRING;
             s.descending = (s.flags & KF_DESCENDING) != 0;
             s.noCase = (s.flags & KF_NOCASE) != 0;
-            if (s.flags & KF_ALT_COLLATE)
-                return 48; // alternate collating sequences are not kept
-            if (s.length == 0 || s.length > kMaxKeyLength)
-                return B_INVALID_KEYLENGTH;
+            if (s.flags & KF_ALT_COLLATE) return 48; // alternate collating sequences are not kept
+            if (s.length == 0 || s.length > kMaxKeyLength) return B_INVALID_KEYLENGTH;
             if (s.position == 0 || static_cast<uint32_t>(s.position) + s.length - 1 > spec.recordLength)
                 return B_INVALID_KEY_POSITION;
-            if (int16_t st = CheckSegmentType(s))
-                return st;
+            if (int16_t st = CheckSegmentType(s)) return st;
             if (key.segments.empty()) {
                 key.duplicates = (s.flags & KF_DUPLICATES) != 0;
                 key.modifiable = (s.flags & KF_MODIFIABLE) != 0;
@@ -142,11 +133,9 @@ int16_t ParseSpec(const uint8_t* data, uint32_t length, FileSpec& spec) {
                 return B_INCONSISTENT_KEY_FLAGS;
             }
             key.length = static_cast<uint16_t>(key.length + s.length);
-            if (key.length > kMaxKeyLength)
-                return B_INVALID_KEYLENGTH;
+            if (key.length > kMaxKeyLength) return B_INVALID_KEYLENGTH;
             key.segments.push_back(s);
-            if (!(s.flags & KF_SEGMENTED))
-                break;
+            if (!(s.flags & KF_SEGMENTED)) break;
         }
         spec.keys.push_back(std::move(key));
     }
@@ -161,8 +150,7 @@ std::optional<std::string> EncodeRecordKey(const Key& key, const uint8_t* record
     std::string out;
     out.reserve(key.length + 8);
     for (const Segment& s : key.segments) {
-        if (static_cast<size_t>(s.position) - 1 + s.length > recordLength)
-            return std::nullopt;
+        if (static_cast<size_t>(s.position) - 1 + s.length > recordLength) return std::nullopt;
         const uint8_t* v = record + s.position - 1;
         if (key.nullAll || key.nullAny) {
             bool isNull = SegmentIsNull(s, v);
@@ -171,8 +159,7 @@ std::optional<std::string> EncodeRecordKey(const Key& key, const uint8_t* record
         }
         EncodeSegment(s, v, out);
     }
-    if ((key.nullAll && allNull) || (key.nullAny && anyNull))
-        return std::nullopt;
+    if ((key.nullAll && allNull) || (key.nullAny && anyNull)) return std::nullopt;
     return out;
 }
 

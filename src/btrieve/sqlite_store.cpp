@@ -1241,7 +1241,8 @@ int16_t ListStores(const std::string& dir, std::vector<std::string>& names) {
     if (int16_t s = OpenFolder(dir, false, folder)) return s;
     folder->EndRead();
     sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(folder->db(), "SELECT name FROM kr_file ORDER BY fold", -1, &st, nullptr) != SQLITE_OK)
+    if (sqlite3_prepare_v2(folder->db(), "SELECT name FROM kr_file ORDER BY fold", -1, &st, nullptr) !=
+        SQLITE_OK)
         return B_IO_ERROR;
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW)

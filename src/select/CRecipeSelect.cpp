@@ -177,8 +177,8 @@ void CRecipeSelect::LoadList() {
     m_nLoadStatus = ReadRecipeList(m_strCustomer, m_strDirectory, entries);
     m_pList->setUpdatesEnabled(false);
     for (const CRecipeListEntry& e : entries)
-        m_pList->AddRow({FromCp1252(e.recipeID), FromCp1252(e.name), FromCp1252(e.lastDT),
-                         FromCp1252(e.key)});
+        m_pList->AddRow(
+            {FromCp1252(e.recipeID), FromCp1252(e.name), FromCp1252(e.lastDT), FromCp1252(e.key)});
     ColourRows();
     m_pList->setUpdatesEnabled(true);
     ReportProblem(m_nLoadStatus == 0

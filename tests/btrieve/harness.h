@@ -99,8 +99,12 @@ struct File {
         len = static_cast<uint32_t>(record.size());
         return BTRCALL(op, pb, buf.data(), &len, key, 255, keyNum);
     }
-    int16_t Insert(const std::string& record, int8_t keyNum = 0) { return Write(btr::B_INSERT, record, keyNum); }
-    int16_t Update(const std::string& record, int8_t keyNum = 0) { return Write(btr::B_UPDATE, record, keyNum); }
+    int16_t Insert(const std::string& record, int8_t keyNum = 0) {
+        return Write(btr::B_INSERT, record, keyNum);
+    }
+    int16_t Update(const std::string& record, int8_t keyNum = 0) {
+        return Write(btr::B_UPDATE, record, keyNum);
+    }
     int16_t Delete() {
         uint32_t l = 0;
         return BTRCALL(btr::B_DELETE, pb, nullptr, &l, key, 255, 0);
@@ -111,8 +115,7 @@ struct File {
         uint8_t stat[1024] = {};
         uint32_t l = sizeof stat;
         uint8_t k[255];
-        if (BTRCALL(btr::B_STAT, pb, stat, &l, k, 255, 0) != 0)
-            return UINT32_MAX;
+        if (BTRCALL(btr::B_STAT, pb, stat, &l, k, 255, 0) != 0) return UINT32_MAX;
         uint32_t n;
         std::memcpy(&n, stat + 6, 4);
         return n;
@@ -124,7 +127,9 @@ struct File {
 };
 
 // The database in which the record files of a folder live.
-inline std::string FolderDb(const std::string& dir = ".") { return dir + "/.kestrel-records.sqlite"; }
+inline std::string FolderDb(const std::string& dir = ".") {
+    return dir + "/.kestrel-records.sqlite";
+}
 
 // The table that holds the records of one record file, as the folder's catalog names it.
 inline std::string RecordTable(const std::string& name, const std::string& dir = ".") {
@@ -144,7 +149,9 @@ inline std::string RecordTable(const std::string& name, const std::string& dir =
     return table;
 }
 
-inline std::string I32(int32_t v) { return std::string(reinterpret_cast<const char*>(&v), 4); }
+inline std::string I32(int32_t v) {
+    return std::string(reinterpret_cast<const char*>(&v), 4);
+}
 inline std::string Pad(std::string s, size_t n, char fill = ' ') {
     s.resize(n, fill);
     return s;

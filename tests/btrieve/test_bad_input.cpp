@@ -22,8 +22,7 @@ TEST(BadInput, SeededRandomCallsAnswerWithStatuses) {
     uint8_t junkPb[128];
     for (int i = 0; i < 30000; ++i) {
         File& f = files[pick(3)];
-        if (pick(50) == 0)
-            f.Open("F.DB", static_cast<int8_t>(-static_cast<int>(pick(5))));
+        if (pick(50) == 0) f.Open("F.DB", static_cast<int8_t>(-static_cast<int>(pick(5))));
         uint16_t op;
         switch (pick(4)) {
         case 0:
@@ -56,8 +55,7 @@ TEST(BadInput, SeededRandomCallsAnswerWithStatuses) {
         if (base == B_SET_DIR || base == B_STOP || base == B_RESET)
             continue; // would leave the test's folder or close the files under it
         BTRCALL(op, pb, pick(30) == 0 ? nullptr : data.data(), pick(30) == 0 ? nullptr : &len,
-                            pick(30) == 0 ? nullptr : key, static_cast<uint8_t>(rng()),
-                            static_cast<int8_t>(rng()));
+                pick(30) == 0 ? nullptr : key, static_cast<uint8_t>(rng()), static_cast<int8_t>(rng()));
     }
     File f;
     ASSERT_EQ(f.Open("F.DB"), 0);

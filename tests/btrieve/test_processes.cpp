@@ -15,8 +15,12 @@ using namespace btr;
 
 namespace {
 
-std::vector<uint8_t> KeySpec() { return Spec(32, 1, {{1, 12, 0}}); }
-std::string Rec(const std::string& key) { return Pad(key, 12, ' ') + Pad("payload", 20, '.'); }
+std::vector<uint8_t> KeySpec() {
+    return Spec(32, 1, {{1, 12, 0}});
+}
+std::string Rec(const std::string& key) {
+    return Pad(key, 12, ' ') + Pad("payload", 20, '.');
+}
 
 std::string IntegrityCheck(const std::string& path) {
     sqlite3* db = nullptr;
@@ -35,8 +39,7 @@ std::string IntegrityCheck(const std::string& path) {
 // Inserts n records named prefix+i, retrying while the file is busy; returns the failures.
 int InsertMany(const std::string& prefix, int n) {
     File f;
-    if (f.Open("SHARED.DB") != 0)
-        return n;
+    if (f.Open("SHARED.DB") != 0) return n;
     int failures = 0;
     for (int i = 0; i < n; ++i) {
         int16_t s;
@@ -44,8 +47,7 @@ int InsertMany(const std::string& prefix, int n) {
         do {
             s = f.Insert(Rec(prefix + std::to_string(i)));
         } while (s == B_FILE_INUSE && ++tries < 50);
-        if (s != 0)
-            ++failures;
+        if (s != 0) ++failures;
     }
     return failures;
 }
@@ -56,8 +58,7 @@ TEST(Processes, TwoWritersAtOnceLoseNothing) {
     constexpr int kEach = 1500;
     pid_t child = fork();
     ASSERT_GE(child, 0);
-    if (child == 0)
-        _exit(InsertMany("C", kEach) == 0 ? 0 : 1);
+    if (child == 0) _exit(InsertMany("C", kEach) == 0 ? 0 : 1);
     int parentFailures = InsertMany("P", kEach);
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -88,8 +89,7 @@ TEST(Processes, AWriterHoldingATransactionLocksOthersOutWithAStatus) {
         if (f.Open("SHARED.DB") != 0 || BTRCALL(B_BEGIN_TRAN, pb, nullptr, nullptr, nullptr, 0, 0) != 0 ||
             f.Insert(Rec("CHILD")) != 0)
             c = 'e';
-        if (write(toParent[1], &c, 1) != 1 || read(toChild[0], &c, 1) != 1)
-            _exit(2);
+        if (write(toParent[1], &c, 1) != 1 || read(toChild[0], &c, 1) != 1) _exit(2);
         _exit(BTRCALL(B_END_TRAN, pb, nullptr, nullptr, nullptr, 0, 0) == 0 ? 0 : 1);
     }
     char c = 0;
@@ -120,8 +120,7 @@ TEST(Processes, AnOpenReaderSeesOtherProgramsWritesAtOnce) {
         ASSERT_EQ(f.Insert(Rec(k)), 0);
     auto inChild = [](auto&& body) {
         pid_t child = fork();
-        if (child == 0)
-            _exit(body() ? 0 : 1);
+        if (child == 0) _exit(body() ? 0 : 1);
         int status = 0;
         waitpid(child, &status, 0);
         return WIFEXITED(status) && WEXITSTATUS(status) == 0;
@@ -132,7 +131,8 @@ TEST(Processes, AnOpenReaderSeesOtherProgramsWritesAtOnce) {
     ASSERT_EQ(f.Call(B_GET_NEXT, 0), 0); // C; the records after it are read ahead
     ASSERT_TRUE(inChild([] {
         File g;
-        if (g.Open("SHARED.DB") != 0 || g.Insert(Rec("D")) != 0 || g.Call(B_GET_EQUAL, 0, Pad("C", 12, ' ')) != 0)
+        if (g.Open("SHARED.DB") != 0 || g.Insert(Rec("D")) != 0 ||
+            g.Call(B_GET_EQUAL, 0, Pad("C", 12, ' ')) != 0)
             return false;
         return g.Update(Pad("C", 12, ' ') + Pad("changed", 20, '.')) == 0;
     }));
@@ -161,11 +161,9 @@ TEST(Processes, AWriterKilledMidwayLeavesASoundFile) {
     if (child == 0) {
         close(reports[0]);
         File f;
-        if (f.Open("SHARED.DB") != 0)
-            _exit(1);
+        if (f.Open("SHARED.DB") != 0) _exit(1);
         for (uint32_t i = 0;; ++i) {
-            if (f.Insert(Rec("K" + std::to_string(i))) != 0)
-                _exit(1);
+            if (f.Insert(Rec("K" + std::to_string(i))) != 0) _exit(1);
             if (write(reports[1], &i, sizeof i) != sizeof i) // reported only once done
                 _exit(1);
         }

@@ -14,13 +14,18 @@ namespace {
 
 // 32-byte records: a 10-byte string key 0 (unique, modifiable), a 4-byte integer key 1 with
 // duplicates at 11, and a 20-byte payload.
-std::vector<uint8_t> TwoKeySpec(uint16_t key0Flags = KF_MODIFIABLE, uint16_t key1Flags = KF_DUPLICATES | KF_MODIFIABLE) {
-    return Spec(34, 2, {{1, 10, key0Flags}, {11, 4, static_cast<uint16_t>(key1Flags | KF_EXTENDED_TYPE), KT_INTEGER}});
+std::vector<uint8_t> TwoKeySpec(uint16_t key0Flags = KF_MODIFIABLE,
+                                uint16_t key1Flags = KF_DUPLICATES | KF_MODIFIABLE) {
+    return Spec(
+        34, 2,
+        {{1, 10, key0Flags}, {11, 4, static_cast<uint16_t>(key1Flags | KF_EXTENDED_TYPE), KT_INTEGER}});
 }
 std::string Rec(const std::string& name, int32_t n, const std::string& payload = "") {
     return Pad(name, 10, '\0') + I32(n) + Pad(payload, 20, '.');
 }
-std::string NameOf(const std::string& rec) { return std::string(rec.c_str()); }
+std::string NameOf(const std::string& rec) {
+    return std::string(rec.c_str());
+}
 
 class SemanticsBase : public ::testing::Test {
 protected:
@@ -75,7 +80,6 @@ class SqliteSemantics : public SemanticsBase {};
 
 const auto* g_cluster = ::testing::AddGlobalTestEnvironment(new PgCluster);
 
-
 TEST_P(Semantics, StringKeysOrderByUnsignedBytesAndRangeGets) {
     Make();
     for (std::string n : {"b", "a", "\xE9t\xE9", "c", "B"})
@@ -127,8 +131,7 @@ TEST_P(Semantics, IntegerKeysOfEveryWidthOrderNumerically) {
         while (s == 0) {
             int64_t v = 0;
             std::memcpy(&v, g.buf.data() + 2, width);
-            if (width < 8 && (v >> (8 * width - 1)) & 1)
-                v -= int64_t(1) << (8 * width);
+            if (width < 8 && (v >> (8 * width - 1)) & 1) v -= int64_t(1) << (8 * width);
             got.push_back(v);
             s = g.Call(B_GET_NEXT, 0);
         }
@@ -173,7 +176,8 @@ TEST_P(Semantics, DateKeysOrderByYearMonthDayAndSegmentsInTurn) {
 
 TEST_P(Semantics, DuplicatesKeepInsertionOrderBothWaysAndAcrossATurn) {
     Make();
-    for (auto [n, v] : std::vector<std::pair<std::string, int>>{{"d1", 7}, {"x", 3}, {"d2", 7}, {"d3", 7}, {"y", 9}})
+    for (auto [n, v] :
+         std::vector<std::pair<std::string, int>>{{"d1", 7}, {"x", 3}, {"d2", 7}, {"d3", 7}, {"y", 9}})
         ASSERT_EQ(f.Insert(Rec(n, v)), 0);
     EXPECT_EQ(Names(1, true), (std::vector<std::string>{"x:3", "d1:7", "d2:7", "d3:7", "y:9"}));
     EXPECT_EQ(Names(1, false), (std::vector<std::string>{"y:9", "d3:7", "d2:7", "d1:7", "x:3"}));
@@ -370,8 +374,7 @@ TEST_P(Semantics, CreateValidatesAndReplaces) {
     EXPECT_EQ(Create("A.DB", Spec(34, 1, {{1, 4, KF_EXTENDED_TYPE, 42}})), B_INVALID_EXT_KEY_TYPE);
     EXPECT_EQ(Create("A.DB", Spec(34, 1, {{1, 4, 0}}, 0, 1000)), B_PAGE_SIZE_ERROR);
     EXPECT_EQ(Create("A.DB", Spec(34, 2, {{1, 4, 0}})), B_DATALENGTH_ERROR); // a key without segments
-    EXPECT_EQ(Create("A.DB",
-                     Spec(34, 1, {{1, 4, KF_SEGMENTED | KF_DUPLICATES}, {5, 4, 0}})),
+    EXPECT_EQ(Create("A.DB", Spec(34, 1, {{1, 4, KF_SEGMENTED | KF_DUPLICATES}, {5, 4, 0}})),
               B_INCONSISTENT_KEY_FLAGS);
     EXPECT_FALSE(std::filesystem::exists("A.DB"));
     Make();
@@ -450,7 +453,8 @@ TEST_F(SqliteSemantics, FilesThatAreNotOursGiveAStatus) {
     uint8_t pb[128] = {};
     BTRCALL(B_RESET, pb, nullptr, nullptr, nullptr, 0, 0); // lets the pooled connection go
     ASSERT_EQ(sqlite3_open(FolderDb().c_str(), &db), SQLITE_OK);
-    sqlite3_exec(db, ("UPDATE " + RecordTable("T.DB") + " SET data = x'00'").c_str(), nullptr, nullptr, nullptr);
+    sqlite3_exec(db, ("UPDATE " + RecordTable("T.DB") + " SET data = x'00'").c_str(), nullptr, nullptr,
+                 nullptr);
     sqlite3_close(db);
     ASSERT_EQ(f.Open("T.DB"), 0);
     EXPECT_EQ(f.Call(B_GET_FIRST, 0), B_IO_ERROR);
@@ -516,6 +520,8 @@ TEST_P(Semantics, OwnersAndOpenModes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Stores, Semantics, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& i) { return i.param ? "Server" : "Sqlite"; });
+                         [](const ::testing::TestParamInfo<bool>& i) {
+                             return i.param ? "Server" : "Sqlite";
+                         });
 
 } // namespace

@@ -37,8 +37,7 @@ ToolRun Tool(const std::string& arguments) {
     ToolRun r;
     std::string command = std::string(KR_TOOL) + " " + arguments + " 2>&1";
     std::FILE* p = popen(command.c_str(), "r");
-    if (!p)
-        return r;
+    if (!p) return r;
     std::array<char, 4096> buffer;
     size_t n;
     while ((n = std::fread(buffer.data(), 1, buffer.size(), p)) > 0)
@@ -52,8 +51,7 @@ ToolRun Tool(const std::string& arguments) {
 ToolRun ToolWithFileLimit(const std::vector<std::string>& args, rlim_t limit) {
     ToolRun r;
     int out[2];
-    if (::pipe(out) != 0)
-        return r;
+    if (::pipe(out) != 0) return r;
     pid_t pid = ::fork();
     if (pid == 0) {
         ::dup2(out[1], 1);
@@ -91,8 +89,7 @@ public:
         m_mounted = ::geteuid() == 0 && ::mount("tmpfs", dir.c_str(), "tmpfs", 0, options.c_str()) == 0;
     }
     ~SmallDisk() {
-        if (m_mounted)
-            ::umount2(m_dir.c_str(), MNT_DETACH);
+        if (m_mounted) ::umount2(m_dir.c_str(), MNT_DETACH);
     }
     SmallDisk(const SmallDisk&) = delete;
     SmallDisk& operator=(const SmallDisk&) = delete;
@@ -110,20 +107,21 @@ void ReleaseRecordFiles() {
     BtrvCall(btr::B_RESET, scratch, scratch, &length, scratch, 0);
 }
 
-std::string Pad(const std::string& s, size_t n) { return fields::Padded(s, n, ' '); }
+std::string Pad(const std::string& s, size_t n) {
+    return fields::Padded(s, n, ' ');
+}
 
 bool HasControlBytes(const std::string& text) {
     for (char c : text)
-        if ((static_cast<unsigned char>(c) < 0x20 && c != '\n') || c == 0x7F)
-            return true;
+        if ((static_cast<unsigned char>(c) < 0x20 && c != '\n') || c == 0x7F) return true;
     return false;
 }
 
 class KestrelDb : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_dir = fs::temp_directory_path() / ("kr-tool-" + std::to_string(::getpid()) + "-" +
-                                             std::to_string(std::random_device{}()));
+        m_dir = fs::temp_directory_path() /
+                ("kr-tool-" + std::to_string(::getpid()) + "-" + std::to_string(std::random_device{}()));
         fs::create_directories(m_dir);
     }
     void TearDown() override {
@@ -141,7 +139,8 @@ TEST_F(KestrelDb, EveryCommandExplainsItself) {
         EXPECT_NE(all.output.find(command), std::string::npos) << command;
         ToolRun help = Tool(std::string(command) + " --help");
         EXPECT_EQ(help.status, 0) << command;
-        EXPECT_NE(help.output.find("usage: kestrel-db " + std::string(command)), std::string::npos) << help.output;
+        EXPECT_NE(help.output.find("usage: kestrel-db " + std::string(command)), std::string::npos)
+            << help.output;
     }
     EXPECT_EQ(Tool("frobnicate").status, 2);
 }
@@ -271,9 +270,9 @@ TEST_F(KestrelDb, APurgeWithoutRoomLeavesTheFileAsItWas) {
     };
     fs::create_directories(m_dir / "limited");
     prepare(m_dir / "limited");
-    check(ToolWithFileLimit({"import", Path("limited/CUST.DB"), Path("gen/customers.txt"), "--purge"},
-                            1 << 20),
-          m_dir / "limited", "file-size-limit");
+    check(
+        ToolWithFileLimit({"import", Path("limited/CUST.DB"), Path("gen/customers.txt"), "--purge"}, 1 << 20),
+        m_dir / "limited", "file-size-limit");
     SmallDisk disk(m_dir / "small", "1m");
     if (disk.mounted()) {
         prepare(m_dir / "small");
@@ -315,7 +314,9 @@ TEST_F(KestrelDb, ControlBytesFromFilesAreShownEscaped) {
     EXPECT_EQ(kdb::Escaped("A\\B\x1b[2J\x80\x81\xe9\t"), "A\\\\B\\x1b[2J\u20ac\\x81\u00e9\\x09");
     std::ofstream(Path("control.txt"), std::ios::binary)
         << Pad("COMPANY.NAME", 30) << "T\x1b]0;OWNED\x07KESTREL\n"
-        << Pad("BAD.NUMBER", 30) << "I  \x1b" "3 \n";
+        << Pad("BAD.NUMBER", 30)
+        << "I  \x1b"
+           "3 \n";
     CItem item;
     item.m_strItemNumber = Pad("10101", 12);
     item.m_strDescription = "RED\x1b[31mALERT";

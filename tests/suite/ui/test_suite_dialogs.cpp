@@ -9,8 +9,8 @@
 #include "ModalDriver.h"
 #include "Password.h"
 #include "Profile.h"
-#include "Text1252.h"
 #include "SuiteSettings.h"
+#include "Text1252.h"
 #include "dbtool.h"
 
 #include <QAbstractButton>
