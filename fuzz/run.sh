@@ -12,7 +12,8 @@ if ! command -v clang++ >/dev/null; then
   exit 1
 fi
 clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-  -Isrc -Isrc/db fuzz/fuzz_import.cpp src/btrieve/*.cpp src/db/*.cpp -lsqlite3 -o "$out/fuzz_import"
+  -Isrc -Isrc/db $(pkg-config --cflags libpq) fuzz/fuzz_import.cpp src/btrieve/*.cpp src/db/*.cpp \
+  -lsqlite3 $(pkg-config --libs libpq) -o "$out/fuzz_import"
 export ASAN_OPTIONS=detect_leaks=0
 declare -A seeds=([ITEM.DB]=items.txt [ITEMUNIT.DB]=units.txt [CUST.DB]=customers.txt [VELOCITY.DB]=history.txt
                   [CONTROL.DB]=control.txt [ITEMDICT.DB]=dictionary.txt [ITEMLKUP.DB]=lookup.txt
