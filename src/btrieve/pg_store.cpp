@@ -137,8 +137,6 @@ public:
     }
 
     int64_t id() const { return m_id; }
-    std::string owner;
-    int ownerMode = -1;
     uint64_t changes = 0; // notified changes of the file's records
 
     void Unpin() override;
@@ -155,8 +153,7 @@ public:
                    const std::vector<std::optional<std::string>>& keys, const std::vector<bool>& keepStored,
                    std::vector<std::optional<std::string>>& stored) override;
     int16_t Erase(int64_t id, int64_t version) override;
-    int16_t GetOwner(std::string& owner, int& mode) override;
-    int16_t SetOwner(const std::string& owner, int mode) override;
+    int16_t StoreOwner(const std::string& stored) override;
     int16_t BeginWrite() override;
     int16_t EndWrite(bool commit) override;
 
@@ -519,8 +516,7 @@ private:
             m_names[e.id] = e.name;
         }
         PgStore& s = *it->second;
-        s.ownerMode = e.owner.empty() ? -1 : static_cast<uint8_t>(e.owner[0]);
-        s.owner = e.owner.empty() ? std::string() : e.owner.substr(1);
+        s.LoadOwner(e.owner);
         out = it->second;
         return 0;
     }
@@ -872,19 +868,8 @@ int16_t PgStore::Erase(int64_t id, int64_t version) {
     return std::strcmp(PQcmdTuples(r.r), "1") == 0 ? 0 : B_CONFLICT;
 }
 
-int16_t PgStore::GetOwner(std::string& o, int& mode) {
-    o = owner;
-    mode = ownerMode;
-    return 0;
-}
-
-int16_t PgStore::SetOwner(const std::string& o, int mode) {
-    std::string v;
-    if (mode >= 0) v = std::string(1, static_cast<char>(mode)) + o;
-    if (int16_t s = m_server->SetOwner(m_id, v)) return s;
-    owner = mode >= 0 ? o : std::string();
-    ownerMode = mode;
-    return 0;
+int16_t PgStore::StoreOwner(const std::string& stored) {
+    return m_server->SetOwner(m_id, stored);
 }
 
 int16_t PgStore::BeginWrite() {

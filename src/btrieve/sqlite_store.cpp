@@ -208,8 +208,6 @@ public:
     int16_t Prepare(sqlite3* db);
 
     int64_t id() const { return m_id; }
-    std::string owner;
-    int ownerMode = -1;
 
     void Unpin() override;
     std::shared_ptr<Transactional> Tx() override;
@@ -225,8 +223,7 @@ public:
                    const std::vector<std::optional<std::string>>& keys, const std::vector<bool>& keepStored,
                    std::vector<std::optional<std::string>>& stored) override;
     int16_t Erase(int64_t id, int64_t version) override;
-    int16_t GetOwner(std::string& owner, int& mode) override;
-    int16_t SetOwner(const std::string& owner, int mode) override;
+    int16_t StoreOwner(const std::string& stored) override;
     int16_t BeginWrite() override;
     int16_t EndWrite(bool commit) override;
 
@@ -503,8 +500,7 @@ public:
             it = m_stores.emplace(entry.id, std::move(s)).first;
         }
         SqliteStore& s = *it->second;
-        s.ownerMode = entry.owner.empty() ? -1 : static_cast<uint8_t>(entry.owner[0]);
-        s.owner = entry.owner.empty() ? std::string() : entry.owner.substr(1);
+        s.LoadOwner(entry.owner);
         out = it->second;
         return 0;
     }
@@ -890,19 +886,8 @@ int16_t SqliteStore::Erase(int64_t id, int64_t version) {
     return sqlite3_changes(m_db) == 1 ? 0 : B_CONFLICT;
 }
 
-int16_t SqliteStore::GetOwner(std::string& o, int& mode) {
-    o = owner;
-    mode = ownerMode;
-    return 0;
-}
-
-int16_t SqliteStore::SetOwner(const std::string& o, int mode) {
-    std::string v;
-    if (mode >= 0) v = std::string(1, static_cast<char>(mode)) + o;
-    if (int16_t s = m_folder->SetOwner(m_id, v)) return s;
-    owner = mode >= 0 ? o : std::string();
-    ownerMode = mode;
-    return 0;
+int16_t SqliteStore::StoreOwner(const std::string& stored) {
+    return m_folder->SetOwner(m_id, stored);
 }
 
 int16_t SqliteStore::BeginWrite() {

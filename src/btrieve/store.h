@@ -73,16 +73,39 @@ public:
                            std::vector<std::optional<std::string>>& stored) = 0;
     virtual int16_t Erase(int64_t id, int64_t version) = 0;
 
-    // Owner name and access mode (-1 when none).
-    virtual int16_t GetOwner(std::string& owner, int& mode) = 0;
-    virtual int16_t SetOwner(const std::string& owner, int mode) = 0;
+    // Owner name and access mode (-1 when none), kept in the file as the mode byte followed by the
+    // name (empty when none).
+    int16_t GetOwner(std::string& owner, int& mode) const {
+        owner = m_strOwner;
+        mode = m_nOwnerMode;
+        return 0;
+    }
+    int16_t SetOwner(const std::string& owner, int mode) {
+        const std::string stored =
+            mode >= 0 ? std::string(1, static_cast<char>(mode)) + owner : std::string();
+        if (int16_t s = StoreOwner(stored)) return s;
+        LoadOwner(stored);
+        return 0;
+    }
+    // The owner as the file keeps it, when the store reads it.
+    void LoadOwner(const std::string& stored) {
+        m_nOwnerMode = stored.empty() ? -1 : static_cast<uint8_t>(stored[0]);
+        m_strOwner = stored.empty() ? std::string() : stored.substr(1);
+    }
 
     // Write bracket: atomic on its own, or a part of the process's transaction.
     virtual int16_t BeginWrite() = 0;
     virtual int16_t EndWrite(bool commit) = 0;
 
 protected:
+    // Writes the owner in its stored form.
+    virtual int16_t StoreOwner(const std::string& stored) = 0;
+
     FileSpec m_spec;
+
+private:
+    std::string m_strOwner;
+    int m_nOwnerMode = -1;
 };
 
 // The database that holds every record file of a folder. Not a name the suite gives a record file
