@@ -17,6 +17,7 @@
 #include "RecipeFiles.h"
 #include "Strings.h"
 #include "btrieve/btrcall.h"
+#include "editor_driver.h"
 #include "fixtures.h"
 #include "support.h"
 
@@ -38,6 +39,11 @@
 #include <sstream>
 
 namespace {
+
+using kt::AddIngredient;
+using kt::Click;
+using kt::EditCell;
+using kt::ScreenshotPath;
 
 using Grid = CMenuListCtrl;
 
@@ -68,18 +74,6 @@ void SetPrice(const std::string& item, const std::string& unit, float price) {
     QCOMPARE(units.UpdateUnit(record), 0);
 }
 
-QString ScreenshotPath(const QString& name) {
-    const QString dir = QStringLiteral(KR_SCREENSHOT_DIR);
-    QDir().mkpath(dir);
-    return dir + QLatin1Char('/') + name + QStringLiteral(".png");
-}
-
-QLineEdit* Field(CRecipeDlg* dlg, const QString& name) {
-    for (QLineEdit* e : dlg->findChildren<QLineEdit*>())
-        if (e->accessibleName() == name) return e;
-    return nullptr;
-}
-
 // Types into a field and leaves it with Tab, as a user does.
 void TypeInto(QLineEdit* field, const QString& text) {
     // A message box that closed may leave no window active: the user clicks back into it.
@@ -89,30 +83,6 @@ void TypeInto(QLineEdit* field, const QString& text) {
     field->selectAll();
     QTest::keyClicks(field, text);
     QTest::keyClick(field, Qt::Key_Tab);
-}
-
-void Click(CRecipeDlg* dlg, const QString& caption) {
-    QPushButton* b = dlg->Button(caption);
-    QVERIFY2(b && b->isEnabled(), qPrintable(caption));
-    QTest::mouseClick(b, Qt::LeftButton);
-}
-
-void AddIngredient(CRecipeDlg* dlg, const QString& text) {
-    Click(dlg, kr::str::kAddIngredient);
-    QLineEdit* label = dlg->Grid()->GetEditControl();
-    QVERIFY2(label, "the item editor did not open");
-    QTest::keyClicks(label, text);
-    QTest::keyClick(label, Qt::Key_Return);
-    QTest::qWait(0);
-}
-
-void EditCell(Grid* grid, int row, int col, const QString& text) {
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
-                      grid->visualRect(grid->model()->index(row, col)).center());
-    auto* ed = qobject_cast<QLineEdit*>(grid->GetInPlaceEditor());
-    QVERIFY2(ed, "no editor opened on the cell");
-    QTest::keyClicks(ed, text);
-    QTest::keyClick(ed, Qt::Key_Return);
 }
 
 struct StoredRecipe {
@@ -238,8 +208,8 @@ private:
         EditCell(grid, 2, Grid::kColPtnPerItem, QStringLiteral("10"));
         QCOMPARE(grid->GetItemCount(), 3);
 
-        TypeInto(Field(dlg, QStringLiteral("Recipe Name")), QStringLiteral("CHILI"));
-        TypeInto(Field(dlg, QStringLiteral("Sell Price")), QStringLiteral("10"));
+        TypeInto(kt::Named<QLineEdit>(dlg, QStringLiteral("Recipe Name")), QStringLiteral("CHILI"));
+        TypeInto(kt::Named<QLineEdit>(dlg, QStringLiteral("Sell Price")), QStringLiteral("10"));
         QComboBox* combo = nullptr;
         for (QComboBox* c : dlg->findChildren<QComboBox*>())
             if (c->accessibleName() == QStringLiteral("Recipe Category")) combo = c;
@@ -480,7 +450,7 @@ private slots:
 
         // A sell price of 0, not yet saved: saved on the question, then the old file replaced
         // after its own question.
-        TypeInto(Field(dlg, QStringLiteral("Sell Price")), QStringLiteral("0"));
+        TypeInto(kt::Named<QLineEdit>(dlg, QStringLiteral("Sell Price")), QStringLiteral("0"));
         run = Play({Box(QMessageBox::Yes), Box(QMessageBox::Ok), SaveAs(path), Box(QMessageBox::Yes),
                     Box(QMessageBox::Ok)});
         Click(dlg, kr::str::kExportTo);

@@ -20,6 +20,7 @@
 #include "Strings.h"
 #include "btrieve/btrcall.h"
 #include "dbtool.h"
+#include "editor_driver.h"
 #include "fixtures.h"
 #include "support.h"
 #include "unreadable_files.h"
@@ -35,6 +36,12 @@
 #include <memory>
 
 namespace {
+
+using kt::AddIngredient;
+using kt::ClickCell;
+using kt::EditCell;
+using kt::Named;
+using kt::ScreenshotPath;
 
 using Grid = CMenuListCtrl;
 
@@ -70,12 +77,6 @@ void BuildDatabase() {
     AddWord("SUGAR", 1, "600001");
 }
 
-QString ScreenshotPath(const QString& name) {
-    const QString dir = QStringLiteral(KR_SCREENSHOT_DIR);
-    QDir().mkpath(dir);
-    return dir + QLatin1Char('/') + name + QStringLiteral(".png");
-}
-
 // Types any text, as a keyboard of another language would: one key event per character.
 void TypeText(QWidget* w, const QString& text) {
     for (QChar c : text) {
@@ -84,30 +85,6 @@ void TypeText(QWidget* w, const QString& text) {
         else
             QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
     }
-}
-
-// A control found as a screen reader finds it: by its accessible name.
-template <class T> T* Named(QWidget* dlg, const QString& name) {
-    for (T* w : dlg->findChildren<T*>())
-        if (w->accessibleName() == name) return w;
-    return nullptr;
-}
-
-QPoint CellCentre(Grid* grid, int row, int col) {
-    return grid->visualRect(grid->model()->index(row, col)).center();
-}
-
-void ClickCell(Grid* grid, int row, int col) {
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, CellCentre(grid, row, col));
-}
-
-// Types into the open in-place editor of a cell and ends it with the key.
-void EditCell(Grid* grid, int row, int col, const QString& text, Qt::Key end = Qt::Key_Return) {
-    ClickCell(grid, row, col);
-    auto* ed = qobject_cast<QLineEdit*>(grid->GetInPlaceEditor());
-    QVERIFY2(ed, "no editor opened on the cell");
-    QTest::keyClicks(ed, text);
-    QTest::keyClick(ed, end);
 }
 
 // Picks an entry of the cell's drop-down with the arrow keys, then Enter.
@@ -122,16 +99,6 @@ void PickChoice(Grid* grid, int row, int col, const QString& choice) {
     while (combo->currentIndex() > target)
         QTest::keyClick(combo, Qt::Key_Up);
     QTest::keyClick(combo, Qt::Key_Return);
-}
-
-// "Add Ingredient", then the item cell typed and ended with Enter.
-void AddIngredient(CRecipeDlg* dlg, const QString& text) {
-    QTest::mouseClick(dlg->Button(kr::str::kAddIngredient), Qt::LeftButton);
-    QLineEdit* label = dlg->Grid()->GetEditControl();
-    QVERIFY2(label, "the item editor did not open");
-    QTest::keyClicks(label, text);
-    QTest::keyClick(label, Qt::Key_Return);
-    QTest::qWait(0); // the view ends its editor from the event loop
 }
 
 QStringList RowTexts(Grid* grid, int row) {
