@@ -122,7 +122,7 @@ void StartReaper() {
     e.reaperRunning = true;
     std::thread([] {
         for (;;) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
             std::lock_guard<std::mutex> lock(E().mu);
             if (!E().reaperRunning) return;
             EndStaleReads(std::chrono::milliseconds(250));

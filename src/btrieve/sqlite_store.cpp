@@ -369,8 +369,10 @@ public:
         }
     }
 
+    // A snapshot another writer has already moved past serves nothing but pins the log: end it
+    // at once; an unchanged one after the given age.
     void EndStale(std::chrono::milliseconds age) {
-        if (m_readOpen && Clock::now() - m_readSince >= age) EndRead();
+        if (m_readOpen && (HeaderHash() != m_readHeader || Clock::now() - m_readSince >= age)) EndRead();
     }
 
     void Relax() {

@@ -419,7 +419,7 @@ TEST(Durability, AnIdleOpenReaderDoesNotPinTheLog) {
     ASSERT_TRUE(ExitedWith(child, 0));
     std::error_code ec;
     auto wal = std::filesystem::file_size(FolderDb() + "-wal", ec);
-    EXPECT_LT(wal, 16u << 20) << "the log grew while a reader sat idle";
+    EXPECT_LT(wal, 12u << 20) << "the log grew while a reader sat idle";
     EXPECT_EQ(f.Count(), kRecords + 4u);
     ASSERT_EQ(f.Call(B_GET_EQUAL, 0, Pad("W199999", 12)), 0);
 }
