@@ -84,57 +84,47 @@ private slots:
         QCOMPARE(Sorted(mixed, true).size(), mixed.size());
     }
 
-    void integerFilter_data() {
+    void filters_data() {
+        QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("ok");
-        QTest::newRow("digits") << "12" << true;
-        QTest::newRow("letter after") << "12a" << false;
-        QTest::newRow("largest") << "2147483647" << true;
-        QTest::newRow("one digit more") << "21474836470" << false;
-        QTest::newRow("just over") << "2147483648" << false;
-        QTest::newRow("smallest") << "-2147483648" << true;
-        QTest::newRow("below smallest") << "-2147483649" << false;
-        QTest::newRow("empty") << "" << true;
-        QTest::newRow("lone minus") << "-" << false;
-        QTest::newRow("leading blanks") << "  42" << true;
-        QTest::newRow("blank after") << "42 " << false;
-        QTest::newRow("only blanks") << "  " << false;
-        QTest::newRow("plus") << "+7" << true;
-        QTest::newRow("point") << "1.5" << false;
-        QTest::newRow("non-ascii digit") << QString::fromUtf16(u"\u0661") << false;
+        const int i = InPlaceFilter::Integer, r = InPlaceFilter::Real;
+        QTest::newRow("int digits") << i << "12" << true;
+        QTest::newRow("int letter after") << i << "12a" << false;
+        QTest::newRow("int largest") << i << "2147483647" << true;
+        QTest::newRow("int one digit more") << i << "21474836470" << false;
+        QTest::newRow("int just over") << i << "2147483648" << false;
+        QTest::newRow("int smallest") << i << "-2147483648" << true;
+        QTest::newRow("int below smallest") << i << "-2147483649" << false;
+        QTest::newRow("int empty") << i << "" << true;
+        QTest::newRow("int lone minus") << i << "-" << false;
+        QTest::newRow("int leading blanks") << i << "  42" << true;
+        QTest::newRow("int blank after") << i << "42 " << false;
+        QTest::newRow("int only blanks") << i << "  " << false;
+        QTest::newRow("int plus") << i << "+7" << true;
+        QTest::newRow("int point") << i << "1.5" << false;
+        QTest::newRow("int non-ascii digit") << i << QString::fromUtf16(u"\u0661") << false;
+        QTest::newRow("real decimal") << r << "1.5" << true;
+        QTest::newRow("real exponent") << r << "1e3" << true;
+        QTest::newRow("real two points") << r << "1.5.2" << false;
+        QTest::newRow("real trailing point") << r << "1." << true;
+        QTest::newRow("real leading point") << r << ".5" << true;
+        QTest::newRow("real lone point") << r << "." << false;
+        QTest::newRow("real lone minus") << r << "-" << false;
+        QTest::newRow("real negative") << r << "-0.25" << true;
+        QTest::newRow("real plus") << r << "+2" << true;
+        QTest::newRow("real double sign") << r << "+-2" << false;
+        QTest::newRow("real half exponent") << r << "1e" << false;
+        QTest::newRow("real overflow") << r << "1e999" << false;
+        QTest::newRow("real empty") << r << "" << true;
+        QTest::newRow("real comma") << r << "1,5" << false;
+        QTest::newRow("none") << int(InPlaceFilter::None) << "anything at all" << true;
     }
-    void integerFilter() {
+    void filters() {
+        QFETCH(int, kind);
         QFETCH(QString, text);
         QFETCH(bool, ok);
-        QCOMPARE(InPlaceFilter::IsAcceptable(InPlaceFilter::Integer, text), ok);
-    }
-
-    void realFilter_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("ok");
-        QTest::newRow("decimal") << "1.5" << true;
-        QTest::newRow("exponent") << "1e3" << true;
-        QTest::newRow("two points") << "1.5.2" << false;
-        QTest::newRow("trailing point") << "1." << true;
-        QTest::newRow("leading point") << ".5" << true;
-        QTest::newRow("lone point") << "." << false;
-        QTest::newRow("lone minus") << "-" << false;
-        QTest::newRow("negative") << "-0.25" << true;
-        QTest::newRow("plus") << "+2" << true;
-        QTest::newRow("double sign") << "+-2" << false;
-        QTest::newRow("half exponent") << "1e" << false;
-        QTest::newRow("overflow") << "1e999" << false;
-        QTest::newRow("empty") << "" << true;
-        QTest::newRow("comma") << "1,5" << false;
-    }
-    void realFilter() {
-        QFETCH(QString, text);
-        QFETCH(bool, ok);
-        QCOMPARE(InPlaceFilter::IsAcceptable(InPlaceFilter::Real, text), ok);
-    }
-
-    void noFilterAcceptsAnything() {
-        QVERIFY(InPlaceFilter::IsAcceptable(InPlaceFilter::None, "anything at all"));
+        QCOMPARE(InPlaceFilter::IsAcceptable(kind, text), ok);
     }
 
     void completionTakesFirstEntryIgnoringCase() {
