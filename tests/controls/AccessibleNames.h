@@ -7,6 +7,9 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QTabBar>
 #include <QtTest>
 
 // Every control a person can reach says what it is: its accessible name, a button's caption or
@@ -15,8 +18,12 @@ inline void ExpectAccessibleNames(QWidget* window) {
     for (QWidget* w : window->findChildren<QWidget*>()) {
         if (!w->isVisibleTo(window)) continue;
         bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
-                       qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractItemView*>(w);
-        if (!control || qobject_cast<QComboBox*>(w->parentWidget()) || qobject_cast<QHeaderView*>(w))
+                       qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractItemView*>(w) ||
+                       qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QAbstractSpinBox*>(w);
+        // The parts of a combo box, spin box or tab bar are read as the whole.
+        QWidget* parent = w->parentWidget();
+        if (!control || qobject_cast<QComboBox*>(parent) || qobject_cast<QAbstractSpinBox*>(parent) ||
+            qobject_cast<QTabBar*>(parent) || qobject_cast<QHeaderView*>(w))
             continue;
         QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w);
         QString name = iface ? iface->text(QAccessible::Name) : QString();

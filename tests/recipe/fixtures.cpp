@@ -4,7 +4,11 @@
 #include "CustomerDB.h"
 #include "ItemDB.h"
 #include "ItemUnitDB.h"
+#include "MenuHdrDB.h"
+#include "MenuItemDB.h"
 #include "VelocityDB.h"
+#include "btrieve/btrcall.h"
+#include "support.h"
 
 #include <gtest/gtest.h>
 
@@ -97,6 +101,49 @@ void CreateCostingFiles() {
     OpenOrCreate(units);
     CVelocityDB history;
     OpenOrCreate(history);
+}
+
+void StoreRecipe(const std::string& key, const std::string& customer, const std::string& name,
+                 std::vector<CMenuItem> lines) {
+    CMenuHdrDB headers;
+    OpenOrCreate(headers);
+    CMenuHdr header;
+    header.m_cRecordType = 'C';
+    header.m_strRecipeKey = key;
+    header.m_strCustomer = customer;
+    header.m_strRecipeName = name;
+    ASSERT_EQ(headers.InsertRecipe(header), 0);
+    CMenuItemDB file;
+    OpenOrCreate(file);
+    for (CMenuItem& line : lines) {
+        line.m_strRecipeKey = key;
+        ASSERT_EQ(file.InsertLine(line), 0);
+    }
+}
+
+int StoredLineCount(const std::string& key) {
+    CMenuItemDB file;
+    if (file.OpenFile() != 0) return -1;
+    CMenuItem line;
+    int n = 0;
+    for (int st = file.FindFirstLine(line, key); st == 0 && line.m_strRecipeKey.rfind(key, 0) == 0;
+         st = file.FindNextLine(line))
+        ++n;
+    return n;
+}
+
+bool HasStoredHeader(const std::string& key) {
+    CMenuHdrDB headers;
+    CMenuHdr header;
+    return headers.OpenFile() == 0 && headers.FindRecipe(header, key) == 0;
+}
+
+void MakeLineFileOnePerRecipe() {
+    CMenuItemDB file;
+    std::vector<uint8_t> spec;
+    uint16_t len =
+        BuildFileSpec(spec, CMenuItemDB::kRecordSize, 1, 0, {{1, 14, btr::KF_MODIFIABLE, btr::KT_STRING}});
+    ASSERT_EQ(file.CreateFile(spec.data(), len, "MENUITEM.DB", btr::kCreateReplace), 0);
 }
 
 } // namespace kt

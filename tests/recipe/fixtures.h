@@ -2,8 +2,11 @@
 // blank-filled to 12, unit codes to 3, dictionary words to 20).
 #pragma once
 
+#include "MenuItemDB.h"
+
 #include <array>
 #include <string>
+#include <vector>
 
 namespace kt {
 
@@ -40,5 +43,15 @@ void AddCustomer(const std::string& number, const std::string& name);
 void CreateCostingFiles();
 
 std::string Pad(const std::string& text, size_t width);
+
+// A recipe's header and lines written as another program of the suite leaves them.
+void StoreRecipe(const std::string& key, const std::string& customer, const std::string& name,
+                 std::vector<CMenuItem> lines);
+// What is on file for a recipe key: its lines (-1 when the file cannot be read) and its header.
+int StoredLineCount(const std::string& key);
+bool HasStoredHeader(const std::string& key);
+// Replaces the line file by one whose recipe key is unique: it refuses a recipe's second line, so
+// that a save or copy fails part-way.
+void MakeLineFileOnePerRecipe();
 
 } // namespace kt

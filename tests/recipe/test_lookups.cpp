@@ -1,9 +1,7 @@
 // The core lookups tell "not on file" from "could not be read": item defaults and customers over
-// files that are missing, damaged or held by another user; and negative costs kept across saves.
+// files that are missing, damaged or held by another user.
 #include "CDefaultItemInfo.h"
-#include "Costing.h"
 #include "CustomerDB.h"
-#include "MenuItemDB.h"
 #include "fixtures.h"
 #include "support.h"
 #include "unreadable_files.h"
@@ -79,31 +77,6 @@ TEST(CustomerLookup, UnknownCustomerIsNotFoundAndAnUnreadableFileIsNot) {
     kt::WriteGarbage("CUST.DB");
     EXPECT_NE(lookup("C1"), 0);
     EXPECT_NE(lookup("C1"), 4);
-}
-
-// A cost below zero (a credit) is rounded again every time its line is read back; it must come
-// back to the cent each time, however often the recipe is loaded and saved.
-TEST(NegativeCost, SurvivesRepeatedSavesAndLoads) {
-    kt::TempDir dir;
-    CMenuItemDB file;
-    ASSERT_EQ(file.Create(file.GetFileName()), 0);
-    ASSERT_EQ(file.OpenFile(), 0);
-    for (double typed : {-1.23, -0.07, -2.675, -1234.56, -0.29}) {
-        SCOPED_TRACE(typed);
-        const double expected = RoundCents(typed);
-        double cost = expected;
-        for (int round = 0; round < 25; ++round) {
-            CMenuItem line;
-            line.m_strRecipeKey = "AA26340111111";
-            line.m_dItemCost = cost;
-            file.DeleteLines(line.m_strRecipeKey);
-            ASSERT_EQ(file.InsertLine(line), 0);
-            CMenuItem read;
-            ASSERT_EQ(file.FindFirstLine(read, line.m_strRecipeKey), 0);
-            cost = RoundCents(read.m_dItemCost);
-            ASSERT_EQ(cost, expected) << "round " << round;
-        }
-    }
 }
 
 } // namespace

@@ -41,61 +41,13 @@ CMenuItem Line(const std::string& item, double cost, double ptns) {
 
 class Store : public ::testing::Test {
 protected:
-    void SetUp() override { CreateFiles(false); }
-
-    // The line file normally takes any number of lines per recipe key; a unique key makes it
-    // refuse the second line of a recipe.
-    void CreateFiles(bool uniqueLineKey) {
+    void SetUp() override {
         CMenuHdrDB h;
         ASSERT_EQ(h.Create("MENUHDR.DB"), 0);
         CMenuItemDB l;
-        if (uniqueLineKey) {
-            std::vector<uint8_t> spec;
-            uint16_t len = BuildFileSpec(spec, CMenuItemDB::kRecordSize, 1, 0,
-                                         {{1, 14, btr::KF_MODIFIABLE, btr::KT_STRING}});
-            ASSERT_EQ(l.CreateFile(spec.data(), len, "MENUITEM.DB", btr::kCreateReplace), 0);
-        } else {
-            ASSERT_EQ(l.Create("MENUITEM.DB"), 0);
-        }
+        ASSERT_EQ(l.Create("MENUITEM.DB"), 0);
         CMenuCategoryDB c;
         ASSERT_EQ(c.Create("MenuCategory.DB"), 0);
-    }
-
-    // Header and lines exactly as a program of the suite left them.
-    void StoreRaw(const std::string& key, const std::string& customer, const std::string& name,
-                  std::vector<CMenuItem> lines) {
-        CMenuHdrDB h;
-        ASSERT_EQ(h.OpenFile(), 0);
-        CMenuHdr hdr;
-        hdr.m_cRecordType = 'C';
-        hdr.m_strRecipeKey = key;
-        hdr.m_strCustomer = customer;
-        hdr.m_strRecipeName = name;
-        ASSERT_EQ(h.InsertRecipe(hdr), 0);
-        CMenuItemDB l;
-        ASSERT_EQ(l.OpenFile(), 0);
-        for (CMenuItem& line : lines) {
-            line.m_strRecipeKey = key;
-            ASSERT_EQ(l.InsertLine(line), 0);
-        }
-    }
-
-    int LineCount(const std::string& key) {
-        CMenuItemDB l;
-        EXPECT_EQ(l.OpenFile(), 0);
-        CMenuItem line;
-        int n = 0;
-        for (int st = l.FindFirstLine(line, key); st == 0 && line.m_strRecipeKey.rfind(key, 0) == 0;
-             st = l.FindNextLine(line))
-            ++n;
-        return n;
-    }
-
-    bool HasHeader(const std::string& key) {
-        CMenuHdrDB h;
-        EXPECT_EQ(h.OpenFile(), 0);
-        CMenuHdr hdr;
-        return h.FindRecipe(hdr, key) == 0;
     }
 
     kt::TempDir dir;
@@ -138,8 +90,8 @@ TEST_F(Store, NewRecipeSavedUnderAAKeyAndUpdatedInPlaceBySecondSave) {
 
 TEST_F(Store, KeyInUseMovesOnToTheNextFreeSecond) {
     const std::time_t t = At(2026, 338, 14, 5, 9);
-    StoreRaw("AA26338140509", "OTHER", "NOT MINE", {Line("9", 1, 1)});
-    StoreRaw("AA26338140510", "OTHER", "NOT MINE EITHER", {});
+    kt::StoreRecipe("AA26338140509", "OTHER", "NOT MINE", {Line("9", 1, 1)});
+    kt::StoreRecipe("AA26338140510", "OTHER", "NOT MINE EITHER", {});
     CRecipe r;
     r.m_arrLines = {Line("1", 1, 1)};
     std::string key;
@@ -164,52 +116,56 @@ TEST_F(Store, KeyInUseMovesOnToTheNextFreeSecond) {
 }
 
 TEST_F(Store, FailedSaveOfAnOldKeyLeavesItsRecordsAndWritesNoAAKey) {
-    CreateFiles(true); // the line file refuses a second line of a recipe
-    StoreRaw("2024001000000", "C1", "OLD", {Line("5", 5, 1)});
+    kt::MakeLineFileOnePerRecipe();
+    kt::StoreRecipe("2024001000000", "C1", "OLD", {Line("5", 5, 1)});
     CRecipe old;
     ASSERT_EQ(old.Load("2024001000000"), 0);
     EXPECT_EQ(old.m_arrLines.at(0).m_dItemCost, 0.0); // never saved by this editor: priced anew
     old.m_arrLines.push_back(Line("6", 1, 1));
     EXPECT_NE(old.Save("C1", "2024001000000", false, nullptr), 0);
-    EXPECT_TRUE(HasHeader("2024001000000"));
-    EXPECT_EQ(LineCount("2024001000000"), 1);
-    EXPECT_FALSE(HasHeader("AA24001000000"));
+    EXPECT_TRUE(kt::HasStoredHeader("2024001000000"));
+    EXPECT_EQ(kt::StoredLineCount("2024001000000"), 1);
+    EXPECT_FALSE(kt::HasStoredHeader("AA24001000000"));
 }
 
 TEST_F(Store, DeleteRemovesHeaderAndLinesOfOwnCustomerOnly) {
-    StoreRaw("AA26001000000", "C1", "MINE", {Line("1", 1, 1), Line("2", 1, 1)});
-    StoreRaw("AA26001000001", "C2", "THEIRS", {Line("3", 1, 1)});
+    kt::StoreRecipe("AA26001000000", "C1", "MINE", {Line("1", 1, 1), Line("2", 1, 1)});
+    kt::StoreRecipe("AA26001000001", "C2", "THEIRS", {Line("3", 1, 1)});
     EXPECT_EQ(DeleteRecipe("C1", "AA26001000001"), 4);
-    EXPECT_TRUE(HasHeader("AA26001000001"));
-    EXPECT_EQ(LineCount("AA26001000001"), 1);
+    EXPECT_TRUE(kt::HasStoredHeader("AA26001000001"));
+    EXPECT_EQ(kt::StoredLineCount("AA26001000001"), 1);
     EXPECT_EQ(DeleteRecipe("C1", "AA26001000000"), 0);
-    EXPECT_FALSE(HasHeader("AA26001000000"));
-    EXPECT_EQ(LineCount("AA26001000000"), 0);
-    EXPECT_EQ(LineCount("AA26001000001"), 1);
+    EXPECT_FALSE(kt::HasStoredHeader("AA26001000000"));
+    EXPECT_EQ(kt::StoredLineCount("AA26001000000"), 0);
+    EXPECT_EQ(kt::StoredLineCount("AA26001000001"), 1);
     EXPECT_EQ(DeleteRecipe("C1", "AA26001000000"), 0); // already gone
 }
 
+// A cost below zero (a credit) is rounded again every time its line is read back; it must come
+// back to the cent each time, however often the recipe is loaded, completed and saved.
 TEST_F(Store, NegativeCostComesBackUnchangedAfterLoadsAndSaves) {
     kt::CreateCostingFiles();
-    CRecipe r;
-    r.m_arrLines = {Line("CREDIT", -2.35, 1)};
-    std::string key;
-    ASSERT_EQ(r.Save("C1", "", false, &key), 0);
-    for (int i = 0; i < 3; ++i) { // as the editor does: load, complete each line, save
-        CRecipe back;
-        ASSERT_EQ(back.Load(key), 0);
-        const CMenuItem& stored = back.m_arrLines.at(0);
-        CMenuItemDetail line;
-        line.m_strItem = stored.m_strItem;
-        line.m_dItemCost = stored.m_dItemCost;
-        line.m_dPtnPerItem = stored.m_dPtnPerItem;
-        CompleteLine(line, "C1");
-        back.m_arrLines = {StoredLine(line, key)};
-        ASSERT_EQ(back.Save("C1", key, false, nullptr), 0);
+    for (double typed : {-2.35, -1.23, -0.07, -2.675, -1234.56, -0.29}) {
+        SCOPED_TRACE(typed);
+        const double expected = RoundCents(typed);
+        CRecipe r;
+        r.m_arrLines = {Line("CREDIT", expected, 1)};
+        std::string key;
+        ASSERT_EQ(r.Save("C1", "", false, &key), 0);
+        for (int i = 0; i < 10; ++i) { // as the editor does: load, complete each line, save
+            CRecipe back;
+            ASSERT_EQ(back.Load(key), 0);
+            const CMenuItem& stored = back.m_arrLines.at(0);
+            ASSERT_EQ(stored.m_dItemCost, expected) << "round " << i;
+            CMenuItemDetail line;
+            line.m_strItem = stored.m_strItem;
+            line.m_dItemCost = stored.m_dItemCost;
+            line.m_dPtnPerItem = stored.m_dPtnPerItem;
+            CompleteLine(line, "C1");
+            back.m_arrLines = {StoredLine(line, key)};
+            ASSERT_EQ(back.Save("C1", key, false, nullptr), 0);
+        }
     }
-    CRecipe last;
-    ASSERT_EQ(last.Load(key), 0);
-    EXPECT_EQ(last.m_arrLines.at(0).m_dItemCost, -2.35);
 }
 
 } // namespace

@@ -2,14 +2,23 @@
 // its fields by their accessible names; screenshots under the build folder.
 #pragma once
 
+#include "CItemSelectionDlg.h"
 #include "CMenuListCtrl.h"
 #include "CRecipeDlg.h"
+#include "CRecipeSelect.h"
+#include "ItemDictDB.h"
+#include "ItemLookupDB.h"
+#include "ModalDriver.h"
+#include "RecipeFiles.h"
 #include "Strings.h"
+#include "fixtures.h"
 
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
+
+#include <tuple>
 
 namespace kt {
 
@@ -59,6 +68,80 @@ inline void AddIngredient(CRecipeDlg* dlg, const QString& text) {
     QTest::keyClicks(label, text);
     QTest::keyClick(label, Qt::Key_Return);
     QTest::qWait(0); // the view ends its editor from the event loop
+}
+
+// The editor's database: two customers; flour (BAG and CS), two beef items and sugar, priced by
+// their unit's first pricing figure; "BEEF" finds both beef items, "SUGAR" the sugar.
+inline void BuildEditorDatabase() {
+    QCOMPARE(CheckRecipeFiles(), 0);
+    kt::CreateCostingFiles();
+    CItemLookupDB lookup;
+    QCOMPARE(lookup.Create("ITEMLKUP.DB"), 0);
+    CItemDictDB dict;
+    QCOMPARE(dict.Create("ITEMDICT.DB"), 0);
+    for (auto [word, count, items] :
+         {std::tuple{"BEEF", 2, "500001,500002"}, std::tuple{"SUGAR", 1, "600001"}}) {
+        CItemDict entry;
+        entry.m_strWord = kt::Pad(word, 20);
+        entry.m_strReplacement = kt::Pad("", 20);
+        entry.m_nCount = count;
+        entry.m_strItems = items;
+        QCOMPARE(dict.InsertWord(entry), 0);
+    }
+    kt::AddCustomer("C1", "JOE'S DINER");
+    kt::AddCustomer("C2", "ANNA'S CAFE");
+    kt::AddItem({"100200", "FLOUR ALL PURPOSE", "MILLCO", "lbs", 25, {"BAG", "CS", ""}});
+    kt::AddUnit({"100200", "BAG", 25.0f, 11340.0f, 12.125f, 0, 0});
+    kt::AddUnit({"100200", "CS", 50.0f, 22680.0f, 23.0f, 0, 0});
+    kt::AddItem({"500001", "BEEF GROUND", "RANCH", "PC", 10, {"CS", "", ""}});
+    kt::AddUnit({"500001", "CS", 10.0f, 0, 40.0f, 0, 0});
+    kt::AddItem({"500002", "BEEF STEW", "RANCH", "PC", 8, {"CS", "", ""}});
+    kt::AddUnit({"500002", "CS", 8.0f, 0, 32.0f, 0, 0});
+    kt::AddItem({"600001", "SUGAR WHITE", "SWEETCO", "PC", 100, {"BAG", "", ""}});
+    kt::AddUnit({"600001", "BAG", 50.0f, 0, 30.0f, 0, 0});
+}
+
+// Clicks a row of a selection's list, then the button.
+inline void PickRow(CMyListCtrl* list, int row, QAbstractButton* button) {
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualRect(list->model()->index(row, 1)).center());
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// In the recipe selection about to open: "Edit Selected Recipe" on the first recipe, or on the first
+// whose row shows `name`. The selection's picture is saved.
+inline std::shared_ptr<bool> EditRecipe(const QString& name = {}) {
+    return OnModal([name](QWidget* w) {
+        auto* select = qobject_cast<CRecipeSelect*>(w);
+        if (!select) return;
+        select->grab().save(ScreenshotPath(QStringLiteral("recipe_select_from_editor")));
+        CMyListCtrl* list = select->GetList();
+        int row = 0;
+        for (int r = 0; !name.isEmpty() && r < list->model()->rowCount(); ++r)
+            if (list->GetCellText(r, 0).trimmed() == name || list->GetCellText(r, 1).trimmed() == name) {
+                row = r;
+                break;
+            }
+        PickRow(list, row, select->GetEditButton());
+    });
+}
+
+// "Create New Recipe" in the recipe selection about to open.
+inline std::shared_ptr<bool> NewRecipe() {
+    return OnModal([](QWidget* w) {
+        if (auto* select = qobject_cast<CRecipeSelect*>(w))
+            QTest::mouseClick(select->GetNewButton(), Qt::LeftButton);
+    });
+}
+
+// In the item selection about to open: the row, then "Select Item"; its picture under `shot`.
+inline std::shared_ptr<bool> SelectItem(int row, const QString& shot = {}) {
+    return OnModal([row, shot](QWidget* w) {
+        auto* select = qobject_cast<CItemSelectionDlg*>(w);
+        if (!select) return;
+        if (!shot.isEmpty()) select->grab().save(ScreenshotPath(shot));
+        PickRow(select->GetList(), row, select->GetSelectButton());
+    });
 }
 
 } // namespace kt

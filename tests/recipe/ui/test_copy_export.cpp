@@ -9,12 +9,8 @@
 #include "CRecipeDlg.h"
 #include "Costing.h"
 #include "Display.h"
-#include "ItemDictDB.h"
-#include "ItemLookupDB.h"
 #include "ItemUnitDB.h"
-#include "MenuCategoryDB.h"
 #include "ModalDriver.h"
-#include "RecipeFiles.h"
 #include "Strings.h"
 #include "btrieve/btrcall.h"
 #include "editor_driver.h"
@@ -46,23 +42,6 @@ using kt::EditCell;
 using kt::ScreenshotPath;
 
 using Grid = CMenuListCtrl;
-
-void BuildDatabase() {
-    QCOMPARE(CheckRecipeFiles(), 0);
-    kt::CreateCostingFiles();
-    // The item search reads the dictionary and lookup files: without them nothing is offered as
-    // a custom line (files that cannot be read are reported instead).
-    CItemDictDB dict;
-    QCOMPARE(dict.Create("ITEMDICT.DB"), 0);
-    CItemLookupDB lookup;
-    QCOMPARE(lookup.Create("ITEMLKUP.DB"), 0);
-    kt::AddCustomer("C1", "JOE'S DINER");
-    kt::AddCustomer("C2", "ANNA'S CAFE");
-    kt::AddItem({"100200", "FLOUR ALL PURPOSE", "MILLCO", "lbs", 25, {"BAG", "", ""}});
-    kt::AddUnit({"100200", "BAG", 25.0f, 11340.0f, 12.125f, 0, 0});
-    kt::AddItem({"500001", "BEEF GROUND", "RANCH", "PC", 10, {"CS", "", ""}});
-    kt::AddUnit({"500001", "CS", 10.0f, 0, 40.0f, 0, 0});
-}
 
 // Today's price of an item's unit changes after a recipe was saved.
 void SetPrice(const std::string& item, const std::string& unit, float price) {
@@ -256,7 +235,7 @@ private slots:
 
     void init() {
         m_dir = std::make_unique<kt::TempDir>();
-        BuildDatabase();
+        kt::BuildEditorDatabase();
         m_pickerCalls = 0;
         SetSelectCustFunction([this](int, const char*, char* buffer, int, QWidget*) {
             ++m_pickerCalls;
@@ -354,13 +333,7 @@ private slots:
         QVERIFY(dlg->IsModified());
 
         // Yes, but the save fails (the line file takes one line per recipe): nothing goes on.
-        {
-            CMenuItemDB lines;
-            std::vector<uint8_t> spec;
-            uint16_t len = BuildFileSpec(spec, CMenuItemDB::kRecordSize, 1, 0,
-                                         {{1, 14, btr::KF_MODIFIABLE, btr::KT_STRING}});
-            QCOMPARE(lines.CreateFile(spec.data(), len, "MENUITEM.DB", btr::kCreateReplace), 0);
-        }
+        kt::MakeLineFileOnePerRecipe();
         run = CopyTo(dlg, QStringLiteral("C2"), {QMessageBox::Yes, QMessageBox::Ok, QMessageBox::Yes});
         QTest::qWait(50);
         run->stopped = true;
@@ -398,13 +371,7 @@ private slots:
         const std::string source = dlg->RecipeKey();
         // Another program replaced the line file by one that takes a single line per recipe key:
         // the copy's header and first line go in, its second line is refused.
-        {
-            CMenuItemDB lines;
-            std::vector<uint8_t> spec;
-            uint16_t len = BuildFileSpec(spec, CMenuItemDB::kRecordSize, 1, 0,
-                                         {{1, 14, btr::KF_MODIFIABLE, btr::KT_STRING}});
-            QCOMPARE(lines.CreateFile(spec.data(), len, "MENUITEM.DB", btr::kCreateReplace), 0);
-        }
+        kt::MakeLineFileOnePerRecipe();
         auto run = CopyTo(dlg, QStringLiteral("C2"), {QMessageBox::Yes, QMessageBox::Ok});
         QVERIFY(Finished(run));
         QCOMPARE(run->texts.value(1), kr::str::kErrorSaving);
@@ -544,20 +511,14 @@ private slots:
     void conversionChartOpensAndOKCloses() {
         CRecipeDlg* dlg = Open(QStringLiteral("C1"));
         QVERIFY(dlg);
-        QString title;
-        int liquidRows = 0;
         auto closed = kt::OnModal([&](QWidget* w) {
             auto* chart = qobject_cast<CConvertionInfoDlg*>(w);
-            if (!chart) return;
-            title = chart->windowTitle();
-            liquidRows = chart->m_pLiquid->GetItemCount();
+            QVERIFY(chart);
             chart->grab().save(ScreenshotPath(QStringLiteral("conversion_chart_from_editor")));
             QTest::mouseClick(chart->m_pOK, Qt::LeftButton);
         });
         Click(dlg, kr::str::kConversionChart);
         QVERIFY(kt::WaitFor(closed));
-        QCOMPARE(title, QStringLiteral("Conversion Tables"));
-        QCOMPARE(liquidRows, 17);
         QVERIFY(dlg->isVisible());
     }
 };

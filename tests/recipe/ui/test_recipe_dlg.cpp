@@ -2,23 +2,17 @@
 // builds: ingredients by number, by words and as custom lines, unit and portion type, cost
 // overrides, deleting, saving and reopening, old keys, categories, the guarded quit, a save that
 // fails, and the checks on what the record files cannot hold.
+#include "AccessibleNames.h"
 #include "CInPlaceEdit.h"
-#include "CItemSelectionDlg.h"
 #include "CMenuListCtrl.h"
 #include "CRecipe.h"
 #include "CRecipeDlg.h"
-#include "CRecipeSelect.h"
 #include "Costing.h"
 #include "CustomerDB.h"
 #include "Display.h"
-#include "ItemDB.h"
-#include "ItemDictDB.h"
-#include "ItemLookupDB.h"
 #include "MenuCategoryDB.h"
 #include "ModalDriver.h"
-#include "RecipeFiles.h"
 #include "Strings.h"
-#include "btrieve/btrcall.h"
 #include "dbtool.h"
 #include "editor_driver.h"
 #include "fixtures.h"
@@ -44,38 +38,6 @@ using kt::Named;
 using kt::ScreenshotPath;
 
 using Grid = CMenuListCtrl;
-
-void AddWord(const std::string& word, int count, const std::string& items) {
-    CItemDictDB dict;
-    if (dict.OpenFile() != 0) dict.Create("ITEMDICT.DB");
-    CItemDict entry;
-    entry.m_strWord = kt::Pad(word, 20);
-    entry.m_strReplacement = kt::Pad("", 20);
-    entry.m_nCount = count;
-    entry.m_strItems = items;
-    QCOMPARE(dict.InsertWord(entry), 0);
-}
-
-// Items priced by their unit's first pricing figure.
-void BuildDatabase() {
-    QCOMPARE(CheckRecipeFiles(), 0);
-    kt::CreateCostingFiles();
-    CItemLookupDB lookup;
-    QCOMPARE(lookup.Create("ITEMLKUP.DB"), 0);
-    kt::AddCustomer("C1", "JOE'S DINER");
-    kt::AddCustomer("C2", "ANNA'S CAFE");
-    kt::AddItem({"100200", "FLOUR ALL PURPOSE", "MILLCO", "lbs", 25, {"BAG", "CS", ""}});
-    kt::AddUnit({"100200", "BAG", 25.0f, 11340.0f, 12.125f, 0, 0});
-    kt::AddUnit({"100200", "CS", 50.0f, 22680.0f, 23.0f, 0, 0});
-    kt::AddItem({"500001", "BEEF GROUND", "RANCH", "PC", 10, {"CS", "", ""}});
-    kt::AddUnit({"500001", "CS", 10.0f, 0, 40.0f, 0, 0});
-    kt::AddItem({"500002", "BEEF STEW", "RANCH", "PC", 8, {"CS", "", ""}});
-    kt::AddUnit({"500002", "CS", 8.0f, 0, 32.0f, 0, 0});
-    kt::AddItem({"600001", "SUGAR WHITE", "SWEETCO", "PC", 100, {"BAG", "", ""}});
-    kt::AddUnit({"600001", "BAG", 50.0f, 0, 30.0f, 0, 0});
-    AddWord("BEEF", 2, "500001,500002");
-    AddWord("SUGAR", 1, "600001");
-}
 
 // Types any text, as a keyboard of another language would: one key event per character.
 void TypeText(QWidget* w, const QString& text) {
@@ -108,43 +70,6 @@ QStringList RowTexts(Grid* grid, int row) {
     return texts;
 }
 
-int StoredLines(const std::string& key) {
-    CMenuItemDB l;
-    if (l.OpenFile() != 0) return -1;
-    CMenuItem line;
-    int n = 0;
-    for (int st = l.FindFirstLine(line, key); st == 0 && TrimRight(line.m_strRecipeKey) == key;
-         st = l.FindNextLine(line))
-        ++n;
-    return n;
-}
-
-bool HasHeader(const std::string& key) {
-    CMenuHdrDB h;
-    CMenuHdr hdr;
-    return h.OpenFile() == 0 && h.FindRecipe(hdr, key) == 0;
-}
-
-// Picks the recipe selection's first row and "Edit Selected Recipe".
-// Opens the first recipe in the selection, or the first whose row shows `name`.
-std::shared_ptr<bool> EditFirstRecipe(const QString& name = {}) {
-    return kt::OnModal([name](QWidget* w) {
-        auto* select = qobject_cast<CRecipeSelect*>(w);
-        if (!select) return;
-        select->grab().save(ScreenshotPath(QStringLiteral("recipe_select_from_editor")));
-        CMyListCtrl* list = select->GetList();
-        int row = 0;
-        for (int r = 0; !name.isEmpty() && r < list->model()->rowCount(); ++r)
-            if (list->GetCellText(r, 0).trimmed() == name || list->GetCellText(r, 1).trimmed() == name) {
-                row = r;
-                break;
-            }
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualRect(list->model()->index(row, 1)).center());
-        QTest::mouseClick(select->GetEditButton(), Qt::LeftButton);
-    });
-}
-
 } // namespace
 
 class RecipeEditorTest : public QObject {
@@ -167,16 +92,8 @@ private:
         AddIngredient(dlg, QStringLiteral("100200"));
         QCOMPARE(grid->GetCellText(0, Grid::kColDescription), QStringLiteral("FLOUR ALL PURPOSE"));
 
-        auto picked = kt::OnModal([](QWidget* w) {
-            auto* select = qobject_cast<CItemSelectionDlg*>(w);
-            if (!select) return;
-            select->grab().save(ScreenshotPath(QStringLiteral("item_select")));
-            CMyListCtrl* list = select->GetList();
-            // The rows are sorted by item number: 500002 BEEF STEW is the second.
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                              list->visualRect(list->model()->index(1, 0)).center());
-            QTest::mouseClick(select->GetSelectButton(), Qt::LeftButton);
-        });
+        // The rows are sorted by item number: 500002 BEEF STEW is the second.
+        auto picked = kt::SelectItem(1, QStringLiteral("item_select"));
         AddIngredient(dlg, QStringLiteral("beef"));
         QVERIFY(kt::WaitFor(picked));
         QCOMPARE(grid->GetCellText(1, Grid::kColDescription), QStringLiteral("BEEF STEW"));
@@ -202,7 +119,7 @@ private:
 private slots:
     void init() {
         m_dir = std::make_unique<kt::TempDir>();
-        BuildDatabase();
+        kt::BuildEditorDatabase();
         SetSelectCustFunction({});
         SetDispItemInfoFunction({});
     }
@@ -290,7 +207,7 @@ private slots:
         QCOMPARE(key.substr(0, 2), std::string("AA"));
         QCOMPARE(key.size(), size_t(13));
         QVERIFY(!dlg->IsModified());
-        QCOMPARE(StoredLines(key), 3);
+        QCOMPARE(kt::StoredLineCount(key), 3);
         {
             CRecipe stored;
             QCOMPARE(stored.Load(key), 0);
@@ -304,7 +221,7 @@ private slots:
         dlg->grab().save(ScreenshotPath(QStringLiteral("recipe_editor")));
 
         // Reopen through the recipe selection: every figure comes back.
-        auto reopened = EditFirstRecipe();
+        auto reopened = kt::EditRecipe();
         QTest::mouseClick(dlg->Button(kr::str::kNewRecipeButton), Qt::LeftButton);
         QVERIFY(kt::WaitFor(reopened));
         QCOMPARE(dlg->RecipeKey(), key);
@@ -322,7 +239,7 @@ private slots:
         QTest::mouseClick(dlg->Button(kr::str::kSaveRecipe), Qt::LeftButton);
         QVERIFY(kt::WaitFor(ok2));
         QCOMPARE(dlg->RecipeKey(), key);
-        QCOMPARE(StoredLines(key), 3);
+        QCOMPARE(kt::StoredLineCount(key), 3);
     }
 
     void emptyItemNumberRemovesANewRowAndIsRequiredForAnOldOne() {
@@ -349,30 +266,14 @@ private slots:
     }
 
     void oldKeyIsSavedAsAAAndTheOldRecordsGo() {
-        {
-            CRecipe old;
-            old.m_hdr.m_strRecipeName = "OLD SOUP";
-            CMenuItem line;
-            line.m_strItem = "100200";
-            line.m_strUnit = "BAG";
-            line.m_dItemCost = 99; // a stale price: the line is priced anew
-            line.m_dPtnPerItem = 25;
-            line.m_dPtns = 5;
-            old.m_arrLines = {line};
-            // Written as another program of the suite left it.
-            CMenuHdrDB h;
-            QCOMPARE(h.OpenFile(), 0);
-            CMenuHdr hdr = old.m_hdr;
-            hdr.m_cRecordType = 'C';
-            hdr.m_strCustomer = "C1";
-            hdr.m_strRecipeKey = "2025100090000";
-            QCOMPARE(h.InsertRecipe(hdr), 0);
-            CMenuItemDB l;
-            QCOMPARE(l.OpenFile(), 0);
-            line.m_strRecipeKey = "2025100090000";
-            QCOMPARE(l.InsertLine(line), 0);
-        }
-        auto chosen = EditFirstRecipe();
+        CMenuItem line;
+        line.m_strItem = "100200";
+        line.m_strUnit = "BAG";
+        line.m_dItemCost = 99; // a stale price: the line is priced anew
+        line.m_dPtnPerItem = 25;
+        line.m_dPtns = 5;
+        kt::StoreRecipe("2025100090000", "C1", "OLD SOUP", {line});
+        auto chosen = kt::EditRecipe();
         CRecipeDlg* dlg = Open(QStringLiteral("C1"));
         QVERIFY(dlg);
         QVERIFY(kt::WaitFor(chosen));
@@ -382,38 +283,10 @@ private slots:
         QTest::mouseClick(dlg->Button(kr::str::kSaveRecipe), Qt::LeftButton);
         QVERIFY(kt::WaitFor(ok));
         QCOMPARE(dlg->RecipeKey(), std::string("AA25100090000"));
-        QVERIFY(!HasHeader("2025100090000"));
-        QCOMPARE(StoredLines("2025100090000"), 0);
-        QVERIFY(HasHeader("AA25100090000"));
-        QCOMPARE(StoredLines("AA25100090000"), 1);
-    }
-
-    void recipeDeletedFromTheSelection() {
-        CRecipe r;
-        r.m_hdr.m_strRecipeName = "TO GO";
-        CMenuItem line;
-        line.m_strItem = "600001";
-        r.m_arrLines = {line};
-        std::string key;
-        QCOMPARE(r.Save("C1", "", false, &key), 0);
-
-        QStringList texts;
-        auto deleted = kt::OnModal([&texts](QWidget* w) {
-            auto* select = qobject_cast<CRecipeSelect*>(w);
-            if (!select) return;
-            CMyListCtrl* list = select->GetList();
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                              list->visualRect(list->model()->index(0, 1)).center());
-            kt::AnswerAll({QMessageBox::Yes}, &texts);
-            QTest::mouseClick(select->GetDeleteButton(), Qt::LeftButton);
-            QTest::mouseClick(select->GetNewButton(), Qt::LeftButton);
-        });
-        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
-        QVERIFY(dlg);
-        QVERIFY(kt::WaitFor(deleted));
-        QVERIFY(!HasHeader(key));
-        QCOMPARE(StoredLines(key), 0);
-        QCOMPARE(dlg->RecipeKey(), std::string());
+        QVERIFY(!kt::HasStoredHeader("2025100090000"));
+        QCOMPARE(kt::StoredLineCount("2025100090000"), 0);
+        QVERIFY(kt::HasStoredHeader("AA25100090000"));
+        QCOMPARE(kt::StoredLineCount("AA25100090000"), 1);
     }
 
     void categoryTypedInLowerCaseIsCreatedInCapitals() {
@@ -484,15 +357,12 @@ private slots:
         QTest::mouseClick(dlg->Button(kr::str::kSaveRecipe), Qt::LeftButton);
         QVERIFY(kt::WaitFor(ok));
         const std::string key = dlg->RecipeKey();
-        QCOMPARE(StoredLines(key), 1);
+        QCOMPARE(kt::StoredLineCount(key), 1);
 
         // The line file now refuses a second line of a recipe (its key became unique).
+        kt::MakeLineFileOnePerRecipe();
         {
             CMenuItemDB l;
-            std::vector<uint8_t> spec;
-            uint16_t len = BuildFileSpec(spec, CMenuItemDB::kRecordSize, 1, 0,
-                                         {{1, 14, btr::KF_MODIFIABLE, btr::KT_STRING}});
-            QCOMPARE(l.CreateFile(spec.data(), len, "MENUITEM.DB", btr::kCreateReplace), 0);
             QCOMPARE(l.OpenFile(), 0);
             CMenuItem line;
             line.m_strRecipeKey = key;
@@ -713,15 +583,7 @@ private slots:
     void everyControlHasAnAccessibleNameAndTheLayoutResizes() {
         CRecipeDlg* dlg = Open(QStringLiteral("C1"));
         QVERIFY(dlg);
-        for (QWidget* w : dlg->findChildren<QWidget*>()) {
-            if (!w->isVisible() || qobject_cast<QComboBox*>(w->parentWidget()) ||
-                dlg->Grid()->isAncestorOf(w))
-                continue;
-            if (qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractButton*>(w) ||
-                qobject_cast<QComboBox*>(w) || qobject_cast<QPlainTextEdit*>(w) ||
-                qobject_cast<QAbstractItemView*>(w))
-                QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->metaObject()->className()));
-        }
+        ExpectAccessibleNames(dlg);
         AddIngredient(dlg, QStringLiteral("100200"));
         dlg->resize(700, 420);
         QTest::qWait(20);
@@ -754,28 +616,16 @@ private slots:
         }
         const QString customer = QString::fromStdString(TrimRight(first.m_strNumber));
         // The demo customer has recipes: the selection lists them, and the first opens priced.
-        int listed = 0;
-        auto chosen = kt::OnModal([&listed](QWidget* w) {
-            auto* select = qobject_cast<CRecipeSelect*>(w);
-            if (!select) return;
-            CMyListCtrl* list = select->GetList();
-            listed = list->model()->rowCount();
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                              list->visualRect(list->model()->index(0, 0)).center());
-            QTest::mouseClick(select->GetEditButton(), Qt::LeftButton);
-        });
+        auto chosen = kt::EditRecipe();
         CRecipeDlg* dlg = Open(customer);
         QVERIFY(dlg);
         QVERIFY(kt::WaitFor(chosen));
-        QVERIFY(listed >= 1);
+        QVERIFY(!dlg->RecipeKey().empty());
         QVERIFY(dlg->Grid()->GetItemCount() >= 1);
         for (int row = 0; row < dlg->Grid()->GetItemCount(); ++row)
             QVERIFY(!dlg->Grid()->GetCellText(row, Grid::kColRecipeCost).isEmpty());
         // A new recipe for the same customer: "Create New Recipe" in the selection.
-        auto fresh = kt::OnModal([](QWidget* w) {
-            if (auto* select = qobject_cast<CRecipeSelect*>(w))
-                QTest::mouseClick(select->GetNewButton(), Qt::LeftButton);
-        });
+        auto fresh = kt::NewRecipe();
         dlg = Open(customer);
         QVERIFY(dlg);
         QVERIFY(kt::WaitFor(fresh));
@@ -785,14 +635,7 @@ private slots:
         // The item master's description is cut to what a line record holds.
         QCOMPARE(grid->GetCellText(0, Grid::kColDescription),
                  QStringLiteral("CHICKEN BREAST BNLS SKNLS 6 OZ"));
-        auto picked = kt::OnModal([](QWidget* w) {
-            auto* select = qobject_cast<CItemSelectionDlg*>(w);
-            if (!select) return;
-            CMyListCtrl* list = select->GetList();
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                              list->visualRect(list->model()->index(0, 0)).center());
-            QTest::mouseClick(select->GetSelectButton(), Qt::LeftButton);
-        });
+        auto picked = kt::SelectItem(0);
         AddIngredient(dlg, QStringLiteral("chicken"));
         QVERIFY(kt::WaitFor(picked));
         QCOMPARE(grid->GetItemCount(), 2);
@@ -801,7 +644,7 @@ private slots:
         QTest::mouseClick(dlg->Button(kr::str::kSaveRecipe), Qt::LeftButton);
         QVERIFY(kt::WaitFor(ok));
         const QStringList row0 = RowTexts(grid, 0), row1 = RowTexts(grid, 1);
-        auto reopened = EditFirstRecipe(QStringLiteral("NEW RECIPE"));
+        auto reopened = kt::EditRecipe(QStringLiteral("NEW RECIPE"));
         QTest::mouseClick(dlg->Button(kr::str::kNewRecipeButton), Qt::LeftButton);
         QVERIFY(kt::WaitFor(reopened));
         QCOMPARE(RowTexts(grid, 0), row0);
