@@ -44,7 +44,7 @@ class TestPageLoop : public QObject {
     Q_OBJECT
 
 private slots:
-    void threePagesShowLinesAndPercentages() {
+    void pagesShowLinesPercentagesAndTheTimeLeft() {
         CFakeClock clock;
         CRecorder rec(clock);
         rec.msPerPage = 4000;
@@ -57,67 +57,47 @@ private slots:
         QCOMPARE(rec.lines,
                  (QStringList{"Page 1 of 3, ?? left to end ..", "Page 2 of 3, 8 secondi left to end ..",
                               "Page 3 of 3, 4 secondi left to end .."}));
-    }
 
-    void slowPagesShowMinutesAndSeconds() {
-        CFakeClock clock;
-        CRecorder rec(clock);
-        rec.msPerPage = 90000;
-        QVERIFY(RunPageLoop(CPageRange::Make(1, 2, 1, 2), 2, kFormat, clock, rec).ok);
-        QCOMPARE(rec.lines.at(0), QStringLiteral("Page 1 of 2, ?? left to end .."));
-        QCOMPARE(rec.lines.at(1), QStringLiteral("Page 2 of 2, 1 minuti, 30 secondi left to end .."));
-        // Exactly 60 seconds is still counted in seconds.
+        // Slow pages: minutes and seconds; exactly 60 seconds is still counted in seconds.
+        CRecorder slow(clock);
+        slow.msPerPage = 90000;
+        QVERIFY(RunPageLoop(CPageRange::Make(1, 2, 1, 2), 2, kFormat, clock, slow).ok);
+        QCOMPARE(slow.lines.at(1), QStringLiteral("Page 2 of 2, 1 minuti, 30 secondi left to end .."));
         QCOMPARE(TimeLeftText(60, 3, QString()), QStringLiteral("60 secondi"));
         QCOMPARE(TimeLeftText(61, 3, QString()), QStringLiteral("1 minuti, 1 secondi"));
+
+        // A single page leaves the time empty.
+        CRecorder single(clock);
+        QVERIFY(RunPageLoop(CPageRange::Make(1, 1, 1, 1), 1, kFormat, clock, single).ok);
+        QCOMPARE(single.lines, QStringList{"Page 1 of 1,  left to end .."});
+        QCOMPARE(single.percents, QStringList{"100 %"});
     }
 
-    void singlePageLeavesTheTimeEmpty() {
+    void cancelOrAPageThatCannotStartEndsTheJob() {
         CFakeClock clock;
-        CRecorder rec(clock);
-        QVERIFY(RunPageLoop(CPageRange::Make(1, 1, 1, 1), 1, kFormat, clock, rec).ok);
-        QCOMPARE(rec.lines, QStringList{"Page 1 of 1,  left to end .."});
-        QCOMPARE(rec.percents, QStringList{"100 %"});
-    }
-
-    void cancelStopsAfterTheCurrentPage() {
-        CFakeClock clock;
-        CRecorder rec(clock);
-        rec.cancelAfter = 2;
-        const CPageLoopResult r = RunPageLoop(CPageRange::Make(1, 5, 1, 5), 5, kFormat, clock, rec);
+        CRecorder cancelled(clock);
+        cancelled.cancelAfter = 2;
+        CPageLoopResult r = RunPageLoop(CPageRange::Make(1, 5, 1, 5), 5, kFormat, clock, cancelled);
         QVERIFY(!r.ok);
-        QCOMPARE(r.pagesPrinted, 2);
-        QCOMPARE(rec.pages, (QList<int>{1, 2}));
-    }
-
-    void pageThatCannotStartEndsTheJob() {
-        CFakeClock clock;
-        CRecorder rec(clock);
-        rec.failStart = 2;
-        const CPageLoopResult r = RunPageLoop(CPageRange::Make(1, 4, 1, 4), 4, kFormat, clock, rec);
+        QCOMPARE(r.pagesPrinted, 2); // the current page is finished
+        QCOMPARE(cancelled.pages, (QList<int>{1, 2}));
+        CRecorder failed(clock);
+        failed.failStart = 2;
+        r = RunPageLoop(CPageRange::Make(1, 4, 1, 4), 4, kFormat, clock, failed);
         QVERIFY(!r.ok);
         QCOMPARE(r.pagesPrinted, 1);
     }
 
-    void openEndedJobPrintsOnlyTheFirstPage() {
+    void rangesOpenEndedReversedOrOutsideTheDocument() {
         CFakeClock clock;
-        CRecorder rec(clock);
+        CRecorder open(clock);
         const CPageRange range = CPageRange::Make(1, kOpenEndedPage, 1, kOpenEndedPage);
-        QCOMPARE(range.end, kOpenEndedPage);
-        const CPageLoopResult r = RunPageLoop(range, kOpenEndedPage, kFormat, clock, rec);
-        QVERIFY(r.ok);
-        QCOMPARE(rec.pages, QList<int>{1});
-    }
-
-    void reverseRangeStepsBackwards() {
-        CFakeClock clock;
-        CRecorder rec(clock);
-        const CPageRange range = CPageRange::Make(4, 2, 1, 5);
-        QCOMPARE(range.step, -1);
-        QCOMPARE(range.total, 3);
-        QVERIFY(RunPageLoop(range, 5, kFormat, clock, rec).ok);
-        QCOMPARE(rec.pages, (QList<int>{4, 3, 2}));
-        QCOMPARE(rec.lines.at(0), QStringLiteral("Page 1 of 3, ?? left to end .."));
-        // Pages outside the document are clamped to it.
+        QVERIFY(RunPageLoop(range, kOpenEndedPage, kFormat, clock, open).ok);
+        QCOMPARE(open.pages, QList<int>{1}); // only the first page
+        CRecorder reverse(clock);
+        QVERIFY(RunPageLoop(CPageRange::Make(4, 2, 1, 5), 5, kFormat, clock, reverse).ok);
+        QCOMPARE(reverse.pages, (QList<int>{4, 3, 2}));
+        QCOMPARE(reverse.lines.at(0), QStringLiteral("Page 1 of 3, ?? left to end .."));
         const CPageRange clamped = CPageRange::Make(0, 9, 1, 3);
         QCOMPARE(clamped.from, 1);
         QCOMPARE(clamped.to, 3);

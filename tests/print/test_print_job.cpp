@@ -1,5 +1,6 @@
 // Print jobs on PDF files offscreen: the engine's paths, the drawn pages, the setup dialog and the
 // recipe printout.
+#include "AccessibleNames.h"
 #include "CListCtrlPrint.h"
 #include "CListPrintSetup.h"
 #include "CMyListCtrl.h"
@@ -128,43 +129,32 @@ private slots:
         QCOMPARE(PdfPages(dir.filePath("job.pdf")), 3);
     }
 
-    void cancelEndsTheJobAfterTheCurrentPage() {
-        QTemporaryDir dir;
+    // Cancelled after the first page, or a document that cannot start: the job ends, gives the
+    // window back and leaves no document behind as if it were whole.
+    void cancelledOrFailedJobsEndCleanly() {
+        for (bool cancel : {true, false}) {
+            QTemporaryDir dir;
+            QWidget main;
+            main.show();
+            CWatchedJob job;
+            job.m_pParent = &main;
+            job.cancelOnFirst = cancel;
+            const QString pdf =
+                cancel ? dir.filePath("cancelled.pdf") : QStringLiteral("/nonexistent-folder/x/job.pdf");
+            job.Printer().setOutputFormat(QPrinter::PdfFormat);
+            job.Printer().setOutputFileName(pdf);
+            QCOMPARE(job.PrintWithoutDialogs(),
+                     cancel ? CPrinterJob::EResult::Cancelled : CPrinterJob::EResult::Failed);
+            QCOMPARE(job.pages, cancel ? QList<int>{1} : QList<int>{});
+            QVERIFY(main.isEnabled());
+            QCOMPARE(job.ended, 1);
+            QVERIFY(!FindStatus());
+            QVERIFY(!QFile::exists(pdf));
+        }
+        // An empty list or none at all prints nothing.
         QWidget main;
-        main.show();
-        CWatchedJob job;
-        job.m_pParent = &main;
-        job.cancelOnFirst = true;
-        job.Printer().setOutputFormat(QPrinter::PdfFormat);
-        job.Printer().setOutputFileName(dir.filePath("cancelled.pdf"));
-        QCOMPARE(job.PrintWithoutDialogs(), CPrinterJob::EResult::Cancelled);
-        QCOMPARE(job.pages, QList<int>{1});
-        QVERIFY(main.isEnabled());
-        QCOMPARE(job.ended, 1);
-        QVERIFY(!FindStatus());
-        // The aborted document is not left behind as if it were whole.
-        QVERIFY(!QFile::exists(dir.filePath("cancelled.pdf")));
-    }
-
-    void documentThatCannotStartIsReported() {
-        QWidget main;
-        main.show();
-        CWatchedJob job;
-        job.m_pParent = &main;
-        job.Printer().setOutputFormat(QPrinter::PdfFormat);
-        job.Printer().setOutputFileName(QStringLiteral("/nonexistent-folder/x/job.pdf"));
-        QCOMPARE(job.PrintWithoutDialogs(), CPrinterJob::EResult::Failed);
-        QVERIFY(job.pages.isEmpty());
-        QCOMPARE(job.ended, 1);
-        QVERIFY(main.isEnabled());
-        QVERIFY(!FindStatus());
-    }
-
-    void emptyListPrintsNothing() {
-        QWidget main;
-        CMyListCtrl* grid = MakeGrid(&main, 0);
         CListCtrlPrint job;
-        job.m_pList = grid;
+        job.m_pList = MakeGrid(&main, 0);
         QCOMPARE(job.PrintWithoutDialogs(), CPrinterJob::EResult::NotStarted);
         CListCtrlPrint noList;
         QCOMPARE(noList.PrintWithoutDialogs(), CPrinterJob::EResult::NotStarted);
@@ -235,20 +225,7 @@ private slots:
         CListPrintSettings s;
         s.m_strHeader = QStringLiteral("Harbour Grill");
         CListPrintSetup dlg(s, &printer);
-        QCOMPARE(dlg.m_pTabs->tabText(0), QStringLiteral("Headers and Fonts"));
-        QCOMPARE(dlg.m_pTabs->tabText(1), QStringLiteral("Margins"));
-        QCOMPARE(dlg.m_pPage1->m_pHeaderSize->count(), 11);
-        QCOMPARE(dlg.m_pPage1->m_pHeader->font().pixelSize(), 12 * dlg.logicalDpiY() / 72);
-        // Every control a user reaches is named by what the user sees.
-        for (QWidget* w : dlg.findChildren<QWidget*>()) {
-            const bool input = qobject_cast<QAbstractButton*>(w) || qobject_cast<QComboBox*>(w) ||
-                               qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QAbstractSpinBox*>(w) ||
-                               (qobject_cast<QLineEdit*>(w) && !qobject_cast<QComboBox*>(w->parent()) &&
-                                !qobject_cast<QAbstractSpinBox*>(w->parent()));
-            if (!input || qobject_cast<QTabBar*>(w->parent())) continue;
-            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
-            QVERIFY2(a && !a->text(QAccessible::Name).isEmpty(), qPrintable(w->metaObject()->className()));
-        }
+        ExpectAccessibleNames(&dlg);
         kt::WhenModal<QWidget>([&](QWidget*) {
             dlg.grab().save(Shots() + QStringLiteral("/list-print-setup-1.png"));
             QTest::mouseClick(dlg.m_pPage1->m_pFooter->viewport(), Qt::LeftButton);
