@@ -59,94 +59,53 @@ TEST_F(Search, ExactItemNumberWithoutDictionaryWords) {
     EXPECT_EQ(search.GetUnit(-1), "");
 }
 
-TEST_F(Search, ResultsInReverseOrderOfTheDrivingList) {
-    Word("BEEF", "", 3, "I1,I2,I3");
-    EXPECT_EQ(Run("beef"), (V{"I3", "I2", "I1"}));
-}
-
-TEST_F(Search, LastWordNotInTheDictionaryEndsTheWordLoop) {
-    Word("BEEF", "", 3, "I1,I2,I3");
-    EXPECT_EQ(Run("BEEF ZZZ"), V{});
-    EXPECT_EQ(Run("ZZZ BEEF"), (V{"I3", "I2", "I1"})); // words further left are never looked at
-}
-
-TEST_F(Search, OnlyTheWholePaddedWordMatches) {
-    Word("BEEF", "", 3, "I1,I2,I3");
-    EXPECT_EQ(Run("BEE"), V{});
-}
-
-TEST_F(Search, ReplacementToAnotherWordAndToItself) {
+// One dictionary for every rule; each text gives the item numbers in the order offered.
+TEST_F(Search, WordsReplacementsDrivingListAndFilters) {
     Word("BEEF", "", 3, "I1,I2,I3");
     Word("HAMBURGER", "BEEF", 0);
     Word("SELF", "SELF", 2, "I4,I5");
-    EXPECT_EQ(Run("hamburger"), (V{"I3", "I2", "I1"}));
-    EXPECT_EQ(Run("SELF"), V{});
-}
-
-TEST_F(Search, ReplacementOfSeveralWordsContributesEach) {
-    Word("BEEF", "", 3, "I1,I2,I3");
     Word("GROUND", "", 4, "I2,I3,I4,I5");
     Word("BURGER", "GROUND BEEF", 0);
-    EXPECT_EQ(Run("BURGER"), (V{"I3", "I2"}));
-}
-
-TEST_F(Search, WordsNamingEachOtherDoNotHang) {
     Word("PING", "PONG", 0);
     Word("PONG", "PING", 0);
-    Word("BEEF", "", 3, "I1,I2,I3");
-    EXPECT_EQ(Run("PING"), V{});
-    EXPECT_EQ(Run("BEEF PING"), (V{"I3", "I2", "I1"}));
-}
-
-TEST_F(Search, EqualCountsLetTheWordNearerTheEndDrive) {
     Word("ALPHA", "", 2, "I1,I2");
     Word("BETA", "", 2, "I2,I1");
-    EXPECT_EQ(Run("ALPHA BETA"), (V{"I1", "I2"}));
-    EXPECT_EQ(Run("BETA ALPHA"), (V{"I2", "I1"}));
-}
-
-TEST_F(Search, FewestItemsDriveAndTheOthersFilter) {
-    Word("BEEF", "", 3, "I1,I2,I3");
     Word("LEAN", "", 1, "I2");
-    EXPECT_EQ(Run("LEAN BEEF"), V{"I2"});
     Word("CHEAP", "", 9, "I4");
-    EXPECT_EQ(Run("CHEAP BEEF"), V{});
-}
-
-TEST_F(Search, InlineFilterIsASubstringTest) {
     Word("ONE", "", 1, "I1");
     Word("LONG", "", 5, "XI1Y");
-    EXPECT_EQ(Run("LONG ONE"), V{"I1"});
-}
-
-TEST_F(Search, LookupFileForWordsWithoutAList) {
-    Word("CHICKEN", "", 3);
-    Pair("CHICKEN", "I1");
-    Pair("CHICKEN", "I4");
-    Pair("CHICKEN", "I5");
-    Word("WING", "", 5);
-    Pair("WING", "I4");
-    Pair("WING", "I5");
-    Pair("WINGS", "I1");
-    EXPECT_EQ(Run("CHICKEN"), (V{"I5", "I4", "I1"}));
-    EXPECT_EQ(Run("CHICKEN WING"), (V{"I5", "I4"}));
-}
-
-TEST_F(Search, ExactNumberThatIsAlsoACandidateAppearsTwice) {
-    Word("I2", "", 2, "I1,I2");
-    EXPECT_EQ(Run("I2"), (V{"I2", "I2", "I1"}));
-}
-
-TEST_F(Search, EmptyOrBlankTextFindsNothing) {
-    Word("BEEF", "", 3, "I1,I2,I3");
-    EXPECT_EQ(Run(""), V{});
-    EXPECT_EQ(Run("     "), V{});
-}
-
-TEST_F(Search, WordsWithoutItemsAreIgnored) {
-    Word("BEEF", "", 3, "I1,I2,I3");
     Word("FRESH", "", 0);
-    EXPECT_EQ(Run("FRESH BEEF"), (V{"I3", "I2", "I1"}));
+    Word("I2", "", 2, "I1,I2");
+    Word("CHICKEN", "", 3);
+    Word("WING", "", 5);
+    for (auto [word, item] :
+         {std::pair{"CHICKEN", "I1"}, std::pair{"CHICKEN", "I4"}, std::pair{"CHICKEN", "I5"},
+          std::pair{"WING", "I4"}, std::pair{"WING", "I5"}, std::pair{"WINGS", "I1"}})
+        Pair(word, item);
+    const std::pair<const char*, V> cases[] = {
+        {"beef", {"I3", "I2", "I1"}},      // the driving list in reverse
+        {"BEEF ZZZ", {}},                  // the last word not in the dictionary ends the word loop
+        {"ZZZ BEEF", {"I3", "I2", "I1"}},  // words further left are never looked at
+        {"BEE", {}},                       // only the whole padded word matches
+        {"hamburger", {"I3", "I2", "I1"}}, // replaced by another word
+        {"SELF", {}},                      // replaced by itself
+        {"BURGER", {"I3", "I2"}},          // each word of a replacement contributes
+        {"PING", {}},                      // words naming each other do not hang
+        {"BEEF PING", {"I3", "I2", "I1"}},
+        {"ALPHA BETA", {"I1", "I2"}}, // equal counts: the word nearer the end drives
+        {"BETA ALPHA", {"I2", "I1"}},
+        {"LEAN BEEF", {"I2"}}, // the fewest items drive, the others filter
+        {"CHEAP BEEF", {}},
+        {"LONG ONE", {"I1"}},            // the inline filter is a substring test
+        {"CHICKEN", {"I5", "I4", "I1"}}, // the lookup file for words without a list
+        {"CHICKEN WING", {"I5", "I4"}},
+        {"I2", {"I2", "I2", "I1"}}, // the exact number that is also a candidate, twice
+        {"", {}},
+        {"     ", {}},
+        {"FRESH BEEF", {"I3", "I2", "I1"}}, // words without items are ignored
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(Run(text), expected) << '"' << text << '"';
 }
 
 TEST(SearchWithoutFiles, NoFilesNoResults) {
