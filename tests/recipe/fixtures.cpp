@@ -104,7 +104,7 @@ void CreateCostingFiles() {
 }
 
 void StoreRecipe(const std::string& key, const std::string& customer, const std::string& name,
-                 std::vector<CMenuItem> lines) {
+                 std::vector<CMenuItem> lines, const std::string& id) {
     CMenuHdrDB headers;
     OpenOrCreate(headers);
     CMenuHdr header;
@@ -112,6 +112,7 @@ void StoreRecipe(const std::string& key, const std::string& customer, const std:
     header.m_strRecipeKey = key;
     header.m_strCustomer = customer;
     header.m_strRecipeName = name;
+    header.m_strRecipeID = id;
     ASSERT_EQ(headers.InsertRecipe(header), 0);
     CMenuItemDB file;
     OpenOrCreate(file);

@@ -46,7 +46,7 @@ std::string Pad(const std::string& text, size_t width);
 
 // A recipe's header and lines written as another program of the suite leaves them.
 void StoreRecipe(const std::string& key, const std::string& customer, const std::string& name,
-                 std::vector<CMenuItem> lines);
+                 std::vector<CMenuItem> lines, const std::string& id = {});
 // What is on file for a recipe key: its lines (-1 when the file cannot be read) and its header.
 int StoredLineCount(const std::string& key);
 bool HasStoredHeader(const std::string& key);

@@ -1,8 +1,8 @@
 // The recipe selection dialog over record files built by the test, driven with keys and clicks.
+#include "AccessibleNames.h"
 #include "CRecipeSelect.h"
-#include "MenuHdrDB.h"
-#include "MenuItemDB.h"
 #include "ModalDriver.h"
+#include "fixtures.h"
 #include "support.h"
 #include "unreadable_files.h"
 
@@ -18,47 +18,19 @@ namespace {
 struct Files {
     kt::TempDir dir;
     Files() {
-        CMenuHdrDB headers;
-        CMenuItemDB lines;
-        QVERIFY(headers.Create(headers.GetFileName()) == 0 && lines.Create(lines.GetFileName()) == 0);
-        QVERIFY(headers.OpenFile() == 0 && lines.OpenFile() == 0);
         const char* recipes[][4] = {{"C1", "AA26340100001", "AP1", "APPLE PIE"},
                                     {"C1", "AA26340100002", "PZ-7", "PIZZA"},
                                     {"C1", "AA26340100003", "B3", "BREAD"},
                                     {"C10", "AA26340100004", "X", "PIZZA BIANCA"}};
         int lineCount = 3;
         for (auto& r : recipes) {
-            CMenuHdr h;
-            h.m_cRecordType = 'C';
-            h.m_strCustomer = r[0];
-            h.m_strRecipeKey = r[1];
-            h.m_strRecipeID = r[2];
-            h.m_strRecipeName = r[3];
-            QCOMPARE(headers.InsertRecipe(h), 0);
-            const int count = std::max(lineCount--, 1);
-            for (int i = 0; i < count; ++i) {
-                CMenuItem line;
-                line.m_strRecipeKey = r[1];
-                line.m_strItem = "ITEM" + std::to_string(i);
-                QCOMPARE(lines.InsertLine(line), 0);
-            }
+            std::vector<CMenuItem> lines(size_t(std::max(lineCount--, 1)));
+            for (size_t i = 0; i < lines.size(); ++i)
+                lines[i].m_strItem = "ITEM" + std::to_string(i);
+            kt::StoreRecipe(r[1], r[0], r[3], lines, r[2]);
         }
     }
     std::string Dir() const { return dir.path().string(); }
-    // Lines on file for the key, -1 when the file cannot be read; with the header or without.
-    static int Lines(const std::string& key, bool* header = nullptr) {
-        CMenuHdrDB headers;
-        CMenuHdr h;
-        if (header) *header = headers.OpenFile() == 0 && headers.FindRecipe(h, key) == 0;
-        CMenuItemDB lines;
-        CMenuItem line;
-        if (lines.OpenFile() != 0) return -1;
-        int n = 0;
-        for (int s = lines.FindFirstLine(line, key); s == 0 && line.m_strRecipeKey.rfind(key, 0) == 0;
-             s = lines.FindNextLine(line))
-            ++n;
-        return n;
-    }
 };
 
 void ShowActive(QWidget& w) {
@@ -128,9 +100,7 @@ private slots:
                     .hasMatch());
         QVERIFY(list->GetColumnWidth(3) >= list->fontMetrics().horizontalAdvance(list->GetCellText(0, 3)));
         CheckColours(list);
-        for (QPushButton* b : {dlg.GetEditButton(), dlg.GetNewButton(), dlg.GetDeleteButton()})
-            QCOMPARE(b->accessibleName(), b->text());
-        QVERIFY(!list->accessibleName().isEmpty());
+        ExpectAccessibleNames(&dlg);
         ClickRow(list, 1);
         Save(dlg, "recipe_select.png");
         const int height = list->height();
@@ -210,15 +180,14 @@ private slots:
         CMyListCtrl* list = dlg.GetList();
         ClickRow(list, 1);
         QCOMPARE(DeleteAnswering(dlg, QMessageBox::No), QStringLiteral("Delete menu AA26340100002 - PIZZA"));
-        bool header = false;
-        QCOMPARE(Files::Lines("AA26340100002", &header), 2);
-        QVERIFY(header);
+        QCOMPARE(kt::StoredLineCount("AA26340100002"), 2);
+        QVERIFY(kt::HasStoredHeader("AA26340100002"));
 
         QVERIFY(!DeleteAnswering(dlg, QMessageBox::Yes).isEmpty());
-        QCOMPARE(Files::Lines("AA26340100002", &header), 0);
-        QVERIFY(!header);
-        QCOMPARE(Files::Lines("AA26340100001"), 3); // the neighbours keep theirs
-        QCOMPARE(Files::Lines("AA26340100003"), 1);
+        QCOMPARE(kt::StoredLineCount("AA26340100002"), 0);
+        QVERIFY(!kt::HasStoredHeader("AA26340100002"));
+        QCOMPARE(kt::StoredLineCount("AA26340100001"), 3); // the neighbours keep theirs
+        QCOMPARE(kt::StoredLineCount("AA26340100003"), 1);
         QCOMPARE(Column(list, 1), QStringList({"APPLE PIE", "BREAD"}));
         CheckColours(list);
         QVERIFY(dlg.GetProblemText().isEmpty());
@@ -237,9 +206,8 @@ private slots:
                 QCOMPARE(otherUser.Status(), 0);
                 QVERIFY(!DeleteAnswering(dlg, QMessageBox::Yes).isEmpty());
             }
-            bool header = false;
-            QCOMPARE(Files::Lines("AA26340100001", &header), 3);
-            QVERIFY(header);
+            QCOMPARE(kt::StoredLineCount("AA26340100001"), 3);
+            QVERIFY(kt::HasStoredHeader("AA26340100001"));
             QCOMPARE(dlg.GetList()->GetItemCount(), 3);
             QVERIFY(dlg.GetProblemText().contains(QStringLiteral("85")));
         }
