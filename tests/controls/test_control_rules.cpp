@@ -129,25 +129,25 @@ private slots:
 
     void completionTakesFirstEntryIgnoringCase() {
         const QStringList entries = {"Beef", "Beverages", "Breakfast"};
-        auto r = ComboCompletion::Complete(entries, "B", 1, 1);
-        QCOMPARE(r.index, 0);
-        QCOMPARE(r.text, QString("Beef"));
-        QCOMPARE(r.selStart, 1);
-        QCOMPARE(r.selEnd, 4);
-        r = ComboCompletion::Complete(entries, "bev", 3, 3);
-        QCOMPARE(r.text, QString("Beverages"));
-        QCOMPARE(r.selStart, 3);
-        QCOMPARE(r.selEnd, 9);
-        r = ComboCompletion::Complete(entries, "Bx", 2, 2);
-        QCOMPARE(r.index, -1);
-        QCOMPARE(r.text, QString("Bx"));
-        QCOMPARE(r.selStart, 2);
-        QCOMPARE(r.selEnd, 2);
-        // Typing inside the text keeps the user's selection.
-        r = ComboCompletion::Complete(entries, "Bre", 1, 1);
-        QCOMPARE(r.text, QString("Breakfast"));
-        QCOMPARE(r.selStart, 1);
-        QCOMPARE(r.selEnd, 1);
+        struct Case {
+            const char* typed;
+            int caret;
+            int index;
+            const char* text;
+            int selStart, selEnd;
+        };
+        const Case cases[] = {
+            {"B", 1, 0, "Beef", 1, 4},
+            {"bev", 3, 1, "Beverages", 3, 9},
+            {"Bx", 2, -1, "Bx", 2, 2},        // no entry: as typed
+            {"Bre", 1, 2, "Breakfast", 1, 1}, // typing inside the text keeps the user's selection
+        };
+        for (const Case& c : cases) {
+            const auto r = ComboCompletion::Complete(entries, c.typed, c.caret, c.caret);
+            QVERIFY2(r.index == c.index && r.text == c.text && r.selStart == c.selStart &&
+                         r.selEnd == c.selEnd,
+                     c.typed);
+        }
         QCOMPARE(ComboCompletion::FindFirstPrefix(entries, ""), -1);
     }
 
