@@ -1,7 +1,6 @@
 // The item selection dialog as a user works it: keys, clicks, the close button, and its looks.
 #include "AccessibleNames.h"
 #include "CItemSelectionDlg.h"
-#include "ModalDriver.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -11,14 +10,13 @@
 namespace {
 
 // Added out of order: the list shows them by item number.
-void Fill(CItemSelectionDlg& dlg, bool show = true) {
+void Fill(CItemSelectionDlg& dlg) {
     dlg.AddItem(QStringLiteral("300400      "), QStringLiteral("CS  EA  LB "), QStringLiteral("MILK WHOLE"));
     dlg.AddItem(QStringLiteral("100200      "), QStringLiteral("BAG CS     "),
                 QStringLiteral("FLOUR ALL PURPOSE"));
     dlg.AddItem(std::string("200300      "), std::string("EA         "),
                 std::string("FLOUR RYE CR\xC8ME \x80"));
     dlg.m_strMessage = QStringLiteral("Found 3 items matching flour.");
-    if (!show) return;
     dlg.show();
     dlg.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&dlg));
@@ -95,18 +93,6 @@ private slots:
             QCOMPARE(dlg.result(), int(QDialog::Rejected));
             QVERIFY(dlg.m_strSelectedItem.isEmpty() && dlg.m_strSelectedUnit.isEmpty());
         }
-    }
-
-    void modalRunReturnsOkForAClickedRowAndButton() {
-        CItemSelectionDlg dlg;
-        Fill(dlg, false);
-        kt::WhenModal<CItemSelectionDlg>([](CItemSelectionDlg* d) {
-            ClickRow(d->GetList(), 1);
-            QTest::mouseClick(d->GetSelectButton(), Qt::LeftButton);
-        });
-        QCOMPARE(dlg.exec(), int(QDialog::Accepted));
-        QCOMPARE(dlg.m_strSelectedItem, QStringLiteral("200300      "));
-        QCOMPARE(dlg.m_strSelectedUnit, QStringLiteral("EA "));
     }
 };
 
