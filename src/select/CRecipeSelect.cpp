@@ -4,6 +4,7 @@
 
 #include "CRecipe.h"
 #include "RecipeList.h"
+#include "StatusMessage.h"
 #include "recipe/ui/Strings.h"
 
 #include <QApplication>
@@ -181,9 +182,11 @@ void CRecipeSelect::LoadList() {
             {FromCp1252(e.recipeID), FromCp1252(e.name), FromCp1252(e.lastDT), FromCp1252(e.key)});
     ColourRows();
     m_pList->setUpdatesEnabled(true);
-    ReportProblem(m_nLoadStatus == 0
-                      ? QString()
-                      : kr::str::kFileUnreadable.arg(QStringLiteral("MENUHDR.DB")).arg(m_nLoadStatus));
+    ReportProblem(
+        m_nLoadStatus == 0
+            ? QString()
+            : WithStatusDetail(kr::str::kFileUnreadable.arg(QStringLiteral("MENUHDR.DB")).arg(m_nLoadStatus),
+                               m_nLoadStatus));
 }
 
 void CRecipeSelect::ColourRows() {
@@ -216,9 +219,11 @@ void CRecipeSelect::OnDelete() {
         if (ask.exec() != QMessageBox::Yes) return;
     } else if (status != 4) {
         // An unreadable file is not a missing header: nothing is deleted without the question.
-        ReportProblem(QStringLiteral("The recipe was not deleted: the recipe file could not be read "
-                                     "(status %1).")
-                          .arg(status));
+        ReportProblem(
+            WithStatusDetail(QStringLiteral("The recipe was not deleted: the recipe file could not be "
+                                            "read (status %1).")
+                                 .arg(status),
+                             status));
         return;
     }
     status = DeleteRecipe(m_strCustomer, key, m_strDirectory);
@@ -226,9 +231,11 @@ void CRecipeSelect::OnDelete() {
     if (status == 4)
         ReportProblem(QStringLiteral("The recipe was not deleted: it belongs to another customer."));
     else if (status != 0)
-        ReportProblem(QStringLiteral("The recipe was not deleted: the recipe files could not be "
-                                     "written (status %1).")
-                          .arg(status));
+        ReportProblem(
+            WithStatusDetail(QStringLiteral("The recipe was not deleted: the recipe files could not "
+                                            "be written (status %1).")
+                                 .arg(status),
+                             status));
 }
 
 const std::vector<CRecipeTypeAhead::Row>& CRecipeSelect::SearchRows() {

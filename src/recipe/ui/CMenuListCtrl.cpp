@@ -8,6 +8,7 @@
 #include "Costing.h"
 #include "DbPath.h"
 #include "ItemDB.h"
+#include "StatusMessage.h"
 #include "Strings.h"
 #include "Text1252.h"
 
@@ -306,8 +307,8 @@ void CMenuListCtrl::EndItemEdit(int row, int index, const CEndLabelEdit& info) {
     } else if (st != kNotFound) {
         // An item master that cannot be read is no reason to offer a custom ingredient.
         m_lines.ResetLookupStatus(); // told here, once
-        QMessageBox::warning(this, kr::str::kRecipeCaption,
-                             kr::str::kFileUnreadable.arg(QString::fromLatin1(items.GetFileName())).arg(st));
+        ShowStatusMessage(this, QMessageBox::Warning, kr::str::kRecipeCaption,
+                          kr::str::kFileUnreadable.arg(QString::fromLatin1(items.GetFileName())).arg(st), st);
         return;
     } else {
         CItemSearch search(m_strDirectory);
@@ -315,8 +316,8 @@ void CMenuListCtrl::EndItemEdit(int row, int index, const CEndLabelEdit& info) {
         if (search.GetStatus() != 0) {
             // Finding nothing in files that could not be read is no reason to offer a custom item.
             m_lines.ResetLookupStatus();
-            QMessageBox::warning(this, kr::str::kRecipeCaption,
-                                 kr::str::kSearchUnreadable.arg(search.GetStatus()));
+            ShowStatusMessage(this, QMessageBox::Warning, kr::str::kRecipeCaption,
+                              kr::str::kSearchUnreadable.arg(search.GetStatus()), search.GetStatus());
             if (count == 0) return;
         }
         if (count == 0) {
@@ -358,7 +359,8 @@ void CMenuListCtrl::ReportLookupFailure() {
     const int status = m_lines.GetLookupStatus();
     if (status == 0) return;
     m_lines.ResetLookupStatus();
-    QMessageBox::warning(this, kr::str::kRecipeCaption, kr::str::kItemFilesUnreadable.arg(status));
+    ShowStatusMessage(this, QMessageBox::Warning, kr::str::kRecipeCaption,
+                      kr::str::kItemFilesUnreadable.arg(status), status);
 }
 
 void CMenuListCtrl::OnEndLabelEdit(const CEndLabelEdit& info) {

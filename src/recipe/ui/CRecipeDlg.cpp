@@ -10,6 +10,7 @@
 #include "MenuCategoryDB.h"
 #include "MenuHdrDB.h"
 #include "RecipePrint.h"
+#include "StatusMessage.h"
 #include "Strings.h"
 #include "Text1252.h"
 
@@ -109,8 +110,8 @@ bool CRecipeDlg::CustomerExists(const std::string& number, int* status) const {
 }
 
 void CRecipeDlg::ReportUnreadable(const char* file, int status) {
-    QMessageBox::warning(isVisible() ? this : nullptr, kr::str::kRecipeCaption,
-                         kr::str::kFileUnreadable.arg(QString::fromLatin1(file)).arg(status));
+    ShowStatusMessage(isVisible() ? this : nullptr, QMessageBox::Warning, kr::str::kRecipeCaption,
+                      kr::str::kFileUnreadable.arg(QString::fromLatin1(file)).arg(status), status);
 }
 
 // ---- controls ----
@@ -535,8 +536,9 @@ int CRecipeDlg::WriteRecipe(const std::string& customer, const std::string& key,
 
 bool CRecipeDlg::SaveRecipe(const std::string& customer, const std::string& key, bool copy) {
     std::string saved;
-    if (WriteRecipe(customer, key, copy, &saved) != 0) {
-        QMessageBox::critical(this, kr::str::kRecipeCaption, kr::str::kErrorSaving);
+    if (const int status = WriteRecipe(customer, key, copy, &saved); status != 0) {
+        ShowStatusMessage(this, QMessageBox::Critical, kr::str::kRecipeCaption, kr::str::kErrorSaving,
+                          status);
         return false;
     }
     if (!copy) m_strRecipeKey = saved;

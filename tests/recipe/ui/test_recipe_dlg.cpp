@@ -505,11 +505,20 @@ private slots:
         AddIngredient(dlg, QStringLiteral("sugar"));
         Named<QLineEdit>(dlg, QStringLiteral("Recipe Name"))->selectAll();
         QTest::keyClicks(Named<QLineEdit>(dlg, QStringLiteral("Recipe Name")), QStringLiteral("CHANGED"));
-        QString said;
-        auto error = kt::Answer(QMessageBox::Ok, &said);
+        // The suite's own text, and beneath it what the record manager said.
+        QString said, detail;
+        auto error = std::make_shared<bool>(false);
+        kt::WhenModal<QMessageBox>([&](QMessageBox* box) {
+            said = box->text();
+            detail = box->informativeText();
+            box->grab().save(ScreenshotPath(QStringLiteral("error_saving_recipe")));
+            *error = true;
+            kt::Click(box, QMessageBox::Ok);
+        });
         QTest::mouseClick(dlg->Button(kr::str::kSaveRecipe), Qt::LeftButton);
         QVERIFY(kt::WaitFor(error));
         QCOMPARE(said, kr::str::kErrorSaving);
+        QCOMPARE(detail, QStringLiteral("Status 5 (duplicate key value)"));
         QVERIFY(dlg->IsModified());
         CRecipe back;
         QCOMPARE(back.Load(key), 0);
