@@ -731,6 +731,18 @@ private slots:
                 qobject_cast<QAbstractItemView*>(w))
                 QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->metaObject()->className()));
         }
+        // Tab goes through the header, the cost block, the grid, the notes and the commands.
+        QStringList order;
+        QWidget* w = Named<QLineEdit>(dlg, QStringLiteral("Recipe Name"));
+        for (int i = 0; i < 40 && order.size() < 19; w = w->nextInFocusChain(), ++i)
+            if (w->isVisible() && (w->focusPolicy() & Qt::TabFocus) &&
+                !qobject_cast<QComboBox*>(w->parentWidget()))
+                order << w->accessibleName();
+        QCOMPARE(
+            order.join(QLatin1Char('|')),
+            QStringLiteral("Recipe Name|Recipe ID|Recipe Category|Sell Price|Desired Food Cost %|Ingredients|"
+                           "Notes|Add Ingredient|Delete Ingredient|Item Info|Save Recipe|Copy To ...|Print|"
+                           "New Recipe|Export To ...|Conversion Chart|Quit|New Customer|About Recipe..."));
         AddIngredient(dlg, QStringLiteral("100200"));
         dlg->resize(700, 420);
         QTest::qWait(20);
