@@ -14,6 +14,7 @@
 #include <fstream>
 #include <map>
 #include <set>
+#include <tuple>
 
 namespace fs = std::filesystem;
 
@@ -38,11 +39,6 @@ public:
 private:
     std::ofstream m_out;
 };
-
-void AddDownload(std::vector<Download>& downloads, const fs::path& base, const char* fileName,
-                 const char* name, int version) {
-    downloads.push_back({fileName, (base / name).string(), version, 0});
-}
 
 CItem ItemRecord(const CatalogItem& ci) {
     CItem item;
@@ -127,14 +123,31 @@ std::string QuoteLine(const CatalogQuote& q) {
            (q.price < 0 ? "-" : " ") + Pad(q.code, 4) + "\n";
 }
 
-void WriteControl(const fs::path& base, const Catalog& catalog, std::vector<Download>& downloads) {
-    Writer out(base / "control.txt");
-    for (const CatalogSetting& s : catalog.settings)
-        out.Line(Pad(s.key, 30) + s.type + s.value + "\n");
-    AddDownload(downloads, base, "CONTROL.DB", "control.txt", kControlVersion);
+std::string ControlLine(const CatalogSetting& s) {
+    return Pad(s.key, 30) + s.type + s.value + "\n";
 }
 
-void WriteItemsAndUnits(const fs::path& base, const Catalog& catalog, std::vector<Download>& downloads) {
+std::string CustomerLine(const CatalogCustomer& cc) {
+    std::string line;
+    ichg::WriteColumns(CCustomerDB::LineColumns(), 622, CustomerRecord(cc), line);
+    return line + "\n";
+}
+
+std::string HistoryLine(const CatalogHistory& ch) {
+    std::string line;
+    ichg::WriteColumns(CVelocityDB::LineColumns(), 163, HistoryRecord(ch), line);
+    return line + "\n";
+}
+
+// A download of one line per entry of the catalogue.
+template <class Entry, class ToLine>
+void WriteLines(const fs::path& path, const std::vector<Entry>& entries, ToLine toLine) {
+    Writer out(path);
+    for (const Entry& e : entries)
+        out.Line(toLine(e));
+}
+
+void WriteItemsAndUnits(const fs::path& base, const Catalog& catalog) {
     Writer items(base / "items.txt");
     Writer units(base / "units.txt");
     for (const CatalogItem& ci : catalog.items) {
@@ -142,40 +155,11 @@ void WriteItemsAndUnits(const fs::path& base, const Catalog& catalog, std::vecto
         for (const CatalogUnit& cu : ci.units)
             units.Line(CItemUnitDB::WriteLine(UnitRecord(ci, cu), kUnitVersion));
     }
-    AddDownload(downloads, base, "ITEM.DB", "items.txt", kItemVersion);
-    AddDownload(downloads, base, "ITEMUNIT.DB", "units.txt", kUnitVersion);
-}
-
-void WriteCustomers(const fs::path& base, const Catalog& catalog, std::vector<Download>& downloads) {
-    Writer out(base / "customers.txt");
-    for (const CatalogCustomer& cc : catalog.customers) {
-        std::string line;
-        ichg::WriteColumns(CCustomerDB::LineColumns(), 622, CustomerRecord(cc), line);
-        out.Line(line + "\n");
-    }
-    AddDownload(downloads, base, "CUST.DB", "customers.txt", kCustomerVersion);
-}
-
-void WriteHistory(const fs::path& base, const Catalog& catalog, std::vector<Download>& downloads) {
-    Writer out(base / "history.txt");
-    for (const CatalogHistory& ch : catalog.history) {
-        std::string line;
-        ichg::WriteColumns(CVelocityDB::LineColumns(), 163, HistoryRecord(ch), line);
-        out.Line(line + "\n");
-    }
-    AddDownload(downloads, base, "VELOCITY.DB", "history.txt", kHistoryVersion);
-}
-
-void WriteQuotes(const fs::path& base, const Catalog& catalog, std::vector<Download>& downloads) {
-    Writer out(base / "quotes.txt");
-    for (const CatalogQuote& q : catalog.quotes)
-        out.Line(QuoteLine(q));
-    AddDownload(downloads, base, "MNPRICE.DB", "quotes.txt", kQuoteVersion);
 }
 
 // The dictionary: every word of the descriptions with the items that carry it; common words keep
 // their items in the lookup file, the others in an inline list.
-void WriteDictionary(const fs::path& base, const Catalog& catalog, std::vector<Download>& downloads) {
+void WriteDictionary(const fs::path& base, const Catalog& catalog) {
     std::map<std::string, std::vector<std::string>> words;
     for (const CatalogItem& ci : catalog.items)
         for (const std::string& w : DescriptionWords(ci.description))
@@ -198,8 +182,6 @@ void WriteDictionary(const fs::path& base, const Catalog& catalog, std::vector<D
     }
     for (const auto& [word, replacement] : catalog.replacements)
         if (!words.count(word)) dict.Line("    0 " + Pad(replacement, 20) + Pad(word, 20) + "\n");
-    AddDownload(downloads, base, "ITEMDICT.DB", "dictionary.txt", kDictVersion);
-    AddDownload(downloads, base, "ITEMLKUP.DB", "lookup.txt", kLookupVersion);
 }
 
 void WriteManifest(const fs::path& base, const std::vector<Download>& downloads) {
@@ -239,13 +221,23 @@ std::vector<std::string> DescriptionWords(const std::string& description) {
 std::vector<Download> WriteDownloads(const std::string& dir, const Catalog& catalog) {
     fs::create_directories(dir);
     fs::path base(dir);
+    WriteLines(base / "control.txt", catalog.settings, ControlLine);
+    WriteItemsAndUnits(base, catalog);
+    WriteLines(base / "customers.txt", catalog.customers, CustomerLine);
+    WriteLines(base / "history.txt", catalog.history, HistoryLine);
+    WriteLines(base / "quotes.txt", catalog.quotes, QuoteLine);
+    WriteDictionary(base, catalog);
+    // In reload order.
     std::vector<Download> downloads;
-    WriteControl(base, catalog, downloads);
-    WriteItemsAndUnits(base, catalog, downloads);
-    WriteCustomers(base, catalog, downloads);
-    WriteHistory(base, catalog, downloads);
-    WriteQuotes(base, catalog, downloads);
-    WriteDictionary(base, catalog, downloads);
+    for (auto [fileName, name, version] : {std::tuple{"CONTROL.DB", "control.txt", kControlVersion},
+                                           {"ITEM.DB", "items.txt", kItemVersion},
+                                           {"ITEMUNIT.DB", "units.txt", kUnitVersion},
+                                           {"CUST.DB", "customers.txt", kCustomerVersion},
+                                           {"VELOCITY.DB", "history.txt", kHistoryVersion},
+                                           {"MNPRICE.DB", "quotes.txt", kQuoteVersion},
+                                           {"ITEMDICT.DB", "dictionary.txt", kDictVersion},
+                                           {"ITEMLKUP.DB", "lookup.txt", kLookupVersion}})
+        downloads.push_back({fileName, (base / name).string(), version, 0});
     WriteManifest(base, downloads);
     return downloads;
 }
