@@ -238,7 +238,7 @@ QLayout* CRecipeDlg::BuildCommands() {
     return commands;
 }
 
-// Keyboard order: header, cost block, grid, notes, commands, then the customer's commands.
+// Keyboard order: header, cost block, grid, notes; the commands follow in their own order.
 void CRecipeDlg::SetKeyboardOrder() {
     setTabOrder(m_editRecipeName, m_editRecipeID);
     setTabOrder(m_editRecipeID, m_comboCategory);
@@ -246,14 +246,6 @@ void CRecipeDlg::SetKeyboardOrder() {
     setTabOrder(m_editSellPrice, m_editDesiredFC);
     setTabOrder(m_editDesiredFC, m_listMenu);
     setTabOrder(m_listMenu, m_editNotes);
-    QWidget* previous = m_editNotes;
-    for (const QString& caption :
-         {kr::str::kAddIngredient, kr::str::kDeleteIngredient, kr::str::kItemInfo, kr::str::kSaveRecipe,
-          kr::str::kCopyTo, kr::str::kPrint, kr::str::kNewRecipeButton, kr::str::kExportTo,
-          kr::str::kConversionChart, kr::str::kQuit, kr::str::kNewCustomer, kr::str::kAboutRecipe}) {
-        setTabOrder(previous, Button(caption));
-        previous = Button(caption);
-    }
 }
 
 void CRecipeDlg::ConnectCommands() {
@@ -271,8 +263,14 @@ void CRecipeDlg::ConnectCommands() {
         {kr::str::kNewCustomer, &CRecipeDlg::OnNewCustomer},
         {kr::str::kAboutRecipe, &CRecipeDlg::OnAbout},
     };
-    for (const auto& [caption, slot] : commands)
-        connect(Button(caption), &QPushButton::clicked, this, slot);
+    // The keyboard goes through the commands in this order, after the notes.
+    QWidget* previous = m_editNotes;
+    for (const auto& [caption, slot] : commands) {
+        QPushButton* button = Button(caption);
+        connect(button, &QPushButton::clicked, this, slot);
+        setTabOrder(previous, button);
+        previous = button;
+    }
     connect(m_listMenu, &CMenuListCtrl::Recalc, this, &CRecipeDlg::OnRecalc);
 
     // Header fields typed by the user are changes of the recipe too.
