@@ -518,81 +518,175 @@ bool IsGetOrStep(int op) {
            (op >= B_STEP_FIRST && op <= B_STEP_PREVIOUS);
 }
 
-int16_t Dispatch(uint16_t operation, void* pb, void* data, uint32_t* dataLen, void* key, uint8_t keyLen,
-                 int8_t keyNum) {
-    int op = operation;
-    if (op == 1000 + B_BEGIN_TRAN) // concurrent transaction: the same here
-        op = B_BEGIN_TRAN;
-    bool locked = false;
-    if (op >= 100 && op < 500) {
-        locked = true; // record locks are accepted; writers are serialised per file instead
-        op %= 100;
+// Set Directory and Get Directory: the process's current directory, as the record manager's was.
+int16_t DoDirectory(int op, void* key, uint8_t keyLen) {
+    if (op == B_SET_DIR) {
+        std::string dir = NameFrom(key, keyLen);
+        return (dir.empty() || ::chdir(dir.c_str()) != 0) ? B_DIRECTORY_ERROR : 0;
     }
-    bool keyOnly = false;
-    if (op >= B_GET_EQUAL + kKeyOnlyBias && op <= B_GET_LAST + kKeyOnlyBias) {
-        keyOnly = true;
-        op -= kKeyOnlyBias;
-    }
-    if (locked && !IsGetOrStep(op)) return B_INVALID_FUNCTION;
+    char buf[4096];
+    if (!::getcwd(buf, sizeof buf)) return B_DIRECTORY_ERROR;
+    size_t n = std::strlen(buf) + 1;
+    if (!key || keyLen < n) return B_KEY_BUFFER_TOO_SHORT;
+    std::memcpy(key, buf, n);
+    return 0;
+}
 
+int16_t DoTransaction(int op) {
+    if (op == B_BEGIN_TRAN) {
+        if (E().txActive) return B_TRANSACTION_IS_ACTIVE;
+        E().txActive = true;
+        return 0;
+    }
+    return FinishTransaction(op == B_END_TRAN);
+}
+
+int16_t DoVersion(void* data, uint32_t* dataLen) {
+    if (!data || !dataLen || *dataLen < 5) return B_DATALENGTH_ERROR;
+    auto* v = static_cast<uint8_t*>(data);
+    v[0] = 6, v[1] = 0, v[2] = 15, v[3] = 0, v[4] = 'L';
+    *dataLen = 5;
+    return 0;
+}
+
+int16_t DoClose(void* pb, uint32_t id) {
+    ReleaseHandle(id);
+    std::memset(pb, 0, 16);
+    return 0;
+}
+
+int16_t DoDelete(Handle& h) {
+    if (!h.hasRecord) return B_POSITION_NOT_SET;
+    int16_t s = Write(h, [&] { return h.store->Erase(h.curId, h.curVersion); });
+    if (s == 0) h.hasRecord = false; // the neighbours stay reachable from the old position
+    return s;
+}
+
+int16_t DoGetPosition(const Handle& h, void* data, uint32_t* dataLen) {
+    if (!h.hasRecord) return B_POSITION_NOT_SET;
+    if (!data || !dataLen || *dataLen < 4) return B_DATALENGTH_ERROR;
+    Wr32(static_cast<uint8_t*>(data), static_cast<uint32_t>(h.curId));
+    *dataLen = 4;
+    return 0;
+}
+
+// The record at a position Get Position gave, made current in the order of the key asked for.
+int16_t DoGetDirect(Handle& h, void* data, uint32_t* dataLen, void* key, uint8_t keyLen, int keyNum) {
+    const FileSpec& spec = h.store->spec();
+    if (!data || !dataLen || *dataLen < 4) return B_DATALENGTH_ERROR;
+    if (keyNum < 0 || keyNum >= static_cast<int>(spec.keys.size())) return B_INVALID_KEYNUMBER;
+    if (!key || keyLen < spec.keys[keyNum].length) return B_KEY_BUFFER_TOO_SHORT;
+    if (int16_t s = TouchTx(h.store)) return s;
+    Row row;
+    if (int16_t s = h.store->ById(Rd32(static_cast<uint8_t*>(data)), keyNum, row)) return s;
+    if (!RecordSane(spec, row.data)) return B_IO_ERROR;
+    const auto* rec = reinterpret_cast<const uint8_t*>(row.data.data());
+    std::optional<std::string> stored;
+    if (EncodeRecordKey(spec.keys[keyNum], rec, row.data.size())) stored = row.key;
+    SetLogical(h, keyNum, stored);
+    h.curId = row.id;
+    h.curVersion = row.version;
+    h.hasPhysical = true;
+    h.hasRecord = true;
+    ExtractKeyValue(spec.keys[keyNum], rec, static_cast<uint8_t*>(key));
+    return CopyOut(spec, row.data, data, dataLen);
+}
+
+// The owner name comes twice, in the data and the key buffer, and must agree; the key number
+// is the access mode.
+int16_t DoSetOwner(Handle& h, void* data, uint32_t* dataLen, void* key, uint8_t keyLen, int keyNum) {
+    std::string owner = TextFrom(data, dataLen ? *dataLen : 0);
+    if (owner.empty() || owner.size() > 24 || owner != NameFrom(key, keyLen) || keyNum < 0 || keyNum > 3)
+        return B_INCORRECT_OWNER;
+    std::string current;
+    int mode;
+    if (int16_t s = h.store->GetOwner(current, mode)) return s;
+    if (mode >= 0) return B_OWNER_ALREADY_SET;
+    return Write(h, [&] { return h.store->SetOwner(owner, keyNum); });
+}
+
+int16_t DoClearOwner(Handle& h) {
+    return Write(h, [&] { return h.store->SetOwner(std::string(), -1); });
+}
+
+// An operation code as called: the bias for a record lock and for key-only reads taken off.
+struct Operation {
+    int op = 0;
+    bool locked = false;
+    bool keyOnly = false;
+};
+
+Operation Decode(uint16_t operation) {
+    Operation o;
+    o.op = operation;
+    if (o.op == 1000 + B_BEGIN_TRAN) // concurrent transaction: the same here
+        o.op = B_BEGIN_TRAN;
+    if (o.op >= 100 && o.op < 500) {
+        o.locked = true; // record locks are accepted; writers are serialised per file instead
+        o.op %= 100;
+    }
+    if (o.op >= B_GET_EQUAL + kKeyOnlyBias && o.op <= B_GET_LAST + kKeyOnlyBias) {
+        o.keyOnly = true;
+        o.op -= kKeyOnlyBias;
+    }
+    return o;
+}
+
+bool NeedsOpenFile(int op) {
+    switch (op) {
+    case B_OPEN:
+    case B_CREATE:
+    case B_SET_DIR:
+    case B_GET_DIR:
+    case B_BEGIN_TRAN:
+    case B_END_TRAN:
+    case B_ABORT_TRAN:
+    case B_STOP:
+    case B_RESET:
+    case B_VERSION:
+        return false;
+    default:
+        return true;
+    }
+}
+
+// Operations of the session: they need no open file behind the position block.
+int16_t DispatchSession(int op, void* pb, void* data, uint32_t* dataLen, void* key, uint8_t keyLen,
+                        int keyNum) {
     switch (op) {
     case B_OPEN:
         return DoOpen(pb, data, dataLen, key, keyLen, keyNum);
     case B_CREATE:
         return DoCreate(data, dataLen, key, keyLen, keyNum);
-    case B_SET_DIR: {
-        std::string dir = NameFrom(key, keyLen);
-        return (dir.empty() || ::chdir(dir.c_str()) != 0) ? B_DIRECTORY_ERROR : 0;
-    }
-    case B_GET_DIR: {
-        char buf[4096];
-        if (!::getcwd(buf, sizeof buf)) return B_DIRECTORY_ERROR;
-        size_t n = std::strlen(buf) + 1;
-        if (!key || keyLen < n) return B_KEY_BUFFER_TOO_SHORT;
-        std::memcpy(key, buf, n);
-        return 0;
-    }
+    case B_SET_DIR:
+    case B_GET_DIR:
+        return DoDirectory(op, key, keyLen);
     case B_BEGIN_TRAN:
-        if (E().txActive) return B_TRANSACTION_IS_ACTIVE;
-        E().txActive = true;
-        return 0;
     case B_END_TRAN:
-        return FinishTransaction(true);
     case B_ABORT_TRAN:
-        return FinishTransaction(false);
-    case B_STOP:
-    case B_RESET:
+        return DoTransaction(op);
+    case B_VERSION:
+        return DoVersion(data, dataLen);
+    default: // Stop and Reset
         ResetAll();
         return 0;
-    case B_VERSION: {
-        if (!data || !dataLen || *dataLen < 5) return B_DATALENGTH_ERROR;
-        auto* v = static_cast<uint8_t*>(data);
-        v[0] = 6, v[1] = 0, v[2] = 15, v[3] = 0, v[4] = 'L';
-        *dataLen = 5;
-        return 0;
     }
-    default:
-        break;
-    }
+}
 
+int16_t DispatchOnFile(const Operation& o, void* pb, void* data, uint32_t* dataLen, void* key, uint8_t keyLen,
+                       int keyNum) {
     uint32_t id = 0;
     Handle* h = Lookup(pb, &id);
     if (!h) return B_FILE_NOT_OPEN;
-    switch (op) {
+    switch (o.op) {
     case B_CLOSE:
-        ReleaseHandle(id);
-        std::memset(pb, 0, 16);
-        return 0;
+        return DoClose(pb, id);
     case B_INSERT:
         return DoInsert(*h, data, dataLen, key, keyLen, keyNum);
     case B_UPDATE:
         return DoUpdate(*h, data, dataLen, key, keyLen, keyNum);
-    case B_DELETE: {
-        if (!h->hasRecord) return B_POSITION_NOT_SET;
-        int16_t s = Write(*h, [&] { return h->store->Erase(h->curId, h->curVersion); });
-        if (s == 0) h->hasRecord = false; // the neighbours stay reachable from the old position
-        return s;
-    }
+    case B_DELETE:
+        return DoDelete(*h);
     case B_GET_EQUAL:
     case B_GET_NEXT:
     case B_GET_PREVIOUS:
@@ -602,61 +696,37 @@ int16_t Dispatch(uint16_t operation, void* pb, void* data, uint32_t* dataLen, vo
     case B_GET_LE:
     case B_GET_FIRST:
     case B_GET_LAST:
-        return DoGet(*h, op, keyOnly, data, dataLen, key, keyLen, keyNum);
+        return DoGet(*h, o.op, o.keyOnly, data, dataLen, key, keyLen, keyNum);
     case B_STEP_FIRST:
     case B_STEP_LAST:
     case B_STEP_NEXT:
     case B_STEP_PREVIOUS:
-        return DoStep(*h, op, data, dataLen);
+        return DoStep(*h, o.op, data, dataLen);
     case B_STAT:
         return DoStat(*h, data, dataLen, key, keyLen);
     case B_GET_POSITION:
-        if (!h->hasRecord) return B_POSITION_NOT_SET;
-        if (!data || !dataLen || *dataLen < 4) return B_DATALENGTH_ERROR;
-        Wr32(static_cast<uint8_t*>(data), static_cast<uint32_t>(h->curId));
-        *dataLen = 4;
-        return 0;
-    case B_GET_DIRECT: {
-        const FileSpec& spec = h->store->spec();
-        if (!data || !dataLen || *dataLen < 4) return B_DATALENGTH_ERROR;
-        if (keyNum < 0 || keyNum >= static_cast<int>(spec.keys.size())) return B_INVALID_KEYNUMBER;
-        if (!key || keyLen < spec.keys[keyNum].length) return B_KEY_BUFFER_TOO_SHORT;
-        if (int16_t s = TouchTx(h->store)) return s;
-        Row row;
-        if (int16_t s = h->store->ById(Rd32(static_cast<uint8_t*>(data)), keyNum, row)) return s;
-        if (!RecordSane(spec, row.data)) return B_IO_ERROR;
-        std::optional<std::string> stored;
-        if (EncodeRecordKey(spec.keys[keyNum], reinterpret_cast<const uint8_t*>(row.data.data()),
-                            row.data.size()))
-            stored = row.key;
-        SetLogical(*h, keyNum, stored);
-        h->curId = row.id;
-        h->curVersion = row.version;
-        h->hasPhysical = true;
-        h->hasRecord = true;
-        ExtractKeyValue(spec.keys[keyNum], reinterpret_cast<const uint8_t*>(row.data.data()),
-                        static_cast<uint8_t*>(key));
-        return CopyOut(spec, row.data, data, dataLen);
-    }
+        return DoGetPosition(*h, data, dataLen);
+    case B_GET_DIRECT:
+        return DoGetDirect(*h, data, dataLen, key, keyLen, keyNum);
     case B_UNLOCK:
         return 0; // no record is ever held locked
-    case B_SET_OWNER: {
-        std::string owner = TextFrom(data, dataLen ? *dataLen : 0);
-        if (owner.empty() || owner.size() > 24 || owner != NameFrom(key, keyLen) || keyNum < 0 || keyNum > 3)
-            return B_INCORRECT_OWNER;
-        std::string current;
-        int mode;
-        if (int16_t s = h->store->GetOwner(current, mode)) return s;
-        if (mode >= 0) return B_OWNER_ALREADY_SET;
-        return Write(*h, [&] { return h->store->SetOwner(owner, keyNum); });
-    }
+    case B_SET_OWNER:
+        return DoSetOwner(*h, data, dataLen, key, keyLen, keyNum);
     case B_CLEAR_OWNER:
-        return Write(*h, [&] { return h->store->SetOwner(std::string(), -1); });
+        return DoClearOwner(*h);
     default:
         // Among them Extend, and Create and Drop Supplemental Index: extension files and
         // supplemental indexes are not kept.
         return B_INVALID_FUNCTION;
     }
+}
+
+int16_t Dispatch(uint16_t operation, void* pb, void* data, uint32_t* dataLen, void* key, uint8_t keyLen,
+                 int8_t keyNum) {
+    Operation o = Decode(operation);
+    if (o.locked && !IsGetOrStep(o.op)) return B_INVALID_FUNCTION;
+    if (!NeedsOpenFile(o.op)) return DispatchSession(o.op, pb, data, dataLen, key, keyLen, keyNum);
+    return DispatchOnFile(o, pb, data, dataLen, key, keyLen, keyNum);
 }
 
 // Every entry takes the one lock, so that the pool of files is never touched by two threads.

@@ -1374,23 +1374,19 @@ int16_t CountOf(sqlite3* db, const std::string& table, uint32_t& n) {
     return s;
 }
 
-} // namespace
+void CloseOldFiles(std::vector<OldFile>& files) {
+    for (OldFile& f : files)
+        if (f.db) {
+            sqlite3_exec(f.db, "ROLLBACK", nullptr, nullptr, nullptr);
+            sqlite3_close_v2(f.db);
+            f.db = nullptr;
+        }
+}
 
-int16_t UpgradeStores(const std::string& dir, std::vector<std::string>& log) {
+// The record files of the folder kept one database each, opened and held; other programs'
+// databases are passed over. One in use by another program stops the whole move.
+int16_t OpenOldFiles(const std::string& dir, std::vector<OldFile>& files, std::vector<std::string>& log) {
     std::error_code ec;
-    if (!fs::is_directory(dir, ec)) {
-        log.push_back("no such folder: " + dir);
-        return B_FILE_NOT_FOUND;
-    }
-    std::vector<OldFile> files;
-    auto closeAll = [&] {
-        for (OldFile& f : files)
-            if (f.db) {
-                sqlite3_exec(f.db, "ROLLBACK", nullptr, nullptr, nullptr);
-                sqlite3_close_v2(f.db);
-                f.db = nullptr;
-            }
-    };
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
         std::string name = it->path().filename().string();
         if (name == kFolderDatabaseName || name == kFolderLockName || !it->is_regular_file(ec)) continue;
@@ -1402,7 +1398,6 @@ int16_t UpgradeStores(const std::string& dir, std::vector<std::string>& log) {
         if (s == B_FILE_INUSE) {
             log.push_back(name + ": in use by another program; nothing moved");
             files.push_back(std::move(f));
-            closeAll();
             return B_FILE_INUSE;
         }
         if (s != 0) {
@@ -1411,107 +1406,147 @@ int16_t UpgradeStores(const std::string& dir, std::vector<std::string>& log) {
         }
         files.push_back(std::move(f));
     }
+    return 0;
+}
+
+// The folder's database, ready to take the files in one transaction.
+int16_t BeginFolderWrite(const std::string& dir, std::shared_ptr<Folder>& folder,
+                         std::vector<std::string>& log) {
+    if (int16_t s = OpenFolder(dir, true, folder)) {
+        log.push_back("cannot open the folder's database");
+        return s;
+    }
+    if (folder->readOnly() || folder->InTransaction()) {
+        log.push_back("the folder's database cannot be written");
+        return B_ACCESS_TO_FILE_DENIED;
+    }
+    folder->EndRead();
+    if (int16_t s = Exec(folder->db(), "BEGIN IMMEDIATE")) {
+        log.push_back("the folder's database is in use");
+        return s;
+    }
+    return 0;
+}
+
+int16_t EnterInCatalog(sqlite3* db, const OldFile& f, int64_t& id) {
+    sqlite3_stmt* ins = nullptr;
+    int rc =
+        sqlite3_prepare_v2(db, "INSERT INTO kr_file(name, fold, spec, owner, seq) VALUES(?1, ?2, ?3, ?4, ?5)",
+                           -1, &ins, nullptr);
+    if (rc == SQLITE_OK) {
+        std::string fold = Fold(f.name);
+        BindBlob(ins, 1, f.name);
+        BindBlob(ins, 2, fold);
+        BindBlob(ins, 3, f.spec);
+        if (f.owner.empty())
+            sqlite3_bind_null(ins, 4);
+        else
+            BindBlob(ins, 4, f.owner);
+        sqlite3_bind_int64(ins, 5, f.seq);
+        rc = sqlite3_step(ins);
+    }
+    sqlite3_finalize(ins);
+    if (rc != SQLITE_DONE) return MapError(rc);
+    id = sqlite3_last_insert_rowid(db);
+    return 0;
+}
+
+// Moves one old file's specification, owner and records into the folder's database. A file found
+// there already with the same specification and count was moved by a run that stopped before
+// removing the old file: `already` tells so.
+int16_t MoveOldFile(Folder& folder, OldFile& f, bool& already, std::vector<std::string>& log) {
+    sqlite3* db = folder.db();
+    FileSpec spec;
+    if (ParseSpec(reinterpret_cast<const uint8_t*>(f.spec.data()), static_cast<uint32_t>(f.spec.size()),
+                  spec)) {
+        log.push_back(f.name + ": its file specification is damaged");
+        return B_NOT_A_BTRIEVE_FILE;
+    }
+    uint32_t oldCount = 0;
+    if (int16_t s = CountOf(f.db, "kr_rec", oldCount)) {
+        log.push_back(f.name + ": cannot be read");
+        return s;
+    }
+    CatalogEntry existing;
+    uint64_t hash;
+    if (folder.Lookup(f.name, existing, hash, true) == 0) {
+        uint32_t n = 0;
+        if (existing.spec == f.spec && CountOf(db, TableOf(existing.id), n) == 0 && n == oldCount) {
+            already = true;
+            return 0;
+        }
+        log.push_back(f.name + ": a different record file of that name is already in the folder's database");
+        return B_FILE_ALREADY_EXISTS;
+    }
+    int64_t id = 0;
+    if (int16_t s = EnterInCatalog(db, f, id)) {
+        log.push_back(f.name + ": cannot be entered in the folder's database");
+        return s;
+    }
+    int16_t status = 0;
+    for (auto& [objectName, sql] : FileSchema(id, spec))
+        if (status == 0) status = Exec(db, sql);
+    uint32_t copied = 0;
+    if (status == 0) status = CopyRecords(f, db, id, spec.keys.size(), copied);
+    if (status != 0) {
+        log.push_back(f.name + ": the move failed (status " + std::to_string(status) + ")");
+        return status;
+    }
+    log.push_back(f.name + ": " + std::to_string(copied) + " records moved");
+    return 0;
+}
+
+// Committed: the old files go, each still held by this program until it is gone.
+void RemoveOldFiles(const std::vector<OldFile>& files, const std::vector<bool>& already,
+                    std::vector<std::string>& log) {
+    std::error_code ec;
+    for (size_t i = 0; i < files.size(); ++i) {
+        const OldFile& f = files[i];
+        if (already[i]) log.push_back(f.name + ": was moved before; the old file is removed");
+        for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+            fs::remove(f.path + suffix, ec);
+    }
+}
+
+} // namespace
+
+int16_t UpgradeStores(const std::string& dir, std::vector<std::string>& log) {
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec)) {
+        log.push_back("no such folder: " + dir);
+        return B_FILE_NOT_FOUND;
+    }
+    std::vector<OldFile> files;
+    if (int16_t s = OpenOldFiles(dir, files, log)) {
+        CloseOldFiles(files);
+        return s;
+    }
     if (files.empty()) {
         log.push_back("nothing to move");
         return 0;
     }
     std::shared_ptr<Folder> folder;
-    if (int16_t s = OpenFolder(dir, true, folder)) {
-        closeAll();
-        log.push_back("cannot open the folder's database");
+    if (int16_t s = BeginFolderWrite(dir, folder, log)) {
+        CloseOldFiles(files);
         return s;
-    }
-    if (folder->readOnly() || folder->InTransaction()) {
-        closeAll();
-        log.push_back("the folder's database cannot be written");
-        return B_ACCESS_TO_FILE_DENIED;
     }
     sqlite3* db = folder->db();
-    folder->EndRead();
-    if (int16_t s = Exec(db, "BEGIN IMMEDIATE")) {
-        closeAll();
-        log.push_back("the folder's database is in use");
-        return s;
-    }
     int16_t status = 0;
     std::vector<bool> already(files.size(), false);
     for (size_t i = 0; i < files.size() && status == 0; ++i) {
-        OldFile& f = files[i];
-        FileSpec spec;
-        if (ParseSpec(reinterpret_cast<const uint8_t*>(f.spec.data()), static_cast<uint32_t>(f.spec.size()),
-                      spec)) {
-            status = B_NOT_A_BTRIEVE_FILE;
-            log.push_back(f.name + ": its file specification is damaged");
-            break;
-        }
-        uint32_t oldCount = 0;
-        if (int16_t s = CountOf(f.db, "kr_rec", oldCount)) {
-            status = s;
-            log.push_back(f.name + ": cannot be read");
-            break;
-        }
-        CatalogEntry existing;
-        uint64_t hash;
-        if (folder->Lookup(f.name, existing, hash, true) == 0) {
-            // Moved before by a run that stopped before it removed the old file.
-            uint32_t n = 0;
-            if (existing.spec == f.spec && CountOf(db, TableOf(existing.id), n) == 0 && n == oldCount) {
-                already[i] = true;
-                continue;
-            }
-            status = B_FILE_ALREADY_EXISTS;
-            log.push_back(f.name +
-                          ": a different record file of that name is already in the folder's database");
-            break;
-        }
-        sqlite3_stmt* ins = nullptr;
-        int rc = sqlite3_prepare_v2(
-            db, "INSERT INTO kr_file(name, fold, spec, owner, seq) VALUES(?1, ?2, ?3, ?4, ?5)", -1, &ins,
-            nullptr);
-        if (rc == SQLITE_OK) {
-            std::string fold = Fold(f.name);
-            BindBlob(ins, 1, f.name);
-            BindBlob(ins, 2, fold);
-            BindBlob(ins, 3, f.spec);
-            if (f.owner.empty())
-                sqlite3_bind_null(ins, 4);
-            else
-                BindBlob(ins, 4, f.owner);
-            sqlite3_bind_int64(ins, 5, f.seq);
-            rc = sqlite3_step(ins);
-        }
-        sqlite3_finalize(ins);
-        if (rc != SQLITE_DONE) {
-            status = MapError(rc);
-            log.push_back(f.name + ": cannot be entered in the folder's database");
-            break;
-        }
-        int64_t id = sqlite3_last_insert_rowid(db);
-        for (auto& [objectName, sql] : FileSchema(id, spec))
-            if (status == 0) status = Exec(db, sql);
-        uint32_t copied = 0;
-        if (status == 0) status = CopyRecords(f, db, id, spec.keys.size(), copied);
-        if (status != 0) {
-            log.push_back(f.name + ": the move failed (status " + std::to_string(status) + ")");
-            break;
-        }
-        log.push_back(f.name + ": " + std::to_string(copied) + " records moved");
+        bool before = false;
+        status = MoveOldFile(*folder, files[i], before, log);
+        already[i] = before;
     }
     if (status == 0) status = Exec(db, "COMMIT");
     if (status != 0) {
         Exec(db, "ROLLBACK");
-        closeAll();
+        CloseOldFiles(files);
         log.push_back("nothing moved");
         return status;
     }
-    // Committed: the old files go, each still held by this program until it is gone.
-    for (size_t i = 0; i < files.size(); ++i) {
-        OldFile& f = files[i];
-        if (already[i]) log.push_back(f.name + ": was moved before; the old file is removed");
-        for (const char* suffix : {"", "-wal", "-shm", "-journal"})
-            fs::remove(f.path + suffix, ec);
-    }
-    closeAll();
+    RemoveOldFiles(files, already, log);
+    CloseOldFiles(files);
     return 0;
 }
 

@@ -27,6 +27,112 @@ std::string ValidUnits(const CItem& item) {
            ' ' + fields::Padded(item.m_arrUnits[2], 3, ' ');
 }
 
+// A missing record (4) or the end of a file (9) is an answer; anything else is a file not read,
+// and the first such status is kept.
+bool ReadOk(int status, int& firstFailure) {
+    if (status == 0 || status == 4 || status == 9) return true;
+    if (firstFailure == 0) firstFailure = status;
+    return false;
+}
+
+// Takes the last word off the text: after the last blank that is not the first character.
+std::string TakeLastWord(std::string& text) {
+    std::string word;
+    size_t blank = text.find_last_of(' ');
+    if (blank != std::string::npos && blank > 0) {
+        word = text.substr(blank + 1, kWordWidth);
+        text = TrimRight(text.substr(0, blank));
+    } else {
+        word = text.substr(0, kWordWidth);
+        text.clear();
+    }
+    return fields::Upper(Pad(word, kWordWidth));
+}
+
+// The dictionary entries the words of a text stand for, and the one that names the fewest items.
+struct Words {
+    std::vector<CItemDict> retained;
+    int driving = -1;
+};
+
+// Words are looked up from the last to the first; a word with a replacement puts the replacement
+// at the end of the text instead, and the first unknown word ends the search for words.
+Words ResolveWords(CItemDictDB& dictionary, std::string text, int& failure) {
+    Words words;
+    int32_t smallest = kNoCountYet;
+    int replacements = 0;
+    while (!text.empty()) {
+        std::string word = TakeLastWord(text);
+        CItemDict entry;
+        const int found = dictionary.FindWord(entry, word);
+        ReadOk(found, failure);
+        if (found != 0) break;
+        std::string replacement = TrimRight(entry.m_strReplacement);
+        if (!replacement.empty()) {
+            // A replacement found within the word itself (in practice: the same word) adds nothing.
+            bool sameWord = (word + ' ').find(Pad(entry.m_strReplacement, kWordWidth)) != std::string::npos;
+            if (!sameWord && replacements < CItemSearch::kMaxReplacements) {
+                ++replacements;
+                if (!text.empty()) text += ' ';
+                text += replacement;
+                text = TrimRight(text);
+            }
+            continue;
+        }
+        if (entry.m_nCount != 0) {
+            words.retained.push_back(entry);
+            if (entry.m_nCount < smallest) {
+                smallest = entry.m_nCount;
+                words.driving = static_cast<int>(words.retained.size()) - 1;
+            }
+        }
+    }
+    return words;
+}
+
+// The items of the driving word: its own comma-separated list, or its pairs in the lookup file.
+std::vector<std::string> Candidates(const CItemDict& driver, CItemLookupDB& lookups, bool lookupOpen,
+                                    int& failure) {
+    std::vector<std::string> candidates;
+    if (!driver.m_strItems.empty()) {
+        size_t start = 0;
+        while (true) {
+            size_t comma = driver.m_strItems.find(',', start);
+            candidates.push_back(driver.m_strItems.substr(start, comma - start));
+            if (comma == std::string::npos) break;
+            start = comma + 1;
+        }
+    } else if (lookupOpen) {
+        CItemLookup pair;
+        int status = lookups.FindFirst(pair, driver.m_strWord);
+        while (status == 0 && pair.m_strWord == driver.m_strWord) {
+            candidates.push_back(pair.m_strItem);
+            status = lookups.FindNext(pair);
+        }
+        ReadOk(status, failure);
+    }
+    return candidates;
+}
+
+// A candidate passes when every other word names it too.
+bool PassesFilter(const std::string& candidate, const Words& words, CItemLookupDB& lookups, bool lookupOpen,
+                  int& failure) {
+    for (size_t e = 0; e < words.retained.size(); ++e) {
+        if (static_cast<int>(e) == words.driving) continue;
+        const CItemDict& other = words.retained[e];
+        if (!other.m_strItems.empty()) {
+            if (other.m_strItems.find(candidate) == std::string::npos) return false;
+        } else if (lookupOpen) {
+            const int status = lookups.PairExists(other.m_strWord, candidate);
+            ReadOk(status, failure);
+            if (status != 0) return false;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 CItemSearch::CItemSearch(std::string directory) : m_strDirectory(std::move(directory)) {}
@@ -42,16 +148,10 @@ int CItemSearch::Search(const std::string& input) {
     m_nCount = 0;
     m_nStatus = 0;
     std::string text = Pad(input, 12);
-    // A missing record (4) or the end of a file (9) is an answer; anything else is a file not read.
-    auto readOk = [this](int status) {
-        if (status == 0 || status == 4 || status == 9) return true;
-        if (m_nStatus == 0) m_nStatus = status;
-        return false;
-    };
 
     CItemDB items;
     std::string itemPath = DbPath(m_strDirectory, "ITEM.DB");
-    bool itemsOpen = readOk(items.OpenFile(DbPathArg(itemPath)));
+    bool itemsOpen = ReadOk(items.OpenFile(DbPathArg(itemPath)), m_nStatus);
     CItem item;
     auto addResult = [this, &item]() {
         m_arrResults.push_back(fields::Padded(item.m_strItemNumber, 12, ' '));
@@ -63,102 +163,28 @@ int CItemSearch::Search(const std::string& input) {
 
     CItemDictDB dictionary;
     std::string dictPath = DbPath(m_strDirectory, "ITEMDICT.DB");
-    bool dictOpen = readOk(dictionary.OpenFile(DbPathArg(dictPath)));
-    text = TrimRight(text);
+    bool dictOpen = ReadOk(dictionary.OpenFile(DbPathArg(dictPath)), m_nStatus);
+    Words words;
+    if (dictOpen) words = ResolveWords(dictionary, TrimRight(text), m_nStatus);
 
-    std::vector<CItemDict> retained;
-    int driving = -1;
-    if (dictOpen) {
-        int32_t smallest = kNoCountYet;
-        int replacements = 0;
-        while (!text.empty()) {
-            // The last word: after the last blank that is not the first character.
-            std::string word;
-            size_t blank = text.find_last_of(' ');
-            if (blank != std::string::npos && blank > 0) {
-                word = text.substr(blank + 1, kWordWidth);
-                text = TrimRight(text.substr(0, blank));
-            } else {
-                word = text.substr(0, kWordWidth);
-                text.clear();
-            }
-            word = fields::Upper(Pad(word, kWordWidth));
-
-            CItemDict entry;
-            const int found = dictionary.FindWord(entry, word);
-            readOk(found);
-            if (found != 0) break;
-            std::string replacement = TrimRight(entry.m_strReplacement);
-            if (!replacement.empty()) {
-                // A replacement found within the word itself (in practice: the same word) adds nothing.
-                bool sameWord =
-                    (word + ' ').find(Pad(entry.m_strReplacement, kWordWidth)) != std::string::npos;
-                if (!sameWord && replacements < kMaxReplacements) {
-                    ++replacements;
-                    if (!text.empty()) text += ' ';
-                    text += replacement;
-                    text = TrimRight(text);
-                }
-                continue;
-            }
-            if (entry.m_nCount != 0) {
-                retained.push_back(entry);
-                if (entry.m_nCount < smallest) {
-                    smallest = entry.m_nCount;
-                    driving = static_cast<int>(retained.size()) - 1;
-                }
-            }
-        }
-    }
-
-    if (driving >= 0) {
-        const CItemDict& driver = retained[static_cast<size_t>(driving)];
-        std::vector<std::string> candidates;
+    if (words.driving >= 0) {
+        const CItemDict& driver = words.retained[static_cast<size_t>(words.driving)];
         CItemLookupDB lookups;
         std::string lookupPath = DbPath(m_strDirectory, "ITEMLKUP.DB");
         const int lookupOpenStatus = lookups.OpenFile(DbPathArg(lookupPath));
         const bool lookupOpen = lookupOpenStatus == 0;
         // The lookup file is needed only for words without an item list of their own.
-        bool needLookup = driver.m_strItems.empty();
-        for (const CItemDict& other : retained)
-            needLookup = needLookup || other.m_strItems.empty();
-        if (needLookup) readOk(lookupOpenStatus);
-        if (!driver.m_strItems.empty()) {
-            size_t start = 0;
-            while (true) {
-                size_t comma = driver.m_strItems.find(',', start);
-                candidates.push_back(driver.m_strItems.substr(start, comma - start));
-                if (comma == std::string::npos) break;
-                start = comma + 1;
-            }
-        } else if (lookupOpen) {
-            CItemLookup pair;
-            int status = lookups.FindFirst(pair, driver.m_strWord);
-            while (status == 0 && pair.m_strWord == driver.m_strWord) {
-                candidates.push_back(pair.m_strItem);
-                status = lookups.FindNext(pair);
-            }
-            readOk(status);
-        }
+        bool needLookup = false;
+        for (const CItemDict& entry : words.retained)
+            needLookup = needLookup || entry.m_strItems.empty();
+        if (needLookup) ReadOk(lookupOpenStatus, m_nStatus);
 
+        std::vector<std::string> candidates = Candidates(driver, lookups, lookupOpen, m_nStatus);
         for (size_t c = candidates.size(); c-- > 0;) {
             const std::string& candidate = candidates[c];
-            bool passes = true;
-            for (size_t e = 0; e < retained.size() && passes; ++e) {
-                if (static_cast<int>(e) == driving) continue;
-                const CItemDict& other = retained[e];
-                if (!other.m_strItems.empty())
-                    passes = other.m_strItems.find(candidate) != std::string::npos;
-                else if (lookupOpen) {
-                    const int status = lookups.PairExists(other.m_strWord, candidate);
-                    readOk(status);
-                    passes = status == 0;
-                } else
-                    passes = false;
-            }
-            if (!passes || !itemsOpen) continue;
+            if (!PassesFilter(candidate, words, lookups, lookupOpen, m_nStatus) || !itemsOpen) continue;
             const int status = items.FindItem(item, Pad(candidate.substr(0, 12), 12));
-            readOk(status);
+            ReadOk(status, m_nStatus);
             if (status == 0) addResult();
         }
         if (lookupOpen) lookups.Close();

@@ -4,6 +4,7 @@
 
 #include "CRecipe.h"
 #include "RecipeList.h"
+#include "StatusMessage.h"
 #include "recipe/ui/Strings.h"
 
 #include <QApplication>
@@ -92,7 +93,27 @@ CRecipeSelect::CRecipeSelect(const std::string& customer, QWidget* parent, const
     : QDialog(parent), m_strCustomer(customer), m_strDirectory(directory) {
     setWindowTitle(QStringLiteral("Select Recipe to Edit"));
     setSizeGripEnabled(true);
+    BuildList();
+    m_pProblem = new QLabel(this);
+    m_pProblem->setWordWrap(true);
+    m_pProblem->setStyleSheet(QStringLiteral("color: rgb(160, 0, 0);"));
+    m_pProblem->hide();
+    QLayout* buttons = BuildButtons();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_pList, 1);
+    layout->addWidget(m_pProblem);
+    layout->addLayout(buttons);
+    setTabOrder(m_pList, m_pEdit);
+    setTabOrder(m_pEdit, m_pNew);
+    setTabOrder(m_pNew, m_pDelete);
+    FollowListChanges();
 
+    LoadList();
+    m_pList->setFocus(Qt::OtherFocusReason);
+    resize(580, 340);
+}
+
+void CRecipeSelect::BuildList() {
     m_pList = new CMyListCtrl(this);
     m_pList->setAccessibleName(QStringLiteral("Recipes"));
     m_pList->SetSingleSelection(true);
@@ -104,12 +125,10 @@ CRecipeSelect::CRecipeSelect(const std::string& customer, QWidget* parent, const
     // The last column takes the room the window gives beyond the four widths.
     m_pList->horizontalHeader()->setStretchLastSection(true);
     m_pList->m_bSortOnHeaderClick = true;
+}
 
-    m_pProblem = new QLabel(this);
-    m_pProblem->setWordWrap(true);
-    m_pProblem->setStyleSheet(QStringLiteral("color: rgb(160, 0, 0);"));
-    m_pProblem->hide();
-
+// Edit and New on the left, Delete apart on the right.
+QLayout* CRecipeSelect::BuildButtons() {
     m_pEdit = new QPushButton(QStringLiteral("Edit Selected Recipe"), this);
     m_pNew = new QPushButton(QStringLiteral("Create New Recipe"), this);
     m_pDelete = new QPushButton(QStringLiteral("Delete Selected Recipe"), this);
@@ -120,22 +139,17 @@ CRecipeSelect::CRecipeSelect(const std::string& customer, QWidget* parent, const
     connect(m_pNew, &QPushButton::clicked, this, &CRecipeSelect::reject);
     connect(m_pDelete, &QPushButton::clicked, this, &CRecipeSelect::OnDelete);
     connect(m_pList, &QAbstractItemView::doubleClicked, this, &CRecipeSelect::accept);
-
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_pEdit);
     buttons->addWidget(m_pNew);
     buttons->addStretch(1);
     buttons->addWidget(m_pDelete);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_pList, 1);
-    layout->addWidget(m_pProblem);
-    layout->addLayout(buttons);
+    return buttons;
+}
 
-    setTabOrder(m_pList, m_pEdit);
-    setTabOrder(m_pEdit, m_pNew);
-    setTabOrder(m_pNew, m_pDelete);
-
-    // The type-ahead follows the rows as displayed: any change of the rows renews its copy.
+// The type-ahead follows the rows as displayed: any change of the rows renews its copy. Keys
+// typed anywhere in the dialog reach it.
+void CRecipeSelect::FollowListChanges() {
     CListCtrlStyledModel* model = m_pList->StyledModel();
     auto invalidate = [this] { m_bSearchRowsValid = false; };
     connect(model, &QAbstractItemModel::layoutChanged, this, invalidate);
@@ -150,10 +164,6 @@ CRecipeSelect::CRecipeSelect(const std::string& customer, QWidget* parent, const
                        static_cast<QWidget*>(m_pNew), static_cast<QWidget*>(m_pDelete)})
         w->installEventFilter(this);
     m_pList->viewport()->installEventFilter(this);
-
-    LoadList();
-    m_pList->setFocus(Qt::OtherFocusReason);
-    resize(580, 340);
 }
 
 CRecipeSelect::~CRecipeSelect() = default;
@@ -181,9 +191,11 @@ void CRecipeSelect::LoadList() {
             {FromCp1252(e.recipeID), FromCp1252(e.name), FromCp1252(e.lastDT), FromCp1252(e.key)});
     ColourRows();
     m_pList->setUpdatesEnabled(true);
-    ReportProblem(m_nLoadStatus == 0
-                      ? QString()
-                      : kr::str::kFileUnreadable.arg(QStringLiteral("MENUHDR.DB")).arg(m_nLoadStatus));
+    ReportProblem(
+        m_nLoadStatus == 0
+            ? QString()
+            : WithStatusDetail(kr::str::kFileUnreadable.arg(QStringLiteral("MENUHDR.DB")).arg(m_nLoadStatus),
+                               m_nLoadStatus));
 }
 
 void CRecipeSelect::ColourRows() {
@@ -216,9 +228,11 @@ void CRecipeSelect::OnDelete() {
         if (ask.exec() != QMessageBox::Yes) return;
     } else if (status != 4) {
         // An unreadable file is not a missing header: nothing is deleted without the question.
-        ReportProblem(QStringLiteral("The recipe was not deleted: the recipe file could not be read "
-                                     "(status %1).")
-                          .arg(status));
+        ReportProblem(
+            WithStatusDetail(QStringLiteral("The recipe was not deleted: the recipe file could not be "
+                                            "read (status %1).")
+                                 .arg(status),
+                             status));
         return;
     }
     status = DeleteRecipe(m_strCustomer, key, m_strDirectory);
@@ -226,9 +240,11 @@ void CRecipeSelect::OnDelete() {
     if (status == 4)
         ReportProblem(QStringLiteral("The recipe was not deleted: it belongs to another customer."));
     else if (status != 0)
-        ReportProblem(QStringLiteral("The recipe was not deleted: the recipe files could not be "
-                                     "written (status %1).")
-                          .arg(status));
+        ReportProblem(
+            WithStatusDetail(QStringLiteral("The recipe was not deleted: the recipe files could not "
+                                            "be written (status %1).")
+                                 .arg(status),
+                             status));
 }
 
 const std::vector<CRecipeTypeAhead::Row>& CRecipeSelect::SearchRows() {

@@ -11,6 +11,7 @@
 #include <vector>
 
 class QLabel;
+class QLayout;
 class QPushButton;
 
 class CRecipeSelect : public QDialog {
@@ -52,6 +53,9 @@ private:
     bool OnKey(int virtualKey);
     void SelectFound(int row);
     const std::vector<CRecipeTypeAhead::Row>& SearchRows();
+    void BuildList();
+    QLayout* BuildButtons();
+    void FollowListChanges();
     void ColourRows();
     void ReportProblem(const QString& text);
 

@@ -31,30 +31,38 @@ std::string KnownFiles(bool reloadableOnly) {
     return names;
 }
 
-int Import(const std::vector<std::string>& args) {
+struct ImportOptions {
+    std::string recordPath, download;
+    const kdb::FileKind* kind = nullptr;
+    long long version = 0, header = 0;
+    bool purge = false;
+};
+
+// The command line read into options; the exit status of a usage error, or 0.
+int ReadOptions(const std::vector<std::string>& args, ImportOptions& o) {
     auto pos = kdb::Positional(args, {"--version", "--header-length"});
     if (pos.size() != 2) {
         std::fprintf(stderr, "kestrel-db import: give the record file and the download (see --help)\n");
         return 2;
     }
-    const std::string& recordPath = pos[0];
-    const std::string& download = pos[1];
-    const kdb::FileKind* kind = kdb::FindFileKind(recordPath);
-    if (!kind) {
+    o.recordPath = pos[0];
+    o.download = pos[1];
+    o.kind = kdb::FindFileKind(o.recordPath);
+    if (!o.kind) {
         std::fprintf(stderr,
                      "kestrel-db import: %s is not a record file of the system; reloadable files: %s\n",
-                     Shown(recordPath).c_str(), KnownFiles(true).c_str());
+                     Shown(o.recordPath).c_str(), KnownFiles(true).c_str());
         return 2;
     }
-    if (!kind->reloadable) {
+    if (!o.kind->reloadable) {
         std::fprintf(stderr,
                      "kestrel-db import: %s cannot be reloaded from a download; reloadable files: %s\n",
-                     kind->fileName.c_str(), KnownFiles(true).c_str());
+                     o.kind->fileName.c_str(), KnownFiles(true).c_str());
         return 2;
     }
-    long long version = kind->defaultVersion, header = 0;
+    o.version = o.kind->defaultVersion;
     std::string text;
-    if (kdb::FlagValue(args, "--version", text) && !ParseWhole(text, version)) {
+    if (kdb::FlagValue(args, "--version", text) && !ParseWhole(text, o.version)) {
         std::fprintf(stderr,
                      "kestrel-db import: bad version '%s': give the interchange version as a whole number\n",
                      Shown(text).c_str());
@@ -64,30 +72,39 @@ int Import(const std::vector<std::string>& args) {
         std::fprintf(stderr, "kestrel-db import: --version needs a number\n");
         return 2;
     }
-    if (kdb::FlagValue(args, "--header-length", text) && !ParseWhole(text, header, 18)) {
+    if (kdb::FlagValue(args, "--header-length", text) && !ParseWhole(text, o.header, 18)) {
         std::fprintf(stderr, "kestrel-db import: bad header length '%s': give a number of bytes\n",
                      Shown(text).c_str());
         return 2;
     }
+    o.purge = kdb::HasFlag(args, "--purge");
+    return 0;
+}
+
+// The download must be there and the record file's folder too; the record file itself may not.
+int CheckPlaces(const ImportOptions& o) {
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(download, ec)) {
-        std::fprintf(stderr, "kestrel-db import: download not found: %s\n", Shown(download).c_str());
+    if (!std::filesystem::is_regular_file(o.download, ec)) {
+        std::fprintf(stderr, "kestrel-db import: download not found: %s\n", Shown(o.download).c_str());
         return 1;
     }
-    std::filesystem::path parent = std::filesystem::path(recordPath).parent_path();
+    std::filesystem::path parent = std::filesystem::path(o.recordPath).parent_path();
     if (!parent.empty() && !std::filesystem::is_directory(parent, ec)) {
         std::fprintf(stderr, "kestrel-db import: no such database directory: %s\n",
                      Shown(parent.string()).c_str());
         return 1;
     }
-    if (!std::filesystem::exists(recordPath, ec))
+    if (!std::filesystem::exists(o.recordPath, ec))
         std::fprintf(stderr, "kestrel-db import: %s does not exist yet; it is created\n",
-                     Shown(recordPath).c_str());
+                     Shown(o.recordPath).c_str());
+    return 0;
+}
 
-    bool terminal = isatty(fileno(stderr));
+// A progress bar on a terminal, drawn at most ten times a second.
+kdb::ProgressCallback ProgressBar(bool terminal) {
     auto start = std::chrono::steady_clock::now();
     auto lastDraw = start - std::chrono::seconds(1);
-    kdb::ProgressCallback bar = [&](uint64_t position, uint64_t total, uint64_t lines) {
+    return [terminal, start, lastDraw](uint64_t position, uint64_t total, uint64_t lines) mutable {
         auto now = std::chrono::steady_clock::now();
         if (!terminal || (now - lastDraw < std::chrono::milliseconds(100) && position < total)) return;
         lastDraw = now;
@@ -98,21 +115,18 @@ int Import(const std::vector<std::string>& args) {
                      percent, static_cast<unsigned long long>(lines), seconds > 0 ? lines / seconds : 0.0);
         std::fflush(stderr);
     };
-    bool purge = kdb::HasFlag(args, "--purge");
-    kdb::ImportResult r =
-        kdb::ImportDownload(recordPath, download, static_cast<int>(version), header, purge, bar);
-    if (terminal) std::fprintf(stderr, "\n");
-    if (!r.started) {
-        std::fprintf(stderr, "kestrel-db import: %s\n", Shown(r.problem).c_str());
-        return 1;
-    }
+}
+
+// The outcome and the import messages; the exit status.
+int Report(const ImportOptions& o, const kdb::ImportResult& r) {
     if (r.failed())
-        std::fprintf(stderr, "kestrel-db import: %s: stopped after %llu lines: %s\n", kind->fileName.c_str(),
-                     static_cast<unsigned long long>(r.lines), Shown(r.failureText).c_str());
+        std::fprintf(stderr, "kestrel-db import: %s: stopped after %llu lines: %s\n",
+                     o.kind->fileName.c_str(), static_cast<unsigned long long>(r.lines),
+                     Shown(r.failureText).c_str());
     else
-        std::printf("%s: %llu lines in %.2f s (%.0f lines/s), version %lld%s\n", kind->fileName.c_str(),
+        std::printf("%s: %llu lines in %.2f s (%.0f lines/s), version %lld%s\n", o.kind->fileName.c_str(),
                     static_cast<unsigned long long>(r.lines), r.seconds,
-                    r.seconds > 0 ? r.lines / r.seconds : 0.0, version, purge ? ", purged first" : "");
+                    r.seconds > 0 ? r.lines / r.seconds : 0.0, o.version, o.purge ? ", purged first" : "");
     if (!r.errors.empty()) {
         std::printf("%zu message%s:\n", r.errors.size(), r.errors.size() == 1 ? "" : "s");
         for (const std::string& e : r.errors)
@@ -120,6 +134,21 @@ int Import(const std::vector<std::string>& args) {
     }
     if (r.failed()) return 3;
     return r.errors.empty() ? 0 : 1;
+}
+
+int Import(const std::vector<std::string>& args) {
+    ImportOptions o;
+    if (int code = ReadOptions(args, o)) return code;
+    if (int code = CheckPlaces(o)) return code;
+    bool terminal = isatty(fileno(stderr));
+    kdb::ImportResult r = kdb::ImportDownload(o.recordPath, o.download, static_cast<int>(o.version), o.header,
+                                              o.purge, ProgressBar(terminal));
+    if (terminal) std::fprintf(stderr, "\n");
+    if (!r.started) {
+        std::fprintf(stderr, "kestrel-db import: %s\n", Shown(r.problem).c_str());
+        return 1;
+    }
+    return Report(o, r);
 }
 
 kdb::CommandRegistration

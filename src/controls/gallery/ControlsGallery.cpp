@@ -11,9 +11,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-ControlsGallery::ControlsGallery(QWidget* parent) : QWidget(parent) {
-    setWindowTitle(QStringLiteral("Kestrel Recipe controls"));
-
+// The sortable list: coloured rows, styled cells, and an editor of each kind.
+void ControlsGallery::BuildRecipeList() {
     m_pRecipes = new CMyListCtrl(this);
     m_pRecipes->AddColumn(0, QStringLiteral("Item"), LVCFMT_LEFT, 100);
     m_pRecipes->AddColumn(1, QStringLiteral("Unit"), LVCFMT_LEFT, 50, 1);
@@ -47,7 +46,10 @@ ControlsGallery::ControlsGallery(QWidget* parent) : QWidget(parent) {
     m_pRecipes->SetGridLines(true);
     m_pRecipes->SetSingleSelection(true);
     m_pRecipes->SelectRow(3);
+}
 
+// The styled list: one row per style, cell and row styles side by side.
+void ControlsGallery::BuildStyleList() {
     m_pStyles = new CListCtrlStyled(this);
     m_pStyles->InsertColumn(0, QStringLiteral("Style"), LVCFMT_LEFT, 150);
     m_pStyles->InsertColumn(1, QStringLiteral("Sample"), LVCFMT_LEFT, 150);
@@ -75,7 +77,9 @@ ControlsGallery::ControlsGallery(QWidget* parent) : QWidget(parent) {
         m_pStyles->SetRowStyle(row, s.row);
     }
     m_pStyles->SelectRow(0);
+}
 
+QFormLayout* ControlsGallery::BuildFields() {
     m_pSellPrice = new CFloatEdit(this);
     m_pSellPrice->SetDecimals(2);
     m_pSellPrice->SetValue(1234.5);
@@ -92,7 +96,14 @@ ControlsGallery::ControlsGallery(QWidget* parent) : QWidget(parent) {
     fields->addRow(QStringLiteral("Sell Price"), m_pSellPrice);
     fields->addRow(QStringLiteral("Category"), m_pCategory);
     fields->addRow(QStringLiteral("Font"), m_pFont);
+    return fields;
+}
 
+ControlsGallery::ControlsGallery(QWidget* parent) : QWidget(parent) {
+    setWindowTitle(QStringLiteral("Kestrel Recipe controls"));
+    BuildRecipeList();
+    BuildStyleList();
+    QFormLayout* fields = BuildFields();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Sortable list (click a header to sort, a cell to edit)")));
     layout->addWidget(m_pRecipes, 3);

@@ -7,6 +7,7 @@ class CListCtrlStyled;
 class CFloatEdit;
 class CComboBoxAuto;
 class CFontCombo;
+class QFormLayout;
 
 // One window showing each control with sample data.
 class ControlsGallery : public QWidget {
@@ -19,4 +20,9 @@ public:
     CFloatEdit* m_pSellPrice;
     CComboBoxAuto* m_pCategory;
     CFontCombo* m_pFont;
+
+private:
+    void BuildRecipeList();
+    void BuildStyleList();
+    QFormLayout* BuildFields();
 };

@@ -8,6 +8,7 @@
 #include "Costing.h"
 #include "DbPath.h"
 #include "ItemDB.h"
+#include "StatusMessage.h"
 #include "Strings.h"
 #include "Text1252.h"
 
@@ -267,86 +268,98 @@ bool CMenuListCtrl::ChooseItem(const CItemSearch& found, const QString& typed, s
     return true;
 }
 
-void CMenuListCtrl::EndItemEdit(int row, int index, const CEndLabelEdit& info) {
+// The typed number worth looking up: Escape keeps the line as it was, a new line left without a
+// number goes away, and an item master line is replaced only when the user agrees.
+bool CMenuListCtrl::AcceptTypedItem(int row, const CMenuItemDetail& line, const CEndLabelEdit& info,
+                                    std::string* text) {
     QLineEdit* editor = GetEditControl();
-    const CMenuItemDetail* line = m_lines.Line(index);
-    if (!editor || !line) return;
-    const CMenuItemDetail before = *line;
-    const bool blankItem = Trim(line->m_strItem).empty();
-
-    // Escape keeps the line as it was; a new line left without a number goes away.
     const QString typed = info.IsCancelled() ? QString() : editor->text();
-    std::string text;
-    if (!ToCp1252(typed, &text)) {
+    if (!ToCp1252(typed, text)) {
         QMessageBox::warning(this, kr::str::kRecipeCaption, kr::str::kTextNotStorable);
-        return;
+        return false;
     }
-    if (Trim(text).empty()) {
-        if (blankItem)
+    if (Trim(*text).empty()) {
+        if (Trim(line.m_strItem).empty())
             RemoveRowAndLine(row);
         else if (!info.IsCancelled())
             QMessageBox::warning(this, kr::str::kRecipeCaption, kr::str::kItemNumberRequired);
-        return;
+        return false;
     }
-    if (Trim(text) == Trim(line->m_strItem)) return;
-    if (line->IsFromItemMaster() &&
-        QMessageBox::question(this, kr::str::kRecipeCaption, kr::str::kOverwriteItem,
-                              QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
-        return;
+    if (Trim(*text) == Trim(line.m_strItem)) return false;
+    return !line.IsFromItemMaster() ||
+           QMessageBox::question(this, kr::str::kRecipeCaption, kr::str::kOverwriteItem,
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
 
-    std::string key = PadRight(text, kItemWidth);
-    bool changed = false;
+// Not an item number: the words of the text are searched. None found offers a custom ingredient,
+// one is taken, several are offered to choose from. Empty when the edit ends here.
+std::optional<bool> CMenuListCtrl::ResolveBySearch(int row, int index, const std::string& text,
+                                                   std::string& key) {
+    CItemSearch search(m_strDirectory);
+    const int count = search.Search(key);
+    if (search.GetStatus() != 0) {
+        // Finding nothing in files that could not be read is no reason to offer a custom item.
+        m_lines.ResetLookupStatus();
+        ShowStatusMessage(this, QMessageBox::Warning, kr::str::kRecipeCaption,
+                          kr::str::kSearchUnreadable.arg(search.GetStatus()), search.GetStatus());
+        if (count == 0) return std::nullopt;
+    }
+    if (count == 0) {
+        if (Trim(text).size() > kItemWidth) {
+            // A custom ingredient's number is stored in 12 characters: never cut it silently.
+            QMessageBox::warning(this, kr::str::kRecipeCaption, kr::str::kItemNumberTooLong);
+            QTimer::singleShot(0, this, [this, row] { EditLabel(row); });
+            return std::nullopt;
+        }
+        const bool changed = QMessageBox::question(this, kr::str::kRecipeCaption, kr::str::kAddCustomItem,
+                                                   QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+        if (!changed) QTimer::singleShot(0, this, [this, row] { EditLabel(row); });
+        m_lines.MakeCustom(index, key);
+        return changed;
+    }
+    if (count == 1) {
+        m_lines.LoadItemDefaults(index, search.GetItemNumber(0), search.GetUnit(0));
+        return true;
+    }
+    std::string chosen, unit;
+    if (ChooseItem(search, Q(key), &chosen, &unit)) {
+        key = chosen;
+        return m_lines.LoadItemDefaults(index, chosen, unit);
+    }
+    if (Trim(text).size() <= kItemWidth) m_lines.MakeCustom(index, key);
+    return true;
+}
+
+// An item number of the item master is taken as it is; anything else goes to the search.
+std::optional<bool> CMenuListCtrl::ResolveTypedItem(int row, int index, const std::string& text,
+                                                    std::string& key) {
     CItemDB items;
     int st = items.OpenFile(DbPathArg(DbPath(m_strDirectory, items.GetFileName())));
     CItem item;
     if (st == 0) st = items.FindItem(item, key);
     items.Close();
-    if (st == 0) {
-        changed = m_lines.LoadItemDefaults(index, item.m_strItemNumber, item.m_arrUnits[0]);
-    } else if (st != kNotFound) {
-        // An item master that cannot be read is no reason to offer a custom ingredient.
-        m_lines.ResetLookupStatus(); // told here, once
-        QMessageBox::warning(this, kr::str::kRecipeCaption,
-                             kr::str::kFileUnreadable.arg(QString::fromLatin1(items.GetFileName())).arg(st));
-        return;
-    } else {
-        CItemSearch search(m_strDirectory);
-        const int count = search.Search(key);
-        if (search.GetStatus() != 0) {
-            // Finding nothing in files that could not be read is no reason to offer a custom item.
-            m_lines.ResetLookupStatus();
-            QMessageBox::warning(this, kr::str::kRecipeCaption,
-                                 kr::str::kSearchUnreadable.arg(search.GetStatus()));
-            if (count == 0) return;
-        }
-        if (count == 0) {
-            if (Trim(text).size() > kItemWidth) {
-                // A custom ingredient's number is stored in 12 characters: never cut it silently.
-                QMessageBox::warning(this, kr::str::kRecipeCaption, kr::str::kItemNumberTooLong);
-                QTimer::singleShot(0, this, [this, row] { EditLabel(row); });
-                return;
-            }
-            changed = QMessageBox::question(this, kr::str::kRecipeCaption, kr::str::kAddCustomItem,
-                                            QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
-            if (!changed) QTimer::singleShot(0, this, [this, row] { EditLabel(row); });
-            m_lines.MakeCustom(index, key);
-        } else if (count == 1) {
-            m_lines.LoadItemDefaults(index, search.GetItemNumber(0), search.GetUnit(0));
-            changed = true;
-        } else {
-            std::string chosen, unit;
-            if (ChooseItem(search, Q(key), &chosen, &unit)) {
-                changed = m_lines.LoadItemDefaults(index, chosen, unit);
-                key = chosen;
-            } else {
-                changed = true;
-                if (Trim(text).size() <= kItemWidth) m_lines.MakeCustom(index, key);
-            }
-        }
-    }
+    if (st == 0) return m_lines.LoadItemDefaults(index, item.m_strItemNumber, item.m_arrUnits[0]);
+    if (st == kNotFound) return ResolveBySearch(row, index, text, key);
+    // An item master that cannot be read is no reason to offer a custom ingredient.
+    m_lines.ResetLookupStatus(); // told here, once
+    ShowStatusMessage(this, QMessageBox::Warning, kr::str::kRecipeCaption,
+                      kr::str::kFileUnreadable.arg(QString::fromLatin1(items.GetFileName())).arg(st), st);
+    return std::nullopt;
+}
+
+void CMenuListCtrl::EndItemEdit(int row, int index, const CEndLabelEdit& info) {
+    const CMenuItemDetail* line = m_lines.Line(index);
+    if (!GetEditControl() || !line) return;
+    const CMenuItemDetail before = *line;
+    std::string text;
+    if (!AcceptTypedItem(row, before, info, &text)) return;
+    std::string key = PadRight(text, kItemWidth);
+    const std::optional<bool> changed = ResolveTypedItem(row, index, text, key);
+    if (!changed) return;
+
     line = m_lines.Line(index);
     SetCellText(row, kColItem, Q(line ? line->m_strItem : key));
-    if (changed && line) {
+    if (*changed && line) {
         SetCellText(row, kColUnit, Q(line->m_strUnit));
         UpdateUnitEditor(*line);
         setFocus(Qt::OtherFocusReason);
@@ -358,56 +371,35 @@ void CMenuListCtrl::ReportLookupFailure() {
     const int status = m_lines.GetLookupStatus();
     if (status == 0) return;
     m_lines.ResetLookupStatus();
-    QMessageBox::warning(this, kr::str::kRecipeCaption, kr::str::kItemFilesUnreadable.arg(status));
+    ShowStatusMessage(this, QMessageBox::Warning, kr::str::kRecipeCaption,
+                      kr::str::kItemFilesUnreadable.arg(status), status);
 }
 
-void CMenuListCtrl::OnEndLabelEdit(const CEndLabelEdit& info) {
-    const int row = info.row;
-    const int index = IndexOfRow(row);
-    const CMenuItemDetail* line = m_lines.Line(index);
-    const bool cancelled = info.IsCancelled();
-    std::string text;
-    if (!cancelled && !ToCp1252(*info.text, &text)) {
-        // Never reached through the editors' own checks; a stored value is never altered.
-        QMessageBox::warning(this, kr::str::kRecipeCaption, kr::str::kTextNotStorable);
-        RestoreRow(row);
-        return;
+void CMenuListCtrl::EndUnitEdit(int row, int index, bool hasLine, const CEndLabelEdit& info,
+                                const std::string& text) {
+    const bool dropDown = GetColumnStatus(kColUnit) && GetColumnStatus(kColUnit)->m_bHasChoices;
+    CMyListCtrl::OnEndLabelEdit(info);
+    if (!hasLine || info.IsCancelled()) return;
+    if (!Trim(text).empty()) SetCellText(row, kColUnit, *info.text);
+    if (m_lines.EditUnit(index, text) || m_lines.Line(index)->IsFromItemMaster()) {
+        if (dropDown) ContinueAfter(row, kColUnit);
     }
+    ReportLookupFailure();
+}
 
-    switch (info.column) {
-    case kColItem:
-        EndItemEdit(row, index, info);
-        ReportLookupFailure();
-        return;
-    case kColUnit: {
-        const bool dropDown = GetColumnStatus(kColUnit) && GetColumnStatus(kColUnit)->m_bHasChoices;
-        CMyListCtrl::OnEndLabelEdit(info);
-        if (!line || cancelled) return;
-        if (!Trim(text).empty()) SetCellText(row, kColUnit, *info.text);
-        if (m_lines.EditUnit(index, text) || m_lines.Line(index)->IsFromItemMaster()) {
-            if (dropDown) ContinueAfter(row, kColUnit);
-        }
-        ReportLookupFailure();
-        return;
-    }
-    case kColPtnType: {
-        CMyListCtrl::OnEndLabelEdit(info);
-        if (!line || cancelled) return;
-        if (!Trim(text).empty()) SetCellText(row, kColPtnType, Q(TrimRight(text)));
-        bool converted = false;
-        m_lines.EditPortionType(index, text, &converted);
-        if (converted) ContinueAfter(row, kColPtnType);
-        return;
-    }
-    default:
-        break;
-    }
+void CMenuListCtrl::EndPtnTypeEdit(int row, int index, bool hasLine, const CEndLabelEdit& info,
+                                   const std::string& text) {
+    CMyListCtrl::OnEndLabelEdit(info);
+    if (!hasLine || info.IsCancelled()) return;
+    if (!Trim(text).empty()) SetCellText(row, kColPtnType, Q(TrimRight(text)));
+    bool converted = false;
+    m_lines.EditPortionType(index, text, &converted);
+    if (converted) ContinueAfter(row, kColPtnType);
+}
 
-    if (cancelled || !line || info.column == kColPtnCost) {
-        CMyListCtrl::OnEndLabelEdit(info);
-        SelectRow(row);
-        return;
-    }
+// The description and the typed figures: a value the line cannot take is refused and the row
+// shows what it had.
+void CMenuListCtrl::EndValueEdit(int row, int index, const CEndLabelEdit& info, const std::string& text) {
     const double number = LeadingNumber(text);
     bool ok = true;
     QString what;
@@ -446,4 +438,38 @@ void CMenuListCtrl::OnEndLabelEdit(const CEndLabelEdit& info) {
     }
     EditNextCell();
     SelectRow(row);
+}
+
+void CMenuListCtrl::OnEndLabelEdit(const CEndLabelEdit& info) {
+    const int row = info.row;
+    const int index = IndexOfRow(row);
+    const CMenuItemDetail* line = m_lines.Line(index);
+    const bool cancelled = info.IsCancelled();
+    std::string text;
+    if (!cancelled && !ToCp1252(*info.text, &text)) {
+        // Never reached through the editors' own checks; a stored value is never altered.
+        QMessageBox::warning(this, kr::str::kRecipeCaption, kr::str::kTextNotStorable);
+        RestoreRow(row);
+        return;
+    }
+    switch (info.column) {
+    case kColItem:
+        EndItemEdit(row, index, info);
+        ReportLookupFailure();
+        return;
+    case kColUnit:
+        EndUnitEdit(row, index, line != nullptr, info, text);
+        return;
+    case kColPtnType:
+        EndPtnTypeEdit(row, index, line != nullptr, info, text);
+        return;
+    default:
+        break;
+    }
+    if (cancelled || !line || info.column == kColPtnCost) {
+        CMyListCtrl::OnEndLabelEdit(info);
+        SelectRow(row);
+        return;
+    }
+    EndValueEdit(row, index, info, text);
 }

@@ -5,6 +5,7 @@
 #include "CMyListCtrl.h"
 #include "CRecipeLines.h"
 
+#include <optional>
 #include <string>
 
 class CItemSearch;
@@ -76,6 +77,12 @@ private:
     int IndexOfRow(int row) const;
     void RemoveRowAndLine(int row);
     void EndItemEdit(int row, int index, const CEndLabelEdit& info);
+    bool AcceptTypedItem(int row, const CMenuItemDetail& line, const CEndLabelEdit& info, std::string* text);
+    std::optional<bool> ResolveTypedItem(int row, int index, const std::string& text, std::string& key);
+    std::optional<bool> ResolveBySearch(int row, int index, const std::string& text, std::string& key);
+    void EndUnitEdit(int row, int index, bool hasLine, const CEndLabelEdit& info, const std::string& text);
+    void EndPtnTypeEdit(int row, int index, bool hasLine, const CEndLabelEdit& info, const std::string& text);
+    void EndValueEdit(int row, int index, const CEndLabelEdit& info, const std::string& text);
     // Opens the editor of the next editable cell right of column on the row: after a drop-down,
     // which carries no Tab, the grid moves on by itself.
     void ContinueAfter(int row, int column);

@@ -10,6 +10,7 @@
 #include "MenuCategoryDB.h"
 #include "MenuHdrDB.h"
 #include "RecipePrint.h"
+#include "StatusMessage.h"
 #include "Strings.h"
 #include "Text1252.h"
 
@@ -109,43 +110,42 @@ bool CRecipeDlg::CustomerExists(const std::string& number, int* status) const {
 }
 
 void CRecipeDlg::ReportUnreadable(const char* file, int status) {
-    QMessageBox::warning(isVisible() ? this : nullptr, kr::str::kRecipeCaption,
-                         kr::str::kFileUnreadable.arg(QString::fromLatin1(file)).arg(status));
+    ShowStatusMessage(isVisible() ? this : nullptr, QMessageBox::Warning, kr::str::kRecipeCaption,
+                      kr::str::kFileUnreadable.arg(QString::fromLatin1(file)).arg(status), status);
 }
 
 // ---- controls ----
 
-void CRecipeDlg::BuildControls() {
-    setWindowTitle(kr::str::kRecipeCaption);
-    setSizeGripEnabled(true);
-    setWindowFlag(Qt::WindowMinMaxButtonsHint, true);
+QPushButton* CRecipeDlg::MakeButton(const QString& caption) {
+    auto* b = new QPushButton(caption, this);
+    b->setAccessibleName(caption);
+    b->setAutoDefault(false);
+    m_arrButtons.push_back(b);
+    return b;
+}
 
-    auto makeButton = [this](const QString& caption) {
-        auto* b = new QPushButton(caption, this);
-        b->setAccessibleName(caption);
-        m_arrButtons.push_back(b);
-        return b;
-    };
-    auto readOnly = [this] {
-        auto* e = new QLineEdit(this);
-        e->setReadOnly(true);
-        e->setAlignment(Qt::AlignRight);
-        e->setFocusPolicy(Qt::ClickFocus);
-        return e;
-    };
-
-    // Customer block with its command.
+// The customer's name and address with the commands about the customer beneath.
+QLayout* CRecipeDlg::BuildCustomerBlock() {
     m_editCustomerInfo = new QPlainTextEdit(this);
     m_editCustomerInfo->setReadOnly(true);
     m_editCustomerInfo->setAccessibleName(QStringLiteral("Customer"));
     m_editCustomerInfo->setFocusPolicy(Qt::ClickFocus);
     m_editCustomerInfo->setFixedHeight(m_editCustomerInfo->fontMetrics().lineSpacing() * 3 + 12);
     m_editCustomerInfo->setLineWrapMode(QPlainTextEdit::NoWrap);
-    QPushButton* newCustomer = makeButton(kr::str::kNewCustomer);
-    QPushButton* about = makeButton(kr::str::kAboutRecipe);
+    QPushButton* newCustomer = MakeButton(kr::str::kNewCustomer);
+    QPushButton* about = MakeButton(kr::str::kAboutRecipe);
     about->setAccessibleName(QStringLiteral("About Recipe..."));
+    auto* customerBox = new QVBoxLayout;
+    customerBox->addWidget(m_editCustomerInfo);
+    auto* customerButtons = new QHBoxLayout;
+    customerButtons->addWidget(newCustomer);
+    customerButtons->addWidget(about);
+    customerButtons->addStretch();
+    customerBox->addLayout(customerButtons);
+    return customerBox;
+}
 
-    // Recipe header.
+QLayout* CRecipeDlg::BuildHeaderFields() {
     m_editRecipeName = new QLineEdit(this);
     m_editRecipeName->setValidator(new CCp1252Validator(kNameWidth, m_editRecipeName));
     m_editRecipeName->setMaxLength(kNameWidth);
@@ -160,8 +160,18 @@ void CRecipeDlg::BuildControls() {
     header->addRow(Buddy(QStringLiteral("Recipe &Name"), m_editRecipeName, this), m_editRecipeName);
     header->addRow(Buddy(QStringLiteral("Recipe &ID"), m_editRecipeID, this), m_editRecipeID);
     header->addRow(Buddy(QStringLiteral("Recipe &Category"), m_comboCategory, this), m_comboCategory);
+    return header;
+}
 
-    // Cost data.
+// Sell price and desired food cost are typed; the other figures are computed.
+QWidget* CRecipeDlg::BuildCostBlock() {
+    auto readOnly = [this] {
+        auto* e = new QLineEdit(this);
+        e->setReadOnly(true);
+        e->setAlignment(Qt::AlignRight);
+        e->setFocusPolicy(Qt::ClickFocus);
+        return e;
+    };
     auto* cost = new QGroupBox(QStringLiteral("Cost Data"), this);
     m_editSellPrice = new CFloatEdit(cost);
     m_editSellPrice->SetDecimals(2);
@@ -190,8 +200,11 @@ void CRecipeDlg::BuildControls() {
     costGrid->addWidget(m_editDesiredFC, 1, 3);
     costGrid->addWidget(Buddy(QStringLiteral("Suggested Sell Price"), m_editSuggested, cost), 2, 2);
     costGrid->addWidget(m_editSuggested, 2, 3);
+    return cost;
+}
 
-    // Hidden order group, never shown.
+// Hidden order group, never shown.
+void CRecipeDlg::BuildOrderGroup() {
     m_groupOrder = new QGroupBox(QStringLiteral("Order"), this);
     m_editServings = new QLineEdit(m_groupOrder);
     auto* generate = new QPushButton(QStringLiteral("Generate Order"), m_groupOrder);
@@ -202,87 +215,62 @@ void CRecipeDlg::BuildControls() {
     m_groupOrder->hide();
     connect(generate, &QPushButton::clicked, this,
             [this] { QMessageBox::information(this, kr::str::kRecipeCaption, kr::str::kNotYetImplemented); });
+}
 
-    // The grid.
-    m_listMenu = new CMenuListCtrl(this);
-    m_listMenu->setAccessibleName(QStringLiteral("Ingredients"));
-
-    // Notes and commands.
-    m_editNotes = new QPlainTextEdit(this);
-    m_editNotes->setTabChangesFocus(true);
-    QLabel* notesLabel = Buddy(QStringLiteral("N&otes"), m_editNotes, this);
-    QPushButton* add = makeButton(kr::str::kAddIngredient);
-    QPushButton* del = makeButton(kr::str::kDeleteIngredient);
-    QPushButton* info = makeButton(kr::str::kItemInfo);
-    QPushButton* save = makeButton(kr::str::kSaveRecipe);
-    QPushButton* copy = makeButton(kr::str::kCopyTo);
-    QPushButton* print = makeButton(kr::str::kPrint);
-    QPushButton* newRecipe = makeButton(kr::str::kNewRecipeButton);
-    QPushButton* exportTo = makeButton(kr::str::kExportTo);
-    QPushButton* chart = makeButton(kr::str::kConversionChart);
-    QPushButton* quit = makeButton(kr::str::kQuit);
-    for (QPushButton* b : m_arrButtons)
-        b->setAutoDefault(false);
-
-    auto* top = new QHBoxLayout;
-    auto* customerBox = new QVBoxLayout;
-    customerBox->addWidget(m_editCustomerInfo);
-    auto* customerButtons = new QHBoxLayout;
-    customerButtons->addWidget(newCustomer);
-    customerButtons->addWidget(about);
-    customerButtons->addStretch();
-    customerBox->addLayout(customerButtons);
-    top->addLayout(customerBox, 3);
-    top->addLayout(header, 3);
-    top->addWidget(cost, 4);
-
+// The recipe's commands in three columns, Quit on the right over the whole height.
+QLayout* CRecipeDlg::BuildCommands() {
+    QPushButton* add = MakeButton(kr::str::kAddIngredient);
+    QPushButton* del = MakeButton(kr::str::kDeleteIngredient);
+    QPushButton* info = MakeButton(kr::str::kItemInfo);
+    QPushButton* save = MakeButton(kr::str::kSaveRecipe);
+    QPushButton* copy = MakeButton(kr::str::kCopyTo);
+    QPushButton* print = MakeButton(kr::str::kPrint);
+    QPushButton* newRecipe = MakeButton(kr::str::kNewRecipeButton);
+    QPushButton* exportTo = MakeButton(kr::str::kExportTo);
+    QPushButton* chart = MakeButton(kr::str::kConversionChart);
+    QPushButton* quit = MakeButton(kr::str::kQuit);
     auto* commands = new QGridLayout;
     QPushButton* order[] = {add, save, newRecipe, del, copy, exportTo, info, print, chart};
     for (int i = 0; i < 9; ++i)
         commands->addWidget(order[i], i % 3, i / 3);
     commands->addWidget(quit, 0, 3, 3, 1);
     quit->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+    return commands;
+}
 
-    auto* bottom = new QHBoxLayout;
-    auto* notesBox = new QVBoxLayout;
-    notesBox->addWidget(notesLabel);
-    notesBox->addWidget(m_editNotes);
-    bottom->addLayout(notesBox, 1);
-    bottom->addLayout(commands);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(m_listMenu, 1);
-    layout->addLayout(bottom);
-    layout->addWidget(m_groupOrder);
-    m_editNotes->setMaximumHeight(m_editNotes->fontMetrics().lineSpacing() * 5 + 12);
-
-    // Keyboard order: header, cost block, grid, notes, commands.
+// Keyboard order: header, cost block, grid, notes; the commands follow in their own order.
+void CRecipeDlg::SetKeyboardOrder() {
     setTabOrder(m_editRecipeName, m_editRecipeID);
     setTabOrder(m_editRecipeID, m_comboCategory);
     setTabOrder(m_comboCategory, m_editSellPrice);
     setTabOrder(m_editSellPrice, m_editDesiredFC);
     setTabOrder(m_editDesiredFC, m_listMenu);
     setTabOrder(m_listMenu, m_editNotes);
-    QWidget* previous = m_editNotes;
-    for (QPushButton* b :
-         {add, del, info, save, copy, print, newRecipe, exportTo, chart, quit, newCustomer, about}) {
-        setTabOrder(previous, b);
-        previous = b;
-    }
+}
 
-    connect(add, &QPushButton::clicked, this, &CRecipeDlg::OnAddIngredient);
-    connect(del, &QPushButton::clicked, this, &CRecipeDlg::OnDeleteIngredient);
-    connect(info, &QPushButton::clicked, this, &CRecipeDlg::OnItemInfo);
-    connect(save, &QPushButton::clicked, this, &CRecipeDlg::OnSaveRecipe);
-    connect(copy, &QPushButton::clicked, this, &CRecipeDlg::OnCopyTo);
-    connect(print, &QPushButton::clicked, this, &CRecipeDlg::OnPrint);
-    connect(newRecipe, &QPushButton::clicked, this, &CRecipeDlg::OnNewRecipe);
-    connect(exportTo, &QPushButton::clicked, this, &CRecipeDlg::OnExportTo);
-    connect(chart, &QPushButton::clicked, this, &CRecipeDlg::OnConversionChart);
-    connect(quit, &QPushButton::clicked, this, &CRecipeDlg::reject);
-    connect(newCustomer, &QPushButton::clicked, this, &CRecipeDlg::OnNewCustomer);
-    connect(about, &QPushButton::clicked, this, &CRecipeDlg::OnAbout);
+void CRecipeDlg::ConnectCommands() {
+    const std::pair<const QString&, void (CRecipeDlg::*)()> commands[] = {
+        {kr::str::kAddIngredient, &CRecipeDlg::OnAddIngredient},
+        {kr::str::kDeleteIngredient, &CRecipeDlg::OnDeleteIngredient},
+        {kr::str::kItemInfo, &CRecipeDlg::OnItemInfo},
+        {kr::str::kSaveRecipe, &CRecipeDlg::OnSaveRecipe},
+        {kr::str::kCopyTo, &CRecipeDlg::OnCopyTo},
+        {kr::str::kPrint, &CRecipeDlg::OnPrint},
+        {kr::str::kNewRecipeButton, &CRecipeDlg::OnNewRecipe},
+        {kr::str::kExportTo, &CRecipeDlg::OnExportTo},
+        {kr::str::kConversionChart, &CRecipeDlg::OnConversionChart},
+        {kr::str::kQuit, &CRecipeDlg::reject},
+        {kr::str::kNewCustomer, &CRecipeDlg::OnNewCustomer},
+        {kr::str::kAboutRecipe, &CRecipeDlg::OnAbout},
+    };
+    // The keyboard goes through the commands in this order, after the notes.
+    QWidget* previous = m_editNotes;
+    for (const auto& [caption, slot] : commands) {
+        QPushButton* button = Button(caption);
+        connect(button, &QPushButton::clicked, this, slot);
+        setTabOrder(previous, button);
+        previous = button;
+    }
     connect(m_listMenu, &CMenuListCtrl::Recalc, this, &CRecipeDlg::OnRecalc);
 
     // Header fields typed by the user are changes of the recipe too.
@@ -293,7 +281,43 @@ void CRecipeDlg::BuildControls() {
     m_editSellPrice->installEventFilter(this);
     m_editDesiredFC->installEventFilter(this);
     m_comboCategory->installEventFilter(this);
+}
 
+void CRecipeDlg::BuildControls() {
+    setWindowTitle(kr::str::kRecipeCaption);
+    setSizeGripEnabled(true);
+    setWindowFlag(Qt::WindowMinMaxButtonsHint, true);
+
+    QLayout* customer = BuildCustomerBlock();
+    QLayout* header = BuildHeaderFields();
+    QWidget* cost = BuildCostBlock();
+    BuildOrderGroup();
+    m_listMenu = new CMenuListCtrl(this);
+    m_listMenu->setAccessibleName(QStringLiteral("Ingredients"));
+    m_editNotes = new QPlainTextEdit(this);
+    m_editNotes->setTabChangesFocus(true);
+    QLabel* notesLabel = Buddy(QStringLiteral("N&otes"), m_editNotes, this);
+    QLayout* commands = BuildCommands();
+
+    auto* top = new QHBoxLayout;
+    top->addLayout(customer, 3);
+    top->addLayout(header, 3);
+    top->addWidget(cost, 4);
+    auto* bottom = new QHBoxLayout;
+    auto* notesBox = new QVBoxLayout;
+    notesBox->addWidget(notesLabel);
+    notesBox->addWidget(m_editNotes);
+    bottom->addLayout(notesBox, 1);
+    bottom->addLayout(commands);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(m_listMenu, 1);
+    layout->addLayout(bottom);
+    layout->addWidget(m_groupOrder);
+    m_editNotes->setMaximumHeight(m_editNotes->fontMetrics().lineSpacing() * 5 + 12);
+
+    SetKeyboardOrder();
+    ConnectCommands();
     SetupGrid();
     resize(940, 520);
 }
@@ -535,8 +559,9 @@ int CRecipeDlg::WriteRecipe(const std::string& customer, const std::string& key,
 
 bool CRecipeDlg::SaveRecipe(const std::string& customer, const std::string& key, bool copy) {
     std::string saved;
-    if (WriteRecipe(customer, key, copy, &saved) != 0) {
-        QMessageBox::critical(this, kr::str::kRecipeCaption, kr::str::kErrorSaving);
+    if (const int status = WriteRecipe(customer, key, copy, &saved); status != 0) {
+        ShowStatusMessage(this, QMessageBox::Critical, kr::str::kRecipeCaption, kr::str::kErrorSaving,
+                          status);
         return false;
     }
     if (!copy) m_strRecipeKey = saved;

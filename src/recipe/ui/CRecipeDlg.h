@@ -15,6 +15,7 @@
 class CComboBoxAuto;
 class CFloatEdit;
 class QGroupBox;
+class QLayout;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -104,6 +105,14 @@ protected:
 
 private:
     void BuildControls();
+    QPushButton* MakeButton(const QString& caption);
+    QLayout* BuildCustomerBlock();
+    QLayout* BuildHeaderFields();
+    QWidget* BuildCostBlock();
+    void BuildOrderGroup();
+    QLayout* BuildCommands();
+    void SetKeyboardOrder();
+    void ConnectCommands();
     void SetupGrid();
     bool OnInitDialog();
     void EnableButtons();

@@ -3,6 +3,7 @@
 #include "CRecipeDlg.h"
 #include "Display.h"
 #include "RecipeExport.h"
+#include "StatusMessage.h"
 #include "Strings.h"
 #include "Text1252.h"
 
@@ -11,6 +12,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -101,8 +103,11 @@ void CRecipeDlg::OnExportTo() {
     }
     if (!result.Succeeded()) {
         const int code = result.status != 0 ? result.status : result.writeError;
-        QMessageBox::warning(this, kr::str::kRecipeCaption,
-                             kr::str::kExportFailed.arg(shown).arg(code).arg(result.lines));
+        // A record manager status, or the system's error number of a write that failed.
+        const QString detail = result.status != 0 ? StatusDetail(result.status)
+                                                  : QString::fromLocal8Bit(std::strerror(result.writeError));
+        ShowDetailedMessage(this, QMessageBox::Warning, kr::str::kRecipeCaption,
+                            kr::str::kExportFailed.arg(shown).arg(code).arg(result.lines), detail);
         return;
     }
     QMessageBox::information(this, kr::str::kRecipeCaption, kr::str::kExported.arg(result.lines).arg(shown));

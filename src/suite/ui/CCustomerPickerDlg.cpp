@@ -2,6 +2,7 @@
 
 #include "CMyListCtrl.h"
 #include "CustomerDB.h"
+#include "StatusMessage.h"
 #include "Text1252.h"
 
 #include <QCoreApplication>
@@ -71,9 +72,10 @@ void CCustomerPickerDlg::Load() {
     CCustomerDB customers;
     int status = customers.OpenFile();
     if (status != 0) {
-        m_pStatus->setText(QString("No customer file in %1 (status %2).")
-                               .arg(QDir::toNativeSeparators(QDir::currentPath()))
-                               .arg(status));
+        m_pStatus->setText(WithStatusDetail(QString("No customer file in %1 (status %2).")
+                                                .arg(QDir::toNativeSeparators(QDir::currentPath()))
+                                                .arg(status),
+                                            status));
         UpdateButtons();
         return;
     }

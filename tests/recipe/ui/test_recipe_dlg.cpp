@@ -375,11 +375,20 @@ private slots:
         AddIngredient(dlg, QStringLiteral("sugar"));
         Named<QLineEdit>(dlg, QStringLiteral("Recipe Name"))->selectAll();
         QTest::keyClicks(Named<QLineEdit>(dlg, QStringLiteral("Recipe Name")), QStringLiteral("CHANGED"));
-        QString said;
-        auto error = kt::Answer(QMessageBox::Ok, &said);
+        // The suite's own text, and beneath it what the record manager said.
+        QString said, detail;
+        auto error = std::make_shared<bool>(false);
+        kt::WhenModal<QMessageBox>([&](QMessageBox* box) {
+            said = box->text();
+            detail = box->informativeText();
+            box->grab().save(ScreenshotPath(QStringLiteral("error_saving_recipe")));
+            *error = true;
+            kt::Click(box, QMessageBox::Ok);
+        });
         QTest::mouseClick(dlg->Button(kr::str::kSaveRecipe), Qt::LeftButton);
         QVERIFY(kt::WaitFor(error));
         QCOMPARE(said, kr::str::kErrorSaving);
+        QCOMPARE(detail, QStringLiteral("Status 5 (duplicate key value)"));
         QVERIFY(dlg->IsModified());
         CRecipe back;
         QCOMPARE(back.Load(key), 0);
@@ -584,6 +593,18 @@ private slots:
         CRecipeDlg* dlg = Open(QStringLiteral("C1"));
         QVERIFY(dlg);
         ExpectAccessibleNames(dlg);
+        // Tab goes through the header, the cost block, the grid, the notes and the commands.
+        QStringList order;
+        QWidget* w = Named<QLineEdit>(dlg, QStringLiteral("Recipe Name"));
+        for (int i = 0; i < 40 && order.size() < 19; w = w->nextInFocusChain(), ++i)
+            if (w->isVisible() && (w->focusPolicy() & Qt::TabFocus) &&
+                !qobject_cast<QComboBox*>(w->parentWidget()))
+                order << w->accessibleName();
+        QCOMPARE(
+            order.join(QLatin1Char('|')),
+            QStringLiteral("Recipe Name|Recipe ID|Recipe Category|Sell Price|Desired Food Cost %|Ingredients|"
+                           "Notes|Add Ingredient|Delete Ingredient|Item Info|Save Recipe|Copy To ...|Print|"
+                           "New Recipe|Export To ...|Conversion Chart|Quit|New Customer|About Recipe..."));
         AddIngredient(dlg, QStringLiteral("100200"));
         dlg->resize(700, 420);
         QTest::qWait(20);

@@ -257,13 +257,40 @@ CatalogUnit MakeUnit(const std::string& code, int pack, float weight, float pric
     return u;
 }
 
-} // namespace
+// number|name|address|city|state|postal|phone|contact|route|salesman|kept on reload (Y)
+const char* const kCustomers =
+    R"(100210|BLUE HERON BISTRO|418 WATER ST|MARIETTA|OH|45750-1102|7405550142|DANA MORALES|R1|REP07|
+100355|RED BARN GRILL|2210 COUNTY RD 9|ZANESVILLE|OH|43701|7405550199|TOM KESSLER|R1|REP07|
+100412|LUIGI'S TRATTORIA|77 MAIN ST|ATHENS|OH|45701-2250|7405550120|MARIA ROSSI|R2|REP03|
+100587|SUNRISE DINER|1500 E STATE ST|ATHENS|OH|45701|7405550177|GARY PHELPS|R2|REP03|
+100640|HARBOR SEAFOOD HOUSE|9 DOCK RD|PORTSMOUTH|OH|45662-4401|7405550133|JEAN LAVALLE|R3|REP11|
+100733|SMOKEHOUSE BBQ CO|3321 RIVER RD|CHILLICOTHE|OH|45601|7405550108|RAY DUNCAN|R3|REP11|
+100801|GREEN LEAF CAFE|60 COLLEGE AVE|GRANVILLE|OH|43023-1310|7405550165|PRIYA SHAH|R4|REP05|
+100922|ST MARY'S HOSPITAL DIETARY|1200 HEALTH WAY|LANCASTER|OH|43130-3344|7405550111|FOOD SERVICE DIR|R4|REP05|
+101045|LINCOLN ELEMENTARY SCHOOL|400 ELM ST|NEWARK|OH|43055|7405550190|CAFETERIA MGR|R5|REP09|
+101178|TAQUERIA EL SOL|815 W MAIN ST|NEWARK|OH|43055-2207|7405550156|LUIS HERRERA|R5|REP09|
+101230|THE COPPER KETTLE|22 PUBLIC SQ|MOUNT VERNON|OH|43050|7405550128|ANNE WHITFIELD|R6|REP02|
+101299|CAMP WILDWOOD|5 LAKESHORE DR|LOUDONVILLE|OH|44842|4195550181|SEASONAL KITCHEN|R6|REP02|Y
+)";
 
-Catalog DemoCatalog() {
-    Catalog c;
-    c.inlineLimit = 6;
+const char* const kCategories[8] = {"PROT", "DAIRY", "PROD", "DRY", "SPICE", "OIL", "BEV", "DISP"};
+
+// The units an item sells in: the house brand's half case sells by the case only; every third
+// product also sells by the each, so items carry one to three units.
+std::vector<std::string> UnitCodes(std::vector<std::string> codes, int variant, int productLine) {
+    if (variant == 1)
+        codes.resize(1);
+    else if (productLine % 3 == 0 && codes.size() < 3 &&
+             std::find(codes.begin(), codes.end(), "EA") == codes.end())
+        codes.push_back("EA");
+    if (codes.size() > 3) codes.resize(3);
+    return codes;
+}
+
+// Each product row becomes one item, or two when a second brand sells it too; item numbers run
+// per category.
+void AddDemoItems(Catalog& c) {
     int next[8] = {10101, 20101, 30101, 40101, 50101, 60101, 70101, 80101};
-    const char* const categories[8] = {"PROT", "DAIRY", "PROD", "DRY", "SPICE", "OIL", "BEV", "DISP"};
     int product = 0;
     int productLine = 0;
     for (const std::string& line : Split(kProducts, '\n')) {
@@ -275,17 +302,16 @@ Catalog DemoCatalog() {
             f[3] = f[2] == "KESTREL SELECT" ? "RIVERSTONE" : "KESTREL SELECT";
         int slot = 3;
         for (int i = 0; i < 8; ++i)
-            if (f[0] == categories[i]) slot = i;
+            if (f[0] == kCategories[i]) slot = i;
         int pack = std::atoi(f[5].c_str());
         float weight = static_cast<float>(std::atof(f[6].c_str()));
         float price = static_cast<float>(std::atof(f[7].c_str()));
-        std::vector<std::string> codes = Split(f[8], ',');
         for (int variant = 0; variant < (f[3].empty() ? 1 : 2); ++variant) {
             CatalogItem it;
             it.number = std::to_string(next[slot]++);
             it.description = f[1];
             it.brand = variant == 0 ? f[2] : f[3];
-            it.category = categories[slot];
+            it.category = kCategories[slot];
             it.group = it.category + (variant == 0 ? "-STD" : "-ALT");
             it.portionType = f[4];
             // The second brand comes in a half case at a slightly higher price per portion.
@@ -293,65 +319,36 @@ Catalog DemoCatalog() {
             float itemWeight = variant == 0 ? weight : weight / 2;
             float itemPrice = variant == 0 ? price : price * 0.55f;
             it.packQuantity = itemPack;
-            // The house brand's half case sells by the case only; every third product also sells
-            // by the each, so items carry one to three units.
-            std::vector<std::string> unitCodes = codes;
-            if (variant == 1)
-                unitCodes.resize(1);
-            else if (productLine % 3 == 0 && unitCodes.size() < 3 &&
-                     std::find(unitCodes.begin(), unitCodes.end(), "EA") == unitCodes.end())
-                unitCodes.push_back("EA");
-            for (size_t u = 0; u < unitCodes.size() && u < 3; ++u)
-                it.units.push_back(MakeUnit(unitCodes[u], itemPack, itemWeight, itemPrice, u == 0));
+            std::vector<std::string> codes = UnitCodes(Split(f[8], ','), variant, productLine);
+            for (size_t u = 0; u < codes.size(); ++u)
+                it.units.push_back(MakeUnit(codes[u], itemPack, itemWeight, itemPrice, u == 0));
             c.items.push_back(it);
         }
     }
-    struct Customer {
-        const char *number, *name, *address, *city, *state, *postal, *phone, *contact, *route, *rep;
-        bool keep;
-    };
-    static const Customer customers[] = {
-        {"100210", "BLUE HERON BISTRO", "418 WATER ST", "MARIETTA", "OH", "45750-1102", "7405550142",
-         "DANA MORALES", "R1", "REP07", false},
-        {"100355", "RED BARN GRILL", "2210 COUNTY RD 9", "ZANESVILLE", "OH", "43701", "7405550199",
-         "TOM KESSLER", "R1", "REP07", false},
-        {"100412", "LUIGI'S TRATTORIA", "77 MAIN ST", "ATHENS", "OH", "45701-2250", "7405550120",
-         "MARIA ROSSI", "R2", "REP03", false},
-        {"100587", "SUNRISE DINER", "1500 E STATE ST", "ATHENS", "OH", "45701", "7405550177", "GARY PHELPS",
-         "R2", "REP03", false},
-        {"100640", "HARBOR SEAFOOD HOUSE", "9 DOCK RD", "PORTSMOUTH", "OH", "45662-4401", "7405550133",
-         "JEAN LAVALLE", "R3", "REP11", false},
-        {"100733", "SMOKEHOUSE BBQ CO", "3321 RIVER RD", "CHILLICOTHE", "OH", "45601", "7405550108",
-         "RAY DUNCAN", "R3", "REP11", false},
-        {"100801", "GREEN LEAF CAFE", "60 COLLEGE AVE", "GRANVILLE", "OH", "43023-1310", "7405550165",
-         "PRIYA SHAH", "R4", "REP05", false},
-        {"100922", "ST MARY'S HOSPITAL DIETARY", "1200 HEALTH WAY", "LANCASTER", "OH", "43130-3344",
-         "7405550111", "FOOD SERVICE DIR", "R4", "REP05", false},
-        {"101045", "LINCOLN ELEMENTARY SCHOOL", "400 ELM ST", "NEWARK", "OH", "43055", "7405550190",
-         "CAFETERIA MGR", "R5", "REP09", false},
-        {"101178", "TAQUERIA EL SOL", "815 W MAIN ST", "NEWARK", "OH", "43055-2207", "7405550156",
-         "LUIS HERRERA", "R5", "REP09", false},
-        {"101230", "THE COPPER KETTLE", "22 PUBLIC SQ", "MOUNT VERNON", "OH", "43050", "7405550128",
-         "ANNE WHITFIELD", "R6", "REP02", false},
-        {"101299", "CAMP WILDWOOD", "5 LAKESHORE DR", "LOUDONVILLE", "OH", "44842", "4195550181",
-         "SEASONAL KITCHEN", "R6", "REP02", true},
-    };
-    for (const Customer& k : customers) {
+}
+
+void AddDemoCustomers(Catalog& c) {
+    for (const std::string& line : Split(kCustomers, '\n')) {
+        std::vector<std::string> f = Split(line, '|');
+        if (f.size() < 11) continue;
         CatalogCustomer cu;
-        cu.number = k.number;
-        cu.name = k.name;
-        cu.address1 = k.address;
-        cu.city = k.city;
-        cu.state = k.state;
-        cu.postal = k.postal;
-        cu.phone = k.phone;
-        cu.contact = k.contact;
-        cu.route = k.route;
-        cu.salesman = k.rep;
-        cu.keepOnReload = k.keep;
+        cu.number = f[0];
+        cu.name = f[1];
+        cu.address1 = f[2];
+        cu.city = f[3];
+        cu.state = f[4];
+        cu.postal = f[5];
+        cu.phone = f[6];
+        cu.contact = f[7];
+        cu.route = f[8];
+        cu.salesman = f[9];
+        cu.keepOnReload = f[10] == "Y";
         c.customers.push_back(cu);
     }
-    // Recent purchases: each customer buys a spread of the catalogue, every few items.
+}
+
+// Recent purchases: each customer buys a spread of the catalogue, every few items.
+void AddDemoHistory(Catalog& c) {
     for (size_t ci = 0; ci < c.customers.size(); ++ci) {
         for (size_t i = ci % 7; i < c.items.size(); i += 9 + ci % 5) {
             const CatalogItem& item = c.items[i];
@@ -375,7 +372,10 @@ Catalog DemoCatalog() {
             c.history.push_back(h);
         }
     }
-    // A few hand-entered quotes for items the customers buy.
+}
+
+// A few hand-entered quotes for items the customers buy.
+void AddDemoQuotes(Catalog& c) {
     for (size_t q = 0; q < c.history.size() && c.quotes.size() < 8; q += 23) {
         const CatalogHistory& h = c.history[q];
         CatalogQuote quote;
@@ -387,6 +387,17 @@ Catalog DemoCatalog() {
         quote.code = "MGR";
         c.quotes.push_back(quote);
     }
+}
+
+} // namespace
+
+Catalog DemoCatalog() {
+    Catalog c;
+    c.inlineLimit = 6;
+    AddDemoItems(c);
+    AddDemoCustomers(c);
+    AddDemoHistory(c);
+    AddDemoQuotes(c);
     c.settings = {
         {"COMPANY.KG_LB&", 'B', "N"},
         {"CALL_REMOTE.EDIT_QUOTE", 'B', "N"},

@@ -8,6 +8,7 @@
 #include "MenuItemDB.h"
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -122,6 +123,60 @@ CMenuItem MakeLine(const DemoRecipe& recipe, const DemoLine& given) {
     return line;
 }
 
+void InsertCategories(CMenuCategoryDB& categories) {
+    for (const DemoCategory& given : kCategories) {
+        CMenuCategory category;
+        category.m_cRecordType = 'C';
+        category.m_strCustomer = given.customer;
+        category.m_strCategoryKey = given.key;
+        category.m_strName = given.name;
+        categories.InsertCategory(category);
+    }
+}
+
+// The header, then its lines; a header that cannot be written adds no lines.
+bool InsertRecipe(CMenuHdrDB& headers, CMenuItemDB& lines, const DemoRecipe& recipe) {
+    CMenuHdr header;
+    header.m_cRecordType = 'C';
+    header.m_strCustomer = recipe.customer;
+    header.m_strRecipeKey = recipe.key;
+    header.m_strCategoryKey = recipe.category;
+    header.m_strRecipeName = recipe.name;
+    header.m_strRecipeID = recipe.id;
+    header.m_dSellPrice = recipe.sellPrice;
+    header.m_dDesiredFC = recipe.desiredFC;
+    header.m_strNotes = recipe.notes;
+    header.m_nLastWrite = 1736848800; // 14 January 2025
+    if (headers.InsertRecipe(header) != 0) return false;
+    for (const DemoLine& given : recipe.lines) {
+        CMenuItem line = MakeLine(recipe, given);
+        lines.InsertLine(line);
+    }
+    return true;
+}
+
+// The recipe files open in the current directory, as the editor opens them.
+int InsertDemoRecipes(const std::function<void(const std::string&)>& say) {
+    CMenuHdrDB headers;
+    CMenuItemDB lines;
+    CMenuCategoryDB categories;
+    if (headers.OpenFile() != 0 || lines.OpenFile() != 0 || categories.OpenFile() != 0) {
+        say("recipes: the recipe files cannot be opened");
+        return -1;
+    }
+    // Recipes already there are the user's: the demo never adds to them.
+    if (headers.GetRecordCount() > 0) {
+        say("recipes: MENUHDR.DB already holds recipes, none added");
+        return 0;
+    }
+    InsertCategories(categories);
+    int added = 0;
+    for (const DemoRecipe& recipe : Recipes())
+        if (InsertRecipe(headers, lines, recipe)) ++added;
+    say("recipes: " + std::to_string(added) + " demo recipes for customers 100210 and 100355");
+    return added;
+}
+
 } // namespace
 
 int AddDemoRecipes(const std::string& dir, std::vector<std::string>* report) {
@@ -135,52 +190,8 @@ int AddDemoRecipes(const std::string& dir, std::vector<std::string>* report) {
         say("recipes: cannot enter " + dir);
         return -1;
     }
-    int added = 0;
-    {
-        CMenuHdrDB headers;
-        CMenuItemDB lines;
-        CMenuCategoryDB categories;
-        if (headers.OpenFile() != 0 || lines.OpenFile() != 0 || categories.OpenFile() != 0) {
-            say("recipes: the recipe files cannot be opened");
-            fs::current_path(previous, ec);
-            return -1;
-        }
-        // Recipes already there are the user's: the demo never adds to them.
-        if (headers.GetRecordCount() > 0) {
-            say("recipes: MENUHDR.DB already holds recipes, none added");
-            fs::current_path(previous, ec);
-            return 0;
-        }
-        for (const DemoCategory& given : kCategories) {
-            CMenuCategory category;
-            category.m_cRecordType = 'C';
-            category.m_strCustomer = given.customer;
-            category.m_strCategoryKey = given.key;
-            category.m_strName = given.name;
-            categories.InsertCategory(category);
-        }
-        for (const DemoRecipe& recipe : Recipes()) {
-            CMenuHdr header;
-            header.m_cRecordType = 'C';
-            header.m_strCustomer = recipe.customer;
-            header.m_strRecipeKey = recipe.key;
-            header.m_strCategoryKey = recipe.category;
-            header.m_strRecipeName = recipe.name;
-            header.m_strRecipeID = recipe.id;
-            header.m_dSellPrice = recipe.sellPrice;
-            header.m_dDesiredFC = recipe.desiredFC;
-            header.m_strNotes = recipe.notes;
-            header.m_nLastWrite = 1736848800; // 14 January 2025
-            if (headers.InsertRecipe(header) != 0) continue;
-            for (const DemoLine& given : recipe.lines) {
-                CMenuItem line = MakeLine(recipe, given);
-                lines.InsertLine(line);
-            }
-            ++added;
-        }
-    }
+    int added = InsertDemoRecipes(say);
     fs::current_path(previous, ec);
-    say("recipes: " + std::to_string(added) + " demo recipes for customers 100210 and 100355");
     return added;
 }
 
