@@ -2,7 +2,6 @@
 #pragma once
 
 #include "BtrieveDB.h"
-#include "Interchange.h"
 #include "RecordLayout.h"
 
 #include <array>
@@ -113,8 +112,6 @@ public:
     int Create(const char* path) override;
     int FormatLine(const uint8_t* raw, std::string& output) override;
     void ImportLine(int firstChar) override;
-    // The interchange line's columns, as ImportLine reads them and FormatLine writes them.
-    static const std::vector<ichg::Column<CCustomer>>& LineColumns();
 
     int GetCustomer(CCustomer& customer, const std::string& keyValue, int keyNumber = 0);
     int GetFirstCustomer(CCustomer& customer, int keyNumber);

@@ -2,7 +2,6 @@
 #pragma once
 
 #include "BtrieveDB.h"
-#include "Interchange.h"
 #include "RecordLayout.h"
 
 #include <array>
@@ -38,13 +37,8 @@ public:
     int32_t m_n156 = 0;
 };
 
-// Interchange line written by FormatLine (columns from 0, 164 characters with the line feed):
-// 0-5 customer, 6-17 item, 18-20 unit (left-aligned, blank-padded), 21-30 last date mm/dd/yyyy (blank when
-// none), 31-74 amounts 1 to 4 (ten characters and a sign each), 75-78 price code, 79 flag at 92, 80-88 code
-// at 93, 89-124 the six numbers (five characters and a sign each), 125-130 and 131-136 the numbers at 136 and
-// 140, 137-147 quoted price, 148-151 quote code, 152 active flag, 153-158 the number at 156, 159-162 blank,
-// 163 line feed. ImportLine reads the same columns; an older version's shorter line carries the leading
-// columns that fit it (see LineColumns), and a line of customer, item and unit alone withdraws that record.
+// The interchange line FormatLine writes and ImportLine reads is 164 characters with the line feed;
+// an older version's shorter line carries the leading columns that fit it.
 class CVelocityDB : public CBtrieveDB {
 public:
     static constexpr uint16_t kRecordLength = 160;
@@ -63,7 +57,6 @@ public:
     void ImportLine(int firstChar) override;
     // The base preparation, then the quote-editing setting of the control file.
     bool BeginReload(const char* textPath, int64_t headerLength, int version, int purge) override;
-    static const std::vector<ichg::Column<CVelocity>>& LineColumns();
 
     int GetHistory(CVelocity& history, const std::string& customer, const std::string& item,
                    const std::string& unit);

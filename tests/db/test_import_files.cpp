@@ -84,12 +84,7 @@ TEST_F(ItemReload, AnInvalidDateRejectsThatLineOnly) {
     CItem bad = MakeItem("301", "SALMON FILLET");
     std::string line = CItemDB::WriteLine(bad, 1025);
     // The time column, found through the table.
-    size_t at = 0;
-    for (const auto& c : CItemDB::LineColumns()) {
-        if (c.kind == ichg::Kind::Date) break;
-        at += static_cast<size_t>(ichg::ColumnWidth(c.kind, c.width));
-    }
-    line.replace(at, 10, "02/30/2024");
+    line.replace(static_cast<size_t>(rec::Find(CItemDB::Fields(), "m_tTime")->line.at), 10, "02/30/2024");
     std::string text = line + CItemDB::WriteLine(MakeItem("302", "COD LOIN"), 1025);
     auto errors = Reload(m_db, text, 1025);
     ASSERT_EQ(errors.size(), 1u);
@@ -234,9 +229,8 @@ TEST(CustomerReload, TheOlderLineIsSevenCharactersShorter) {
     ASSERT_EQ(db.Create("CUST.DB"), 0);
     CCustomer c = MakeCustomer("100587", "SUNRISE DINER");
     c.m_strPhone1 = "7405550142"; // the line holds the ten digits
-    std::string line;
-    ichg::WriteColumns(CCustomerDB::LineColumns(), 615, c, line);
-    EXPECT_TRUE(Reload(db, line + "\n", 600).empty());
+    std::string line = rec::WriteLine(CCustomerDB::Fields(), c, 616);
+    EXPECT_TRUE(Reload(db, line, 600).empty());
     CCustomer found;
     ASSERT_EQ(db.GetCustomer(found, "100587"), 0);
     EXPECT_EQ(found.m_strName, "SUNRISE DINER");
@@ -244,7 +238,7 @@ TEST(CustomerReload, TheOlderLineIsSevenCharactersShorter) {
     EXPECT_EQ(found.m_strPhone1, "(740) 555-0142");
     EXPECT_EQ(found.m_n496, 0);
     // The same line read as the newer version is short: the run ends.
-    auto errors = Reload(db, line + "\n", 777);
+    auto errors = Reload(db, line, 777);
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], "Invalid Record Format at offset 0");
 }

@@ -106,7 +106,8 @@ TEST(ColumnTables, EveryVersionOfTheItemAndUnitLinesReadsBackWhatItWrites) {
         std::string line = CItemDB::WriteLine(item, version);
         CItem back;
         ichg::ValueError error;
-        ASSERT_TRUE(ichg::ReadColumns(CItemDB::LineColumns(), line.data(), line.size() - 1, back, error));
+        ASSERT_TRUE(ichg::ReadColumns(rec::LineColumns(CItemDB::Fields()), line.data(), line.size() - 1, back,
+                                      error));
         EXPECT_EQ(line.back(), '\n');
         EXPECT_EQ(back.m_strItemNumber, "4471        ") << version;
         EXPECT_EQ(back.m_strDescription, item.m_strDescription);
@@ -128,7 +129,8 @@ TEST(ColumnTables, EveryVersionOfTheItemAndUnitLinesReadsBackWhatItWrites) {
         std::string line = CItemUnitDB::WriteLine(unit, version);
         CItemUnit back;
         ichg::ValueError error;
-        ASSERT_TRUE(ichg::ReadColumns(CItemUnitDB::LineColumns(), line.data(), line.size() - 1, back, error));
+        ASSERT_TRUE(ichg::ReadColumns(rec::LineColumns(CItemUnitDB::Fields()), line.data(), line.size() - 1,
+                                      back, error));
         EXPECT_EQ(back.m_strUnit, "LB ");
         EXPECT_EQ(back.m_strText308, version >= 1025 ? "LAST" : "") << version;
     }

@@ -127,14 +127,15 @@ template <class DB, class R> void ExpectLinesRoundTrip(const std::vector<int>& v
         sizing.BeginReload("", 0, version, 0); // sets the version; there is no download to open
         size_t length = static_cast<size_t>(sizing.GetLineLength()) - 1;
         std::string line;
-        ichg::WriteColumns(DB::LineColumns(), length, original, line);
+        ichg::WriteColumns(rec::LineColumns(DB::Fields()), length, original, line);
         ASSERT_EQ(line.size(), length);
         EXPECT_EQ(line.find_first_of(std::string("\n\r\0", 3)), std::string::npos);
         R back;
         ichg::ValueError error;
-        ASSERT_TRUE(ichg::ReadColumns(DB::LineColumns(), line.data(), length, back, error)) << error.what;
+        ASSERT_TRUE(ichg::ReadColumns(rec::LineColumns(DB::Fields()), line.data(), length, back, error))
+            << error.what;
         std::string again;
-        ichg::WriteColumns(DB::LineColumns(), length, back, again);
+        ichg::WriteColumns(rec::LineColumns(DB::Fields()), length, back, again);
         EXPECT_EQ(again, line);
     }
 }

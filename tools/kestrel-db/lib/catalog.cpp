@@ -134,9 +134,7 @@ std::vector<Download> WriteDownloads(const std::string& dir, const Catalog& cata
             c.m_strCode37 = cc.salesman;
             c.m_strCode0 = "01";
             c.m_b322 = true;
-            std::string line;
-            ichg::WriteColumns(CCustomerDB::LineColumns(), 622, c, line);
-            out.Line(line + "\n");
+            out.Line(rec::WriteLine(CCustomerDB::Fields(), c, 623));
         }
         add("CUST.DB", "customers.txt", kCustomerVersion);
     }
@@ -159,9 +157,7 @@ std::vector<Download> WriteDownloads(const std::string& dir, const Catalog& cata
             for (size_t i = 0; i < 6; ++i)
                 h.m_arrNumbers[i] = ch.weekly[i];
             h.m_bActive = true;
-            std::string line;
-            ichg::WriteColumns(CVelocityDB::LineColumns(), 163, h, line);
-            out.Line(line + "\n");
+            out.Line(rec::WriteLine(CVelocityDB::Fields(), h, 164));
         }
         add("VELOCITY.DB", "history.txt", kHistoryVersion);
     }
