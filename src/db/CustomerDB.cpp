@@ -24,7 +24,8 @@ int CCustomerDB::Create(const char* path) {
 }
 
 bool CCustomerDB::KeepOnPurge(const uint8_t* record, uint16_t length) const {
-    return length >= kRecordLength && GetFlag(record, 321);
+    static const size_t keep = rec::Find(Fields(), "m_bKeepOnReload")->offset;
+    return length >= kRecordLength && GetFlag(record, keep);
 }
 
 void CCustomerDB::ImportLine(int firstChar) {
@@ -35,7 +36,9 @@ void CCustomerDB::ImportLine(int firstChar) {
     ImportRecordLine(firstChar, line,
                      {6, "Error %d Deleting Customer %s", "Error %d Writing to Database",
                       [this](const std::string& key) { return DeleteCustomer(key); },
-                      [&](const std::string& l) { return GetCustomer(customer, l.substr(237, 6), 0); },
+                      [&](const std::string& l) {
+                          return GetCustomer(customer, rec::LineText(Fields(), l, "m_strNumber"), 0);
+                      },
                       [&](const std::string& l, size_t length, std::string& error) {
                           return rec::ReadLine(Fields(), l, length, customer, error);
                       },
@@ -144,14 +147,6 @@ const rec::Layout<CCustomer>& CCustomerDB::Fields() {
     return layout;
 }
 #undef KR_RECORD
-
-void CCustomerDB::Pack(CCustomer& customer, uint8_t* record) {
-    rec::Pack(Fields(), customer, record);
-}
-
-void CCustomerDB::Unpack(const uint8_t* record, CCustomer& customer) {
-    rec::Unpack(Fields(), record, customer);
-}
 
 int CCustomerDB::FormatLine(const uint8_t* raw, std::string& output) {
     output = rec::FormatLine(Fields(), raw, 623);

@@ -121,8 +121,10 @@ public:
     int DeleteCustomer(const std::string& number);
 
     static const rec::Layout<CCustomer>& Fields();
-    static void Pack(CCustomer& customer, uint8_t* record);
-    static void Unpack(const uint8_t* record, CCustomer& customer);
+    static void Pack(CCustomer& customer, uint8_t* record) { rec::Pack(Fields(), customer, record); }
+    static void Unpack(const uint8_t* record, CCustomer& customer) {
+        rec::Unpack(Fields(), record, customer);
+    }
 
 protected:
     // A purge keeps the customers marked "keep on reload".

@@ -49,7 +49,7 @@ void CItemDB::ImportLine(int firstChar) {
                       [&](const std::string& line) {
                           m_importBuffer.assign(kBufferSize, 0);
                           record = m_importBuffer.data();
-                          FillKey0(line.substr(0, 12));
+                          FillKey0(rec::LineText(Fields(), line, "m_strItemNumber"));
                           uint16_t length = static_cast<uint16_t>(kBufferSize);
                           int status = GetEqual(record, &length, m_key0, 0);
                           if (status == 0) Unpack(record, item);

@@ -47,7 +47,7 @@ void CItemUnitDB::ImportLine(int firstChar) {
         {15, "Error %d Deleting Item Unit %s", "Error %d Writing to Unit Database",
          [this](const std::string& key) { return DeleteUnit(key, 2); },
          [&](const std::string& l) {
-             FillKey2(l.substr(0, 12), l.substr(12, 3));
+             FillKey2(rec::LineText(Fields(), l, "m_strItemNumber"), rec::LineText(Fields(), l, "m_strUnit"));
              uint16_t length = kRecordLength;
              int status = GetEqual(record, &length, m_key2, 2);
              if (status == 0) Unpack(record, unit);
@@ -68,7 +68,9 @@ void CItemUnitDB::ImportLine(int firstChar) {
     CVelocityDB history;
     std::string path = SiblingFile(history.GetFileName());
     int status = history.OpenFile(path.c_str());
-    if (status == 0) status = history.ClearItemUnit(line.substr(0, 12), line.substr(12, 3));
+    if (status == 0)
+        status = history.ClearItemUnit(rec::LineText(Fields(), line, "m_strItemNumber"),
+                                       rec::LineText(Fields(), line, "m_strUnit"));
     if (status != 0 && status != btr::B_KEY_VALUE_NOT_FOUND && status != btr::B_FILE_NOT_FOUND) {
         char text[96];
         std::snprintf(text, sizeof text, "Error %d Deleting Item History for %s", status,
@@ -147,14 +149,6 @@ const rec::Layout<CItemUnit>& CItemUnitDB::Fields() {
     return layout;
 }
 #undef KR_RECORD
-
-void CItemUnitDB::Pack(CItemUnit& unit, uint8_t* record) {
-    rec::Pack(Fields(), unit, record);
-}
-
-void CItemUnitDB::Unpack(const uint8_t* record, CItemUnit& unit) {
-    rec::Unpack(Fields(), record, unit);
-}
 
 int CItemUnitDB::FindUnit(CItemUnit& unit, const std::string& itemNumber, const std::string& unitCode) {
     uint8_t record[kRecordLength] = {};

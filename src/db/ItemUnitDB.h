@@ -64,8 +64,8 @@ public:
     int DeleteUnit(const std::string& keyValue, int keyNumber);
 
     static const rec::Layout<CItemUnit>& Fields();
-    static void Pack(CItemUnit& unit, uint8_t* record);
-    static void Unpack(const uint8_t* record, CItemUnit& unit);
+    static void Pack(CItemUnit& unit, uint8_t* record) { rec::Pack(Fields(), unit, record); }
+    static void Unpack(const uint8_t* record, CItemUnit& unit) { rec::Unpack(Fields(), record, unit); }
 
     // The interchange line of a version for a unit, line feed included.
     static std::string WriteLine(const CItemUnit& unit, int version);

@@ -36,14 +36,6 @@ const rec::Layout<CMenuCategory>& CMenuCategoryDB::Fields() {
 }
 #undef KR_RECORD
 
-void CMenuCategoryDB::Pack(CMenuCategory& category, uint8_t* record) {
-    rec::Pack(Fields(), category, record);
-}
-
-void CMenuCategoryDB::Unpack(CMenuCategory& category, const uint8_t* record) {
-    rec::Unpack(Fields(), record, category);
-}
-
 int CMenuCategoryDB::FindFirstCategory(CMenuCategory& category, const std::string& customer) {
     // Record type and at most six characters of the customer, as given.
     uint8_t built[9];

@@ -39,10 +39,6 @@ void CMenuItemDB::Pack(CMenuItem& line, uint8_t* record) {
     rec::Pack(Fields(), line, record);
 }
 
-void CMenuItemDB::Unpack(CMenuItem& line, const uint8_t* record) {
-    rec::Unpack(Fields(), record, line);
-}
-
 void CMenuItemDB::FillKey(const std::string& recipeKey, uint8_t* built) {
     fields::PutText(built, 0, recipeKey.substr(0, 14), 14, ' ');
     std::memcpy(m_key0, built, 14);

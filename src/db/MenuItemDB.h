@@ -47,7 +47,7 @@ public:
     // converted in the line itself).
     static const rec::Layout<CMenuItem>& Fields();
     static void Pack(CMenuItem& line, uint8_t* record);
-    static void Unpack(CMenuItem& line, const uint8_t* record);
+    static void Unpack(CMenuItem& line, const uint8_t* record) { rec::Unpack(Fields(), record, line); }
 
 protected:
     // The key-0 value for a recipe: at most 14 characters as given, blank-filled.

@@ -89,14 +89,6 @@ const rec::Layout<COrder>& COrderDB::Fields() {
 }
 #undef KR_RECORD
 
-void COrderDB::Pack(COrder& order, uint8_t* record) {
-    rec::Pack(Fields(), order, record);
-}
-
-void COrderDB::Unpack(COrder& order, const uint8_t* record) {
-    rec::Unpack(Fields(), record, order);
-}
-
 std::unique_ptr<COrderItemDB> COrderDB::NewOrderItemDB() {
     return std::unique_ptr<COrderItemDB>(new (std::nothrow) COrderItemDB());
 }

@@ -95,8 +95,8 @@ public:
     // Writes the header over a 408-byte record (the upper-case fields are converted in the
     // order itself); reserved bytes keep what the buffer held.
     static const rec::Layout<COrder>& Fields();
-    static void Pack(COrder& order, uint8_t* record);
-    static void Unpack(COrder& order, const uint8_t* record);
+    static void Pack(COrder& order, uint8_t* record) { rec::Pack(Fields(), order, record); }
+    static void Unpack(COrder& order, const uint8_t* record) { rec::Unpack(Fields(), record, order); }
 
 protected:
     // Makes and opens the line file beside the order file; 0 or the failing status.

@@ -54,11 +54,3 @@ const rec::Layout<COrderItem>& COrderItemDB::Fields() {
     return layout;
 }
 #undef KR_RECORD
-
-void COrderItemDB::Pack(COrderItem& line, uint8_t* record) {
-    rec::Pack(Fields(), line, record);
-}
-
-void COrderItemDB::Unpack(COrderItem& line, const uint8_t* record) {
-    rec::Unpack(Fields(), record, line);
-}

@@ -207,6 +207,14 @@ template <class R> const std::vector<ichg::Column<R>>& LineColumns(const Layout<
     return columns;
 }
 
+// The columns of a line the named field takes, as they stand (a key looked up before the line is read).
+template <class R> std::string LineText(const Layout<R>& layout, const std::string& line, const char* name) {
+    const Field<R>* f = Find(layout, name);
+    if (!f || f->line.at < 0 || static_cast<size_t>(f->line.at) >= line.size()) return {};
+    return line.substr(static_cast<size_t>(f->line.at),
+                       static_cast<size_t>(ichg::ColumnWidth(f->line.kind, f->line.width)));
+}
+
 // Reads the values of the columns a line of length characters (line feed left out) carries; false
 // with the reason when one cannot be used.
 template <class R>

@@ -77,14 +77,17 @@ void CVelocityDB::ImportLine(int firstChar) {
     // this version's line does not carry; a full line is active.
     std::string line;
     CVelocity history;
+    auto column = [](const std::string& l, const char* name) { return rec::LineText(Fields(), l, name); };
     ImportRecordLine(firstChar, line,
                      {21, "Error %d Deleting Item History for %s",
                       "Error %d Writing to database at offset %ld",
-                      [this](const std::string& key) {
-                          return ClearOrDelete(key.substr(0, 6), key.substr(6, 12), key.substr(18, 3), false);
+                      [&](const std::string& key) {
+                          return ClearOrDelete(column(key, "m_strCustomer"), column(key, "m_strItem"),
+                                               column(key, "m_strUnit"), false);
                       },
                       [&](const std::string& l) {
-                          int status = GetHistory(history, l.substr(0, 6), l.substr(6, 12), l.substr(18, 3));
+                          int status = GetHistory(history, column(l, "m_strCustomer"), column(l, "m_strItem"),
+                                                  column(l, "m_strUnit"));
                           history.m_bActive = true;
                           return status;
                       },
@@ -138,14 +141,6 @@ const rec::Layout<CVelocity>& CVelocityDB::Fields() {
     return layout;
 }
 #undef KR_RECORD
-
-void CVelocityDB::Pack(CVelocity& history, uint8_t* record) {
-    rec::Pack(Fields(), history, record);
-}
-
-void CVelocityDB::Unpack(const uint8_t* record, CVelocity& history) {
-    rec::Unpack(Fields(), record, history);
-}
 
 int CVelocityDB::FormatLine(const uint8_t* raw, std::string& output) {
     output = rec::FormatLine(Fields(), raw, 164);
@@ -226,15 +221,8 @@ int CVelocityDB::InsertHistory(CVelocity& history) {
     return Insert(record, &length, m_key1, 1);
 }
 
-std::string CVelocityDB::SiblingPath(const char* name) const {
-    const std::string& open = m_strOpenName;
-    size_t slash = open.find_last_of('/');
-    if (slash == std::string::npos) return name;
-    return open.substr(0, slash + 1) + name;
-}
-
 void CVelocityDB::LoadEditQuote() {
-    std::string path = SiblingPath("CONTROL.DB");
+    std::string path = SiblingFile("CONTROL.DB");
     m_bEditQuote = ReadControlFlag("CALL_REMOTE.EDIT_QUOTE", path.c_str());
 }
 
@@ -258,7 +246,7 @@ int CVelocityDB::MergeHistory(CVelocity& history, bool replace) {
     if (dropQuote) {
         if (!m_bEditQuote) {
             CManualPriceDB prices;
-            std::string path = SiblingPath(prices.GetFileName());
+            std::string path = SiblingFile(prices.GetFileName());
             if (prices.OpenFile(path.c_str()) == 0) {
                 prices.WithdrawOrDelete("    ", "        ", history.m_strCustomer, history.m_strItem,
                                         history.m_strUnit, true);

@@ -75,14 +75,12 @@ public:
     bool GetEditQuote() const { return m_bEditQuote; }
 
     static const rec::Layout<CVelocity>& Fields();
-    static void Pack(CVelocity& history, uint8_t* record);
-    static void Unpack(const uint8_t* record, CVelocity& history);
+    static void Pack(CVelocity& history, uint8_t* record) { rec::Pack(Fields(), history, record); }
+    static void Unpack(const uint8_t* record, CVelocity& history) { rec::Unpack(Fields(), record, history); }
 
 protected:
     void FillKey1(const std::string& customer, const std::string& item, const std::string& unit);
     int ReadKey1(uint8_t* record);
-    // A file of the suite in the directory this one was opened from.
-    std::string SiblingPath(const char* name) const;
     // Reports a line that cannot be read and moves on past the next line feed (looked for from the
     // line's start when rescan is set, else from the position), or ends the reload.
     void SkipBadLine(long offset, bool rescan);
