@@ -148,11 +148,6 @@ const rec::Layout<CCustomer>& CCustomerDB::Fields() {
 }
 #undef KR_RECORD
 
-int CCustomerDB::FormatLine(const uint8_t* raw, std::string& output) {
-    output = rec::FormatLine(Fields(), raw, 623);
-    return 0;
-}
-
 uint8_t* CCustomerDB::KeyBuffer(int keyNumber) {
     switch (keyNumber) {
     case 0:

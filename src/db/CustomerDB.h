@@ -110,7 +110,11 @@ public:
     uint32_t GetRecordLength() const override { return kRecordLength; }
     int GetLineLength() const override { return m_nVersion < 777 ? 616 : 623; }
     int Create(const char* path) override;
-    int FormatLine(const uint8_t* raw, std::string& output) override;
+    // The newest version's line.
+    int FormatLine(const uint8_t* raw, std::string& output) override {
+        output = rec::FormatLine(Fields(), raw, 623);
+        return 0;
+    }
     void ImportLine(int firstChar) override;
 
     int GetCustomer(CCustomer& customer, const std::string& keyValue, int keyNumber = 0);

@@ -142,11 +142,6 @@ const rec::Layout<CVelocity>& CVelocityDB::Fields() {
 }
 #undef KR_RECORD
 
-int CVelocityDB::FormatLine(const uint8_t* raw, std::string& output) {
-    output = rec::FormatLine(Fields(), raw, 164);
-    return 0;
-}
-
 void CVelocityDB::FillKey1(const std::string& customer, const std::string& item, const std::string& unit) {
     PutText(m_key1, 0, Upper(customer), 6, '\0');
     PutText(m_key1, 6, Upper(item), 12, '\0');

@@ -53,7 +53,11 @@ public:
     uint32_t GetRecordLength() const override { return kRecordLength; }
     int GetLineLength() const override;
     int Create(const char* path) override;
-    int FormatLine(const uint8_t* raw, std::string& output) override;
+    // The newest version's line.
+    int FormatLine(const uint8_t* raw, std::string& output) override {
+        output = rec::FormatLine(Fields(), raw, 164);
+        return 0;
+    }
     void ImportLine(int firstChar) override;
     // The base preparation, then the quote-editing setting of the control file.
     bool BeginReload(const char* textPath, int64_t headerLength, int version, int purge) override;
