@@ -79,7 +79,8 @@ public:
     virtual int Unlock(void* data, uint16_t* length, int keyNumber);
     virtual int Update(void* data, uint16_t* length, void* key, int keyNumber);
     virtual int Version(void* data, uint16_t* length);
-    virtual void ImportLine(int firstChar) = 0;
+    // One line of a reload; a file that is not reloaded reads none.
+    virtual void ImportLine(int) {}
 
     void AddError(const std::string& text);
 

@@ -13,9 +13,6 @@ CMenuCategoryDB::CMenuCategoryDB() {
     std::memset(m_key1, 0, sizeof m_key1);
 }
 
-// Not reloaded from an interchange download.
-void CMenuCategoryDB::ImportLine(int) {}
-
 int CMenuCategoryDB::Create(const char* path) {
     return CreateAndOpen(
         path, kRecordSize, 2, 0,

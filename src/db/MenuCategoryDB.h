@@ -32,7 +32,6 @@ public:
     bool CanReload() const override { return false; }
     uint32_t GetRecordLength() const override { return kRecordSize; }
     int Create(const char* path) override;
-    void ImportLine(int firstChar) override;
 
     int FindFirstCategory(CMenuCategory& category, const std::string& customer);
     int FindNextCategory(CMenuCategory& category);

@@ -12,9 +12,6 @@ CMenuItemDB::CMenuItemDB() {
     std::memset(m_key0, 0, sizeof m_key0);
 }
 
-// Not reloaded from an interchange download.
-void CMenuItemDB::ImportLine(int) {}
-
 int CMenuItemDB::Create(const char* path) {
     return CreateAndOpen(
         path, kRecordSize, 1, 0,

@@ -36,7 +36,6 @@ public:
     bool CanReload() const override { return false; }
     uint32_t GetRecordLength() const override { return kRecordSize; }
     int Create(const char* path) override;
-    void ImportLine(int firstChar) override;
 
     int FindFirstLine(CMenuItem& line, const std::string& recipeKey);
     int FindNextLine(CMenuItem& line);

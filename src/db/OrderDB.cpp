@@ -38,9 +38,6 @@ COrderDB::COrderDB() {
     std::memset(m_key2, 0, sizeof m_key2);
 }
 
-// Not reloaded from an interchange download.
-void COrderDB::ImportLine(int) {}
-
 int COrderDB::Create(const char* path) {
     return CreateAndOpen(path, kRecordSize, 3, 0,
                          {rec::Segment(Fields(), "m_nOrderNumber", btr::KF_EXTENDED_TYPE, btr::KT_INTEGER),

@@ -68,7 +68,6 @@ public:
     bool CanExport() override { return false; }
     bool CanReload() const override { return false; }
     int Create(const char* path) override;
-    void ImportLine(int firstChar) override;
 
     // A new, unopened order-line file object; null when it cannot be made.
     virtual std::unique_ptr<COrderItemDB> NewOrderItemDB();

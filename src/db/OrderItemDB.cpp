@@ -15,9 +15,6 @@ COrderItemDB::COrderItemDB() {
     std::memset(m_key3, 0, sizeof m_key3);
 }
 
-// Not reloaded from an interchange download.
-void COrderItemDB::ImportLine(int) {}
-
 int COrderItemDB::Create(const char* path) {
     using namespace btr;
     constexpr uint16_t kInt = KF_EXTENDED_TYPE;

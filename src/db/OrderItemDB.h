@@ -53,7 +53,6 @@ public:
     bool CanExport() override { return false; }
     bool CanReload() const override { return false; }
     int Create(const char* path) override;
-    void ImportLine(int firstChar) override;
 
     // Writes the line over a 176-byte record (the upper-case fields are converted in the line
     // itself); reserved bytes keep what the buffer held.
