@@ -2,6 +2,7 @@
 // column, and no value breaking a line.
 #include "Interchange.h"
 #include "ItemDB.h"
+#include "support.h"
 
 #include <gtest/gtest.h>
 
@@ -56,17 +57,9 @@ TEST(DateRule, InvalidDatesAreRejectedNotShifted) {
 }
 
 TEST(DateRule, DaylightSavingDaysStayAtNoon) {
-    const char* old = std::getenv("TZ");
-    std::string saved = old ? old : "";
-    setenv("TZ", "America/New_York", 1);
-    tzset();
+    kt::TimeZone eastern("America/New_York");
     ExpectDay("7/4/2021", 2021, 7, 4);
     ExpectDay("1/4/2021", 2021, 1, 4);
-    if (old)
-        setenv("TZ", saved.c_str(), 1);
-    else
-        unsetenv("TZ");
-    tzset();
 }
 
 TEST(ValueRules, NumbersAndAmountsTakeTheirSignColumn) {

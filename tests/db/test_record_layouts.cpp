@@ -19,8 +19,6 @@
 #include "btrieve/btrcall.h"
 #include "support.h"
 
-#include <cstdlib>
-#include <ctime>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -186,23 +184,7 @@ template <class DB> void ExpectFile(const Facts& facts) {
 
 class RecordLayouts : public ::testing::Test {
 protected:
-    // The line's dates are local; the filled times are read in one zone.
-    void SetUp() override {
-        const char* tz = std::getenv("TZ");
-        m_hadTz = tz != nullptr;
-        if (tz) m_oldTz = tz;
-        setenv("TZ", "UTC", 1);
-        tzset();
-    }
-    void TearDown() override {
-        if (m_hadTz)
-            setenv("TZ", m_oldTz.c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-    bool m_hadTz = false;
-    std::string m_oldTz;
+    kt::TimeZone m_zone{"UTC"}; // the line's dates are local: the filled times are read in one zone
 };
 
 } // namespace

@@ -16,22 +16,8 @@ namespace {
 // Dates in these tests are read in UTC so the expected bytes do not depend on the machine.
 class VelocityFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const char* tz = std::getenv("TZ");
-        m_hadTz = tz != nullptr;
-        if (tz) m_oldTz = tz;
-        setenv("TZ", "UTC", 1);
-        tzset();
-        ASSERT_EQ(m_db.Create("VELOCITY.DB"), 0);
-    }
-    void TearDown() override {
-        m_db.Close();
-        if (m_hadTz)
-            setenv("TZ", m_oldTz.c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
+    void SetUp() override { ASSERT_EQ(m_db.Create("VELOCITY.DB"), 0); }
+    void TearDown() override { m_db.Close(); }
     std::vector<uint8_t> Raw(const std::string& key21) {
         std::vector<uint8_t> record(160, 0);
         uint8_t key[32] = {};
@@ -57,10 +43,9 @@ protected:
         return key;
     }
 
+    kt::TimeZone m_zone{"UTC"};
     kt::TempDir m_dir;
     CVelocityDB m_db;
-    bool m_hadTz = false;
-    std::string m_oldTz;
 };
 
 TEST_F(VelocityFile, InsertWritesTheSharedLayout) {
