@@ -1,6 +1,7 @@
 // A record file's layout: each field of the record described once (where it sits, how wide,
-// how it is encoded and which member of the record object holds it). Pack, Unpack, key
-// segments and the dump are all driven by it.
+// how it is encoded, which member of the record object holds it and where it sits on the
+// interchange line). Pack, Unpack, key segments, the line's reader and writer and the dump are
+// all driven by it.
 #pragma once
 
 #include "BtrieveDB.h"
@@ -167,15 +168,20 @@ template <class R> std::string Check(const Layout<R>& layout, size_t recordLengt
     return {};
 }
 
-// What is wrong with the line the layout's fields make: a column overlapping the one before it
-// (columns in line order), or a kind the field's encoding cannot hold. Empty when sound.
-template <class R> std::string CheckLine(const Layout<R>& layout) {
+// The fields on the interchange line, in line order.
+template <class R> std::vector<const Field<R>*> OnTheLine(const Layout<R>& layout) {
     std::vector<const Field<R>*> on;
     for (const Field<R>& f : layout)
         if (f.line.at >= 0) on.push_back(&f);
     std::stable_sort(on.begin(), on.end(), [](auto* a, auto* b) { return a->line.at < b->line.at; });
+    return on;
+}
+
+// What is wrong with the line the layout's fields make: a column overlapping the one before it
+// (columns in line order), or a kind the field's encoding cannot hold. Empty when sound.
+template <class R> std::string CheckLine(const Layout<R>& layout) {
     int end = 0;
-    for (const Field<R>* f : on) {
+    for (const Field<R>* f : OnTheLine(layout)) {
         std::string name = f->name;
         ichg::Kind want = LineKind(f->enc), kind = f->line.kind;
         bool text = kind == ichg::Kind::Key || kind == ichg::Kind::Text || kind == ichg::Kind::RText;
@@ -188,16 +194,12 @@ template <class R> std::string CheckLine(const Layout<R>& layout) {
 }
 
 // The interchange line's columns in line order, blanks where no field sits. A version's shorter
-// line carries the leading columns that fit it.
+// line carries the leading columns that fit it. Made once: a record class has one table.
 template <class R> const std::vector<ichg::Column<R>>& LineColumns(const Layout<R>& layout) {
     static const std::vector<ichg::Column<R>> columns = [&] {
-        std::vector<const Field<R>*> on;
-        for (const Field<R>& f : layout)
-            if (f.line.at >= 0) on.push_back(&f);
-        std::stable_sort(on.begin(), on.end(), [](auto* a, auto* b) { return a->line.at < b->line.at; });
         std::vector<ichg::Column<R>> out;
         int end = 0;
-        for (const Field<R>* f : on) {
+        for (const Field<R>* f : OnTheLine(layout)) {
             if (f->line.at > end) out.push_back({"not read", ichg::Kind::Blank, f->line.at - end, nullptr});
             out.push_back({f->name, f->line.kind, f->line.width, f->member});
             end = f->line.at + ichg::ColumnWidth(f->line.kind, f->line.width);
