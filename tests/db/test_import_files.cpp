@@ -461,6 +461,41 @@ TEST(QuoteReload, ImportedQuotesCarryBlankSelectorsAndAnEditedQuoteStays) {
     EXPECT_EQ(errors[0].rfind("Invalid Amount", 0), 0u);
 }
 
+// A file whose writes of new records are refused as duplicates (a line's own data at fault).
+template <class DB> class Refusing : public DB {
+public:
+    int Insert(void*, uint16_t*, void*, int) override { return btr::B_DUPLICATE_KEY_VALUE; }
+};
+
+template <class DB> std::vector<std::string> RefusedReload(const std::string& line, int version) {
+    kt::TempDir dir;
+    Refusing<DB> db;
+    EXPECT_EQ(db.Create(db.GetFileName()), 0);
+    return Reload(db, line + line, version);
+}
+
+TEST(ReloadWrites, AWriteThatIsRefusedIsReportedInTheFilesOwnWordsAndTheRunGoesOn) {
+    using Errors = std::vector<std::string>;
+    EXPECT_EQ(RefusedReload<CItemDB>(CItemDB::WriteLine(MakeItem("7", "X"), 1025), 1025),
+              Errors(2, "Error 5 Writing to Database"));
+    CItemUnit unit;
+    unit.m_strItemNumber = Pad("7", 12);
+    unit.m_strUnit = "CS ";
+    unit.m_bFlag1 = true;
+    EXPECT_EQ(RefusedReload<CItemUnitDB>(CItemUnitDB::WriteLine(unit, 1025), 1025),
+              Errors(2, "Error 5 Writing to Unit Database"));
+    EXPECT_EQ(
+        RefusedReload<CCustomerDB>(rec::WriteLine(CCustomerDB::Fields(), MakeCustomer("1", "A"), 623), 777),
+        Errors(2, "Error 5 Writing to Database"));
+    CVelocity h;
+    h.m_strCustomer = "1";
+    h.m_strItem = "7";
+    h.m_strUnit = "CS";
+    EXPECT_EQ(
+        RefusedReload<CVelocityDB>(rec::WriteLine(CVelocityDB::Fields(), h, 164), 1026),
+        (Errors{"Error 5 Writing to database at offset 0", "Error 5 Writing to database at offset 164"}));
+}
+
 TEST(ReloadStart, ANonExistentDownloadOrAHeaderOnlyFileDoesNotStart) {
     kt::TempDir dir;
     CItemDB db;
