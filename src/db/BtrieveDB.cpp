@@ -262,11 +262,12 @@ CBtrieveDB::LineStart CBtrieveDB::ReadKeyPart(int firstChar, size_t keyWidth, st
 
 CBtrieveDB::LineStart CBtrieveDB::StartLine(int firstChar, size_t keyWidth, std::string& line,
                                             const std::function<int(const std::string& key)>& deleteRecord,
-                                            const char* deletionFormat) {
+                                            const char* deletionFormat,
+                                            const std::function<void(int64_t offset)>& reject) {
     long at = LineOffset();
     LineStart start = ReadKeyPart(firstChar, keyWidth, line);
     if (start == LineStart::Malformed) {
-        RejectFormat(at);
+        reject ? reject(at) : RejectFormat(at);
     } else if (start == LineStart::Deletion) {
         std::string key = line.substr(0, keyWidth);
         int status = deleteRecord(key);
@@ -277,6 +278,32 @@ CBtrieveDB::LineStart CBtrieveDB::StartLine(int firstChar, size_t keyWidth, std:
         }
     }
     return start;
+}
+
+bool CBtrieveDB::ImportRecordLine(int firstChar, std::string& line, const RecordLine& steps) {
+    int64_t at = LineOffset();
+    if (StartLine(firstChar, steps.keyWidth, line, steps.erase, steps.deletionFormat, steps.reject) !=
+        LineStart::Record)
+        return false;
+    size_t length = static_cast<size_t>(GetLineLength());
+    if (!ReadLineRest(line, length)) {
+        steps.reject ? steps.reject(at) : RejectFormat(at);
+        return false;
+    }
+    int status = steps.find(line);
+    if (status == 0 || status == btr::B_KEY_VALUE_NOT_FOUND) {
+        std::string error;
+        if (!steps.read(line, length - 1, error)) {
+            AddLineError(error, at);
+            return false;
+        }
+        status = steps.write(status == 0);
+    }
+    if (status == 0) return true;
+    char text[160];
+    std::snprintf(text, sizeof text, steps.writeFormat, status, static_cast<long>(at));
+    AddError(text);
+    return false;
 }
 
 bool CBtrieveDB::ReadLineRest(std::string& line, size_t lineLength) {

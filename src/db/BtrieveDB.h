@@ -79,7 +79,8 @@ public:
     virtual int Unlock(void* data, uint16_t* length, int keyNumber);
     virtual int Update(void* data, uint16_t* length, void* key, int keyNumber);
     virtual int Version(void* data, uint16_t* length);
-    virtual void ImportLine(int firstChar) = 0;
+    // One line of a reload; a file that is not reloaded reads none.
+    virtual void ImportLine(int) {}
 
     void AddError(const std::string& text);
 
@@ -136,15 +137,34 @@ protected:
     // deletion line carried out through deleteRecord (given the key), a failure other than a
     // missing record being reported with deletionFormat ("Error %d Deleting Item %s"). Returns
     // Record when the caller goes on to the record's columns; the line is done otherwise.
+    // reject, when given, reports a malformed line in place of RejectFormat.
     LineStart StartLine(int firstChar, size_t keyWidth, std::string& line,
                         const std::function<int(const std::string& key)>& deleteRecord,
-                        const char* deletionFormat);
+                        const char* deletionFormat, const std::function<void(int64_t offset)>& reject = {});
     // Reads on until line holds lineLength characters; true when the last one is the line feed.
     bool ReadLineRest(std::string& line, size_t lineLength);
     // "Invalid Record Format at offset %ld" for the line at offset, and the end of the reload.
     void RejectFormat(int64_t offset);
     // A message for one line whose values cannot be used; the line is skipped, the run goes on.
     void AddLineError(const std::string& what, int64_t offset);
+    // The steps of a record line, each file giving its own: the key part (a deletion carried out
+    // through erase), the rest of the line (GetLineLength characters), the stored record looked up
+    // by find so that a shorter line keeps what it does not carry, the line's values read into it,
+    // then write (update or insert; found says whether find found it). A failed lookup or write
+    // is reported with writeFormat ("Error %d Writing to Database", the offset after the status).
+    struct RecordLine {
+        size_t keyWidth;
+        const char* deletionFormat;
+        const char* writeFormat;
+        std::function<int(const std::string& key)> erase;
+        std::function<int(const std::string& line)> find; // 0, 4 when not on file, or a failure
+        // false with the reason when a value cannot be used; length leaves out the line feed
+        std::function<bool(const std::string& line, size_t length, std::string& error)> read;
+        std::function<int(bool found)> write;
+        std::function<void(int64_t offset)> reject = {}; // a malformed line; RejectFormat if none
+    };
+    // True when the line's record was written.
+    bool ImportRecordLine(int firstChar, std::string& line, const RecordLine& steps);
     // The path of another file of the suite in the directory this file was opened from.
     std::string SiblingFile(const char* name) const;
 

@@ -98,14 +98,6 @@ const rec::Layout<CControl>& CControlDB::Fields() {
 }
 #undef KR_RECORD
 
-void CControlDB::Pack(CControl& control, uint8_t* record) {
-    rec::Pack(Fields(), control, record);
-}
-
-void CControlDB::Unpack(const uint8_t* record, CControl& control) {
-    rec::Unpack(Fields(), record, control);
-}
-
 int CControlDB::ReadSetting(uint8_t* record, const std::string& key) {
     std::string upper = Upper(key);
     int status = btr::B_KEY_VALUE_NOT_FOUND;

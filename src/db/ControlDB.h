@@ -43,8 +43,8 @@ public:
     int DeleteControl(const std::string& key);
 
     static const rec::Layout<CControl>& Fields();
-    static void Pack(CControl& control, uint8_t* record);
-    static void Unpack(const uint8_t* record, CControl& control);
+    static void Pack(CControl& control, uint8_t* record) { rec::Pack(Fields(), control, record); }
+    static void Unpack(const uint8_t* record, CControl& control) { rec::Unpack(Fields(), record, control); }
 
 protected:
     // Reads the setting by its key, blank-filled as the suite's programs write it, then

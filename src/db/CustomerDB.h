@@ -2,7 +2,6 @@
 #pragma once
 
 #include "BtrieveDB.h"
-#include "Interchange.h"
 #include "RecordLayout.h"
 
 #include <array>
@@ -111,10 +110,12 @@ public:
     uint32_t GetRecordLength() const override { return kRecordLength; }
     int GetLineLength() const override { return m_nVersion < 777 ? 616 : 623; }
     int Create(const char* path) override;
-    int FormatLine(const uint8_t* raw, std::string& output) override;
+    // The newest version's line.
+    int FormatLine(const uint8_t* raw, std::string& output) override {
+        output = rec::FormatLine(Fields(), raw, 623);
+        return 0;
+    }
     void ImportLine(int firstChar) override;
-    // The interchange line's columns, as ImportLine reads them and FormatLine writes them.
-    static const std::vector<ichg::Column<CCustomer>>& LineColumns();
 
     int GetCustomer(CCustomer& customer, const std::string& keyValue, int keyNumber = 0);
     int GetFirstCustomer(CCustomer& customer, int keyNumber);
@@ -124,8 +125,10 @@ public:
     int DeleteCustomer(const std::string& number);
 
     static const rec::Layout<CCustomer>& Fields();
-    static void Pack(CCustomer& customer, uint8_t* record);
-    static void Unpack(const uint8_t* record, CCustomer& customer);
+    static void Pack(CCustomer& customer, uint8_t* record) { rec::Pack(Fields(), customer, record); }
+    static void Unpack(const uint8_t* record, CCustomer& customer) {
+        rec::Unpack(Fields(), record, customer);
+    }
 
 protected:
     // A purge keeps the customers marked "keep on reload".

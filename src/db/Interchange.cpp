@@ -75,17 +75,27 @@ std::string FormatDate(int64_t time) {
     return std::string(text, 10);
 }
 
-bool ParseNumber(const std::string& digits, char sign, int32_t& value) {
-    std::string s = TrimText(digits);
-    bool negative = sign == '-';
+namespace {
+// The digits with the blanks and a leading sign taken off, negative when that sign or the sign
+// column says so; false for a sign alone. Empty digits are the value 0.
+bool Unsigned(const std::string& digits, char sign, std::string& s, bool& negative) {
+    s = TrimText(digits);
+    negative = sign == '-';
     if (!s.empty() && (s[0] == '-' || s[0] == '+')) {
         negative = negative != (s[0] == '-');
         s.erase(0, 1);
+        return !s.empty();
     }
-    if (s.empty()) {
-        value = 0;
-        return TrimText(digits).empty();
-    }
+    return true;
+}
+} // namespace
+
+bool ParseNumber(const std::string& digits, char sign, int32_t& value) {
+    std::string s;
+    bool negative = false;
+    if (!Unsigned(digits, sign, s, negative)) return false;
+    value = 0;
+    if (s.empty()) return true;
     if (!AllDigits(s) || s.size() > 9) return false;
     value = std::stoi(s);
     if (negative) value = -value;
@@ -93,16 +103,11 @@ bool ParseNumber(const std::string& digits, char sign, int32_t& value) {
 }
 
 bool ParseAmount(const std::string& digits, char sign, double& value) {
-    std::string s = TrimText(digits);
-    bool negative = sign == '-';
-    if (!s.empty() && (s[0] == '-' || s[0] == '+')) {
-        negative = negative != (s[0] == '-');
-        s.erase(0, 1);
-    }
-    if (s.empty()) {
-        value = 0;
-        return TrimText(digits).empty();
-    }
+    std::string s;
+    bool negative = false;
+    if (!Unsigned(digits, sign, s, negative)) return false;
+    value = 0;
+    if (s.empty()) return true;
     size_t point = s.find('.');
     std::string whole = s.substr(0, point), fraction = point == std::string::npos ? "" : s.substr(point + 1);
     if ((whole.empty() && fraction.empty()) || (!whole.empty() && !AllDigits(whole)) ||

@@ -94,31 +94,4 @@ void WriteColumns(const std::vector<Column<R>>& columns, size_t length, const R&
     if (out.size() - start < length) out.append(length - (out.size() - start), ' ');
 }
 
-// The columns a line of the given length carries: the leading columns that fit, in order.
-template <class R> size_t CarriedColumns(const std::vector<Column<R>>& columns, size_t length) {
-    size_t at = 0, n = 0;
-    for (const Column<R>& c : columns) {
-        size_t w = static_cast<size_t>(ColumnWidth(c.kind, c.width));
-        if (at + w > length) break;
-        at += w;
-        ++n;
-    }
-    return n;
-}
-
-// A layout for the documentation: "0-11 name (kind)" per column carried by a line of length.
-template <class R>
-std::vector<std::string> DescribeColumns(const std::vector<Column<R>>& columns, size_t length) {
-    std::vector<std::string> out;
-    size_t at = 0;
-    for (const Column<R>& c : columns) {
-        size_t w = static_cast<size_t>(ColumnWidth(c.kind, c.width));
-        if (at + w > length) break;
-        out.push_back(std::to_string(at) + "-" + std::to_string(at + w - 1) + " " +
-                      static_cast<char>(c.kind) + " " + c.name);
-        at += w;
-    }
-    return out;
-}
-
 } // namespace ichg

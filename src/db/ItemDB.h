@@ -2,7 +2,6 @@
 #pragma once
 
 #include "BtrieveDB.h"
-#include "Interchange.h"
 #include "RecordLayout.h"
 
 #include <array>
@@ -80,9 +79,7 @@ public:
     static uint16_t Pack(CItem& item, uint8_t* record);
     static void Unpack(const uint8_t* record, CItem& item);
 
-    // The interchange line: its columns in order (a version carries the leading ones that fit its
-    // line length), and the line of a version for an item, line feed included.
-    static const std::vector<ichg::Column<CItem>>& LineColumns();
+    // The interchange line of a version for an item, line feed included.
     static std::string WriteLine(const CItem& item, int version);
 
 protected:

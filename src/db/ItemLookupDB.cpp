@@ -63,14 +63,6 @@ const rec::Layout<CItemLookup>& CItemLookupDB::Fields() {
 }
 #undef KR_RECORD
 
-void CItemLookupDB::Pack(CItemLookup& lookup, uint8_t* record) {
-    rec::Pack(Fields(), lookup, record);
-}
-
-void CItemLookupDB::Unpack(const uint8_t* record, CItemLookup& lookup) {
-    rec::Unpack(Fields(), record, lookup);
-}
-
 void CItemLookupDB::FillPair(const std::string& word, const std::string& item) {
     PutText(m_keyPair, 0, Upper(word), 20, '\0');
     PutText(m_keyPair, 20, Upper(item), 12, '\0');

@@ -39,8 +39,8 @@ public:
     int InsertPair(CItemLookup& lookup);
 
     static const rec::Layout<CItemLookup>& Fields();
-    static void Pack(CItemLookup& lookup, uint8_t* record);
-    static void Unpack(const uint8_t* record, CItemLookup& lookup);
+    static void Pack(CItemLookup& lookup, uint8_t* record) { rec::Pack(Fields(), lookup, record); }
+    static void Unpack(const uint8_t* record, CItemLookup& lookup) { rec::Unpack(Fields(), record, lookup); }
 
 protected:
     void FillPair(const std::string& word, const std::string& item);

@@ -2,7 +2,6 @@
 #pragma once
 
 #include "BtrieveDB.h"
-#include "Interchange.h"
 #include "RecordLayout.h"
 
 #include <array>
@@ -65,12 +64,10 @@ public:
     int DeleteUnit(const std::string& keyValue, int keyNumber);
 
     static const rec::Layout<CItemUnit>& Fields();
-    static void Pack(CItemUnit& unit, uint8_t* record);
-    static void Unpack(const uint8_t* record, CItemUnit& unit);
+    static void Pack(CItemUnit& unit, uint8_t* record) { rec::Pack(Fields(), unit, record); }
+    static void Unpack(const uint8_t* record, CItemUnit& unit) { rec::Unpack(Fields(), record, unit); }
 
-    // The interchange line: its columns in order (a version carries the leading ones that fit its
-    // line length), and the line of a version for a unit, line feed included.
-    static const std::vector<ichg::Column<CItemUnit>>& LineColumns();
+    // The interchange line of a version for a unit, line feed included.
     static std::string WriteLine(const CItemUnit& unit, int version);
 
 protected:

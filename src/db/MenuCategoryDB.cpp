@@ -13,9 +13,6 @@ CMenuCategoryDB::CMenuCategoryDB() {
     std::memset(m_key1, 0, sizeof m_key1);
 }
 
-// Not reloaded from an interchange download.
-void CMenuCategoryDB::ImportLine(int) {}
-
 int CMenuCategoryDB::Create(const char* path) {
     return CreateAndOpen(
         path, kRecordSize, 2, 0,
@@ -35,14 +32,6 @@ const rec::Layout<CMenuCategory>& CMenuCategoryDB::Fields() {
     return layout;
 }
 #undef KR_RECORD
-
-void CMenuCategoryDB::Pack(CMenuCategory& category, uint8_t* record) {
-    rec::Pack(Fields(), category, record);
-}
-
-void CMenuCategoryDB::Unpack(CMenuCategory& category, const uint8_t* record) {
-    rec::Unpack(Fields(), record, category);
-}
 
 int CMenuCategoryDB::FindFirstCategory(CMenuCategory& category, const std::string& customer) {
     // Record type and at most six characters of the customer, as given.

@@ -32,7 +32,6 @@ public:
     bool CanReload() const override { return false; }
     uint32_t GetRecordLength() const override { return kRecordSize; }
     int Create(const char* path) override;
-    void ImportLine(int firstChar) override;
 
     int FindFirstCategory(CMenuCategory& category, const std::string& customer);
     int FindNextCategory(CMenuCategory& category);
@@ -42,8 +41,10 @@ public:
     // Writes the category over a 53-byte record (customer number and key are converted in the
     // category itself).
     static const rec::Layout<CMenuCategory>& Fields();
-    static void Pack(CMenuCategory& category, uint8_t* record);
-    static void Unpack(CMenuCategory& category, const uint8_t* record);
+    static void Pack(CMenuCategory& category, uint8_t* record) { rec::Pack(Fields(), category, record); }
+    static void Unpack(CMenuCategory& category, const uint8_t* record) {
+        rec::Unpack(Fields(), record, category);
+    }
 
 protected:
     uint8_t m_key0[9];

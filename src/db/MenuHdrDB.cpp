@@ -15,9 +15,6 @@ CMenuHdrDB::CMenuHdrDB() {
     std::memset(m_key1, 0, sizeof m_key1);
 }
 
-// Not reloaded from an interchange download.
-void CMenuHdrDB::ImportLine(int) {}
-
 int CMenuHdrDB::Create(const char* path) {
     return CreateAndOpen(
         path, kFixedLength, 2, btr::kFileVariableLength,

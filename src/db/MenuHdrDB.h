@@ -43,7 +43,6 @@ public:
     bool CanReload() const override { return false; }
     uint32_t GetRecordLength() const override { return kRecordSize; }
     int Create(const char* path) override;
-    void ImportLine(int firstChar) override;
 
     int FindFirstRecipe(CMenuHdr& header, const std::string& customer);
     int FindNextRecipe(CMenuHdr& header);

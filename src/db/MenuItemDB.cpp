@@ -12,9 +12,6 @@ CMenuItemDB::CMenuItemDB() {
     std::memset(m_key0, 0, sizeof m_key0);
 }
 
-// Not reloaded from an interchange download.
-void CMenuItemDB::ImportLine(int) {}
-
 int CMenuItemDB::Create(const char* path) {
     return CreateAndOpen(
         path, kRecordSize, 1, 0,
@@ -37,10 +34,6 @@ void CMenuItemDB::Pack(CMenuItem& line, uint8_t* record) {
     // The line keeps its recipe key in the padded form it is looked up by.
     if (line.m_strRecipeKey.size() < 14) line.m_strRecipeKey.resize(14, ' ');
     rec::Pack(Fields(), line, record);
-}
-
-void CMenuItemDB::Unpack(CMenuItem& line, const uint8_t* record) {
-    rec::Unpack(Fields(), record, line);
 }
 
 void CMenuItemDB::FillKey(const std::string& recipeKey, uint8_t* built) {

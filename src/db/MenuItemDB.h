@@ -36,7 +36,6 @@ public:
     bool CanReload() const override { return false; }
     uint32_t GetRecordLength() const override { return kRecordSize; }
     int Create(const char* path) override;
-    void ImportLine(int firstChar) override;
 
     int FindFirstLine(CMenuItem& line, const std::string& recipeKey);
     int FindNextLine(CMenuItem& line);
@@ -47,7 +46,7 @@ public:
     // converted in the line itself).
     static const rec::Layout<CMenuItem>& Fields();
     static void Pack(CMenuItem& line, uint8_t* record);
-    static void Unpack(CMenuItem& line, const uint8_t* record);
+    static void Unpack(CMenuItem& line, const uint8_t* record) { rec::Unpack(Fields(), record, line); }
 
 protected:
     // The key-0 value for a recipe: at most 14 characters as given, blank-filled.

@@ -38,9 +38,6 @@ COrderDB::COrderDB() {
     std::memset(m_key2, 0, sizeof m_key2);
 }
 
-// Not reloaded from an interchange download.
-void COrderDB::ImportLine(int) {}
-
 int COrderDB::Create(const char* path) {
     return CreateAndOpen(path, kRecordSize, 3, 0,
                          {rec::Segment(Fields(), "m_nOrderNumber", btr::KF_EXTENDED_TYPE, btr::KT_INTEGER),
@@ -88,14 +85,6 @@ const rec::Layout<COrder>& COrderDB::Fields() {
     return layout;
 }
 #undef KR_RECORD
-
-void COrderDB::Pack(COrder& order, uint8_t* record) {
-    rec::Pack(Fields(), order, record);
-}
-
-void COrderDB::Unpack(COrder& order, const uint8_t* record) {
-    rec::Unpack(Fields(), record, order);
-}
 
 std::unique_ptr<COrderItemDB> COrderDB::NewOrderItemDB() {
     return std::unique_ptr<COrderItemDB>(new (std::nothrow) COrderItemDB());

@@ -68,7 +68,6 @@ public:
     bool CanExport() override { return false; }
     bool CanReload() const override { return false; }
     int Create(const char* path) override;
-    void ImportLine(int firstChar) override;
 
     // A new, unopened order-line file object; null when it cannot be made.
     virtual std::unique_ptr<COrderItemDB> NewOrderItemDB();
@@ -95,8 +94,8 @@ public:
     // Writes the header over a 408-byte record (the upper-case fields are converted in the
     // order itself); reserved bytes keep what the buffer held.
     static const rec::Layout<COrder>& Fields();
-    static void Pack(COrder& order, uint8_t* record);
-    static void Unpack(COrder& order, const uint8_t* record);
+    static void Pack(COrder& order, uint8_t* record) { rec::Pack(Fields(), order, record); }
+    static void Unpack(COrder& order, const uint8_t* record) { rec::Unpack(Fields(), record, order); }
 
 protected:
     // Makes and opens the line file beside the order file; 0 or the failing status.

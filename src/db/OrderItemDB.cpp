@@ -15,9 +15,6 @@ COrderItemDB::COrderItemDB() {
     std::memset(m_key3, 0, sizeof m_key3);
 }
 
-// Not reloaded from an interchange download.
-void COrderItemDB::ImportLine(int) {}
-
 int COrderItemDB::Create(const char* path) {
     using namespace btr;
     constexpr uint16_t kInt = KF_EXTENDED_TYPE;
@@ -54,11 +51,3 @@ const rec::Layout<COrderItem>& COrderItemDB::Fields() {
     return layout;
 }
 #undef KR_RECORD
-
-void COrderItemDB::Pack(COrderItem& line, uint8_t* record) {
-    rec::Pack(Fields(), line, record);
-}
-
-void COrderItemDB::Unpack(COrderItem& line, const uint8_t* record) {
-    rec::Unpack(Fields(), record, line);
-}

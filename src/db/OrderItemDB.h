@@ -53,13 +53,12 @@ public:
     bool CanExport() override { return false; }
     bool CanReload() const override { return false; }
     int Create(const char* path) override;
-    void ImportLine(int firstChar) override;
 
     // Writes the line over a 176-byte record (the upper-case fields are converted in the line
     // itself); reserved bytes keep what the buffer held.
     static const rec::Layout<COrderItem>& Fields();
-    static void Pack(COrderItem& line, uint8_t* record);
-    static void Unpack(COrderItem& line, const uint8_t* record);
+    static void Pack(COrderItem& line, uint8_t* record) { rec::Pack(Fields(), line, record); }
+    static void Unpack(COrderItem& line, const uint8_t* record) { rec::Unpack(Fields(), record, line); }
 
 protected:
     // The order file works the lines through this object's position and key buffers.

@@ -8,9 +8,6 @@ CPortionSizeDB::CPortionSizeDB() {
     m_bReload = false;
 }
 
-// Not reloaded from an interchange download.
-void CPortionSizeDB::ImportLine(int) {}
-
 int CPortionSizeDB::Create(const char* path) {
     // Key 1 lies inside key 0 (record bytes 6 to 17 of 0 to 20).
     return CreateAndOpen(

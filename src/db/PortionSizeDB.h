@@ -14,5 +14,4 @@ public:
     bool CanExport() override { return false; }
     bool CanReload() const override { return false; }
     int Create(const char* path) override;
-    void ImportLine(int firstChar) override;
 };

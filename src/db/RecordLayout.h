@@ -1,10 +1,13 @@
 // A record file's layout: each field of the record described once (where it sits, how wide,
-// how it is encoded and which member of the record object holds it). Pack, Unpack, key
-// segments and the dump are all driven by it.
+// how it is encoded, which member of the record object holds it and where it sits on the
+// interchange line). Pack, Unpack, key segments, the line's reader and writer and the dump are
+// all driven by it.
 #pragma once
 
 #include "BtrieveDB.h"
+#include "Interchange.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -39,6 +42,55 @@ enum class Enc : uint8_t {
                   // none. Written only: the member is read from its own time field.
 };
 
+// How the interchange line holds a field of an encoding when the field does not say: amounts,
+// numbers, flags, characters, dates and phone numbers by their own rules, other texts left-aligned.
+constexpr ichg::Kind LineKind(Enc enc) {
+    switch (enc) {
+    case Enc::F32:
+        return ichg::Kind::Amount;
+    case Enc::I32:
+        return ichg::Kind::Number;
+    case Enc::Flag:
+    case Enc::FlagY:
+        return ichg::Kind::Flag;
+    case Enc::Code:
+    case Enc::Byte:
+    case Enc::CodeOnWrite:
+        return ichg::Kind::Char;
+    case Enc::Time:
+        return ichg::Kind::Date;
+    case Enc::Phone:
+    case Enc::PhoneDigits:
+        return ichg::Kind::Phone;
+    case Enc::I16:
+    case Enc::F64:
+    case Enc::Float:
+    case Enc::Blanks:
+    case Enc::Zeros:
+    case Enc::BDate:
+        return ichg::Kind::Blank; // not a value a line holds
+    default:
+        return ichg::Kind::Text;
+    }
+}
+
+// Where a field sits on the interchange line: its first column (-1: not on the line), how the
+// line holds it, and its width there (texts; the other kinds have fixed widths).
+struct LineSpot {
+    int at = -1;
+    ichg::Kind kind = ichg::Kind::Blank;
+    int width = 0;
+};
+constexpr LineSpot OnLine(Enc, int) {
+    return {};
+}
+constexpr LineSpot OnLine(Enc enc, int width, int at) {
+    return {at, LineKind(enc), width};
+}
+constexpr LineSpot OnLine(Enc, int width, int at, ichg::Kind kind, int lineWidth = 0) {
+    return {at, kind, lineWidth ? lineWidth : width};
+}
+
 // The member a field lives in: std::string for the texts, bool for flags, char for Code and
 // Byte, int16_t, int32_t, float, double, int64_t for Time and BDate.
 template <class R> struct Field {
@@ -47,6 +99,7 @@ template <class R> struct Field {
     uint16_t width; // bytes on disk
     Enc enc;
     void* (*member)(R&);
+    LineSpot line{};
 };
 
 template <class R> using Layout = std::vector<Field<R>>;
@@ -115,13 +168,94 @@ template <class R> std::string Check(const Layout<R>& layout, size_t recordLengt
     return {};
 }
 
+// The fields on the interchange line, in line order.
+template <class R> std::vector<const Field<R>*> OnTheLine(const Layout<R>& layout) {
+    std::vector<const Field<R>*> on;
+    for (const Field<R>& f : layout)
+        if (f.line.at >= 0) on.push_back(&f);
+    std::stable_sort(on.begin(), on.end(), [](auto* a, auto* b) { return a->line.at < b->line.at; });
+    return on;
+}
+
+// What is wrong with the line the layout's fields make: a column overlapping the one before it
+// (columns in line order), or a kind the field's encoding cannot hold. Empty when sound.
+template <class R> std::string CheckLine(const Layout<R>& layout) {
+    int end = 0;
+    for (const Field<R>* f : OnTheLine(layout)) {
+        std::string name = f->name;
+        ichg::Kind want = LineKind(f->enc), kind = f->line.kind;
+        bool text = kind == ichg::Kind::Key || kind == ichg::Kind::Text || kind == ichg::Kind::RText;
+        if (!f->member || want == ichg::Kind::Blank || (text ? !IsText(f->enc) : kind != want))
+            return name + ": not a value the line can hold this way";
+        if (f->line.at < end) return name + ": overlaps the column before it";
+        end = f->line.at + ichg::ColumnWidth(kind, f->line.width);
+    }
+    return {};
+}
+
+// The interchange line's columns in line order, blanks where no field sits. A version's shorter
+// line carries the leading columns that fit it. Made once: a record class has one table.
+template <class R> const std::vector<ichg::Column<R>>& LineColumns(const Layout<R>& layout) {
+    static const std::vector<ichg::Column<R>> columns = [&] {
+        std::vector<ichg::Column<R>> out;
+        int end = 0;
+        for (const Field<R>* f : OnTheLine(layout)) {
+            if (f->line.at > end) out.push_back({"not read", ichg::Kind::Blank, f->line.at - end, nullptr});
+            out.push_back({f->name, f->line.kind, f->line.width, f->member});
+            end = f->line.at + ichg::ColumnWidth(f->line.kind, f->line.width);
+        }
+        return out;
+    }();
+    return columns;
+}
+
+// The columns of a line the named field takes, as they stand (a key looked up before the line is read).
+template <class R> std::string LineText(const Layout<R>& layout, const std::string& line, const char* name) {
+    const Field<R>* f = Find(layout, name);
+    if (!f || f->line.at < 0 || static_cast<size_t>(f->line.at) >= line.size()) return {};
+    return line.substr(static_cast<size_t>(f->line.at),
+                       static_cast<size_t>(ichg::ColumnWidth(f->line.kind, f->line.width)));
+}
+
+// Reads the values of the columns a line of length characters (line feed left out) carries; false
+// with the reason when one cannot be used.
+template <class R>
+bool ReadLine(const Layout<R>& layout, const std::string& line, size_t length, R& object,
+              std::string& error) {
+    ichg::ValueError failed;
+    bool read = ichg::ReadColumns(LineColumns(layout), line.data(), length, object, failed);
+    error = failed.what;
+    return read;
+}
+
+// The line of length characters, line feed included, for a record object.
+template <class R> std::string WriteLine(const Layout<R>& layout, const R& object, size_t length) {
+    std::string line;
+    line.reserve(length);
+    ichg::WriteColumns(LineColumns(layout), length - 1, object, line);
+    line += '\n';
+    return line;
+}
+
+// The line of length characters for a stored record: what the export writes.
+template <class R> std::string FormatLine(const Layout<R>& layout, const uint8_t* record, size_t length) {
+    R object;
+    Unpack(layout, record, object);
+    return WriteLine(layout, object, length);
+}
+
 } // namespace rec
 
-// One field of a layout: #define KR_RECORD to the record class before using it.
-#define KR_AT(member, offset, width, enc)                                                                    \
+// One field of a layout: #define KR_RECORD to the record class before using it. A field on the
+// interchange line adds its first column there, and where the encoding does not say, the line's
+// kind and width: KR_AT(m_strName, 8, 25, Text, 333, ichg::Kind::RText).
+// clang-format off
+#define KR_AT(member, offset, width, enc, ...)                                                               \
     {                                                                                                        \
-#member, offset, width, rec::Enc::enc, [](KR_RECORD & r) -> void* { return &r.member; }              \
+        #member, offset, width, rec::Enc::enc, [](KR_RECORD& r) -> void* { return &r.member; },              \
+            rec::OnLine(rec::Enc::enc, width __VA_OPT__(, ) __VA_ARGS__)                                     \
     }
+// clang-format on
 // A field named apart from its member (a second encoding of the same value).
 #define KR_AT_AS(name, member, offset, width, enc)                                                           \
     {                                                                                                        \

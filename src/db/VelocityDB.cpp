@@ -55,46 +55,6 @@ int CVelocityDB::Create(const char* path) {
          part("m_strCustomer", kMore), date, part("m_strCode5", kMore), part("m_strItem", kLast, itemUnit)});
 }
 
-namespace {
-#define KR_FIELD(member) [](CVelocity& r) -> void* { return &r.member; }
-using ichg::Kind;
-} // namespace
-
-// The line FormatLine writes; each older, shorter version carries the leading columns that fit.
-const std::vector<ichg::Column<CVelocity>>& CVelocityDB::LineColumns() {
-    static const std::vector<ichg::Column<CVelocity>> columns = {
-        {"customer number", Kind::Key, 6, KR_FIELD(m_strCustomer)},
-        {"item number", Kind::Key, 12, KR_FIELD(m_strItem)},
-        {"unit", Kind::Key, 3, KR_FIELD(m_strUnit)},
-        {"last date (104), mm/dd/yyyy, blank for none", Kind::Date, 0, KR_FIELD(m_tLastDate)},
-        {"amount 1 (72)", Kind::Amount, 0, KR_FIELD(m_fAmount1)},
-        {"amount 2 (76)", Kind::Amount, 0, KR_FIELD(m_fAmount2)},
-        {"amount 3 (80)", Kind::Amount, 0, KR_FIELD(m_fAmount3)},
-        {"amount 4 (84)", Kind::Amount, 0, KR_FIELD(m_fAmount4)},
-        {"price code (88)", Kind::RText, 4, KR_FIELD(m_strPriceCode)},
-        {"flag at 92", Kind::Flag, 0, KR_FIELD(m_bFlag92)},
-        {"code at 93", Kind::RText, 9, KR_FIELD(m_strCode9)},
-        {"number at 112", Kind::Number, 0, KR_FIELD(m_arrNumbers[0])},
-        {"number at 116", Kind::Number, 0, KR_FIELD(m_arrNumbers[1])},
-        {"number at 120", Kind::Number, 0, KR_FIELD(m_arrNumbers[2])},
-        {"number at 124", Kind::Number, 0, KR_FIELD(m_arrNumbers[3])},
-        {"number at 128", Kind::Number, 0, KR_FIELD(m_arrNumbers[4])},
-        {"number at 132", Kind::Number, 0, KR_FIELD(m_arrNumbers[5])},
-        // Version 521 and later.
-        {"number at 136", Kind::Number, 0, KR_FIELD(m_n136)},
-        // Version 773 and later.
-        {"number at 140", Kind::Number, 0, KR_FIELD(m_n140)},
-        {"quoted price (144)", Kind::Amount, 0, KR_FIELD(m_fQuotedPrice)},
-        {"quote code (148)", Kind::RText, 4, KR_FIELD(m_strQuoteCode)},
-        {"active flag (152)", Kind::Flag, 0, KR_FIELD(m_bActive)},
-        // Version 1026 and later.
-        {"number at 156", Kind::Number, 0, KR_FIELD(m_n156)},
-        {"blank", Kind::Blank, 4, nullptr},
-    };
-    return columns;
-}
-#undef KR_FIELD
-
 bool CVelocityDB::BeginReload(const char* textPath, int64_t headerLength, int version, int purge) {
     bool ready = CBtrieveDB::BeginReload(textPath, headerLength, version, purge);
     m_bEditQuote = false;
@@ -113,66 +73,42 @@ void CVelocityDB::SkipBadLine(long at, bool rescan) {
 }
 
 void CVelocityDB::ImportLine(int firstChar) {
-    long at = LineOffset();
+    // A line of customer, item and unit alone withdraws the record. A record on file keeps what
+    // this version's line does not carry; a full line is active.
     std::string line;
-    if (firstChar == EOF) {
-        SkipBadLine(at, false);
-        return;
-    }
-    line += static_cast<char>(firstChar);
-    // Customer, item and unit, then one more character: a line feed there withdraws the record.
-    line.resize(22);
-    size_t got = ReadReload(line.data() + 1, 21);
-    line.resize(1 + got);
-    if (got < 21 || line.find('\n') < 21) {
-        SkipBadLine(at, true);
-        return;
-    }
-    char text[96];
-    std::string customer = line.substr(0, 6), item = line.substr(6, 12), unit = line.substr(18, 3);
-    if (line.back() == '\n') {
-        int status = ClearOrDelete(customer, item, unit, false);
-        if (status != 0 && status != btr::B_KEY_VALUE_NOT_FOUND) {
-            std::snprintf(text, sizeof text, "Error %d Deleting Item History for %s", status,
-                          line.substr(0, 21).c_str());
-            AddError(text);
-        }
-        return;
-    }
-    size_t length = static_cast<size_t>(GetLineLength());
-    if (!ReadLineRest(line, length)) {
-        // The line feed found ends this line; what follows it is read again as the next line.
-        SkipBadLine(at, true);
-        return;
-    }
-    // A record on file keeps what this version's line does not carry; a full line is active.
     CVelocity history;
-    int status = GetHistory(history, customer, item, unit);
-    if (status != 0 && status != btr::B_KEY_VALUE_NOT_FOUND) {
-        std::snprintf(text, sizeof text, "Error %d Writing to database at offset %ld", status, at);
-        AddError(text);
-        return;
-    }
-    history.m_bActive = true;
-    ichg::ValueError error;
-    if (!ichg::ReadColumns(LineColumns(), line.data(), length - 1, history, error)) {
-        AddLineError(error.what, at);
-        return;
-    }
-    status = MergeHistory(history, false);
-    if (status == btr::B_KEY_VALUE_NOT_FOUND) status = InsertHistory(history);
-    if (status != 0) {
-        std::snprintf(text, sizeof text, "Error %d Writing to database at offset %ld", status, at);
-        AddError(text);
-    }
+    auto column = [](const std::string& l, const char* name) { return rec::LineText(Fields(), l, name); };
+    ImportRecordLine(firstChar, line,
+                     {21, "Error %d Deleting Item History for %s",
+                      "Error %d Writing to database at offset %ld",
+                      [&](const std::string& key) {
+                          return ClearOrDelete(column(key, "m_strCustomer"), column(key, "m_strItem"),
+                                               column(key, "m_strUnit"), false);
+                      },
+                      [&](const std::string& l) {
+                          int status = GetHistory(history, column(l, "m_strCustomer"), column(l, "m_strItem"),
+                                                  column(l, "m_strUnit"));
+                          history.m_bActive = true;
+                          return status;
+                      },
+                      [&](const std::string& l, size_t length, std::string& error) {
+                          return rec::ReadLine(Fields(), l, length, history, error);
+                      },
+                      [&](bool) {
+                          int status = MergeHistory(history, false);
+                          return status == btr::B_KEY_VALUE_NOT_FOUND ? InsertHistory(history) : status;
+                      },
+                      // Nothing read yet (the end of the text): nothing to read again.
+                      [&](int64_t at) { SkipBadLine(static_cast<long>(at), firstChar != EOF); }});
 }
 
 #define KR_RECORD CVelocity
+using ichg::Kind;
 const rec::Layout<CVelocity>& CVelocityDB::Fields() {
     static const rec::Layout<CVelocity> layout = {
-        KR_AT(m_strCustomer, 0, 6, Upper),
-        KR_AT(m_strItem, 6, 12, Upper),
-        KR_AT(m_strUnit, 18, 3, Upper),
+        KR_AT(m_strCustomer, 0, 6, Upper, 0, Kind::Key),
+        KR_AT(m_strItem, 6, 12, Upper, 6, Kind::Key),
+        KR_AT(m_strUnit, 18, 3, Upper, 18, Kind::Key),
         KR_AT(m_strCode5, 21, 5, Upper),
         KR_AT(m_strCode3, 26, 3, Upper),
         // The last date again as a Btrieve date, for the date key.
@@ -180,48 +116,31 @@ const rec::Layout<CVelocity>& CVelocityDB::Fields() {
         KR_AT(m_n36, 36, 4, I32),
         KR_AT(m_c40, 40, 1, Byte),
         KR_AT(m_strText, 41, 30, Text),
-        KR_AT(m_fAmount1, 72, 4, F32),
-        KR_AT(m_fAmount2, 76, 4, F32),
-        KR_AT(m_fAmount3, 80, 4, F32),
-        KR_AT(m_fAmount4, 84, 4, F32),
-        KR_AT(m_strPriceCode, 88, 4, Upper),
-        KR_AT(m_bFlag92, 92, 1, FlagY),
-        KR_AT(m_strCode9, 93, 9, Upper),
-        KR_AT(m_tLastDate, 104, 4, Time),
+        KR_AT(m_fAmount1, 72, 4, F32, 31),
+        KR_AT(m_fAmount2, 76, 4, F32, 42),
+        KR_AT(m_fAmount3, 80, 4, F32, 53),
+        KR_AT(m_fAmount4, 84, 4, F32, 64),
+        KR_AT(m_strPriceCode, 88, 4, Upper, 75, Kind::RText),
+        KR_AT(m_bFlag92, 92, 1, FlagY, 79),
+        KR_AT(m_strCode9, 93, 9, Upper, 80, Kind::RText),
+        KR_AT(m_tLastDate, 104, 4, Time, 21),
         KR_AT(m_tSecondDate, 108, 4, Time),
-        KR_AT(m_arrNumbers[0], 112, 4, I32),
-        KR_AT(m_arrNumbers[1], 116, 4, I32),
-        KR_AT(m_arrNumbers[2], 120, 4, I32),
-        KR_AT(m_arrNumbers[3], 124, 4, I32),
-        KR_AT(m_arrNumbers[4], 128, 4, I32),
-        KR_AT(m_arrNumbers[5], 132, 4, I32),
-        KR_AT(m_n136, 136, 4, I32),
-        KR_AT(m_n140, 140, 4, I32),
-        KR_AT(m_fQuotedPrice, 144, 4, F32),
-        KR_AT(m_strQuoteCode, 148, 4, Upper),
-        KR_AT(m_bActive, 152, 1, FlagY),
-        KR_AT(m_n156, 156, 4, I32),
+        KR_AT(m_arrNumbers[0], 112, 4, I32, 89),
+        KR_AT(m_arrNumbers[1], 116, 4, I32, 95),
+        KR_AT(m_arrNumbers[2], 120, 4, I32, 101),
+        KR_AT(m_arrNumbers[3], 124, 4, I32, 107),
+        KR_AT(m_arrNumbers[4], 128, 4, I32, 113),
+        KR_AT(m_arrNumbers[5], 132, 4, I32, 119),
+        KR_AT(m_n136, 136, 4, I32, 125),
+        KR_AT(m_n140, 140, 4, I32, 131),
+        KR_AT(m_fQuotedPrice, 144, 4, F32, 137),
+        KR_AT(m_strQuoteCode, 148, 4, Upper, 148, Kind::RText),
+        KR_AT(m_bActive, 152, 1, FlagY, 152),
+        KR_AT(m_n156, 156, 4, I32, 153),
     };
     return layout;
 }
 #undef KR_RECORD
-
-void CVelocityDB::Pack(CVelocity& history, uint8_t* record) {
-    rec::Pack(Fields(), history, record);
-}
-
-void CVelocityDB::Unpack(const uint8_t* record, CVelocity& history) {
-    rec::Unpack(Fields(), record, history);
-}
-
-int CVelocityDB::FormatLine(const uint8_t* raw, std::string& output) {
-    CVelocity history;
-    Unpack(raw, history);
-    output.clear();
-    ichg::WriteColumns(LineColumns(), 163, history, output);
-    output += '\n';
-    return 0;
-}
 
 void CVelocityDB::FillKey1(const std::string& customer, const std::string& item, const std::string& unit) {
     PutText(m_key1, 0, Upper(customer), 6, '\0');
@@ -297,15 +216,8 @@ int CVelocityDB::InsertHistory(CVelocity& history) {
     return Insert(record, &length, m_key1, 1);
 }
 
-std::string CVelocityDB::SiblingPath(const char* name) const {
-    const std::string& open = m_strOpenName;
-    size_t slash = open.find_last_of('/');
-    if (slash == std::string::npos) return name;
-    return open.substr(0, slash + 1) + name;
-}
-
 void CVelocityDB::LoadEditQuote() {
-    std::string path = SiblingPath("CONTROL.DB");
+    std::string path = SiblingFile("CONTROL.DB");
     m_bEditQuote = ReadControlFlag("CALL_REMOTE.EDIT_QUOTE", path.c_str());
 }
 
@@ -329,7 +241,7 @@ int CVelocityDB::MergeHistory(CVelocity& history, bool replace) {
     if (dropQuote) {
         if (!m_bEditQuote) {
             CManualPriceDB prices;
-            std::string path = SiblingPath(prices.GetFileName());
+            std::string path = SiblingFile(prices.GetFileName());
             if (prices.OpenFile(path.c_str()) == 0) {
                 prices.WithdrawOrDelete("    ", "        ", history.m_strCustomer, history.m_strItem,
                                         history.m_strUnit, true);

@@ -2,7 +2,6 @@
 #pragma once
 
 #include "BtrieveDB.h"
-#include "Interchange.h"
 #include "RecordLayout.h"
 
 #include <array>
@@ -38,13 +37,8 @@ public:
     int32_t m_n156 = 0;
 };
 
-// Interchange line written by FormatLine (columns from 0, 164 characters with the line feed):
-// 0-5 customer, 6-17 item, 18-20 unit (left-aligned, blank-padded), 21-30 last date mm/dd/yyyy (blank when
-// none), 31-74 amounts 1 to 4 (ten characters and a sign each), 75-78 price code, 79 flag at 92, 80-88 code
-// at 93, 89-124 the six numbers (five characters and a sign each), 125-130 and 131-136 the numbers at 136 and
-// 140, 137-147 quoted price, 148-151 quote code, 152 active flag, 153-158 the number at 156, 159-162 blank,
-// 163 line feed. ImportLine reads the same columns; an older version's shorter line carries the leading
-// columns that fit it (see LineColumns), and a line of customer, item and unit alone withdraws that record.
+// The interchange line FormatLine writes and ImportLine reads is 164 characters with the line feed;
+// an older version's shorter line carries the leading columns that fit it.
 class CVelocityDB : public CBtrieveDB {
 public:
     static constexpr uint16_t kRecordLength = 160;
@@ -59,11 +53,14 @@ public:
     uint32_t GetRecordLength() const override { return kRecordLength; }
     int GetLineLength() const override;
     int Create(const char* path) override;
-    int FormatLine(const uint8_t* raw, std::string& output) override;
+    // The newest version's line.
+    int FormatLine(const uint8_t* raw, std::string& output) override {
+        output = rec::FormatLine(Fields(), raw, 164);
+        return 0;
+    }
     void ImportLine(int firstChar) override;
     // The base preparation, then the quote-editing setting of the control file.
     bool BeginReload(const char* textPath, int64_t headerLength, int version, int purge) override;
-    static const std::vector<ichg::Column<CVelocity>>& LineColumns();
 
     int GetHistory(CVelocity& history, const std::string& customer, const std::string& item,
                    const std::string& unit);
@@ -82,14 +79,12 @@ public:
     bool GetEditQuote() const { return m_bEditQuote; }
 
     static const rec::Layout<CVelocity>& Fields();
-    static void Pack(CVelocity& history, uint8_t* record);
-    static void Unpack(const uint8_t* record, CVelocity& history);
+    static void Pack(CVelocity& history, uint8_t* record) { rec::Pack(Fields(), history, record); }
+    static void Unpack(const uint8_t* record, CVelocity& history) { rec::Unpack(Fields(), record, history); }
 
 protected:
     void FillKey1(const std::string& customer, const std::string& item, const std::string& unit);
     int ReadKey1(uint8_t* record);
-    // A file of the suite in the directory this one was opened from.
-    std::string SiblingPath(const char* name) const;
     // Reports a line that cannot be read and moves on past the next line feed (looked for from the
     // line's start when rescan is set, else from the position), or ends the reload.
     void SkipBadLine(long offset, bool rescan);

@@ -1,6 +1,8 @@
 #include "support.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <random>
 #include <unistd.h>
 
@@ -19,6 +21,22 @@ TempDir::~TempDir() {
     std::error_code ec;
     std::filesystem::current_path(m_previous, ec);
     std::filesystem::remove_all(m_path, ec);
+}
+
+TimeZone::TimeZone(const char* zone) {
+    const char* old = std::getenv("TZ");
+    m_had = old != nullptr;
+    if (old) m_old = old;
+    setenv("TZ", zone, 1);
+    tzset();
+}
+
+TimeZone::~TimeZone() {
+    if (m_had)
+        setenv("TZ", m_old.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
 }
 
 void Put16(std::vector<uint8_t>& b, size_t at, uint16_t v) {

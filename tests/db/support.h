@@ -26,6 +26,19 @@ private:
     std::filesystem::path m_previous;
 };
 
+// The process's time zone set for the object's life (dates are read in local time), then restored.
+class TimeZone {
+public:
+    explicit TimeZone(const char* zone);
+    ~TimeZone();
+    TimeZone(const TimeZone&) = delete;
+    TimeZone& operator=(const TimeZone&) = delete;
+
+private:
+    bool m_had = false;
+    std::string m_old;
+};
+
 // Little-endian field writers and readers for building expected records by offset.
 void Put16(std::vector<uint8_t>& b, size_t at, uint16_t v);
 void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v);

@@ -36,22 +36,6 @@ std::vector<uint8_t> ReadRaw(CControlDB& db, const std::string& key30) {
     return r;
 }
 
-TEST(ControlFile, CreateSpecification) {
-    kt::TempDir dir;
-    CControlDB db;
-    ASSERT_EQ(db.Create("CONTROL.DB"), 0);
-    kt::StatInfo stat = kt::ReadStat(db);
-    ASSERT_EQ(stat.status, 0);
-    EXPECT_EQ(stat.recordLength, 304);
-    EXPECT_EQ(stat.keys, 1);
-    ASSERT_EQ(stat.segments.size(), 1u);
-    EXPECT_EQ(stat.segments[0].position, 1);
-    EXPECT_EQ(stat.segments[0].length, 30);
-    EXPECT_EQ(stat.segments[0].flags, 0);
-    EXPECT_EQ(db.GetLineLength(), 31);
-    EXPECT_EQ(db.GetRecordLength(), 0u);
-}
-
 TEST(ControlFile, SuiteRecordsWithBlankKeysAreFoundUpdatedAndDeleted) {
     kt::TempDir dir;
     CControlDB db;

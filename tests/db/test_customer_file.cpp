@@ -25,28 +25,6 @@ int InsertRaw(CCustomerDB& db, std::vector<uint8_t> record) {
     return db.Insert(record.data(), &length, key, 0);
 }
 
-TEST(CustomerFile, CreateSpecification) {
-    kt::TempDir dir;
-    CCustomerDB db;
-    ASSERT_EQ(db.Create("CUST.DB"), 0);
-    kt::StatInfo stat = kt::ReadStat(db);
-    ASSERT_EQ(stat.status, 0);
-    EXPECT_EQ(stat.recordLength, 504);
-    EXPECT_EQ(stat.keys, 5);
-    ASSERT_EQ(stat.segments.size(), 5u);
-    const uint16_t expected[5][3] = {{3, 6, 0}, {9, 25, 3}, {34, 4, 3}, {38, 8, 3}, {34, 12, 3}};
-    for (size_t i = 0; i < 5; ++i) {
-        EXPECT_EQ(stat.segments[i].position, expected[i][0]) << i;
-        EXPECT_EQ(stat.segments[i].length, expected[i][1]) << i;
-        EXPECT_EQ(stat.segments[i].flags & 0xFF, expected[i][2]) << i;
-    }
-    EXPECT_EQ(db.GetRecordLength(), 504u);
-    db.BeginReload(nullptr, 0, 776, 0);
-    EXPECT_EQ(db.GetLineLength(), 616);
-    db.BeginReload(nullptr, 0, 777, 0);
-    EXPECT_EQ(db.GetLineLength(), 623);
-}
-
 TEST(CustomerFile, PackWritesDigitFormsAndUpperCodes) {
     kt::TempDir dir;
     CCustomerDB db;
@@ -181,45 +159,6 @@ TEST(CustomerFile, UpdateKeepsFillerAndUnknownFields) {
     for (size_t at : {166, 176, 226})
         kt::PutText(expected, at, "", 10, ' ');
     EXPECT_EQ(stored, expected);
-}
-
-TEST(CustomerFile, FormatLineFollowsTheInterchangeColumns) {
-    kt::TempDir dir;
-    CCustomerDB db;
-    ASSERT_EQ(db.Create("CUST.DB"), 0);
-    CCustomer c;
-    c.m_strNumber = "X9";
-    c.m_strName = "Line Test";
-    c.m_arrAddress = {"1 Main St", "Suite 2", ""};
-    c.m_arrAmounts296 = {1, 2, 3, 4, 5, -6};
-    c.m_strPostal = "12345-6789";
-    c.m_strPhone1 = "(555) 123-4567";
-    c.m_n340 = -12;
-    c.m_b500 = true;
-    c.m_n496 = 321;
-    c.m_strCode328 = "ABC";
-    c.m_strText146 = "line\nbreak";
-    ASSERT_EQ(db.InsertCustomer(c), 0);
-    std::string line;
-    ASSERT_EQ(db.ExportFirst(line), 0);
-    ASSERT_EQ(line.size(), 623u);
-    EXPECT_EQ(line.substr(0, 25), std::string(16, ' ') + "1 Main St");
-    EXPECT_EQ(line.substr(75, 11), "      3.00 ");  // amount at 304 first
-    EXPECT_EQ(line.substr(119, 11), "      2.00 "); // then 300
-    EXPECT_EQ(line.substr(108, 11), "      6.00-"); // 316, negative
-    EXPECT_EQ(line.substr(130, 11), "      1.00 "); // 296 last
-    EXPECT_EQ(line.substr(141, 20), "          line break");
-    EXPECT_EQ(line.substr(215, 6), "   12-");
-    EXPECT_EQ(line.substr(237, 6), "X9    "); // key columns left-aligned, blank-padded
-    EXPECT_EQ(line.substr(333, 25), std::string(16, ' ') + "Line Test");
-    EXPECT_EQ(line.substr(434, 10), "5551234567");
-    EXPECT_EQ(line.substr(518, 10), "12345-6789");
-    EXPECT_EQ(line.substr(607, 8), "     ABC");
-    EXPECT_EQ(line[615], 'Y');
-    EXPECT_EQ(line.substr(616, 6), "  321 ");
-    EXPECT_EQ(line[622], '\n');
-    EXPECT_EQ(line.find('\n'), 622u);
-    EXPECT_EQ(db.ExportNext(line), btr::B_END_OF_FILE);
 }
 
 } // namespace

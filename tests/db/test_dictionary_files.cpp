@@ -45,21 +45,6 @@ protected:
     CItemDictDB m_db;
 };
 
-TEST_F(Dictionary, CreateSpecification) {
-    kt::StatInfo stat = kt::ReadStat(m_db);
-    ASSERT_EQ(stat.status, 0);
-    EXPECT_EQ(stat.recordLength, 47);
-    EXPECT_EQ(stat.fileFlags & 1, 1);
-    EXPECT_EQ(stat.keys, 1);
-    ASSERT_EQ(stat.segments.size(), 1u);
-    EXPECT_EQ(stat.segments[0].length, 20);
-    EXPECT_EQ(stat.segments[0].flags, 0);
-    m_db.BeginReload(nullptr, 0, 770, 0);
-    EXPECT_EQ(m_db.GetLineLength(), 46);
-    m_db.BeginReload(nullptr, 0, 771, 0);
-    EXPECT_EQ(m_db.GetLineLength(), 47);
-}
-
 TEST_F(Dictionary, RecordLayoutAndLength) {
     EXPECT_EQ(StoredLength(Blank20("TOMATO")), 49); // empty list
     EXPECT_EQ(StoredLength(Blank20("APPLE")), 49 + 5);
@@ -134,18 +119,7 @@ protected:
     CItemLookupDB m_db;
 };
 
-TEST_F(Lookup, CreateSpecificationAndLayout) {
-    kt::StatInfo stat = kt::ReadStat(m_db);
-    ASSERT_EQ(stat.status, 0);
-    EXPECT_EQ(stat.recordLength, 32);
-    EXPECT_EQ(stat.keys, 2);
-    ASSERT_EQ(stat.segments.size(), 2u);
-    EXPECT_EQ(stat.segments[0].length, 20);
-    EXPECT_EQ(stat.segments[0].flags, 1);
-    EXPECT_EQ(stat.segments[1].length, 32);
-    EXPECT_EQ(stat.segments[1].flags, 0);
-    EXPECT_EQ(m_db.GetLineLength(), 34);
-
+TEST_F(Lookup, InsertWritesTheUpperCasedPairOnceOnly) {
     CItemLookup lower;
     lower.m_strWord = "pepper";
     lower.m_strItem = "i7";

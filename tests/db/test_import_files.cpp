@@ -84,12 +84,7 @@ TEST_F(ItemReload, AnInvalidDateRejectsThatLineOnly) {
     CItem bad = MakeItem("301", "SALMON FILLET");
     std::string line = CItemDB::WriteLine(bad, 1025);
     // The time column, found through the table.
-    size_t at = 0;
-    for (const auto& c : CItemDB::LineColumns()) {
-        if (c.kind == ichg::Kind::Date) break;
-        at += static_cast<size_t>(ichg::ColumnWidth(c.kind, c.width));
-    }
-    line.replace(at, 10, "02/30/2024");
+    line.replace(static_cast<size_t>(rec::Find(CItemDB::Fields(), "m_tTime")->line.at), 10, "02/30/2024");
     std::string text = line + CItemDB::WriteLine(MakeItem("302", "COD LOIN"), 1025);
     auto errors = Reload(m_db, text, 1025);
     ASSERT_EQ(errors.size(), 1u);
@@ -234,9 +229,8 @@ TEST(CustomerReload, TheOlderLineIsSevenCharactersShorter) {
     ASSERT_EQ(db.Create("CUST.DB"), 0);
     CCustomer c = MakeCustomer("100587", "SUNRISE DINER");
     c.m_strPhone1 = "7405550142"; // the line holds the ten digits
-    std::string line;
-    ichg::WriteColumns(CCustomerDB::LineColumns(), 615, c, line);
-    EXPECT_TRUE(Reload(db, line + "\n", 600).empty());
+    std::string line = rec::WriteLine(CCustomerDB::Fields(), c, 616);
+    EXPECT_TRUE(Reload(db, line, 600).empty());
     CCustomer found;
     ASSERT_EQ(db.GetCustomer(found, "100587"), 0);
     EXPECT_EQ(found.m_strName, "SUNRISE DINER");
@@ -244,7 +238,7 @@ TEST(CustomerReload, TheOlderLineIsSevenCharactersShorter) {
     EXPECT_EQ(found.m_strPhone1, "(740) 555-0142");
     EXPECT_EQ(found.m_n496, 0);
     // The same line read as the newer version is short: the run ends.
-    auto errors = Reload(db, line + "\n", 777);
+    auto errors = Reload(db, line, 777);
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], "Invalid Record Format at offset 0");
 }
@@ -465,6 +459,41 @@ TEST(QuoteReload, ImportedQuotesCarryBlankSelectorsAndAnEditedQuoteStays) {
     auto errors = Reload(db, line("20250301093000", "4x.50  "), 1025);
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].rfind("Invalid Amount", 0), 0u);
+}
+
+// A file whose writes of new records are refused as duplicates (a line's own data at fault).
+template <class DB> class Refusing : public DB {
+public:
+    int Insert(void*, uint16_t*, void*, int) override { return btr::B_DUPLICATE_KEY_VALUE; }
+};
+
+template <class DB> std::vector<std::string> RefusedReload(const std::string& line, int version) {
+    kt::TempDir dir;
+    Refusing<DB> db;
+    EXPECT_EQ(db.Create(db.GetFileName()), 0);
+    return Reload(db, line + line, version);
+}
+
+TEST(ReloadWrites, AWriteThatIsRefusedIsReportedInTheFilesOwnWordsAndTheRunGoesOn) {
+    using Errors = std::vector<std::string>;
+    EXPECT_EQ(RefusedReload<CItemDB>(CItemDB::WriteLine(MakeItem("7", "X"), 1025), 1025),
+              Errors(2, "Error 5 Writing to Database"));
+    CItemUnit unit;
+    unit.m_strItemNumber = Pad("7", 12);
+    unit.m_strUnit = "CS ";
+    unit.m_bFlag1 = true;
+    EXPECT_EQ(RefusedReload<CItemUnitDB>(CItemUnitDB::WriteLine(unit, 1025), 1025),
+              Errors(2, "Error 5 Writing to Unit Database"));
+    EXPECT_EQ(
+        RefusedReload<CCustomerDB>(rec::WriteLine(CCustomerDB::Fields(), MakeCustomer("1", "A"), 623), 777),
+        Errors(2, "Error 5 Writing to Database"));
+    CVelocity h;
+    h.m_strCustomer = "1";
+    h.m_strItem = "7";
+    h.m_strUnit = "CS";
+    EXPECT_EQ(
+        RefusedReload<CVelocityDB>(rec::WriteLine(CVelocityDB::Fields(), h, 164), 1026),
+        (Errors{"Error 5 Writing to database at offset 0", "Error 5 Writing to database at offset 164"}));
 }
 
 TEST(ReloadStart, ANonExistentDownloadOrAHeaderOnlyFileDoesNotStart) {

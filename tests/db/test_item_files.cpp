@@ -26,36 +26,6 @@ int InsertRaw(CBtrieveDB& db, std::vector<uint8_t> record) {
     return db.Insert(record.data(), &length, key.data(), 0);
 }
 
-TEST(ItemFile, CreateSpecificationAndLineLengths) {
-    kt::TempDir dir;
-    CItemDB db;
-    ASSERT_EQ(db.Create("ITEM.DB"), 0);
-    kt::StatInfo stat = kt::ReadStat(db);
-    ASSERT_EQ(stat.status, 0);
-    EXPECT_EQ(stat.recordLength, 387);
-    EXPECT_EQ(stat.pageSize, 1024);
-    EXPECT_EQ(stat.keys, 4);
-    EXPECT_EQ(stat.fileFlags & 1, 1);
-    ASSERT_EQ(stat.segments.size(), 6u);
-    const uint16_t expected[6][3] = {{1, 12, 0},  {16, 5, 19}, {1, 12, 3},
-                                     {21, 10, 3}, {13, 8, 19}, {1, 12, 3}};
-    for (size_t i = 0; i < 6; ++i) {
-        EXPECT_EQ(stat.segments[i].position, expected[i][0]) << i;
-        EXPECT_EQ(stat.segments[i].length, expected[i][1]) << i;
-        EXPECT_EQ(stat.segments[i].flags & 0xFF, expected[i][2]) << i;
-    }
-    EXPECT_EQ(db.GetRecordLength(), 0u);
-    EXPECT_EQ(std::string(db.GetFileName()), "ITEM.DB");
-
-    CItemDB lengths;
-    lengths.BeginReload(nullptr, 0, 776, 0);
-    EXPECT_EQ(lengths.GetLineLength(), 369);
-    lengths.BeginReload(nullptr, 0, 1024, 0);
-    EXPECT_EQ(lengths.GetLineLength(), 484);
-    lengths.BeginReload(nullptr, 0, 1025, 0);
-    EXPECT_EQ(lengths.GetLineLength(), 538);
-}
-
 TEST(ItemFile, InsertWritesTheSharedLayout) {
     kt::TempDir dir;
     CItemDB db;
@@ -179,31 +149,6 @@ TEST(ItemFile, UpdateKeepsUnknownBytesAndReportsMissingItems) {
     EXPECT_EQ(db.DeleteItem("nope"), 0);
     EXPECT_EQ(db.DeleteItem("r100"), 0);
     EXPECT_EQ(db.GetRecordCount(), 0u);
-}
-
-TEST(ItemUnitFile, CreateSpecificationAndLineLengths) {
-    kt::TempDir dir;
-    CItemUnitDB db;
-    ASSERT_EQ(db.Create("ITEMUNIT.DB"), 0);
-    kt::StatInfo stat = kt::ReadStat(db);
-    ASSERT_EQ(stat.status, 0);
-    EXPECT_EQ(stat.recordLength, 356);
-    EXPECT_EQ(stat.keys, 3);
-    EXPECT_EQ(stat.fileFlags & 1, 0);
-    ASSERT_EQ(stat.segments.size(), 4u);
-    const uint16_t expected[4][3] = {{1, 13, 3}, {1, 12, 1}, {1, 12, 16}, {14, 3, 0}};
-    for (size_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(stat.segments[i].position, expected[i][0]) << i;
-        EXPECT_EQ(stat.segments[i].length, expected[i][1]) << i;
-        EXPECT_EQ(stat.segments[i].flags & 0xFF, expected[i][2]) << i;
-    }
-    CItemUnitDB lengths;
-    const std::pair<int, int> versions[] = {{769, 452},  {770, 463},  {776, 463}, {777, 504},
-                                            {1023, 504}, {1024, 524}, {1025, 544}};
-    for (auto [version, length] : versions) {
-        lengths.BeginReload(nullptr, 0, version, 0);
-        EXPECT_EQ(lengths.GetLineLength(), length) << version;
-    }
 }
 
 TEST(ItemUnitFile, LayoutAndLookups) {

@@ -50,20 +50,7 @@ protected:
     CManualPriceDB m_db;
 };
 
-TEST_F(ManualPrice, CreateSpecificationAndLayout) {
-    kt::StatInfo stat = kt::ReadStat(m_db);
-    ASSERT_EQ(stat.status, 0);
-    EXPECT_EQ(stat.recordLength, 88);
-    EXPECT_EQ(stat.keys, 3);
-    ASSERT_EQ(stat.segments.size(), 3u);
-    const uint16_t expectedSegments[3][3] = {{1, 33, 0}, {19, 12, 3}, {34, 35, 3}};
-    for (size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(stat.segments[i].position, expectedSegments[i][0]);
-        EXPECT_EQ(stat.segments[i].length, expectedSegments[i][1]);
-        EXPECT_EQ(stat.segments[i].flags, expectedSegments[i][2]);
-    }
-    EXPECT_EQ(m_db.GetLineLength(), 73);
-
+TEST_F(ManualPrice, InsertWritesTheRecordByteForByte) {
     CManualPrice q = Quote("c1", "item1", "cs", 2.5f);
     q.m_strQuoteId = "c1item1";
     q.m_strCode80 = "ab";

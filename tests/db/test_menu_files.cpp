@@ -24,22 +24,6 @@ std::vector<std::vector<uint8_t>> AllRecords(CBtrieveDB& db, uint16_t size) {
     return out;
 }
 
-void ExpectSpec(const kt::StatInfo& st, uint16_t recordLength, uint16_t keys, uint16_t fileFlags,
-                const std::vector<kt::StatInfo::Segment>& segments) {
-    ASSERT_EQ(st.status, 0);
-    EXPECT_EQ(st.recordLength, recordLength);
-    EXPECT_EQ(st.pageSize, 1024);
-    EXPECT_EQ(st.keys, keys);
-    EXPECT_EQ(st.fileFlags, fileFlags);
-    ASSERT_EQ(st.segments.size(), segments.size());
-    for (size_t i = 0; i < segments.size(); ++i) {
-        EXPECT_EQ(st.segments[i].position, segments[i].position) << "segment " << i;
-        EXPECT_EQ(st.segments[i].length, segments[i].length) << "segment " << i;
-        EXPECT_EQ(st.segments[i].flags, segments[i].flags) << "segment " << i;
-        EXPECT_EQ(st.segments[i].type, segments[i].type) << "segment " << i;
-    }
-}
-
 CMenuHdr Header(const std::string& customer, const std::string& key, const std::string& name = "SOUP") {
     CMenuHdr h;
     h.m_cRecordType = 'C';
@@ -52,17 +36,6 @@ CMenuHdr Header(const std::string& customer, const std::string& key, const std::
 } // namespace
 
 // ---------------------------------------------------------------- recipe header file
-
-TEST(MenuHdrDB, IdentityAndCreatedSpecification) {
-    kt::TempDir dir;
-    CMenuHdrDB db;
-    EXPECT_STREQ(db.GetFileName(), "MENUHDR.DB");
-    EXPECT_STREQ(db.GetDescription(), "Recipie Master Header");
-    EXPECT_EQ(db.GetRecordLength(), 4224u);
-    ASSERT_EQ(db.Create("MENUHDR.DB"), 0);
-    EXPECT_TRUE(db.IsOpen());
-    ExpectSpec(kt::ReadStat(db), 127, 2, 1, {{1, 9, 3, 0}, {10, 14, 0, 0}});
-}
 
 TEST(MenuHdrDB, InsertWritesTheRecordByteForByte) {
     kt::TempDir dir;
@@ -244,15 +217,10 @@ TEST(MenuHdrDB, FindFirstAndNextScanOneCustomer) {
 
 // ---------------------------------------------------------------- recipe line file
 
-TEST(MenuItemDB, IdentityAndCreatedSpecification) {
+TEST(MenuItemDB, EitherSpellingOfTheNameOpensTheOneFile) {
     kt::TempDir dir;
     CMenuItemDB db;
-    EXPECT_STREQ(db.GetFileName(), "MENUITEM.DB");
-    EXPECT_STREQ(db.GetDescription(), "Recipie Item Detail");
-    EXPECT_EQ(db.GetRecordLength(), 96u);
     ASSERT_EQ(db.Create("MenuItem.DB"), 0);
-    ExpectSpec(kt::ReadStat(db), 96, 1, 0, {{1, 14, 3, 0}});
-    // Either spelling names the one file.
     db.Close();
     EXPECT_EQ(db.OpenFile(), 0);
 }
@@ -356,16 +324,6 @@ TEST(MenuItemDB, FindAndDeleteLinesOfOneRecipe) {
 }
 
 // ---------------------------------------------------------------- recipe category file
-
-TEST(MenuCategoryDB, IdentityAndCreatedSpecification) {
-    kt::TempDir dir;
-    CMenuCategoryDB db;
-    EXPECT_STREQ(db.GetFileName(), "MenuCategory.DB");
-    EXPECT_STREQ(db.GetDescription(), "Recipie Master Header");
-    EXPECT_EQ(db.GetRecordLength(), 53u);
-    ASSERT_EQ(db.Create("MenuCategory.DB"), 0);
-    ExpectSpec(kt::ReadStat(db), 53, 2, 0, {{1, 9, 3, 0}, {10, 14, 0, 0}});
-}
 
 TEST(MenuCategoryDB, StoreNewAndExistingCategory) {
     kt::TempDir dir;

@@ -53,23 +53,6 @@ uint32_t LineCount() {
     return items.GetRecordCount();
 }
 
-void ExpectSpec(CBtrieveDB& db, uint16_t recordLength, uint16_t keys,
-                const std::vector<kt::StatInfo::Segment>& want) {
-    kt::StatInfo st = kt::ReadStat(db);
-    ASSERT_EQ(st.status, 0);
-    EXPECT_EQ(st.recordLength, recordLength);
-    EXPECT_EQ(st.pageSize, 1024);
-    EXPECT_EQ(st.keys, keys);
-    EXPECT_EQ(st.fileFlags, 0);
-    ASSERT_EQ(st.segments.size(), want.size());
-    for (size_t i = 0; i < want.size(); ++i) {
-        EXPECT_EQ(st.segments[i].position, want[i].position) << i;
-        EXPECT_EQ(st.segments[i].length, want[i].length) << i;
-        EXPECT_EQ(st.segments[i].flags, want[i].flags) << i;
-        EXPECT_EQ(st.segments[i].type, want[i].type) << i;
-    }
-}
-
 // An order file whose line file object cannot be made.
 class COrderDBNoLines : public COrderDB {
 public:
@@ -77,30 +60,6 @@ public:
 };
 
 } // namespace
-
-TEST(OrderFiles, IdentityAndCreatedSpecifications) {
-    kt::TempDir dir;
-    COrderDB orders;
-    COrderItemDB items;
-    EXPECT_STREQ(orders.GetFileName(), "ORDER.DB");
-    EXPECT_STREQ(orders.GetDescription(), "Order");
-    EXPECT_STREQ(items.GetFileName(), "ORDRITEM.DB");
-    EXPECT_STREQ(items.GetDescription(), "Order Item");
-    EXPECT_EQ(orders.GetRecordLength(), 0u);
-    EXPECT_EQ(items.GetLineLength(), 0);
-
-    ASSERT_EQ(orders.Create("ORDER.DB"), 0);
-    ExpectSpec(orders, 408, 3, {{1, 4, 256, 1}, {5, 14, 0, 0}, {19, 14, 0, 0}});
-    ASSERT_EQ(items.Create("ORDRITEM.DB"), 0);
-    ExpectSpec(items, 176, 4,
-               {{1, 4, 274, 1},
-                {5, 4, 258, 1},
-                {1, 4, 273, 1},
-                {9, 15, 1, 0},
-                {1, 4, 273, 1},
-                {9, 12, 1, 0},
-                {9, 12, 1, 0}});
-}
 
 TEST(OrderFiles, HeaderRecordByteForByte) {
     OrderFiles f;

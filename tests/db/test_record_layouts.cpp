@@ -1,5 +1,5 @@
-// The record tables of every file: sound in themselves, and every field surviving a pack, an
-// unpack and an interchange line of every version.
+// Every record file's table: sound in itself, every field surviving a pack, an unpack and the
+// interchange line of every version, and the file its Create makes.
 #include <gtest/gtest.h>
 
 #include "ControlDB.h"
@@ -17,11 +17,18 @@
 #include "RecordLayout.h"
 #include "VelocityDB.h"
 #include "btrieve/btrcall.h"
+#include "support.h"
 
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace {
+
+template <class F> struct RecordOf;
+template <class R> struct RecordOf<rec::Field<R>> { using type = R; };
+template <class DB>
+using Record = typename RecordOf<typename std::remove_cvref_t<decltype(DB::Fields())>::value_type>::type;
 
 // A value for field number i that its encoding stores exactly (texts fill their width).
 template <class R> void Fill(const rec::Field<R>& f, R& object, int i) {
@@ -99,90 +106,159 @@ template <class R> std::vector<uint8_t> Packed(const rec::Layout<R>& layout, R o
     return record;
 }
 
-// Every field written lands in the record, and reading it back and writing again changes
-// no byte (the filler bytes between fields stay as they were).
-template <class R>
-void ExpectPackUnpackRoundTrip(const rec::Layout<R>& layout, size_t length, const char* file) {
-    SCOPED_TRACE(file);
-    EXPECT_EQ(rec::Check(layout, length), "");
+// The file Create made, in short: "record length/page size/keys/file flags", then per segment
+// "position+length/flags" and "/type" when it is not a string.
+std::string Specification(CBtrieveDB& db) {
+    kt::StatInfo stat = kt::ReadStat(db);
+    if (stat.status != 0) return "status " + std::to_string(stat.status);
+    std::string out = std::to_string(stat.recordLength) + "/" + std::to_string(stat.pageSize) + "/" +
+                      std::to_string(stat.keys) + "/" + std::to_string(stat.fileFlags) + ":";
+    for (const kt::StatInfo::Segment& s : stat.segments) {
+        out +=
+            " " + std::to_string(s.position) + "+" + std::to_string(s.length) + "/" + std::to_string(s.flags);
+        if (s.type != btr::KT_STRING) out += "/" + std::to_string(s.type);
+    }
+    return out;
+}
+
+// What a file is held to besides its own table.
+struct Facts {
+    std::string spec;                       // Specification of the created file
+    size_t span;                            // the bytes the table covers (the fixed part when variable)
+    std::vector<std::pair<int, int>> lines; // interchange versions and their line lengths
+    std::string newestLine = {};            // the filled record's line at the last version, no line feed
+};
+
+template <class DB> void ExpectFile(const Facts& facts) {
+    using R = Record<DB>;
+    const rec::Layout<R>& layout = DB::Fields();
+    kt::TempDir dir;
+    DB db;
+    SCOPED_TRACE(db.GetFileName());
+    EXPECT_EQ(rec::Check(layout, facts.span), "");
+    EXPECT_EQ(rec::CheckLine(layout), "");
+
+    // Every field lands in the record, and reading it back and writing again changes no byte
+    // (the filler bytes between fields stay as they were).
     R original = Filled(layout);
-    std::vector<uint8_t> once = Packed(layout, original, length);
+    std::vector<uint8_t> once = Packed(layout, original, facts.span);
     R back;
     rec::Unpack(layout, once.data(), back);
-    EXPECT_EQ(Packed(layout, back, length), once);
-    for (const rec::Field<R>& f : layout) {
+    EXPECT_EQ(Packed(layout, back, facts.span), once);
+    for (const rec::Field<R>& f : layout)
         if (f.member && f.enc != rec::Enc::BDate) {
             EXPECT_EQ(rec::ShowField(f.enc, f.member(back)), rec::ShowField(f.enc, f.member(original)))
                 << f.name;
         }
+
+    ASSERT_EQ(db.Create(db.GetFileName()), 0);
+    EXPECT_EQ(Specification(db), facts.spec);
+
+    // A line written for a version reads back into a record that writes the same line again.
+    std::string line;
+    for (auto [version, length] : facts.lines) {
+        SCOPED_TRACE("version " + std::to_string(version));
+        db.BeginReload(nullptr, 0, version, 0); // sets the version; there is no download to open
+        ASSERT_EQ(db.GetLineLength(), length);
+        line = rec::WriteLine(layout, original, static_cast<size_t>(length));
+        ASSERT_EQ(line.size(), static_cast<size_t>(length));
+        EXPECT_EQ(line.find_first_of(std::string("\n\r\0", 3)), line.size() - 1);
+        R read;
+        std::string error;
+        ASSERT_TRUE(rec::ReadLine(layout, line, line.size() - 1, read, error)) << error;
+        EXPECT_EQ(rec::WriteLine(layout, read, line.size()), line);
+    }
+    if (!facts.newestLine.empty()) {
+        EXPECT_EQ(line, facts.newestLine + "\n");
+    }
+    // An exported record is the newest line of what is stored.
+    if (db.CanExport()) {
+        std::string exported;
+        uint8_t key[256] = {};
+        uint16_t length = static_cast<uint16_t>(facts.span);
+        ASSERT_EQ(db.Insert(once.data(), &length, key, 0), 0);
+        ASSERT_EQ(db.ExportFirst(exported), 0);
+        EXPECT_EQ(exported, rec::WriteLine(layout, back, line.size()));
     }
 }
 
-// A line written for a version reads back into a record that writes the same line again.
-template <class DB, class R> void ExpectLinesRoundTrip(const std::vector<int>& versions, const char* file) {
-    R original = Filled(DB::Fields());
-    for (int version : versions) {
-        SCOPED_TRACE(std::string(file) + " version " + std::to_string(version));
-        DB sizing;
-        sizing.BeginReload("", 0, version, 0); // sets the version; there is no download to open
-        size_t length = static_cast<size_t>(sizing.GetLineLength()) - 1;
-        std::string line;
-        ichg::WriteColumns(DB::LineColumns(), length, original, line);
-        ASSERT_EQ(line.size(), length);
-        EXPECT_EQ(line.find_first_of(std::string("\n\r\0", 3)), std::string::npos);
-        R back;
-        ichg::ValueError error;
-        ASSERT_TRUE(ichg::ReadColumns(DB::LineColumns(), line.data(), length, back, error)) << error.what;
-        std::string again;
-        ichg::WriteColumns(DB::LineColumns(), length, back, again);
-        EXPECT_EQ(again, line);
-    }
-}
+class RecordLayouts : public ::testing::Test {
+protected:
+    kt::TimeZone m_zone{"UTC"}; // the line's dates are local: the filled times are read in one zone
+};
 
 } // namespace
 
-TEST(RecordLayouts, CheckFindsOverlapsGapsOfEncodingAndFieldsPastTheEnd) {
+TEST(RecordLayoutChecks, FindOverlapsFieldsPastTheEndAndValuesTheLineCannotHold) {
+    using ichg::Kind;
 #define KR_RECORD CItemLookup
     rec::Layout<CItemLookup> overlapping = {KR_AT(m_strWord, 0, 20, Upper), KR_AT(m_strItem, 19, 12, Upper)};
     rec::Layout<CItemLookup> pastEnd = {KR_AT(m_strWord, 0, 20, Upper), KR_AT(m_strItem, 21, 12, Upper)};
     rec::Layout<CItemLookup> wrongWidth = {KR_AT(m_strWord, 0, 20, Upper), KR_AT(m_strItem, 20, 2, Flag)};
+    rec::Layout<CItemLookup> lineOverlap = {KR_AT(m_strWord, 0, 20, Upper, 0),
+                                            KR_AT(m_strItem, 20, 12, Upper, 19)};
+    rec::Layout<CItemLookup> notANumber = {KR_AT(m_strWord, 0, 20, Upper, 0, Kind::Amount)};
 #undef KR_RECORD
     EXPECT_NE(rec::Check(overlapping, 32).find("m_strItem: overlaps"), std::string::npos);
     EXPECT_NE(rec::Check(pastEnd, 32).find("m_strItem: beyond"), std::string::npos);
     EXPECT_NE(rec::Check(wrongWidth, 32).find("m_strItem: width"), std::string::npos);
-    EXPECT_EQ(rec::Check(CItemLookupDB::Fields(), 32), "");
+    EXPECT_NE(rec::CheckLine(lineOverlap).find("m_strItem: overlaps"), std::string::npos);
+    EXPECT_NE(rec::CheckLine(notANumber).find("m_strWord: not a value"), std::string::npos);
 }
 
-TEST(RecordLayouts, EveryFileKeepsEveryFieldThroughPackAndUnpack) {
-    ExpectPackUnpackRoundTrip(CCustomerDB::Fields(), CCustomerDB::kRecordLength, "CUST.DB");
-    ExpectPackUnpackRoundTrip(CVelocityDB::Fields(), CVelocityDB::kRecordLength, "VELOCITY.DB");
-    ExpectPackUnpackRoundTrip(CItemDB::Fields(), CItemDB::kNotesOffset, "ITEM.DB");
-    ExpectPackUnpackRoundTrip(CItemUnitDB::Fields(), CItemUnitDB::kRecordLength, "ITEMUNIT.DB");
-    ExpectPackUnpackRoundTrip(CControlDB::Fields(), CControlDB::kRecordLength, "CONTROL.DB");
-    ExpectPackUnpackRoundTrip(CManualPriceDB::Fields(), CManualPriceDB::kRecordLength, "MANPRICE.DB");
-    ExpectPackUnpackRoundTrip(COrderDB::Fields(), COrderDB::kRecordSize, "ORDER.DB");
-    ExpectPackUnpackRoundTrip(COrderItemDB::Fields(), COrderItemDB::kRecordSize, "ORDRITEM.DB");
-    ExpectPackUnpackRoundTrip(CMenuHdrDB::Fields(), CMenuHdrDB::kNotesOffset, "MENUHDR.DB");
-    ExpectPackUnpackRoundTrip(CMenuItemDB::Fields(), CMenuItemDB::kRecordSize, "MenuItem.DB");
-    ExpectPackUnpackRoundTrip(CMenuCategoryDB::Fields(), CMenuCategoryDB::kRecordSize, "MenuCategory.DB");
-    ExpectPackUnpackRoundTrip(CItemDictDB::Fields(), CItemDictDB::kItemsOffset, "ITEMDICT.DB");
-    ExpectPackUnpackRoundTrip(CItemLookupDB::Fields(), CItemLookupDB::kRecordLength, "ITEMLKUP.DB");
-}
+// The newest line of each file's filled record, as the suite's programs read it.
+const char* const kCustomerLine =
+    "GHIJKLMNOPQRSTUVWXYZABCDEhijklmnopqrstuvwxyzabcdefIJKLMNOPQRSTUVWXYZABCDEFG     32.25      33.25"
+    "      34.25      35.25      31.25      30.25 MNOPQRSTUVWXYZABCDEFNNYEFGHjklmnopqrstuvwx bcde def"
+    "g fghibc     69.25 SYPX 1045 NvwxyzabcN 1021 CDEFGH 1027 YYZABCDEFGHzabcdefg7405550142YvwxyzabcU"
+    "VWXYZABQRSTUVWX   fghijklmdefghijk     50.25 defghijklmnopqrstuvwxyzabMNOPQRST     59.25  ABCD C"
+    "DEF EFGHNNpqrstuvwxyzabcdefghiQRSTUVWXYZABCDEFGHIJ74055501427405550142     51.25 N  NQ 1043 nopt"
+    "uvSO    NKLNCUKLMNOPQRN     22.25 UXYY43015-2211     85.25      86.25      87.25      88.25 FGHI"
+    "JKLMWBCxyzabcdefghijkNOPQSTUVWX     pqrN 1089 ";
+const char* const kHistoryLine =
+    "BCDEFGCDEFGHIJKLMNDEF11/26/2004     10.25      11.25      12.25      13.25 OPQRYQRSTUVWXY 1019  "
+    "1020  1021  1022  1023  1024  1025  1026      27.25 CDEFY 1030     ";
+const char* const kItemLine =
+    "BCDEFGHIJKLMCDEDEFGHEFGHIJKLMNtuvwxyzabcdefghijklmnopqrstuvwxyzabcdefghijklmnopqMNOPQRSTUVWXYZAF"
+    "GH 1032 QRSRSTSTU     48.25      49.25      50.25       5.25       6.25 YIJKL 1009  1010 LM 1013"
+    " NP     16.25  1017      18.25 N     21.25 WXYX     24.25      25.25      26.25 BCDNY     30.25 "
+    " 1033      34.25 YNLMNOPQRSTUVWXNOPQRSTUVWXYNYTUVWXYUVWXYZABCDEFGHIVW12/30/2004ABBCDEFGHIJKLMNOP"
+    "QRSTUVWXYZABCDEFGHIJKLMNOPQRSTUVWXYCDEFGHIJKLMNOPQ     55.25 EFGHIJKLMNOPQRSTUVWXYZABC 1057     "
+    " 58.25                                                   ";
+const char* const kUnitLine =
+    "BCDEFGHIJKLMDEFCY     19.25       6.25      17.25      11.25      46.25      16.25 EFGHIJKLMNnop"
+    "qrstuvwxyzabcdefghijklmnopqOPQRSTUVWXYZA      5.25       8.25      12.25 hijklmnojklmnopq 1010 N"
+    "YX     44.25      45.25      47.25      48.25      50.25      51.25      52.25      53.25      5"
+    "4.25 hijklmnoEFGHIJKLMNOPQRSTUVWXFGHIJKLMNOPQRSTUVWXYxyzabcde     34.25 YZABCDEF     35.25 zabcd"
+    "efg     36.25 ABCDEFGH     37.25 bcdefghi     38.25 CDEFGHIJ     39.25 defghijk     40.25 EFGHIJ"
+    "KL     41.25 fghijklm     42.25 GHIJKLMN     43.25 defghijk    ";
 
-TEST(RecordLayouts, EveryInterchangeVersionWritesALineThatReadsBackTheSame) {
-    ExpectLinesRoundTrip<CCustomerDB, CCustomer>({600, 777}, "CUST.DB");
-    ExpectLinesRoundTrip<CVelocityDB, CVelocity>({520, 772, 1025, 1026}, "VELOCITY.DB");
-    ExpectLinesRoundTrip<CItemDB, CItem>({776, 1024, 1025}, "ITEM.DB");
-    ExpectLinesRoundTrip<CItemUnitDB, CItemUnit>({769, 776, 1023, 1024, 1025}, "ITEMUNIT.DB");
-}
-
-TEST(RecordLayouts, KeySegmentsLieOnTheirFields) {
-    // Key 4 of the customers spans two codes; an unknown name gives an empty segment.
-    BtrKeySegment span = rec::Segment(CCustomerDB::Fields(), "m_strCode33", 3, btr::KT_STRING, 12);
-    EXPECT_EQ(span.position, 34);
-    EXPECT_EQ(span.length, 12);
-    BtrKeySegment date = rec::Segment(CVelocityDB::Fields(), "last date (key)", 0, btr::KT_DATE);
-    EXPECT_EQ(date.position, 30);
-    EXPECT_EQ(date.length, 4);
-    EXPECT_EQ(rec::Segment(CCustomerDB::Fields(), "no such field", 0, btr::KT_STRING).length, 0);
+TEST_F(RecordLayouts, EveryFileHoldsToItsTableAndItsCreatedSpecification) {
+    ExpectFile<CCustomerDB>(
+        {"504/1024/5/0: 3+6/0 9+25/3 34+4/3 38+8/3 34+12/3", 504, {{776, 616}, {777, 623}}, kCustomerLine});
+    ExpectFile<CVelocityDB>({"160/1024/6/0: 1+6/19 22+5/19 7+15/3 1+21/0 7+12/3 1+6/19 27+3/19 7+15/3 1+6/19 "
+                             "27+3/19 22+5/19 7+15/3 1+6/19 30+4/275/3 22+5/19 7+15/3",
+                             160,
+                             {{520, 126}, {521, 136}, {772, 136}, {773, 158}, {1025, 158}, {1026, 164}},
+                             kHistoryLine});
+    ExpectFile<CItemDB>({"387/1024/4/1: 1+12/0 16+5/19 1+12/3 21+10/3 13+8/19 1+12/3",
+                         CItemDB::kNotesOffset,
+                         {{776, 369}, {1024, 484}, {1025, 538}},
+                         kItemLine});
+    ExpectFile<CItemUnitDB>(
+        {"356/1024/3/0: 1+13/3 1+12/1 1+12/16 14+3/0",
+         356,
+         {{769, 452}, {770, 463}, {776, 463}, {777, 504}, {1023, 504}, {1024, 524}, {1025, 544}},
+         kUnitLine});
+    ExpectFile<CControlDB>({"304/1024/1/0: 1+30/0", 304, {{1025, 31}}});
+    ExpectFile<CManualPriceDB>({"88/1024/3/0: 1+33/0 19+12/3 34+35/3", 88, {{515, 73}, {1025, 73}}});
+    ExpectFile<CItemDictDB>({"47/1024/1/1: 1+20/0", CItemDictDB::kItemsOffset, {{770, 46}, {771, 47}}});
+    ExpectFile<CItemLookupDB>({"32/1024/2/0: 1+20/1 1+32/0", 32, {{1025, 34}}});
+    ExpectFile<COrderDB>({"408/1024/3/0: 1+4/256/1 5+14/0 19+14/0", COrderDB::kRecordSize, {}});
+    ExpectFile<COrderItemDB>({"176/1024/4/0: 1+4/274/1 5+4/258/1 1+4/273/1 9+15/1 1+4/273/1 9+12/1 9+12/1",
+                              COrderItemDB::kRecordSize,
+                              {}});
+    ExpectFile<CMenuHdrDB>({"127/1024/2/1: 1+9/3 10+14/0", CMenuHdrDB::kNotesOffset, {}});
+    ExpectFile<CMenuItemDB>({"96/1024/1/0: 1+14/3", CMenuItemDB::kRecordSize, {}});
+    ExpectFile<CMenuCategoryDB>({"53/1024/2/0: 1+9/3 10+14/0", CMenuCategoryDB::kRecordSize, {}});
 }

@@ -128,15 +128,11 @@ std::string ControlLine(const CatalogSetting& s) {
 }
 
 std::string CustomerLine(const CatalogCustomer& cc) {
-    std::string line;
-    ichg::WriteColumns(CCustomerDB::LineColumns(), 622, CustomerRecord(cc), line);
-    return line + "\n";
+    return rec::WriteLine(CCustomerDB::Fields(), CustomerRecord(cc), 623);
 }
 
 std::string HistoryLine(const CatalogHistory& ch) {
-    std::string line;
-    ichg::WriteColumns(CVelocityDB::LineColumns(), 163, HistoryRecord(ch), line);
-    return line + "\n";
+    return rec::WriteLine(CVelocityDB::Fields(), HistoryRecord(ch), 164);
 }
 
 // A download of one line per entry of the catalogue.
