@@ -194,8 +194,7 @@ void CRecipeSelect::LoadList() {
     ReportProblem(
         m_nLoadStatus == 0
             ? QString()
-            : WithStatusDetail(kr::str::kFileUnreadable.arg(QStringLiteral("MENUHDR.DB")).arg(m_nLoadStatus),
-                               m_nLoadStatus));
+            : WithStatusDetail(kr::str::kFileUnreadable.arg(QStringLiteral("MENUHDR.DB")), m_nLoadStatus));
 }
 
 void CRecipeSelect::ColourRows() {
@@ -228,11 +227,8 @@ void CRecipeSelect::OnDelete() {
         if (ask.exec() != QMessageBox::Yes) return;
     } else if (status != 4) {
         // An unreadable file is not a missing header: nothing is deleted without the question.
-        ReportProblem(
-            WithStatusDetail(QStringLiteral("The recipe was not deleted: the recipe file could not be "
-                                            "read (status %1).")
-                                 .arg(status),
-                             status));
+        ReportProblem(WithStatusDetail(
+            QStringLiteral("The recipe was not deleted: the recipe file could not be read."), status));
         return;
     }
     status = DeleteRecipe(m_strCustomer, key, m_strDirectory);
@@ -240,11 +236,8 @@ void CRecipeSelect::OnDelete() {
     if (status == 4)
         ReportProblem(QStringLiteral("The recipe was not deleted: it belongs to another customer."));
     else if (status != 0)
-        ReportProblem(
-            WithStatusDetail(QStringLiteral("The recipe was not deleted: the recipe files could not "
-                                            "be written (status %1).")
-                                 .arg(status),
-                             status));
+        ReportProblem(WithStatusDetail(
+            QStringLiteral("The recipe was not deleted: the recipe files could not be written."), status));
 }
 
 const std::vector<CRecipeTypeAhead::Row>& CRecipeSelect::SearchRows() {

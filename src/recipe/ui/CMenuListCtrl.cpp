@@ -300,8 +300,8 @@ std::optional<bool> CMenuListCtrl::ResolveBySearch(int row, int index, const std
     if (search.GetStatus() != 0) {
         // Finding nothing in files that could not be read is no reason to offer a custom item.
         m_lines.ResetLookupStatus();
-        ShowStatusMessage(this, QMessageBox::Warning, kr::str::kRecipeCaption,
-                          kr::str::kSearchUnreadable.arg(search.GetStatus()), search.GetStatus());
+        ShowStatusMessage(this, QMessageBox::Warning, kr::str::kRecipeCaption, kr::str::kSearchUnreadable,
+                          search.GetStatus());
         if (count == 0) return std::nullopt;
     }
     if (count == 0) {
@@ -343,7 +343,7 @@ std::optional<bool> CMenuListCtrl::ResolveTypedItem(int row, int index, const st
     // An item master that cannot be read is no reason to offer a custom ingredient.
     m_lines.ResetLookupStatus(); // told here, once
     ShowStatusMessage(this, QMessageBox::Warning, kr::str::kRecipeCaption,
-                      kr::str::kFileUnreadable.arg(QString::fromLatin1(items.GetFileName())).arg(st), st);
+                      kr::str::kFileUnreadable.arg(QString::fromLatin1(items.GetFileName())), st);
     return std::nullopt;
 }
 
@@ -371,8 +371,8 @@ void CMenuListCtrl::ReportLookupFailure() {
     const int status = m_lines.GetLookupStatus();
     if (status == 0) return;
     m_lines.ResetLookupStatus();
-    ShowStatusMessage(this, QMessageBox::Warning, kr::str::kRecipeCaption,
-                      kr::str::kItemFilesUnreadable.arg(status), status);
+    ShowStatusMessage(this, QMessageBox::Warning, kr::str::kRecipeCaption, kr::str::kItemFilesUnreadable,
+                      status);
 }
 
 void CMenuListCtrl::EndUnitEdit(int row, int index, bool hasLine, const CEndLabelEdit& info,

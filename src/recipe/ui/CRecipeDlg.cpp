@@ -111,7 +111,7 @@ bool CRecipeDlg::CustomerExists(const std::string& number, int* status) const {
 
 void CRecipeDlg::ReportUnreadable(const char* file, int status) {
     ShowStatusMessage(isVisible() ? this : nullptr, QMessageBox::Warning, kr::str::kRecipeCaption,
-                      kr::str::kFileUnreadable.arg(QString::fromLatin1(file)).arg(status), status);
+                      kr::str::kFileUnreadable.arg(QString::fromLatin1(file)), status);
 }
 
 // ---- controls ----

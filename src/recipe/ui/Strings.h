@@ -74,11 +74,11 @@ inline const QString kTextNotStorable =
 inline const QString kInvalidNumber =
     QStringLiteral("%1 is not a valid value for %2.  The previous value is kept.");
 inline const QString kItemNumberTooLong = QStringLiteral("An item number holds at most 12 characters.");
-inline const QString kFileUnreadable = QStringLiteral("The file %1 could not be read (status %2).");
+inline const QString kFileUnreadable = QStringLiteral("The file %1 could not be read.");
 
 inline const QString kItemFilesUnreadable =
-    QStringLiteral("The item files could not be read (status %1): item data and prices may be incomplete.");
-inline const QString kSearchUnreadable = QStringLiteral(
-    "The item search could not read its files (status %1): not every matching item may be listed.");
+    QStringLiteral("The item files could not be read: item data and prices may be incomplete.");
+inline const QString kSearchUnreadable =
+    QStringLiteral("The item search could not read its files: not every matching item may be listed.");
 
 } // namespace kr::str

@@ -72,10 +72,8 @@ void CCustomerPickerDlg::Load() {
     CCustomerDB customers;
     int status = customers.OpenFile();
     if (status != 0) {
-        m_pStatus->setText(WithStatusDetail(QString("No customer file in %1 (status %2).")
-                                                .arg(QDir::toNativeSeparators(QDir::currentPath()))
-                                                .arg(status),
-                                            status));
+        m_pStatus->setText(WithStatusDetail(
+            QString("No customer file in %1.").arg(QDir::toNativeSeparators(QDir::currentPath())), status));
         UpdateButtons();
         return;
     }
