@@ -8,8 +8,9 @@
 // lock on the file's name; replacing or removing a file takes it exclusively for its transaction,
 // or answers 85. The server drops the locks of a session that ends.
 //
-// Reading ahead: every change to a record table notifies the schema's channel with the table's
-// name, so that a program knows without a round trip when the records it read ahead are stale.
+// Reading ahead: records read ahead are served only while the server's snapshot (which
+// transactions have ended, which are running) is the one seen before they were read. Asking costs
+// a round trip, but a cheap one, and no other program's commit is ever missed, on any machine.
 #include "pg_store.h"
 
 #include "btrcall.h"
@@ -30,8 +31,6 @@
 namespace btr {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 constexpr const char* kServerFormat = "kestrel-btrieve server 1";
 constexpr Oid kBytea = 17, kInt8 = 20, kBool = 16, kInt4 = 23;
@@ -137,7 +136,6 @@ public:
     }
 
     int64_t id() const { return m_id; }
-    uint64_t changes = 0; // notified changes of the file's records
 
     void Unpin() override;
     std::shared_ptr<Transactional> Tx() override;
@@ -231,11 +229,10 @@ public:
                             "; SET statement_timeout = 10000; SET client_min_messages = warning";
         if (int16_t s = Exec(setup)) return s;
         if (int16_t s = EnsureSchema()) return s;
-        if (int16_t s = Exec("LISTEN kr_" + schema())) return s;
+        m_snapshot.clear(); // nothing read before is served again
         if (lost)
             for (auto& [id, st] : m_stores)
                 if (st->handles > 0) {
-                    ++st->changes;
                     Params p;
                     p.Bytes(Fold(m_names[id]));
                     Result r(
@@ -331,32 +328,23 @@ public:
     // The advisory lock of a name: the schema's class and the name's hash.
     std::string LockArgs() const { return "hashtext('" + schema() + "'), hashtext(encode($1, 'hex'))"; }
 
-    // Picks up the notifications that arrived, without waiting.
-    void Poll() {
-        if (!m_conn) return;
-        PQconsumeInput(m_conn);
-        while (PGnotify* n = PQnotifies(m_conn)) {
-            const char* prefix = "kr_rec_";
-            if (std::strncmp(n->extra, prefix, 7) == 0) {
-                auto it = m_stores.find(std::atoll(n->extra + 7));
-                if (it != m_stores.end()) ++it->second->changes;
-            }
-            PQfreemem(n);
-        }
-    }
-
-    int16_t Version(const PgStore& s, uint64_t& version) {
-        // Inside a transaction notifications wait for its end: nothing is served from old reads.
+    // Moves on whenever a transaction has ended or begun on the server since the last ask, or
+    // this program wrote.
+    int16_t Version(uint64_t& version) {
+        // Inside a transaction nothing is served from earlier reads.
         if (m_inTx) {
             version = ++m_txVersion;
             return 0;
         }
-        Poll();
-        // A notification takes a moment to arrive: reads ahead are trusted for a short while only.
-        auto age =
-            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count() /
-            50;
-        version = (s.changes << 40) ^ (writes << 20) ^ static_cast<uint64_t>(age);
+        if (int16_t s = Ready()) return s;
+        Result r(Run("kr_snapshot", "SELECT pg_current_snapshot()::text", {}, Params()));
+        if (PQresultStatus(r.r) != PGRES_TUPLES_OK || r.rows() != 1) return MapState(r.r, m_conn);
+        std::string now = GetBytes(r.r, 0, 0);
+        if (now != m_snapshot) {
+            m_snapshot = std::move(now);
+            ++m_txVersion;
+        }
+        version = m_txVersion ^ (writes << 32);
         return 0;
     }
 
@@ -559,9 +547,7 @@ private:
             "CREATE TABLE " + t + "(id bigint PRIMARY KEY, data bytea NOT NULL, ver bigint NOT NULL";
         for (size_t i = 0; i < spec->keys.size(); ++i)
             sql += ", k" + std::to_string(i) + " bytea";
-        sql += "); CREATE SEQUENCE " + t + "_seq; CREATE TRIGGER " + t +
-               "_touch AFTER INSERT OR UPDATE OR DELETE ON " + t +
-               " FOR EACH STATEMENT EXECUTE FUNCTION kr_touch()";
+        sql += "); CREATE SEQUENCE " + t + "_seq";
         for (size_t i = 0; i < spec->keys.size(); ++i) {
             std::string k = "k" + std::to_string(i);
             // Duplicate keys carry a sequence suffix, so every stored key is distinct either way.
@@ -585,11 +571,6 @@ private:
                 ".kr_file(id bigserial PRIMARY KEY, name bytea NOT NULL, fold bytea NOT NULL UNIQUE, spec "
                 "bytea NOT "
                 "NULL, owner bytea); "
-                "CREATE OR REPLACE FUNCTION " +
-                s +
-                ".kr_touch() RETURNS trigger LANGUAGE plpgsql AS $f$BEGIN PERFORM pg_notify('kr_' || "
-                "TG_TABLE_SCHEMA, "
-                "TG_TABLE_NAME); RETURN NULL; END$f$; "
                 // The name is locked before it is looked up (each statement of a function reads
                 // afresh), so that a file replaced meanwhile is found as it now is.
                 "CREATE OR REPLACE FUNCTION " +
@@ -628,6 +609,7 @@ private:
     bool m_txLost = false;
     bool m_dropped = false;
     uint64_t m_txVersion = 0;
+    std::string m_snapshot; // the server's snapshot when Version last asked
 
     friend class PgStore;
 };
@@ -730,12 +712,12 @@ int16_t PgStore::FindMany(int key, Seek how, const std::string& a, int n, std::v
 }
 
 int16_t PgStore::Version(uint64_t& version) {
-    return m_server->Version(*this, version);
+    return m_server->Version(version);
 }
 
 int16_t PgStore::StepFind(bool forward, int64_t after, Row& row) {
     uint64_t version = 0;
-    m_server->Version(*this, version);
+    if (int16_t s = m_server->Version(version)) return s;
     bool sameRun =
         m_stepForward == forward && m_stepVersion == version && m_stepAfter == after && !m_stepAhead.empty();
     if (!sameRun || m_stepPos >= m_stepAhead.size()) {

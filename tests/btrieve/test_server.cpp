@@ -181,36 +181,76 @@ TEST_F(Server, AnUpdateOfARecordAnotherProgramChangedAnswersConflict) {
     EXPECT_EQ(f.Update(Rec("A", "mine")), 0);
 }
 
-// Reads ahead by Get Next and Step are dropped once another program's change is notified.
-TEST_F(Server, AnOpenReaderSeesOtherProgramsWritesInItsScans) {
+// Another program's committed write is seen by the very next call of a scan: records read ahead
+// are never served past it.
+TEST_F(Server, AScanSeesAnotherProgramsCommitOnItsNextCall) {
     File f;
     ASSERT_EQ(f.Open("SHARED.DB"), 0);
-    for (std::string k : {"A", "C", "E", "G", "I"})
-        ASSERT_EQ(f.Insert(Rec(k)), 0);
+    constexpr int kRounds = 40;
+    auto key = [](int n) {
+        char k[8];
+        std::snprintf(k, sizeof k, "K%03d", n);
+        return std::string(k);
+    };
+    for (int i = 0; i <= 2 * kRounds + 2; i += 2)
+        ASSERT_EQ(f.Insert(Rec(key(i))), 0);
+    // The other program writes what this one asks for, one command at a time, and answers each.
+    struct Other {
+        int ask[2] = {-1, -1}, told[2] = {-1, -1};
+        pid_t pid = -1;
+        ~Other() {
+            if (ask[1] >= 0) close(ask[1]);
+            if (pid > 0) waitpid(pid, nullptr, 0);
+        }
+        bool Do(char op, const std::string& k) {
+            std::string cmd = op + k;
+            char c = 0;
+            return write(ask[1], cmd.data(), 5) == 5 && read(told[0], &c, 1) == 1 && c == 'o';
+        }
+    } other;
+    ASSERT_EQ(pipe(other.ask), 0);
+    ASSERT_EQ(pipe(other.told), 0);
+    other.pid = fork();
+    ASSERT_GE(other.pid, 0);
+    if (other.pid == 0) {
+        close(other.ask[1]);
+        File g;
+        char c = g.Open("SHARED.DB") == 0 ? 'o' : 'e';
+        char cmd[8];
+        while (c != 'e' && write(other.told[1], &c, 1) == 1 && read(other.ask[0], cmd, 5) == 5) {
+            std::string k(cmd + 1, 4);
+            if (cmd[0] == 'i')
+                c = g.Insert(Rec(k)) == 0 ? 'o' : 'e';
+            else
+                c = g.Call(B_GET_EQUAL, 0, K(k)) == 0 && g.Delete() == 0 ? 'o' : 'e';
+        }
+        _exit(0);
+    }
+    close(other.ask[0]);
+    close(other.told[1]);
+    char c = 0;
+    ASSERT_EQ(read(other.told[0], &c, 1), 1);
+    ASSERT_EQ(c, 'o');
+    // Get Next: a record inserted just ahead, and one deleted just ahead.
     ASSERT_EQ(f.Call(B_GET_FIRST, 0), 0);
-    ASSERT_EQ(f.Call(B_GET_NEXT, 0), 0); // C; the records after it are read ahead
-    ASSERT_TRUE(InChild([] {
-        File g;
-        return g.Open("SHARED.DB") == 0 && g.Insert(Rec("D")) == 0 && g.Call(B_GET_EQUAL, 0, K("E")) == 0 &&
-               g.Delete() == 0;
-    }));
-    std::this_thread::sleep_for(std::chrono::milliseconds(60)); // the notification's way
-    ASSERT_EQ(f.Call(B_GET_NEXT, 0), 0);
-    EXPECT_EQ(f.Record().substr(0, 1), "D");
-    ASSERT_EQ(f.Call(B_GET_NEXT, 0), 0);
-    EXPECT_EQ(f.Record().substr(0, 1), "G"); // E is gone
+    for (int i = 0; i < kRounds; i += 2) {
+        ASSERT_TRUE(other.Do('i', key(2 * i + 1)));
+        ASSERT_EQ(f.Call(B_GET_NEXT, 0), 0);
+        ASSERT_EQ(f.Record().substr(0, 4), key(2 * i + 1));
+        ASSERT_TRUE(other.Do('d', key(2 * i + 2)));
+        ASSERT_EQ(f.Call(B_GET_NEXT, 0), 0);
+        ASSERT_EQ(f.Record().substr(0, 4), key(2 * i + 4));
+    }
+    // Step Next: a record deleted just ahead is never served.
+    std::vector<std::string> stored;
+    for (int16_t s = f.Call(B_STEP_FIRST, 0); s == 0; s = f.Call(B_STEP_NEXT, 0))
+        stored.push_back(f.Record().substr(0, 4));
     ASSERT_EQ(f.Call(B_STEP_FIRST, 0), 0);
-    ASSERT_EQ(f.Call(B_STEP_NEXT, 0), 0); // C; G, I, D read ahead
-    ASSERT_TRUE(InChild([] {
-        File g;
-        return g.Open("SHARED.DB") == 0 && g.Call(B_GET_EQUAL, 0, K("G")) == 0 && g.Delete() == 0 &&
-               g.Insert(Rec("J")) == 0;
-    }));
-    std::this_thread::sleep_for(std::chrono::milliseconds(60));
-    std::string stepped;
-    for (int16_t s = f.Call(B_STEP_NEXT, 0); s == 0; s = f.Call(B_STEP_NEXT, 0))
-        stepped += f.Record().substr(0, 1);
-    EXPECT_EQ(stepped, "IDJ");
+    for (size_t i = 0; i + 2 < stored.size(); i += 2) {
+        ASSERT_TRUE(other.Do('d', stored[i + 1]));
+        ASSERT_EQ(f.Call(B_STEP_NEXT, 0), 0);
+        ASSERT_EQ(f.Record().substr(0, 4), stored[i + 2]);
+    }
 }
 
 TEST_F(Server, ALostConnectionAnswersAStatusAndTheNextCallReconnects) {
