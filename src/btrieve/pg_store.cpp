@@ -168,6 +168,27 @@ private:
     uint64_t m_stepVersion = 0;
     int64_t m_stepAfter = 0;
     int m_stepBatch = 0;
+
+    // Inside the process's transaction, the records of a stretch of one key's order as this
+    // program knows them: read from the server once, then kept in step with this program's own
+    // writes, so that a lookup in the stretch needs no round trip (reads inside a transaction
+    // may come from any moment since it began; writes still meet every other program's).
+    struct Known {
+        bool valid = false;
+        bool open = false;               // reaches to the end of the key's order
+        std::string lo, hi;              // every stored key in [lo, hi] (or from lo on, when open) is here
+        std::map<std::string, Row> rows; // by stored key
+        std::map<int64_t, std::string> keyOf;
+    };
+    std::vector<Known> m_known;
+    uint64_t m_knownTx = 0;
+    std::vector<Known>* KnownNow();
+    bool Covers(const Known& k, const std::string& stored) const {
+        return stored >= k.lo && (k.open || stored <= k.hi);
+    }
+    void Forget(int64_t id);
+    void Learn(int64_t id, int64_t version, const std::string& data,
+               const std::vector<std::optional<std::string>>& stored);
 };
 
 struct CatalogEntry {
@@ -365,6 +386,7 @@ public:
         if (int16_t s = Ready()) return s;
         int16_t s = Exec("BEGIN");
         if (s == 0) {
+            ++m_txSerial;
             m_inTx = true;
             m_txLost = false;
         }
@@ -609,7 +631,8 @@ private:
     bool m_txLost = false;
     bool m_dropped = false;
     uint64_t m_txVersion = 0;
-    std::string m_snapshot; // the server's snapshot when Version last asked
+    uint64_t m_txSerial = 0; // counts the process transactions begun
+    std::string m_snapshot;  // the server's snapshot when Version last asked
 
     friend class PgStore;
 };
@@ -646,7 +669,79 @@ void ReadRow(const PGresult* r, int i, bool withKey, Row& row) {
 }
 } // namespace
 
+std::vector<PgStore::Known>* PgStore::KnownNow() {
+    if (!m_server->m_inTx) return nullptr;
+    if (m_knownTx != m_server->m_txSerial) {
+        m_known.assign(m_spec.keys.size(), Known());
+        m_knownTx = m_server->m_txSerial;
+    }
+    return &m_known;
+}
+
+void PgStore::Forget(int64_t id) {
+    for (Known& k : m_known) {
+        auto it = k.keyOf.find(id);
+        if (it == k.keyOf.end()) continue;
+        k.rows.erase(it->second);
+        k.keyOf.erase(it);
+    }
+}
+
+void PgStore::Learn(int64_t id, int64_t version, const std::string& data,
+                    const std::vector<std::optional<std::string>>& stored) {
+    auto* known = KnownNow();
+    if (!known) return;
+    Forget(id);
+    for (size_t i = 0; i < known->size() && i < stored.size(); ++i) {
+        Known& k = (*known)[i];
+        if (!k.valid || !stored[i] || !Covers(k, *stored[i])) continue;
+        // A stretch grown past bounds is let go rather than held: the server answers again.
+        if (k.rows.size() >= 20000) {
+            k = Known();
+            continue;
+        }
+        k.rows[*stored[i]] = Row{id, version, data, *stored[i]};
+        k.keyOf[id] = *stored[i];
+    }
+}
+
 int16_t PgStore::Find(int key, Seek how, const std::string& a, const std::string& b, Row& row) {
+    auto* known = (how == Seek::Eq || how == Seek::Range) ? KnownNow() : nullptr;
+    if (known && key >= 0 && static_cast<size_t>(key) < known->size()) {
+        Known& k = (*known)[static_cast<size_t>(key)];
+        const std::string& last = how == Seek::Range ? b : a;
+        auto found = [&]() -> int16_t {
+            auto it = k.rows.lower_bound(a);
+            if (it == k.rows.end() || it->first > last) return B_END_OF_FILE;
+            row = it->second;
+            return 0;
+        };
+        if (k.valid && a >= k.lo && (k.open || k.rows.lower_bound(a) != k.rows.end())) return found();
+        // The stretch from a on is read in one go.
+        constexpr int kStretch = 64;
+        std::string c = "k" + std::to_string(key);
+        Params p;
+        p.Bytes(a);
+        p.Int8(kStretch);
+        Result r;
+        if (int16_t s = Rows("kr" + std::to_string(key),
+                             "SELECT id, data, ver, " + c + " FROM " + TableOf(m_id) + " WHERE " + c +
+                                 " >= $1 ORDER BY " + c + " LIMIT $2",
+                             {kBytea, kInt8}, p, r))
+            return s;
+        k = Known();
+        k.valid = true;
+        k.lo = a;
+        k.open = r.rows() < kStretch;
+        for (int i = 0; i < r.rows(); ++i) {
+            Row got;
+            ReadRow(r.r, i, true, got);
+            k.keyOf[got.id] = got.key;
+            k.hi = got.key;
+            k.rows.emplace(got.key, std::move(got));
+        }
+        return found();
+    }
     std::string k = "k" + std::to_string(key);
     std::string where;
     const char* order = "";
@@ -745,6 +840,15 @@ int16_t PgStore::StepFind(bool forward, int64_t after, Row& row) {
 }
 
 int16_t PgStore::ById(int64_t id, int key, Row& row) {
+    if (auto* known = KnownNow())
+        for (size_t i = 0; i < known->size(); ++i) {
+            const Known& k = (*known)[i];
+            auto it = k.keyOf.find(id);
+            if (it == k.keyOf.end() || (key >= 0 && static_cast<size_t>(key) != i)) continue;
+            row = k.rows.at(it->second);
+            if (key < 0) row.key.clear();
+            return 0;
+        }
     std::string cols;
     for (size_t i = 0; i < m_spec.keys.size(); ++i)
         cols += ", k" + std::to_string(i);
@@ -793,6 +897,7 @@ int16_t PgStore::Insert(const std::string& data, const std::vector<std::optional
     for (size_t i = 0; i < keys.size(); ++i)
         if (!PQgetisnull(r.r, 0, static_cast<int>(i) + 1))
             stored[i] = GetBytes(r.r, 0, static_cast<int>(i) + 1);
+    Learn(id, 0, data, stored);
     return 0;
 }
 
@@ -836,6 +941,7 @@ int16_t PgStore::Update(int64_t id, int64_t& version, const std::string& data,
     for (size_t i = 0; i < keys.size(); ++i)
         if (!PQgetisnull(r.r, 0, static_cast<int>(i) + 1))
             stored[i] = GetBytes(r.r, 0, static_cast<int>(i) + 1);
+    Learn(id, version, data, stored);
     return 0;
 }
 
@@ -847,7 +953,9 @@ int16_t PgStore::Erase(int64_t id, int64_t version) {
     if (int16_t s = Rows("del", "DELETE FROM " + TableOf(m_id) + " WHERE id = $1 AND ver = $2",
                          {kInt8, kInt8}, p, r, true))
         return s;
-    return std::strcmp(PQcmdTuples(r.r), "1") == 0 ? 0 : B_CONFLICT;
+    if (std::strcmp(PQcmdTuples(r.r), "1") != 0) return B_CONFLICT;
+    if (KnownNow()) Forget(id);
+    return 0;
 }
 
 int16_t PgStore::StoreOwner(const std::string& stored) {

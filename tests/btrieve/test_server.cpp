@@ -306,3 +306,28 @@ TEST_F(Server, ASettingsFileWithAPasswordOthersCanReadIsRefused) {
 }
 
 } // namespace
+
+TEST_F(Server, ALongTransactionLooksUpItsOwnWritesAndKeepsEveryStatus) {
+    File f;
+    ASSERT_EQ(f.Open("SHARED.DB"), 0);
+    ASSERT_EQ(f.Insert(Rec("B0001", "before")), 0);
+    constexpr int kLines = 12000;
+    ASSERT_EQ(Tx(B_BEGIN_TRAN), 0);
+    // A reload's pattern: look the key up, then update or insert.
+    for (int i = 0; i < kLines; ++i) {
+        char k[8];
+        std::snprintf(k, sizeof k, "B%04d", i % (kLines / 2));
+        int16_t s = f.Call(B_GET_EQUAL, 0, K(k));
+        ASSERT_TRUE(s == 0 || s == B_KEY_VALUE_NOT_FOUND) << s;
+        ASSERT_EQ(s == 0 ? f.Update(Rec(k, "again")) : f.Insert(Rec(k, "new")), 0) << k;
+    }
+    ASSERT_EQ(f.Call(B_GET_EQUAL, 0, K("B0001")), 0);
+    EXPECT_EQ(f.Record().substr(12, 5), "again");
+    ASSERT_EQ(f.Delete(), 0);
+    EXPECT_EQ(f.Call(B_GET_EQUAL, 0, K("B0001")), B_KEY_VALUE_NOT_FOUND);
+    EXPECT_EQ(f.Insert(Rec("B0002")), B_DUPLICATE_KEY_VALUE); // on the line that caused it
+    EXPECT_EQ(Tx(B_END_TRAN), 0);
+    EXPECT_EQ(f.Count(), static_cast<uint32_t>(kLines / 2 - 1));
+    ASSERT_EQ(f.Call(B_GET_EQUAL, 0, K("B0003")), 0);
+    EXPECT_EQ(f.Record().substr(12, 5), "again");
+}
