@@ -151,6 +151,9 @@ public:
                    const std::vector<std::optional<std::string>>& keys, const std::vector<bool>& keepStored,
                    std::vector<std::optional<std::string>>& stored) override;
     int16_t Erase(int64_t id, int64_t version) override;
+    int16_t StoredKeys(int64_t id, std::vector<std::optional<std::string>>& keys) override;
+    int16_t InsertStored(const std::string& data, const std::vector<std::optional<std::string>>& stored,
+                         int64_t& id) override;
     int16_t StoreOwner(const std::string& stored) override;
     int16_t BeginWrite() override;
     int16_t EndWrite(bool commit) override;
@@ -955,6 +958,59 @@ int16_t PgStore::Erase(int64_t id, int64_t version) {
         return s;
     if (std::strcmp(PQcmdTuples(r.r), "1") != 0) return B_CONFLICT;
     if (KnownNow()) Forget(id);
+    return 0;
+}
+
+int16_t PgStore::StoredKeys(int64_t id, std::vector<std::optional<std::string>>& keys) {
+    std::string cols = "id";
+    for (size_t i = 0; i < m_spec.keys.size(); ++i)
+        cols += ", k" + std::to_string(i);
+    Params p;
+    p.Int8(id);
+    Result r;
+    if (int16_t s =
+            Rows("keys", "SELECT " + cols + " FROM " + TableOf(m_id) + " WHERE id = $1", {kInt8}, p, r))
+        return s;
+    if (r.rows() == 0) return B_INVALID_RECORD_ADDRESS;
+    keys.assign(m_spec.keys.size(), std::nullopt);
+    for (size_t i = 0; i < keys.size(); ++i)
+        if (!PQgetisnull(r.r, 0, static_cast<int>(i) + 1))
+            keys[i] = GetBytes(r.r, 0, static_cast<int>(i) + 1);
+    return 0;
+}
+
+int16_t PgStore::InsertStored(const std::string& data, const std::vector<std::optional<std::string>>& stored,
+                              int64_t& id) {
+    if (stored.size() != m_spec.keys.size()) return B_INVALID_KEYNUMBER;
+    std::string t = TableOf(m_id);
+    std::string cols, values;
+    std::vector<Oid> types = {kBytea, kInt8};
+    Params p;
+    p.Bytes(data);
+    int64_t highest = 0; // the latest duplicate sequence taken in
+    for (size_t i = 0; i < m_spec.keys.size(); ++i) {
+        const std::optional<std::string>& k = stored[i];
+        if (m_spec.keys[i].duplicates && k && k->size() >= 8) {
+            int64_t seq = 0;
+            for (size_t b = k->size() - 8; b < k->size(); ++b)
+                seq = (seq << 8) | static_cast<uint8_t>((*k)[b]);
+            highest = std::max(highest, seq);
+        }
+        cols += ", k" + std::to_string(i);
+        values += ", $" + std::to_string(i + 3);
+        types.push_back(kBytea);
+    }
+    p.Int8(highest);
+    for (size_t i = 0; i < m_spec.keys.size(); ++i)
+        p.Key(stored[i]);
+    // The sequence numbers records and orders duplicates: it moves past every sequence taken in.
+    std::string sql = "INSERT INTO " + t + "(id, data, ver" + cols + ") SELECT v, $1, 0" + values +
+                      " FROM (SELECT setval('" + t + "_seq', greatest(nextval('" + t +
+                      "_seq'), $2 + 1)) AS v) s RETURNING id";
+    Result r;
+    if (int16_t s = Rows("insstored", sql, types, p, r, true)) return s;
+    id = GetInt8(r.r, 0, 0);
+    if (KnownNow()) m_known.assign(m_spec.keys.size(), Known());
     return 0;
 }
 
