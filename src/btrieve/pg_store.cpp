@@ -211,6 +211,7 @@ public:
         if (m_conn) PQfinish(m_conn);
         m_conn = nullptr;
         m_prepared.clear();
+        m_checked.clear();
     }
 
     // Lets a connection go that is out of step; the next call reconnects as after a lost one.
@@ -525,6 +526,13 @@ private:
             if (ParseSpec(reinterpret_cast<const uint8_t*>(e.spec.data()),
                           static_cast<uint32_t>(e.spec.size()), spec) != 0)
                 return B_NOT_A_BTRIEVE_FILE;
+            // Checked once a connection: a trigger planted later meets the statement timeout.
+            if (!m_checked.count(e.id)) {
+                std::string t = TableOf(e.id);
+                if (int16_t st = CheckTable(t, "^(id|data|ver|k[0-9]+)$", "^" + t + "_(pkey|k[0-9]+)$", "p"))
+                    return st;
+                m_checked.insert(e.id);
+            }
             it = m_stores.emplace(e.id, std::make_shared<PgStore>(this, e.id, std::move(spec))).first;
             m_names[e.id] = e.name;
         }
@@ -583,6 +591,76 @@ private:
         return s == 0 || s == B_DISK_FULL ? s : static_cast<int16_t>(B_CREATE_IO_ERROR);
     }
 
+    // The body of the function that opens a file: it locks the name, then looks it up.
+    std::string OpenBody() const {
+        const std::string& s = schema();
+        return "BEGIN PERFORM pg_advisory_lock_shared(hashtext('" + s +
+               "'), hashtext(encode(f, 'hex'))); RETURN QUERY SELECT k.id, k.name, k.spec, k.owner FROM " +
+               s +
+               ".kr_file k WHERE k.fold = f; IF NOT FOUND THEN PERFORM pg_advisory_unlock_shared(hashtext('" +
+               s + "'), hashtext(encode(f, 'hex'))); END IF; END";
+    }
+
+    // Whether a table of the schema is as this record manager made it: a plain table with the
+    // given columns, indexes and constraint kinds, and nothing that runs when it is read or
+    // written (a trigger, a rule, a policy, an index on an expression, a table inheriting from it
+    // or referring to it). Earlier versions put a trigger on each record table that notified
+    // changes; it is still accepted, with the function as they wrote it.
+    int16_t CheckTable(const std::string& table, const char* columns, const std::string& indexes,
+                       const char* constraints) {
+        static const char* const kSql =
+            "SELECT c.relkind = 'r' AND NOT c.relrowsecurity AND NOT c.relforcerowsecurity"
+            " AND NOT EXISTS (SELECT 1 FROM pg_trigger g WHERE g.tgrelid = c.oid AND NOT coalesce("
+            "  g.tgname = c.relname || '_touch' AND g.tgfoid = to_regprocedure($1 || '.kr_touch()'), false))"
+            " AND NOT EXISTS (SELECT 1 FROM pg_rewrite r WHERE r.ev_class = c.oid)"
+            " AND NOT EXISTS (SELECT 1 FROM pg_index i JOIN pg_class x ON x.oid = i.indexrelid"
+            "  WHERE i.indrelid = c.oid AND (x.relname !~ $4 OR i.indexprs IS NOT NULL OR i.indpred IS NOT "
+            "NULL))"
+            " AND NOT EXISTS (SELECT 1 FROM pg_constraint k"
+            "  WHERE (k.conrelid = c.oid AND position(k.contype::text in $5) = 0) OR k.confrelid = c.oid)"
+            " AND NOT EXISTS (SELECT 1 FROM pg_attribute a WHERE a.attrelid = c.oid AND a.attnum > 0"
+            "  AND NOT a.attisdropped AND a.attname !~ $3)"
+            " AND NOT EXISTS (SELECT 1 FROM pg_inherits h WHERE h.inhparent = c.oid OR h.inhrelid = c.oid)"
+            " FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace"
+            " WHERE n.nspname = $1 AND c.relname = $2";
+        const std::string& s = schema();
+        const char* values[] = {s.c_str(), table.c_str(), columns, indexes.c_str(), constraints};
+        Result r(PQexecParams(m_conn, kSql, 5, nullptr, values, nullptr, nullptr, 0));
+        if (PQresultStatus(r.r) != PGRES_TUPLES_OK) return MapState(r.r, m_conn);
+        if (r.rows() == 1 && PQgetvalue(r.r, 0, 0)[0] == 't') return 0;
+        Problem() = "the table " + table + " in the schema " + s +
+                    " is not as the record manager made it (a trigger, rule, policy, index or column of "
+                    "someone else's): it is not used";
+        return B_NOT_A_BTRIEVE_FILE;
+    }
+
+    // The schema's own tables and functions are as this record manager made them, and it holds
+    // no view: nothing of someone else's runs inside the record manager's statements.
+    int16_t CheckSchema() {
+        if (int16_t st = CheckTable("kr_meta", "^(name|value)$", "^kr_meta_pkey$", "p")) return st;
+        if (int16_t st =
+                CheckTable("kr_file", "^(id|name|fold|spec|owner)$", "^kr_file_(pkey|fold_key)$", "pu"))
+            return st;
+        static const char* const kSql =
+            "SELECT NOT EXISTS (SELECT 1 FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace"
+            "  WHERE n.nspname = $1 AND c.relkind IN ('v', 'm', 'f', 'p'))"
+            " AND NOT EXISTS (SELECT 1 FROM pg_proc p JOIN pg_namespace n ON n.oid = p.pronamespace"
+            "  WHERE n.nspname = $1 AND NOT coalesce((p.proname = 'kr_open' AND p.prosrc = $2)"
+            "  OR (p.proname = 'kr_touch' AND p.prosrc = $3), false))";
+        const std::string& s = schema();
+        std::string open = OpenBody();
+        const char* touch =
+            "BEGIN PERFORM pg_notify('kr_' || TG_TABLE_SCHEMA, TG_TABLE_NAME); RETURN NULL; END";
+        const char* values[] = {s.c_str(), open.c_str(), touch};
+        Result r(PQexecParams(m_conn, kSql, 3, nullptr, values, nullptr, nullptr, 0));
+        if (PQresultStatus(r.r) != PGRES_TUPLES_OK) return MapState(r.r, m_conn);
+        if (r.rows() == 1 && PQgetvalue(r.r, 0, 0)[0] == 't') return 0;
+        Problem() = "the schema " + s +
+                    " holds a view or a function the record manager did not make, or its own were changed: "
+                    "it is not used";
+        return B_NOT_A_BTRIEVE_FILE;
+    }
+
     // The schema, made on first use; a schema of something else is not ours.
     int16_t EnsureSchema() {
         Result r(PQexec(m_conn, "SELECT to_regclass('kr_meta') IS NOT NULL"));
@@ -601,15 +679,9 @@ private:
                 "CREATE OR REPLACE FUNCTION " +
                 s +
                 ".kr_open(f bytea) RETURNS TABLE(id bigint, name bytea, spec bytea, owner bytea) LANGUAGE "
-                "plpgsql "
-                "AS $f$BEGIN PERFORM pg_advisory_lock_shared(hashtext('" +
-                s +
-                "'), hashtext(encode(f, 'hex'))); RETURN QUERY SELECT k.id, k.name, k.spec, k.owner FROM " +
-                s +
-                ".kr_file k WHERE k.fold = f; IF NOT FOUND THEN PERFORM "
-                "pg_advisory_unlock_shared(hashtext('" +
-                s +
-                "'), hashtext(encode(f, 'hex'))); END IF; END$f$; "
+                "plpgsql AS $f$" +
+                OpenBody() +
+                "$f$; "
                 "INSERT INTO " +
                 s + ".kr_meta VALUES('format', '" + kServerFormat + "') ON CONFLICT DO NOTHING; COMMIT";
             if (int16_t st = Exec(sql)) {
@@ -618,6 +690,7 @@ private:
                 return st == B_IO_ERROR ? static_cast<int16_t>(B_ACCESS_TO_FILE_DENIED) : st;
             }
         }
+        if (int16_t st = CheckSchema()) return st;
         Result f(PQexec(m_conn, "SELECT value FROM kr_meta WHERE name = 'format'"));
         if (PQresultStatus(f.r) != PGRES_TUPLES_OK || f.rows() != 1 ||
             std::strcmp(PQgetvalue(f.r, 0, 0), kServerFormat) != 0) {
@@ -630,6 +703,7 @@ private:
     ServerSettings m_settings;
     PGconn* m_conn = nullptr;
     std::set<std::string> m_prepared;
+    std::set<int64_t> m_checked; // record tables found as they were made, on this connection
     bool m_inTx = false;
     bool m_txLost = false;
     bool m_dropped = false;

@@ -331,3 +331,69 @@ TEST_F(Server, ALongTransactionLooksUpItsOwnWritesAndKeepsEveryStatus) {
     ASSERT_EQ(f.Call(B_GET_EQUAL, 0, K("B0003")), 0);
     EXPECT_EQ(f.Record().substr(12, 5), "again");
 }
+
+// Something of someone else's in the schema (that could hang, hide or swallow the record
+// manager's statements) makes the files refused with a status, not used.
+TEST_F(Server, ASchemaHoldingSomethingTheRecordManagerDidNotMakeIsRefused) {
+    {
+        File f;
+        ASSERT_EQ(f.Open("SHARED.DB"), 0);
+        ASSERT_EQ(f.Insert(Rec("A")), 0);
+    }
+    std::string schema;
+    {
+        std::ifstream conf(dir.path() / kServerSettingsName);
+        for (std::string line; std::getline(conf, line);)
+            if (line.rfind("schema = ", 0) == 0) schema = line.substr(9);
+    }
+    PGconn* admin = PQconnectdb(PgCluster::Instance()->conninfo.c_str());
+    ASSERT_EQ(PQstatus(admin), CONNECTION_OK);
+    auto exec = [&](const std::string& sql) {
+        PGresult* r = PQexec(admin, sql.c_str());
+        std::string value =
+            PQresultStatus(r) == PGRES_TUPLES_OK && PQntuples(r) > 0 ? PQgetvalue(r, 0, 0) : "";
+        bool ok = PQresultStatus(r) == PGRES_TUPLES_OK || PQresultStatus(r) == PGRES_COMMAND_OK;
+        PQclear(r);
+        EXPECT_TRUE(ok) << sql << ": " << PQerrorMessage(admin);
+        return value;
+    };
+    std::string t =
+        schema + ".kr_rec_" + exec("SELECT id FROM " + schema + ".kr_file WHERE fold = 'shared.db'");
+    std::string open = exec("SELECT pg_get_functiondef('" + schema + ".kr_open(bytea)'::regprocedure)");
+    exec("CREATE FUNCTION public.slow() RETURNS trigger LANGUAGE plpgsql AS $$BEGIN PERFORM pg_sleep(30); "
+         "RETURN NEW; END$$");
+    const std::pair<std::string, std::string> planted[] = {
+        {"CREATE TRIGGER hang BEFORE INSERT ON " + t + " FOR EACH ROW EXECUTE FUNCTION public.slow()",
+         "DROP TRIGGER hang ON " + t},
+        {"CREATE RULE swallow AS ON DELETE TO " + t + " DO INSTEAD NOTHING", "DROP RULE swallow ON " + t},
+        {"CREATE INDEX slow_index ON " + t + " ((md5(data::text)))", "DROP INDEX " + schema + ".slow_index"},
+        {"ALTER TABLE " + t + " ENABLE ROW LEVEL SECURITY",
+         "ALTER TABLE " + t + " DISABLE ROW LEVEL SECURITY"},
+        {"CREATE TABLE " + schema + ".more () INHERITS (" + t + ")", "DROP TABLE " + schema + ".more"},
+        {"CREATE VIEW " + schema + ".peek AS SELECT 1 AS x", "DROP VIEW " + schema + ".peek"},
+        {"CREATE TRIGGER hang BEFORE UPDATE ON " + schema +
+             ".kr_file FOR EACH ROW EXECUTE FUNCTION public.slow()",
+         "DROP TRIGGER hang ON " + schema + ".kr_file"},
+        {"CREATE OR REPLACE FUNCTION " + schema +
+             ".kr_open(f bytea) RETURNS TABLE(id bigint, name bytea, spec bytea, owner bytea) LANGUAGE sql "
+             "AS "
+             "$$SELECT id, name, spec, owner FROM " +
+             schema + ".kr_file WHERE fold = f$$",
+         open},
+    };
+    for (const auto& [plant, remove] : planted) {
+        SCOPED_TRACE(plant);
+        exec(plant);
+        EXPECT_TRUE(InChild([] {
+            File g;
+            return g.Open("SHARED.DB") == B_NOT_A_BTRIEVE_FILE &&
+                   LastServerProblem().find("not used") != std::string::npos;
+        }));
+        exec(remove);
+        EXPECT_TRUE(InChild([] {
+            File g;
+            return g.Open("SHARED.DB") == 0 && g.Insert(Rec("B")) != B_NOT_A_BTRIEVE_FILE;
+        }));
+    }
+    PQfinish(admin);
+}
