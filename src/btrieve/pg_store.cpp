@@ -185,6 +185,17 @@ private:
     };
     std::vector<Known> m_known;
     uint64_t m_knownTx = 0;
+
+    // Inserts inside a transaction that has the file to itself (see Server::LockTable) whose
+    // keys are known to be free are held back and sent in batches: nothing can make them fail
+    // but the server itself. Their numbers come from the file's sequence ahead of time.
+    uint64_t m_writesTx = 0;
+    int m_writes = 0;
+    bool m_locked = false;
+    std::vector<int64_t> m_numbers; // taken from the sequence, latest first
+    bool KeysFree(const std::vector<std::optional<std::string>>& keys);
+    int16_t HoldInsert(const std::string& data, const std::vector<std::optional<std::string>>& keys,
+                       int64_t& id, std::vector<std::optional<std::string>>& stored);
     std::vector<Known>* KnownNow();
     bool Covers(const Known& k, const std::string& stored) const {
         return stored >= k.lo && (k.open || stored <= k.hi);
@@ -212,6 +223,7 @@ public:
         m_conn = nullptr;
         m_prepared.clear();
         m_checked.clear();
+        m_held.clear();
     }
 
     // Lets a connection go that is out of step; the next call reconnects as after a lost one.
@@ -270,6 +282,7 @@ public:
     PGconn* conn() const { return m_conn; }
 
     int16_t Exec(const std::string& sql) {
+        Flush();
         Result r(PQexec(m_conn, sql.c_str()));
         auto st = PQresultStatus(r.r);
         if (st == PGRES_COMMAND_OK || st == PGRES_TUPLES_OK) return 0;
@@ -305,6 +318,7 @@ public:
     // Runs a named statement, prepared on this connection the first time.
     PGresult* Run(const std::string& name, const std::string& sql, const std::vector<Oid>& types,
                   const Params& p) {
+        Flush();
         if (PGresult* failed = Prepare(name, sql, types)) return failed;
         Bound b(p);
         return PQexecPrepared(m_conn, name.c_str(), b.n(), b.values.data(), b.lengths.data(),
@@ -316,6 +330,7 @@ public:
     PGresult* RunWrite(const std::string& name, const std::string& sql, const std::vector<Oid>& types,
                        const Params& p) {
         if (!m_inTx) return Run(name, sql, types, p);
+        Flush();
         if (PGresult* failed = Prepare(name, sql, types)) return failed;
         Bound b(p);
         if (PQenterPipelineMode(m_conn) != 1) return nullptr;
@@ -348,6 +363,63 @@ public:
         if (st != PGRES_TUPLES_OK && st != PGRES_COMMAND_OK)
             Exec("ROLLBACK TO SAVEPOINT kr_write; RELEASE SAVEPOINT kr_write");
         return results[1];
+    }
+
+    // A write held back inside the process's transaction, its status known beforehand.
+    struct Held {
+        std::string name, sql;
+        std::vector<Oid> types;
+        Params p;
+    };
+
+    void Hold(Held h) { m_held.push_back(std::move(h)); }
+    size_t HeldCount() const { return m_held.size(); }
+
+    // Sends the writes held back, all in one round trip, before anything else reaches the server.
+    // Should one fail after all (the disk full, say), the server's transaction is spoiled: every
+    // later statement of it fails and End Transaction answers that it rolled back.
+    void Flush() {
+        if (m_held.empty() || m_flushing || !m_conn) return;
+        m_flushing = true;
+        std::vector<Held> held;
+        held.swap(m_held);
+        bool prepared = true;
+        for (const Held& h : held)
+            if (PGresult* failed = Prepare(h.name, h.sql, h.types)) {
+                PQclear(failed); // the transaction is spoiled by it
+                prepared = false;
+                break;
+            }
+        if (prepared && PQenterPipelineMode(m_conn) == 1) {
+            for (const Held& h : held) {
+                Bound b(h.p);
+                PQsendQueryPrepared(m_conn, h.name.c_str(), b.n(), b.values.data(), b.lengths.data(),
+                                    b.formats.data(), 1);
+            }
+            PQpipelineSync(m_conn);
+            for (size_t i = 0; i < held.size(); ++i)
+                while (PGresult* r = PQgetResult(m_conn))
+                    PQclear(r);
+            PGresult* sync = PQgetResult(m_conn);
+            bool synced = sync && PQresultStatus(sync) == PGRES_PIPELINE_SYNC;
+            PQclear(sync);
+            if (!synced || PQexitPipelineMode(m_conn) != 1) {
+                m_flushing = false;
+                Drop(); // out of step: the transaction is lost, and reported so at its end
+                return;
+            }
+        }
+        m_flushing = false;
+    }
+
+    // Takes a record table for the transaction alone, when no other program is writing it:
+    // other programs' writes then wait for its end (or answer 85), as they do on SQLite.
+    bool LockTable(const std::string& table) {
+        if (Exec("SAVEPOINT kr_lock; LOCK TABLE " + table +
+                 " IN EXCLUSIVE MODE NOWAIT; RELEASE SAVEPOINT kr_lock") == 0)
+            return true;
+        Exec("ROLLBACK TO SAVEPOINT kr_lock; RELEASE SAVEPOINT kr_lock");
+        return false;
     }
 
     // The advisory lock of a name: the schema's class and the name's hash.
@@ -404,6 +476,10 @@ public:
             return B_IO_ERROR; // the connection went down with the transaction
         }
         if (!m_inTx) return 0;
+        if (commit)
+            Flush();
+        else
+            m_held.clear();
         m_inTx = false;
         if (!m_conn || PQstatus(m_conn) != CONNECTION_OK) return B_IO_ERROR;
         Result r(PQexec(m_conn, commit ? "COMMIT" : "ROLLBACK"));
@@ -704,6 +780,8 @@ private:
     PGconn* m_conn = nullptr;
     std::set<std::string> m_prepared;
     std::set<int64_t> m_checked; // record tables found as they were made, on this connection
+    std::vector<Held> m_held;
+    bool m_flushing = false;
     bool m_inTx = false;
     bool m_txLost = false;
     bool m_dropped = false;
@@ -719,6 +797,9 @@ private:
 int16_t PgStore::Rows(const std::string& name, const std::string& sql, const std::vector<Oid>& types,
                       const Params& p, Result& res, bool write) {
     if (int16_t s = m_server->Ready()) return s;
+    // Numbers taken ahead would come before the one this write takes: duplicates keep the order
+    // they were written in.
+    if (write) m_numbers.clear();
     std::string full = "r" + std::to_string(m_id) + "_" + name;
     res.r = write ? m_server->RunWrite(full, sql, types, p) : m_server->Run(full, sql, types, p);
     auto st = PQresultStatus(res.r);
@@ -950,8 +1031,69 @@ int16_t PgStore::Count(uint32_t& count) {
     return 0;
 }
 
+bool PgStore::KeysFree(const std::vector<std::optional<std::string>>& keys) {
+    auto* known = KnownNow();
+    if (!known) return false;
+    for (size_t i = 0; i < keys.size() && i < known->size(); ++i) {
+        if (m_spec.keys[i].duplicates || !keys[i]) continue;
+        const Known& k = (*known)[i];
+        if (!k.valid || !Covers(k, *keys[i]) || k.rows.count(*keys[i])) return false;
+    }
+    return true;
+}
+
+int16_t PgStore::HoldInsert(const std::string& data, const std::vector<std::optional<std::string>>& keys,
+                            int64_t& id, std::vector<std::optional<std::string>>& stored) {
+    std::string t = TableOf(m_id);
+    if (m_numbers.empty()) {
+        Params p;
+        p.Int8(256);
+        Result r;
+        if (int16_t s =
+                Rows("numbers", "SELECT nextval('" + t + "_seq') FROM generate_series(1, $1)", {kInt8}, p, r))
+            return s;
+        for (int i = r.rows() - 1; i >= 0; --i)
+            m_numbers.push_back(GetInt8(r.r, i, 0));
+        if (m_numbers.empty()) return B_IO_ERROR;
+    }
+    id = m_numbers.back();
+    m_numbers.pop_back();
+    Server::Held h;
+    h.name = "r" + std::to_string(m_id) + "_held";
+    std::string cols, values;
+    h.types = {kInt8, kBytea};
+    h.p.Int8(id);
+    h.p.Bytes(data);
+    stored.assign(keys.size(), std::nullopt);
+    Params suffix;
+    suffix.Int8(id);
+    for (size_t i = 0; i < keys.size(); ++i) {
+        if (keys[i]) stored[i] = m_spec.keys[i].duplicates ? *keys[i] + suffix.values[0] : *keys[i];
+        cols += ", k" + std::to_string(i);
+        values += ", $" + std::to_string(i + 3);
+        h.types.push_back(kBytea);
+        h.p.Key(stored[i]);
+    }
+    h.sql = "INSERT INTO " + t + "(id, data, ver" + cols + ") VALUES($1, $2, 0" + values + ")";
+    m_server->Hold(std::move(h));
+    Learn(id, 0, data, stored);
+    if (m_server->HeldCount() >= 256) m_server->Flush();
+    return 0;
+}
+
 int16_t PgStore::Insert(const std::string& data, const std::vector<std::optional<std::string>>& keys,
                         int64_t& id, std::vector<std::optional<std::string>>& stored) {
+    if (m_server->m_inTx) {
+        if (m_writesTx != m_server->m_txSerial) {
+            m_writesTx = m_server->m_txSerial;
+            m_writes = 0;
+            m_locked = false;
+            m_numbers.clear();
+        }
+        // A transaction that writes a file at length takes it to itself, once.
+        if (++m_writes == 16) m_locked = m_server->LockTable(TableOf(m_id));
+        if (m_locked && KeysFree(keys)) return HoldInsert(data, keys, id, stored);
+    }
     std::string t = TableOf(m_id);
     std::string cols, values, ret;
     std::vector<Oid> types = {kBytea};
