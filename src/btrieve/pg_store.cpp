@@ -194,6 +194,7 @@ private:
     bool m_locked = false;
     std::vector<int64_t> m_numbers; // taken from the sequence, latest first
     bool KeysFree(const std::vector<std::optional<std::string>>& keys);
+    int16_t Fill(int key, const std::string& a);
     int16_t HoldInsert(const std::string& data, const std::vector<std::optional<std::string>>& keys,
                        int64_t& id, std::vector<std::optional<std::string>>& stored);
     std::vector<Known>* KnownNow();
@@ -874,30 +875,8 @@ int16_t PgStore::Find(int key, Seek how, const std::string& a, const std::string
             row = it->second;
             return 0;
         };
-        if (k.valid && a >= k.lo && (k.open || k.rows.lower_bound(a) != k.rows.end())) return found();
-        // The stretch from a on is read in one go.
-        constexpr int kStretch = 64;
-        std::string c = "k" + std::to_string(key);
-        Params p;
-        p.Bytes(a);
-        p.Int8(kStretch);
-        Result r;
-        if (int16_t s = Rows("kr" + std::to_string(key),
-                             "SELECT id, data, ver, " + c + " FROM " + TableOf(m_id) + " WHERE " + c +
-                                 " >= $1 ORDER BY " + c + " LIMIT $2",
-                             {kBytea, kInt8}, p, r))
-            return s;
-        k = Known();
-        k.valid = true;
-        k.lo = a;
-        k.open = r.rows() < kStretch;
-        for (int i = 0; i < r.rows(); ++i) {
-            Row got;
-            ReadRow(r.r, i, true, got);
-            k.keyOf[got.id] = got.key;
-            k.hi = got.key;
-            k.rows.emplace(got.key, std::move(got));
-        }
+        if (k.valid && Covers(k, a)) return found();
+        if (int16_t s = Fill(key, a)) return s;
         return found();
     }
     std::string k = "k" + std::to_string(key);
@@ -1031,13 +1010,42 @@ int16_t PgStore::Count(uint32_t& count) {
     return 0;
 }
 
+int16_t PgStore::Fill(int key, const std::string& a) {
+    // The stretch from a on is read in one go.
+    constexpr int kStretch = 64;
+    std::string c = "k" + std::to_string(key);
+    Params p;
+    p.Bytes(a);
+    p.Int8(kStretch);
+    Result r;
+    if (int16_t s = Rows("kr" + std::to_string(key),
+                         "SELECT id, data, ver, " + c + " FROM " + TableOf(m_id) + " WHERE " + c +
+                             " >= $1 ORDER BY " + c + " LIMIT $2",
+                         {kBytea, kInt8}, p, r))
+        return s;
+    Known& k = m_known[static_cast<size_t>(key)];
+    k = Known();
+    k.valid = true;
+    k.lo = a;
+    k.open = r.rows() < kStretch;
+    for (int i = 0; i < r.rows(); ++i) {
+        Row got;
+        ReadRow(r.r, i, true, got);
+        k.keyOf[got.id] = got.key;
+        k.hi = got.key;
+        k.rows.emplace(got.key, std::move(got));
+    }
+    return 0;
+}
+
 bool PgStore::KeysFree(const std::vector<std::optional<std::string>>& keys) {
     auto* known = KnownNow();
     if (!known) return false;
     for (size_t i = 0; i < keys.size() && i < known->size(); ++i) {
         if (m_spec.keys[i].duplicates || !keys[i]) continue;
-        const Known& k = (*known)[i];
-        if (!k.valid || !Covers(k, *keys[i]) || k.rows.count(*keys[i])) return false;
+        Known& k = (*known)[i];
+        if ((!k.valid || !Covers(k, *keys[i])) && Fill(static_cast<int>(i), *keys[i]) != 0) return false;
+        if (k.rows.count(*keys[i])) return false;
     }
     return true;
 }
