@@ -1099,7 +1099,11 @@ int16_t PgStore::Insert(const std::string& data, const std::vector<std::optional
             m_numbers.clear();
         }
         // A transaction that writes a file at length takes it to itself, once.
-        if (++m_writes == 16) m_locked = m_server->LockTable(TableOf(m_id));
+        if (++m_writes == 16) {
+            m_locked = m_server->LockTable(TableOf(m_id));
+            // What was read before another program may have changed since: read afresh under the lock.
+            if (m_locked && KnownNow()) m_known.assign(m_spec.keys.size(), Known());
+        }
         if (m_locked && KeysFree(keys)) return HoldInsert(data, keys, id, stored);
     }
     std::string t = TableOf(m_id);

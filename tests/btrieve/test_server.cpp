@@ -438,3 +438,21 @@ TEST_F(Server, ABatchedInsertThatFailsAfterAllFailsItsTransaction) {
     EXPECT_EQ(f.Count(), 0u);
     EXPECT_EQ(f.Insert(Rec("OTHER")), 0);
 }
+
+TEST_F(Server, AKeyAnotherProgramTookDuringATransactionAnswersOnItsOwnLine) {
+    File f;
+    ASSERT_EQ(f.Open("SHARED.DB"), 0);
+    ASSERT_EQ(Tx(B_BEGIN_TRAN), 0);
+    ASSERT_EQ(f.Call(B_GET_EQUAL, 0, K("D0000")), B_KEY_VALUE_NOT_FOUND); // the stretch is read
+    ASSERT_TRUE(InChild([] {
+        File g;
+        return g.Open("SHARED.DB") == 0 && g.Insert(Rec("D0020")) == 0;
+    }));
+    for (int i = 0; i <= 30; ++i) {
+        char k[8];
+        std::snprintf(k, sizeof k, "D%04d", i);
+        EXPECT_EQ(f.Insert(Rec(k)), i == 20 ? B_DUPLICATE_KEY_VALUE : 0) << k;
+    }
+    EXPECT_EQ(Tx(B_END_TRAN), 0);
+    EXPECT_EQ(f.Count(), 31u);
+}
