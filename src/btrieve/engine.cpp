@@ -763,6 +763,14 @@ int16_t UpgradeFolder(const std::string& dir, std::vector<std::string>& log) {
     return UpgradeStores(dir, log);
 }
 
+int16_t CopyRecords(const std::string& from, const std::string& to, uint32_t& copied) {
+    EntryLock lock;
+    std::shared_ptr<Transactional> joined;
+    int16_t s = CopyStore(from, to, E().txActive, joined, copied);
+    Join(joined);
+    return s;
+}
+
 } // namespace btr
 
 extern "C" int16_t BTRCALL(uint16_t operation, void* positionBlock, void* dataBuffer, uint32_t* dataLength,

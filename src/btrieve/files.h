@@ -26,4 +26,10 @@ bool RecordFileExists(const std::string& path);
 // of them open (85). log receives one line per file. Returns 0 or the status that stopped it.
 int16_t UpgradeFolder(const std::string& dir, std::vector<std::string>& log);
 
+// Copies a record file: creates (or replaces) the copy with the file's specification and owner,
+// then takes every record in, in the order they were stored, each with its keys as stored, so
+// that duplicates come back in the same order on both sides. A part of the process's transaction
+// when one is open. Returns 0 or a status.
+int16_t CopyRecords(const std::string& from, const std::string& to, uint32_t& copied);
+
 } // namespace btr

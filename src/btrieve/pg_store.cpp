@@ -8,8 +8,9 @@
 // lock on the file's name; replacing or removing a file takes it exclusively for its transaction,
 // or answers 85. The server drops the locks of a session that ends.
 //
-// Reading ahead: every change to a record table notifies the schema's channel with the table's
-// name, so that a program knows without a round trip when the records it read ahead are stale.
+// Reading ahead: records read ahead are served only while the server's snapshot (which
+// transactions have ended, which are running) is the one seen before they were read. Asking costs
+// a round trip, but a cheap one, and no other program's commit is ever missed, on any machine.
 #include "pg_store.h"
 
 #include "btrcall.h"
@@ -30,8 +31,6 @@
 namespace btr {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 constexpr const char* kServerFormat = "kestrel-btrieve server 1";
 constexpr Oid kBytea = 17, kInt8 = 20, kBool = 16, kInt4 = 23;
@@ -137,7 +136,6 @@ public:
     }
 
     int64_t id() const { return m_id; }
-    uint64_t changes = 0; // notified changes of the file's records
 
     void Unpin() override;
     std::shared_ptr<Transactional> Tx() override;
@@ -153,6 +151,9 @@ public:
                    const std::vector<std::optional<std::string>>& keys, const std::vector<bool>& keepStored,
                    std::vector<std::optional<std::string>>& stored) override;
     int16_t Erase(int64_t id, int64_t version) override;
+    int16_t StoredKeys(int64_t id, std::vector<std::optional<std::string>>& keys) override;
+    int16_t InsertStored(const std::string& data, const std::vector<std::optional<std::string>>& stored,
+                         int64_t& id) override;
     int16_t StoreOwner(const std::string& stored) override;
     int16_t BeginWrite() override;
     int16_t EndWrite(bool commit) override;
@@ -170,6 +171,39 @@ private:
     uint64_t m_stepVersion = 0;
     int64_t m_stepAfter = 0;
     int m_stepBatch = 0;
+
+    // Inside the process's transaction, the records of a stretch of one key's order as this
+    // program knows them: read from the server once, then kept in step with this program's own
+    // writes, so that a lookup in the stretch needs no round trip (reads inside a transaction
+    // may come from any moment since it began; writes still meet every other program's).
+    struct Known {
+        bool valid = false;
+        bool open = false;               // reaches to the end of the key's order
+        std::string lo, hi;              // every stored key in [lo, hi] (or from lo on, when open) is here
+        std::map<std::string, Row> rows; // by stored key
+        std::map<int64_t, std::string> keyOf;
+    };
+    std::vector<Known> m_known;
+    uint64_t m_knownTx = 0;
+
+    // Inserts inside a transaction that has the file to itself (see Server::LockTable) whose
+    // keys are known to be free are held back and sent in batches: nothing can make them fail
+    // but the server itself. Their numbers come from the file's sequence ahead of time.
+    uint64_t m_writesTx = 0;
+    int m_writes = 0;
+    bool m_locked = false;
+    std::vector<int64_t> m_numbers; // taken from the sequence, latest first
+    bool KeysFree(const std::vector<std::optional<std::string>>& keys);
+    int16_t Fill(int key, const std::string& a);
+    int16_t HoldInsert(const std::string& data, const std::vector<std::optional<std::string>>& keys,
+                       int64_t& id, std::vector<std::optional<std::string>>& stored);
+    std::vector<Known>* KnownNow();
+    bool Covers(const Known& k, const std::string& stored) const {
+        return stored >= k.lo && (k.open || stored <= k.hi);
+    }
+    void Forget(int64_t id);
+    void Learn(int64_t id, int64_t version, const std::string& data,
+               const std::vector<std::optional<std::string>>& stored);
 };
 
 struct CatalogEntry {
@@ -189,6 +223,8 @@ public:
         if (m_conn) PQfinish(m_conn);
         m_conn = nullptr;
         m_prepared.clear();
+        m_checked.clear();
+        m_held.clear();
     }
 
     // Lets a connection go that is out of step; the next call reconnects as after a lost one.
@@ -231,11 +267,10 @@ public:
                             "; SET statement_timeout = 10000; SET client_min_messages = warning";
         if (int16_t s = Exec(setup)) return s;
         if (int16_t s = EnsureSchema()) return s;
-        if (int16_t s = Exec("LISTEN kr_" + schema())) return s;
+        m_snapshot.clear(); // nothing read before is served again
         if (lost)
             for (auto& [id, st] : m_stores)
                 if (st->handles > 0) {
-                    ++st->changes;
                     Params p;
                     p.Bytes(Fold(m_names[id]));
                     Result r(
@@ -248,6 +283,7 @@ public:
     PGconn* conn() const { return m_conn; }
 
     int16_t Exec(const std::string& sql) {
+        Flush();
         Result r(PQexec(m_conn, sql.c_str()));
         auto st = PQresultStatus(r.r);
         if (st == PGRES_COMMAND_OK || st == PGRES_TUPLES_OK) return 0;
@@ -283,6 +319,7 @@ public:
     // Runs a named statement, prepared on this connection the first time.
     PGresult* Run(const std::string& name, const std::string& sql, const std::vector<Oid>& types,
                   const Params& p) {
+        Flush();
         if (PGresult* failed = Prepare(name, sql, types)) return failed;
         Bound b(p);
         return PQexecPrepared(m_conn, name.c_str(), b.n(), b.values.data(), b.lengths.data(),
@@ -294,6 +331,7 @@ public:
     PGresult* RunWrite(const std::string& name, const std::string& sql, const std::vector<Oid>& types,
                        const Params& p) {
         if (!m_inTx) return Run(name, sql, types, p);
+        Flush();
         if (PGresult* failed = Prepare(name, sql, types)) return failed;
         Bound b(p);
         if (PQenterPipelineMode(m_conn) != 1) return nullptr;
@@ -328,35 +366,83 @@ public:
         return results[1];
     }
 
+    // A write held back inside the process's transaction, its status known beforehand.
+    struct Held {
+        std::string name, sql;
+        std::vector<Oid> types;
+        Params p;
+    };
+
+    void Hold(Held h) { m_held.push_back(std::move(h)); }
+    size_t HeldCount() const { return m_held.size(); }
+
+    // Sends the writes held back, all in one round trip, before anything else reaches the server.
+    // Should one fail after all (the disk full, say), the server's transaction is spoiled: every
+    // later statement of it fails and End Transaction answers that it rolled back.
+    void Flush() {
+        if (m_held.empty() || m_flushing || !m_conn) return;
+        m_flushing = true;
+        std::vector<Held> held;
+        held.swap(m_held);
+        bool prepared = true;
+        for (const Held& h : held)
+            if (PGresult* failed = Prepare(h.name, h.sql, h.types)) {
+                PQclear(failed); // the transaction is spoiled by it
+                prepared = false;
+                break;
+            }
+        if (prepared && PQenterPipelineMode(m_conn) == 1) {
+            for (const Held& h : held) {
+                Bound b(h.p);
+                PQsendQueryPrepared(m_conn, h.name.c_str(), b.n(), b.values.data(), b.lengths.data(),
+                                    b.formats.data(), 1);
+            }
+            PQpipelineSync(m_conn);
+            for (size_t i = 0; i < held.size(); ++i)
+                while (PGresult* r = PQgetResult(m_conn))
+                    PQclear(r);
+            PGresult* sync = PQgetResult(m_conn);
+            bool synced = sync && PQresultStatus(sync) == PGRES_PIPELINE_SYNC;
+            PQclear(sync);
+            if (!synced || PQexitPipelineMode(m_conn) != 1) {
+                m_flushing = false;
+                Drop(); // out of step: the transaction is lost, and reported so at its end
+                return;
+            }
+        }
+        m_flushing = false;
+    }
+
+    // Takes a record table for the transaction alone, when no other program is writing it:
+    // other programs' writes then wait for its end (or answer 85), as they do on SQLite.
+    bool LockTable(const std::string& table) {
+        if (Exec("SAVEPOINT kr_lock; LOCK TABLE " + table +
+                 " IN EXCLUSIVE MODE NOWAIT; RELEASE SAVEPOINT kr_lock") == 0)
+            return true;
+        Exec("ROLLBACK TO SAVEPOINT kr_lock; RELEASE SAVEPOINT kr_lock");
+        return false;
+    }
+
     // The advisory lock of a name: the schema's class and the name's hash.
     std::string LockArgs() const { return "hashtext('" + schema() + "'), hashtext(encode($1, 'hex'))"; }
 
-    // Picks up the notifications that arrived, without waiting.
-    void Poll() {
-        if (!m_conn) return;
-        PQconsumeInput(m_conn);
-        while (PGnotify* n = PQnotifies(m_conn)) {
-            const char* prefix = "kr_rec_";
-            if (std::strncmp(n->extra, prefix, 7) == 0) {
-                auto it = m_stores.find(std::atoll(n->extra + 7));
-                if (it != m_stores.end()) ++it->second->changes;
-            }
-            PQfreemem(n);
-        }
-    }
-
-    int16_t Version(const PgStore& s, uint64_t& version) {
-        // Inside a transaction notifications wait for its end: nothing is served from old reads.
+    // Moves on whenever a transaction has ended or begun on the server since the last ask, or
+    // this program wrote.
+    int16_t Version(uint64_t& version) {
+        // Inside a transaction nothing is served from earlier reads.
         if (m_inTx) {
             version = ++m_txVersion;
             return 0;
         }
-        Poll();
-        // A notification takes a moment to arrive: reads ahead are trusted for a short while only.
-        auto age =
-            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count() /
-            50;
-        version = (s.changes << 40) ^ (writes << 20) ^ static_cast<uint64_t>(age);
+        if (int16_t s = Ready()) return s;
+        Result r(Run("kr_snapshot", "SELECT pg_current_snapshot()::text", {}, Params()));
+        if (PQresultStatus(r.r) != PGRES_TUPLES_OK || r.rows() != 1) return MapState(r.r, m_conn);
+        std::string now = GetBytes(r.r, 0, 0);
+        if (now != m_snapshot) {
+            m_snapshot = std::move(now);
+            ++m_txVersion;
+        }
+        version = m_txVersion ^ (writes << 32);
         return 0;
     }
 
@@ -377,6 +463,7 @@ public:
         if (int16_t s = Ready()) return s;
         int16_t s = Exec("BEGIN");
         if (s == 0) {
+            ++m_txSerial;
             m_inTx = true;
             m_txLost = false;
         }
@@ -390,6 +477,10 @@ public:
             return B_IO_ERROR; // the connection went down with the transaction
         }
         if (!m_inTx) return 0;
+        if (commit)
+            Flush();
+        else
+            m_held.clear();
         m_inTx = false;
         if (!m_conn || PQstatus(m_conn) != CONNECTION_OK) return B_IO_ERROR;
         Result r(PQexec(m_conn, commit ? "COMMIT" : "ROLLBACK"));
@@ -512,6 +603,13 @@ private:
             if (ParseSpec(reinterpret_cast<const uint8_t*>(e.spec.data()),
                           static_cast<uint32_t>(e.spec.size()), spec) != 0)
                 return B_NOT_A_BTRIEVE_FILE;
+            // Checked once a connection: a trigger planted later meets the statement timeout.
+            if (!m_checked.count(e.id)) {
+                std::string t = TableOf(e.id);
+                if (int16_t st = CheckTable(t, "^(id|data|ver|k[0-9]+)$", "^" + t + "_(pkey|k[0-9]+)$", "p"))
+                    return st;
+                m_checked.insert(e.id);
+            }
             it = m_stores.emplace(e.id, std::make_shared<PgStore>(this, e.id, std::move(spec))).first;
             m_names[e.id] = e.name;
         }
@@ -559,9 +657,7 @@ private:
             "CREATE TABLE " + t + "(id bigint PRIMARY KEY, data bytea NOT NULL, ver bigint NOT NULL";
         for (size_t i = 0; i < spec->keys.size(); ++i)
             sql += ", k" + std::to_string(i) + " bytea";
-        sql += "); CREATE SEQUENCE " + t + "_seq; CREATE TRIGGER " + t +
-               "_touch AFTER INSERT OR UPDATE OR DELETE ON " + t +
-               " FOR EACH STATEMENT EXECUTE FUNCTION kr_touch()";
+        sql += "); CREATE SEQUENCE " + t + "_seq";
         for (size_t i = 0; i < spec->keys.size(); ++i) {
             std::string k = "k" + std::to_string(i);
             // Duplicate keys carry a sequence suffix, so every stored key is distinct either way.
@@ -570,6 +666,76 @@ private:
         }
         int16_t s = Exec(sql);
         return s == 0 || s == B_DISK_FULL ? s : static_cast<int16_t>(B_CREATE_IO_ERROR);
+    }
+
+    // The body of the function that opens a file: it locks the name, then looks it up.
+    std::string OpenBody() const {
+        const std::string& s = schema();
+        return "BEGIN PERFORM pg_advisory_lock_shared(hashtext('" + s +
+               "'), hashtext(encode(f, 'hex'))); RETURN QUERY SELECT k.id, k.name, k.spec, k.owner FROM " +
+               s +
+               ".kr_file k WHERE k.fold = f; IF NOT FOUND THEN PERFORM pg_advisory_unlock_shared(hashtext('" +
+               s + "'), hashtext(encode(f, 'hex'))); END IF; END";
+    }
+
+    // Whether a table of the schema is as this record manager made it: a plain table with the
+    // given columns, indexes and constraint kinds, and nothing that runs when it is read or
+    // written (a trigger, a rule, a policy, an index on an expression, a table inheriting from it
+    // or referring to it). Earlier versions put a trigger on each record table that notified
+    // changes; it is still accepted, with the function as they wrote it.
+    int16_t CheckTable(const std::string& table, const char* columns, const std::string& indexes,
+                       const char* constraints) {
+        static const char* const kSql =
+            "SELECT c.relkind = 'r' AND NOT c.relrowsecurity AND NOT c.relforcerowsecurity"
+            " AND NOT EXISTS (SELECT 1 FROM pg_trigger g WHERE g.tgrelid = c.oid AND NOT coalesce("
+            "  g.tgname = c.relname || '_touch' AND g.tgfoid = to_regprocedure($1 || '.kr_touch()'), false))"
+            " AND NOT EXISTS (SELECT 1 FROM pg_rewrite r WHERE r.ev_class = c.oid)"
+            " AND NOT EXISTS (SELECT 1 FROM pg_index i JOIN pg_class x ON x.oid = i.indexrelid"
+            "  WHERE i.indrelid = c.oid AND (x.relname !~ $4 OR i.indexprs IS NOT NULL OR i.indpred IS NOT "
+            "NULL))"
+            " AND NOT EXISTS (SELECT 1 FROM pg_constraint k"
+            "  WHERE (k.conrelid = c.oid AND position(k.contype::text in $5) = 0) OR k.confrelid = c.oid)"
+            " AND NOT EXISTS (SELECT 1 FROM pg_attribute a WHERE a.attrelid = c.oid AND a.attnum > 0"
+            "  AND NOT a.attisdropped AND a.attname !~ $3)"
+            " AND NOT EXISTS (SELECT 1 FROM pg_inherits h WHERE h.inhparent = c.oid OR h.inhrelid = c.oid)"
+            " FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace"
+            " WHERE n.nspname = $1 AND c.relname = $2";
+        const std::string& s = schema();
+        const char* values[] = {s.c_str(), table.c_str(), columns, indexes.c_str(), constraints};
+        Result r(PQexecParams(m_conn, kSql, 5, nullptr, values, nullptr, nullptr, 0));
+        if (PQresultStatus(r.r) != PGRES_TUPLES_OK) return MapState(r.r, m_conn);
+        if (r.rows() == 1 && PQgetvalue(r.r, 0, 0)[0] == 't') return 0;
+        Problem() = "the table " + table + " in the schema " + s +
+                    " is not as the record manager made it (a trigger, rule, policy, index or column of "
+                    "someone else's): it is not used";
+        return B_NOT_A_BTRIEVE_FILE;
+    }
+
+    // The schema's own tables and functions are as this record manager made them, and it holds
+    // no view: nothing of someone else's runs inside the record manager's statements.
+    int16_t CheckSchema() {
+        if (int16_t st = CheckTable("kr_meta", "^(name|value)$", "^kr_meta_pkey$", "p")) return st;
+        if (int16_t st =
+                CheckTable("kr_file", "^(id|name|fold|spec|owner)$", "^kr_file_(pkey|fold_key)$", "pu"))
+            return st;
+        static const char* const kSql =
+            "SELECT NOT EXISTS (SELECT 1 FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace"
+            "  WHERE n.nspname = $1 AND c.relkind IN ('v', 'm', 'f', 'p'))"
+            " AND NOT EXISTS (SELECT 1 FROM pg_proc p JOIN pg_namespace n ON n.oid = p.pronamespace"
+            "  WHERE n.nspname = $1 AND NOT coalesce((p.proname = 'kr_open' AND p.prosrc = $2)"
+            "  OR (p.proname = 'kr_touch' AND p.prosrc = $3), false))";
+        const std::string& s = schema();
+        std::string open = OpenBody();
+        const char* touch =
+            "BEGIN PERFORM pg_notify('kr_' || TG_TABLE_SCHEMA, TG_TABLE_NAME); RETURN NULL; END";
+        const char* values[] = {s.c_str(), open.c_str(), touch};
+        Result r(PQexecParams(m_conn, kSql, 3, nullptr, values, nullptr, nullptr, 0));
+        if (PQresultStatus(r.r) != PGRES_TUPLES_OK) return MapState(r.r, m_conn);
+        if (r.rows() == 1 && PQgetvalue(r.r, 0, 0)[0] == 't') return 0;
+        Problem() = "the schema " + s +
+                    " holds a view or a function the record manager did not make, or its own were changed: "
+                    "it is not used";
+        return B_NOT_A_BTRIEVE_FILE;
     }
 
     // The schema, made on first use; a schema of something else is not ours.
@@ -585,25 +751,14 @@ private:
                 ".kr_file(id bigserial PRIMARY KEY, name bytea NOT NULL, fold bytea NOT NULL UNIQUE, spec "
                 "bytea NOT "
                 "NULL, owner bytea); "
-                "CREATE OR REPLACE FUNCTION " +
-                s +
-                ".kr_touch() RETURNS trigger LANGUAGE plpgsql AS $f$BEGIN PERFORM pg_notify('kr_' || "
-                "TG_TABLE_SCHEMA, "
-                "TG_TABLE_NAME); RETURN NULL; END$f$; "
                 // The name is locked before it is looked up (each statement of a function reads
                 // afresh), so that a file replaced meanwhile is found as it now is.
                 "CREATE OR REPLACE FUNCTION " +
                 s +
                 ".kr_open(f bytea) RETURNS TABLE(id bigint, name bytea, spec bytea, owner bytea) LANGUAGE "
-                "plpgsql "
-                "AS $f$BEGIN PERFORM pg_advisory_lock_shared(hashtext('" +
-                s +
-                "'), hashtext(encode(f, 'hex'))); RETURN QUERY SELECT k.id, k.name, k.spec, k.owner FROM " +
-                s +
-                ".kr_file k WHERE k.fold = f; IF NOT FOUND THEN PERFORM "
-                "pg_advisory_unlock_shared(hashtext('" +
-                s +
-                "'), hashtext(encode(f, 'hex'))); END IF; END$f$; "
+                "plpgsql AS $f$" +
+                OpenBody() +
+                "$f$; "
                 "INSERT INTO " +
                 s + ".kr_meta VALUES('format', '" + kServerFormat + "') ON CONFLICT DO NOTHING; COMMIT";
             if (int16_t st = Exec(sql)) {
@@ -612,6 +767,7 @@ private:
                 return st == B_IO_ERROR ? static_cast<int16_t>(B_ACCESS_TO_FILE_DENIED) : st;
             }
         }
+        if (int16_t st = CheckSchema()) return st;
         Result f(PQexec(m_conn, "SELECT value FROM kr_meta WHERE name = 'format'"));
         if (PQresultStatus(f.r) != PGRES_TUPLES_OK || f.rows() != 1 ||
             std::strcmp(PQgetvalue(f.r, 0, 0), kServerFormat) != 0) {
@@ -624,10 +780,15 @@ private:
     ServerSettings m_settings;
     PGconn* m_conn = nullptr;
     std::set<std::string> m_prepared;
+    std::set<int64_t> m_checked; // record tables found as they were made, on this connection
+    std::vector<Held> m_held;
+    bool m_flushing = false;
     bool m_inTx = false;
     bool m_txLost = false;
     bool m_dropped = false;
     uint64_t m_txVersion = 0;
+    uint64_t m_txSerial = 0; // counts the process transactions begun
+    std::string m_snapshot;  // the server's snapshot when Version last asked
 
     friend class PgStore;
 };
@@ -637,6 +798,9 @@ private:
 int16_t PgStore::Rows(const std::string& name, const std::string& sql, const std::vector<Oid>& types,
                       const Params& p, Result& res, bool write) {
     if (int16_t s = m_server->Ready()) return s;
+    // Numbers taken ahead would come before the one this write takes: duplicates keep the order
+    // they were written in.
+    if (write) m_numbers.clear();
     std::string full = "r" + std::to_string(m_id) + "_" + name;
     res.r = write ? m_server->RunWrite(full, sql, types, p) : m_server->Run(full, sql, types, p);
     auto st = PQresultStatus(res.r);
@@ -664,7 +828,57 @@ void ReadRow(const PGresult* r, int i, bool withKey, Row& row) {
 }
 } // namespace
 
+std::vector<PgStore::Known>* PgStore::KnownNow() {
+    if (!m_server->m_inTx) return nullptr;
+    if (m_knownTx != m_server->m_txSerial) {
+        m_known.assign(m_spec.keys.size(), Known());
+        m_knownTx = m_server->m_txSerial;
+    }
+    return &m_known;
+}
+
+void PgStore::Forget(int64_t id) {
+    for (Known& k : m_known) {
+        auto it = k.keyOf.find(id);
+        if (it == k.keyOf.end()) continue;
+        k.rows.erase(it->second);
+        k.keyOf.erase(it);
+    }
+}
+
+void PgStore::Learn(int64_t id, int64_t version, const std::string& data,
+                    const std::vector<std::optional<std::string>>& stored) {
+    auto* known = KnownNow();
+    if (!known) return;
+    Forget(id);
+    for (size_t i = 0; i < known->size() && i < stored.size(); ++i) {
+        Known& k = (*known)[i];
+        if (!k.valid || !stored[i] || !Covers(k, *stored[i])) continue;
+        // A stretch grown past bounds is let go rather than held: the server answers again.
+        if (k.rows.size() >= 20000) {
+            k = Known();
+            continue;
+        }
+        k.rows[*stored[i]] = Row{id, version, data, *stored[i]};
+        k.keyOf[id] = *stored[i];
+    }
+}
+
 int16_t PgStore::Find(int key, Seek how, const std::string& a, const std::string& b, Row& row) {
+    auto* known = (how == Seek::Eq || how == Seek::Range) ? KnownNow() : nullptr;
+    if (known && key >= 0 && static_cast<size_t>(key) < known->size()) {
+        Known& k = (*known)[static_cast<size_t>(key)];
+        const std::string& last = how == Seek::Range ? b : a;
+        auto found = [&]() -> int16_t {
+            auto it = k.rows.lower_bound(a);
+            if (it == k.rows.end() || it->first > last) return B_END_OF_FILE;
+            row = it->second;
+            return 0;
+        };
+        if (k.valid && Covers(k, a)) return found();
+        if (int16_t s = Fill(key, a)) return s;
+        return found();
+    }
     std::string k = "k" + std::to_string(key);
     std::string where;
     const char* order = "";
@@ -730,12 +944,12 @@ int16_t PgStore::FindMany(int key, Seek how, const std::string& a, int n, std::v
 }
 
 int16_t PgStore::Version(uint64_t& version) {
-    return m_server->Version(*this, version);
+    return m_server->Version(version);
 }
 
 int16_t PgStore::StepFind(bool forward, int64_t after, Row& row) {
     uint64_t version = 0;
-    m_server->Version(*this, version);
+    if (int16_t s = m_server->Version(version)) return s;
     bool sameRun =
         m_stepForward == forward && m_stepVersion == version && m_stepAfter == after && !m_stepAhead.empty();
     if (!sameRun || m_stepPos >= m_stepAhead.size()) {
@@ -763,6 +977,15 @@ int16_t PgStore::StepFind(bool forward, int64_t after, Row& row) {
 }
 
 int16_t PgStore::ById(int64_t id, int key, Row& row) {
+    if (auto* known = KnownNow())
+        for (size_t i = 0; i < known->size(); ++i) {
+            const Known& k = (*known)[i];
+            auto it = k.keyOf.find(id);
+            if (it == k.keyOf.end() || (key >= 0 && static_cast<size_t>(key) != i)) continue;
+            row = k.rows.at(it->second);
+            if (key < 0) row.key.clear();
+            return 0;
+        }
     std::string cols;
     for (size_t i = 0; i < m_spec.keys.size(); ++i)
         cols += ", k" + std::to_string(i);
@@ -787,8 +1010,102 @@ int16_t PgStore::Count(uint32_t& count) {
     return 0;
 }
 
+int16_t PgStore::Fill(int key, const std::string& a) {
+    // The stretch from a on is read in one go.
+    constexpr int kStretch = 64;
+    std::string c = "k" + std::to_string(key);
+    Params p;
+    p.Bytes(a);
+    p.Int8(kStretch);
+    Result r;
+    if (int16_t s = Rows("kr" + std::to_string(key),
+                         "SELECT id, data, ver, " + c + " FROM " + TableOf(m_id) + " WHERE " + c +
+                             " >= $1 ORDER BY " + c + " LIMIT $2",
+                         {kBytea, kInt8}, p, r))
+        return s;
+    Known& k = m_known[static_cast<size_t>(key)];
+    k = Known();
+    k.valid = true;
+    k.lo = a;
+    k.open = r.rows() < kStretch;
+    for (int i = 0; i < r.rows(); ++i) {
+        Row got;
+        ReadRow(r.r, i, true, got);
+        k.keyOf[got.id] = got.key;
+        k.hi = got.key;
+        k.rows.emplace(got.key, std::move(got));
+    }
+    return 0;
+}
+
+bool PgStore::KeysFree(const std::vector<std::optional<std::string>>& keys) {
+    auto* known = KnownNow();
+    if (!known) return false;
+    for (size_t i = 0; i < keys.size() && i < known->size(); ++i) {
+        if (m_spec.keys[i].duplicates || !keys[i]) continue;
+        Known& k = (*known)[i];
+        if ((!k.valid || !Covers(k, *keys[i])) && Fill(static_cast<int>(i), *keys[i]) != 0) return false;
+        if (k.rows.count(*keys[i])) return false;
+    }
+    return true;
+}
+
+int16_t PgStore::HoldInsert(const std::string& data, const std::vector<std::optional<std::string>>& keys,
+                            int64_t& id, std::vector<std::optional<std::string>>& stored) {
+    std::string t = TableOf(m_id);
+    if (m_numbers.empty()) {
+        Params p;
+        p.Int8(256);
+        Result r;
+        if (int16_t s =
+                Rows("numbers", "SELECT nextval('" + t + "_seq') FROM generate_series(1, $1)", {kInt8}, p, r))
+            return s;
+        for (int i = r.rows() - 1; i >= 0; --i)
+            m_numbers.push_back(GetInt8(r.r, i, 0));
+        if (m_numbers.empty()) return B_IO_ERROR;
+    }
+    id = m_numbers.back();
+    m_numbers.pop_back();
+    Server::Held h;
+    h.name = "r" + std::to_string(m_id) + "_held";
+    std::string cols, values;
+    h.types = {kInt8, kBytea};
+    h.p.Int8(id);
+    h.p.Bytes(data);
+    stored.assign(keys.size(), std::nullopt);
+    Params suffix;
+    suffix.Int8(id);
+    for (size_t i = 0; i < keys.size(); ++i) {
+        if (keys[i]) stored[i] = m_spec.keys[i].duplicates ? *keys[i] + suffix.values[0] : *keys[i];
+        cols += ", k" + std::to_string(i);
+        values += ", $" + std::to_string(i + 3);
+        h.types.push_back(kBytea);
+        h.p.Key(stored[i]);
+    }
+    h.sql = "INSERT INTO " + t + "(id, data, ver" + cols + ") VALUES($1, $2, 0" + values + ")";
+    m_server->Hold(std::move(h));
+    Learn(id, 0, data, stored);
+    if (m_server->HeldCount() >= 256) m_server->Flush();
+    return 0;
+}
+
 int16_t PgStore::Insert(const std::string& data, const std::vector<std::optional<std::string>>& keys,
                         int64_t& id, std::vector<std::optional<std::string>>& stored) {
+    if (m_server->m_inTx) {
+        if (m_writesTx != m_server->m_txSerial) {
+            m_writesTx = m_server->m_txSerial;
+            m_writes = 0;
+            m_locked = false;
+            m_numbers.clear();
+        }
+        // A transaction that writes a file at length takes it to itself, once.
+        if (++m_writes == 16) {
+            m_locked = m_server->LockTable(TableOf(m_id));
+            // What was read before another program may have changed since: read afresh under the lock.
+            if (m_locked && KnownNow()) m_known.assign(m_spec.keys.size(), Known());
+        }
+        if (m_locked && KeysFree(keys)) return HoldInsert(data, keys, id, stored);
+    }
     std::string t = TableOf(m_id);
     std::string cols, values, ret;
     std::vector<Oid> types = {kBytea};
@@ -811,6 +1128,7 @@ int16_t PgStore::Insert(const std::string& data, const std::vector<std::optional
     for (size_t i = 0; i < keys.size(); ++i)
         if (!PQgetisnull(r.r, 0, static_cast<int>(i) + 1))
             stored[i] = GetBytes(r.r, 0, static_cast<int>(i) + 1);
+    Learn(id, 0, data, stored);
     return 0;
 }
 
@@ -854,6 +1172,7 @@ int16_t PgStore::Update(int64_t id, int64_t& version, const std::string& data,
     for (size_t i = 0; i < keys.size(); ++i)
         if (!PQgetisnull(r.r, 0, static_cast<int>(i) + 1))
             stored[i] = GetBytes(r.r, 0, static_cast<int>(i) + 1);
+    Learn(id, version, data, stored);
     return 0;
 }
 
@@ -865,7 +1184,62 @@ int16_t PgStore::Erase(int64_t id, int64_t version) {
     if (int16_t s = Rows("del", "DELETE FROM " + TableOf(m_id) + " WHERE id = $1 AND ver = $2",
                          {kInt8, kInt8}, p, r, true))
         return s;
-    return std::strcmp(PQcmdTuples(r.r), "1") == 0 ? 0 : B_CONFLICT;
+    if (std::strcmp(PQcmdTuples(r.r), "1") != 0) return B_CONFLICT;
+    if (KnownNow()) Forget(id);
+    return 0;
+}
+
+int16_t PgStore::StoredKeys(int64_t id, std::vector<std::optional<std::string>>& keys) {
+    std::string cols = "id";
+    for (size_t i = 0; i < m_spec.keys.size(); ++i)
+        cols += ", k" + std::to_string(i);
+    Params p;
+    p.Int8(id);
+    Result r;
+    if (int16_t s =
+            Rows("keys", "SELECT " + cols + " FROM " + TableOf(m_id) + " WHERE id = $1", {kInt8}, p, r))
+        return s;
+    if (r.rows() == 0) return B_INVALID_RECORD_ADDRESS;
+    keys.assign(m_spec.keys.size(), std::nullopt);
+    for (size_t i = 0; i < keys.size(); ++i)
+        if (!PQgetisnull(r.r, 0, static_cast<int>(i) + 1))
+            keys[i] = GetBytes(r.r, 0, static_cast<int>(i) + 1);
+    return 0;
+}
+
+int16_t PgStore::InsertStored(const std::string& data, const std::vector<std::optional<std::string>>& stored,
+                              int64_t& id) {
+    if (stored.size() != m_spec.keys.size()) return B_INVALID_KEYNUMBER;
+    std::string t = TableOf(m_id);
+    std::string cols, values;
+    std::vector<Oid> types = {kBytea, kInt8};
+    Params p;
+    p.Bytes(data);
+    int64_t highest = 0; // the latest duplicate sequence taken in
+    for (size_t i = 0; i < m_spec.keys.size(); ++i) {
+        const std::optional<std::string>& k = stored[i];
+        if (m_spec.keys[i].duplicates && k && k->size() >= 8) {
+            int64_t seq = 0;
+            for (size_t b = k->size() - 8; b < k->size(); ++b)
+                seq = (seq << 8) | static_cast<uint8_t>((*k)[b]);
+            highest = std::max(highest, seq);
+        }
+        cols += ", k" + std::to_string(i);
+        values += ", $" + std::to_string(i + 3);
+        types.push_back(kBytea);
+    }
+    p.Int8(highest);
+    for (size_t i = 0; i < m_spec.keys.size(); ++i)
+        p.Key(stored[i]);
+    // The sequence numbers records and orders duplicates: it moves past every sequence taken in.
+    std::string sql = "INSERT INTO " + t + "(id, data, ver" + cols + ") SELECT v, $1, 0" + values +
+                      " FROM (SELECT setval('" + t + "_seq', greatest(nextval('" + t +
+                      "_seq'), $2 + 1)) AS v) s RETURNING id";
+    Result r;
+    if (int16_t s = Rows("insstored", sql, types, p, r, true)) return s;
+    id = GetInt8(r.r, 0, 0);
+    if (KnownNow()) m_known.assign(m_spec.keys.size(), Known());
+    return 0;
 }
 
 int16_t PgStore::StoreOwner(const std::string& stored) {

@@ -223,13 +223,15 @@ public:
                    const std::vector<std::optional<std::string>>& keys, const std::vector<bool>& keepStored,
                    std::vector<std::optional<std::string>>& stored) override;
     int16_t Erase(int64_t id, int64_t version) override;
+    int16_t StoredKeys(int64_t id, std::vector<std::optional<std::string>>& keys) override;
+    int16_t InsertStored(const std::string& data, const std::vector<std::optional<std::string>>& stored,
+                         int64_t& id) override;
     int16_t StoreOwner(const std::string& stored) override;
     int16_t BeginWrite() override;
     int16_t EndWrite(bool commit) override;
 
 private:
     int16_t NextSeq(int64_t& seq);
-    int16_t StoredKeys(int64_t id, std::vector<std::optional<std::string>>& keys);
     sqlite3_stmt* FindStmt(int key, Seek how);
 
     Folder* m_folder;
@@ -830,6 +832,49 @@ int16_t SqliteStore::Insert(const std::string& data, const std::vector<std::opti
     BindBlob(m_insert, 2, data);
     for (size_t i = 0; i < stored.size(); ++i)
         BindKey(m_insert, static_cast<int>(i) + 3, stored[i]);
+    int rc = sqlite3_step(m_insert);
+    if (rc != SQLITE_DONE) return MapError(rc);
+    if (!sequenced) id = sqlite3_last_insert_rowid(m_db);
+    return 0;
+}
+
+int16_t SqliteStore::InsertStored(const std::string& data,
+                                  const std::vector<std::optional<std::string>>& stored, int64_t& id) {
+    if (stored.size() != m_spec.keys.size()) return B_INVALID_KEYNUMBER;
+    bool sequenced = false;
+    int64_t highest = 0; // the latest duplicate sequence taken in
+    for (size_t i = 0; i < m_spec.keys.size(); ++i) {
+        if (!m_spec.keys[i].duplicates) continue;
+        sequenced = true;
+        if (!stored[i] || stored[i]->size() < 8) continue;
+        int64_t seq = 0;
+        for (size_t b = stored[i]->size() - 8; b < stored[i]->size(); ++b)
+            seq = (seq << 8) | static_cast<uint8_t>((*stored[i])[b]);
+        highest = std::max(highest, seq);
+    }
+    if (sequenced) {
+        if (int16_t s = NextSeq(id)) return s;
+        if (highest >= id) {
+            sqlite3_stmt* raise = nullptr;
+            if (sqlite3_prepare_v2(m_db, "UPDATE kr_file SET seq = ?2 WHERE id = ?1", -1, &raise, nullptr) !=
+                SQLITE_OK)
+                return MapError(sqlite3_errcode(m_db));
+            sqlite3_bind_int64(raise, 1, m_id);
+            sqlite3_bind_int64(raise, 2, highest + 1);
+            int rc = sqlite3_step(raise);
+            sqlite3_finalize(raise);
+            if (rc != SQLITE_DONE) return MapError(rc);
+            id = highest + 1;
+        }
+    }
+    StmtUse use(m_insert);
+    if (sequenced)
+        sqlite3_bind_int64(m_insert, 1, id);
+    else
+        sqlite3_bind_null(m_insert, 1);
+    BindBlob(m_insert, 2, data);
+    for (size_t i = 0; i < m_spec.keys.size(); ++i)
+        BindKey(m_insert, static_cast<int>(i) + 3, stored[i]); // bound in place: not a temporary
     int rc = sqlite3_step(m_insert);
     if (rc != SQLITE_DONE) return MapError(rc);
     if (!sequenced) id = sqlite3_last_insert_rowid(m_db);

@@ -73,6 +73,13 @@ public:
                            std::vector<std::optional<std::string>>& stored) = 0;
     virtual int16_t Erase(int64_t id, int64_t version) = 0;
 
+    // A record's keys as the file stores them, duplicate sequences included.
+    virtual int16_t StoredKeys(int64_t id, std::vector<std::optional<std::string>>& keys) = 0;
+    // Takes in a record copied from another file with its keys as stored there, so that
+    // duplicates keep their order; later inserts go after every duplicate taken in.
+    virtual int16_t InsertStored(const std::string& data,
+                                 const std::vector<std::optional<std::string>>& stored, int64_t& id) = 0;
+
     // Owner name and access mode (-1 when none), kept in the file as the mode byte followed by the
     // name (empty when none).
     int16_t GetOwner(std::string& owner, int& mode) const {
@@ -138,6 +145,11 @@ void EndStaleReads(std::chrono::milliseconds age);
 // The start of a record manager call: statements run past the deadline from here are stopped.
 void MarkCallStart();
 void SetStatementDeadline(std::chrono::milliseconds deadline);
+
+// Copies a record file (see CopyRecords); with inTx the copy joins the process's transaction,
+// whose folder comes back in joined.
+int16_t CopyStore(const std::string& from, const std::string& to, bool inTx,
+                  std::shared_ptr<Transactional>& joined, uint32_t& copied);
 
 // Moves a folder of record files kept one database each (the earlier layout) into the folder's
 // database, records and specifications unchanged. Returns 0, or 85 when a file is in use (nothing

@@ -1,11 +1,13 @@
 // kestrel-db on a database directory whose record files live on a database server: the demo built
 // there, a copy to the server and back that changes no byte, stat and dump on both sides.
 #include "../btrieve/pg_cluster.h"
+#include "btrieve/btrcall.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -93,6 +95,80 @@ TEST(ServerDirectory, CopiedToTheServerAndBackEveryFileShowsTheSame) {
         EXPECT_NE(original.find("record 1 "), std::string::npos);
         EXPECT_EQ(Shown(server, file), original);
         EXPECT_EQ(Shown(back, file), original);
+    }
+}
+
+// A position block on one record file, through the record manager in this process.
+struct Opened {
+    uint8_t pb[128] = {};
+    std::vector<uint8_t> rec = std::vector<uint8_t>(4096);
+    uint8_t key[255] = {};
+    uint32_t len = 0;
+    int16_t status;
+    Opened(const fs::path& file, const std::string& owner = {}) {
+        std::string name = file.string();
+        name.resize(255, '\0');
+        std::string o = owner;
+        len = static_cast<uint32_t>(o.size());
+        status = BTRCALL(btr::B_OPEN, pb, o.empty() ? nullptr : o.data(), &len, name.data(), 255, 0);
+    }
+    ~Opened() {
+        uint32_t l = 0;
+        BTRCALL(btr::B_CLOSE, pb, nullptr, &l, nullptr, 0, 0);
+    }
+    int16_t Call(uint16_t op, int8_t keyNum) {
+        len = static_cast<uint32_t>(rec.size());
+        return BTRCALL(op, pb, rec.data(), &len, key, 255, keyNum);
+    }
+    int16_t Owner(uint16_t op, const std::string& owner, int8_t mode) {
+        std::string o = owner, k = owner;
+        k.resize(255, '\0');
+        uint32_t l = static_cast<uint32_t>(o.size());
+        return BTRCALL(op, pb, o.data(), &l, k.data(), 255, mode);
+    }
+};
+
+TEST(ServerDirectory, ACopyKeepsTheOwnerAndTheOrderOfDuplicatesAfterUpdates) {
+    KR_REQUIRE_SERVER();
+    Dirs dirs;
+    fs::path local = dirs.Make("local", false), server = dirs.Make("server", true),
+             back = dirs.Make("back", false);
+    ASSERT_EQ(Tool("demo " + local.string() + " --data " + KR_DEMO_DATA).status, 0);
+    {
+        // Every other item, latest first, joins one group of the duplicate key 2 (the code at 20):
+        // the group's order is then neither the order of key 0 nor the order of storing.
+        Opened items(local / "ITEM.DB");
+        ASSERT_EQ(items.status, 0);
+        int moved = 0;
+        for (int16_t s = items.Call(btr::B_GET_LAST, 0); s == 0; s = items.Call(btr::B_GET_PREVIOUS, 0)) {
+            if (++moved % 2) continue;
+            std::memcpy(items.rec.data() + 20, "ZZZ", 3);
+            ASSERT_EQ(items.Call(btr::B_UPDATE, 0), 0);
+        }
+        ASSERT_GT(moved, 4);
+        ASSERT_EQ(items.Owner(btr::B_SET_OWNER, "SECRET", 1), 0); // read without the name, write with it
+    }
+    ASSERT_EQ(Tool("copy " + local.string() + " " + server.string()).status, 0);
+    ASSERT_EQ(Tool("copy " + server.string() + " " + back.string()).status, 0);
+    auto dump = [](const fs::path& dir) {
+        std::string out;
+        for (const char* key : {"0", "2"})
+            out += Tool("dump " + (dir / "ITEM.DB").string() + " --key " + key).output;
+        for (size_t at; (at = out.find(dir.string())) != std::string::npos;)
+            out.replace(at, dir.string().size(), "DIR");
+        return out;
+    };
+    std::string original = dump(local);
+    EXPECT_NE(original.find("ZZZ"), std::string::npos);
+    for (const fs::path& dir : {server, back}) {
+        SCOPED_TRACE(dir.filename().string());
+        EXPECT_EQ(dump(dir), original);
+        Opened plain(dir / "ITEM.DB");
+        ASSERT_EQ(plain.status, 0);
+        EXPECT_EQ(plain.Owner(btr::B_CLEAR_OWNER, "", 0), btr::B_ACCESS_TO_FILE_DENIED);
+        Opened owner(dir / "ITEM.DB", "SECRET");
+        ASSERT_EQ(owner.status, 0);
+        EXPECT_EQ(owner.Owner(btr::B_SET_OWNER, "OTHER", 1), btr::B_OWNER_ALREADY_SET);
     }
 }
 

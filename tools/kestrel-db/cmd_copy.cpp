@@ -3,6 +3,7 @@
 #include "command.h"
 
 #include "btrieve/btrcall.h"
+#include "btrieve/files.h"
 #include "btrieve/pg_store.h"
 #include "btrieve/store.h"
 #include "escaped.h"
@@ -15,61 +16,9 @@
 
 namespace {
 
-struct Handle {
-    uint8_t pb[128] = {};
-    bool open = false;
-    ~Handle() { Close(); }
-    void Close() {
-        if (!open) return;
-        uint32_t l = 0;
-        BTRCALL(btr::B_CLOSE, pb, nullptr, &l, nullptr, 0, 0);
-        open = false;
-    }
-};
-
-int16_t Open(Handle& h, const std::string& path, int8_t mode) {
-    std::string k = path;
-    k.resize(std::max<size_t>(path.size() + 1, 255), '\0');
-    uint32_t l = 0;
-    int16_t s = BTRCALL(btr::B_OPEN, h.pb, nullptr, &l, k.data(),
-                        static_cast<uint8_t>(std::min<size_t>(k.size(), 255)), mode);
-    h.open = s == 0;
-    return s;
-}
-
 int16_t Tx(uint16_t op) {
     uint8_t pb[128] = {};
     return BTRCALL(op, pb, nullptr, nullptr, nullptr, 0, 0);
-}
-
-// Copies one file: its specification, then its records in the order they were stored.
-int16_t CopyFile(const std::string& from, const std::string& to, uint32_t& copied) {
-    Handle src;
-    if (int16_t s = Open(src, from, btr::kOpenReadOnly)) return s;
-    std::vector<uint8_t> spec(8192, 0), key(255, 0);
-    uint32_t len = static_cast<uint32_t>(spec.size());
-    if (int16_t s = BTRCALL(btr::B_STAT, src.pb, spec.data(), &len, key.data(), 255, 0)) return s;
-    spec.resize(len);
-    std::memset(spec.data() + 6, 0, 4); // the record count Stat reports
-    std::string name = to;
-    name.resize(255, '\0');
-    uint8_t pb[128] = {};
-    if (int16_t s = BTRCALL(btr::B_CREATE, pb, spec.data(), &len, name.data(), 255, btr::kCreateReplace))
-        return s;
-    Handle dst;
-    if (int16_t s = Open(dst, to, btr::kOpenNormal)) return s;
-    std::vector<uint8_t> rec(65536);
-    copied = 0;
-    uint32_t l = static_cast<uint32_t>(rec.size());
-    int16_t s = BTRCALL(btr::B_STEP_FIRST, src.pb, rec.data(), &l, key.data(), 255, 0);
-    while (s == 0) {
-        std::vector<uint8_t> k(255, 0);
-        if (int16_t w = BTRCALL(btr::B_INSERT, dst.pb, rec.data(), &l, k.data(), 255, 0)) return w;
-        ++copied;
-        l = static_cast<uint32_t>(rec.size());
-        s = BTRCALL(btr::B_STEP_NEXT, src.pb, rec.data(), &l, key.data(), 255, 0);
-    }
-    return s == btr::B_END_OF_FILE ? 0 : s;
 }
 
 int Copy(const std::vector<std::string>& args) {
@@ -102,7 +51,7 @@ int Copy(const std::vector<std::string>& args) {
     }
     for (const std::string& name : names) {
         uint32_t copied = 0;
-        int16_t s = CopyFile(pos[0] + "/" + name, pos[1] + "/" + name, copied);
+        int16_t s = btr::CopyRecords(pos[0] + "/" + name, pos[1] + "/" + name, copied);
         if (s != 0) {
             Tx(btr::B_ABORT_TRAN);
             std::string problem = btr::LastServerProblem();
@@ -126,6 +75,7 @@ kdb::CommandRegistration
     reg({"copy", "copy SRC DST",
          "Copies every record file of the database directory SRC into DST, record by\n"
          "record in the order they were stored, replacing files of the same name there.\n"
+         "Owners and the order of records with duplicate keys come along unchanged.\n"
          "Either directory may keep its files on a database server (a kestrel-server.conf\n"
          "in it names the server). The copy is one transaction: all or nothing.",
          Copy});
