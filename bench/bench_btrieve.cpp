@@ -53,10 +53,11 @@ Workspace& Ws() {
     return ws;
 }
 
-// The folder the record files of a run live in: "." on SQLite, "srv" on the server.
-std::string Folder(bool server) {
+// The folder the record files of a run live in: "." on SQLite, "srv" on the server, "srvw" on
+// the server with read-ahead trusted for 50 ms.
+std::string Folder(int store) {
     Ws();
-    if (!server) return ".";
+    if (!store) return ".";
     static std::unique_ptr<bt::ThrowawayCluster> cluster;
     if (!cluster) {
         cluster = std::make_unique<bt::ThrowawayCluster>();
@@ -67,11 +68,14 @@ std::string Folder(bool server) {
         std::filesystem::create_directories("srv");
         std::ofstream("srv/" + std::string(btr::kServerSettingsName))
             << "connection = " << cluster->conninfo << "\nschema = bench\n";
+        std::filesystem::create_directories("srvw");
+        std::ofstream("srvw/" + std::string(btr::kServerSettingsName))
+            << "connection = " << cluster->conninfo << "\nschema = benchw\nread_ahead_ms = 50\n";
     }
-    return "srv";
+    return store == 1 ? "srv" : "srvw";
 }
-std::string In(bool server, const char* name) {
-    return Folder(server) + "/" + name;
+std::string In(int store, const char* name) {
+    return Folder(store) + "/" + name;
 }
 
 std::vector<uint8_t> KeySpec() {
@@ -108,8 +112,8 @@ struct Opened {
 };
 
 // The 100,000-record file, made once on each store through the record manager.
-std::string BigFile(bool server) {
-    static bool made[2] = {false, false};
+std::string BigFile(int server) {
+    static bool made[3] = {false, false, false};
     std::string path = In(server, "BIG.DB");
     if (!made[server]) {
         made[server] = true;
@@ -210,7 +214,7 @@ void BM_OpenGetEqualClose(benchmark::State& state, bool server) {
 BENCHMARK_CAPTURE(BM_OpenGetEqualClose, sqlite, false);
 BENCHMARK_CAPTURE(BM_OpenGetEqualClose, server, true)->UseRealTime(); // the server works in its own process
 
-void BM_GetNextScan(benchmark::State& state, bool server) {
+void BM_GetNextScan(benchmark::State& state, int server) {
     Opened f(BigFile(server));
     uint8_t data[kRecordLength * 2];
     char key[255];
@@ -224,8 +228,9 @@ void BM_GetNextScan(benchmark::State& state, bool server) {
     }
     state.SetItemsProcessed(rows);
 }
-BENCHMARK_CAPTURE(BM_GetNextScan, sqlite, false)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_GetNextScan, server, true)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_GetNextScan, sqlite, 0)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_GetNextScan, server, 1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_GetNextScan, server_window, 2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_RawSqliteScan(benchmark::State& state) {
     Raw& raw = RawBig();

@@ -268,6 +268,7 @@ public:
         if (int16_t s = Exec(setup)) return s;
         if (int16_t s = EnsureSchema()) return s;
         m_snapshot.clear(); // nothing read before is served again
+        m_snapshotAsked = {};
         if (lost)
             for (auto& [id, st] : m_stores)
                 if (st->handles > 0) {
@@ -434,12 +435,19 @@ public:
             version = ++m_txVersion;
             return 0;
         }
+        auto now = std::chrono::steady_clock::now();
+        if (m_settings.readAheadMs > 0 &&
+            now - m_snapshotAsked < std::chrono::milliseconds(m_settings.readAheadMs)) {
+            version = m_txVersion ^ (writes << 32);
+            return 0;
+        }
         if (int16_t s = Ready()) return s;
+        m_snapshotAsked = now;
         Result r(Run("kr_snapshot", "SELECT pg_current_snapshot()::text", {}, Params()));
         if (PQresultStatus(r.r) != PGRES_TUPLES_OK || r.rows() != 1) return MapState(r.r, m_conn);
-        std::string now = GetBytes(r.r, 0, 0);
-        if (now != m_snapshot) {
-            m_snapshot = std::move(now);
+        std::string snapshot = GetBytes(r.r, 0, 0);
+        if (snapshot != m_snapshot) {
+            m_snapshot = std::move(snapshot);
             ++m_txVersion;
         }
         version = m_txVersion ^ (writes << 32);
@@ -789,6 +797,7 @@ private:
     uint64_t m_txVersion = 0;
     uint64_t m_txSerial = 0; // counts the process transactions begun
     std::string m_snapshot;  // the server's snapshot when Version last asked
+    std::chrono::steady_clock::time_point m_snapshotAsked;
 
     friend class PgStore;
 };
@@ -1309,6 +1318,15 @@ int16_t ReadServerSettings(const std::string& dir, ServerSettings& settings, std
             settings.connection = value;
         else if (name == "schema")
             settings.schema = value;
+        else if (name == "read_ahead_ms") {
+            char* end = nullptr;
+            long ms = std::strtol(value.c_str(), &end, 10);
+            if (value.empty() || *end || ms < 0 || ms > 1000) {
+                problem = path + ": read_ahead_ms must be a whole number of milliseconds from 0 to 1000";
+                return B_FILENAME_BAD;
+            }
+            settings.readAheadMs = static_cast<int>(ms);
+        }
     }
     if (!SchemaNameOk(settings.schema)) {
         problem = path + ": the schema must be lower-case letters, digits and '_' (at most 48)";

@@ -14,6 +14,9 @@ constexpr const char* kServerSettingsName = "kestrel-server.conf";
 struct ServerSettings {
     std::string connection; // a libpq connection string, without a password
     std::string schema;     // lower-case letters, digits and '_'
+    // How long records read ahead are served without asking the server whether another program
+    // committed since (0: always ask, so no commit is ever missed; at most 1000).
+    int readAheadMs = 0;
 };
 
 // Whether dir keeps its record files on a server.

@@ -253,6 +253,41 @@ TEST_F(Server, AScanSeesAnotherProgramsCommitOnItsNextCall) {
     }
 }
 
+TEST_F(Server, AReadAheadWindowIsASettingInRangeAndNeverHidesThisProgramsOwnWrites) {
+    auto folder = [&](const char* name, const char* window) {
+        std::filesystem::create_directory(dir.path() / name);
+        UseServer(dir.path() / name);
+        std::ofstream(dir.path() / name / kServerSettingsName, std::ios::app)
+            << "read_ahead_ms = " << window << "\n";
+        return std::string(name) + "/T.DB";
+    };
+    int n = 0;
+    for (const char* bad : {"soon", "-1", "1001", "", "20ms"}) {
+        std::string path = folder(("bad" + std::to_string(++n)).c_str(), bad);
+        EXPECT_EQ(Create(path.c_str(), KeySpec()), B_FILENAME_BAD) << bad;
+        EXPECT_NE(LastServerProblem().find("read_ahead_ms"), std::string::npos) << bad;
+    }
+    std::string path = folder("trusting", "1000");
+    ASSERT_EQ(Create(path.c_str(), KeySpec()), 0);
+    File f;
+    ASSERT_EQ(f.Open(path.c_str()), 0);
+    for (const char* k : {"A0", "A2", "A4", "A6", "A8"})
+        ASSERT_EQ(f.Insert(Rec(k)), 0);
+    ASSERT_EQ(f.Call(B_GET_FIRST, 0), 0);
+    ASSERT_EQ(f.Call(B_GET_NEXT, 0), 0);
+    ASSERT_EQ(f.Record().substr(0, 2), "A2");
+    File g; // a second handle of this program writes just ahead of the scan
+    ASSERT_EQ(g.Open(path.c_str()), 0);
+    ASSERT_EQ(g.Insert(Rec("A3")), 0);
+    ASSERT_EQ(g.Call(B_GET_EQUAL, 0, K("A6")), 0);
+    ASSERT_EQ(g.Delete(), 0);
+    ASSERT_EQ(f.Call(B_GET_NEXT, 0), 0);
+    EXPECT_EQ(f.Record().substr(0, 2), "A3");
+    ASSERT_EQ(f.Call(B_GET_NEXT, 0), 0);
+    ASSERT_EQ(f.Call(B_GET_NEXT, 0), 0);
+    EXPECT_EQ(f.Record().substr(0, 2), "A8");
+}
+
 TEST_F(Server, ALostConnectionAnswersAStatusAndTheNextCallReconnects) {
     File f;
     ASSERT_EQ(f.Open("SHARED.DB"), 0);
