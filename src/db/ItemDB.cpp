@@ -21,16 +21,16 @@ int CItemDB::GetLineLength() const {
     return 538;
 }
 
-int CItemDB::Create(const char* path) {
-    return CreateAndOpen(path, kFixedLength, 4, btr::kFileVariableLength,
-                         {// 0: item; 1: code at 15 and item; 2: code at 20;
-                          // 3: codes at 12 and 15, then item
-                          rec::Segment(Fields(), "m_strItemNumber", 0, btr::KT_STRING),
-                          rec::Segment(Fields(), "m_strCode15", 19, btr::KT_STRING),
-                          rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING),
-                          rec::Segment(Fields(), "m_strCode20", 3, btr::KT_STRING),
-                          rec::Segment(Fields(), "m_strCode12", 19, btr::KT_STRING, 8),
-                          rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING)});
+const std::vector<BtrKeySegment>& CItemDB::KeySegments() {
+    // 0: item; 1: code at 15 and item; 2: code at 20; 3: codes at 12 and 15, then item
+    static const std::vector<BtrKeySegment> segments = {
+        rec::Segment(Fields(), "m_strItemNumber", 0, btr::KT_STRING),
+        rec::Segment(Fields(), "m_strCode15", 19, btr::KT_STRING),
+        rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING),
+        rec::Segment(Fields(), "m_strCode20", 3, btr::KT_STRING),
+        rec::Segment(Fields(), "m_strCode12", 19, btr::KT_STRING, 8),
+        rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING)};
+    return segments;
 }
 
 namespace {
@@ -121,7 +121,7 @@ std::string CItemDB::WriteLine(const CItem& item, int version) {
 void CItemDB::ImportLine(int firstChar) {
     long at = LineOffset();
     std::string& line = m_strImportLine;
-    auto erase = [this](const std::string& key) { return DeleteItem(key); };
+    auto erase = [this](const std::string& key) { return DeleteRecord(key); };
     if (StartLine(firstChar, 12, line, erase, "Error %d Deleting Item %s") != LineStart::Record) return;
     char text[96];
     std::string number = line.substr(0, 12);
@@ -133,9 +133,9 @@ void CItemDB::ImportLine(int firstChar) {
     // An item already on file keeps what this version's line does not carry (and its notes).
     m_importBuffer.assign(kBufferSize, 0);
     uint8_t* record = m_importBuffer.data();
-    FillKey0(number);
+    FillKey(0, number);
     uint16_t recordLength = static_cast<uint16_t>(kBufferSize);
-    int status = GetEqual(record, &recordLength, m_key0, 0);
+    int status = GetEqual(record, &recordLength, KeyBuffer(0), 0);
     CItem item;
     if (status == 0) Unpack(record, item);
     ichg::ValueError error;
@@ -146,19 +146,14 @@ void CItemDB::ImportLine(int firstChar) {
         return;
     } else if (status == 0) {
         recordLength = Pack(item, record);
-        status = Update(record, &recordLength, m_key0, 0);
+        status = Update(record, &recordLength, KeyBuffer(0), 0);
     } else {
-        status = InsertItem(item);
+        status = InsertRecord(item);
     }
     if (status != 0) {
         std::snprintf(text, sizeof text, "Error %d Writing to Database", status);
         AddError(text);
     }
-}
-
-void CItemDB::FillKey0(const std::string& itemNumber) {
-    PutText(m_key0, 0, Upper(itemNumber), 12, '\0');
-    m_key0[12] = 0;
 }
 
 #define KR_RECORD CItem
@@ -241,42 +236,4 @@ uint16_t CItemDB::Pack(CItem& item, uint8_t* r) {
 void CItemDB::Unpack(const uint8_t* r, CItem& item) {
     rec::Unpack(Fields(), r, item);
     item.m_strNotes = GetText(r, kNotesOffset, kMaxNotes);
-}
-
-int CItemDB::FindItem(CItem& item, const std::string& itemNumber) {
-    // One buffer for the object's life: the item search reads hundreds of items in a row.
-    m_findBuffer.resize(kBufferSize);
-    FillKey0(itemNumber);
-    uint16_t length = 0;
-    int status = ReadByKey(m_findBuffer.data(), static_cast<uint16_t>(kBufferSize), m_key0, 0, &length);
-    if (status == 0) {
-        // Nothing past the record returned belongs to it: the notes end there.
-        std::fill(m_findBuffer.begin() + std::min<size_t>(length, kBufferSize), m_findBuffer.end(), 0);
-        Unpack(m_findBuffer.data(), item);
-    }
-    return status;
-}
-
-int CItemDB::UpdateItem(CItem& item, CItem* previous) {
-    std::vector<uint8_t> buffer(kBufferSize, 0);
-    MakeUpper(item.m_strItemNumber);
-    FillKey0(item.m_strItemNumber);
-    return UpdateByKey(buffer.data(), static_cast<uint16_t>(kBufferSize), m_key0, 0,
-                       [&](uint8_t* record, uint16_t) {
-                           if (previous) Unpack(record, *previous);
-                           return Pack(item, record);
-                       });
-}
-
-int CItemDB::InsertItem(CItem& item) {
-    std::vector<uint8_t> buffer(kBufferSize, 0);
-    uint16_t length = Pack(item, buffer.data());
-    FillKey0(item.m_strItemNumber);
-    return Insert(buffer.data(), &length, m_key0, 0);
-}
-
-int CItemDB::DeleteItem(const std::string& itemNumber) {
-    std::vector<uint8_t> buffer(kBufferSize, 0);
-    FillKey0(itemNumber);
-    return DeleteByKey(buffer.data(), static_cast<uint16_t>(kBufferSize), m_key0, 0);
 }

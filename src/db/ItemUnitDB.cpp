@@ -22,13 +22,14 @@ int CItemUnitDB::GetLineLength() const {
     return 544;
 }
 
-int CItemUnitDB::Create(const char* path) {
-    return CreateAndOpen(path, kRecordLength, 3, 0,
-                         {// 0: item and code character; 1: item; 2: item and unit
-                          rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING, 13),
-                          rec::Segment(Fields(), "m_strItemNumber", 1, btr::KT_STRING),
-                          rec::Segment(Fields(), "m_strItemNumber", 16, btr::KT_STRING),
-                          rec::Segment(Fields(), "m_strUnit", 0, btr::KT_STRING)});
+const std::vector<BtrKeySegment>& CItemUnitDB::KeySegments() {
+    // 0: item and code character; 1: item; 2: item and unit
+    static const std::vector<BtrKeySegment> segments = {
+        rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING, 13),
+        rec::Segment(Fields(), "m_strItemNumber", 1, btr::KT_STRING),
+        rec::Segment(Fields(), "m_strItemNumber", 16, btr::KT_STRING),
+        rec::Segment(Fields(), "m_strUnit", 0, btr::KT_STRING)};
+    return segments;
 }
 
 namespace {
@@ -115,7 +116,7 @@ std::string CItemUnitDB::WriteLine(const CItemUnit& unit, int version) {
 void CItemUnitDB::ImportLine(int firstChar) {
     long at = LineOffset();
     std::string& line = m_strImportLine;
-    auto erase = [this](const std::string& key) { return DeleteUnit(key, 2); };
+    auto erase = [this](const std::string& key) { return DeleteRecord(key); };
     if (StartLine(firstChar, 15, line, erase, "Error %d Deleting Item Unit %s") != LineStart::Record) return;
     char text[96];
     std::string item = line.substr(0, 12), code = line.substr(12, 3);
@@ -126,9 +127,9 @@ void CItemUnitDB::ImportLine(int firstChar) {
     }
     // A unit already on file keeps what this version's line does not carry.
     uint8_t record[kRecordLength] = {};
-    FillKey2(item, code);
+    FillKey(2, item + code);
     uint16_t recordLength = kRecordLength;
-    int status = GetEqual(record, &recordLength, m_key2, 2);
+    int status = GetEqual(record, &recordLength, KeyBuffer(2), 2);
     CItemUnit unit;
     if (status == 0) Unpack(record, unit);
     ichg::ValueError error;
@@ -140,10 +141,10 @@ void CItemUnitDB::ImportLine(int firstChar) {
     } else if (status == 0) {
         Pack(unit, record);
         recordLength = kRecordLength;
-        status = Update(record, &recordLength, m_key2, 2);
+        status = Update(record, &recordLength, KeyBuffer(2), 2);
         if (status == 0 && recordLength != kRecordLength) status = btr::B_DATALENGTH_ERROR;
     } else {
-        status = InsertUnit(unit);
+        status = InsertRecord(unit);
     }
     if (status != 0) {
         std::snprintf(text, sizeof text, "Error %d Writing to Unit Database", status);
@@ -162,11 +163,6 @@ void CItemUnitDB::ImportLine(int firstChar) {
             AddError(text);
         }
     }
-}
-
-void CItemUnitDB::FillKey2(const std::string& itemNumber, const std::string& unitCode) {
-    PutText(m_key2, 0, Upper(itemNumber), 12, '\0');
-    PutText(m_key2, 12, Upper(unitCode), 3, '\0');
 }
 
 #define KR_RECORD CItemUnit
@@ -243,53 +239,10 @@ void CItemUnitDB::Unpack(const uint8_t* record, CItemUnit& unit) {
 }
 
 int CItemUnitDB::FindUnit(CItemUnit& unit, const std::string& itemNumber, const std::string& unitCode) {
-    uint8_t record[kRecordLength] = {};
-    uint16_t length = 0;
-    FillKey2(itemNumber, unitCode);
-    int status = ReadByKey(record, kRecordLength, m_key2, 2, &length);
-    if (status != 0) return status;
-    if (length != kRecordLength) return btr::B_DATALENGTH_ERROR;
-    Unpack(record, unit);
-    return 0;
-}
-
-int CItemUnitDB::UpdateUnit(CItemUnit& unit) {
-    uint8_t record[kRecordLength] = {};
-    MakeUpper(unit.m_strItemNumber);
-    MakeUpper(unit.m_strUnit);
-    FillKey2(unit.m_strItemNumber, unit.m_strUnit);
-    uint16_t length = kRecordLength;
-    int status = GetEqual(record, &length, m_key2, 2);
-    if (status != 0) return status;
-    Pack(unit, record);
-    length = kRecordLength;
-    status = Update(record, &length, m_key2, 2);
-    if (status == 0 && length != kRecordLength) return btr::B_DATALENGTH_ERROR;
+    CItemUnit found;
+    found.m_strItemNumber = itemNumber;
+    found.m_strUnit = unitCode;
+    int status = GetSame(found, 2);
+    if (status == 0) unit = found;
     return status;
-}
-
-int CItemUnitDB::InsertUnit(CItemUnit& unit) {
-    uint8_t record[kRecordLength] = {};
-    Pack(unit, record);
-    FillKey2(unit.m_strItemNumber, unit.m_strUnit);
-    uint16_t length = kRecordLength;
-    int status = Insert(record, &length, m_key2, 2);
-    if (status == 0 && length != kRecordLength) return btr::B_DATALENGTH_ERROR;
-    return status;
-}
-
-int CItemUnitDB::DeleteUnit(const std::string& keyValue, int keyNumber) {
-    uint8_t record[kRecordLength] = {};
-    std::string key = Upper(keyValue);
-    uint8_t* buffer = m_key2;
-    size_t width = 15;
-    if (keyNumber == 0) {
-        buffer = m_key0;
-        width = 13;
-    } else if (keyNumber == 1) {
-        buffer = m_key1;
-        width = 12;
-    }
-    PutText(buffer, 0, key, width, '\0');
-    return DeleteByKey(record, kRecordLength, buffer, keyNumber);
 }

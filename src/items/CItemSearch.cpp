@@ -59,7 +59,7 @@ int CItemSearch::Search(const std::string& input) {
         m_arrResults.push_back(ValidUnits(item));
         ++m_nCount;
     };
-    if (itemsOpen && items.FindItem(item, text) == 0) addResult();
+    if (itemsOpen && items.GetRecord(item, text) == 0) addResult();
 
     CItemDictDB dictionary;
     std::string dictPath = DbPath(m_strDirectory, "ITEMDICT.DB");
@@ -157,7 +157,7 @@ int CItemSearch::Search(const std::string& input) {
                     passes = false;
             }
             if (!passes || !itemsOpen) continue;
-            const int status = items.FindItem(item, Pad(candidate.substr(0, 12), 12));
+            const int status = items.GetRecord(item, Pad(candidate.substr(0, 12), 12));
             readOk(status);
             if (status == 0) addResult();
         }

@@ -3,6 +3,7 @@
 #include "Costing.h"
 #include "DbPath.h"
 #include "MenuCategoryDB.h"
+#include "btrieve/btrcall.h"
 
 #include <algorithm>
 #include <cmath>
@@ -278,11 +279,9 @@ std::string FreeCategoryKey(std::time_t now, const std::string& directory, int* 
     if (st == 0) {
         for (int i = 0; i < kMaxKeyTries; ++i, ++now) {
             std::string candidate = MakeTimeKey(now);
-            uint8_t key[15] = {};
-            std::memcpy(key, candidate.data(), std::min<size_t>(candidate.size(), 14));
-            uint8_t record[CMenuCategoryDB::kRecordSize];
-            uint16_t length = sizeof record;
-            st = categories.GetEqual(record, &length, key, 1);
+            std::vector<uint8_t> record;
+            st = categories.ReadBytes(btr::B_GET_EQUAL, record, 1,
+                                      candidate.substr(0, 14) + std::string(14, '\0'));
             if (st == kNotFound) {
                 if (status) *status = 0;
                 return candidate;

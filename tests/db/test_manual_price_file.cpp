@@ -22,19 +22,10 @@ protected:
         std::memcpy(&key[30], unit.data(), unit.size());
         return key;
     }
-    std::vector<uint8_t> Raw(const std::string& key33) {
-        std::vector<uint8_t> r(88, 0);
-        uint8_t key[40] = {};
-        std::memcpy(key, key33.data(), 33);
-        uint16_t length = 88;
-        if (m_db.GetEqual(r.data(), &length, key, 0) != 0) return {};
-        r.resize(length);
-        return r;
-    }
+    std::vector<uint8_t> Raw(const std::string& key33) { return kt::ReadRaw(m_db, key33); }
     int InsertRaw(std::vector<uint8_t> r) {
-        uint8_t key[40] = {};
-        uint16_t length = 88;
-        return m_db.Insert(r.data(), &length, key, 0);
+        r.resize(88);
+        return m_db.InsertBytes(r);
     }
     CManualPrice Quote(const char* customer, const char* item, const char* unit, float price) {
         CManualPrice q;

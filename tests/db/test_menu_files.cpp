@@ -8,19 +8,18 @@
 #include "MenuCategoryDB.h"
 #include "MenuHdrDB.h"
 #include "MenuItemDB.h"
+#include "btrieve/btrcall.h"
 #include "support.h"
 
 namespace {
 
 // Reads every record of the file in physical order.
-std::vector<std::vector<uint8_t>> AllRecords(CBtrieveDB& db, uint16_t size) {
+std::vector<std::vector<uint8_t>> AllRecords(CBtrieveDB& db, uint16_t) {
     std::vector<std::vector<uint8_t>> out;
-    std::vector<uint8_t> buf(size, 0);
-    uint16_t len = size;
-    for (int st = db.StepFirst(buf.data(), &len); st == 0; st = db.StepNext(buf.data(), &len)) {
-        out.emplace_back(buf.begin(), buf.begin() + len);
-        len = size;
-    }
+    std::vector<uint8_t> record;
+    for (int st = db.ReadBytes(btr::B_STEP_FIRST, record); st == 0;
+         st = db.ReadBytes(btr::B_STEP_NEXT, record))
+        out.push_back(record);
     return out;
 }
 
@@ -155,16 +154,13 @@ TEST(MenuHdrDB, NotesWithoutTerminatorAreReadWithinTheRecord) {
     raw[0] = 'C';
     kt::PutText(raw, 1, "A1", 8, ' ');
     kt::PutText(raw, 9, "AA9", 14, ' ');
-    uint16_t len = 4224;
-    uint8_t key[15] = {};
-    ASSERT_EQ(db.Insert(raw.data(), &len, key, 1), 0);
+    ASSERT_EQ(db.InsertBytes(raw, 1), 0);
     // And a short one: the notes are read only as far as the record goes.
     std::vector<uint8_t> shorter(130, 'y');
     shorter[0] = 'C';
     kt::PutText(shorter, 1, "A1", 8, ' ');
     kt::PutText(shorter, 9, "AA8", 14, ' ');
-    len = 130;
-    ASSERT_EQ(db.Insert(shorter.data(), &len, key, 1), 0);
+    ASSERT_EQ(db.InsertBytes(shorter, 1), 0);
 
     CMenuHdr back;
     ASSERT_EQ(db.FindRecipe(back, "AA9"), 0);
@@ -190,9 +186,7 @@ TEST(MenuHdrDB, UpdateDeleteAndMissingRecipes) {
     kt::PutText(raw, 9, "AA100", 14, ' ');
     raw[87] = 'R';
     kt::PutText(raw, 124, "twenty characters!!!", 20, '\0');
-    uint16_t len = static_cast<uint16_t>(raw.size());
-    uint8_t key[15] = {};
-    ASSERT_EQ(db.Insert(raw.data(), &len, key, 1), 0);
+    ASSERT_EQ(db.InsertBytes(raw, 1), 0);
 
     h.m_strRecipeName = "New name";
     h.m_strNotes = "short";

@@ -32,15 +32,7 @@ protected:
             unsetenv("TZ");
         tzset();
     }
-    std::vector<uint8_t> Raw(const std::string& key21) {
-        std::vector<uint8_t> record(160, 0);
-        uint8_t key[32] = {};
-        std::memcpy(key, key21.data(), key21.size());
-        uint16_t length = 160;
-        if (m_db.GetEqual(record.data(), &length, key, 1) != 0) return {};
-        record.resize(length);
-        return record;
-    }
+    std::vector<uint8_t> Raw(const std::string& key21) { return kt::ReadRaw(m_db, key21, 1); }
     static CVelocity Make(const char* customer, const char* item, const char* unit) {
         CVelocity h;
         h.m_strCustomer = customer;
@@ -153,9 +145,7 @@ TEST_F(VelocityFile, NoLastDateAndLowerCaseFlags) {
     kt::PutText(other, 18, "EA", 3, '\0');
     other[92] = 'y';
     other[152] = 'y';
-    uint8_t key[32] = {};
-    uint16_t length = 160;
-    ASSERT_EQ(m_db.Insert(other.data(), &length, key, 1), 0);
+    ASSERT_EQ(m_db.InsertBytes(other, 1), 0);
     ASSERT_EQ(m_db.GetHistory(found, "c3", "i1", "ea"), 0);
     EXPECT_TRUE(found.m_bFlag92);
     EXPECT_TRUE(found.m_bActive);
@@ -169,9 +159,7 @@ TEST_F(VelocityFile, ClearAndDelete) {
     for (size_t at : {33, 34, 35, 71, 102, 103, 153, 154, 155})
         raw[at] = 0x77;
     raw[152] = 'Y';
-    uint8_t key[32] = {};
-    uint16_t length = 160;
-    ASSERT_EQ(m_db.Insert(raw.data(), &length, key, 1), 0);
+    ASSERT_EQ(m_db.InsertBytes(raw, 1), 0);
 
     ASSERT_EQ(m_db.ClearOrDelete("c1", "i1", "cs", false), 0);
     std::vector<uint8_t> expected = raw;

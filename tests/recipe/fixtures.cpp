@@ -37,7 +37,7 @@ void AddItem(const ItemSpec& spec) {
         item.m_arrUnits[u] = Pad(spec.units[u], 3);
     item.m_bFlag7 = spec.flag7;
     item.m_bFlag8 = spec.flag8;
-    ASSERT_EQ(db.InsertItem(item), 0);
+    ASSERT_EQ(db.InsertRecord(item), 0);
 }
 
 void AddUnit(const UnitSpec& spec) {
@@ -51,7 +51,7 @@ void AddUnit(const UnitSpec& spec) {
     unit.m_fPricing116 = spec.pricing116;
     unit.m_fPricing272 = spec.pricing272;
     unit.m_fPricing60 = spec.pricing60;
-    ASSERT_EQ(db.InsertUnit(unit), 0);
+    ASSERT_EQ(db.InsertRecord(unit), 0);
 }
 
 void AddHistory(const std::string& customer, const std::string& item, const std::string& unit, float amount1,
@@ -87,7 +87,7 @@ void AddCustomer(const std::string& number, const std::string& name) {
     CCustomer customer;
     customer.m_strNumber = number;
     customer.m_strName = name;
-    ASSERT_EQ(db.InsertCustomer(customer), 0);
+    ASSERT_EQ(db.InsertRecord(customer), 0);
 }
 
 void CreateCostingFiles() {

@@ -51,9 +51,9 @@ protected:
         CMenuItemDB l;
         if (uniqueLineKey) {
             std::vector<uint8_t> spec;
-            uint16_t len = BuildFileSpec(spec, CMenuItemDB::kRecordSize, 1, 0,
-                                         {{1, 14, btr::KF_MODIFIABLE, btr::KT_STRING}});
-            ASSERT_EQ(l.CreateFile(spec.data(), len, "MENUITEM.DB", btr::kCreateReplace), 0);
+            BuildFileSpec(spec, CMenuItemDB::kRecordSize, 1, 0,
+                          {{1, 14, btr::KF_MODIFIABLE, btr::KT_STRING}});
+            ASSERT_EQ(l.CreateFile(spec, "MENUITEM.DB", btr::kCreateReplace), 0);
         } else {
             ASSERT_EQ(l.Create("MENUITEM.DB"), 0);
         }

@@ -299,7 +299,7 @@ void CMenuListCtrl::EndItemEdit(int row, int index, const CEndLabelEdit& info) {
     CItemDB items;
     int st = items.OpenFile(DbPathArg(DbPath(m_strDirectory, items.GetFileName())));
     CItem item;
-    if (st == 0) st = items.FindItem(item, key);
+    if (st == 0) st = items.GetRecord(item, key);
     items.Close();
     if (st == 0) {
         changed = m_lines.LoadItemDefaults(index, item.m_strItemNumber, item.m_arrUnits[0]);

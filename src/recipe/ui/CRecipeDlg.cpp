@@ -103,7 +103,7 @@ bool CRecipeDlg::CustomerExists(const std::string& number, int* status) const {
     CCustomerDB customers;
     int st = customers.OpenFile();
     CCustomer customer;
-    if (st == 0) st = customers.GetCustomer(customer, number, 0);
+    if (st == 0) st = customers.GetRecord(customer, number);
     if (status) *status = st;
     return st == 0;
 }
@@ -400,7 +400,7 @@ bool CRecipeDlg::LoadCustomer() {
     CCustomerDB customers;
     int st = customers.OpenFile();
     CCustomer customer;
-    if (st == 0) st = customers.GetCustomer(customer, m_strCustomer, 0);
+    if (st == 0) st = customers.GetRecord(customer, m_strCustomer);
     customers.Close();
     if (st != 0) {
         if (st != kNotFound) ReportUnreadable("CUST.DB", st);

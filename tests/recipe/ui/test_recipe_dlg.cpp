@@ -53,7 +53,7 @@ void AddWord(const std::string& word, int count, const std::string& items) {
     entry.m_strReplacement = kt::Pad("", 20);
     entry.m_nCount = count;
     entry.m_strItems = items;
-    QCOMPARE(dict.InsertWord(entry), 0);
+    QCOMPARE(dict.InsertRecord(entry), 0);
 }
 
 // Items priced by their unit's first pricing figure.
@@ -490,9 +490,9 @@ private slots:
         {
             CMenuItemDB l;
             std::vector<uint8_t> spec;
-            uint16_t len = BuildFileSpec(spec, CMenuItemDB::kRecordSize, 1, 0,
-                                         {{1, 14, btr::KF_MODIFIABLE, btr::KT_STRING}});
-            QCOMPARE(l.CreateFile(spec.data(), len, "MENUITEM.DB", btr::kCreateReplace), 0);
+            BuildFileSpec(spec, CMenuItemDB::kRecordSize, 1, 0,
+                          {{1, 14, btr::KF_MODIFIABLE, btr::KT_STRING}});
+            QCOMPARE(l.CreateFile(spec, "MENUITEM.DB", btr::kCreateReplace), 0);
             QCOMPARE(l.OpenFile(), 0);
             CMenuItem line;
             line.m_strRecipeKey = key;
@@ -750,7 +750,7 @@ private slots:
         {
             CCustomerDB customers;
             QCOMPARE(customers.OpenFile(), 0);
-            QCOMPARE(customers.GetFirstCustomer(first, 0), 0);
+            QCOMPARE(customers.GetFirstRecord(first, 0), 0);
         }
         const QString customer = QString::fromStdString(TrimRight(first.m_strNumber));
         // The demo customer has recipes: the selection lists them, and the first opens priced.
