@@ -249,7 +249,8 @@ protected:
             if (f.enc == rec::Enc::Postal || f.enc == rec::Enc::Phone || f.enc == rec::Enc::PostalDigits ||
                 f.enc == rec::Enc::PhoneDigits)
                 continue;
-            *static_cast<std::string*>(f.member(record)) = std::string(1, tag) + "K" + std::to_string(f.offset);
+            *static_cast<std::string*>(f.member(record)) =
+                std::string(1, tag) + "K" + std::to_string(f.offset);
         }
         return record;
     }
