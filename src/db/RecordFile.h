@@ -3,8 +3,9 @@
 //   Fields()        its record layout;
 //   KeySegments()   its key segments, as the file is created with them;
 //   kRecordLength   the record length (the fixed part of a variable-length record);
+//   static Pack(Record&, uint8_t*)  the record object over a record buffer;
 // and, for variable-length records, kBufferSize (the longest record) with its own
-//   static uint16_t Pack(Record&, uint8_t*)                      (returns the length to write)
+//   a Pack that returns the length to write, and
 //   static int UnpackRecord(const uint8_t*, uint16_t, Record&)   (returns a status).
 // Writes go through kUniqueKey (key 0 unless the file says otherwise).
 #pragma once
@@ -94,7 +95,7 @@ public:
                       }) {
             return File::Pack(record, data);
         } else {
-            rec::Pack(File::Fields(), record, data);
+            File::Pack(record, data);
             return File::kRecordLength;
         }
     }
@@ -192,6 +193,20 @@ protected:
             std::memcpy(key, data + s.position - 1, s.length);
             key += s.length;
         }
+    }
+
+    // The first record at or after the value in the key buffer whose key starts with the value's
+    // first prefixLength bytes; 4 when the record found lacks them.
+    int GetFirstWithPrefix(R& record, int keyNumber, size_t prefixLength) {
+        uint8_t* key = KeyBuffer(keyNumber);
+        if (!key) return btr::B_INVALID_KEYNUMBER;
+        std::string prefix(reinterpret_cast<const char*>(key), prefixLength);
+        R found;
+        int status = ReadRecord(btr::B_GET_GE, found, keyNumber);
+        if (status != 0) return status;
+        if (std::memcmp(key, prefix.data(), prefixLength) != 0) return btr::B_KEY_VALUE_NOT_FOUND;
+        record = found;
+        return 0;
     }
 
     // One get operation on the key, into the record object. Nothing past the length returned

@@ -69,7 +69,7 @@ protected:
         line.m_dItemCost = cost;
         line.m_dPtnPerItem = ptnPerItem;
         line.m_dPtns = ptns;
-        ASSERT_EQ(db.InsertLine(line), 0);
+        ASSERT_EQ(db.InsertRecord(line), 0);
     }
 
     kt::TempDir dir;

@@ -97,7 +97,7 @@ TEST(NegativeCost, SurvivesRepeatedSavesAndLoads) {
             line.m_strRecipeKey = "AA26340111111";
             line.m_dItemCost = cost;
             file.DeleteLines(line.m_strRecipeKey);
-            ASSERT_EQ(file.InsertLine(line), 0);
+            ASSERT_EQ(file.InsertRecord(line), 0);
             CMenuItem read;
             ASSERT_EQ(file.FindFirstLine(read, line.m_strRecipeKey), 0);
             cost = RoundCents(read.m_dItemCost);

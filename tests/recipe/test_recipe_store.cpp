@@ -76,7 +76,7 @@ protected:
         ASSERT_EQ(l.OpenFile(), 0);
         for (CMenuItem& line : lines) {
             line.m_strRecipeKey = key;
-            ASSERT_EQ(l.InsertLine(line), 0);
+            ASSERT_EQ(l.InsertRecord(line), 0);
         }
     }
 
@@ -159,7 +159,7 @@ TEST_F(Store, KeyInUseMovesOnToTheNextFreeSecond) {
     cat.m_strName = "SOUPS";
     cat.m_strCategoryKey = FreeCategoryKey(t);
     ASSERT_EQ(cat.m_strCategoryKey, "2026338140509");
-    ASSERT_EQ(c.InsertCategory(cat), 0);
+    ASSERT_EQ(c.InsertRecord(cat), 0);
     EXPECT_EQ(FreeCategoryKey(t), "2026338140510");
 }
 

@@ -40,7 +40,7 @@ struct Files {
                 CMenuItem line;
                 line.m_strRecipeKey = r[1];
                 line.m_strItem = "ITEM" + std::to_string(i);
-                QCOMPARE(lines.InsertLine(line), 0);
+                QCOMPARE(lines.InsertRecord(line), 0);
             }
         }
     }

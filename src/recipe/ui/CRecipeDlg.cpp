@@ -768,8 +768,8 @@ void CRecipeDlg::OnCategoryKillFocus() {
     CMenuCategoryDB categories;
     if (st == 0) st = categories.OpenFile();
     if (st == 0) {
-        st = categories.UpdateCategory(category);
-        if (st == kNotFound) st = categories.InsertCategory(category);
+        st = categories.UpdateRecord(category);
+        if (st == kNotFound) st = categories.InsertRecord(category);
     }
     if (st != 0) {
         ReportUnreadable("MenuCategory.DB", st);

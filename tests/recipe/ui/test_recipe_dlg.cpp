@@ -370,7 +370,7 @@ private slots:
             CMenuItemDB l;
             QCOMPARE(l.OpenFile(), 0);
             line.m_strRecipeKey = "2025100090000";
-            QCOMPARE(l.InsertLine(line), 0);
+            QCOMPARE(l.InsertRecord(line), 0);
         }
         auto chosen = EditFirstRecipe();
         CRecipeDlg* dlg = Open(QStringLiteral("C1"));
@@ -500,7 +500,7 @@ private slots:
             line.m_strUnit = "BAG";
             line.m_dPtnPerItem = 25;
             line.m_dPtns = 1;
-            QCOMPARE(l.InsertLine(line), 0);
+            QCOMPARE(l.InsertRecord(line), 0);
         }
         AddIngredient(dlg, QStringLiteral("sugar"));
         Named<QLineEdit>(dlg, QStringLiteral("Recipe Name"))->selectAll();

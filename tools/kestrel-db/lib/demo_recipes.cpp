@@ -157,7 +157,7 @@ int AddDemoRecipes(const std::string& dir, std::vector<std::string>* report) {
             category.m_strCustomer = given.customer;
             category.m_strCategoryKey = given.key;
             category.m_strName = given.name;
-            categories.InsertCategory(category);
+            categories.InsertRecord(category);
         }
         for (const DemoRecipe& recipe : Recipes()) {
             CMenuHdr header;
@@ -174,7 +174,7 @@ int AddDemoRecipes(const std::string& dir, std::vector<std::string>* report) {
             if (headers.InsertRecipe(header) != 0) continue;
             for (const DemoLine& given : recipe.lines) {
                 CMenuItem line = MakeLine(recipe, given);
-                lines.InsertLine(line);
+                lines.InsertRecord(line);
             }
             ++added;
         }
