@@ -527,24 +527,6 @@ void CBtrieveDB::AddError(const std::string& text) {
     ++m_nMessages;
 }
 
-int CBtrieveDB::ReadByKey(void* data, uint16_t size, void* key, int keyNumber, uint16_t* returned) {
-    uint16_t len = size;
-    int status = GetEqual(data, &len, key, keyNumber);
-    if (returned) *returned = len;
-    return status;
-}
-
-int CBtrieveDB::ReadFirstWithPrefix(void* data, uint16_t size, void* key, int keyNumber, size_t prefixLength,
-                                    uint16_t* returned) {
-    std::vector<uint8_t> prefix(static_cast<uint8_t*>(key), static_cast<uint8_t*>(key) + prefixLength);
-    uint16_t len = size;
-    int status = GetGreaterOrEqual(data, &len, key, keyNumber);
-    if (returned) *returned = len;
-    if (status != 0) return status;
-    if (std::memcmp(prefix.data(), key, prefixLength) != 0) return btr::B_KEY_VALUE_NOT_FOUND;
-    return 0;
-}
-
 int CBtrieveDB::DeleteByKey(void* data, uint16_t size, void* key, int keyNumber) {
     uint16_t len = size;
     int status = GetEqual(data, &len, key, keyNumber);

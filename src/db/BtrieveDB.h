@@ -180,23 +180,6 @@ protected:
     int CreateAndOpen(const char* path, uint16_t recordLength, uint16_t keys, uint16_t fileFlags,
                       const std::vector<BtrKeySegment>& segments);
 
-    // Record-operation patterns shared by the file classes.
-    // Read by key: GetEqual into data (length = buffer size); returns the status.
-    int ReadByKey(void* data, uint16_t size, void* key, int keyNumber, uint16_t* returned = nullptr);
-    // First record whose key starts with the first prefixLength bytes of the key buffer (already
-    // filled and padded by the caller): GetGreaterOrEqual, 4 when the key found lacks the prefix.
-    int ReadFirstWithPrefix(void* data, uint16_t size, void* key, int keyNumber, size_t prefixLength,
-                            uint16_t* returned = nullptr);
-    // Update: read the stored record by the (filled) unique key, let pack() write the record object
-    // over it, then Update. A failing read returns its status (4 for a missing record).
-    template <class Pack>
-    int UpdateByKey(uint8_t* data, uint16_t size, void* key, int keyNumber, Pack&& pack) {
-        uint16_t len = size;
-        int status = GetEqual(data, &len, key, keyNumber);
-        if (status != 0) return status;
-        len = pack(data, len);
-        return Update(data, &len, key, keyNumber);
-    }
     // One get or step operation (btr::B_GET_EQUAL, B_STEP_NEXT...) through its virtual slot.
     int Read(int operation, void* data, uint16_t* length, void* key, int keyNumber);
     // Delete: GetEqual on the (filled) unique key, then Delete; a missing record counts as success.

@@ -1,6 +1,7 @@
-// The record file base: open/close rules, create, export, reload preparation and the shared
-// record-operation patterns.
+// The record file base (open/close rules, create, export, reload preparation) and the typed
+// record access of every file class.
 #include "BtrieveDB.h"
+#include "ControlDB.h"
 #include "CustomerDB.h"
 #include "ItemDB.h"
 #include "ItemDictDB.h"
@@ -52,37 +53,6 @@ public:
     static std::string kt_pad(std::string s, size_t n) {
         s.resize(n, ' ');
         return s;
-    }
-    int Find(const std::string& key, std::string& rec) {
-        std::string k = kt_pad(key, 8);
-        std::memcpy(m_key, k.data(), 8);
-        uint8_t buf[20];
-        int s = ReadByKey(buf, 20, m_key, 0);
-        rec.assign(reinterpret_cast<char*>(buf), 20);
-        return s;
-    }
-    int FirstWith(const std::string& prefix, std::string& rec) {
-        std::string k = kt_pad(prefix, 8);
-        std::memcpy(m_key, k.data(), 8);
-        uint8_t buf[20];
-        int s = ReadFirstWithPrefix(buf, 20, m_key, 0, prefix.size());
-        rec.assign(reinterpret_cast<char*>(buf), 20);
-        return s;
-    }
-    int Change(const std::string& key, const std::string& rest) {
-        std::string k = kt_pad(key, 8);
-        std::memcpy(m_key, k.data(), 8);
-        uint8_t buf[20];
-        return UpdateByKey(buf, 20, m_key, 0, [&](uint8_t* data, uint16_t len) {
-            std::memcpy(data + 8, kt_pad(rest, 12).data(), 12);
-            return len;
-        });
-    }
-    int Remove(const std::string& key) {
-        std::string k = kt_pad(key, 8);
-        std::memcpy(m_key, k.data(), 8);
-        uint8_t buf[20];
-        return DeleteByKey(buf, 20, m_key, 0);
     }
     uint8_t m_key[9] = {};
 };
@@ -149,27 +119,6 @@ TEST_F(BtrieveDB, NullDataLengthReachesTheRecordManagerAsZero) {
     uint16_t len = 20;
     EXPECT_EQ(db.GetFirst(buf, &len, db.m_key, 0), 0);
     EXPECT_EQ(len, 20);
-}
-
-TEST_F(BtrieveDB, RecordOperationPatterns) {
-    CTestDB db;
-    ASSERT_EQ(db.Create("TEST.DB"), 0);
-    for (std::string k : {"AB1", "AB2", "AC1"})
-        ASSERT_EQ(db.Put(k, "x"), 0);
-    std::string rec;
-    EXPECT_EQ(db.Find("AB2", rec), 0);
-    EXPECT_EQ(db.Find("AB3", rec), btr::B_KEY_VALUE_NOT_FOUND);
-    EXPECT_EQ(db.FirstWith("AC", rec), 0);
-    EXPECT_EQ(rec.substr(0, 3), "AC1");
-    EXPECT_EQ(db.FirstWith("AA", rec), btr::B_KEY_VALUE_NOT_FOUND); // AB1 is found but lacks the prefix
-    EXPECT_EQ(db.FirstWith("Z", rec), btr::B_END_OF_FILE);
-    EXPECT_EQ(db.Change("AB2", "changed"), 0);
-    ASSERT_EQ(db.Find("AB2", rec), 0);
-    EXPECT_EQ(rec.substr(8, 7), "changed");
-    EXPECT_EQ(db.Change("NONE", "y"), btr::B_KEY_VALUE_NOT_FOUND);
-    EXPECT_EQ(db.Remove("AB1"), 0);
-    EXPECT_EQ(db.Remove("AB1"), 0); // a missing record counts as deleted
-    EXPECT_EQ(db.GetRecordCount(), 2u);
 }
 
 TEST_F(BtrieveDB, ExportReadsEveryRecordAndChecksItsLength) {
@@ -278,8 +227,8 @@ protected:
     }
 };
 
-using RecordFileTypes = ::testing::Types<CCustomerDB, CItemDB, CItemUnitDB, CItemDictDB, CItemLookupDB,
-                                         CMenuCategoryDB, CMenuHdrDB, CMenuItemDB>;
+using RecordFileTypes = ::testing::Types<CControlDB, CCustomerDB, CItemDB, CItemUnitDB, CItemDictDB,
+                                         CItemLookupDB, CMenuCategoryDB, CMenuHdrDB, CMenuItemDB>;
 TYPED_TEST_SUITE(RecordFiles, RecordFileTypes);
 
 TYPED_TEST(RecordFiles, InsertReadByEveryKeyInBothDirectionsUpdateAndDelete) {

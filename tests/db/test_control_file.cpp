@@ -85,7 +85,7 @@ TEST(ControlFile, InsertedSettingsAreFoundAndTextIsCut) {
     c.m_bFlag = true;
     c.m_dValue = 2.5;
     c.m_strText = std::string(300, 'a');
-    ASSERT_EQ(db.InsertControl(c), 0);
+    ASSERT_EQ(db.InsertRecord(c), 0);
     EXPECT_EQ(c.m_strKey, "CALL_REMOTE.EDIT_QUOTE");
 
     std::vector<uint8_t> expected(304, 0);

@@ -325,7 +325,7 @@ TEST_F(HistoryReload, TheEditQuoteSettingIsReadAtTheStartOfTheReload) {
     c.m_strKey = "CALL_REMOTE.EDIT_QUOTE";
     c.m_cType = 'B';
     c.m_bFlag = true;
-    ASSERT_EQ(control.InsertControl(c), 0);
+    ASSERT_EQ(control.InsertRecord(c), 0);
     control.Close();
     ASSERT_TRUE(Reload(m_db, Line(Make("100210", "10101", 50)), 1026).empty());
     EXPECT_TRUE(m_db.GetEditQuote());

@@ -279,7 +279,7 @@ TEST_F(VelocityMerge, EditQuoteSettingKeepsTheManualPrice) {
         setting.m_strKey = "CALL_REMOTE.EDIT_QUOTE";
         setting.m_cType = 'B';
         setting.m_bFlag = true;
-        ASSERT_EQ(control.InsertControl(setting), 0);
+        ASSERT_EQ(control.InsertRecord(setting), 0);
     }
     EXPECT_FALSE(m_db.GetEditQuote());
     m_db.LoadEditQuote();

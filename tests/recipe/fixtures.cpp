@@ -77,7 +77,7 @@ void SetKilograms(bool kilograms) {
     control.m_cType = 'B';
     control.m_bFlag = kilograms;
     if (db.UpdateControl(control) != 0) {
-        ASSERT_EQ(db.InsertControl(control), 0);
+        ASSERT_EQ(db.InsertRecord(control), 0);
     }
 }
 
