@@ -128,7 +128,7 @@ void Build(Database& db) {
             h.m_fAmount1 = 7.5f;
             h.m_tLastDate = 1700000000;
             h.m_bActive = true;
-            history.InsertHistory(h);
+            history.InsertRecord(h);
         }
     }
     items.EndTran();

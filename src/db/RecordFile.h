@@ -105,7 +105,10 @@ public:
             return File::UnpackRecord(data, length, record);
         } else {
             if (length != File::kRecordLength) return btr::B_DATALENGTH_ERROR;
-            rec::Unpack(File::Fields(), data, record);
+            if constexpr (requires { File::Unpack(data, record); })
+                File::Unpack(data, record);
+            else
+                rec::Unpack(File::Fields(), data, record);
             return 0;
         }
     }

@@ -1,8 +1,8 @@
 // VELOCITY.DB, the item history: one record per customer, item and unit bought.
 #pragma once
 
-#include "BtrieveDB.h"
 #include "Interchange.h"
+#include "RecordFile.h"
 #include "RecordLayout.h"
 
 #include <array>
@@ -45,9 +45,10 @@ public:
 // 140, 137-147 quoted price, 148-151 quote code, 152 active flag, 153-158 the number at 156, 159-162 blank,
 // 163 line feed. ImportLine reads the same columns; an older version's shorter line carries the leading
 // columns that fit it (see LineColumns), and a line of customer, item and unit alone withdraws that record.
-class CVelocityDB : public CBtrieveDB {
+class CVelocityDB : public CRecordFile<CVelocity, CVelocityDB> {
 public:
     static constexpr uint16_t kRecordLength = 160;
+    static constexpr int kUniqueKey = 1; // customer, item and unit
 
     CVelocityDB();
     ~CVelocityDB() override;
@@ -58,7 +59,6 @@ public:
     bool CanReload() const override { return true; }
     uint32_t GetRecordLength() const override { return kRecordLength; }
     int GetLineLength() const override;
-    int Create(const char* path) override;
     int FormatLine(const uint8_t* raw, std::string& output) override;
     void ImportLine(int firstChar) override;
     // The base preparation, then the quote-editing setting of the control file.
@@ -72,7 +72,6 @@ public:
                       bool deleteRecord);
     // Withdraws every record of the item in that unit.
     int ClearItemUnit(const std::string& item, const std::string& unit);
-    int InsertHistory(CVelocity& history);
     // Writes an imported record over the stored one of the same customer, item and unit.
     int MergeHistory(CVelocity& history, bool replace);
 
@@ -82,6 +81,7 @@ public:
     bool GetEditQuote() const { return m_bEditQuote; }
 
     static const rec::Layout<CVelocity>& Fields();
+    static const std::vector<BtrKeySegment>& KeySegments();
     static void Pack(CVelocity& history, uint8_t* record);
     static void Unpack(const uint8_t* record, CVelocity& history);
 
@@ -94,8 +94,5 @@ protected:
     // line's start when rescan is set, else from the position), or ends the reload.
     void SkipBadLine(long offset, bool rescan);
 
-    uint8_t m_key1[22] = {};
-    uint8_t m_key2[13] = {};
-    int m_nKeyNumber = 1;
     bool m_bEditQuote = false;
 };

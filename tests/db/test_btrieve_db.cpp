@@ -7,9 +7,11 @@
 #include "ItemDictDB.h"
 #include "ItemLookupDB.h"
 #include "ItemUnitDB.h"
+#include "ManualPriceDB.h"
 #include "MenuCategoryDB.h"
 #include "MenuHdrDB.h"
 #include "MenuItemDB.h"
+#include "VelocityDB.h"
 #include "btrieve/btrcall.h"
 #include "support.h"
 
@@ -227,8 +229,9 @@ protected:
     }
 };
 
-using RecordFileTypes = ::testing::Types<CControlDB, CCustomerDB, CItemDB, CItemUnitDB, CItemDictDB,
-                                         CItemLookupDB, CMenuCategoryDB, CMenuHdrDB, CMenuItemDB>;
+using RecordFileTypes =
+    ::testing::Types<CControlDB, CCustomerDB, CItemDB, CItemUnitDB, CItemDictDB, CItemLookupDB,
+                     CManualPriceDB, CMenuCategoryDB, CMenuHdrDB, CMenuItemDB, CVelocityDB>;
 TYPED_TEST_SUITE(RecordFiles, RecordFileTypes);
 
 TYPED_TEST(RecordFiles, InsertReadByEveryKeyInBothDirectionsUpdateAndDelete) {

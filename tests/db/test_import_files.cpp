@@ -126,7 +126,7 @@ TEST(UnitReload, ANoLongerSoldUnitWithdrawsItsHistoryOnly) {
         h.m_strUnit = unit;
         h.m_bActive = true;
         h.m_tLastDate = -1;
-        ASSERT_EQ(history.InsertHistory(h), 0);
+        ASSERT_EQ(history.InsertRecord(h), 0);
     }
     history.Close();
     CItemUnitDB units;
@@ -284,7 +284,7 @@ protected:
         q.m_strItem = Pad(item, 12);
         q.m_strUnit = "CS ";
         q.m_fPrice = 41.5f;
-        ASSERT_EQ(m_prices.InsertQuote(q), 0);
+        ASSERT_EQ(m_prices.InsertRecord(q), 0);
         m_prices.Close();
     }
     int QuoteStatus(const std::string& customer, const std::string& item) {

@@ -93,7 +93,7 @@ TEST_F(VelocityFile, InsertWritesTheSharedLayout) {
     h.m_fQuotedPrice = 4.5f;
     h.m_strQuoteCode = "q";
     h.m_n156 = 9;
-    ASSERT_EQ(m_db.InsertHistory(h), 0);
+    ASSERT_EQ(m_db.InsertRecord(h), 0);
 
     std::vector<uint8_t> expected(160, 0);
     kt::PutText(expected, 0, "C1", 6, '\0');
@@ -128,7 +128,7 @@ TEST_F(VelocityFile, InsertWritesTheSharedLayout) {
 TEST_F(VelocityFile, NoLastDateAndLowerCaseFlags) {
     CVelocity h = Make("C2", "I1", "EA");
     h.m_tLastDate = -1;
-    ASSERT_EQ(m_db.InsertHistory(h), 0);
+    ASSERT_EQ(m_db.InsertRecord(h), 0);
     std::vector<uint8_t> raw = Raw(Key("C2", "I1", "EA"));
     ASSERT_EQ(raw.size(), 160u);
     for (size_t at = 29; at < 33; ++at)
@@ -174,7 +174,7 @@ TEST_F(VelocityFile, ClearForItemAndUnitStopsAtTheNextItem) {
     for (auto [customer, item, unit] : {std::tuple{"C1", "A1", "CS"}, std::tuple{"C2", "A1", "CS"},
                                         std::tuple{"C1", "A1", "EA"}, std::tuple{"C1", "B1", "CS"}}) {
         CVelocity h = Make(customer, item, unit);
-        ASSERT_EQ(m_db.InsertHistory(h), 0);
+        ASSERT_EQ(m_db.InsertRecord(h), 0);
     }
     ASSERT_EQ(m_db.ClearItemUnit("a1", "cs"), 0);
     CVelocity h;
@@ -203,7 +203,7 @@ protected:
         stored.m_fAmount1 = 10.0f;
         stored.m_fQuotedPrice = 8.5f;
         stored.m_strQuoteCode = "QC";
-        ASSERT_EQ(m_db.InsertHistory(stored), 0);
+        ASSERT_EQ(m_db.InsertRecord(stored), 0);
         CManualPriceDB prices;
         ASSERT_EQ(prices.Create("MNPRICE.DB"), 0);
         CManualPrice quote;
@@ -213,7 +213,7 @@ protected:
         quote.m_strItem = "I1";
         quote.m_strUnit = "CS";
         quote.m_fPrice = 8.5f;
-        ASSERT_EQ(prices.InsertQuote(quote), 0);
+        ASSERT_EQ(prices.InsertRecord(quote), 0);
     }
     static uint32_t QuoteCount() {
         CManualPriceDB prices;
@@ -303,10 +303,10 @@ TEST_F(VelocityFile, FormatLineColumns) {
     h.m_n140 = -7;
     h.m_fQuotedPrice = 3.0f;
     h.m_n156 = 156;
-    ASSERT_EQ(m_db.InsertHistory(h), 0);
+    ASSERT_EQ(m_db.InsertRecord(h), 0);
     CVelocity none = Make("C2", "X", "EA");
     none.m_tLastDate = -1;
-    ASSERT_EQ(m_db.InsertHistory(none), 0);
+    ASSERT_EQ(m_db.InsertRecord(none), 0);
 
     std::string line;
     ASSERT_EQ(m_db.ExportFirst(line), 0);

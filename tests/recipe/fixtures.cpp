@@ -66,7 +66,7 @@ void AddHistory(const std::string& customer, const std::string& item, const std:
     history.m_fAmount2 = amount2;
     history.m_tLastDate = lastDate;
     history.m_bActive = true;
-    ASSERT_EQ(db.InsertHistory(history), 0);
+    ASSERT_EQ(db.InsertRecord(history), 0);
 }
 
 void SetKilograms(bool kilograms) {
