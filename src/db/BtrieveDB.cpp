@@ -527,14 +527,6 @@ void CBtrieveDB::AddError(const std::string& text) {
     ++m_nMessages;
 }
 
-int CBtrieveDB::DeleteByKey(void* data, uint16_t size, void* key, int keyNumber) {
-    uint16_t len = size;
-    int status = GetEqual(data, &len, key, keyNumber);
-    if (status == btr::B_KEY_VALUE_NOT_FOUND) return 0;
-    if (status != 0) return status;
-    return Delete();
-}
-
 uint16_t BuildFileSpec(std::vector<uint8_t>& spec, uint16_t recordLength, uint16_t numberOfKeys,
                        uint16_t fileFlags, const std::vector<BtrKeySegment>& segments, uint16_t pageSize) {
     size_t length = 16 + 16 * segments.size();

@@ -182,8 +182,6 @@ protected:
 
     // One get or step operation (btr::B_GET_EQUAL, B_STEP_NEXT...) through its virtual slot.
     int Read(int operation, void* data, uint16_t* length, void* key, int keyNumber);
-    // Delete: GetEqual on the (filled) unique key, then Delete; a missing record counts as success.
-    int DeleteByKey(void* data, uint16_t size, void* key, int keyNumber);
 
     uint8_t m_posBlock[128];
     bool m_bOpen = false;

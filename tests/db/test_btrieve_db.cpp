@@ -11,6 +11,8 @@
 #include "MenuCategoryDB.h"
 #include "MenuHdrDB.h"
 #include "MenuItemDB.h"
+#include "OrderDB.h"
+#include "OrderItemDB.h"
 #include "VelocityDB.h"
 #include "btrieve/btrcall.h"
 #include "support.h"
@@ -199,6 +201,7 @@ protected:
     static R Sample(char tag) {
         R record;
         for (const auto& f : DB::Fields()) {
+            if (f.member && f.enc == rec::Enc::I32) *static_cast<int32_t*>(f.member(record)) = tag;
             if (!f.member || !rec::IsText(f.enc)) continue;
             if (f.enc == rec::Enc::Postal || f.enc == rec::Enc::Phone || f.enc == rec::Enc::PostalDigits ||
                 f.enc == rec::Enc::PhoneDigits)
@@ -229,9 +232,9 @@ protected:
     }
 };
 
-using RecordFileTypes =
-    ::testing::Types<CControlDB, CCustomerDB, CItemDB, CItemUnitDB, CItemDictDB, CItemLookupDB,
-                     CManualPriceDB, CMenuCategoryDB, CMenuHdrDB, CMenuItemDB, CVelocityDB>;
+using RecordFileTypes = ::testing::Types<CControlDB, CCustomerDB, CItemDB, CItemUnitDB, CItemDictDB,
+                                         CItemLookupDB, CManualPriceDB, CMenuCategoryDB, CMenuHdrDB,
+                                         CMenuItemDB, COrderDB, COrderItemDB, CVelocityDB>;
 TYPED_TEST_SUITE(RecordFiles, RecordFileTypes);
 
 TYPED_TEST(RecordFiles, InsertReadByEveryKeyInBothDirectionsUpdateAndDelete) {
