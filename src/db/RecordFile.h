@@ -3,10 +3,10 @@
 //   Fields()        its record layout;
 //   KeySegments()   its key segments, as the file is created with them;
 //   kRecordLength   the record length (the fixed part of a variable-length record);
-//   static Pack(Record&, uint8_t*)  the record object over a record buffer;
-// and, for variable-length records, kBufferSize (the longest record) with its own
-//   a Pack that returns the length to write, and
-//   static int UnpackRecord(const uint8_t*, uint16_t, Record&)   (returns a status).
+//   Pack(Record&, uint8_t*)   the record object over a record buffer (returning the length to
+//                   write for variable-length records).
+// A variable-length file also gives kBufferSize (its longest record) and
+//   static int UnpackRecord(const uint8_t*, uint16_t length, Record&)   (returns a status).
 // Writes go through kUniqueKey (key 0 unless the file says otherwise).
 #pragma once
 
