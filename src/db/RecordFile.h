@@ -158,7 +158,6 @@ protected:
     int FillKey(int keyNumber, const std::string& keyValue) {
         uint8_t* key = KeyBuffer(keyNumber);
         if (!key) return btr::B_INVALID_KEYNUMBER;
-        std::vector<uint8_t> data(BufferSize(), 0);
         const rec::Layout<R>& layout = File::Fields();
         size_t used = 0;
         for (const BtrKeySegment& s : Keys()[static_cast<size_t>(keyNumber)]) {
@@ -170,16 +169,17 @@ protected:
                 size_t width = f != layout.end() ? f->width : 1;
                 std::string piece = keyValue.substr(std::min(used, keyValue.size()), width);
                 used += width;
+                std::memset(key, 0, width);
                 if (f != layout.end() && rec::IsText(f->enc))
-                    rec::PackField(f->enc, data.data(), at, width, &piece);
+                    rec::PackField(f->enc, key, 0, width, &piece);
                 else if (f != layout.end() && f->enc == rec::Enc::Code)
-                    std::memcpy(data.data() + at, fields::Upper(piece).data(), piece.size());
+                    std::memcpy(key, fields::Upper(piece).data(), piece.size());
                 else
-                    std::memcpy(data.data() + at, piece.data(), piece.size());
+                    std::memcpy(key, piece.data(), piece.size());
+                key += width;
                 at += width;
             }
         }
-        CopyKey(keyNumber, data.data(), key);
         return 0;
     }
     // The key of the record object, as it is stored, in the key's buffer.
@@ -217,10 +217,11 @@ protected:
     int ReadRecord(int operation, R& record, int keyNumber) {
         uint8_t* key = KeyBuffer(keyNumber);
         if (!key) return btr::B_INVALID_KEYNUMBER;
-        m_read.assign(BufferSize(), 0);
+        m_read.resize(BufferSize());
         uint16_t length = static_cast<uint16_t>(m_read.size());
         int status = Read(operation, m_read.data(), &length, key, keyNumber);
         if (status != 0) return status;
+        std::fill(m_read.begin() + std::min<size_t>(length, m_read.size()), m_read.end(), 0);
         return UnpackFrom(m_read.data(), length, record);
     }
 
