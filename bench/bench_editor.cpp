@@ -79,7 +79,7 @@ void EnterDatabase() {
             line.m_dPtnPerItem = 0;
             line.m_dPtns = 1 + l % 4;
             line.m_dItemCost = l % 5 == 0 ? 3.5 : 0; // some overridden costs
-            if (lines.InsertLine(line) != 0) std::abort();
+            if (lines.InsertRecord(line) != 0) std::abort();
         }
         headers.EndTran();
         std::FILE* f = std::fopen(marker.c_str(), "w");

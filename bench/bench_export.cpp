@@ -56,7 +56,7 @@ fs::path Database() {
         line.m_strUnit = "CS";
         line.m_dPtns = 1 + l % 4;
         line.m_dItemCost = l % 5 == 0 ? 3.5 : 0; // some overridden costs
-        if (lines.InsertLine(line) != 0) std::abort();
+        if (lines.InsertRecord(line) != 0) std::abort();
     }
     if (std::FILE* f = std::fopen(marker.c_str(), "w")) std::fclose(f);
     return db;

@@ -117,9 +117,9 @@ void Build(Database& db) {
             unit.m_strUnit = Pad(kUnits[u], 3);
             unit.m_fWeight = 10.0f + static_cast<float>(i % 30);
             unit.m_fPricing116 = 5.0f + static_cast<float>(i % 97);
-            units.InsertUnit(unit);
+            units.InsertRecord(unit);
         }
-        items.InsertItem(item);
+        items.InsertRecord(item);
         if (i % 4 == 0) {
             CVelocity h;
             h.m_strCustomer = "C" + std::to_string(i % 50);
@@ -128,7 +128,7 @@ void Build(Database& db) {
             h.m_fAmount1 = 7.5f;
             h.m_tLastDate = 1700000000;
             h.m_bActive = true;
-            history.InsertHistory(h);
+            history.InsertRecord(h);
         }
     }
     items.EndTran();
@@ -152,14 +152,14 @@ void Build(Database& db) {
                 lookup.InsertPair(pair);
             }
         }
-        dict.InsertWord(entry);
+        dict.InsertRecord(entry);
     }
     // A few replacement words, as the downloads carry them.
     for (int k = 0; k < 10; ++k) {
         CItemDict alias;
         alias.m_strWord = Pad("ALIAS" + std::to_string(k), 20);
         alias.m_strReplacement = Pad(Vocabulary(1)[static_cast<size_t>(k)], 20);
-        dict.InsertWord(alias);
+        dict.InsertRecord(alias);
     }
     dict.EndTran();
     lookup.EndTran();

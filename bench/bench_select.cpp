@@ -68,7 +68,7 @@ const std::string& Database() {
                     line.m_strRecipeKey = key;
                     line.m_strItem = std::to_string(1000000 + l);
                     line.m_dPtns = 1;
-                    lines.InsertLine(line);
+                    lines.InsertRecord(line);
                 }
             }
         }

@@ -4,10 +4,11 @@
 
 #include "btrieve/btrcall.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstring>
-#include <memory>
 #include <sys/types.h>
+#include <utility>
 
 // File classes keep line offsets in a long and print them with %ld: it must hold any offset.
 static_assert(sizeof(long) >= sizeof(int64_t), "reload offsets need 64 bits");
@@ -48,7 +49,7 @@ int CBtrieveDB::Open(void* data, uint16_t* length, const char* name, int mode) {
 }
 
 int CBtrieveDB::OpenFile(const char* path) {
-    return Open(m_scratch, &m_wLength, path ? path : GetFileName(), 0);
+    return OpenFile(path, 0);
 }
 
 int CBtrieveDB::Close() {
@@ -61,22 +62,19 @@ int CBtrieveDB::Close() {
     return ended != 0 ? ended : status;
 }
 
-#define NEEDS_OPEN                                                                                           \
-    if (!m_bOpen) return btr::B_FILE_NOT_OPEN
+int CBtrieveDB::Call(int operation, void* data, uint16_t* length, void* key, int keyNumber) {
+    if (!m_bOpen) return btr::B_FILE_NOT_OPEN;
+    return BtrvCall(operation, m_posBlock, data, length, key, keyNumber);
+}
 
 int CBtrieveDB::AbortTran() {
-    NEEDS_OPEN;
-    return BtrvCall(btr::B_ABORT_TRAN, m_posBlock, m_scratch, &m_wLength, m_scratch, 0);
+    return Call(btr::B_ABORT_TRAN);
 }
-
 int CBtrieveDB::BeginTran() {
-    NEEDS_OPEN;
-    return BtrvCall(btr::B_BEGIN_TRAN, m_posBlock, m_scratch, &m_wLength, m_scratch, 0);
+    return Call(btr::B_BEGIN_TRAN);
 }
-
 int CBtrieveDB::EndTran() {
-    NEEDS_OPEN;
-    return BtrvCall(btr::B_END_TRAN, m_posBlock, m_scratch, &m_wLength, m_scratch, 0);
+    return Call(btr::B_END_TRAN);
 }
 
 const char* CBtrieveDB::GetFileName() const {
@@ -358,15 +356,11 @@ bool CBtrieveDB::CanReload() const {
 
 namespace {
 int ExportRead(CBtrieveDB& db, bool first, std::string& output) {
-    uint32_t recordLength = db.GetRecordLength();
-    uint32_t size = recordLength * 2;
-    if (size > 0xFFFF) size = 0xFFFF;
-    std::unique_ptr<uint8_t[]> buffer(new uint8_t[size]());
-    uint16_t length = static_cast<uint16_t>(size);
-    int status = first ? db.StepFirst(buffer.get(), &length) : db.StepNext(buffer.get(), &length);
+    std::vector<uint8_t> record;
+    int status = db.ReadBytes(first ? btr::B_STEP_FIRST : btr::B_STEP_NEXT, record);
     if (status != 0) return status;
-    if (length != recordLength) return btr::B_DATALENGTH_ERROR;
-    return db.FormatLine(buffer.get(), output);
+    if (record.size() != db.GetRecordLength()) return btr::B_DATALENGTH_ERROR;
+    return db.FormatLine(record.data(), output);
 }
 } // namespace
 
@@ -397,18 +391,15 @@ int CBtrieveDB::GetLineLength() const {
 }
 
 uint32_t CBtrieveDB::GetRecordCount() {
-    std::vector<uint8_t> stat(336, 0);
-    std::vector<uint8_t> key(1024, 0);
-    uint16_t length = 336;
-    if (Stat(stat.data(), &length, key.data()) != 0) return 1;
+    std::vector<uint8_t> stat;
+    if (StatBytes(stat) != 0 || stat.size() < 10) return 1;
     uint32_t count;
     std::memcpy(&count, stat.data() + 6, 4);
     return count;
 }
 
 int CBtrieveDB::ClearOwner() {
-    NEEDS_OPEN;
-    return BtrvCall(btr::B_CLEAR_OWNER, m_posBlock, m_scratch, &m_wLength, m_scratch, 0);
+    return Call(btr::B_CLEAR_OWNER);
 }
 
 int CBtrieveDB::CreateFile(void* spec, uint16_t length, const char* path, int mode) {
@@ -420,132 +411,147 @@ int CBtrieveDB::CreateAndOpen(const char* path, uint16_t recordLength, uint16_t 
                               const std::vector<BtrKeySegment>& segments) {
     if (!path) path = GetFileName();
     std::vector<uint8_t> spec;
-    uint16_t length = BuildFileSpec(spec, recordLength, keys, fileFlags, segments);
-    int status = CreateFile(spec.data(), length, path, btr::kCreateReplace);
+    BuildFileSpec(spec, recordLength, keys, fileFlags, segments);
+    int status = CreateFile(spec, path, btr::kCreateReplace);
     if (status != 0) return status;
     return OpenFile(path);
 }
 
 int CBtrieveDB::CreateIndex(void* spec, uint16_t length) {
-    NEEDS_OPEN;
-    return BtrvCall(btr::B_BUILD_INDEX, m_posBlock, spec, &length, m_scratch, 0);
+    return Call(btr::B_BUILD_INDEX, spec, &length, m_scratch, 0);
 }
-
 int CBtrieveDB::Delete() {
-    NEEDS_OPEN;
-    return NoteWrite(BtrvCall(btr::B_DELETE, m_posBlock, m_scratch, &m_wLength, m_scratch, 0));
+    return NoteWrite(Call(btr::B_DELETE));
 }
-
 int CBtrieveDB::DropIndex(int keyNumber) {
-    NEEDS_OPEN;
-    return BtrvCall(btr::B_DROP_INDEX, m_posBlock, m_scratch, &m_wLength, m_scratch, keyNumber);
+    return Call(btr::B_DROP_INDEX, keyNumber);
 }
-
 int CBtrieveDB::Extend(char* extensionName, int keyNumber) {
-    NEEDS_OPEN;
-    return BtrvCall(btr::B_EXTEND, m_posBlock, m_scratch, &m_wLength, extensionName, keyNumber);
+    return Call(btr::B_EXTEND, m_scratch, &m_wLength, extensionName, keyNumber);
 }
-
 int CBtrieveDB::GetDirectory(char* pathBuffer, int drive) {
-    NEEDS_OPEN;
-    return BtrvCall(btr::B_GET_DIR, m_posBlock, m_scratch, &m_wLength, pathBuffer, drive);
+    return Call(btr::B_GET_DIR, m_scratch, &m_wLength, pathBuffer, drive);
 }
 
-#define OWN_BUFFERS_OP(Name, Code)                                                                           \
+#define KEYED_OP(Name, Code)                                                                                 \
     int CBtrieveDB::Name(void* data, uint16_t* length, void* key, int keyNumber) {                           \
-        NEEDS_OPEN;                                                                                          \
-        return BtrvCall(Code, m_posBlock, data, length, key, keyNumber);                                     \
+        return Call(Code, data, length, key, keyNumber);                                                     \
     }
+KEYED_OP(GetDirect, btr::B_GET_DIRECT)
+KEYED_OP(GetEqual, btr::B_GET_EQUAL)
+KEYED_OP(GetFirst, btr::B_GET_FIRST)
+KEYED_OP(GetGreater, btr::B_GET_GREATER)
+KEYED_OP(GetGreaterOrEqual, btr::B_GET_GE)
+KEYED_OP(GetLast, btr::B_GET_LAST)
+KEYED_OP(GetLess, btr::B_GET_LESS)
+KEYED_OP(GetLessOrEqual, btr::B_GET_LE)
+KEYED_OP(GetNext, btr::B_GET_NEXT)
+KEYED_OP(GetPrevious, btr::B_GET_PREVIOUS)
+KEYED_OP(SetOwner, btr::B_SET_OWNER)
+#undef KEYED_OP
 
-OWN_BUFFERS_OP(GetDirect, btr::B_GET_DIRECT)
-OWN_BUFFERS_OP(GetEqual, btr::B_GET_EQUAL)
-OWN_BUFFERS_OP(GetFirst, btr::B_GET_FIRST)
-OWN_BUFFERS_OP(GetGreater, btr::B_GET_GREATER)
-OWN_BUFFERS_OP(GetGreaterOrEqual, btr::B_GET_GE)
-OWN_BUFFERS_OP(GetLast, btr::B_GET_LAST)
-OWN_BUFFERS_OP(GetLess, btr::B_GET_LESS)
-OWN_BUFFERS_OP(GetLessOrEqual, btr::B_GET_LE)
-OWN_BUFFERS_OP(GetNext, btr::B_GET_NEXT)
-OWN_BUFFERS_OP(GetPrevious, btr::B_GET_PREVIOUS)
 int CBtrieveDB::Insert(void* data, uint16_t* length, void* key, int keyNumber) {
-    NEEDS_OPEN;
-    return NoteWrite(BtrvCall(btr::B_INSERT, m_posBlock, data, length, key, keyNumber));
+    return NoteWrite(Call(btr::B_INSERT, data, length, key, keyNumber));
 }
-OWN_BUFFERS_OP(SetOwner, btr::B_SET_OWNER)
 int CBtrieveDB::Update(void* data, uint16_t* length, void* key, int keyNumber) {
-    NEEDS_OPEN;
-    return NoteWrite(BtrvCall(btr::B_UPDATE, m_posBlock, data, length, key, keyNumber));
+    return NoteWrite(Call(btr::B_UPDATE, data, length, key, keyNumber));
 }
 
 #define STEP_OP(Name, Code)                                                                                  \
     int CBtrieveDB::Name(void* data, uint16_t* length) {                                                     \
-        NEEDS_OPEN;                                                                                          \
-        return BtrvCall(Code, m_posBlock, data, length, m_scratch, 0);                                       \
+        return Call(Code, data, length, m_scratch, 0);                                                       \
     }
-
 STEP_OP(GetPosition, btr::B_GET_POSITION)
 STEP_OP(StepFirst, btr::B_STEP_FIRST)
 STEP_OP(StepLast, btr::B_STEP_LAST)
 STEP_OP(StepNext, btr::B_STEP_NEXT)
 STEP_OP(StepPrevious, btr::B_STEP_PREVIOUS)
+#undef STEP_OP
 
+// Reset, SetDirectory, Stop and Version concern the record manager, not this file's position.
 int CBtrieveDB::Reset(void* key, int keyNumber) {
     return BtrvCall(btr::B_RESET, m_scratch, m_scratch, &m_wLength, key, keyNumber);
 }
-
 int CBtrieveDB::SetDirectory(char* path) {
-    NEEDS_OPEN;
+    if (!m_bOpen) return btr::B_FILE_NOT_OPEN;
     return BtrvCall(btr::B_SET_DIR, m_scratch, m_scratch, &m_wLength, path, 0);
 }
-
 int CBtrieveDB::Stat(void* data, uint16_t* length, void* key) {
-    NEEDS_OPEN;
-    return BtrvCall(btr::B_STAT, m_posBlock, data, length, key, 0);
+    return Call(btr::B_STAT, data, length, key, 0);
 }
-
 int CBtrieveDB::Stop() {
-    NEEDS_OPEN;
+    if (!m_bOpen) return btr::B_FILE_NOT_OPEN;
     return BtrvCall(btr::B_STOP, m_scratch, m_scratch, &m_wLength, m_scratch, 0);
 }
-
 int CBtrieveDB::Unlock(void* data, uint16_t* length, int keyNumber) {
-    NEEDS_OPEN;
-    return BtrvCall(btr::B_UNLOCK, m_posBlock, data, length, m_scratch, keyNumber);
+    return Call(btr::B_UNLOCK, data, length, m_scratch, keyNumber);
 }
-
 int CBtrieveDB::Version(void* data, uint16_t* length) {
     return BtrvCall(btr::B_VERSION, m_scratch, data, length, m_scratch, 0);
+}
+
+int CBtrieveDB::OpenFile(const char* path, int mode) {
+    return Open(m_scratch, &m_wLength, path ? path : GetFileName(), mode);
+}
+
+int CBtrieveDB::CreateFile(const std::vector<uint8_t>& spec, const char* path, int mode) {
+    std::vector<uint8_t> copy = spec;
+    return CreateFile(copy.data(), static_cast<uint16_t>(copy.size()), path, mode);
+}
+
+int CBtrieveDB::Read(int operation, void* data, uint16_t* length, void* key, int keyNumber) {
+    using Keyed = int (CBtrieveDB::*)(void*, uint16_t*, void*, int);
+    using Step = int (CBtrieveDB::*)(void*, uint16_t*);
+    static const std::pair<int, Keyed> keyed[] = {
+        {btr::B_GET_EQUAL, &CBtrieveDB::GetEqual},       {btr::B_GET_NEXT, &CBtrieveDB::GetNext},
+        {btr::B_GET_PREVIOUS, &CBtrieveDB::GetPrevious}, {btr::B_GET_GREATER, &CBtrieveDB::GetGreater},
+        {btr::B_GET_GE, &CBtrieveDB::GetGreaterOrEqual}, {btr::B_GET_LESS, &CBtrieveDB::GetLess},
+        {btr::B_GET_LE, &CBtrieveDB::GetLessOrEqual},    {btr::B_GET_FIRST, &CBtrieveDB::GetFirst},
+        {btr::B_GET_LAST, &CBtrieveDB::GetLast}};
+    static const std::pair<int, Step> steps[] = {{btr::B_STEP_FIRST, &CBtrieveDB::StepFirst},
+                                                 {btr::B_STEP_LAST, &CBtrieveDB::StepLast},
+                                                 {btr::B_STEP_NEXT, &CBtrieveDB::StepNext},
+                                                 {btr::B_STEP_PREVIOUS, &CBtrieveDB::StepPrevious}};
+    for (const auto& [code, op] : keyed)
+        if (code == operation) return (this->*op)(data, length, key, keyNumber);
+    for (const auto& [code, op] : steps)
+        if (code == operation) return (this->*op)(data, length);
+    return btr::B_INVALID_FUNCTION;
+}
+
+int CBtrieveDB::ReadBytes(int operation, std::vector<uint8_t>& record, int keyNumber,
+                          const std::string& key) {
+    record.assign(0xFFFF, 0);
+    uint16_t length = 0xFFFF;
+    uint8_t* data = record.data();
+    uint8_t* keyBuffer = m_bytesKey.data();
+    if (!key.empty()) {
+        std::fill(m_bytesKey.begin(), m_bytesKey.end(), 0);
+        std::memcpy(keyBuffer, key.data(), std::min(key.size(), m_bytesKey.size()));
+    }
+    int status = Read(operation, data, &length, keyBuffer, keyNumber);
+    record.resize(status == 0 ? length : 0);
+    return status;
+}
+
+int CBtrieveDB::InsertBytes(const std::vector<uint8_t>& record, int keyNumber) {
+    std::vector<uint8_t> copy = record;
+    uint16_t length = static_cast<uint16_t>(copy.size());
+    return Insert(copy.data(), &length, m_bytesKey.data(), keyNumber);
+}
+
+int CBtrieveDB::StatBytes(std::vector<uint8_t>& spec) {
+    spec.assign(4096, 0);
+    std::vector<uint8_t> key(1024, 0);
+    uint16_t length = static_cast<uint16_t>(spec.size());
+    int status = Stat(spec.data(), &length, key.data());
+    spec.resize(status == 0 ? length : 0);
+    return status;
 }
 
 void CBtrieveDB::AddError(const std::string& text) {
     m_arrMessages.push_back(text);
     ++m_nMessages;
-}
-
-int CBtrieveDB::ReadByKey(void* data, uint16_t size, void* key, int keyNumber, uint16_t* returned) {
-    uint16_t len = size;
-    int status = GetEqual(data, &len, key, keyNumber);
-    if (returned) *returned = len;
-    return status;
-}
-
-int CBtrieveDB::ReadFirstWithPrefix(void* data, uint16_t size, void* key, int keyNumber, size_t prefixLength,
-                                    uint16_t* returned) {
-    std::vector<uint8_t> prefix(static_cast<uint8_t*>(key), static_cast<uint8_t*>(key) + prefixLength);
-    uint16_t len = size;
-    int status = GetGreaterOrEqual(data, &len, key, keyNumber);
-    if (returned) *returned = len;
-    if (status != 0) return status;
-    if (std::memcmp(prefix.data(), key, prefixLength) != 0) return btr::B_KEY_VALUE_NOT_FOUND;
-    return 0;
-}
-
-int CBtrieveDB::DeleteByKey(void* data, uint16_t size, void* key, int keyNumber) {
-    uint16_t len = size;
-    int status = GetEqual(data, &len, key, keyNumber);
-    if (status == btr::B_KEY_VALUE_NOT_FOUND) return 0;
-    if (status != 0) return status;
-    return Delete();
 }
 
 uint16_t BuildFileSpec(std::vector<uint8_t>& spec, uint16_t recordLength, uint16_t numberOfKeys,

@@ -27,8 +27,12 @@ public:
     CBtrieveDB(const CBtrieveDB&) = delete;
     CBtrieveDB& operator=(const CBtrieveDB&) = delete;
 
-    // Virtual operations, in slot order.
+    // Virtual operations, in slot order. The raw record manager operations (buffers as void*) are
+    // for the file classes; the rest of the program reads and writes through the typed ones.
+protected:
     virtual int Open(void* data, uint16_t* length, const char* name, int mode);
+
+public:
     virtual int OpenFile(const char* path = nullptr);
     virtual int Close();
     virtual int AbortTran();
@@ -49,9 +53,16 @@ public:
     virtual uint32_t GetRecordCount();
     virtual int ClearOwner();
     virtual int Create(const char* path) = 0;
+
+protected:
     virtual int CreateFile(void* spec, uint16_t length, const char* path, int mode);
     virtual int CreateIndex(void* spec, uint16_t length);
+
+public:
+    // Deletes the record last read.
     virtual int Delete();
+
+protected:
     virtual int DropIndex(int keyNumber);
     virtual int Extend(char* extensionName, int keyNumber);
     virtual int GetDirectory(char* pathBuffer, int drive);
@@ -79,8 +90,24 @@ public:
     virtual int Unlock(void* data, uint16_t* length, int keyNumber);
     virtual int Update(void* data, uint16_t* length, void* key, int keyNumber);
     virtual int Version(void* data, uint16_t* length);
+
+public:
     // One line of a reload; a file that is not reloaded reads none.
     virtual void ImportLine(int) {}
+
+    // Opens path with an open mode of the record manager (btr::kOpenExclusive...).
+    int OpenFile(const char* path, int mode);
+    // Creates the file at path from a file specification (BuildFileSpec) without opening it.
+    int CreateFile(const std::vector<uint8_t>& spec, const char* path, int mode);
+    // Whole records as bytes, for the tools that handle every file alike (dump, stat, copy) and
+    // for checks on the stored bytes. operation is one of the record manager's get or step
+    // operations (btr::B_GET_FIRST, B_GET_NEXT, B_GET_EQUAL, B_STEP_FIRST...) on keyNumber, key
+    // the key value for those that take one; record holds the bytes returned.
+    int ReadBytes(int operation, std::vector<uint8_t>& record, int keyNumber = 0,
+                  const std::string& key = {});
+    int InsertBytes(const std::vector<uint8_t>& record, int keyNumber = 0);
+    // The file's specification and record count as the record manager's Stat gives them.
+    int StatBytes(std::vector<uint8_t>& spec);
 
     void AddError(const std::string& text);
 
@@ -173,25 +200,8 @@ protected:
     int CreateAndOpen(const char* path, uint16_t recordLength, uint16_t keys, uint16_t fileFlags,
                       const std::vector<BtrKeySegment>& segments);
 
-    // Record-operation patterns shared by the file classes.
-    // Read by key: GetEqual into data (length = buffer size); returns the status.
-    int ReadByKey(void* data, uint16_t size, void* key, int keyNumber, uint16_t* returned = nullptr);
-    // First record whose key starts with the first prefixLength bytes of the key buffer (already
-    // filled and padded by the caller): GetGreaterOrEqual, 4 when the key found lacks the prefix.
-    int ReadFirstWithPrefix(void* data, uint16_t size, void* key, int keyNumber, size_t prefixLength,
-                            uint16_t* returned = nullptr);
-    // Update: read the stored record by the (filled) unique key, let pack() write the record object
-    // over it, then Update. A failing read returns its status (4 for a missing record).
-    template <class Pack>
-    int UpdateByKey(uint8_t* data, uint16_t size, void* key, int keyNumber, Pack&& pack) {
-        uint16_t len = size;
-        int status = GetEqual(data, &len, key, keyNumber);
-        if (status != 0) return status;
-        len = pack(data, len);
-        return Update(data, &len, key, keyNumber);
-    }
-    // Delete: GetEqual on the (filled) unique key, then Delete; a missing record counts as success.
-    int DeleteByKey(void* data, uint16_t size, void* key, int keyNumber);
+    // One get or step operation (btr::B_GET_EQUAL, B_STEP_NEXT...) through its virtual slot.
+    int Read(int operation, void* data, uint16_t* length, void* key, int keyNumber);
 
     uint8_t m_posBlock[128];
     bool m_bOpen = false;
@@ -209,8 +219,16 @@ protected:
     // The running reload's transaction (a purge) and its first storage failure.
     bool m_bReloadTran = false;
     int m_nReloadFailure = 0;
+    // The key buffer of ReadBytes, kept for the next record in key order.
+    std::vector<uint8_t> m_bytesKey = std::vector<uint8_t>(256);
 
 private:
+    // One record manager call on this file's position block; B_FILE_NOT_OPEN when it is closed.
+    int Call(int operation, void* data, uint16_t* length, void* key, int keyNumber);
+    // A call that carries no data of its own.
+    int Call(int operation, int keyNumber = 0) {
+        return Call(operation, m_scratch, &m_wLength, m_scratch, keyNumber);
+    }
     int NoteWrite(int status);
     void NoteReadError();
     int PurgeRecords();

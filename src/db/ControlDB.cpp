@@ -14,8 +14,10 @@ CControlDB::CControlDB() {
 }
 CControlDB::~CControlDB() = default;
 
-int CControlDB::Create(const char* path) {
-    return CreateAndOpen(path, kRecordLength, 1, 0, {rec::Segment(Fields(), "m_strKey", 0, btr::KT_STRING)});
+const std::vector<BtrKeySegment>& CControlDB::KeySegments() {
+    static const std::vector<BtrKeySegment> segments = {
+        rec::Segment(Fields(), "m_strKey", 0, btr::KT_STRING)};
+    return segments;
 }
 
 void CControlDB::ImportLine(int firstChar) {
@@ -75,8 +77,8 @@ void CControlDB::ImportLine(int firstChar) {
         size_t last = value.find_last_not_of(' ');
         control.m_strText = last == std::string::npos ? std::string() : value.substr(0, last + 1);
     }
-    status = status == 0 ? UpdateControl(control) : InsertControl(control);
-    if (status == btr::B_KEY_VALUE_NOT_FOUND) status = InsertControl(control);
+    status = status == 0 ? UpdateControl(control) : InsertRecord(control);
+    if (status == btr::B_KEY_VALUE_NOT_FOUND) status = InsertRecord(control);
     if (status != 0) {
         std::snprintf(text, sizeof text, "Error %d Writing to Database", status);
         AddError(text);
@@ -102,10 +104,9 @@ int CControlDB::ReadSetting(uint8_t* record, const std::string& key) {
     std::string upper = Upper(key);
     int status = btr::B_KEY_VALUE_NOT_FOUND;
     for (char fill : {' ', '\0'}) {
-        PutText(m_key0, 0, upper, kKeyLength, fill);
-        m_key0[kKeyLength] = 0;
+        PutText(KeyBuffer(0), 0, upper, kKeyLength, fill);
         uint16_t length = kRecordLength;
-        status = GetEqual(record, &length, m_key0, 0);
+        status = GetEqual(record, &length, KeyBuffer(0), 0);
         if (status == 0 && length != kRecordLength) return btr::B_DATALENGTH_ERROR;
         if (status != btr::B_KEY_VALUE_NOT_FOUND) return status;
     }
@@ -130,18 +131,7 @@ int CControlDB::UpdateControl(CControl& control) {
     Pack(control, record);
     std::memcpy(record, storedKey, kKeyLength);
     uint16_t length = kRecordLength;
-    status = Update(record, &length, m_key0, 0);
-    if (status == 0 && length != kRecordLength) return btr::B_DATALENGTH_ERROR;
-    return status;
-}
-
-int CControlDB::InsertControl(CControl& control) {
-    uint8_t record[kRecordLength] = {};
-    Pack(control, record);
-    std::memcpy(m_key0, record, kKeyLength);
-    m_key0[kKeyLength] = 0;
-    uint16_t length = kRecordLength;
-    int status = Insert(record, &length, m_key0, 0);
+    status = Update(record, &length, KeyBuffer(0), 0);
     if (status == 0 && length != kRecordLength) return btr::B_DATALENGTH_ERROR;
     return status;
 }

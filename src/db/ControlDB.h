@@ -1,7 +1,7 @@
 // CONTROL.DB: the suite's table of named settings.
 #pragma once
 
-#include "BtrieveDB.h"
+#include "RecordFile.h"
 #include "RecordLayout.h"
 
 #include <cstdint>
@@ -20,7 +20,7 @@ public:
     std::string m_strText;
 };
 
-class CControlDB : public CBtrieveDB {
+class CControlDB : public CRecordFile<CControl, CControlDB> {
 public:
     static constexpr uint16_t kRecordLength = 304;
     static constexpr size_t kKeyLength = 30;
@@ -34,15 +34,15 @@ public:
     bool CanExport() override { return false; }
     bool CanReload() const override { return true; }
     int GetLineLength() const override { return 31; }
-    int Create(const char* path) override;
     void ImportLine(int firstChar) override;
 
+    // A setting's key is found blank-filled (as the suite's programs write it) or zero-filled.
     int GetControl(CControl& control, const std::string& key);
     int UpdateControl(CControl& control);
-    int InsertControl(CControl& control);
     int DeleteControl(const std::string& key);
 
     static const rec::Layout<CControl>& Fields();
+    static const std::vector<BtrKeySegment>& KeySegments();
     static void Pack(CControl& control, uint8_t* record) { rec::Pack(Fields(), control, record); }
     static void Unpack(const uint8_t* record, CControl& control) { rec::Unpack(Fields(), record, control); }
 
@@ -50,8 +50,6 @@ protected:
     // Reads the setting by its key, blank-filled as the suite's programs write it, then
     // zero-filled; leaves the key buffer holding the form found.
     int ReadSetting(uint8_t* record, const std::string& key);
-
-    uint8_t m_key0[31] = {};
 };
 
 // Reads one setting's flag from the control file at path (default name when null); false when the

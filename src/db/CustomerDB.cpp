@@ -13,14 +13,14 @@ CCustomerDB::CCustomerDB() {
 }
 CCustomerDB::~CCustomerDB() = default;
 
-int CCustomerDB::Create(const char* path) {
+const std::vector<BtrKeySegment>& CCustomerDB::KeySegments() {
     const auto& f = Fields();
     // Key 4 runs on from the code at 33 over the code at 37.
-    return CreateAndOpen(
-        path, kRecordLength, kKeys, 0,
-        {rec::Segment(f, "m_strNumber", 0, btr::KT_STRING), rec::Segment(f, "m_strName", 3, btr::KT_STRING),
-         rec::Segment(f, "m_strCode33", 3, btr::KT_STRING), rec::Segment(f, "m_strCode37", 3, btr::KT_STRING),
-         rec::Segment(f, "m_strCode33", 3, btr::KT_STRING, 12)});
+    static const std::vector<BtrKeySegment> segments = {
+        rec::Segment(f, "m_strNumber", 0, btr::KT_STRING), rec::Segment(f, "m_strName", 3, btr::KT_STRING),
+        rec::Segment(f, "m_strCode33", 3, btr::KT_STRING), rec::Segment(f, "m_strCode37", 3, btr::KT_STRING),
+        rec::Segment(f, "m_strCode33", 3, btr::KT_STRING, 12)};
+    return segments;
 }
 
 bool CCustomerDB::KeepOnPurge(const uint8_t* record, uint16_t length) const {
@@ -35,16 +35,16 @@ void CCustomerDB::ImportLine(int firstChar) {
     CCustomer customer;
     ImportRecordLine(firstChar, line,
                      {6, "Error %d Deleting Customer %s", "Error %d Writing to Database",
-                      [this](const std::string& key) { return DeleteCustomer(key); },
+                      [this](const std::string& key) { return DeleteRecord(key); },
                       [&](const std::string& l) {
-                          return GetCustomer(customer, rec::LineText(Fields(), l, "m_strNumber"), 0);
+                          return GetRecord(customer, rec::LineText(Fields(), l, "m_strNumber"));
                       },
                       [&](const std::string& l, size_t length, std::string& error) {
                           return rec::ReadLine(Fields(), l, length, customer, error);
                       },
                       [&](bool) {
-                          int status = UpdateCustomer(customer);
-                          return status == btr::B_KEY_VALUE_NOT_FOUND ? InsertCustomer(customer) : status;
+                          int status = UpdateRecord(customer);
+                          return status == btr::B_KEY_VALUE_NOT_FOUND ? InsertRecord(customer) : status;
                       }});
 }
 
@@ -148,85 +148,3 @@ const rec::Layout<CCustomer>& CCustomerDB::Fields() {
 }
 #undef KR_RECORD
 
-uint8_t* CCustomerDB::KeyBuffer(int keyNumber) {
-    switch (keyNumber) {
-    case 0:
-        return m_key0;
-    case 1:
-        return m_key1;
-    case 2:
-        return m_key2;
-    case 3:
-        return m_key3;
-    case 4:
-        return m_key4;
-    default:
-        return nullptr;
-    }
-}
-
-int CCustomerDB::ReadChecked(int status, uint16_t length, const uint8_t* record, CCustomer& customer) {
-    if (status != 0) return status;
-    if (length != kRecordLength) return btr::B_DATALENGTH_ERROR;
-    Unpack(record, customer);
-    return 0;
-}
-
-int CCustomerDB::GetCustomer(CCustomer& customer, const std::string& keyValue, int keyNumber) {
-    static constexpr size_t kKeyLength[kKeys] = {6, 25, 4, 8, 12};
-    uint8_t* key = KeyBuffer(keyNumber);
-    if (!key) return btr::B_INVALID_KEYNUMBER;
-    PutText(key, 0, keyValue, kKeyLength[keyNumber], '\0');
-    key[kKeyLength[keyNumber]] = 0;
-    uint8_t record[kRecordLength] = {};
-    uint16_t length = kRecordLength;
-    int status = GetEqual(record, &length, key, keyNumber);
-    return ReadChecked(status, length, record, customer);
-}
-
-int CCustomerDB::GetFirstCustomer(CCustomer& customer, int keyNumber) {
-    uint8_t* key = KeyBuffer(keyNumber);
-    if (!key) return btr::B_INVALID_KEYNUMBER;
-    uint8_t record[kRecordLength] = {};
-    uint16_t length = kRecordLength;
-    int status = GetFirst(record, &length, key, keyNumber);
-    return ReadChecked(status, length, record, customer);
-}
-
-int CCustomerDB::GetNextCustomer(CCustomer& customer, int keyNumber) {
-    uint8_t* key = KeyBuffer(keyNumber);
-    if (!key) return btr::B_INVALID_KEYNUMBER;
-    uint8_t record[kRecordLength] = {};
-    uint16_t length = kRecordLength;
-    int status = GetNext(record, &length, key, keyNumber);
-    return ReadChecked(status, length, record, customer);
-}
-
-int CCustomerDB::UpdateCustomer(CCustomer& customer) {
-    // The stored number is upper case; look it up in that form.
-    MakeUpper(customer.m_strNumber);
-    PutText(m_key0, 0, customer.m_strNumber, 6, '\0');
-    m_key0[6] = 0;
-    uint8_t record[kRecordLength] = {};
-    return UpdateByKey(record, kRecordLength, m_key0, 0, [&](uint8_t* r, uint16_t) {
-        Pack(customer, r);
-        return kRecordLength;
-    });
-}
-
-int CCustomerDB::InsertCustomer(CCustomer& customer) {
-    uint8_t record[kRecordLength] = {};
-    Pack(customer, record);
-    std::memcpy(m_key0, record + 2, 6);
-    m_key0[6] = 0;
-    uint16_t length = kRecordLength;
-    return Insert(record, &length, m_key0, 0);
-}
-
-int CCustomerDB::DeleteCustomer(const std::string& number) {
-    // Stored numbers are upper case: a lower-case request must not report a deletion it missed.
-    PutText(m_key0, 0, Upper(number), 6, '\0');
-    m_key0[6] = 0;
-    uint8_t record[kRecordLength] = {};
-    return DeleteByKey(record, kRecordLength, m_key0, 0);
-}

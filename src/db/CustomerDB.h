@@ -1,7 +1,7 @@
 // CUST.DB: the distributor's customer accounts, shared with the order-entry programs.
 #pragma once
 
-#include "BtrieveDB.h"
+#include "RecordFile.h"
 #include "RecordLayout.h"
 
 #include <array>
@@ -95,7 +95,7 @@ public:
     bool m_b500 = false;
 };
 
-class CCustomerDB : public CBtrieveDB {
+class CCustomerDB : public CRecordFile<CCustomer, CCustomerDB> {
 public:
     static constexpr uint16_t kRecordLength = 504;
     static constexpr int kKeys = 5;
@@ -109,7 +109,6 @@ public:
     bool CanReload() const override { return true; }
     uint32_t GetRecordLength() const override { return kRecordLength; }
     int GetLineLength() const override { return m_nVersion < 777 ? 616 : 623; }
-    int Create(const char* path) override;
     // The newest version's line.
     int FormatLine(const uint8_t* raw, std::string& output) override {
         output = rec::FormatLine(Fields(), raw, 623);
@@ -117,14 +116,8 @@ public:
     }
     void ImportLine(int firstChar) override;
 
-    int GetCustomer(CCustomer& customer, const std::string& keyValue, int keyNumber = 0);
-    int GetFirstCustomer(CCustomer& customer, int keyNumber);
-    int GetNextCustomer(CCustomer& customer, int keyNumber);
-    int UpdateCustomer(CCustomer& customer);
-    int InsertCustomer(CCustomer& customer);
-    int DeleteCustomer(const std::string& number);
-
     static const rec::Layout<CCustomer>& Fields();
+    static const std::vector<BtrKeySegment>& KeySegments();
     static void Pack(CCustomer& customer, uint8_t* record) { rec::Pack(Fields(), customer, record); }
     static void Unpack(const uint8_t* record, CCustomer& customer) {
         rec::Unpack(Fields(), record, customer);
@@ -133,12 +126,4 @@ public:
 protected:
     // A purge keeps the customers marked "keep on reload".
     bool KeepOnPurge(const uint8_t* record, uint16_t length) const override;
-    uint8_t* KeyBuffer(int keyNumber);
-    int ReadChecked(int status, uint16_t length, const uint8_t* record, CCustomer& customer);
-
-    uint8_t m_key0[7] = {};
-    uint8_t m_key1[26] = {};
-    uint8_t m_key2[5] = {};
-    uint8_t m_key3[9] = {};
-    uint8_t m_key4[13] = {};
 };

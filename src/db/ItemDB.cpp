@@ -21,16 +21,16 @@ int CItemDB::GetLineLength() const {
     return 538;
 }
 
-int CItemDB::Create(const char* path) {
-    return CreateAndOpen(path, kFixedLength, 4, btr::kFileVariableLength,
-                         {// 0: item; 1: code at 15 and item; 2: code at 20;
-                          // 3: codes at 12 and 15, then item
-                          rec::Segment(Fields(), "m_strItemNumber", 0, btr::KT_STRING),
-                          rec::Segment(Fields(), "m_strCode15", 19, btr::KT_STRING),
-                          rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING),
-                          rec::Segment(Fields(), "m_strCode20", 3, btr::KT_STRING),
-                          rec::Segment(Fields(), "m_strCode12", 19, btr::KT_STRING, 8),
-                          rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING)});
+const std::vector<BtrKeySegment>& CItemDB::KeySegments() {
+    // 0: item; 1: code at 15 and item; 2: code at 20; 3: codes at 12 and 15, then item
+    static const std::vector<BtrKeySegment> segments = {
+        rec::Segment(Fields(), "m_strItemNumber", 0, btr::KT_STRING),
+        rec::Segment(Fields(), "m_strCode15", 19, btr::KT_STRING),
+        rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING),
+        rec::Segment(Fields(), "m_strCode20", 3, btr::KT_STRING),
+        rec::Segment(Fields(), "m_strCode12", 19, btr::KT_STRING, 8),
+        rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING)};
+    return segments;
 }
 
 std::string CItemDB::WriteLine(const CItem& item, int version) {
@@ -45,13 +45,13 @@ void CItemDB::ImportLine(int firstChar) {
     uint8_t* record = nullptr;
     ImportRecordLine(firstChar, m_strImportLine,
                      {12, "Error %d Deleting Item %s", "Error %d Writing to Database",
-                      [this](const std::string& key) { return DeleteItem(key); },
+                      [this](const std::string& key) { return DeleteRecord(key); },
                       [&](const std::string& line) {
                           m_importBuffer.assign(kBufferSize, 0);
                           record = m_importBuffer.data();
-                          FillKey0(rec::LineText(Fields(), line, "m_strItemNumber"));
+                          FillKey(0, rec::LineText(Fields(), line, "m_strItemNumber"));
                           uint16_t length = static_cast<uint16_t>(kBufferSize);
-                          int status = GetEqual(record, &length, m_key0, 0);
+                          int status = GetEqual(record, &length, KeyBuffer(0), 0);
                           if (status == 0) Unpack(record, item);
                           return status;
                       },
@@ -59,15 +59,10 @@ void CItemDB::ImportLine(int firstChar) {
                           return rec::ReadLine(Fields(), line, length, item, error);
                       },
                       [&](bool found) {
-                          if (!found) return InsertItem(item);
+                          if (!found) return InsertRecord(item);
                           uint16_t length = Pack(item, record);
-                          return Update(record, &length, m_key0, 0);
+                          return Update(record, &length, KeyBuffer(0), 0);
                       }});
-}
-
-void CItemDB::FillKey0(const std::string& itemNumber) {
-    PutText(m_key0, 0, Upper(itemNumber), 12, '\0');
-    m_key0[12] = 0;
 }
 
 #define KR_RECORD CItem
@@ -151,42 +146,4 @@ uint16_t CItemDB::Pack(CItem& item, uint8_t* r) {
 void CItemDB::Unpack(const uint8_t* r, CItem& item) {
     rec::Unpack(Fields(), r, item);
     item.m_strNotes = GetText(r, kNotesOffset, kMaxNotes);
-}
-
-int CItemDB::FindItem(CItem& item, const std::string& itemNumber) {
-    // One buffer for the object's life: the item search reads hundreds of items in a row.
-    m_findBuffer.resize(kBufferSize);
-    FillKey0(itemNumber);
-    uint16_t length = 0;
-    int status = ReadByKey(m_findBuffer.data(), static_cast<uint16_t>(kBufferSize), m_key0, 0, &length);
-    if (status == 0) {
-        // Nothing past the record returned belongs to it: the notes end there.
-        std::fill(m_findBuffer.begin() + std::min<size_t>(length, kBufferSize), m_findBuffer.end(), 0);
-        Unpack(m_findBuffer.data(), item);
-    }
-    return status;
-}
-
-int CItemDB::UpdateItem(CItem& item, CItem* previous) {
-    std::vector<uint8_t> buffer(kBufferSize, 0);
-    MakeUpper(item.m_strItemNumber);
-    FillKey0(item.m_strItemNumber);
-    return UpdateByKey(buffer.data(), static_cast<uint16_t>(kBufferSize), m_key0, 0,
-                       [&](uint8_t* record, uint16_t) {
-                           if (previous) Unpack(record, *previous);
-                           return Pack(item, record);
-                       });
-}
-
-int CItemDB::InsertItem(CItem& item) {
-    std::vector<uint8_t> buffer(kBufferSize, 0);
-    uint16_t length = Pack(item, buffer.data());
-    FillKey0(item.m_strItemNumber);
-    return Insert(buffer.data(), &length, m_key0, 0);
-}
-
-int CItemDB::DeleteItem(const std::string& itemNumber) {
-    std::vector<uint8_t> buffer(kBufferSize, 0);
-    FillKey0(itemNumber);
-    return DeleteByKey(buffer.data(), static_cast<uint16_t>(kBufferSize), m_key0, 0);
 }

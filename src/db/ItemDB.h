@@ -1,7 +1,7 @@
 // ITEM.DB, the distributor's item master, shared with the order-entry programs.
 #pragma once
 
-#include "BtrieveDB.h"
+#include "RecordFile.h"
 #include "RecordLayout.h"
 
 #include <array>
@@ -51,9 +51,9 @@ public:
     int64_t m_tTime = 0;
 };
 
-class CItemDB : public CBtrieveDB {
+class CItemDB : public CRecordFile<CItem, CItemDB> {
 public:
-    static constexpr uint16_t kFixedLength = 387;
+    static constexpr uint16_t kRecordLength = 387; // the fixed part
     static constexpr size_t kBufferSize = 4484;
     static constexpr size_t kNotesOffset = 384;
     static constexpr size_t kMaxNotes = 4096;
@@ -66,27 +66,22 @@ public:
     bool CanExport() override { return false; }
     bool CanReload() const override { return true; }
     int GetLineLength() const override;
-    int Create(const char* path) override;
     void ImportLine(int firstChar) override;
-
-    int FindItem(CItem& item, const std::string& itemNumber);
-    int UpdateItem(CItem& item, CItem* previous = nullptr);
-    int InsertItem(CItem& item);
-    int DeleteItem(const std::string& itemNumber);
 
     // Record conversion; Pack returns the record length to write.
     static const rec::Layout<CItem>& Fields();
+    static const std::vector<BtrKeySegment>& KeySegments();
     static uint16_t Pack(CItem& item, uint8_t* record);
     static void Unpack(const uint8_t* record, CItem& item);
+    static int UnpackRecord(const uint8_t* record, uint16_t, CItem& item) {
+        Unpack(record, item);
+        return 0;
+    }
 
     // The interchange line of a version for an item, line feed included.
     static std::string WriteLine(const CItem& item, int version);
 
 protected:
-    void FillKey0(const std::string& itemNumber);
-
-    uint8_t m_key0[13] = {};
     std::string m_strImportLine;
     std::vector<uint8_t> m_importBuffer;
-    std::vector<uint8_t> m_findBuffer;
 };

@@ -14,15 +14,16 @@ CItemDictDB::CItemDictDB() {
 }
 CItemDictDB::~CItemDictDB() = default;
 
-int CItemDictDB::Create(const char* path) {
-    return CreateAndOpen(path, kFixedLength, 1, btr::kFileVariableLength,
-                         {rec::Segment(Fields(), "m_strWord", 0, btr::KT_STRING)});
+const std::vector<BtrKeySegment>& CItemDictDB::KeySegments() {
+    static const std::vector<BtrKeySegment> segments = {
+        rec::Segment(Fields(), "m_strWord", 0, btr::KT_STRING)};
+    return segments;
 }
 
 void CItemDictDB::ImportLine(int firstChar) {
     long at = LineOffset();
     std::string line;
-    auto erase = [this](const std::string& key) { return DeleteWord(key); };
+    auto erase = [this](const std::string& key) { return DeleteRecord(key); };
     if (StartLine(firstChar, kWordLength, line, erase, "Error %d deleting item dict word %s") !=
         LineStart::Record)
         return;
@@ -63,8 +64,8 @@ void CItemDictDB::ImportLine(int firstChar) {
     entry.m_nCount = count;
     entry.m_strReplacement = line.substr(6, kWordLength);
     entry.m_strWord = line.substr(26, kWordLength);
-    int status = UpdateWord(entry);
-    if (status == btr::B_KEY_VALUE_NOT_FOUND) status = InsertWord(entry);
+    int status = UpdateRecord(entry);
+    if (status == btr::B_KEY_VALUE_NOT_FOUND) status = InsertRecord(entry);
     if (status != 0) {
         std::snprintf(text, sizeof text, "Error %d Writing Database", status);
         AddError(text);
@@ -102,43 +103,15 @@ void CItemDictDB::Unpack(const uint8_t* r, uint16_t length, CItemDict& e) {
 
 int CItemDictDB::FindWord(CItemDict& entry, const std::string& word) {
     if (word.empty()) return btr::B_KEY_VALUE_NOT_FOUND;
+    // The word as given, case included, cut at the key's width.
     std::string searched = word.substr(0, kWordLength);
-    PutText(m_key0, 0, searched, kWordLength, '\0');
-    m_key0[kWordLength] = 0;
-    std::vector<uint8_t> record(kBufferSize, 0);
-    uint16_t length = static_cast<uint16_t>(kBufferSize);
-    int status = GetEqual(record.data(), &length, m_key0, 0);
-    if (status == btr::B_KEY_VALUE_NOT_FOUND) {
-        length = static_cast<uint16_t>(kBufferSize);
-        status = GetGreaterOrEqual(record.data(), &length, m_key0, 0);
-    }
+    uint8_t* key = KeyBuffer(0);
+    PutText(key, 0, searched, kWordLength, '\0');
+    CItemDict found;
+    int status = ReadRecord(btr::B_GET_EQUAL, found, 0);
+    if (status == btr::B_KEY_VALUE_NOT_FOUND) status = ReadRecord(btr::B_GET_GE, found, 0);
     if (status != 0) return status;
-    if (std::memcmp(m_key0, searched.data(), searched.size()) != 0) return btr::B_KEY_VALUE_NOT_FOUND;
-    Unpack(record.data(), length, entry);
+    if (std::memcmp(key, searched.data(), searched.size()) != 0) return btr::B_KEY_VALUE_NOT_FOUND;
+    entry = found;
     return 0;
-}
-
-int CItemDictDB::UpdateWord(CItemDict& entry) {
-    MakeUpper(entry.m_strWord);
-    PutText(m_key0, 0, entry.m_strWord, kWordLength, '\0');
-    m_key0[kWordLength] = 0;
-    std::vector<uint8_t> record(kBufferSize, 0);
-    return UpdateByKey(record.data(), static_cast<uint16_t>(kBufferSize), m_key0, 0,
-                       [&](uint8_t* r, uint16_t) { return Pack(entry, r); });
-}
-
-int CItemDictDB::InsertWord(CItemDict& entry) {
-    std::vector<uint8_t> record(kBufferSize, 0);
-    uint16_t length = Pack(entry, record.data());
-    std::memcpy(m_key0, record.data(), kWordLength);
-    m_key0[kWordLength] = 0;
-    return Insert(record.data(), &length, m_key0, 0);
-}
-
-int CItemDictDB::DeleteWord(const std::string& word) {
-    // Stored words are upper case: a lower-case request must not report a deletion it missed.
-    PutText(m_key0, 0, Upper(word), kWordLength, '\0');
-    m_key0[kWordLength] = 0;
-    std::vector<uint8_t> record(kBufferSize, 0);
-    return DeleteByKey(record.data(), static_cast<uint16_t>(kBufferSize), m_key0, 0);
 }

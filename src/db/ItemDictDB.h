@@ -2,7 +2,7 @@
 // in the older form, the list of items carrying it.
 #pragma once
 
-#include "BtrieveDB.h"
+#include "RecordFile.h"
 #include "RecordLayout.h"
 
 #include <cstdint>
@@ -21,9 +21,9 @@ public:
     int32_t m_nCount = 0;         // how many items carry the word
 };
 
-class CItemDictDB : public CBtrieveDB {
+class CItemDictDB : public CRecordFile<CItemDict, CItemDictDB> {
 public:
-    static constexpr uint16_t kFixedLength = 47;
+    static constexpr uint16_t kRecordLength = 47; // the fixed part
     static constexpr size_t kBufferSize = 12848;
     static constexpr size_t kWordLength = 20;
     static constexpr size_t kItemsOffset = 44;
@@ -37,20 +37,18 @@ public:
     bool CanExport() override { return false; }
     bool CanReload() const override { return true; }
     int GetLineLength() const override { return m_nVersion < 771 ? 46 : 47; }
-    int Create(const char* path) override;
     void ImportLine(int firstChar) override;
 
     // The word itself, else the next word beginning with it.
     int FindWord(CItemDict& entry, const std::string& word);
-    int UpdateWord(CItemDict& entry);
-    int InsertWord(CItemDict& entry);
-    int DeleteWord(const std::string& word);
 
     // Returns the record length to write.
     static const rec::Layout<CItemDict>& Fields();
+    static const std::vector<BtrKeySegment>& KeySegments();
     static uint16_t Pack(CItemDict& entry, uint8_t* record);
     static void Unpack(const uint8_t* record, uint16_t length, CItemDict& entry);
-
-protected:
-    uint8_t m_key0[kWordLength + 1] = {};
+    static int UnpackRecord(const uint8_t* record, uint16_t length, CItemDict& entry) {
+        Unpack(record, length, entry);
+        return 0;
+    }
 };

@@ -13,11 +13,12 @@ CItemLookupDB::CItemLookupDB() {
 }
 CItemLookupDB::~CItemLookupDB() = default;
 
-int CItemLookupDB::Create(const char* path) {
-    return CreateAndOpen(path, kRecordLength, 2, 0,
-                         {// 0: word; 1: word and item
-                          rec::Segment(Fields(), "m_strWord", btr::KF_DUPLICATES, btr::KT_STRING),
-                          rec::Segment(Fields(), "m_strWord", 0, btr::KT_STRING, 32)});
+const std::vector<BtrKeySegment>& CItemLookupDB::KeySegments() {
+    // 0: word; 1: word and item
+    static const std::vector<BtrKeySegment> segments = {
+        rec::Segment(Fields(), "m_strWord", btr::KF_DUPLICATES, btr::KT_STRING),
+        rec::Segment(Fields(), "m_strWord", 0, btr::KT_STRING, 32)};
+    return segments;
 }
 
 void CItemLookupDB::ImportLine(int firstChar) {
@@ -64,56 +65,40 @@ const rec::Layout<CItemLookup>& CItemLookupDB::Fields() {
 #undef KR_RECORD
 
 void CItemLookupDB::FillPair(const std::string& word, const std::string& item) {
-    PutText(m_keyPair, 0, Upper(word), 20, '\0');
-    PutText(m_keyPair, 20, Upper(item), 12, '\0');
-    m_keyPair[32] = 0;
+    FillKey(1, Padded(word, 20, '\0') + item);
+    m_nKeyNumber = 1;
 }
 
 int CItemLookupDB::FindFirst(CItemLookup& lookup, const std::string& word) {
-    PutText(m_keyWord, 0, Upper(word), 20, '\0');
-    m_keyWord[20] = 0;
+    FillKey(0, word);
     m_nKeyNumber = 0;
-    uint8_t record[kRecordLength] = {};
-    uint16_t length = kRecordLength;
-    int status = GetEqual(record, &length, m_keyWord, 0);
+    CItemLookup found;
+    int status = ReadRecord(btr::B_GET_EQUAL, found, 0);
     if (status != 0) return status;
     // The caller's word as given, case included.
-    std::string wanted = Padded(word, 20, '\0');
-    if (std::memcmp(record, wanted.data(), 20) != 0) return btr::B_KEY_VALUE_NOT_FOUND;
-    Unpack(record, lookup);
+    if (Padded(found.m_strWord, 20, '\0') != Padded(word, 20, '\0')) return btr::B_KEY_VALUE_NOT_FOUND;
+    lookup = found;
     return 0;
 }
 
 int CItemLookupDB::FindNext(CItemLookup& lookup) {
-    uint8_t record[kRecordLength] = {};
-    uint16_t length = kRecordLength;
-    int status = GetNext(record, &length, m_nKeyNumber == 1 ? m_keyPair : m_keyWord, m_nKeyNumber);
-    if (status == 0) Unpack(record, lookup);
-    return status;
+    return ReadRecord(btr::B_GET_NEXT, lookup, m_nKeyNumber);
 }
 
 int CItemLookupDB::PairExists(const std::string& word, const std::string& item) {
     FillPair(word, item);
-    m_nKeyNumber = 1;
     if (!m_bOpen) return btr::B_FILE_NOT_OPEN;
     uint8_t record[kRecordLength] = {};
     uint16_t length = kRecordLength;
-    return BtrvCall(btr::B_GET_EQUAL + btr::kKeyOnlyBias, m_posBlock, record, &length, m_keyPair, 1);
+    return BtrvCall(btr::B_GET_EQUAL + btr::kKeyOnlyBias, m_posBlock, record, &length, KeyBuffer(1), 1);
 }
 
 int CItemLookupDB::DeletePair(const std::string& word, const std::string& item) {
-    FillPair(word, item);
     m_nKeyNumber = 1;
-    uint8_t record[kRecordLength] = {};
-    return DeleteByKey(record, kRecordLength, m_keyPair, 1);
+    return DeleteRecord(Padded(word, 20, '\0') + item);
 }
 
 int CItemLookupDB::InsertPair(CItemLookup& lookup) {
-    uint8_t record[kRecordLength] = {};
-    Pack(lookup, record);
-    std::memcpy(m_keyPair, record, 32);
-    m_keyPair[32] = 0;
     m_nKeyNumber = 1;
-    uint16_t length = kRecordLength;
-    return Insert(record, &length, m_keyPair, 1);
+    return InsertRecord(lookup);
 }

@@ -1,7 +1,7 @@
 // ITEMLKUP.DB: one record per pair of dictionary word and item, for words without an inline list.
 #pragma once
 
-#include "BtrieveDB.h"
+#include "RecordFile.h"
 #include "RecordLayout.h"
 
 #include <cstdint>
@@ -16,9 +16,10 @@ public:
     std::string m_strItem;
 };
 
-class CItemLookupDB : public CBtrieveDB {
+class CItemLookupDB : public CRecordFile<CItemLookup, CItemLookupDB> {
 public:
     static constexpr uint16_t kRecordLength = 32;
+    static constexpr int kUniqueKey = 1; // word and item
 
     CItemLookupDB();
     ~CItemLookupDB() override;
@@ -28,7 +29,6 @@ public:
     bool CanExport() override { return false; }
     bool CanReload() const override { return true; }
     int GetLineLength() const override { return 34; }
-    int Create(const char* path) override;
     void ImportLine(int firstChar) override;
 
     int FindFirst(CItemLookup& lookup, const std::string& word);
@@ -39,13 +39,13 @@ public:
     int InsertPair(CItemLookup& lookup);
 
     static const rec::Layout<CItemLookup>& Fields();
+    static const std::vector<BtrKeySegment>& KeySegments();
     static void Pack(CItemLookup& lookup, uint8_t* record) { rec::Pack(Fields(), lookup, record); }
     static void Unpack(const uint8_t* record, CItemLookup& lookup) { rec::Unpack(Fields(), record, lookup); }
 
 protected:
+    // Fills the key of the pair (key 1).
     void FillPair(const std::string& word, const std::string& item);
 
-    uint8_t m_keyWord[21] = {};
-    uint8_t m_keyPair[33] = {};
     int m_nKeyNumber = 0;
 };

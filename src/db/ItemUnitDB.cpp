@@ -22,13 +22,14 @@ int CItemUnitDB::GetLineLength() const {
     return 544;
 }
 
-int CItemUnitDB::Create(const char* path) {
-    return CreateAndOpen(path, kRecordLength, 3, 0,
-                         {// 0: item and code character; 1: item; 2: item and unit
-                          rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING, 13),
-                          rec::Segment(Fields(), "m_strItemNumber", 1, btr::KT_STRING),
-                          rec::Segment(Fields(), "m_strItemNumber", 16, btr::KT_STRING),
-                          rec::Segment(Fields(), "m_strUnit", 0, btr::KT_STRING)});
+const std::vector<BtrKeySegment>& CItemUnitDB::KeySegments() {
+    // 0: item and code character; 1: item; 2: item and unit
+    static const std::vector<BtrKeySegment> segments = {
+        rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING, 13),
+        rec::Segment(Fields(), "m_strItemNumber", 1, btr::KT_STRING),
+        rec::Segment(Fields(), "m_strItemNumber", 16, btr::KT_STRING),
+        rec::Segment(Fields(), "m_strUnit", 0, btr::KT_STRING)};
+    return segments;
 }
 
 std::string CItemUnitDB::WriteLine(const CItemUnit& unit, int version) {
@@ -45,11 +46,11 @@ void CItemUnitDB::ImportLine(int firstChar) {
     bool written = ImportRecordLine(
         firstChar, line,
         {15, "Error %d Deleting Item Unit %s", "Error %d Writing to Unit Database",
-         [this](const std::string& key) { return DeleteUnit(key, 2); },
+         [this](const std::string& key) { return DeleteRecord(key); },
          [&](const std::string& l) {
-             FillKey2(rec::LineText(Fields(), l, "m_strItemNumber"), rec::LineText(Fields(), l, "m_strUnit"));
+             FillKey(2, rec::LineText(Fields(), l, "m_strItemNumber") + rec::LineText(Fields(), l, "m_strUnit"));
              uint16_t length = kRecordLength;
-             int status = GetEqual(record, &length, m_key2, 2);
+             int status = GetEqual(record, &length, KeyBuffer(2), 2);
              if (status == 0) Unpack(record, unit);
              return status;
          },
@@ -57,10 +58,10 @@ void CItemUnitDB::ImportLine(int firstChar) {
              return rec::ReadLine(Fields(), l, length, unit, error);
          },
          [&](bool found) {
-             if (!found) return InsertUnit(unit);
+             if (!found) return InsertRecord(unit);
              Pack(unit, record);
              uint16_t length = kRecordLength;
-             int status = Update(record, &length, m_key2, 2);
+             int status = Update(record, &length, KeyBuffer(2), 2);
              return status == 0 && length != kRecordLength ? btr::B_DATALENGTH_ERROR : status;
          }});
     // A unit no longer sold withdraws the item history of that item and unit.
@@ -77,11 +78,6 @@ void CItemUnitDB::ImportLine(int firstChar) {
                       line.substr(0, 15).c_str());
         AddError(text);
     }
-}
-
-void CItemUnitDB::FillKey2(const std::string& itemNumber, const std::string& unitCode) {
-    PutText(m_key2, 0, Upper(itemNumber), 12, '\0');
-    PutText(m_key2, 12, Upper(unitCode), 3, '\0');
 }
 
 #define KR_RECORD CItemUnit
@@ -151,53 +147,10 @@ const rec::Layout<CItemUnit>& CItemUnitDB::Fields() {
 #undef KR_RECORD
 
 int CItemUnitDB::FindUnit(CItemUnit& unit, const std::string& itemNumber, const std::string& unitCode) {
-    uint8_t record[kRecordLength] = {};
-    uint16_t length = 0;
-    FillKey2(itemNumber, unitCode);
-    int status = ReadByKey(record, kRecordLength, m_key2, 2, &length);
-    if (status != 0) return status;
-    if (length != kRecordLength) return btr::B_DATALENGTH_ERROR;
-    Unpack(record, unit);
-    return 0;
-}
-
-int CItemUnitDB::UpdateUnit(CItemUnit& unit) {
-    uint8_t record[kRecordLength] = {};
-    MakeUpper(unit.m_strItemNumber);
-    MakeUpper(unit.m_strUnit);
-    FillKey2(unit.m_strItemNumber, unit.m_strUnit);
-    uint16_t length = kRecordLength;
-    int status = GetEqual(record, &length, m_key2, 2);
-    if (status != 0) return status;
-    Pack(unit, record);
-    length = kRecordLength;
-    status = Update(record, &length, m_key2, 2);
-    if (status == 0 && length != kRecordLength) return btr::B_DATALENGTH_ERROR;
+    CItemUnit found;
+    found.m_strItemNumber = itemNumber;
+    found.m_strUnit = unitCode;
+    int status = GetSame(found, 2);
+    if (status == 0) unit = found;
     return status;
-}
-
-int CItemUnitDB::InsertUnit(CItemUnit& unit) {
-    uint8_t record[kRecordLength] = {};
-    Pack(unit, record);
-    FillKey2(unit.m_strItemNumber, unit.m_strUnit);
-    uint16_t length = kRecordLength;
-    int status = Insert(record, &length, m_key2, 2);
-    if (status == 0 && length != kRecordLength) return btr::B_DATALENGTH_ERROR;
-    return status;
-}
-
-int CItemUnitDB::DeleteUnit(const std::string& keyValue, int keyNumber) {
-    uint8_t record[kRecordLength] = {};
-    std::string key = Upper(keyValue);
-    uint8_t* buffer = m_key2;
-    size_t width = 15;
-    if (keyNumber == 0) {
-        buffer = m_key0;
-        width = 13;
-    } else if (keyNumber == 1) {
-        buffer = m_key1;
-        width = 12;
-    }
-    PutText(buffer, 0, key, width, '\0');
-    return DeleteByKey(record, kRecordLength, buffer, keyNumber);
 }

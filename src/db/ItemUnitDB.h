@@ -1,7 +1,7 @@
 // ITEMUNIT.DB: one record per item and unit of sale, shared with the order-entry programs.
 #pragma once
 
-#include "BtrieveDB.h"
+#include "RecordFile.h"
 #include "RecordLayout.h"
 
 #include <array>
@@ -42,9 +42,10 @@ public:
     float m_fAmount264 = 0;
 };
 
-class CItemUnitDB : public CBtrieveDB {
+class CItemUnitDB : public CRecordFile<CItemUnit, CItemUnitDB> {
 public:
     static constexpr uint16_t kRecordLength = 356;
+    static constexpr int kUniqueKey = 2; // item and unit
 
     CItemUnitDB();
     ~CItemUnitDB() override;
@@ -54,16 +55,12 @@ public:
     bool CanExport() override { return false; }
     bool CanReload() const override { return true; }
     int GetLineLength() const override;
-    int Create(const char* path) override;
     void ImportLine(int firstChar) override;
 
     int FindUnit(CItemUnit& unit, const std::string& itemNumber, const std::string& unitCode);
-    int UpdateUnit(CItemUnit& unit);
-    int InsertUnit(CItemUnit& unit);
-    // Key number 0 takes up to 13 characters, 1 up to 12, any other up to 15 (item and unit).
-    int DeleteUnit(const std::string& keyValue, int keyNumber);
 
     static const rec::Layout<CItemUnit>& Fields();
+    static const std::vector<BtrKeySegment>& KeySegments();
     static void Pack(CItemUnit& unit, uint8_t* record) { rec::Pack(Fields(), unit, record); }
     static void Unpack(const uint8_t* record, CItemUnit& unit) { rec::Unpack(Fields(), record, unit); }
 
@@ -71,10 +68,5 @@ public:
     static std::string WriteLine(const CItemUnit& unit, int version);
 
 protected:
-    void FillKey2(const std::string& itemNumber, const std::string& unitCode);
-
-    uint8_t m_key0[13] = {};
-    uint8_t m_key1[12] = {};
-    uint8_t m_key2[15] = {};
     std::string m_strImportLine;
 };

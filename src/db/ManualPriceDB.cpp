@@ -15,12 +15,13 @@ CManualPriceDB::CManualPriceDB() {
 }
 CManualPriceDB::~CManualPriceDB() = default;
 
-int CManualPriceDB::Create(const char* path) {
-    return CreateAndOpen(path, kRecordLength, 3, 0,
-                         {// 0: selectors, customer, item and unit; 1: item; 2: quote id
-                          rec::Segment(Fields(), "m_strSelector4", 0, btr::KT_STRING, kKeyLength),
-                          rec::Segment(Fields(), "m_strItem", 3, btr::KT_STRING),
-                          rec::Segment(Fields(), "m_strQuoteId", 3, btr::KT_STRING)});
+const std::vector<BtrKeySegment>& CManualPriceDB::KeySegments() {
+    // 0: selectors, customer, item and unit; 1: item; 2: quote id
+    static const std::vector<BtrKeySegment> segments = {
+        rec::Segment(Fields(), "m_strSelector4", 0, btr::KT_STRING, kKeyLength),
+        rec::Segment(Fields(), "m_strItem", 3, btr::KT_STRING),
+        rec::Segment(Fields(), "m_strQuoteId", 3, btr::KT_STRING)};
+    return segments;
 }
 
 void CManualPriceDB::ImportLine(int firstChar) {
@@ -58,7 +59,7 @@ void CManualPriceDB::ImportLine(int firstChar) {
     CManualPrice stored;
     int status = GetQuote(stored, kBlank4, kBlank8, quote.m_strCustomer, quote.m_strItem, quote.m_strUnit);
     if (status == btr::B_KEY_VALUE_NOT_FOUND) {
-        status = InsertQuote(quote);
+        status = InsertRecord(quote);
     } else if (status == 0) {
         // A quote edited since (another identifier) stays as it is.
         std::string storedId = ichg::TrimText(stored.m_strQuoteId);
@@ -122,18 +123,13 @@ void CManualPriceDB::Unpack(const uint8_t* record, CManualPrice& quote) {
 
 void CManualPriceDB::FillKey0(const std::string& selector4, const std::string& selector8,
                               const std::string& customer, const std::string& item, const std::string& unit) {
-    PutText(m_key0, 0, Upper(selector4), 4, '\0');
-    PutText(m_key0, 4, Upper(selector8), 8, '\0');
-    PutText(m_key0, 12, Upper(customer), 6, '\0');
-    PutText(m_key0, 18, Upper(item), 12, '\0');
-    PutText(m_key0, 30, Upper(unit), 3, '\0');
-    m_key0[kKeyLength] = 0;
+    FillKey(0, Padded(selector4, 4, '\0') + Padded(selector8, 8, '\0') + Padded(customer, 6, '\0') +
+                   Padded(item, 12, '\0') + unit);
 }
 
 int CManualPriceDB::ReadQuote(uint8_t* record) {
-    m_nKeyNumber = 0;
     uint16_t length = kRecordLength;
-    int status = GetEqual(record, &length, m_key0, 0);
+    int status = GetEqual(record, &length, KeyBuffer(0), 0);
     if (status == 0 && length != kRecordLength) return btr::B_DATALENGTH_ERROR;
     return status;
 }
@@ -147,32 +143,21 @@ int CManualPriceDB::GetQuote(CManualPrice& quote, const std::string& selector4, 
     return status;
 }
 
-int CManualPriceDB::InsertQuote(CManualPrice& quote) {
-    uint8_t record[kRecordLength] = {};
-    Pack(quote, record);
-    std::memcpy(m_key0, record, kKeyLength);
-    m_key0[kKeyLength] = 0;
-    m_nKeyNumber = 0;
-    uint16_t length = kRecordLength;
-    return Insert(record, &length, m_key0, 0);
-}
-
 int CManualPriceDB::UpdateOrInsertQuote(CManualPrice& quote) {
     uint8_t record[kRecordLength] = {};
     FillKey0(quote.m_strSelector4, quote.m_strSelector8, quote.m_strCustomer, quote.m_strItem,
              quote.m_strUnit);
     int status = ReadQuote(record);
-    if (status == btr::B_KEY_VALUE_NOT_FOUND) return InsertQuote(quote);
+    if (status == btr::B_KEY_VALUE_NOT_FOUND) return InsertRecord(quote);
     if (status != 0) return status;
     Pack(quote, record);
     uint16_t length = kRecordLength;
-    return Update(record, &length, m_key0, 0);
+    return Update(record, &length, KeyBuffer(0), 0);
 }
 
 int CManualPriceDB::DeleteByKeyText(const std::string& text) {
     std::string key = Padded(Upper(text.substr(0, kKeyLength)), kKeyLength, '\0');
-    std::memcpy(m_key0, key.data(), kKeyLength);
-    m_key0[kKeyLength] = 0;
+    std::memcpy(KeyBuffer(0), key.data(), kKeyLength);
     uint8_t record[kRecordLength] = {};
     int status = ReadQuote(record);
     if (status != 0) return status;
@@ -198,5 +183,5 @@ int CManualPriceDB::WithdrawOrDelete(const std::string& selector4, const std::st
                                  std::time(nullptr));
     PutText(record, 33, id, kQuoteIdLength, '\0');
     uint16_t length = kRecordLength;
-    return Update(record, &length, m_key0, 0);
+    return Update(record, &length, KeyBuffer(0), 0);
 }

@@ -1,7 +1,7 @@
 // MNPRICE.DB: price quotes entered by hand for one customer, item and unit.
 #pragma once
 
-#include "BtrieveDB.h"
+#include "RecordFile.h"
 #include "RecordLayout.h"
 
 #include <cstdint>
@@ -27,7 +27,7 @@ public:
     bool m_bWithdrawn = false;
 };
 
-class CManualPriceDB : public CBtrieveDB {
+class CManualPriceDB : public CRecordFile<CManualPrice, CManualPriceDB> {
 public:
     static constexpr uint16_t kRecordLength = 88;
     static constexpr size_t kKeyLength = 33;
@@ -42,12 +42,10 @@ public:
     bool CanExport() override { return false; }
     bool CanReload() const override { return true; }
     int GetLineLength() const override { return 73; }
-    int Create(const char* path) override;
     void ImportLine(int firstChar) override;
 
     int GetQuote(CManualPrice& quote, const std::string& selector4, const std::string& selector8,
                  const std::string& customer, const std::string& item, const std::string& unit);
-    int InsertQuote(CManualPrice& quote);
     int UpdateOrInsertQuote(CManualPrice& quote);
     // The text holds the 33 key characters followed by a quote identifier.
     int DeleteByKeyText(const std::string& text);
@@ -56,6 +54,7 @@ public:
                          bool deleteQuote);
 
     static const rec::Layout<CManualPrice>& Fields();
+    static const std::vector<BtrKeySegment>& KeySegments();
     static void Pack(CManualPrice& quote, uint8_t* record);
     static void Unpack(const uint8_t* record, CManualPrice& quote);
     static float LimitPrice(float price);
@@ -67,7 +66,4 @@ protected:
     void FillKey0(const std::string& selector4, const std::string& selector8, const std::string& customer,
                   const std::string& item, const std::string& unit);
     int ReadQuote(uint8_t* record);
-
-    uint8_t m_key0[kKeyLength + 1] = {};
-    int m_nKeyNumber = 0;
 };

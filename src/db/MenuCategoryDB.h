@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "BtrieveDB.h"
+#include "RecordFile.h"
 #include "RecordLayout.h"
 
 class CMenuCategory {
@@ -20,9 +20,11 @@ public:
     char m_cRecordType = 'G';
 };
 
-class CMenuCategoryDB : public CBtrieveDB {
+class CMenuCategoryDB : public CRecordFile<CMenuCategory, CMenuCategoryDB> {
 public:
     static constexpr uint16_t kRecordSize = 53;
+    static constexpr uint16_t kRecordLength = kRecordSize;
+    static constexpr int kUniqueKey = 1; // the category key
 
     CMenuCategoryDB();
 
@@ -31,22 +33,17 @@ public:
     bool CanExport() override { return false; }
     bool CanReload() const override { return false; }
     uint32_t GetRecordLength() const override { return kRecordSize; }
-    int Create(const char* path) override;
 
+    // The first category of a customer (at most six characters, as given), then the next ones.
     int FindFirstCategory(CMenuCategory& category, const std::string& customer);
-    int FindNextCategory(CMenuCategory& category);
-    int UpdateCategory(CMenuCategory& category);
-    int InsertCategory(CMenuCategory& category);
+    int FindNextCategory(CMenuCategory& category) { return GetNextRecord(category); }
 
     // Writes the category over a 53-byte record (customer number and key are converted in the
     // category itself).
     static const rec::Layout<CMenuCategory>& Fields();
+    static const std::vector<BtrKeySegment>& KeySegments();
     static void Pack(CMenuCategory& category, uint8_t* record) { rec::Pack(Fields(), category, record); }
     static void Unpack(CMenuCategory& category, const uint8_t* record) {
         rec::Unpack(Fields(), record, category);
     }
-
-protected:
-    uint8_t m_key0[9];
-    uint8_t m_key1[15];
 };

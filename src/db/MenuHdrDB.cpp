@@ -11,16 +11,14 @@
 
 CMenuHdrDB::CMenuHdrDB() {
     m_bReload = false;
-    std::memset(m_key0, 0, sizeof m_key0);
-    std::memset(m_key1, 0, sizeof m_key1);
 }
 
-int CMenuHdrDB::Create(const char* path) {
-    return CreateAndOpen(
-        path, kFixedLength, 2, btr::kFileVariableLength,
-        {// 0: record type and customer; 1: recipe key
-         rec::Segment(Fields(), "m_cRecordType", btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING, 9),
-         rec::Segment(Fields(), "m_strRecipeKey", 0, btr::KT_STRING)});
+const std::vector<BtrKeySegment>& CMenuHdrDB::KeySegments() {
+    // 0: record type and customer; 1: recipe key
+    static const std::vector<BtrKeySegment> segments = {
+        rec::Segment(Fields(), "m_cRecordType", btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING, 9),
+        rec::Segment(Fields(), "m_strRecipeKey", 0, btr::KT_STRING)};
+    return segments;
 }
 
 #define KR_RECORD CMenuHdr
@@ -56,61 +54,22 @@ void CMenuHdrDB::Unpack(CMenuHdr& header, const uint8_t* record, uint16_t length
     header.m_strNotes = fields::GetText(record, kNotesOffset, width);
 }
 
-void CMenuHdrDB::FillRecipeKey(const std::string& recipeKey) {
-    fields::PutText(m_key1, 0, fields::Upper(recipeKey.substr(0, 14)), 14, ' ');
-    m_key1[14] = 0;
-}
-
 int CMenuHdrDB::FindFirstRecipe(CMenuHdr& header, const std::string& customer) {
-    // Record type and at most six characters of the customer, as given.
-    std::memset(m_key0, 0, sizeof m_key0);
-    m_key0[0] = 'C';
-    fields::PutText(m_key0, 1, customer.substr(0, 6), 8, ' ');
-    std::vector<uint8_t> record(kRecordSize, 0);
-    uint16_t length = 0;
-    int status = ReadFirstWithPrefix(record.data(), kRecordSize, m_key0, 0, 9, &length);
-    if (status != 0) return status;
-    Unpack(header, record.data(), length);
-    return 0;
-}
-
-int CMenuHdrDB::FindNextRecipe(CMenuHdr& header) {
-    std::vector<uint8_t> record(kRecordSize, 0);
-    uint16_t length = kRecordSize;
-    int status = GetNext(record.data(), &length, m_key0, 0);
-    if (status != 0) return status;
-    Unpack(header, record.data(), length);
-    return 0;
-}
-
-int CMenuHdrDB::FindRecipe(CMenuHdr& header, const std::string& recipeKey) {
-    FillRecipeKey(recipeKey);
-    std::vector<uint8_t> record(kRecordSize, 0);
-    uint16_t length = 0;
-    int status = ReadByKey(record.data(), kRecordSize, m_key1, 1, &length);
-    if (status != 0) return status;
-    Unpack(header, record.data(), length);
-    return 0;
+    uint8_t* key = KeyBuffer(0);
+    key[0] = 'C';
+    fields::PutText(key, 1, customer.substr(0, 6), 8, ' ');
+    return GetFirstWithPrefix(header, 0, 9);
 }
 
 int CMenuHdrDB::UpdateRecipe(CMenuHdr& header) {
-    FillRecipeKey(header.m_strRecipeKey);
-    std::vector<uint8_t> record(kRecordSize, 0);
-    return UpdateByKey(record.data(), kRecordSize, m_key1, 1, [&](uint8_t* data, uint16_t) {
-        header.m_nLastWrite = std::time(nullptr);
-        return Pack(header, data);
-    });
+    int64_t before = header.m_nLastWrite;
+    header.m_nLastWrite = std::time(nullptr);
+    int status = UpdateRecord(header);
+    if (status != 0) header.m_nLastWrite = before;
+    return status;
 }
 
 int CMenuHdrDB::InsertRecipe(CMenuHdr& header) {
-    std::vector<uint8_t> record(kRecordSize, 0);
     header.m_nLastWrite = std::time(nullptr);
-    uint16_t length = Pack(header, record.data());
-    return Insert(record.data(), &length, m_key1, 1);
-}
-
-int CMenuHdrDB::DeleteRecipe(const std::string& recipeKey) {
-    FillRecipeKey(recipeKey);
-    std::vector<uint8_t> record(kRecordSize, 0);
-    return DeleteByKey(record.data(), kRecordSize, m_key1, 1);
+    return InsertRecord(header);
 }

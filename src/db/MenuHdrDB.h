@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "BtrieveDB.h"
+#include "RecordFile.h"
 #include "RecordLayout.h"
 
 class CMenuHdr {
@@ -28,10 +28,12 @@ public:
     int64_t m_nLastWrite = 0;
 };
 
-class CMenuHdrDB : public CBtrieveDB {
+class CMenuHdrDB : public CRecordFile<CMenuHdr, CMenuHdrDB> {
 public:
-    static constexpr uint16_t kFixedLength = 127;
+    static constexpr uint16_t kRecordLength = 127; // the fixed part
     static constexpr uint16_t kRecordSize = 4224;
+    static constexpr size_t kBufferSize = kRecordSize;
+    static constexpr int kUniqueKey = 1; // the recipe key
     static constexpr size_t kNotesOffset = 124;
     static constexpr size_t kMaxNotes = 4096;
 
@@ -42,26 +44,25 @@ public:
     bool CanExport() override { return false; }
     bool CanReload() const override { return false; }
     uint32_t GetRecordLength() const override { return kRecordSize; }
-    int Create(const char* path) override;
 
+    // The first recipe of a customer (at most six characters, as given), then the next ones.
     int FindFirstRecipe(CMenuHdr& header, const std::string& customer);
-    int FindNextRecipe(CMenuHdr& header);
-    int FindRecipe(CMenuHdr& header, const std::string& recipeKey);
+    int FindNextRecipe(CMenuHdr& header) { return GetNextRecord(header); }
+    int FindRecipe(CMenuHdr& header, const std::string& recipeKey) { return GetRecord(header, recipeKey, 1); }
+    // Writes stamp the header with the time of the write.
     int UpdateRecipe(CMenuHdr& header);
     int InsertRecipe(CMenuHdr& header);
-    int DeleteRecipe(const std::string& recipeKey);
 
     // Writes the header over a record buffer of kRecordSize bytes (the upper-case fields are
     // converted in the header itself); the reserved byte 87 keeps what the buffer held.
     // Returns the record length to write.
     static const rec::Layout<CMenuHdr>& Fields();
+    static const std::vector<BtrKeySegment>& KeySegments();
     static uint16_t Pack(CMenuHdr& header, uint8_t* record);
     // Reads a record of the given returned length back into the header.
     static void Unpack(CMenuHdr& header, const uint8_t* record, uint16_t length);
-
-protected:
-    void FillRecipeKey(const std::string& recipeKey);
-
-    uint8_t m_key0[10];
-    uint8_t m_key1[15];
+    static int UnpackRecord(const uint8_t* record, uint16_t length, CMenuHdr& header) {
+        Unpack(header, record, length);
+        return 0;
+    }
 };

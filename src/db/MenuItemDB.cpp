@@ -9,13 +9,12 @@
 
 CMenuItemDB::CMenuItemDB() {
     m_bReload = false;
-    std::memset(m_key0, 0, sizeof m_key0);
 }
 
-int CMenuItemDB::Create(const char* path) {
-    return CreateAndOpen(
-        path, kRecordSize, 1, 0,
-        {rec::Segment(Fields(), "m_strRecipeKey", btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING)});
+const std::vector<BtrKeySegment>& CMenuItemDB::KeySegments() {
+    static const std::vector<BtrKeySegment> segments = {
+        rec::Segment(Fields(), "m_strRecipeKey", btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING)};
+    return segments;
 }
 
 #define KR_RECORD CMenuItem
@@ -36,57 +35,27 @@ void CMenuItemDB::Pack(CMenuItem& line, uint8_t* record) {
     rec::Pack(Fields(), line, record);
 }
 
-void CMenuItemDB::FillKey(const std::string& recipeKey, uint8_t* built) {
-    fields::PutText(built, 0, recipeKey.substr(0, 14), 14, ' ');
-    std::memcpy(m_key0, built, 14);
-    m_key0[14] = 0;
+void CMenuItemDB::FillRecipeKey(const std::string& recipeKey) {
+    fields::PutText(KeyBuffer(0), 0, recipeKey.substr(0, 14), 14, ' ');
 }
 
 int CMenuItemDB::FindFirstLine(CMenuItem& line, const std::string& recipeKey) {
-    uint8_t built[14];
-    FillKey(recipeKey, built);
-    uint8_t record[kRecordSize] = {};
-    uint16_t length = kRecordSize;
-    int status = GetGreaterOrEqual(record, &length, m_key0, 0);
-    if (status != 0) return status;
-    if (length != kRecordSize) return btr::B_DATALENGTH_ERROR;
-    if (std::memcmp(m_key0, built, 14) != 0) return btr::B_KEY_VALUE_NOT_FOUND;
-    Unpack(line, record);
-    return 0;
-}
-
-int CMenuItemDB::FindNextLine(CMenuItem& line) {
-    uint8_t record[kRecordSize] = {};
-    uint16_t length = kRecordSize;
-    int status = GetNext(record, &length, m_key0, 0);
-    if (status != 0) return status;
-    if (length != kRecordSize) return btr::B_DATALENGTH_ERROR;
-    Unpack(line, record);
-    return 0;
+    FillRecipeKey(recipeKey);
+    return GetFirstWithPrefix(line, 0, 14);
 }
 
 int CMenuItemDB::DeleteLines(const std::string& recipeKey) {
-    uint8_t built[14];
-    FillKey(recipeKey, built);
-    uint8_t record[kRecordSize] = {};
-    uint16_t length = kRecordSize;
-    int status = GetGreaterOrEqual(record, &length, m_key0, 0);
-    if (status != 0) return status;
-    if (length != kRecordSize) return btr::B_DATALENGTH_ERROR;
-    while (std::memcmp(m_key0, built, 14) == 0) {
+    FillRecipeKey(recipeKey);
+    CMenuItem line;
+    int status = GetFirstWithPrefix(line, 0, 14);
+    if (status == btr::B_KEY_VALUE_NOT_FOUND) return status;
+    while (status == 0) {
         status = Delete();
         if (status != 0) return status;
-        length = kRecordSize;
-        status = GetNext(record, &length, m_key0, 0);
-        if (status != 0) return status;
+        status = GetNextRecord(line);
+        if (status == 0 && std::memcmp(KeyBuffer(0), fields::Padded(recipeKey, 14, ' ').data(), 14) != 0)
+            status = btr::B_KEY_VALUE_NOT_FOUND;
     }
     // The next record belongs to another recipe.
-    return btr::B_KEY_VALUE_NOT_FOUND;
-}
-
-int CMenuItemDB::InsertLine(CMenuItem& line) {
-    uint8_t record[kRecordSize] = {};
-    Pack(line, record);
-    uint16_t length = kRecordSize;
-    return Insert(record, &length, m_key0, 0);
+    return status;
 }

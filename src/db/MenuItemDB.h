@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "BtrieveDB.h"
+#include "RecordFile.h"
 #include "RecordLayout.h"
 
 class CMenuItem {
@@ -24,9 +24,10 @@ public:
     double m_dPtns = 0;
 };
 
-class CMenuItemDB : public CBtrieveDB {
+class CMenuItemDB : public CRecordFile<CMenuItem, CMenuItemDB> {
 public:
     static constexpr uint16_t kRecordSize = 96;
+    static constexpr uint16_t kRecordLength = kRecordSize;
 
     CMenuItemDB();
 
@@ -35,22 +36,20 @@ public:
     bool CanExport() override { return false; }
     bool CanReload() const override { return false; }
     uint32_t GetRecordLength() const override { return kRecordSize; }
-    int Create(const char* path) override;
 
+    // The first line of a recipe (the key as given, at most 14 characters), then the next ones.
     int FindFirstLine(CMenuItem& line, const std::string& recipeKey);
-    int FindNextLine(CMenuItem& line);
+    int FindNextLine(CMenuItem& line) { return GetNextRecord(line); }
     int DeleteLines(const std::string& recipeKey);
-    int InsertLine(CMenuItem& line);
 
     // Writes the line into a zeroed 96-byte record (recipe key, item number and unit are
     // converted in the line itself).
     static const rec::Layout<CMenuItem>& Fields();
+    static const std::vector<BtrKeySegment>& KeySegments();
     static void Pack(CMenuItem& line, uint8_t* record);
     static void Unpack(CMenuItem& line, const uint8_t* record) { rec::Unpack(Fields(), record, line); }
 
 protected:
     // The key-0 value for a recipe: at most 14 characters as given, blank-filled.
-    void FillKey(const std::string& recipeKey, uint8_t* built);
-
-    uint8_t m_key0[15];
+    void FillRecipeKey(const std::string& recipeKey);
 };

@@ -33,16 +33,14 @@ void PutLineKey(uint8_t* key, int32_t order, int32_t line) {
 
 COrderDB::COrderDB() {
     m_bReload = false;
-    std::memset(m_key0, 0, sizeof m_key0);
-    std::memset(m_key1, 0, sizeof m_key1);
-    std::memset(m_key2, 0, sizeof m_key2);
 }
 
-int COrderDB::Create(const char* path) {
-    return CreateAndOpen(path, kRecordSize, 3, 0,
-                         {rec::Segment(Fields(), "m_nOrderNumber", btr::KF_EXTENDED_TYPE, btr::KT_INTEGER),
-                          rec::Segment(Fields(), "m_strKey1", 0, btr::KT_STRING),
-                          rec::Segment(Fields(), "m_strKey2", 0, btr::KT_STRING)});
+const std::vector<BtrKeySegment>& COrderDB::KeySegments() {
+    static const std::vector<BtrKeySegment> segments = {
+        rec::Segment(Fields(), "m_nOrderNumber", btr::KF_EXTENDED_TYPE, btr::KT_INTEGER),
+        rec::Segment(Fields(), "m_strKey1", 0, btr::KT_STRING),
+        rec::Segment(Fields(), "m_strKey2", 0, btr::KT_STRING)};
+    return segments;
 }
 
 #define KR_RECORD COrder
@@ -139,14 +137,14 @@ int COrderDB::AddOrder(COrder& order) {
         order.m_nOrderNumber = number;
         uint8_t record[kRecordSize] = {};
         Pack(order, record);
-        fields::PutI32(m_key0, 0, number);
+        fields::PutI32(KeyBuffer(0), 0, number);
         uint16_t length = kRecordSize;
-        status = Insert(record, &length, m_key0, 0);
+        status = Insert(record, &length, KeyBuffer(0), 0);
         if (status != btr::B_DUPLICATE_KEY_VALUE) break;
         // Only a number taken meanwhile is worth another search; a duplicate of
         // another key stays a duplicate.
-        fields::PutI32(m_key0, 0, number);
-        if (KeyOnlyEqual(m_bOpen, m_posBlock, m_key0, 0) != 0) break;
+        fields::PutI32(KeyBuffer(0), 0, number);
+        if (KeyOnlyEqual(m_bOpen, m_posBlock, KeyBuffer(0), 0) != 0) break;
     }
     if (status != 0) {
         order.m_nOrderNumber = previous;
@@ -160,21 +158,21 @@ int COrderDB::AddOrder(COrder& order) {
 int COrderDB::InsertOrder(COrder& order) {
     uint8_t record[kRecordSize] = {};
     Pack(order, record);
-    fields::PutI32(m_key0, 0, order.m_nOrderNumber);
+    fields::PutI32(KeyBuffer(0), 0, order.m_nOrderNumber);
     uint16_t length = kRecordSize;
-    return Insert(record, &length, m_key0, 0);
+    return Insert(record, &length, KeyBuffer(0), 0);
 }
 
 int COrderDB::UpdateOrder(COrder& order) {
-    fields::PutI32(m_key0, 0, order.m_nOrderNumber);
+    fields::PutI32(KeyBuffer(0), 0, order.m_nOrderNumber);
     uint8_t record[kRecordSize] = {};
     uint16_t length = kRecordSize;
-    int status = GetEqual(record, &length, m_key0, 0);
+    int status = GetEqual(record, &length, KeyBuffer(0), 0);
     if (status != 0) return status;
     if (length != kRecordSize) return btr::B_DATALENGTH_ERROR;
     Pack(order, record);
     length = kRecordSize;
-    status = Update(record, &length, m_key0, 0);
+    status = Update(record, &length, KeyBuffer(0), 0);
     if (status != 0) return status;
 
     std::unique_ptr<COrderItemDB> items;
@@ -212,34 +210,34 @@ int COrderDB::AddLineTo(COrderItemDB& items, COrderItem& line) {
         }
         uint8_t record[COrderItemDB::kRecordSize] = {};
         COrderItemDB::Pack(line, record);
-        PutLineKey(items.m_key0, line.m_nOrderNumber, line.m_nLineNumber);
+        PutLineKey(items.KeyBuffer(0), line.m_nOrderNumber, line.m_nLineNumber);
         uint16_t length = COrderItemDB::kRecordSize;
-        status = items.Insert(record, &length, items.m_key0, 0);
+        status = items.Insert(record, &length, items.KeyBuffer(0), 0);
         if (!assign || status != btr::B_DUPLICATE_KEY_VALUE) break;
-        PutLineKey(items.m_key0, line.m_nOrderNumber, line.m_nLineNumber);
-        if (KeyOnlyEqual(items.m_bOpen, items.m_posBlock, items.m_key0, 0) != 0) break;
+        PutLineKey(items.KeyBuffer(0), line.m_nOrderNumber, line.m_nLineNumber);
+        if (KeyOnlyEqual(items.m_bOpen, items.m_posBlock, items.KeyBuffer(0), 0) != 0) break;
     }
     if (status != 0) line.m_nLineNumber = previous;
     return status;
 }
 
 int COrderDB::RewriteLine(COrderItemDB& items, COrderItem& line) {
-    PutLineKey(items.m_key0, line.m_nOrderNumber, line.m_nLineNumber);
+    PutLineKey(items.KeyBuffer(0), line.m_nOrderNumber, line.m_nLineNumber);
     uint8_t record[COrderItemDB::kRecordSize] = {};
     uint16_t length = COrderItemDB::kRecordSize;
-    int status = items.GetEqual(record, &length, items.m_key0, 0);
+    int status = items.GetEqual(record, &length, items.KeyBuffer(0), 0);
     if (status != 0) return status;
     if (length != COrderItemDB::kRecordSize) return btr::B_DATALENGTH_ERROR;
     COrderItemDB::Pack(line, record);
     length = COrderItemDB::kRecordSize;
-    return items.Update(record, &length, items.m_key0, 0);
+    return items.Update(record, &length, items.KeyBuffer(0), 0);
 }
 
 int COrderDB::DeleteLineFrom(COrderItemDB& items, int32_t order, int32_t line) {
-    PutLineKey(items.m_key0, order, line);
+    PutLineKey(items.KeyBuffer(0), order, line);
     uint8_t record[COrderItemDB::kRecordSize] = {};
     uint16_t length = COrderItemDB::kRecordSize;
-    int status = items.GetEqual(record, &length, items.m_key0, 0);
+    int status = items.GetEqual(record, &length, items.KeyBuffer(0), 0);
     if (status == btr::B_KEY_VALUE_NOT_FOUND) return 0;
     if (status != 0) return status;
     return items.Delete();
@@ -267,35 +265,34 @@ int COrderDB::ReadHeader(int status, uint16_t length, const uint8_t* record, COr
 }
 
 int COrderDB::GetFirstOrder(COrder& order, bool bLines) {
-    fields::PutI32(m_key0, 0, 0);
+    fields::PutI32(KeyBuffer(0), 0, 0);
     uint8_t record[kRecordSize] = {};
     uint16_t length = kRecordSize;
-    int status = GetGreaterOrEqual(record, &length, m_key0, 0);
+    int status = GetGreaterOrEqual(record, &length, KeyBuffer(0), 0);
     return ReadHeader(status, length, record, order, bLines);
 }
 
 int COrderDB::GetNextOrder(COrder& order, bool bLines) {
     uint8_t record[kRecordSize] = {};
     uint16_t length = kRecordSize;
-    int status = GetNext(record, &length, m_key0, 0);
+    int status = GetNext(record, &length, KeyBuffer(0), 0);
     return ReadHeader(status, length, record, order, bLines);
 }
 
 int COrderDB::GetOrderByKey(COrder& order, const std::string& key1, bool bLines) {
     // Stored upper-case and zero-filled.
-    fields::PutText(m_key1, 0, fields::Upper(key1), 14, '\0');
-    m_key1[14] = 0;
+    fields::PutText(KeyBuffer(1), 0, fields::Upper(key1), 14, '\0');
     uint8_t record[kRecordSize] = {};
     uint16_t length = kRecordSize;
-    int status = GetEqual(record, &length, m_key1, 1);
+    int status = GetEqual(record, &length, KeyBuffer(1), 1);
     return ReadHeader(status, length, record, order, bLines);
 }
 
 int COrderDB::GetOrder(COrder& order, int32_t number, bool bLines) {
-    fields::PutI32(m_key0, 0, number);
+    fields::PutI32(KeyBuffer(0), 0, number);
     uint8_t record[kRecordSize] = {};
     uint16_t length = kRecordSize;
-    int status = GetEqual(record, &length, m_key0, 0);
+    int status = GetEqual(record, &length, KeyBuffer(0), 0);
     return ReadHeader(status, length, record, order, bLines);
 }
 
@@ -305,14 +302,13 @@ int COrderDB::GetFirstOrderOfDate(COrder& order, int year, int month, int day) {
     // A date that does not make eight digits cannot begin a stored key.
     if (n != 8) return btr::B_KEY_VALUE_NOT_FOUND;
     m_strDate = date;
-    fields::PutText(m_key2, 0, m_strDate, 14, '\0');
-    m_key2[14] = 0;
+    fields::PutText(KeyBuffer(2), 0, m_strDate, 14, '\0');
     uint8_t record[kRecordSize] = {};
     uint16_t length = kRecordSize;
-    int status = GetGreaterOrEqual(record, &length, m_key2, 2);
+    int status = GetGreaterOrEqual(record, &length, KeyBuffer(2), 2);
     if (status != 0) return status;
     if (length != kRecordSize) return btr::B_DATALENGTH_ERROR;
-    if (std::memcmp(m_key2, m_strDate.data(), m_strDate.size()) != 0) return btr::B_KEY_VALUE_NOT_FOUND;
+    if (std::memcmp(KeyBuffer(2), m_strDate.data(), m_strDate.size()) != 0) return btr::B_KEY_VALUE_NOT_FOUND;
     Unpack(order, record);
     return 0;
 }
@@ -320,10 +316,10 @@ int COrderDB::GetFirstOrderOfDate(COrder& order, int year, int month, int day) {
 int COrderDB::GetNextOrderOfDate(COrder& order) {
     uint8_t record[kRecordSize] = {};
     uint16_t length = kRecordSize;
-    int status = GetNext(record, &length, m_key2, 2);
+    int status = GetNext(record, &length, KeyBuffer(2), 2);
     if (status != 0) return status;
     if (length != kRecordSize) return btr::B_DATALENGTH_ERROR;
-    if (std::memcmp(m_key2, m_strDate.data(), m_strDate.size()) != 0) return kEndOfDate;
+    if (std::memcmp(KeyBuffer(2), m_strDate.data(), m_strDate.size()) != 0) return kEndOfDate;
     Unpack(order, record);
     return 0;
 }
@@ -335,19 +331,19 @@ int COrderDB::DeleteOrder(int32_t number) {
     if (status != 0) return status;
     uint8_t line[COrderItemDB::kRecordSize] = {};
     uint16_t length = sizeof line;
-    PutLineKey(items->m_key0, number, INT32_MIN);
-    status = items->GetGreaterOrEqual(line, &length, items->m_key0, 0);
-    while (status == 0 && fields::GetI32(items->m_key0, 0) == number) {
+    PutLineKey(items->KeyBuffer(0), number, INT32_MIN);
+    status = items->GetGreaterOrEqual(line, &length, items->KeyBuffer(0), 0);
+    while (status == 0 && fields::GetI32(items->KeyBuffer(0), 0) == number) {
         status = items->Delete();
         if (status != 0) return status;
         length = sizeof line;
-        status = items->GetNext(line, &length, items->m_key0, 0);
+        status = items->GetNext(line, &length, items->KeyBuffer(0), 0);
     }
     if (status != 0 && status != btr::B_END_OF_FILE) return status;
 
-    fields::PutI32(m_key0, 0, number);
-    uint8_t record[kRecordSize] = {};
-    return DeleteByKey(record, kRecordSize, m_key0, 0);
+    std::string key(4, '\0');
+    fields::PutI32(reinterpret_cast<uint8_t*>(key.data()), 0, number);
+    return DeleteRecord(key);
 }
 
 int COrderDB::LoadLines(COrder& order) {
@@ -356,10 +352,10 @@ int COrderDB::LoadLines(COrder& order) {
     if (status != 0) return status;
     order.m_arrLines.clear();
     order.m_arrRemoved.clear();
-    PutLineKey(items->m_key0, order.m_nOrderNumber, INT32_MIN);
+    PutLineKey(items->KeyBuffer(0), order.m_nOrderNumber, INT32_MIN);
     uint8_t record[COrderItemDB::kRecordSize] = {};
     uint16_t length = sizeof record;
-    status = items->GetGreaterOrEqual(record, &length, items->m_key0, 0);
+    status = items->GetGreaterOrEqual(record, &length, items->KeyBuffer(0), 0);
     while (status == 0) {
         if (length != COrderItemDB::kRecordSize) return btr::B_DATALENGTH_ERROR;
         COrderItem line;
@@ -367,7 +363,7 @@ int COrderDB::LoadLines(COrder& order) {
         if (line.m_nOrderNumber != order.m_nOrderNumber) break;
         order.m_arrLines.push_back(line);
         length = sizeof record;
-        status = items->GetNext(record, &length, items->m_key0, 0);
+        status = items->GetNext(record, &length, items->KeyBuffer(0), 0);
     }
     return (status == 0 || status == btr::B_END_OF_FILE) ? 0 : status;
 }

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "BtrieveDB.h"
 #include "OrderItemDB.h"
+#include "RecordFile.h"
 #include "RecordLayout.h"
 
 class COrder {
@@ -53,9 +53,10 @@ public:
     std::vector<COrderItem> m_arrRemoved; // lines removed since the order was read
 };
 
-class COrderDB : public CBtrieveDB {
+class COrderDB : public CRecordFile<COrder, COrderDB> {
 public:
     static constexpr uint16_t kRecordSize = 408;
+    static constexpr uint16_t kRecordLength = kRecordSize;
     // Returned when the order-line file object cannot be made.
     static constexpr int kNoMemory = 1002;
     // End of the orders of one date.
@@ -67,7 +68,6 @@ public:
     const char* GetDescription() const override { return "Order"; }
     bool CanExport() override { return false; }
     bool CanReload() const override { return false; }
-    int Create(const char* path) override;
 
     // A new, unopened order-line file object; null when it cannot be made.
     virtual std::unique_ptr<COrderItemDB> NewOrderItemDB();
@@ -94,6 +94,7 @@ public:
     // Writes the header over a 408-byte record (the upper-case fields are converted in the
     // order itself); reserved bytes keep what the buffer held.
     static const rec::Layout<COrder>& Fields();
+    static const std::vector<BtrKeySegment>& KeySegments();
     static void Pack(COrder& order, uint8_t* record) { rec::Pack(Fields(), order, record); }
     static void Unpack(COrder& order, const uint8_t* record) { rec::Unpack(Fields(), record, order); }
 
@@ -108,8 +109,5 @@ protected:
     // Reads a header into the order; 22 for a record of another length.
     int ReadHeader(int status, uint16_t length, const uint8_t* record, COrder& order, bool bLines);
 
-    uint8_t m_key0[4];
-    uint8_t m_key1[15];
-    uint8_t m_key2[15];
     std::string m_strDate; // the date scanned by GetFirstOrderOfDate / GetNextOrderOfDate
 };

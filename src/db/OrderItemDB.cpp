@@ -9,26 +9,22 @@
 
 COrderItemDB::COrderItemDB() {
     m_bReload = false;
-    std::memset(m_key0, 0, sizeof m_key0);
-    std::memset(m_key1, 0, sizeof m_key1);
-    std::memset(m_key2, 0, sizeof m_key2);
-    std::memset(m_key3, 0, sizeof m_key3);
 }
 
-int COrderItemDB::Create(const char* path) {
+const std::vector<BtrKeySegment>& COrderItemDB::KeySegments() {
     using namespace btr;
     constexpr uint16_t kInt = KF_EXTENDED_TYPE;
-    return CreateAndOpen(
-        path, kRecordSize, 4, 0,
-        {// 0: order and line; 1: order and item; 2: order and the item's
-         // first 12 characters; 3: those 12 characters
-         rec::Segment(Fields(), "m_nOrderNumber", kInt | KF_SEGMENTED | KF_MODIFIABLE, KT_INTEGER),
-         rec::Segment(Fields(), "m_nLineNumber", kInt | KF_MODIFIABLE, KT_INTEGER),
-         rec::Segment(Fields(), "m_nOrderNumber", kInt | KF_SEGMENTED | KF_DUPLICATES, KT_INTEGER),
-         rec::Segment(Fields(), "m_strItemID", KF_DUPLICATES, KT_STRING),
-         rec::Segment(Fields(), "m_nOrderNumber", kInt | KF_SEGMENTED | KF_DUPLICATES, KT_INTEGER),
-         rec::Segment(Fields(), "m_strItemID", KF_DUPLICATES, KT_STRING, 12),
-         rec::Segment(Fields(), "m_strItemID", KF_DUPLICATES, KT_STRING, 12)});
+    // 0: order and line; 1: order and item; 2: order and the item's first 12 characters;
+    // 3: those 12 characters
+    static const std::vector<BtrKeySegment> segments = {
+        rec::Segment(Fields(), "m_nOrderNumber", kInt | KF_SEGMENTED | KF_MODIFIABLE, KT_INTEGER),
+        rec::Segment(Fields(), "m_nLineNumber", kInt | KF_MODIFIABLE, KT_INTEGER),
+        rec::Segment(Fields(), "m_nOrderNumber", kInt | KF_SEGMENTED | KF_DUPLICATES, KT_INTEGER),
+        rec::Segment(Fields(), "m_strItemID", KF_DUPLICATES, KT_STRING),
+        rec::Segment(Fields(), "m_nOrderNumber", kInt | KF_SEGMENTED | KF_DUPLICATES, KT_INTEGER),
+        rec::Segment(Fields(), "m_strItemID", KF_DUPLICATES, KT_STRING, 12),
+        rec::Segment(Fields(), "m_strItemID", KF_DUPLICATES, KT_STRING, 12)};
+    return segments;
 }
 
 #define KR_RECORD COrderItem

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "BtrieveDB.h"
+#include "RecordFile.h"
 #include "RecordLayout.h"
 
 class COrderItem {
@@ -42,9 +42,10 @@ public:
 
 class COrderDB;
 
-class COrderItemDB : public CBtrieveDB {
+class COrderItemDB : public CRecordFile<COrderItem, COrderItemDB> {
 public:
     static constexpr uint16_t kRecordSize = 176;
+    static constexpr uint16_t kRecordLength = kRecordSize;
 
     COrderItemDB();
 
@@ -52,20 +53,15 @@ public:
     const char* GetDescription() const override { return "Order Item"; }
     bool CanExport() override { return false; }
     bool CanReload() const override { return false; }
-    int Create(const char* path) override;
 
     // Writes the line over a 176-byte record (the upper-case fields are converted in the line
     // itself); reserved bytes keep what the buffer held.
     static const rec::Layout<COrderItem>& Fields();
+    static const std::vector<BtrKeySegment>& KeySegments();
     static void Pack(COrderItem& line, uint8_t* record) { rec::Pack(Fields(), line, record); }
     static void Unpack(COrderItem& line, const uint8_t* record) { rec::Unpack(Fields(), record, line); }
 
 protected:
     // The order file works the lines through this object's position and key buffers.
     friend class COrderDB;
-
-    uint8_t m_key0[8];  // order number, line number
-    uint8_t m_key1[20]; // order number, item identifier
-    uint8_t m_key2[17]; // order number, item number
-    uint8_t m_key3[13]; // item number
 };

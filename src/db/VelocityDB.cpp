@@ -29,7 +29,7 @@ int CVelocityDB::GetLineLength() const {
     return 164;
 }
 
-int CVelocityDB::Create(const char* path) {
+const std::vector<BtrKeySegment>& CVelocityDB::KeySegments() {
     const uint8_t s = btr::KT_STRING;
     const auto& f = Fields();
     auto part = [&](const char* name, uint16_t flags, uint16_t span = 0) {
@@ -38,21 +38,21 @@ int CVelocityDB::Create(const char* path) {
     // Item and unit sit together: one segment of both.
     const uint16_t itemUnit = 15;
     BtrKeySegment date = rec::Segment(f, "last date (key)", btr::KF_EXTENDED_TYPE | kMore, btr::KT_DATE);
-    return CreateAndOpen(
-        path, kRecordLength, 6, 0,
-        {// 0: customer, 5-character code, item and unit
-         part("m_strCustomer", kMore), part("m_strCode5", kMore), part("m_strItem", kLast, itemUnit),
-         // 1: customer, item, unit (unique)
-         part("m_strCustomer", 0, 21),
-         // 2: item
-         part("m_strItem", kLast),
-         // 3: customer, 3-character code, item and unit
-         part("m_strCustomer", kMore), part("m_strCode3", kMore), part("m_strItem", kLast, itemUnit),
-         // 4: customer, both codes, item and unit
-         part("m_strCustomer", kMore), part("m_strCode3", kMore), part("m_strCode5", kMore),
-         part("m_strItem", kLast, itemUnit),
-         // 5: customer, last date, 5-character code, item and unit
-         part("m_strCustomer", kMore), date, part("m_strCode5", kMore), part("m_strItem", kLast, itemUnit)});
+    static const std::vector<BtrKeySegment> segments = {
+        // 0: customer, 5-character code, item and unit
+        part("m_strCustomer", kMore), part("m_strCode5", kMore), part("m_strItem", kLast, itemUnit),
+        // 1: customer, item, unit (unique)
+        part("m_strCustomer", 0, 21),
+        // 2: item
+        part("m_strItem", kLast),
+        // 3: customer, 3-character code, item and unit
+        part("m_strCustomer", kMore), part("m_strCode3", kMore), part("m_strItem", kLast, itemUnit),
+        // 4: customer, both codes, item and unit
+        part("m_strCustomer", kMore), part("m_strCode3", kMore), part("m_strCode5", kMore),
+        part("m_strItem", kLast, itemUnit),
+        // 5: customer, last date, 5-character code, item and unit
+        part("m_strCustomer", kMore), date, part("m_strCode5", kMore), part("m_strItem", kLast, itemUnit)};
+    return segments;
 }
 
 bool CVelocityDB::BeginReload(const char* textPath, int64_t headerLength, int version, int purge) {
@@ -96,7 +96,7 @@ void CVelocityDB::ImportLine(int firstChar) {
                       },
                       [&](bool) {
                           int status = MergeHistory(history, false);
-                          return status == btr::B_KEY_VALUE_NOT_FOUND ? InsertHistory(history) : status;
+                          return status == btr::B_KEY_VALUE_NOT_FOUND ? InsertRecord(history) : status;
                       },
                       // Nothing read yet (the end of the text): nothing to read again.
                       [&](int64_t at) { SkipBadLine(static_cast<long>(at), firstChar != EOF); }});
@@ -143,16 +143,12 @@ const rec::Layout<CVelocity>& CVelocityDB::Fields() {
 #undef KR_RECORD
 
 void CVelocityDB::FillKey1(const std::string& customer, const std::string& item, const std::string& unit) {
-    PutText(m_key1, 0, Upper(customer), 6, '\0');
-    PutText(m_key1, 6, Upper(item), 12, '\0');
-    PutText(m_key1, 18, Upper(unit), 3, '\0');
-    m_key1[21] = 0;
+    FillKey(1, Padded(customer, 6, '\0') + Padded(item, 12, '\0') + unit);
 }
 
 int CVelocityDB::ReadKey1(uint8_t* record) {
-    m_nKeyNumber = 1;
     uint16_t length = kRecordLength;
-    int status = GetEqual(record, &length, m_key1, 1);
+    int status = GetEqual(record, &length, KeyBuffer(1), 1);
     if (status == 0 && length != kRecordLength) return btr::B_DATALENGTH_ERROR;
     return status;
 }
@@ -175,7 +171,7 @@ int CVelocityDB::ClearOrDelete(const std::string& customer, const std::string& i
     if (deleteRecord) return Delete();
     record[152] = 'N';
     uint16_t length = kRecordLength;
-    return Update(record, &length, m_key1, 1);
+    return Update(record, &length, KeyBuffer(1), 1);
 }
 
 int CVelocityDB::ClearItemUnit(const std::string& item, const std::string& unit) {
@@ -183,37 +179,26 @@ int CVelocityDB::ClearItemUnit(const std::string& item, const std::string& unit)
     uint8_t unitKey[3];
     PutText(itemKey, 0, Upper(item), 12, '\0');
     PutText(unitKey, 0, Upper(unit), 3, '\0');
-    std::memcpy(m_key2, itemKey, 12);
-    m_key2[12] = 0;
-    m_nKeyNumber = 2;
+    uint8_t* key = KeyBuffer(2);
+    std::memcpy(key, itemKey, 12);
     uint8_t record[kRecordLength] = {};
     uint16_t length = kRecordLength;
-    int status = GetEqual(record, &length, m_key2, 2);
+    int status = GetEqual(record, &length, key, 2);
     while (status == 0) {
         if (length != kRecordLength) return btr::B_DATALENGTH_ERROR;
         if (std::memcmp(record + 6, itemKey, 12) != 0) return 0;
         if (std::memcmp(record + 18, unitKey, 3) == 0 && record[152] != 'N') {
             record[152] = 'N';
-            status = Update(record, &length, m_key2, 2);
+            status = Update(record, &length, key, 2);
             if (status != 0) return status;
         }
         length = kRecordLength;
-        status = GetNext(record, &length, m_key2, 2);
+        status = GetNext(record, &length, key, 2);
     }
     if (status == btr::B_KEY_VALUE_NOT_FOUND || status == btr::B_END_OF_FILE ||
         status == btr::B_FILE_NOT_FOUND)
         return 0;
     return status;
-}
-
-int CVelocityDB::InsertHistory(CVelocity& history) {
-    uint8_t record[kRecordLength] = {};
-    Pack(history, record);
-    std::memcpy(m_key1, record, 21);
-    m_key1[21] = 0;
-    m_nKeyNumber = 1;
-    uint16_t length = kRecordLength;
-    return Insert(record, &length, m_key1, 1);
 }
 
 void CVelocityDB::LoadEditQuote() {
@@ -256,7 +241,7 @@ int CVelocityDB::MergeHistory(CVelocity& history, bool replace) {
     }
     Pack(history, record);
     uint16_t length = kRecordLength;
-    status = Update(record, &length, m_key1, 1);
+    status = Update(record, &length, KeyBuffer(1), 1);
     if (status == 0 && length != kRecordLength) return btr::B_DATALENGTH_ERROR;
     return status;
 }

@@ -1,7 +1,7 @@
 // VELOCITY.DB, the item history: one record per customer, item and unit bought.
 #pragma once
 
-#include "BtrieveDB.h"
+#include "RecordFile.h"
 #include "RecordLayout.h"
 
 #include <array>
@@ -39,9 +39,10 @@ public:
 
 // The interchange line FormatLine writes and ImportLine reads is 164 characters with the line feed;
 // an older version's shorter line carries the leading columns that fit it.
-class CVelocityDB : public CBtrieveDB {
+class CVelocityDB : public CRecordFile<CVelocity, CVelocityDB> {
 public:
     static constexpr uint16_t kRecordLength = 160;
+    static constexpr int kUniqueKey = 1; // customer, item and unit
 
     CVelocityDB();
     ~CVelocityDB() override;
@@ -52,7 +53,6 @@ public:
     bool CanReload() const override { return true; }
     uint32_t GetRecordLength() const override { return kRecordLength; }
     int GetLineLength() const override;
-    int Create(const char* path) override;
     // The newest version's line.
     int FormatLine(const uint8_t* raw, std::string& output) override {
         output = rec::FormatLine(Fields(), raw, 164);
@@ -69,7 +69,6 @@ public:
                       bool deleteRecord);
     // Withdraws every record of the item in that unit.
     int ClearItemUnit(const std::string& item, const std::string& unit);
-    int InsertHistory(CVelocity& history);
     // Writes an imported record over the stored one of the same customer, item and unit.
     int MergeHistory(CVelocity& history, bool replace);
 
@@ -79,6 +78,7 @@ public:
     bool GetEditQuote() const { return m_bEditQuote; }
 
     static const rec::Layout<CVelocity>& Fields();
+    static const std::vector<BtrKeySegment>& KeySegments();
     static void Pack(CVelocity& history, uint8_t* record) { rec::Pack(Fields(), history, record); }
     static void Unpack(const uint8_t* record, CVelocity& history) { rec::Unpack(Fields(), record, history); }
 
@@ -89,8 +89,5 @@ protected:
     // line's start when rescan is set, else from the position), or ends the reload.
     void SkipBadLine(long offset, bool rescan);
 
-    uint8_t m_key1[22] = {};
-    uint8_t m_key2[13] = {};
-    int m_nKeyNumber = 1;
     bool m_bEditQuote = false;
 };

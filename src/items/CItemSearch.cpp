@@ -159,7 +159,7 @@ int CItemSearch::Search(const std::string& input) {
         m_arrResults.push_back(ValidUnits(item));
         ++m_nCount;
     };
-    if (itemsOpen && items.FindItem(item, text) == 0) addResult();
+    if (itemsOpen && items.GetRecord(item, text) == 0) addResult();
 
     CItemDictDB dictionary;
     std::string dictPath = DbPath(m_strDirectory, "ITEMDICT.DB");
@@ -183,7 +183,7 @@ int CItemSearch::Search(const std::string& input) {
         for (size_t c = candidates.size(); c-- > 0;) {
             const std::string& candidate = candidates[c];
             if (!PassesFilter(candidate, words, lookups, lookupOpen, m_nStatus) || !itemsOpen) continue;
-            const int status = items.FindItem(item, Pad(candidate.substr(0, 12), 12));
+            const int status = items.GetRecord(item, Pad(candidate.substr(0, 12), 12));
             ReadOk(status, m_nStatus);
             if (status == 0) addResult();
         }

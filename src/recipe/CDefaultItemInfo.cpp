@@ -63,7 +63,7 @@ bool CDefaultItemInfo::Load(const std::string& customer, const std::string& item
         note(open);
         if (open == 0) {
             CItem record;
-            const int status = items.FindItem(record, item);
+            const int status = items.GetRecord(record, item);
             note(status);
             if (status == 0) {
                 m_strDescription = record.m_strDescription;

@@ -229,7 +229,7 @@ int CRecipe::Save(const std::string& customer, const std::string& key, bool copy
     for (const CMenuItem& stored : m_arrLines) {
         CMenuItem rec = stored;
         rec.m_strRecipeKey = target;
-        st = lines.InsertLine(rec);
+        st = lines.InsertRecord(rec);
         if (st != 0) return st;
     }
     if (oldCount > 0) {
@@ -237,7 +237,7 @@ int CRecipe::Save(const std::string& customer, const std::string& key, bool copy
         if (st != 0) return st;
     }
     if (!oldKey.empty()) {
-        st = headers.DeleteRecipe(oldKey);
+        st = headers.DeleteRecord(oldKey);
         if (st != 0) return st;
         st = lines.DeleteLines(oldKey);
         if (st != 0 && st != kNotFound && st != kEndOfFile) return st;
@@ -265,7 +265,7 @@ int DeleteRecipe(const std::string& customer, const std::string& recipeKey, cons
 
     Transaction tran(headers);
     if (tran.Status() != 0) return tran.Status();
-    st = headers.DeleteRecipe(key);
+    st = headers.DeleteRecord(key);
     if (st != 0) return st;
     st = lines.DeleteLines(key);
     if (st != 0 && st != kNotFound && st != kEndOfFile) return st;
@@ -278,11 +278,8 @@ std::string FreeCategoryKey(std::time_t now, const std::string& directory, int* 
     if (st == 0) {
         for (int i = 0; i < kMaxKeyTries; ++i, ++now) {
             std::string candidate = MakeTimeKey(now);
-            uint8_t key[15] = {};
-            std::memcpy(key, candidate.data(), std::min<size_t>(candidate.size(), 14));
-            uint8_t record[CMenuCategoryDB::kRecordSize];
-            uint16_t length = sizeof record;
-            st = categories.GetEqual(record, &length, key, 1);
+            CMenuCategory used;
+            st = categories.GetRecord(used, candidate, 1);
             if (st == kNotFound) {
                 if (status) *status = 0;
                 return candidate;

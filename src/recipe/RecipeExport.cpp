@@ -141,7 +141,7 @@ void WriteRecipe(const std::string& directory, const std::string& recipeKey, std
     std::string customer = TrimRight(header.m_strCustomer);
     std::string customerName;
     CCustomer record;
-    if (customers.IsOpen() && customers.GetCustomer(record, customer) == 0) customerName = record.m_strName;
+    if (customers.IsOpen() && customers.GetRecord(record, customer) == 0) customerName = record.m_strName;
 
     std::string key = TrimRight(header.m_strRecipeKey);
     CMenuItem stored;

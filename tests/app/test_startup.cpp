@@ -230,7 +230,7 @@ private slots:
             QCOMPARE(lines.OpenFile(), 0);
             CMenuItem line;
             line.m_strRecipeKey = "AA1";
-            QCOMPARE(lines.InsertLine(line), 0);
+            QCOMPARE(lines.InsertRecord(line), 0);
         }
         QVERIFY(btr::RemoveRecordFile((PerUser() / "MENUHDR.DB").string().c_str(), nullptr, nullptr));
         RunStartup();

@@ -1,5 +1,7 @@
 #include "support.h"
 
+#include "btrieve/btrcall.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -72,11 +74,10 @@ uint32_t Get32(const uint8_t* b, size_t at) {
 
 StatInfo ReadStat(CBtrieveDB& db) {
     StatInfo info;
-    std::vector<uint8_t> buf(1024, 0);
-    std::vector<uint8_t> key(1024, 0);
-    uint16_t len = static_cast<uint16_t>(buf.size());
-    info.status = db.Stat(buf.data(), &len, key.data());
+    std::vector<uint8_t> buf;
+    info.status = db.StatBytes(buf);
     if (info.status != 0) return info;
+    size_t len = buf.size();
     info.recordLength = Get16(buf.data(), 0);
     info.pageSize = Get16(buf.data(), 2);
     info.keys = Get16(buf.data(), 4) & 0xFF;
@@ -86,6 +87,12 @@ StatInfo ReadStat(CBtrieveDB& db) {
         info.segments.push_back(
             {Get16(buf.data(), at), Get16(buf.data(), at + 2), Get16(buf.data(), at + 4), buf[at + 10]});
     return info;
+}
+
+std::vector<uint8_t> ReadRaw(CBtrieveDB& db, const std::string& key, int keyNumber) {
+    std::vector<uint8_t> record;
+    db.ReadBytes(btr::B_GET_EQUAL, record, keyNumber, key + std::string(256 - key.size(), '\0'));
+    return record;
 }
 
 } // namespace kt

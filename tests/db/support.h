@@ -60,5 +60,7 @@ struct StatInfo {
     int status = 0;
 };
 StatInfo ReadStat(CBtrieveDB& db);
+// The stored bytes of the record whose key keyNumber is key (zero-padded); empty when missing.
+std::vector<uint8_t> ReadRaw(CBtrieveDB& db, const std::string& key, int keyNumber = 0);
 
 } // namespace kt

@@ -1,11 +1,25 @@
-// The record file base: open/close rules, create, export, reload preparation and the shared
-// record-operation patterns.
+// The record file base (open/close rules, create, export, reload preparation) and the typed
+// record access of every file class.
 #include "BtrieveDB.h"
+#include "ControlDB.h"
+#include "CustomerDB.h"
+#include "ItemDB.h"
+#include "ItemDictDB.h"
+#include "ItemLookupDB.h"
+#include "ItemUnitDB.h"
+#include "ManualPriceDB.h"
+#include "MenuCategoryDB.h"
+#include "MenuHdrDB.h"
+#include "MenuItemDB.h"
+#include "OrderDB.h"
+#include "OrderItemDB.h"
+#include "VelocityDB.h"
 #include "btrieve/btrcall.h"
 #include "support.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 
@@ -14,6 +28,10 @@ namespace {
 // A small file: 20-byte records, key 0 = the first 8 bytes.
 class CTestDB : public CBtrieveDB {
 public:
+    // The raw operations under test.
+    using CBtrieveDB::GetFirst;
+    using CBtrieveDB::GetNext;
+    using CBtrieveDB::Insert;
     uint32_t recordLength = 20;
     int lineLength = 21;
     const char* GetFileName() const override { return "TEST.DB"; }
@@ -39,37 +57,6 @@ public:
     static std::string kt_pad(std::string s, size_t n) {
         s.resize(n, ' ');
         return s;
-    }
-    int Find(const std::string& key, std::string& rec) {
-        std::string k = kt_pad(key, 8);
-        std::memcpy(m_key, k.data(), 8);
-        uint8_t buf[20];
-        int s = ReadByKey(buf, 20, m_key, 0);
-        rec.assign(reinterpret_cast<char*>(buf), 20);
-        return s;
-    }
-    int FirstWith(const std::string& prefix, std::string& rec) {
-        std::string k = kt_pad(prefix, 8);
-        std::memcpy(m_key, k.data(), 8);
-        uint8_t buf[20];
-        int s = ReadFirstWithPrefix(buf, 20, m_key, 0, prefix.size());
-        rec.assign(reinterpret_cast<char*>(buf), 20);
-        return s;
-    }
-    int Change(const std::string& key, const std::string& rest) {
-        std::string k = kt_pad(key, 8);
-        std::memcpy(m_key, k.data(), 8);
-        uint8_t buf[20];
-        return UpdateByKey(buf, 20, m_key, 0, [&](uint8_t* data, uint16_t len) {
-            std::memcpy(data + 8, kt_pad(rest, 12).data(), 12);
-            return len;
-        });
-    }
-    int Remove(const std::string& key) {
-        std::string k = kt_pad(key, 8);
-        std::memcpy(m_key, k.data(), 8);
-        uint8_t buf[20];
-        return DeleteByKey(buf, 20, m_key, 0);
     }
     uint8_t m_key[9] = {};
 };
@@ -138,27 +125,6 @@ TEST_F(BtrieveDB, NullDataLengthReachesTheRecordManagerAsZero) {
     EXPECT_EQ(len, 20);
 }
 
-TEST_F(BtrieveDB, RecordOperationPatterns) {
-    CTestDB db;
-    ASSERT_EQ(db.Create("TEST.DB"), 0);
-    for (std::string k : {"AB1", "AB2", "AC1"})
-        ASSERT_EQ(db.Put(k, "x"), 0);
-    std::string rec;
-    EXPECT_EQ(db.Find("AB2", rec), 0);
-    EXPECT_EQ(db.Find("AB3", rec), btr::B_KEY_VALUE_NOT_FOUND);
-    EXPECT_EQ(db.FirstWith("AC", rec), 0);
-    EXPECT_EQ(rec.substr(0, 3), "AC1");
-    EXPECT_EQ(db.FirstWith("AA", rec), btr::B_KEY_VALUE_NOT_FOUND); // AB1 is found but lacks the prefix
-    EXPECT_EQ(db.FirstWith("Z", rec), btr::B_END_OF_FILE);
-    EXPECT_EQ(db.Change("AB2", "changed"), 0);
-    ASSERT_EQ(db.Find("AB2", rec), 0);
-    EXPECT_EQ(rec.substr(8, 7), "changed");
-    EXPECT_EQ(db.Change("NONE", "y"), btr::B_KEY_VALUE_NOT_FOUND);
-    EXPECT_EQ(db.Remove("AB1"), 0);
-    EXPECT_EQ(db.Remove("AB1"), 0); // a missing record counts as deleted
-    EXPECT_EQ(db.GetRecordCount(), 2u);
-}
-
 TEST_F(BtrieveDB, ExportReadsEveryRecordAndChecksItsLength) {
     CTestDB db;
     std::string line;
@@ -223,6 +189,120 @@ TEST_F(BtrieveDB, PurgingReloadStartsFromAnEmptyFile) {
     CTestDB again;
     ASSERT_TRUE(again.BeginReload("DL.TXT", 2, 1, 1));
     EXPECT_EQ(again.GetRecordCount(), 0u);
+}
+
+// The typed record access every file class shares, run over each of them.
+template <class DB> class RecordFiles : public ::testing::Test {
+protected:
+    using R = typename DB::Record;
+    kt::TempDir dir;
+
+    // A record whose texts all start with tag, so each sample has keys of its own.
+    static R Sample(char tag) {
+        R record;
+        for (const auto& f : DB::Fields()) {
+            if (f.member && f.enc == rec::Enc::I32) *static_cast<int32_t*>(f.member(record)) = tag;
+            if (!f.member || !rec::IsText(f.enc)) continue;
+            if (f.enc == rec::Enc::Postal || f.enc == rec::Enc::Phone || f.enc == rec::Enc::PostalDigits ||
+                f.enc == rec::Enc::PhoneDigits)
+                continue;
+            *static_cast<std::string*>(f.member(record)) =
+                std::string(1, tag) + "K" + std::to_string(f.offset);
+        }
+        return record;
+    }
+    static std::vector<uint8_t> Bytes(R record) {
+        std::vector<uint8_t> data(DB::BufferSize(), 0);
+        data.resize(DB::PackInto(record, data.data()));
+        return data;
+    }
+    static std::string KeyOf(const R& record, int keyNumber) {
+        std::vector<uint8_t> data = Bytes(record);
+        std::string key;
+        for (const BtrKeySegment& s : DB::Keys()[static_cast<size_t>(keyNumber)])
+            key.append(reinterpret_cast<const char*>(data.data()) + s.position - 1, s.length);
+        return key;
+    }
+    // Whether a text field lies outside every key (an update may change it).
+    static bool OutsideKeys(const rec::Field<R>& f) {
+        for (const auto& key : DB::Keys())
+            for (const BtrKeySegment& s : key)
+                if (f.offset < s.position - 1 + s.length && s.position - 1 < f.offset + f.width) return false;
+        return true;
+    }
+};
+
+using RecordFileTypes = ::testing::Types<CControlDB, CCustomerDB, CItemDB, CItemUnitDB, CItemDictDB,
+                                         CItemLookupDB, CManualPriceDB, CMenuCategoryDB, CMenuHdrDB,
+                                         CMenuItemDB, COrderDB, COrderItemDB, CVelocityDB>;
+TYPED_TEST_SUITE(RecordFiles, RecordFileTypes);
+
+TYPED_TEST(RecordFiles, InsertReadByEveryKeyInBothDirectionsUpdateAndDelete) {
+    using R = typename TypeParam::Record;
+    TypeParam db;
+    R found;
+    EXPECT_EQ(db.GetFirstRecord(found), btr::B_FILE_NOT_OPEN);
+    ASSERT_EQ(db.Create(nullptr), 0);
+    std::vector<R> samples = {this->Sample('C'), this->Sample('A'), this->Sample('B')};
+    for (R& r : samples)
+        ASSERT_EQ(db.InsertRecord(r), 0);
+    const int unique = TypeParam::UniqueKey();
+    if (!(TypeParam::Keys()[unique].back().flags & btr::KF_DUPLICATES)) {
+        EXPECT_EQ(db.InsertRecord(samples[0]), btr::B_DUPLICATE_KEY_VALUE);
+    }
+
+    const int keys = static_cast<int>(TypeParam::Keys().size());
+    for (int n = 0; n < keys; ++n) {
+        // Every sample found by its key, given as the key's bytes.
+        for (const R& r : samples) {
+            ASSERT_EQ(db.GetRecord(found, this->KeyOf(r, n), n), 0) << "key " << n;
+            EXPECT_EQ(this->Bytes(found), this->Bytes(r)) << "key " << n;
+        }
+        // Forwards and backwards the records come in key order, each once.
+        std::vector<std::string> forward, backward;
+        for (int s = db.GetFirstRecord(found, n); s == 0; s = db.GetNextRecord(found, n))
+            forward.push_back(this->KeyOf(found, n));
+        for (int s = db.GetLastRecord(found, n); s == 0; s = db.GetPreviousRecord(found, n))
+            backward.insert(backward.begin(), this->KeyOf(found, n));
+        EXPECT_EQ(forward.size(), samples.size()) << "key " << n;
+        EXPECT_TRUE(std::is_sorted(forward.begin(), forward.end())) << "key " << n;
+        EXPECT_EQ(forward, backward) << "key " << n;
+    }
+    EXPECT_EQ(db.GetFirstRecord(found, keys), btr::B_INVALID_KEYNUMBER);
+    EXPECT_EQ(db.GetRecord(found, "Zmissing", 0), btr::B_KEY_VALUE_NOT_FOUND);
+
+    // An update rewrites the record found by its unique key; a missing one is reported.
+    R changed = samples[1];
+    for (const auto& f : TypeParam::Fields())
+        if (f.member && (f.enc == rec::Enc::Text || f.enc == rec::Enc::Upper) && this->OutsideKeys(f))
+            *static_cast<std::string*>(f.member(changed)) = "CHANGED";
+    ASSERT_EQ(db.UpdateRecord(changed), 0);
+    ASSERT_EQ(db.GetRecord(found, this->KeyOf(changed, unique), unique), 0);
+    EXPECT_EQ(this->Bytes(found), this->Bytes(changed));
+    R ghost = this->Sample('Z');
+    EXPECT_EQ(db.UpdateRecord(ghost), btr::B_KEY_VALUE_NOT_FOUND);
+
+    // A deletion by the unique key; a missing record counts as deleted.
+    EXPECT_EQ(db.DeleteRecord(this->KeyOf(samples[0], unique)), 0);
+    EXPECT_EQ(db.GetRecord(found, this->KeyOf(samples[0], unique), unique), btr::B_KEY_VALUE_NOT_FOUND);
+    EXPECT_EQ(db.DeleteRecord(this->KeyOf(samples[0], unique)), 0);
+    EXPECT_EQ(db.GetRecordCount(), 2u);
+}
+
+TYPED_TEST(RecordFiles, AFixedLengthRecordOfAnotherLengthIsRefused) {
+    if (TypeParam::BufferSize() != TypeParam::kRecordLength) GTEST_SKIP() << "variable-length records";
+    TypeParam db;
+    std::vector<uint8_t> spec;
+    BuildFileSpec(spec, TypeParam::kRecordLength + 8, static_cast<uint16_t>(TypeParam::Keys().size()), 0,
+                  TypeParam::KeySegments());
+    ASSERT_EQ(db.CreateFile(spec, db.GetFileName(), 0), 0);
+    ASSERT_EQ(db.OpenFile(), 0);
+    std::vector<uint8_t> longer = this->Bytes(this->Sample('L'));
+    longer.resize(TypeParam::kRecordLength + 8, 0);
+    ASSERT_EQ(db.InsertBytes(longer, TypeParam::UniqueKey()), 0);
+    typename TypeParam::Record found;
+    EXPECT_EQ(db.GetFirstRecord(found), btr::B_DATALENGTH_ERROR);
+    EXPECT_EQ(db.GetRecord(found, this->KeyOf(this->Sample('L'), 0)), btr::B_DATALENGTH_ERROR);
 }
 
 } // namespace

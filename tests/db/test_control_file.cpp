@@ -21,19 +21,12 @@ std::vector<uint8_t> SuiteRecord(const std::string& key, char type, uint8_t flag
 }
 
 int InsertRaw(CControlDB& db, std::vector<uint8_t> record) {
-    uint8_t key[40] = {};
-    uint16_t length = 304;
-    return db.Insert(record.data(), &length, key, 0);
+    record.resize(304);
+    return db.InsertBytes(record);
 }
 
 std::vector<uint8_t> ReadRaw(CControlDB& db, const std::string& key30) {
-    std::vector<uint8_t> r(304, 0);
-    uint8_t key[40] = {};
-    std::memcpy(key, key30.data(), key30.size());
-    uint16_t length = 304;
-    if (db.GetEqual(r.data(), &length, key, 0) != 0) return {};
-    r.resize(length);
-    return r;
+    return kt::ReadRaw(db, key30);
 }
 
 TEST(ControlFile, SuiteRecordsWithBlankKeysAreFoundUpdatedAndDeleted) {
@@ -76,7 +69,7 @@ TEST(ControlFile, InsertedSettingsAreFoundAndTextIsCut) {
     c.m_bFlag = true;
     c.m_dValue = 2.5;
     c.m_strText = std::string(300, 'a');
-    ASSERT_EQ(db.InsertControl(c), 0);
+    ASSERT_EQ(db.InsertRecord(c), 0);
     EXPECT_EQ(c.m_strKey, "CALL_REMOTE.EDIT_QUOTE");
 
     std::vector<uint8_t> expected(304, 0);

@@ -54,14 +54,14 @@ TEST_F(ItemReload, InsertsUpdatesAndDeletesKeepingTheNumberBlankPadded) {
     EXPECT_TRUE(Reload(m_db, text, 1025, 0, &lines).empty());
     EXPECT_EQ(lines, 5);
     CItem found;
-    ASSERT_EQ(m_db.FindItem(found, "101         "), 0);
+    ASSERT_EQ(m_db.GetRecord(found, "101         "), 0);
     EXPECT_EQ(found.m_strDescription, "CHICKEN BREAST BNLS SKNLS");
     EXPECT_EQ(found.m_strItemNumber, "101         ");
     EXPECT_EQ(found.m_arrUnits[1], "LB ");
     EXPECT_EQ(found.m_nPackQuantity, 106);
     // Stored blank-padded, so a zero-filled lookup of the bare number does not match it.
-    EXPECT_EQ(m_db.FindItem(found, "101"), btr::B_KEY_VALUE_NOT_FOUND);
-    EXPECT_EQ(m_db.FindItem(found, "102         "), btr::B_KEY_VALUE_NOT_FOUND);
+    EXPECT_EQ(m_db.GetRecord(found, "101"), btr::B_KEY_VALUE_NOT_FOUND);
+    EXPECT_EQ(m_db.GetRecord(found, "102         "), btr::B_KEY_VALUE_NOT_FOUND);
     EXPECT_EQ(m_db.GetRecordCount(), 1u);
 }
 
@@ -74,9 +74,9 @@ TEST_F(ItemReload, AShortLineEndsTheRunWithOneMessage) {
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], "Invalid Record Format at offset " + std::to_string(good.size()));
     CItem found;
-    EXPECT_EQ(m_db.FindItem(found, Pad("201", 12)), 0);
-    EXPECT_NE(m_db.FindItem(found, Pad("202", 12)), 0);
-    EXPECT_NE(m_db.FindItem(found, Pad("203", 12)), 0); // nothing after the bad line
+    EXPECT_EQ(m_db.GetRecord(found, Pad("201", 12)), 0);
+    EXPECT_NE(m_db.GetRecord(found, Pad("202", 12)), 0);
+    EXPECT_NE(m_db.GetRecord(found, Pad("203", 12)), 0); // nothing after the bad line
     EXPECT_GT(m_db.GetProgressPosition(), m_db.GetProgressTotal());
 }
 
@@ -90,8 +90,8 @@ TEST_F(ItemReload, AnInvalidDateRejectsThatLineOnly) {
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], "Invalid Date \"02/30/2024\" at offset 0");
     CItem found;
-    EXPECT_EQ(m_db.FindItem(found, Pad("301", 12)), btr::B_KEY_VALUE_NOT_FOUND);
-    EXPECT_EQ(m_db.FindItem(found, Pad("302", 12)), 0);
+    EXPECT_EQ(m_db.GetRecord(found, Pad("301", 12)), btr::B_KEY_VALUE_NOT_FOUND);
+    EXPECT_EQ(m_db.GetRecord(found, Pad("302", 12)), 0);
 }
 
 TEST_F(ItemReload, AnOlderLineKeepsWhatItDoesNotCarryAndTheNotes) {
@@ -99,11 +99,11 @@ TEST_F(ItemReload, AnOlderLineKeepsWhatItDoesNotCarryAndTheNotes) {
     item.m_strText278 = "LONG TEXT FROM THE ITEM MAINTENANCE";
     item.m_nNumber7 = 77;
     item.m_strNotes = "Rinse before cooking";
-    ASSERT_EQ(m_db.InsertItem(item), 0);
+    ASSERT_EQ(m_db.InsertRecord(item), 0);
     CItem older = MakeItem("401", "RICE JASMINE 25 LB");
     EXPECT_TRUE(Reload(m_db, CItemDB::WriteLine(older, 700), 700).empty());
     CItem found;
-    ASSERT_EQ(m_db.FindItem(found, Pad("401", 12)), 0);
+    ASSERT_EQ(m_db.GetRecord(found, Pad("401", 12)), 0);
     EXPECT_EQ(found.m_strDescription, "RICE JASMINE 25 LB");
     EXPECT_EQ(found.m_strText278, "LONG TEXT FROM THE ITEM MAINTENANCE");
     EXPECT_EQ(found.m_nNumber7, 77);
@@ -121,7 +121,7 @@ TEST(UnitReload, ANoLongerSoldUnitWithdrawsItsHistoryOnly) {
         h.m_strUnit = unit;
         h.m_bActive = true;
         h.m_tLastDate = -1;
-        ASSERT_EQ(history.InsertHistory(h), 0);
+        ASSERT_EQ(history.InsertRecord(h), 0);
     }
     history.Close();
     CItemUnitDB units;
@@ -176,8 +176,8 @@ TEST(CustomerReload, ExportThenImportGivesTheSameRecords) {
     CCustomerDB source;
     ASSERT_EQ(source.Create("SOURCE.DB"), 0);
     CCustomer a = MakeCustomer("100210", "BLUE HERON BISTRO"), b = MakeCustomer("C7    ", "RED BARN GRILL");
-    ASSERT_EQ(source.InsertCustomer(a), 0);
-    ASSERT_EQ(source.InsertCustomer(b), 0);
+    ASSERT_EQ(source.InsertRecord(a), 0);
+    ASSERT_EQ(source.InsertRecord(b), 0);
     std::string text, line;
     for (int s = source.ExportFirst(line); s == 0; s = source.ExportNext(line))
         text += line;
@@ -185,13 +185,9 @@ TEST(CustomerReload, ExportThenImportGivesTheSameRecords) {
     ASSERT_EQ(target.Create("CUST.DB"), 0);
     EXPECT_TRUE(Reload(target, text, 777).empty());
     for (const char* number : {"100210", "C7    "}) {
-        uint8_t key[8] = {}, one[504] = {}, two[504] = {};
-        std::memcpy(key, number, 6);
-        uint16_t len = 504;
-        ASSERT_EQ(source.GetEqual(one, &len, key, 0), 0);
-        len = 504;
-        ASSERT_EQ(target.GetEqual(two, &len, key, 0), 0) << number;
-        EXPECT_EQ(std::memcmp(one, two, 504), 0) << number;
+        std::vector<uint8_t> one = kt::ReadRaw(source, number);
+        ASSERT_EQ(one.size(), 504u) << number;
+        EXPECT_EQ(kt::ReadRaw(target, number), one) << number;
     }
 }
 
@@ -201,8 +197,8 @@ TEST(CustomerReload, PurgeKeepsTheMarkedCustomersAndAnUpdateKeepsTheMark) {
     ASSERT_EQ(db.Create("CUST.DB"), 0);
     CCustomer kept = MakeCustomer("101299", "CAMP WILDWOOD"), gone = MakeCustomer("100355", "RED BARN GRILL");
     kept.m_bKeepOnReload = true;
-    ASSERT_EQ(db.InsertCustomer(kept), 0);
-    ASSERT_EQ(db.InsertCustomer(gone), 0);
+    ASSERT_EQ(db.InsertRecord(kept), 0);
+    ASSERT_EQ(db.InsertRecord(gone), 0);
     CCustomer fresh = MakeCustomer("100412", "LUIGI'S TRATTORIA");
     uint8_t raw[504] = {};
     CCustomerDB::Pack(fresh, raw);
@@ -210,17 +206,17 @@ TEST(CustomerReload, PurgeKeepsTheMarkedCustomersAndAnUpdateKeepsTheMark) {
     ASSERT_EQ(db.FormatLine(raw, line), 0);
     EXPECT_TRUE(Reload(db, line, 777, 1).empty());
     CCustomer found;
-    EXPECT_EQ(db.GetCustomer(found, "101299"), 0);
+    EXPECT_EQ(db.GetRecord(found, "101299"), 0);
     EXPECT_TRUE(found.m_bKeepOnReload);
-    EXPECT_EQ(db.GetCustomer(found, "100355"), btr::B_KEY_VALUE_NOT_FOUND);
-    EXPECT_EQ(db.GetCustomer(found, "100412"), 0);
+    EXPECT_EQ(db.GetRecord(found, "100355"), btr::B_KEY_VALUE_NOT_FOUND);
+    EXPECT_EQ(db.GetRecord(found, "100412"), 0);
     // The line carries no keep mark: updating a kept customer leaves the mark in place.
     CCustomerDB::Pack(kept, raw);
     ASSERT_EQ(db.FormatLine(raw, line), 0);
     EXPECT_TRUE(Reload(db, line + "100412\n", 777).empty());
-    ASSERT_EQ(db.GetCustomer(found, "101299"), 0);
+    ASSERT_EQ(db.GetRecord(found, "101299"), 0);
     EXPECT_TRUE(found.m_bKeepOnReload);
-    EXPECT_EQ(db.GetCustomer(found, "100412"), btr::B_KEY_VALUE_NOT_FOUND);
+    EXPECT_EQ(db.GetRecord(found, "100412"), btr::B_KEY_VALUE_NOT_FOUND);
 }
 
 TEST(CustomerReload, TheOlderLineIsSevenCharactersShorter) {
@@ -232,7 +228,7 @@ TEST(CustomerReload, TheOlderLineIsSevenCharactersShorter) {
     std::string line = rec::WriteLine(CCustomerDB::Fields(), c, 616);
     EXPECT_TRUE(Reload(db, line, 600).empty());
     CCustomer found;
-    ASSERT_EQ(db.GetCustomer(found, "100587"), 0);
+    ASSERT_EQ(db.GetRecord(found, "100587"), 0);
     EXPECT_EQ(found.m_strName, "SUNRISE DINER");
     EXPECT_EQ(found.m_strPostal, "45750-1102");
     EXPECT_EQ(found.m_strPhone1, "(740) 555-0142");
@@ -282,7 +278,7 @@ protected:
         q.m_strItem = Pad(item, 12);
         q.m_strUnit = "CS ";
         q.m_fPrice = 41.5f;
-        ASSERT_EQ(m_prices.InsertQuote(q), 0);
+        ASSERT_EQ(m_prices.InsertRecord(q), 0);
         m_prices.Close();
     }
     int QuoteStatus(const std::string& customer, const std::string& item) {
@@ -300,13 +296,9 @@ protected:
 TEST_F(HistoryReload, FormatLineThenImportGivesTheSameRecord) {
     CVelocity h = Make("100210", "10101", 112.4f);
     EXPECT_TRUE(Reload(m_db, Line(h), 1026).empty());
-    uint8_t a[160] = {}, b[160] = {};
-    CVelocityDB::Pack(h, a);
-    uint8_t key[24] = {};
-    std::memcpy(key, a, 21);
-    uint16_t len = 160;
-    ASSERT_EQ(m_db.GetEqual(b, &len, key, 1), 0);
-    EXPECT_EQ(std::memcmp(a, b, 160), 0);
+    std::vector<uint8_t> a(160, 0);
+    CVelocityDB::Pack(h, a.data());
+    EXPECT_EQ(kt::ReadRaw(m_db, std::string(a.begin(), a.begin() + 21), 1), a);
 }
 
 TEST_F(HistoryReload, AChangedFigureDropsTheQuoteAndTheSameKeepsIt) {
@@ -327,7 +319,7 @@ TEST_F(HistoryReload, TheEditQuoteSettingIsReadAtTheStartOfTheReload) {
     c.m_strKey = "CALL_REMOTE.EDIT_QUOTE";
     c.m_cType = 'B';
     c.m_bFlag = true;
-    ASSERT_EQ(control.InsertControl(c), 0);
+    ASSERT_EQ(control.InsertRecord(c), 0);
     control.Close();
     ASSERT_TRUE(Reload(m_db, Line(Make("100210", "10101", 50)), 1026).empty());
     EXPECT_TRUE(m_db.GetEditQuote());

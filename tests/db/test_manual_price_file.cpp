@@ -22,19 +22,10 @@ protected:
         std::memcpy(&key[30], unit.data(), unit.size());
         return key;
     }
-    std::vector<uint8_t> Raw(const std::string& key33) {
-        std::vector<uint8_t> r(88, 0);
-        uint8_t key[40] = {};
-        std::memcpy(key, key33.data(), 33);
-        uint16_t length = 88;
-        if (m_db.GetEqual(r.data(), &length, key, 0) != 0) return {};
-        r.resize(length);
-        return r;
-    }
+    std::vector<uint8_t> Raw(const std::string& key33) { return kt::ReadRaw(m_db, key33); }
     int InsertRaw(std::vector<uint8_t> r) {
-        uint8_t key[40] = {};
-        uint16_t length = 88;
-        return m_db.Insert(r.data(), &length, key, 0);
+        r.resize(88);
+        return m_db.InsertBytes(r);
     }
     CManualPrice Quote(const char* customer, const char* item, const char* unit, float price) {
         CManualPrice q;
@@ -56,7 +47,7 @@ TEST_F(ManualPrice, InsertWritesTheRecordByteForByte) {
     q.m_strCode80 = "ab";
     q.m_n68 = 68;
     q.m_c72 = 'x';
-    ASSERT_EQ(m_db.InsertQuote(q), 0);
+    ASSERT_EQ(m_db.InsertRecord(q), 0);
     std::vector<uint8_t> expected(88, 0);
     kt::PutText(expected, 0, "    ", 4, '\0');
     kt::PutText(expected, 4, "        ", 8, '\0');
@@ -81,9 +72,9 @@ TEST_F(ManualPrice, InsertWritesTheRecordByteForByte) {
 
 TEST_F(ManualPrice, PriceLimitsOnWriteAndRead) {
     CManualPrice high = Quote("C1", "I1", "CS", 12000.0f);
-    ASSERT_EQ(m_db.InsertQuote(high), 0);
+    ASSERT_EQ(m_db.InsertRecord(high), 0);
     CManualPrice low = Quote("C1", "I2", "CS", -10000.0f);
-    ASSERT_EQ(m_db.InsertQuote(low), 0);
+    ASSERT_EQ(m_db.InsertRecord(low), 0);
     std::vector<uint8_t> r = Raw(Key("    ", "        ", "C1", "I1", "CS"));
     ASSERT_EQ(r.size(), 88u);
     std::vector<uint8_t> limit(4, 0);
@@ -106,7 +97,7 @@ TEST_F(ManualPrice, PriceLimitsOnWriteAndRead) {
 TEST_F(ManualPrice, WithdrawingTwiceKeepsTheFirstStamp) {
     CManualPrice q = Quote("CUST01", "ITEM00000001", "CAS", 1.0f);
     q.m_n68 = 1234;
-    ASSERT_EQ(m_db.InsertQuote(q), 0);
+    ASSERT_EQ(m_db.InsertRecord(q), 0);
     ASSERT_EQ(m_db.WithdrawOrDelete("    ", "        ", "cust01", "item00000001", "cas", false), 0);
     CManualPrice first;
     ASSERT_EQ(m_db.GetQuote(first, "    ", "        ", "CUST01", "ITEM00000001", "CAS"), 0);
@@ -137,14 +128,14 @@ TEST_F(ManualPrice, DeleteByKeyTextMatchesTheIdentifier) {
     const std::string key = Key("    ", "        ", "C1", "I1", "CS");
     CManualPrice q = Quote("C1", "I1", "CS", 1.0f);
     q.m_strQuoteId = "C1I1CS20240101120000";
-    ASSERT_EQ(m_db.InsertQuote(q), 0);
+    ASSERT_EQ(m_db.InsertRecord(q), 0);
     EXPECT_EQ(m_db.DeleteByKeyText(key + "C1I1CS20230101120000"), btr::B_KEY_VALUE_NOT_FOUND);
     EXPECT_EQ(m_db.GetRecordCount(), 1u);
     EXPECT_EQ(m_db.DeleteByKeyText(key + "c1i1cs20240101120000"), 0);
     EXPECT_EQ(m_db.GetRecordCount(), 0u);
 
     // A withdrawn quote goes whatever the identifier.
-    ASSERT_EQ(m_db.InsertQuote(q), 0);
+    ASSERT_EQ(m_db.InsertRecord(q), 0);
     ASSERT_EQ(m_db.WithdrawOrDelete("    ", "        ", "C1", "I1", "CS", false), 0);
     EXPECT_EQ(m_db.DeleteByKeyText(key + "OTHER"), 0);
     EXPECT_EQ(m_db.GetRecordCount(), 0u);
@@ -152,7 +143,7 @@ TEST_F(ManualPrice, DeleteByKeyTextMatchesTheIdentifier) {
     // So does one whose stored identifier is blank.
     CManualPrice blank = Quote("C1", "I1", "CS", 1.0f);
     blank.m_strQuoteId = "   ";
-    ASSERT_EQ(m_db.InsertQuote(blank), 0);
+    ASSERT_EQ(m_db.InsertRecord(blank), 0);
     EXPECT_EQ(m_db.DeleteByKeyText(key + "ANYTHING"), 0);
     EXPECT_EQ(m_db.GetRecordCount(), 0u);
     EXPECT_EQ(m_db.DeleteByKeyText("short"), btr::B_KEY_VALUE_NOT_FOUND);

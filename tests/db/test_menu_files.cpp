@@ -8,19 +8,18 @@
 #include "MenuCategoryDB.h"
 #include "MenuHdrDB.h"
 #include "MenuItemDB.h"
+#include "btrieve/btrcall.h"
 #include "support.h"
 
 namespace {
 
 // Reads every record of the file in physical order.
-std::vector<std::vector<uint8_t>> AllRecords(CBtrieveDB& db, uint16_t size) {
+std::vector<std::vector<uint8_t>> AllRecords(CBtrieveDB& db, uint16_t) {
     std::vector<std::vector<uint8_t>> out;
-    std::vector<uint8_t> buf(size, 0);
-    uint16_t len = size;
-    for (int st = db.StepFirst(buf.data(), &len); st == 0; st = db.StepNext(buf.data(), &len)) {
-        out.emplace_back(buf.begin(), buf.begin() + len);
-        len = size;
-    }
+    std::vector<uint8_t> record;
+    for (int st = db.ReadBytes(btr::B_STEP_FIRST, record); st == 0;
+         st = db.ReadBytes(btr::B_STEP_NEXT, record))
+        out.push_back(record);
     return out;
 }
 
@@ -128,16 +127,13 @@ TEST(MenuHdrDB, NotesWithoutTerminatorAreReadWithinTheRecord) {
     raw[0] = 'C';
     kt::PutText(raw, 1, "A1", 8, ' ');
     kt::PutText(raw, 9, "AA9", 14, ' ');
-    uint16_t len = 4224;
-    uint8_t key[15] = {};
-    ASSERT_EQ(db.Insert(raw.data(), &len, key, 1), 0);
+    ASSERT_EQ(db.InsertBytes(raw, 1), 0);
     // And a short one: the notes are read only as far as the record goes.
     std::vector<uint8_t> shorter(130, 'y');
     shorter[0] = 'C';
     kt::PutText(shorter, 1, "A1", 8, ' ');
     kt::PutText(shorter, 9, "AA8", 14, ' ');
-    len = 130;
-    ASSERT_EQ(db.Insert(shorter.data(), &len, key, 1), 0);
+    ASSERT_EQ(db.InsertBytes(shorter, 1), 0);
 
     CMenuHdr back;
     ASSERT_EQ(db.FindRecipe(back, "AA9"), 0);
@@ -154,7 +150,7 @@ TEST(MenuHdrDB, UpdateDeleteAndMissingRecipes) {
     CMenuHdr h = Header("a1", "aa100");
     EXPECT_EQ(db.UpdateRecipe(h), 4);
     EXPECT_EQ(db.GetRecordCount(), 0u);
-    EXPECT_EQ(db.DeleteRecipe("AA100"), 0);
+    EXPECT_EQ(db.DeleteRecord("AA100"), 0);
 
     // Stored with a byte at the reserved offset 87 and long notes.
     std::vector<uint8_t> raw(128 + 20, 0);
@@ -163,9 +159,7 @@ TEST(MenuHdrDB, UpdateDeleteAndMissingRecipes) {
     kt::PutText(raw, 9, "AA100", 14, ' ');
     raw[87] = 'R';
     kt::PutText(raw, 124, "twenty characters!!!", 20, '\0');
-    uint16_t len = static_cast<uint16_t>(raw.size());
-    uint8_t key[15] = {};
-    ASSERT_EQ(db.Insert(raw.data(), &len, key, 1), 0);
+    ASSERT_EQ(db.InsertBytes(raw, 1), 0);
 
     h.m_strRecipeName = "New name";
     h.m_strNotes = "short";
@@ -183,7 +177,7 @@ TEST(MenuHdrDB, UpdateDeleteAndMissingRecipes) {
     EXPECT_EQ(back.m_strRecipeName, "New name");
     EXPECT_EQ(back.m_strNotes, "short");
 
-    EXPECT_EQ(db.DeleteRecipe("aa100"), 0);
+    EXPECT_EQ(db.DeleteRecord("aa100"), 0);
     EXPECT_EQ(db.FindRecipe(back, "AA100"), 4);
     EXPECT_EQ(db.GetRecordCount(), 0u);
 }
@@ -238,7 +232,7 @@ TEST(MenuItemDB, InsertLineWritesTheRecordByteForByte) {
     short_.m_dItemCost = 12.5;
     short_.m_dPtnPerItem = 160;
     short_.m_dPtns = 2.25;
-    ASSERT_EQ(db.InsertLine(short_), 0);
+    ASSERT_EQ(db.InsertRecord(short_), 0);
     EXPECT_EQ(short_.m_strRecipeKey, "AA123         ");
     EXPECT_EQ(short_.m_strItem, "AB-1");
     EXPECT_EQ(short_.m_strUnit, "CS");
@@ -249,7 +243,7 @@ TEST(MenuItemDB, InsertLineWritesTheRecordByteForByte) {
     full.m_strUnit = "EAX";
     full.m_strDescription = std::string(31, 'd');
     full.m_strPtnType = "flOZxxxxx";
-    ASSERT_EQ(db.InsertLine(full), 0);
+    ASSERT_EQ(db.InsertRecord(full), 0);
 
     auto records = AllRecords(db, 96);
     ASSERT_EQ(records.size(), 2u);
@@ -297,7 +291,7 @@ TEST(MenuItemDB, FindAndDeleteLinesOfOneRecipe) {
         CMenuItem line;
         line.m_strRecipeKey = key;
         line.m_strItem = item;
-        ASSERT_EQ(db.InsertLine(line), 0);
+        ASSERT_EQ(db.InsertRecord(line), 0);
     };
     add("AA2", "X1");
     add("AA1", "A");
@@ -334,8 +328,8 @@ TEST(MenuCategoryDB, StoreNewAndExistingCategory) {
     cat.m_strCustomer = "ab1";
     cat.m_strCategoryKey = "2024005101500";
     cat.m_strName = "Soups";
-    EXPECT_EQ(db.UpdateCategory(cat), 4);
-    ASSERT_EQ(db.InsertCategory(cat), 0);
+    EXPECT_EQ(db.UpdateRecord(cat), 4);
+    ASSERT_EQ(db.InsertRecord(cat), 0);
     EXPECT_EQ(cat.m_strCustomer, "AB1");
 
     auto records = AllRecords(db, 53);
@@ -348,7 +342,7 @@ TEST(MenuCategoryDB, StoreNewAndExistingCategory) {
     EXPECT_EQ(records[0], expect);
 
     cat.m_strName = "Hot soups";
-    ASSERT_EQ(db.UpdateCategory(cat), 0);
+    ASSERT_EQ(db.UpdateRecord(cat), 0);
     EXPECT_EQ(db.GetRecordCount(), 1u);
     CMenuCategory back;
     ASSERT_EQ(db.FindFirstCategory(back, "AB1"), 0);
@@ -359,7 +353,7 @@ TEST(MenuCategoryDB, StoreNewAndExistingCategory) {
 
     // The unique key refuses a second record with the same key.
     CMenuCategory twin = cat;
-    EXPECT_EQ(db.InsertCategory(twin), 5);
+    EXPECT_EQ(db.InsertRecord(twin), 5);
 }
 
 TEST(MenuCategoryDB, ScanOneCustomersCategories) {
@@ -372,7 +366,7 @@ TEST(MenuCategoryDB, ScanOneCustomersCategories) {
         c.m_strCustomer = cust;
         c.m_strCategoryKey = key;
         c.m_strName = name;
-        ASSERT_EQ(db.InsertCategory(c), 0);
+        ASSERT_EQ(db.InsertRecord(c), 0);
     };
     add("B2", "2024001000000", "Other");
     add("A1", "2024001000001", "Mains");
@@ -402,10 +396,10 @@ TEST(MenuFiles, ClosedFilesAnswerNotOpen) {
     EXPECT_EQ(hdr.FindFirstRecipe(h, "A1"), 3);
     EXPECT_EQ(hdr.InsertRecipe(h), 3);
     EXPECT_EQ(hdr.UpdateRecipe(h), 3);
-    EXPECT_EQ(hdr.DeleteRecipe("AA1"), 3);
+    EXPECT_EQ(hdr.DeleteRecord("AA1"), 3);
     EXPECT_EQ(items.FindFirstLine(line, "AA1"), 3);
     EXPECT_EQ(items.DeleteLines("AA1"), 3);
-    EXPECT_EQ(items.InsertLine(line), 3);
-    EXPECT_EQ(cats.UpdateCategory(c), 3);
-    EXPECT_EQ(cats.InsertCategory(c), 3);
+    EXPECT_EQ(items.InsertRecord(line), 3);
+    EXPECT_EQ(cats.UpdateRecord(c), 3);
+    EXPECT_EQ(cats.InsertRecord(c), 3);
 }

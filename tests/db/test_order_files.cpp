@@ -8,6 +8,7 @@
 
 #include "OrderDB.h"
 #include "OrderItemDB.h"
+#include "btrieve/btrcall.h"
 #include "support.h"
 
 namespace {
@@ -36,14 +37,12 @@ COrderItem Line(const std::string& item) {
     return l;
 }
 
-std::vector<std::vector<uint8_t>> AllRecords(CBtrieveDB& db, uint16_t size) {
+std::vector<std::vector<uint8_t>> AllRecords(CBtrieveDB& db, uint16_t) {
     std::vector<std::vector<uint8_t>> out;
-    std::vector<uint8_t> buf(size, 0);
-    uint16_t len = size;
-    for (int st = db.StepFirst(buf.data(), &len); st == 0; st = db.StepNext(buf.data(), &len)) {
-        out.emplace_back(buf.begin(), buf.begin() + len);
-        len = size;
-    }
+    std::vector<uint8_t> record;
+    for (int st = db.ReadBytes(btr::B_STEP_FIRST, record); st == 0;
+         st = db.ReadBytes(btr::B_STEP_NEXT, record))
+        out.push_back(record);
     return out;
 }
 
@@ -358,16 +357,14 @@ TEST(OrderFiles, RecordsOfAnotherLengthAndClosedFiles) {
     // An ORDER.DB of another record length: every read reports 22.
     COrderDB db;
     std::vector<uint8_t> spec;
-    uint16_t len = BuildFileSpec(spec, 100, 3, 0, {{1, 4, 256, 1}, {5, 14, 0, 0}, {19, 14, 0, 0}});
-    ASSERT_EQ(db.CreateFile(spec.data(), len, "ORDER.DB", 0), 0);
+    BuildFileSpec(spec, 100, 3, 0, {{1, 4, 256, 1}, {5, 14, 0, 0}, {19, 14, 0, 0}});
+    ASSERT_EQ(db.CreateFile(spec, "ORDER.DB", 0), 0);
     ASSERT_EQ(db.OpenFile(), 0);
     std::vector<uint8_t> raw(100, 0);
     kt::Put32(raw, 0, 1);
     kt::PutText(raw, 4, "K1", 14, '\0');
     kt::PutText(raw, 18, "20240101", 14, '\0');
-    uint16_t rawLen = 100;
-    uint8_t key[15] = {};
-    ASSERT_EQ(db.Insert(raw.data(), &rawLen, key, 0), 0);
+    ASSERT_EQ(db.InsertBytes(raw), 0);
     EXPECT_EQ(db.GetOrder(o, 1, false), 22);
     EXPECT_EQ(db.GetFirstOrder(o, false), 22);
     EXPECT_EQ(db.GetOrderByKey(o, "K1", false), 22);

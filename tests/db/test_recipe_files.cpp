@@ -82,7 +82,7 @@ TEST(RecipeFiles, ExistingFilesStayUntouched) {
         ASSERT_EQ(lines.OpenFile(), 0);
         CMenuItem line;
         line.m_strRecipeKey = "AA1";
-        ASSERT_EQ(lines.InsertLine(line), 0);
+        ASSERT_EQ(lines.InsertRecord(line), 0);
     }
     // Only the missing file is made again.
     ASSERT_TRUE(btr::RemoveRecordFile(dir.file("ORDER.DB").c_str(), nullptr, nullptr));

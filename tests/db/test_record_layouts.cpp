@@ -174,9 +174,7 @@ template <class DB> void ExpectFile(const Facts& facts) {
     // An exported record is the newest line of what is stored.
     if (db.CanExport()) {
         std::string exported;
-        uint8_t key[256] = {};
-        uint16_t length = static_cast<uint16_t>(facts.span);
-        ASSERT_EQ(db.Insert(once.data(), &length, key, 0), 0);
+        ASSERT_EQ(db.InsertBytes(once, 0), 0);
         ASSERT_EQ(db.ExportFirst(exported), 0);
         EXPECT_EQ(exported, rec::WriteLine(layout, back, line.size()));
     }

@@ -61,13 +61,13 @@ class PurgeReload : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_EQ(m_db.Create("CUST.DB"), 0);
-        ASSERT_EQ(m_db.InsertCustomer(m_kept = Customer("101299", "CAMP WILDWOOD", true)), 0);
-        ASSERT_EQ(m_db.InsertCustomer(m_old = Customer("100355", "RED BARN GRILL")), 0);
+        ASSERT_EQ(m_db.InsertRecord(m_kept = Customer("101299", "CAMP WILDWOOD", true)), 0);
+        ASSERT_EQ(m_db.InsertRecord(m_old = Customer("100355", "RED BARN GRILL")), 0);
         m_db.Close();
     }
     int Has(CCustomerDB& db, const std::string& number) {
         CCustomer found;
-        return db.GetCustomer(found, number);
+        return db.GetRecord(found, number);
     }
     kt::TempDir m_dir;
     CCustomerDB m_db;
@@ -112,7 +112,7 @@ TEST_F(PurgeReload, ClosingTheFileCommitsThePurgeIntoTheFileOtherHandlesRead) {
     EXPECT_EQ(Has(reader, "100355"), btr::B_KEY_VALUE_NOT_FOUND);
     // Inserts through the older handle stay in the file everyone sees; the transaction is over.
     CCustomer late = Customer("300001", "LATE ARRIVAL");
-    ASSERT_EQ(reader.InsertCustomer(late), 0);
+    ASSERT_EQ(reader.InsertRecord(late), 0);
     ASSERT_EQ(db.OpenFile("CUST.DB"), 0);
     EXPECT_EQ(Has(db, "300001"), 0);
     EXPECT_EQ(db.BeginTran(), 0);
@@ -135,7 +135,7 @@ TEST(CrLfDownloads, LinesOffsetsAndSkippedLinesAsWithLineFeeds) {
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], "Invalid Record Format at offset " + std::to_string(2 * (line.size() + 1) + 14));
     CItem found;
-    ASSERT_EQ(items.FindItem(found, Pad("101", 12)), 0);
+    ASSERT_EQ(items.GetRecord(found, Pad("101", 12)), 0);
     EXPECT_EQ(found.m_strDescription, "CHICKEN BREAST");
 
     CVelocityDB history;

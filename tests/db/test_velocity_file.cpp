@@ -18,15 +18,7 @@ class VelocityFile : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(m_db.Create("VELOCITY.DB"), 0); }
     void TearDown() override { m_db.Close(); }
-    std::vector<uint8_t> Raw(const std::string& key21) {
-        std::vector<uint8_t> record(160, 0);
-        uint8_t key[32] = {};
-        std::memcpy(key, key21.data(), key21.size());
-        uint16_t length = 160;
-        if (m_db.GetEqual(record.data(), &length, key, 1) != 0) return {};
-        record.resize(length);
-        return record;
-    }
+    std::vector<uint8_t> Raw(const std::string& key21) { return kt::ReadRaw(m_db, key21, 1); }
     static CVelocity Make(const char* customer, const char* item, const char* unit) {
         CVelocity h;
         h.m_strCustomer = customer;
@@ -61,7 +53,7 @@ TEST_F(VelocityFile, InsertWritesTheSharedLayout) {
     h.m_fQuotedPrice = 4.5f;
     h.m_strQuoteCode = "q";
     h.m_n156 = 9;
-    ASSERT_EQ(m_db.InsertHistory(h), 0);
+    ASSERT_EQ(m_db.InsertRecord(h), 0);
 
     std::vector<uint8_t> expected(160, 0);
     kt::PutText(expected, 0, "C1", 6, '\0');
@@ -96,7 +88,7 @@ TEST_F(VelocityFile, InsertWritesTheSharedLayout) {
 TEST_F(VelocityFile, NoLastDateAndLowerCaseFlags) {
     CVelocity h = Make("C2", "I1", "EA");
     h.m_tLastDate = -1;
-    ASSERT_EQ(m_db.InsertHistory(h), 0);
+    ASSERT_EQ(m_db.InsertRecord(h), 0);
     std::vector<uint8_t> raw = Raw(Key("C2", "I1", "EA"));
     ASSERT_EQ(raw.size(), 160u);
     for (size_t at = 29; at < 33; ++at)
@@ -113,9 +105,7 @@ TEST_F(VelocityFile, NoLastDateAndLowerCaseFlags) {
     kt::PutText(other, 18, "EA", 3, '\0');
     other[92] = 'y';
     other[152] = 'y';
-    uint8_t key[32] = {};
-    uint16_t length = 160;
-    ASSERT_EQ(m_db.Insert(other.data(), &length, key, 1), 0);
+    ASSERT_EQ(m_db.InsertBytes(other, 1), 0);
     ASSERT_EQ(m_db.GetHistory(found, "c3", "i1", "ea"), 0);
     EXPECT_TRUE(found.m_bFlag92);
     EXPECT_TRUE(found.m_bActive);
@@ -129,9 +119,7 @@ TEST_F(VelocityFile, ClearAndDelete) {
     for (size_t at : {33, 34, 35, 71, 102, 103, 153, 154, 155})
         raw[at] = 0x77;
     raw[152] = 'Y';
-    uint8_t key[32] = {};
-    uint16_t length = 160;
-    ASSERT_EQ(m_db.Insert(raw.data(), &length, key, 1), 0);
+    ASSERT_EQ(m_db.InsertBytes(raw, 1), 0);
 
     ASSERT_EQ(m_db.ClearOrDelete("c1", "i1", "cs", false), 0);
     std::vector<uint8_t> expected = raw;
@@ -146,7 +134,7 @@ TEST_F(VelocityFile, ClearForItemAndUnitStopsAtTheNextItem) {
     for (auto [customer, item, unit] : {std::tuple{"C1", "A1", "CS"}, std::tuple{"C2", "A1", "CS"},
                                         std::tuple{"C1", "A1", "EA"}, std::tuple{"C1", "B1", "CS"}}) {
         CVelocity h = Make(customer, item, unit);
-        ASSERT_EQ(m_db.InsertHistory(h), 0);
+        ASSERT_EQ(m_db.InsertRecord(h), 0);
     }
     ASSERT_EQ(m_db.ClearItemUnit("a1", "cs"), 0);
     CVelocity h;
@@ -175,7 +163,7 @@ protected:
         stored.m_fAmount1 = 10.0f;
         stored.m_fQuotedPrice = 8.5f;
         stored.m_strQuoteCode = "QC";
-        ASSERT_EQ(m_db.InsertHistory(stored), 0);
+        ASSERT_EQ(m_db.InsertRecord(stored), 0);
         CManualPriceDB prices;
         ASSERT_EQ(prices.Create("MNPRICE.DB"), 0);
         CManualPrice quote;
@@ -185,7 +173,7 @@ protected:
         quote.m_strItem = "I1";
         quote.m_strUnit = "CS";
         quote.m_fPrice = 8.5f;
-        ASSERT_EQ(prices.InsertQuote(quote), 0);
+        ASSERT_EQ(prices.InsertRecord(quote), 0);
     }
     static uint32_t QuoteCount() {
         CManualPriceDB prices;
@@ -251,7 +239,7 @@ TEST_F(VelocityMerge, EditQuoteSettingKeepsTheManualPrice) {
         setting.m_strKey = "CALL_REMOTE.EDIT_QUOTE";
         setting.m_cType = 'B';
         setting.m_bFlag = true;
-        ASSERT_EQ(control.InsertControl(setting), 0);
+        ASSERT_EQ(control.InsertRecord(setting), 0);
     }
     EXPECT_FALSE(m_db.GetEditQuote());
     m_db.LoadEditQuote();
@@ -267,7 +255,7 @@ TEST_F(VelocityMerge, EditQuoteSettingKeepsTheManualPrice) {
 TEST_F(VelocityFile, AnExportedRecordWithoutALastDateLeavesTheDateBlank) {
     CVelocity none = Make("C2", "X", "EA");
     none.m_tLastDate = -1;
-    ASSERT_EQ(m_db.InsertHistory(none), 0);
+    ASSERT_EQ(m_db.InsertRecord(none), 0);
     std::string line;
     ASSERT_EQ(m_db.ExportFirst(line), 0);
     EXPECT_EQ(line.substr(0, 31), "C2    X           EA           ");

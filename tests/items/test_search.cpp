@@ -24,7 +24,7 @@ protected:
         entry.m_strReplacement = kt::Pad(replacement, 20);
         entry.m_nCount = count;
         entry.m_strItems = list;
-        ASSERT_EQ(dict.InsertWord(entry), 0);
+        ASSERT_EQ(dict.InsertRecord(entry), 0);
     }
     void Pair(const std::string& word, const std::string& item) {
         CItemLookup pair;

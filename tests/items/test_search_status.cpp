@@ -29,7 +29,7 @@ void BuildSearchFiles(const std::string& broken = {}, Breakage how = Breakage::L
             entry.m_strWord = kt::Pad(word, 20);
             entry.m_nCount = 1;
             entry.m_strItems = list;
-            ASSERT_EQ(dict.InsertWord(entry), 0);
+            ASSERT_EQ(dict.InsertRecord(entry), 0);
         }
     }
     if (wanted("ITEMLKUP.DB")) {

@@ -69,7 +69,7 @@ protected:
         line.m_dItemCost = cost;
         line.m_dPtnPerItem = ptnPerItem;
         line.m_dPtns = ptns;
-        ASSERT_EQ(db.InsertLine(line), 0);
+        ASSERT_EQ(db.InsertRecord(line), 0);
     }
 
     kt::TempDir dir;
@@ -147,9 +147,9 @@ TEST_F(Export, ReadErrorPartWayIsReportedWithTheLinesReadAndNothingPlaced) {
     {
         CMenuItemDB lines;
         std::vector<uint8_t> spec;
-        uint16_t len = BuildFileSpec(spec, CMenuItemDB::kRecordSize, 1, btr::kFileVariableLength,
-                                     {{1, 14, btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING}});
-        ASSERT_EQ(lines.CreateFile(spec.data(), len, "MENUITEM.DB", btr::kCreateReplace), 0);
+        BuildFileSpec(spec, CMenuItemDB::kRecordSize, 1, btr::kFileVariableLength,
+                      {{1, 14, btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING}});
+        ASSERT_EQ(lines.CreateFile(spec, "MENUITEM.DB", btr::kCreateReplace), 0);
         ASSERT_EQ(lines.OpenFile(), 0);
         AddLine(lines, "AA26338140509", "OIL", "", "", "PC", 4.0, 1.0, 1.0);
         CMenuItem second;
@@ -157,9 +157,7 @@ TEST_F(Export, ReadErrorPartWayIsReportedWithTheLinesReadAndNothingPlaced) {
         second.m_strItem = "SALT";
         std::vector<uint8_t> record(CMenuItemDB::kRecordSize + 40, 0);
         CMenuItemDB::Pack(second, record.data());
-        uint16_t length = static_cast<uint16_t>(record.size());
-        uint8_t key[16] = {};
-        ASSERT_EQ(lines.Insert(record.data(), &length, key, 0), 0);
+        ASSERT_EQ(lines.InsertBytes(record), 0);
     }
     WriteFile("out.txt", "kept");
     RecipeExportResult r = ExportRecipe("", "AA26338140509", "out.txt");

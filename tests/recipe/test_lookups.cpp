@@ -64,7 +64,7 @@ TEST(CustomerLookup, UnknownCustomerIsNotFoundAndAnUnreadableFileIsNot) {
         CCustomerDB customers;
         CCustomer record;
         int status = customers.OpenFile();
-        return status != 0 ? status : customers.GetCustomer(record, number);
+        return status != 0 ? status : customers.GetRecord(record, number);
     };
     EXPECT_EQ(lookup("C1"), 0);
     EXPECT_EQ(lookup("C9"), 4);

@@ -111,7 +111,7 @@ TEST_F(Store, KeyInUseMovesOnToTheNextFreeSecond) {
     cat.m_strName = "SOUPS";
     cat.m_strCategoryKey = FreeCategoryKey(t);
     ASSERT_EQ(cat.m_strCategoryKey, "2026338140509");
-    ASSERT_EQ(c.InsertCategory(cat), 0);
+    ASSERT_EQ(c.InsertRecord(cat), 0);
     EXPECT_EQ(FreeCategoryKey(t), "2026338140510");
 }
 

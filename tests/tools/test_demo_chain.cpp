@@ -59,7 +59,7 @@ TEST_F(DemoChain, AShortItemNumberIsFoundBlankPaddedInEveryFile) {
     CItemDB items;
     ASSERT_EQ(items.OpenFile(File("ITEM.DB").c_str()), 0);
     CItem item;
-    ASSERT_EQ(items.FindItem(item, "10101       "), 0);
+    ASSERT_EQ(items.GetRecord(item, "10101       "), 0);
     EXPECT_EQ(item.m_strDescription, "CHICKEN BREAST BNLS SKNLS 6 OZ IQF");
     EXPECT_EQ(item.m_arrUnits[0], "CS ");
     CItemUnitDB units;

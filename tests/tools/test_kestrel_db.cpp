@@ -253,7 +253,7 @@ TEST_F(KestrelDb, APurgeWithoutRoomLeavesTheFileAsItWas) {
             c.m_strNumber = std::to_string(number++);
             c.m_strName = name;
             c.m_bKeepOnReload = name[0] == 'C';
-            ASSERT_EQ(db.InsertCustomer(c), 0);
+            ASSERT_EQ(db.InsertRecord(c), 0);
         }
         db.Close();
         ReleaseRecordFiles();
@@ -290,7 +290,7 @@ TEST_F(KestrelDb, ADownloadCutShortWhileReadFailsAndThePurgeChangesNothing) {
     {
         CItemDB db;
         ASSERT_EQ(db.Create(Path("ITEM.DB").c_str()), 0);
-        ASSERT_EQ(db.InsertItem(item), 0);
+        ASSERT_EQ(db.InsertRecord(item), 0);
     }
     std::string text;
     for (int i = 0; i < 5000; ++i) {
@@ -306,7 +306,7 @@ TEST_F(KestrelDb, ADownloadCutShortWhileReadFailsAndThePurgeChangesNothing) {
     CItemDB db;
     ASSERT_EQ(db.OpenFile(Path("ITEM.DB").c_str()), 0);
     EXPECT_EQ(db.GetRecordCount(), 1u);
-    EXPECT_EQ(db.FindItem(item, Pad("OLD", 12)), 0);
+    EXPECT_EQ(db.GetRecord(item, Pad("OLD", 12)), 0);
 }
 
 // Bytes of a download or a file that a terminal would obey are shown escaped, in every output.

@@ -155,16 +155,15 @@ int Dump(const std::vector<std::string>& args) {
                      btr::StatusText(status).c_str());
         return 1;
     }
-    std::vector<uint8_t> data(16384), keyBuffer(256);
+    std::vector<uint8_t> data;
     long shown = 0;
-    uint16_t length = static_cast<uint16_t>(data.size());
-    status = file->GetFirst(data.data(), &length, keyBuffer.data(), static_cast<int>(key));
+    status = file->ReadBytes(btr::B_GET_FIRST, data, static_cast<int>(key));
     while (status == 0 && (limit < 0 || shown < limit)) {
+        auto length = static_cast<uint16_t>(data.size());
         std::printf("%s record %ld (%u bytes)\n", kind->fileName.c_str(), shown + 1, length);
         Show(kind->fileName, data.data(), length);
         ++shown;
-        length = static_cast<uint16_t>(data.size());
-        status = file->GetNext(data.data(), &length, keyBuffer.data(), static_cast<int>(key));
+        status = file->ReadBytes(btr::B_GET_NEXT, data, static_cast<int>(key));
     }
     file->Close();
     if (status != 0 && status != btr::B_END_OF_FILE) {

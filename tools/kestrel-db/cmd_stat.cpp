@@ -36,9 +36,8 @@ int Stat(const std::vector<std::string>& args) {
                      btr::StatusText(status).c_str());
         return 1;
     }
-    std::vector<uint8_t> spec(4096, 0), keyBuffer(1024, 0);
-    uint16_t len = static_cast<uint16_t>(spec.size());
-    status = file.Stat(spec.data(), &len, keyBuffer.data());
+    std::vector<uint8_t> spec;
+    status = file.StatBytes(spec);
     if (status != 0) {
         std::fprintf(stderr, "kestrel-db stat: status %s reading %s\n", btr::StatusText(status).c_str(),
                      kdb::Escaped(pos[0]).c_str());
@@ -53,7 +52,7 @@ int Stat(const std::vector<std::string>& args) {
     std::printf("records        %u\n", records);
     int key = 0;
     bool startKey = true;
-    for (size_t at = 16; at + 16 <= len; at += 16) {
+    for (size_t at = 16; at + 16 <= spec.size(); at += 16) {
         const uint8_t* s = spec.data() + at;
         uint16_t flags = U16(s + 4);
         const char* type = "string";

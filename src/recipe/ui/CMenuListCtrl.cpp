@@ -336,7 +336,7 @@ std::optional<bool> CMenuListCtrl::ResolveTypedItem(int row, int index, const st
     CItemDB items;
     int st = items.OpenFile(DbPathArg(DbPath(m_strDirectory, items.GetFileName())));
     CItem item;
-    if (st == 0) st = items.FindItem(item, key);
+    if (st == 0) st = items.GetRecord(item, key);
     items.Close();
     if (st == 0) return m_lines.LoadItemDefaults(index, item.m_strItemNumber, item.m_arrUnits[0]);
     if (st == kNotFound) return ResolveBySearch(row, index, text, key);

@@ -104,7 +104,7 @@ bool CRecipeDlg::CustomerExists(const std::string& number, int* status) const {
     CCustomerDB customers;
     int st = customers.OpenFile();
     CCustomer customer;
-    if (st == 0) st = customers.GetCustomer(customer, number, 0);
+    if (st == 0) st = customers.GetRecord(customer, number);
     if (status) *status = st;
     return st == 0;
 }
@@ -424,7 +424,7 @@ bool CRecipeDlg::LoadCustomer() {
     CCustomerDB customers;
     int st = customers.OpenFile();
     CCustomer customer;
-    if (st == 0) st = customers.GetCustomer(customer, m_strCustomer, 0);
+    if (st == 0) st = customers.GetRecord(customer, m_strCustomer);
     customers.Close();
     if (st != 0) {
         if (st != kNotFound) ReportUnreadable("CUST.DB", st);
@@ -793,8 +793,8 @@ void CRecipeDlg::OnCategoryKillFocus() {
     CMenuCategoryDB categories;
     if (st == 0) st = categories.OpenFile();
     if (st == 0) {
-        st = categories.UpdateCategory(category);
-        if (st == kNotFound) st = categories.InsertCategory(category);
+        st = categories.UpdateRecord(category);
+        if (st == kNotFound) st = categories.InsertRecord(category);
     }
     if (st != 0) {
         ReportUnreadable("MenuCategory.DB", st);

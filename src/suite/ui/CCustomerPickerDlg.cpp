@@ -79,8 +79,8 @@ void CCustomerPickerDlg::Load() {
     }
     CCustomer customer;
     m_pList->setUpdatesEnabled(false);
-    for (status = customers.GetFirstCustomer(customer, 0); status == 0;
-         status = customers.GetNextCustomer(customer, 0)) {
+    for (status = customers.GetFirstRecord(customer, 0); status == 0;
+         status = customers.GetNextRecord(customer, 0)) {
         m_pList->AddRow({FromCp1252(customer.m_strNumber), FromCp1252(customer.m_strName),
                          FromCp1252(customer.m_strCity), FromCp1252(customer.m_strState)});
     }

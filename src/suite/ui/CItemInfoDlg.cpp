@@ -103,7 +103,7 @@ void CItemInfoDlg::Load(const std::string& givenItem, const std::string& custome
     {
         CItemDB items;
         if (items.OpenFile() == 0) {
-            m_bFound = items.FindItem(item, itemNumber) == 0;
+            m_bFound = items.GetRecord(item, itemNumber) == 0;
             items.Close();
         }
     }

@@ -86,7 +86,7 @@ inline void BuildEditorDatabase() {
         entry.m_strReplacement = kt::Pad("", 20);
         entry.m_nCount = count;
         entry.m_strItems = items;
-        QCOMPARE(dict.InsertWord(entry), 0);
+        QCOMPARE(dict.InsertRecord(entry), 0);
     }
     kt::AddCustomer("C1", "JOE'S DINER");
     kt::AddCustomer("C2", "ANNA'S CAFE");

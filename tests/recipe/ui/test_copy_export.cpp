@@ -50,7 +50,7 @@ void SetPrice(const std::string& item, const std::string& unit, float price) {
     CItemUnit record;
     QCOMPARE(units.FindUnit(record, kt::Pad(item, 12), kt::Pad(unit, 3)), 0);
     record.m_fPricing116 = price;
-    QCOMPARE(units.UpdateUnit(record), 0);
+    QCOMPARE(units.UpdateRecord(record), 0);
 }
 
 // Types into a field and leaves it with Tab, as a user does.
@@ -379,9 +379,9 @@ private slots:
         QVERIFY(RecipesOf("C2").empty());
         CMenuItemDB lines;
         QCOMPARE(lines.OpenFile(), 0);
-        uint8_t record[CMenuItemDB::kRecordSize];
-        uint16_t length = sizeof record;
-        QCOMPARE(lines.StepFirst(record, &length), int(btr::B_END_OF_FILE)); // no line of the copy either
+        std::vector<uint8_t> record;
+        QCOMPARE(lines.ReadBytes(btr::B_STEP_FIRST, record),
+                 int(btr::B_END_OF_FILE)); // no line of the copy either
         QCOMPARE(dlg->RecipeKey(), source);
     }
 
@@ -453,9 +453,7 @@ private slots:
         // Another program holds the line file for itself: the export cannot read the recipe, and
         // the old file under the chosen name stays as it was.
         CMenuItemDB locker;
-        uint16_t len = 0;
-        char buffer[8] = {};
-        QCOMPARE(locker.Open(buffer, &len, "MENUITEM.DB", btr::kOpenExclusive), 0);
+        QCOMPARE(locker.OpenFile("MENUITEM.DB", btr::kOpenExclusive), 0);
         const QString path = QString::fromStdString(m_dir->file("locked.txt"));
         std::ofstream(path.toStdString()) << "kept";
         QString detail;

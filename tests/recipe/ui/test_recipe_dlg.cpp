@@ -370,7 +370,7 @@ private slots:
             line.m_strUnit = "BAG";
             line.m_dPtnPerItem = 25;
             line.m_dPtns = 1;
-            QCOMPARE(l.InsertLine(line), 0);
+            QCOMPARE(l.InsertRecord(line), 0);
         }
         AddIngredient(dlg, QStringLiteral("sugar"));
         Named<QLineEdit>(dlg, QStringLiteral("Recipe Name"))->selectAll();
@@ -626,7 +626,7 @@ private slots:
         {
             CCustomerDB customers;
             QCOMPARE(customers.OpenFile(), 0);
-            QCOMPARE(customers.GetFirstCustomer(first, 0), 0);
+            QCOMPARE(customers.GetFirstRecord(first, 0), 0);
         }
         const QString customer = QString::fromStdString(TrimRight(first.m_strNumber));
         // The demo customer has recipes: the selection lists them, and the first opens priced.

@@ -130,7 +130,7 @@ void InsertCategories(CMenuCategoryDB& categories) {
         category.m_strCustomer = given.customer;
         category.m_strCategoryKey = given.key;
         category.m_strName = given.name;
-        categories.InsertCategory(category);
+        categories.InsertRecord(category);
     }
 }
 
@@ -150,7 +150,7 @@ bool InsertRecipe(CMenuHdrDB& headers, CMenuItemDB& lines, const DemoRecipe& rec
     if (headers.InsertRecipe(header) != 0) return false;
     for (const DemoLine& given : recipe.lines) {
         CMenuItem line = MakeLine(recipe, given);
-        lines.InsertLine(line);
+        lines.InsertRecord(line);
     }
     return true;
 }

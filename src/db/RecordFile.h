@@ -1,0 +1,231 @@
+// Typed access to the records of a file, written once for every file class. The file class
+// (File) derives from CRecordFile<Record, File> and gives:
+//   Fields()        its record layout;
+//   KeySegments()   its key segments, as the file is created with them;
+//   kRecordLength   the record length (the fixed part of a variable-length record);
+//   Pack(Record&, uint8_t*)   the record object over a record buffer (returning the length to
+//                   write for variable-length records).
+// A variable-length file also gives kBufferSize (its longest record) and
+//   static int UnpackRecord(const uint8_t*, uint16_t length, Record&)   (returns a status).
+// Writes go through kUniqueKey (key 0 unless the file says otherwise).
+#pragma once
+
+#include "BtrieveDB.h"
+#include "RecordFields.h"
+#include "RecordLayout.h"
+
+#include "btrieve/btrcall.h"
+
+#include <algorithm>
+#include <concepts>
+#include <cstring>
+#include <string>
+#include <vector>
+
+template <class R, class File> class CRecordFile : public CBtrieveDB {
+public:
+    using Record = R;
+
+    int Create(const char* path) override {
+        uint16_t flags = BufferSize() > File::kRecordLength ? btr::kFileVariableLength : 0;
+        return CreateAndOpen(path, File::kRecordLength, static_cast<uint16_t>(Keys().size()), flags,
+                             File::KeySegments());
+    }
+
+    // The record whose key keyNumber is keyValue, the value laid over the key's fields as each
+    // field is stored (cut at its width, filled with zeros or blanks, upper-cased where the field
+    // is), one field after the other.
+    int GetRecord(R& record, const std::string& keyValue, int keyNumber = 0) {
+        if (int status = FillKey(keyNumber, keyValue)) return status;
+        return ReadRecord(btr::B_GET_EQUAL, record, keyNumber);
+    }
+    // The stored record whose key keyNumber equals the one of record (its key fields set).
+    int GetSame(R& record, int keyNumber = 0) {
+        if (int status = FillKeyFrom(keyNumber, record)) return status;
+        return ReadRecord(btr::B_GET_EQUAL, record, keyNumber);
+    }
+    int GetFirstRecord(R& record, int keyNumber = 0) {
+        return ReadRecord(btr::B_GET_FIRST, record, keyNumber);
+    }
+    int GetLastRecord(R& record, int keyNumber = 0) { return ReadRecord(btr::B_GET_LAST, record, keyNumber); }
+    int GetNextRecord(R& record, int keyNumber = 0) { return ReadRecord(btr::B_GET_NEXT, record, keyNumber); }
+    int GetPreviousRecord(R& record, int keyNumber = 0) {
+        return ReadRecord(btr::B_GET_PREVIOUS, record, keyNumber);
+    }
+
+    // Writes take the key fields of the record object as they are stored (upper-cased in the
+    // object too, so a later read by them finds the record).
+    int InsertRecord(R& record) {
+        std::vector<uint8_t> data(BufferSize(), 0);
+        uint16_t length = PackInto(record, data.data());
+        uint8_t* key = KeyBuffer(UniqueKey());
+        if (!key) return btr::B_INVALID_KEYNUMBER;
+        return Insert(data.data(), &length, key, UniqueKey());
+    }
+    // Rewrites the stored record with the same unique key, over its stored bytes (bytes no field
+    // describes keep what the file holds); previous, when given, gets the record as it was.
+    // 4 when no record has the key.
+    int UpdateRecord(R& record, R* previous = nullptr) {
+        int key = UniqueKey();
+        if (int status = FillKeyFrom(key, record)) return status;
+        std::vector<uint8_t> data(BufferSize(), 0);
+        uint16_t length = static_cast<uint16_t>(data.size());
+        int status = GetEqual(data.data(), &length, KeyBuffer(key), key);
+        if (status != 0) return status;
+        if (previous) UnpackFrom(data.data(), length, *previous);
+        length = PackInto(record, data.data());
+        return Update(data.data(), &length, KeyBuffer(key), key);
+    }
+    // Deletes the (first) record whose key keyNumber is keyValue; a missing record counts as
+    // deleted.
+    int DeleteRecord(const std::string& keyValue, int key = UniqueKey()) {
+        if (int status = FillKey(key, keyValue)) return status;
+        std::vector<uint8_t> data(BufferSize(), 0);
+        uint16_t length = static_cast<uint16_t>(data.size());
+        int status = GetEqual(data.data(), &length, KeyBuffer(key), key);
+        if (status == btr::B_KEY_VALUE_NOT_FOUND) return 0;
+        if (status != 0) return status;
+        return Delete();
+    }
+
+    // The record object as the file stores it (returns the length to write), and back.
+    static uint16_t PackInto(R& record, uint8_t* data) {
+        if constexpr (requires {
+                          { File::Pack(record, data) } -> std::convertible_to<uint16_t>;
+                      }) {
+            return File::Pack(record, data);
+        } else {
+            File::Pack(record, data);
+            return File::kRecordLength;
+        }
+    }
+    // A fixed-length record of another length is refused.
+    static int UnpackFrom(const uint8_t* data, uint16_t length, R& record) {
+        if constexpr (requires { File::UnpackRecord(data, length, record); }) {
+            return File::UnpackRecord(data, length, record);
+        } else {
+            if (length != File::kRecordLength) return btr::B_DATALENGTH_ERROR;
+            if constexpr (requires { File::Unpack(data, record); })
+                File::Unpack(data, record);
+            else
+                rec::Unpack(File::Fields(), data, record);
+            return 0;
+        }
+    }
+
+    // The key segments of each key, in key order.
+    static const std::vector<std::vector<BtrKeySegment>>& Keys() {
+        static const std::vector<std::vector<BtrKeySegment>> keys = [] {
+            std::vector<std::vector<BtrKeySegment>> out(1);
+            for (const BtrKeySegment& s : File::KeySegments()) {
+                out.back().push_back(s);
+                if (!(s.flags & btr::KF_SEGMENTED)) out.emplace_back();
+            }
+            out.pop_back();
+            return out;
+        }();
+        return keys;
+    }
+    static size_t KeyLength(int keyNumber) {
+        size_t n = 0;
+        for (const BtrKeySegment& s : Keys()[static_cast<size_t>(keyNumber)])
+            n += s.length;
+        return n;
+    }
+    static constexpr size_t BufferSize() {
+        if constexpr (requires { File::kBufferSize; })
+            return File::kBufferSize;
+        else
+            return File::kRecordLength;
+    }
+    static constexpr int UniqueKey() {
+        if constexpr (requires { File::kUniqueKey; })
+            return File::kUniqueKey;
+        else
+            return 0;
+    }
+
+protected:
+    // The key buffer of a key (null for a key number the file lacks); the record manager leaves
+    // the key of the record found there.
+    uint8_t* KeyBuffer(int keyNumber) {
+        if (keyNumber < 0 || keyNumber >= static_cast<int>(Keys().size())) return nullptr;
+        if (m_keys.size() < Keys().size()) m_keys.assign(Keys().size(), std::vector<uint8_t>(256, 0));
+        return m_keys[static_cast<size_t>(keyNumber)].data();
+    }
+
+    // Lays keyValue over the fields of the key (see GetRecord) in its key buffer.
+    int FillKey(int keyNumber, const std::string& keyValue) {
+        uint8_t* key = KeyBuffer(keyNumber);
+        if (!key) return btr::B_INVALID_KEYNUMBER;
+        const rec::Layout<R>& layout = File::Fields();
+        size_t used = 0;
+        for (const BtrKeySegment& s : Keys()[static_cast<size_t>(keyNumber)]) {
+            size_t end = s.position - 1u + s.length;
+            for (size_t at = s.position - 1u; at < end;) {
+                auto f = std::find_if(layout.begin(), layout.end(), [&](const rec::Field<R>& x) {
+                    return x.offset == at && at + x.width <= end;
+                });
+                size_t width = f != layout.end() ? f->width : 1;
+                std::string piece = keyValue.substr(std::min(used, keyValue.size()), width);
+                used += width;
+                std::memset(key, 0, width);
+                if (f != layout.end() && rec::IsText(f->enc))
+                    rec::PackField(f->enc, key, 0, width, &piece);
+                else if (f != layout.end() && f->enc == rec::Enc::Code)
+                    std::memcpy(key, fields::Upper(piece).data(), piece.size());
+                else
+                    std::memcpy(key, piece.data(), piece.size());
+                key += width;
+                at += width;
+            }
+        }
+        return 0;
+    }
+    // The key of the record object, as it is stored, in the key's buffer.
+    int FillKeyFrom(int keyNumber, R& record) {
+        uint8_t* key = KeyBuffer(keyNumber);
+        if (!key) return btr::B_INVALID_KEYNUMBER;
+        std::vector<uint8_t> data(BufferSize(), 0);
+        PackInto(record, data.data());
+        CopyKey(keyNumber, data.data(), key);
+        return 0;
+    }
+    static void CopyKey(int keyNumber, const uint8_t* data, uint8_t* key) {
+        for (const BtrKeySegment& s : Keys()[static_cast<size_t>(keyNumber)]) {
+            std::memcpy(key, data + s.position - 1, s.length);
+            key += s.length;
+        }
+    }
+
+    // The first record at or after the value in the key buffer whose key starts with the value's
+    // first prefixLength bytes; 4 when the record found lacks them.
+    int GetFirstWithPrefix(R& record, int keyNumber, size_t prefixLength) {
+        uint8_t* key = KeyBuffer(keyNumber);
+        if (!key) return btr::B_INVALID_KEYNUMBER;
+        std::string prefix(reinterpret_cast<const char*>(key), prefixLength);
+        R found;
+        int status = ReadRecord(btr::B_GET_GE, found, keyNumber);
+        if (status != 0) return status;
+        if (std::memcmp(key, prefix.data(), prefixLength) != 0) return btr::B_KEY_VALUE_NOT_FOUND;
+        record = found;
+        return 0;
+    }
+
+    // One get operation on the key, into the record object. Nothing past the length returned
+    // belongs to the record.
+    int ReadRecord(int operation, R& record, int keyNumber) {
+        uint8_t* key = KeyBuffer(keyNumber);
+        if (!key) return btr::B_INVALID_KEYNUMBER;
+        m_read.resize(BufferSize());
+        uint16_t length = static_cast<uint16_t>(m_read.size());
+        int status = Read(operation, m_read.data(), &length, key, keyNumber);
+        if (status != 0) return status;
+        std::fill(m_read.begin() + std::min<size_t>(length, m_read.size()), m_read.end(), 0);
+        return UnpackFrom(m_read.data(), length, record);
+    }
+
+private:
+    std::vector<std::vector<uint8_t>> m_keys;
+    std::vector<uint8_t> m_read;
+};
