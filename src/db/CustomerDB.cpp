@@ -33,19 +33,18 @@ void CCustomerDB::ImportLine(int firstChar) {
     // (the keep-on-reload flag, and the last fields in the older version).
     std::string line;
     CCustomer customer;
-    ImportRecordLine(firstChar, line,
-                     {6, "Error %d Deleting Customer %s", "Error %d Writing to Database",
-                      [this](const std::string& key) { return DeleteRecord(key); },
-                      [&](const std::string& l) {
-                          return GetRecord(customer, rec::LineText(Fields(), l, "m_strNumber"));
-                      },
-                      [&](const std::string& l, size_t length, std::string& error) {
-                          return rec::ReadLine(Fields(), l, length, customer, error);
-                      },
-                      [&](bool) {
-                          int status = UpdateRecord(customer);
-                          return status == btr::B_KEY_VALUE_NOT_FOUND ? InsertRecord(customer) : status;
-                      }});
+    ImportRecordLine(
+        firstChar, line,
+        {6, "Error %d Deleting Customer %s", "Error %d Writing to Database",
+         [this](const std::string& key) { return DeleteRecord(key); },
+         [&](const std::string& l) { return GetRecord(customer, rec::LineText(Fields(), l, "m_strNumber")); },
+         [&](const std::string& l, size_t length, std::string& error) {
+             return rec::ReadLine(Fields(), l, length, customer, error);
+         },
+         [&](bool) {
+             int status = UpdateRecord(customer);
+             return status == btr::B_KEY_VALUE_NOT_FOUND ? InsertRecord(customer) : status;
+         }});
 }
 
 #define KR_RECORD CCustomer
@@ -147,4 +146,3 @@ const rec::Layout<CCustomer>& CCustomerDB::Fields() {
     return layout;
 }
 #undef KR_RECORD
-

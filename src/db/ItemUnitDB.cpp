@@ -48,7 +48,8 @@ void CItemUnitDB::ImportLine(int firstChar) {
         {15, "Error %d Deleting Item Unit %s", "Error %d Writing to Unit Database",
          [this](const std::string& key) { return DeleteRecord(key); },
          [&](const std::string& l) {
-             FillKey(2, rec::LineText(Fields(), l, "m_strItemNumber") + rec::LineText(Fields(), l, "m_strUnit"));
+             FillKey(2,
+                     rec::LineText(Fields(), l, "m_strItemNumber") + rec::LineText(Fields(), l, "m_strUnit"));
              uint16_t length = kRecordLength;
              int status = GetEqual(record, &length, KeyBuffer(2), 2);
              if (status == 0) Unpack(record, unit);
