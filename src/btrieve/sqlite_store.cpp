@@ -224,6 +224,8 @@ public:
                    std::vector<std::optional<std::string>>& stored) override;
     int16_t Erase(int64_t id, int64_t version) override;
     int16_t StoredKeys(int64_t id, std::vector<std::optional<std::string>>& keys) override;
+    int16_t InsertRow(const std::string& data, const std::vector<std::optional<std::string>>& stored,
+                      bool sequenced, int64_t& id);
     int16_t InsertStored(const std::string& data, const std::vector<std::optional<std::string>>& stored,
                          int64_t& id) override;
     int16_t StoreOwner(const std::string& stored) override;
@@ -812,18 +814,10 @@ int16_t SqliteStore::NextSeq(int64_t& seq) {
     return m_folder->NextSeq(m_id, seq);
 }
 
-int16_t SqliteStore::Insert(const std::string& data, const std::vector<std::optional<std::string>>& keys,
-                            int64_t& id, std::vector<std::optional<std::string>>& stored) {
-    // The sequence orders duplicates; a file without duplicate keys lets SQLite number its records.
-    bool sequenced = false;
-    for (const Key& k : m_spec.keys)
-        sequenced = sequenced || k.duplicates;
-    if (sequenced) {
-        if (int16_t s = NextSeq(id)) return s;
-    }
-    stored = keys;
-    for (size_t i = 0; i < keys.size(); ++i)
-        if (stored[i] && m_spec.keys[i].duplicates) *stored[i] += SeqSuffix(id);
+// Writes one record with its stored keys (bound in place: they must outlive the step). A file
+// without duplicate keys lets SQLite number its records.
+int16_t SqliteStore::InsertRow(const std::string& data, const std::vector<std::optional<std::string>>& stored,
+                               bool sequenced, int64_t& id) {
     StmtUse use(m_insert);
     if (sequenced)
         sqlite3_bind_int64(m_insert, 1, id);
@@ -836,6 +830,21 @@ int16_t SqliteStore::Insert(const std::string& data, const std::vector<std::opti
     if (rc != SQLITE_DONE) return MapError(rc);
     if (!sequenced) id = sqlite3_last_insert_rowid(m_db);
     return 0;
+}
+
+int16_t SqliteStore::Insert(const std::string& data, const std::vector<std::optional<std::string>>& keys,
+                            int64_t& id, std::vector<std::optional<std::string>>& stored) {
+    // The sequence orders duplicates; a file without duplicate keys lets SQLite number its records.
+    bool sequenced = false;
+    for (const Key& k : m_spec.keys)
+        sequenced = sequenced || k.duplicates;
+    if (sequenced) {
+        if (int16_t s = NextSeq(id)) return s;
+    }
+    stored = keys;
+    for (size_t i = 0; i < keys.size(); ++i)
+        if (stored[i] && m_spec.keys[i].duplicates) *stored[i] += SeqSuffix(id);
+    return InsertRow(data, stored, sequenced, id);
 }
 
 int16_t SqliteStore::InsertStored(const std::string& data,
@@ -867,18 +876,7 @@ int16_t SqliteStore::InsertStored(const std::string& data,
             id = highest + 1;
         }
     }
-    StmtUse use(m_insert);
-    if (sequenced)
-        sqlite3_bind_int64(m_insert, 1, id);
-    else
-        sqlite3_bind_null(m_insert, 1);
-    BindBlob(m_insert, 2, data);
-    for (size_t i = 0; i < m_spec.keys.size(); ++i)
-        BindKey(m_insert, static_cast<int>(i) + 3, stored[i]); // bound in place: not a temporary
-    int rc = sqlite3_step(m_insert);
-    if (rc != SQLITE_DONE) return MapError(rc);
-    if (!sequenced) id = sqlite3_last_insert_rowid(m_db);
-    return 0;
+    return InsertRow(data, stored, sequenced, id);
 }
 
 int16_t SqliteStore::StoredKeys(int64_t id, std::vector<std::optional<std::string>>& keys) {
