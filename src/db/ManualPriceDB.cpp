@@ -162,10 +162,10 @@ int CManualPriceDB::DeleteByKeyText(const std::string& text) {
     int status = ReadQuote(record);
     if (status != 0) return status;
     std::string requested = text.size() > kKeyLength ? Upper(text.substr(kKeyLength, kQuoteIdLength)) : "";
-    std::string stored = GetUpper(record, 33, kQuoteIdLength);
+    std::string stored = GetUpper(record, At("m_strQuoteId"), kQuoteIdLength);
     size_t first = stored.find_first_not_of(' ');
     bool emptyId = first == std::string::npos;
-    if (GetFlag(record, 85) || emptyId || stored == requested) return Delete();
+    if (GetFlag(record, At("m_bWithdrawn")) || emptyId || stored == requested) return Delete();
     return btr::B_KEY_VALUE_NOT_FOUND;
 }
 
@@ -177,11 +177,12 @@ int CManualPriceDB::WithdrawOrDelete(const std::string& selector4, const std::st
     int status = ReadQuote(record);
     if (status != 0) return status;
     if (deleteQuote) return Delete();
-    if (GetFlag(record, 85)) return 0;
-    record[85] = 'Y';
-    std::string id = MakeQuoteId(GetText(record, 12, 6), GetText(record, 18, 12), GetText(record, 30, 3),
-                                 std::time(nullptr));
-    PutText(record, 33, id, kQuoteIdLength, '\0');
+    if (GetFlag(record, At("m_bWithdrawn"))) return 0;
+    record[At("m_bWithdrawn")] = 'Y';
+    std::string id =
+        MakeQuoteId(GetText(record, At("m_strCustomer"), 6), GetText(record, At("m_strItem"), 12),
+                    GetText(record, At("m_strUnit"), 3), std::time(nullptr));
+    PutText(record, At("m_strQuoteId"), id, kQuoteIdLength, '\0');
     uint16_t length = kRecordLength;
     return Update(record, &length, KeyBuffer(0), 0);
 }

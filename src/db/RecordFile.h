@@ -146,6 +146,9 @@ public:
     }
 
 protected:
+    // Where a field of the layout starts, for the few changes made on the stored bytes themselves
+    // (fields the record object would otherwise rewrite in its own form).
+    static size_t At(const char* field) { return rec::Find(File::Fields(), field)->offset; }
     // The key buffer of a key (null for a key number the file lacks); the record manager leaves
     // the key of the record found there.
     uint8_t* KeyBuffer(int keyNumber) {

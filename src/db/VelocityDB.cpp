@@ -169,7 +169,7 @@ int CVelocityDB::ClearOrDelete(const std::string& customer, const std::string& i
     int status = ReadKey1(record);
     if (status != 0) return status;
     if (deleteRecord) return Delete();
-    record[152] = 'N';
+    record[At("m_bActive")] = 'N';
     uint16_t length = kRecordLength;
     return Update(record, &length, KeyBuffer(1), 1);
 }
@@ -186,9 +186,9 @@ int CVelocityDB::ClearItemUnit(const std::string& item, const std::string& unit)
     int status = GetEqual(record, &length, key, 2);
     while (status == 0) {
         if (length != kRecordLength) return btr::B_DATALENGTH_ERROR;
-        if (std::memcmp(record + 6, itemKey, 12) != 0) return 0;
-        if (std::memcmp(record + 18, unitKey, 3) == 0 && record[152] != 'N') {
-            record[152] = 'N';
+        if (std::memcmp(record + At("m_strItem"), itemKey, 12) != 0) return 0;
+        if (std::memcmp(record + At("m_strUnit"), unitKey, 3) == 0 && record[At("m_bActive")] != 'N') {
+            record[At("m_bActive")] = 'N';
             status = Update(record, &length, key, 2);
             if (status != 0) return status;
         }
