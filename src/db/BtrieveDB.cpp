@@ -359,7 +359,8 @@ int ExportRead(CBtrieveDB& db, bool first, std::string& output) {
     std::vector<uint8_t> record;
     int status = db.ReadBytes(first ? btr::B_STEP_FIRST : btr::B_STEP_NEXT, record);
     if (status != 0) return status;
-    if (record.size() != db.GetRecordLength()) return btr::B_DATALENGTH_ERROR;
+    if (record.size() < db.GetRecordLength() || record.size() > db.GetLongestRecord())
+        return btr::B_DATALENGTH_ERROR;
     return db.FormatLine(record.data(), output);
 }
 } // namespace

@@ -49,6 +49,8 @@ public:
     virtual int ExportNext(std::string& output);
     virtual int FormatLine(const uint8_t* raw, std::string& output);
     virtual uint32_t GetRecordLength() const;
+    // The longest record of a variable-length file (whose GetRecordLength is its fixed part).
+    virtual uint32_t GetLongestRecord() const { return GetRecordLength(); }
     virtual int GetLineLength() const;
     virtual uint32_t GetRecordCount();
     virtual int ClearOwner();

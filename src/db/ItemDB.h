@@ -63,10 +63,19 @@ public:
 
     const char* GetFileName() const override { return "ITEM.DB"; }
     const char* GetDescription() const override { return "Item"; }
-    bool CanExport() override { return false; }
+    bool CanExport() override { return true; }
     bool CanReload() const override { return true; }
+    uint32_t GetRecordLength() const override { return kRecordLength; }
+    uint32_t GetLongestRecord() const override { return kBufferSize; }
     int GetLineLength() const override;
     void ImportLine(int firstChar) override;
+    // The newest version's line, from the fixed part (the notes are not on the line).
+    int FormatLine(const uint8_t* raw, std::string& output) override {
+        CItem item;
+        rec::Unpack(Fields(), raw, item, kRecordLength);
+        output = rec::WriteLine(Fields(), item, 538);
+        return 0;
+    }
 
     // Record conversion; Pack returns the record length to write.
     static const rec::Layout<CItem>& Fields();

@@ -52,9 +52,15 @@ public:
 
     const char* GetFileName() const override { return "ITEMUNIT.DB"; }
     const char* GetDescription() const override { return "Item Unit"; }
-    bool CanExport() override { return false; }
+    bool CanExport() override { return true; }
     bool CanReload() const override { return true; }
+    uint32_t GetRecordLength() const override { return kRecordLength; }
     int GetLineLength() const override;
+    // The newest version's line.
+    int FormatLine(const uint8_t* raw, std::string& output) override {
+        output = rec::FormatLine(Fields(), raw, 544);
+        return 0;
+    }
     void ImportLine(int firstChar) override;
 
     int FindUnit(CItemUnit& unit, const std::string& itemNumber, const std::string& unitCode);
