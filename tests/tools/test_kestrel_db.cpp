@@ -182,7 +182,7 @@ TEST_F(KestrelDb, MistakesGetClearMessages) {
     r = Tool("import " + Path("ITEM.DB") + " " + Path("items.txt") + " --version 7x");
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.output.find("bad version"), std::string::npos) << r.output;
-    r = Tool("export " + Path("ITEM.DB") + " " + Path("out.txt"));
+    r = Tool("export " + Path("MNPRICE.DB") + " " + Path("out.txt"));
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.output.find("cannot be exported"), std::string::npos) << r.output;
     r = Tool("dump " + Path("CUST.DB"));
