@@ -224,8 +224,6 @@ public:
                    std::vector<std::optional<std::string>>& stored) override;
     int16_t Erase(int64_t id, int64_t version) override;
     int16_t StoredKeys(int64_t id, std::vector<std::optional<std::string>>& keys) override;
-    int16_t InsertRow(const std::string& data, const std::vector<std::optional<std::string>>& stored,
-                      bool sequenced, int64_t& id);
     int16_t InsertStored(const std::string& data, const std::vector<std::optional<std::string>>& stored,
                          int64_t& id) override;
     int16_t StoreOwner(const std::string& stored) override;
@@ -233,6 +231,8 @@ public:
     int16_t EndWrite(bool commit) override;
 
 private:
+    int16_t InsertRow(const std::string& data, const std::vector<std::optional<std::string>>& stored,
+                      bool sequenced, int64_t& id);
     int16_t NextSeq(int64_t& seq);
     sqlite3_stmt* FindStmt(int key, Seek how);
 

@@ -7,6 +7,8 @@
 #include "dbtool.h"
 #include "escaped.h"
 
+#include "tool_run.h"
+
 #include <gtest/gtest.h>
 
 #include "btrieve/files.h"
@@ -28,24 +30,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    std::string output; // standard output and error together
-};
-
-ToolRun Tool(const std::string& arguments) {
-    ToolRun r;
-    std::string command = std::string(KR_TOOL) + " " + arguments + " 2>&1";
-    std::FILE* p = popen(command.c_str(), "r");
-    if (!p) return r;
-    std::array<char, 4096> buffer;
-    size_t n;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), p)) > 0)
-        r.output.append(buffer.data(), n);
-    int s = pclose(p);
-    r.status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
-    return r;
-}
+using kt::Tool;
+using kt::ToolRun;
 
 // The tool run in a child whose files may not grow past limit bytes: a disk that fills up.
 ToolRun ToolWithFileLimit(const std::vector<std::string>& args, rlim_t limit) {

@@ -3,6 +3,8 @@
 #include "../btrieve/pg_cluster.h"
 #include "btrieve/btrcall.h"
 
+#include "tool_run.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -20,24 +22,8 @@ namespace {
 
 const auto* g_cluster = ::testing::AddGlobalTestEnvironment(new bt::PgCluster);
 
-struct ToolRun {
-    int status = -1;
-    std::string output;
-};
-
-ToolRun Tool(const std::string& arguments) {
-    ToolRun r;
-    std::string command = std::string(KR_TOOL) + " " + arguments + " 2>&1";
-    std::FILE* p = popen(command.c_str(), "r");
-    if (!p) return r;
-    std::array<char, 4096> buffer;
-    size_t n;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), p)) > 0)
-        r.output.append(buffer.data(), n);
-    int s = pclose(p);
-    r.status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
-    return r;
-}
+using kt::Tool;
+using kt::ToolRun;
 
 struct Dirs {
     fs::path root;

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <memory>
 #include <tuple>
 
 namespace kt {
@@ -33,6 +34,14 @@ template <class T> T* Named(QWidget* dlg, const QString& name) {
     for (T* w : dlg->findChildren<T*>())
         if (w->accessibleName() == name) return w;
     return nullptr;
+}
+
+// A new editor for the customer, shown; null when it never comes up on the screen.
+inline CRecipeDlg* OpenEditor(std::unique_ptr<CRecipeDlg>& holder, const QString& customer) {
+    holder = std::make_unique<CRecipeDlg>(customer);
+    holder->show();
+    if (!QTest::qWaitForWindowExposed(holder.get())) return nullptr;
+    return holder.get();
 }
 
 inline QPoint CellCentre(CMenuListCtrl* grid, int row, int col) {

@@ -167,12 +167,7 @@ private:
     int m_pickerCalls = 0;
     QString m_ptnType0; // the flour line's portion type as the grid shows it
 
-    CRecipeDlg* Open(const QString& customer) {
-        m_dlg = std::make_unique<CRecipeDlg>(customer);
-        m_dlg->show();
-        if (!QTest::qWaitForWindowExposed(m_dlg.get())) return nullptr;
-        return m_dlg.get();
-    }
+    CRecipeDlg* Open(const QString& customer) { return kt::OpenEditor(m_dlg, customer); }
 
     // Three lines: flour at today's price, beef with its cost overridden to 45, a custom spice
     // at 5. Sell price 10, category SOUPS. Not saved.

@@ -79,12 +79,7 @@ private:
     std::unique_ptr<kt::TempDir> m_dir;
     std::unique_ptr<CRecipeDlg> m_dlg;
 
-    CRecipeDlg* Open(const QString& customer) {
-        m_dlg = std::make_unique<CRecipeDlg>(customer);
-        m_dlg->show();
-        if (!QTest::qWaitForWindowExposed(m_dlg.get())) return nullptr;
-        return m_dlg.get();
-    }
+    CRecipeDlg* Open(const QString& customer) { return kt::OpenEditor(m_dlg, customer); }
 
     // A recipe of four lines: by number, by words through the selection, by one word, custom.
     void BuildRecipe(CRecipeDlg* dlg) {
