@@ -9,11 +9,6 @@
 
 using namespace fields;
 
-CControlDB::CControlDB() {
-    m_bReload = false;
-}
-CControlDB::~CControlDB() = default;
-
 const std::vector<BtrKeySegment>& CControlDB::KeySegments() {
     static const std::vector<BtrKeySegment> segments = {
         rec::Segment(Fields(), "m_strKey", 0, btr::KT_STRING)};

@@ -26,9 +26,6 @@ public:
     static constexpr size_t kKeyLength = 30;
     static constexpr size_t kTextLength = 256;
 
-    CControlDB();
-    ~CControlDB() override;
-
     const char* GetFileName() const override { return "CONTROL.DB"; }
     const char* GetDescription() const override { return "Control"; }
     bool CanExport() override { return false; }
@@ -43,8 +40,6 @@ public:
 
     static const rec::Layout<CControl>& Fields();
     static const std::vector<BtrKeySegment>& KeySegments();
-    static void Pack(CControl& control, uint8_t* record) { rec::Pack(Fields(), control, record); }
-    static void Unpack(const uint8_t* record, CControl& control) { rec::Unpack(Fields(), record, control); }
 
 protected:
     // Reads the setting by its key, blank-filled as the suite's programs write it, then

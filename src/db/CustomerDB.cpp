@@ -8,11 +8,6 @@
 
 using namespace fields;
 
-CCustomerDB::CCustomerDB() {
-    m_bReload = false;
-}
-CCustomerDB::~CCustomerDB() = default;
-
 const std::vector<BtrKeySegment>& CCustomerDB::KeySegments() {
     const auto& f = Fields();
     // Key 4 runs on from the code at 33 over the code at 37.

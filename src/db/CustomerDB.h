@@ -100,9 +100,6 @@ public:
     static constexpr uint16_t kRecordLength = 504;
     static constexpr int kKeys = 5;
 
-    CCustomerDB();
-    ~CCustomerDB() override;
-
     const char* GetFileName() const override { return "CUST.DB"; }
     const char* GetDescription() const override { return "Customer"; }
     bool CanExport() override { return true; }
@@ -118,10 +115,6 @@ public:
 
     static const rec::Layout<CCustomer>& Fields();
     static const std::vector<BtrKeySegment>& KeySegments();
-    static void Pack(CCustomer& customer, uint8_t* record) { rec::Pack(Fields(), customer, record); }
-    static void Unpack(const uint8_t* record, CCustomer& customer) {
-        rec::Unpack(Fields(), record, customer);
-    }
 
 protected:
     // A purge keeps the customers marked "keep on reload".

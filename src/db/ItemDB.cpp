@@ -10,11 +10,6 @@
 
 using namespace fields;
 
-CItemDB::CItemDB() {
-    m_bReload = false;
-}
-CItemDB::~CItemDB() = default;
-
 int CItemDB::GetLineLength() const {
     if (m_nVersion < 777) return 369;
     if (m_nVersion <= 1024) return 484;

@@ -58,9 +58,6 @@ public:
     static constexpr size_t kNotesOffset = 384;
     static constexpr size_t kMaxNotes = 4096;
 
-    CItemDB();
-    ~CItemDB() override;
-
     const char* GetFileName() const override { return "ITEM.DB"; }
     const char* GetDescription() const override { return "Item"; }
     bool CanExport() override { return true; }

@@ -9,11 +9,6 @@
 
 using namespace fields;
 
-CItemDictDB::CItemDictDB() {
-    m_bReload = false;
-}
-CItemDictDB::~CItemDictDB() = default;
-
 const std::vector<BtrKeySegment>& CItemDictDB::KeySegments() {
     static const std::vector<BtrKeySegment> segments = {
         rec::Segment(Fields(), "m_strWord", 0, btr::KT_STRING)};

@@ -29,9 +29,6 @@ public:
     static constexpr size_t kItemsOffset = 44;
     static constexpr size_t kMaxItems = 12800;
 
-    CItemDictDB();
-    ~CItemDictDB() override;
-
     const char* GetFileName() const override { return "ITEMDICT.DB"; }
     const char* GetDescription() const override { return "Item Dictionary"; }
     bool CanExport() override { return false; }

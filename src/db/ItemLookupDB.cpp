@@ -8,11 +8,6 @@
 
 using namespace fields;
 
-CItemLookupDB::CItemLookupDB() {
-    m_bReload = false;
-}
-CItemLookupDB::~CItemLookupDB() = default;
-
 const std::vector<BtrKeySegment>& CItemLookupDB::KeySegments() {
     // 0: word; 1: word and item
     static const std::vector<BtrKeySegment> segments = {

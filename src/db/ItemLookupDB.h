@@ -21,9 +21,6 @@ public:
     static constexpr uint16_t kRecordLength = 32;
     static constexpr int kUniqueKey = 1; // word and item
 
-    CItemLookupDB();
-    ~CItemLookupDB() override;
-
     const char* GetFileName() const override { return "ITEMLKUP.DB"; }
     const char* GetDescription() const override { return "Item Lookup Dictionary"; }
     bool CanExport() override { return false; }
@@ -40,8 +37,6 @@ public:
 
     static const rec::Layout<CItemLookup>& Fields();
     static const std::vector<BtrKeySegment>& KeySegments();
-    static void Pack(CItemLookup& lookup, uint8_t* record) { rec::Pack(Fields(), lookup, record); }
-    static void Unpack(const uint8_t* record, CItemLookup& lookup) { rec::Unpack(Fields(), record, lookup); }
 
 protected:
     // Fills the key of the pair (key 1).

@@ -9,11 +9,6 @@
 
 using namespace fields;
 
-CItemUnitDB::CItemUnitDB() {
-    m_bReload = false;
-}
-CItemUnitDB::~CItemUnitDB() = default;
-
 int CItemUnitDB::GetLineLength() const {
     if (m_nVersion < 770) return 452;
     if (m_nVersion < 777) return 463;

@@ -47,9 +47,6 @@ public:
     static constexpr uint16_t kRecordLength = 356;
     static constexpr int kUniqueKey = 2; // item and unit
 
-    CItemUnitDB();
-    ~CItemUnitDB() override;
-
     const char* GetFileName() const override { return "ITEMUNIT.DB"; }
     const char* GetDescription() const override { return "Item Unit"; }
     bool CanExport() override { return true; }
@@ -67,8 +64,6 @@ public:
 
     static const rec::Layout<CItemUnit>& Fields();
     static const std::vector<BtrKeySegment>& KeySegments();
-    static void Pack(CItemUnit& unit, uint8_t* record) { rec::Pack(Fields(), unit, record); }
-    static void Unpack(const uint8_t* record, CItemUnit& unit) { rec::Unpack(Fields(), record, unit); }
 
     // The interchange line of a version for a unit, line feed included.
     static std::string WriteLine(const CItemUnit& unit, int version);

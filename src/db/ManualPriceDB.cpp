@@ -10,11 +10,6 @@
 
 using namespace fields;
 
-CManualPriceDB::CManualPriceDB() {
-    m_bReload = false;
-}
-CManualPriceDB::~CManualPriceDB() = default;
-
 const std::vector<BtrKeySegment>& CManualPriceDB::KeySegments() {
     // 0: selectors, customer, item and unit; 1: item; 2: quote id
     static const std::vector<BtrKeySegment> segments = {

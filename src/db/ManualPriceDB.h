@@ -34,9 +34,6 @@ public:
     static constexpr size_t kQuoteIdLength = 35;
     static constexpr float kPriceLimit = 9999.99f;
 
-    CManualPriceDB();
-    ~CManualPriceDB() override;
-
     const char* GetFileName() const override { return "MNPRICE.DB"; }
     const char* GetDescription() const override { return "Manual Prices"; }
     bool CanExport() override { return false; }

@@ -7,10 +7,6 @@
 #include "RecordLayout.h"
 #include "btrieve/btrcall.h"
 
-CMenuCategoryDB::CMenuCategoryDB() {
-    m_bReload = false;
-}
-
 const std::vector<BtrKeySegment>& CMenuCategoryDB::KeySegments() {
     // 0: record type and customer; 1: category key
     static const std::vector<BtrKeySegment> segments = {

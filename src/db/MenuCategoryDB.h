@@ -26,8 +26,6 @@ public:
     static constexpr uint16_t kRecordLength = kRecordSize;
     static constexpr int kUniqueKey = 1; // the category key
 
-    CMenuCategoryDB();
-
     const char* GetFileName() const override { return "MenuCategory.DB"; }
     const char* GetDescription() const override { return "Recipie Master Header"; }
     bool CanExport() override { return false; }
@@ -42,8 +40,4 @@ public:
     // category itself).
     static const rec::Layout<CMenuCategory>& Fields();
     static const std::vector<BtrKeySegment>& KeySegments();
-    static void Pack(CMenuCategory& category, uint8_t* record) { rec::Pack(Fields(), category, record); }
-    static void Unpack(CMenuCategory& category, const uint8_t* record) {
-        rec::Unpack(Fields(), record, category);
-    }
 };

@@ -9,10 +9,6 @@
 #include "RecordLayout.h"
 #include "btrieve/btrcall.h"
 
-CMenuHdrDB::CMenuHdrDB() {
-    m_bReload = false;
-}
-
 const std::vector<BtrKeySegment>& CMenuHdrDB::KeySegments() {
     // 0: record type and customer; 1: recipe key
     static const std::vector<BtrKeySegment> segments = {

@@ -37,8 +37,6 @@ public:
     static constexpr size_t kNotesOffset = 124;
     static constexpr size_t kMaxNotes = 4096;
 
-    CMenuHdrDB();
-
     const char* GetFileName() const override { return "MENUHDR.DB"; }
     const char* GetDescription() const override { return "Recipie Master Header"; }
     bool CanExport() override { return false; }

@@ -7,10 +7,6 @@
 #include "RecordLayout.h"
 #include "btrieve/btrcall.h"
 
-CMenuItemDB::CMenuItemDB() {
-    m_bReload = false;
-}
-
 const std::vector<BtrKeySegment>& CMenuItemDB::KeySegments() {
     static const std::vector<BtrKeySegment> segments = {
         rec::Segment(Fields(), "m_strRecipeKey", btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING)};

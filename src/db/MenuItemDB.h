@@ -29,8 +29,6 @@ public:
     static constexpr uint16_t kRecordSize = 96;
     static constexpr uint16_t kRecordLength = kRecordSize;
 
-    CMenuItemDB();
-
     const char* GetFileName() const override { return "MENUITEM.DB"; }
     const char* GetDescription() const override { return "Recipie Item Detail"; }
     bool CanExport() override { return false; }
@@ -47,7 +45,6 @@ public:
     static const rec::Layout<CMenuItem>& Fields();
     static const std::vector<BtrKeySegment>& KeySegments();
     static void Pack(CMenuItem& line, uint8_t* record);
-    static void Unpack(CMenuItem& line, const uint8_t* record) { rec::Unpack(Fields(), record, line); }
 
 protected:
     // The key-0 value for a recipe: at most 14 characters as given, blank-filled.

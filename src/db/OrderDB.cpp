@@ -31,10 +31,6 @@ void PutLineKey(uint8_t* key, int32_t order, int32_t line) {
 
 } // namespace
 
-COrderDB::COrderDB() {
-    m_bReload = false;
-}
-
 const std::vector<BtrKeySegment>& COrderDB::KeySegments() {
     static const std::vector<BtrKeySegment> segments = {
         rec::Segment(Fields(), "m_nOrderNumber", btr::KF_EXTENDED_TYPE, btr::KT_INTEGER),
@@ -260,7 +256,7 @@ int COrderDB::AddOrderLine(COrderItem& line) {
 int COrderDB::ReadHeader(int status, uint16_t length, const uint8_t* record, COrder& order, bool bLines) {
     if (status != 0) return status;
     if (length != kRecordSize) return btr::B_DATALENGTH_ERROR;
-    Unpack(order, record);
+    Unpack(record, order);
     return bLines ? LoadLines(order) : 0;
 }
 
@@ -309,7 +305,7 @@ int COrderDB::GetFirstOrderOfDate(COrder& order, int year, int month, int day) {
     if (status != 0) return status;
     if (length != kRecordSize) return btr::B_DATALENGTH_ERROR;
     if (std::memcmp(KeyBuffer(2), m_strDate.data(), m_strDate.size()) != 0) return btr::B_KEY_VALUE_NOT_FOUND;
-    Unpack(order, record);
+    Unpack(record, order);
     return 0;
 }
 
@@ -320,7 +316,7 @@ int COrderDB::GetNextOrderOfDate(COrder& order) {
     if (status != 0) return status;
     if (length != kRecordSize) return btr::B_DATALENGTH_ERROR;
     if (std::memcmp(KeyBuffer(2), m_strDate.data(), m_strDate.size()) != 0) return kEndOfDate;
-    Unpack(order, record);
+    Unpack(record, order);
     return 0;
 }
 
@@ -359,7 +355,7 @@ int COrderDB::LoadLines(COrder& order) {
     while (status == 0) {
         if (length != COrderItemDB::kRecordSize) return btr::B_DATALENGTH_ERROR;
         COrderItem line;
-        COrderItemDB::Unpack(line, record);
+        COrderItemDB::Unpack(record, line);
         if (line.m_nOrderNumber != order.m_nOrderNumber) break;
         order.m_arrLines.push_back(line);
         length = sizeof record;

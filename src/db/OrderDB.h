@@ -62,8 +62,6 @@ public:
     // End of the orders of one date.
     static constexpr int kEndOfDate = 27;
 
-    COrderDB();
-
     const char* GetFileName() const override { return "ORDER.DB"; }
     const char* GetDescription() const override { return "Order"; }
     bool CanExport() override { return false; }
@@ -95,8 +93,6 @@ public:
     // order itself); reserved bytes keep what the buffer held.
     static const rec::Layout<COrder>& Fields();
     static const std::vector<BtrKeySegment>& KeySegments();
-    static void Pack(COrder& order, uint8_t* record) { rec::Pack(Fields(), order, record); }
-    static void Unpack(COrder& order, const uint8_t* record) { rec::Unpack(Fields(), record, order); }
 
 protected:
     // Makes and opens the line file beside the order file; 0 or the failing status.

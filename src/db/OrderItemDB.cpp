@@ -7,10 +7,6 @@
 #include "RecordLayout.h"
 #include "btrieve/btrcall.h"
 
-COrderItemDB::COrderItemDB() {
-    m_bReload = false;
-}
-
 const std::vector<BtrKeySegment>& COrderItemDB::KeySegments() {
     using namespace btr;
     constexpr uint16_t kInt = KF_EXTENDED_TYPE;

@@ -47,8 +47,6 @@ public:
     static constexpr uint16_t kRecordSize = 176;
     static constexpr uint16_t kRecordLength = kRecordSize;
 
-    COrderItemDB();
-
     const char* GetFileName() const override { return "ORDRITEM.DB"; }
     const char* GetDescription() const override { return "Order Item"; }
     bool CanExport() override { return false; }
@@ -58,8 +56,6 @@ public:
     // itself); reserved bytes keep what the buffer held.
     static const rec::Layout<COrderItem>& Fields();
     static const std::vector<BtrKeySegment>& KeySegments();
-    static void Pack(COrderItem& line, uint8_t* record) { rec::Pack(Fields(), line, record); }
-    static void Unpack(COrderItem& line, const uint8_t* record) { rec::Unpack(Fields(), record, line); }
 
 protected:
     // The order file works the lines through this object's position and key buffers.

@@ -4,10 +4,6 @@
 
 #include "btrieve/btrcall.h"
 
-CPortionSizeDB::CPortionSizeDB() {
-    m_bReload = false;
-}
-
 int CPortionSizeDB::Create(const char* path) {
     // Key 1 lies inside key 0 (record bytes 6 to 17 of 0 to 20).
     return CreateAndOpen(

@@ -7,8 +7,6 @@ class CPortionSizeDB : public CBtrieveDB {
 public:
     static constexpr uint16_t kRecordLength = 36;
 
-    CPortionSizeDB();
-
     const char* GetFileName() const override { return "PTNSIZE.DB"; }
     const char* GetDescription() const override { return "Portion Sizes"; }
     bool CanExport() override { return false; }

@@ -2,10 +2,9 @@
 // (File) derives from CRecordFile<Record, File> and gives:
 //   Fields()        its record layout;
 //   KeySegments()   its key segments, as the file is created with them;
-//   kRecordLength   the record length (the fixed part of a variable-length record);
-//   Pack(Record&, uint8_t*)   the record object over a record buffer (returning the length to
-//                   write for variable-length records).
-// A variable-length file also gives kBufferSize (its longest record) and
+//   kRecordLength   the record length (the fixed part of a variable-length record).
+// A variable-length file also gives kBufferSize (its longest record), its own Pack (returning
+// the length to write) and
 //   static int UnpackRecord(const uint8_t*, uint16_t length, Record&)   (returns a status).
 // Writes go through kUniqueKey (key 0 unless the file says otherwise).
 #pragma once
@@ -88,6 +87,14 @@ public:
         return Delete();
     }
 
+    // The record object over a record buffer by the layout (returning the length to write), and
+    // back; a file whose record holds more than its layout (notes, a list) gives its own.
+    static uint16_t Pack(R& record, uint8_t* data) {
+        rec::Pack(File::Fields(), record, data);
+        return File::kRecordLength;
+    }
+    static void Unpack(const uint8_t* data, R& record) { rec::Unpack(File::Fields(), data, record); }
+
     // The record object as the file stores it (returns the length to write), and back.
     static uint16_t PackInto(R& record, uint8_t* data) {
         if constexpr (requires {
@@ -105,10 +112,7 @@ public:
             return File::UnpackRecord(data, length, record);
         } else {
             if (length != File::kRecordLength) return btr::B_DATALENGTH_ERROR;
-            if constexpr (requires { File::Unpack(data, record); })
-                File::Unpack(data, record);
-            else
-                rec::Unpack(File::Fields(), data, record);
+            File::Unpack(data, record);
             return 0;
         }
     }

@@ -17,11 +17,6 @@ constexpr uint16_t kLast = 3;    // duplicates, modifiable
 
 } // namespace
 
-CVelocityDB::CVelocityDB() {
-    m_bReload = false;
-}
-CVelocityDB::~CVelocityDB() = default;
-
 int CVelocityDB::GetLineLength() const {
     if (m_nVersion < 521) return 126;
     if (m_nVersion < 773) return 136;

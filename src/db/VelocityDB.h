@@ -44,9 +44,6 @@ public:
     static constexpr uint16_t kRecordLength = 160;
     static constexpr int kUniqueKey = 1; // customer, item and unit
 
-    CVelocityDB();
-    ~CVelocityDB() override;
-
     const char* GetFileName() const override { return "VELOCITY.DB"; }
     const char* GetDescription() const override { return "Item History"; }
     bool CanExport() override { return true; }
@@ -79,8 +76,6 @@ public:
 
     static const rec::Layout<CVelocity>& Fields();
     static const std::vector<BtrKeySegment>& KeySegments();
-    static void Pack(CVelocity& history, uint8_t* record) { rec::Pack(Fields(), history, record); }
-    static void Unpack(const uint8_t* record, CVelocity& history) { rec::Unpack(Fields(), record, history); }
 
 protected:
     void FillKey1(const std::string& customer, const std::string& item, const std::string& unit);

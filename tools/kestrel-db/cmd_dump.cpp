@@ -100,19 +100,19 @@ void Show(const std::string& fileName, const uint8_t* data, uint16_t length) {
         Field("notes", Quoted(h.m_strNotes));
     } else if (fileName == "MENUITEM.DB") {
         CMenuItem line;
-        CMenuItemDB::Unpack(line, data);
+        CMenuItemDB::Unpack(data, line);
         ByFields(CMenuItemDB::Fields(), line);
     } else if (fileName == "MenuCategory.DB") {
         CMenuCategory category;
-        CMenuCategoryDB::Unpack(category, data);
+        CMenuCategoryDB::Unpack(data, category);
         ByFields(CMenuCategoryDB::Fields(), category);
     } else if (fileName == "ORDER.DB") {
         COrder order;
-        COrderDB::Unpack(order, data);
+        COrderDB::Unpack(data, order);
         ByFields(COrderDB::Fields(), order);
     } else if (fileName == "ORDRITEM.DB") {
         COrderItem line;
-        COrderItemDB::Unpack(line, data);
+        COrderItemDB::Unpack(data, line);
         ByFields(COrderItemDB::Fields(), line);
     } else {
         Field("bytes", Printable(data, length));
