@@ -9,9 +9,6 @@
 
 class CControl {
 public:
-    CControl() = default;
-    virtual ~CControl() = default;
-
     std::string m_strKey; // key 0
     char m_cType = ' ';   // 'B' flag, 'I' whole number, 'F' amount, else text
     bool m_bFlag = false; // read true for 'Y' or 'y'
@@ -26,10 +23,7 @@ public:
     static constexpr size_t kKeyLength = 30;
     static constexpr size_t kTextLength = 256;
 
-    const char* GetFileName() const override { return "CONTROL.DB"; }
-    const char* GetDescription() const override { return "Control"; }
-    bool CanExport() override { return false; }
-    bool CanReload() const override { return true; }
+    static constexpr rec::FileFacts kFacts{"CONTROL.DB", "Control", false, true};
     int GetLineLength() const override { return 31; }
     void ImportLine(int firstChar) override;
 

@@ -12,12 +12,6 @@
 // Fields without a meaning in this program are named by their record offset.
 class CCustomer {
 public:
-    CCustomer() = default;
-    virtual ~CCustomer() = default;
-    CCustomer(const CCustomer&) = default;
-    CCustomer& operator=(const CCustomer&) = default;
-    virtual void Assign(const CCustomer& other) { *this = other; }
-
     std::string m_strCode0;
     std::string m_strNumber; // key 0
     std::string m_strName;   // key 1
@@ -100,11 +94,7 @@ public:
     static constexpr uint16_t kRecordLength = 504;
     static constexpr int kKeys = 5;
 
-    const char* GetFileName() const override { return "CUST.DB"; }
-    const char* GetDescription() const override { return "Customer"; }
-    bool CanExport() override { return true; }
-    bool CanReload() const override { return true; }
-    uint32_t GetRecordLength() const override { return kRecordLength; }
+    static constexpr rec::FileFacts kFacts{"CUST.DB", "Customer", true, true};
     int GetLineLength() const override { return m_nVersion < 777 ? 616 : 623; }
     // The newest version's line.
     int FormatLine(const uint8_t* raw, std::string& output) override {

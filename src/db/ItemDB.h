@@ -11,12 +11,6 @@
 
 class CItem {
 public:
-    CItem() = default;
-    virtual ~CItem() = default;
-    CItem(const CItem&) = default;
-    CItem& operator=(const CItem&) = default;
-    virtual void Assign(const CItem& other) { *this = other; }
-
     std::string m_strCode41; // 4 characters, upper
     std::string m_strBrand;
     std::string m_strCode56;
@@ -58,12 +52,7 @@ public:
     static constexpr size_t kNotesOffset = 384;
     static constexpr size_t kMaxNotes = 4096;
 
-    const char* GetFileName() const override { return "ITEM.DB"; }
-    const char* GetDescription() const override { return "Item"; }
-    bool CanExport() override { return true; }
-    bool CanReload() const override { return true; }
-    uint32_t GetRecordLength() const override { return kRecordLength; }
-    uint32_t GetLongestRecord() const override { return kBufferSize; }
+    static constexpr rec::FileFacts kFacts{"ITEM.DB", "Item", true, true};
     int GetLineLength() const override;
     void ImportLine(int firstChar) override;
     // The newest version's line, from the fixed part (the notes are not on the line).

@@ -10,11 +10,6 @@
 
 class CItemDict {
 public:
-    CItemDict() = default;
-    CItemDict(const CItemDict&) = default;
-    CItemDict& operator=(const CItemDict&) = default;
-    virtual ~CItemDict() = default;
-
     std::string m_strWord;        // key 0
     std::string m_strReplacement; // upper; blank when the word stands for itself
     std::string m_strItems;       // item numbers separated by commas, upper, up to 12800
@@ -29,10 +24,7 @@ public:
     static constexpr size_t kItemsOffset = 44;
     static constexpr size_t kMaxItems = 12800;
 
-    const char* GetFileName() const override { return "ITEMDICT.DB"; }
-    const char* GetDescription() const override { return "Item Dictionary"; }
-    bool CanExport() override { return false; }
-    bool CanReload() const override { return true; }
+    static constexpr rec::FileFacts kFacts{"ITEMDICT.DB", "Item Dictionary", false, true};
     int GetLineLength() const override { return m_nVersion < 771 ? 46 : 47; }
     void ImportLine(int firstChar) override;
 

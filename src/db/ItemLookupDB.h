@@ -9,9 +9,6 @@
 
 class CItemLookup {
 public:
-    CItemLookup() = default;
-    virtual ~CItemLookup() = default;
-
     std::string m_strWord;
     std::string m_strItem;
 };
@@ -21,10 +18,7 @@ public:
     static constexpr uint16_t kRecordLength = 32;
     static constexpr int kUniqueKey = 1; // word and item
 
-    const char* GetFileName() const override { return "ITEMLKUP.DB"; }
-    const char* GetDescription() const override { return "Item Lookup Dictionary"; }
-    bool CanExport() override { return false; }
-    bool CanReload() const override { return true; }
+    static constexpr rec::FileFacts kFacts{"ITEMLKUP.DB", "Item Lookup Dictionary", false, true};
     int GetLineLength() const override { return 34; }
     void ImportLine(int firstChar) override;
 

@@ -11,9 +11,6 @@
 
 class CItemUnit {
 public:
-    CItemUnit() = default;
-    virtual ~CItemUnit() = default;
-
     std::string m_strCode16;
     std::string m_strItemNumber; // keys 0, 1, 2
     std::string m_strText68;
@@ -47,11 +44,7 @@ public:
     static constexpr uint16_t kRecordLength = 356;
     static constexpr int kUniqueKey = 2; // item and unit
 
-    const char* GetFileName() const override { return "ITEMUNIT.DB"; }
-    const char* GetDescription() const override { return "Item Unit"; }
-    bool CanExport() override { return true; }
-    bool CanReload() const override { return true; }
-    uint32_t GetRecordLength() const override { return kRecordLength; }
+    static constexpr rec::FileFacts kFacts{"ITEMUNIT.DB", "Item Unit", true, true};
     int GetLineLength() const override;
     // The newest version's line.
     int FormatLine(const uint8_t* raw, std::string& output) override {

@@ -10,9 +10,6 @@
 
 class CManualPrice {
 public:
-    CManualPrice() = default;
-    virtual ~CManualPrice() = default;
-
     std::string m_strCustomer;
     std::string m_strSelector4;
     std::string m_strSelector8;
@@ -34,10 +31,7 @@ public:
     static constexpr size_t kQuoteIdLength = 35;
     static constexpr float kPriceLimit = 9999.99f;
 
-    const char* GetFileName() const override { return "MNPRICE.DB"; }
-    const char* GetDescription() const override { return "Manual Prices"; }
-    bool CanExport() override { return false; }
-    bool CanReload() const override { return true; }
+    static constexpr rec::FileFacts kFacts{"MNPRICE.DB", "Manual Prices", false, true};
     int GetLineLength() const override { return 73; }
     void ImportLine(int firstChar) override;
 

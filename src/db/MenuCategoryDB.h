@@ -9,11 +9,6 @@
 
 class CMenuCategory {
 public:
-    CMenuCategory() = default;
-    virtual ~CMenuCategory() = default;
-    CMenuCategory(const CMenuCategory&) = default;
-    CMenuCategory& operator=(const CMenuCategory&) = default;
-
     std::string m_strCategoryKey;
     std::string m_strName;
     std::string m_strCustomer;
@@ -26,11 +21,7 @@ public:
     static constexpr uint16_t kRecordLength = kRecordSize;
     static constexpr int kUniqueKey = 1; // the category key
 
-    const char* GetFileName() const override { return "MenuCategory.DB"; }
-    const char* GetDescription() const override { return "Recipie Master Header"; }
-    bool CanExport() override { return false; }
-    bool CanReload() const override { return false; }
-    uint32_t GetRecordLength() const override { return kRecordSize; }
+    static constexpr rec::FileFacts kFacts{"MenuCategory.DB", "Recipie Master Header", false, false};
 
     // The first category of a customer (at most six characters, as given), then the next ones.
     int FindFirstCategory(CMenuCategory& category, const std::string& customer);

@@ -9,11 +9,6 @@
 
 class CMenuHdr {
 public:
-    CMenuHdr() = default;
-    virtual ~CMenuHdr() = default;
-    CMenuHdr(const CMenuHdr&) = default;
-    CMenuHdr& operator=(const CMenuHdr&) = default;
-
     std::string m_strRecipeKey;
     std::string m_strRecipeName;
     std::string m_strCustomer;
@@ -37,10 +32,7 @@ public:
     static constexpr size_t kNotesOffset = 124;
     static constexpr size_t kMaxNotes = 4096;
 
-    const char* GetFileName() const override { return "MENUHDR.DB"; }
-    const char* GetDescription() const override { return "Recipie Master Header"; }
-    bool CanExport() override { return false; }
-    bool CanReload() const override { return false; }
+    static constexpr rec::FileFacts kFacts{"MENUHDR.DB", "Recipie Master Header", false, false};
     uint32_t GetRecordLength() const override { return kRecordSize; }
 
     // The first recipe of a customer (at most six characters, as given), then the next ones.

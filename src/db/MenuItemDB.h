@@ -9,11 +9,6 @@
 
 class CMenuItem {
 public:
-    CMenuItem() = default;
-    virtual ~CMenuItem() = default;
-    CMenuItem(const CMenuItem&) = default;
-    CMenuItem& operator=(const CMenuItem&) = default;
-
     std::string m_strRecipeKey;
     std::string m_strItem;
     std::string m_strUnit;
@@ -29,11 +24,7 @@ public:
     static constexpr uint16_t kRecordSize = 96;
     static constexpr uint16_t kRecordLength = kRecordSize;
 
-    const char* GetFileName() const override { return "MENUITEM.DB"; }
-    const char* GetDescription() const override { return "Recipie Item Detail"; }
-    bool CanExport() override { return false; }
-    bool CanReload() const override { return false; }
-    uint32_t GetRecordLength() const override { return kRecordSize; }
+    static constexpr rec::FileFacts kFacts{"MENUITEM.DB", "Recipie Item Detail", false, false};
 
     // The first line of a recipe (the key as given, at most 14 characters), then the next ones.
     int FindFirstLine(CMenuItem& line, const std::string& recipeKey);

@@ -13,11 +13,6 @@
 
 class COrder {
 public:
-    COrder() = default;
-    virtual ~COrder() = default;
-    COrder(const COrder&) = default;
-    COrder& operator=(const COrder&) = default;
-
     int32_t m_nOrderNumber = -1; // key 0; -1 until assigned
     std::string m_strKey1;       // key 1
     std::string m_strKey2;       // key 2: the date "YYYYMMDD" first
@@ -62,10 +57,7 @@ public:
     // End of the orders of one date.
     static constexpr int kEndOfDate = 27;
 
-    const char* GetFileName() const override { return "ORDER.DB"; }
-    const char* GetDescription() const override { return "Order"; }
-    bool CanExport() override { return false; }
-    bool CanReload() const override { return false; }
+    static constexpr rec::FileFacts kFacts{"ORDER.DB", "Order", false, false};
 
     // A new, unopened order-line file object; null when it cannot be made.
     virtual std::unique_ptr<COrderItemDB> NewOrderItemDB();

@@ -10,11 +10,6 @@
 
 class COrderItem {
 public:
-    COrderItem() = default;
-    virtual ~COrderItem() = default;
-    COrderItem(const COrderItem&) = default;
-    COrderItem& operator=(const COrderItem&) = default;
-
     int32_t m_nOrderNumber = 0;
     int32_t m_nLineNumber = -1; // 4; -1 until the line is stored
     std::string m_strItemID;    // the item number in its first 12 characters
@@ -47,10 +42,7 @@ public:
     static constexpr uint16_t kRecordSize = 176;
     static constexpr uint16_t kRecordLength = kRecordSize;
 
-    const char* GetFileName() const override { return "ORDRITEM.DB"; }
-    const char* GetDescription() const override { return "Order Item"; }
-    bool CanExport() override { return false; }
-    bool CanReload() const override { return false; }
+    static constexpr rec::FileFacts kFacts{"ORDRITEM.DB", "Order Item", false, false};
 
     // Writes the line over a 176-byte record (the upper-case fields are converted in the line
     // itself); reserved bytes keep what the buffer held.

@@ -1,5 +1,6 @@
 // Typed access to the records of a file, written once for every file class. The file class
 // (File) derives from CRecordFile<Record, File> and gives:
+//   kFacts          its name, description and whether it is exported and reloaded;
 //   Fields()        its record layout;
 //   KeySegments()   its key segments, as the file is created with them;
 //   kRecordLength   the record length (the fixed part of a variable-length record).
@@ -21,9 +22,27 @@
 #include <string>
 #include <vector>
 
+namespace rec {
+// What a file class says of itself: its file name, its description, whether its records can be
+// written as interchange lines (export) and whether it takes downloads (reload).
+struct FileFacts {
+    const char* name;
+    const char* description;
+    bool exportable;
+    bool reloadable;
+};
+} // namespace rec
+
 template <class R, class File> class CRecordFile : public CBtrieveDB {
 public:
     using Record = R;
+
+    const char* GetFileName() const override { return File::kFacts.name; }
+    const char* GetDescription() const override { return File::kFacts.description; }
+    bool CanExport() override { return File::kFacts.exportable; }
+    bool CanReload() const override { return File::kFacts.reloadable; }
+    uint32_t GetRecordLength() const override { return File::kRecordLength; }
+    uint32_t GetLongestRecord() const override { return static_cast<uint32_t>(BufferSize()); }
 
     int Create(const char* path) override {
         uint16_t flags = BufferSize() > File::kRecordLength ? btr::kFileVariableLength : 0;

@@ -11,9 +11,6 @@
 
 class CVelocity {
 public:
-    CVelocity() = default;
-    virtual ~CVelocity() = default;
-
     std::string m_strCustomer;
     std::string m_strCode5;
     std::string m_strCode3;
@@ -44,11 +41,7 @@ public:
     static constexpr uint16_t kRecordLength = 160;
     static constexpr int kUniqueKey = 1; // customer, item and unit
 
-    const char* GetFileName() const override { return "VELOCITY.DB"; }
-    const char* GetDescription() const override { return "Item History"; }
-    bool CanExport() override { return true; }
-    bool CanReload() const override { return true; }
-    uint32_t GetRecordLength() const override { return kRecordLength; }
+    static constexpr rec::FileFacts kFacts{"VELOCITY.DB", "Item History", true, true};
     int GetLineLength() const override;
     // The newest version's line.
     int FormatLine(const uint8_t* raw, std::string& output) override {
