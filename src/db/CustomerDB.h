@@ -2,12 +2,8 @@
 #pragma once
 
 #include "RecordFile.h"
-#include "RecordLayout.h"
 
 #include <array>
-#include <cstdint>
-#include <string>
-#include <vector>
 
 // Fields without a meaning in this program are named by their record offset.
 class CCustomer {

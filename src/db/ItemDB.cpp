@@ -1,13 +1,5 @@
 #include "ItemDB.h"
 
-#include <algorithm>
-
-#include "RecordFields.h"
-#include "RecordLayout.h"
-#include "btrieve/btrcall.h"
-
-#include <vector>
-
 using namespace fields;
 
 int CItemDB::GetLineLength() const {

@@ -1,11 +1,6 @@
 #include "ItemUnitDB.h"
 
-#include "RecordFields.h"
-#include "RecordLayout.h"
 #include "VelocityDB.h"
-#include "btrieve/btrcall.h"
-
-#include <vector>
 
 using namespace fields;
 

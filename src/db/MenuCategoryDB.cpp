@@ -1,12 +1,5 @@
 #include "MenuCategoryDB.h"
 
-#include <cstring>
-#include <vector>
-
-#include "RecordFields.h"
-#include "RecordLayout.h"
-#include "btrieve/btrcall.h"
-
 const std::vector<BtrKeySegment>& CMenuCategoryDB::KeySegments() {
     // 0: record type and customer; 1: category key
     static const std::vector<BtrKeySegment> segments = {

@@ -1,11 +1,7 @@
 // MenuCategory.DB: each customer's recipe categories, 53-byte records.
 #pragma once
 
-#include <cstdint>
-#include <string>
-
 #include "RecordFile.h"
-#include "RecordLayout.h"
 
 class CMenuCategory {
 public:

@@ -1,13 +1,6 @@
 #include "MenuHdrDB.h"
 
-#include <algorithm>
-#include <cstring>
 #include <ctime>
-#include <vector>
-
-#include "RecordFields.h"
-#include "RecordLayout.h"
-#include "btrieve/btrcall.h"
 
 const std::vector<BtrKeySegment>& CMenuHdrDB::KeySegments() {
     // 0: record type and customer; 1: recipe key

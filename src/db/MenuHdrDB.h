@@ -1,11 +1,7 @@
 // MENUHDR.DB: one header record per recipe, variable length (fixed part, then the notes).
 #pragma once
 
-#include <cstdint>
-#include <string>
-
 #include "RecordFile.h"
-#include "RecordLayout.h"
 
 class CMenuHdr {
 public:

@@ -1,12 +1,5 @@
 #include "MenuItemDB.h"
 
-#include <cstring>
-#include <vector>
-
-#include "RecordFields.h"
-#include "RecordLayout.h"
-#include "btrieve/btrcall.h"
-
 const std::vector<BtrKeySegment>& CMenuItemDB::KeySegments() {
     static const std::vector<BtrKeySegment> segments = {
         rec::Segment(Fields(), "m_strRecipeKey", btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING)};

@@ -1,11 +1,7 @@
 // MENUITEM.DB: the ingredient lines of every recipe, 96-byte records keyed by recipe key.
 #pragma once
 
-#include <cstdint>
-#include <string>
-
 #include "RecordFile.h"
-#include "RecordLayout.h"
 
 class CMenuItem {
 public:
