@@ -202,8 +202,8 @@ void BM_DirectItems(benchmark::State& state) {
     static const Packed packed =
         PackAll(Data().Of("ITEM.DB").path, 12, [](const std::string& line, auto& record, std::string& key) {
             CItem item;
-            ichg::ValueError error;
-            ichg::ReadColumns(rec::LineColumns(CItemDB::Fields()), line.data(), line.size(), item, error);
+            std::string error;
+            rec::ReadLine(CItemDB::Fields(), line, line.size(), item, error);
             record.assign(CItemDB::kBufferSize, 0);
             record.resize(CItemDB::Pack(item, record.data()));
             key = std::string(reinterpret_cast<char*>(record.data()), 12);
@@ -215,8 +215,8 @@ void BM_DirectUnits(benchmark::State& state) {
     static const Packed packed = PackAll(
         Data().Of("ITEMUNIT.DB").path, 15, [](const std::string& line, auto& record, std::string& key) {
             CItemUnit unit;
-            ichg::ValueError error;
-            ichg::ReadColumns(rec::LineColumns(CItemUnitDB::Fields()), line.data(), line.size(), unit, error);
+            std::string error;
+            rec::ReadLine(CItemUnitDB::Fields(), line, line.size(), unit, error);
             record.assign(CItemUnitDB::kRecordLength, 0);
             CItemUnitDB::Pack(unit, record.data());
             key = std::string(reinterpret_cast<char*>(record.data()), 12) +

@@ -135,7 +135,7 @@ int ColumnWidth(Kind kind, int width) {
     }
 }
 
-bool ReadValue(Kind kind, const char* text, int width, void* field, ValueError& error) {
+bool ReadValue(Kind kind, const char* text, int width, void* field, std::string& error) {
     std::string s(text, static_cast<size_t>(width));
     switch (kind) {
     case Kind::Key:
@@ -155,7 +155,7 @@ bool ReadValue(Kind kind, const char* text, int width, void* field, ValueError& 
     case Kind::Number: {
         int32_t v = 0;
         if (!ParseNumber(s.substr(0, 5), s[5], v)) {
-            error.what = "Invalid Number \"" + s + "\"";
+            error = "Invalid Number \"" + s + "\"";
             return false;
         }
         *static_cast<int32_t*>(field) = v;
@@ -164,7 +164,7 @@ bool ReadValue(Kind kind, const char* text, int width, void* field, ValueError& 
     case Kind::Amount: {
         double v = 0;
         if (!ParseAmount(s.substr(0, 10), s[10], v)) {
-            error.what = "Invalid Amount \"" + s + "\"";
+            error = "Invalid Amount \"" + s + "\"";
             return false;
         }
         *static_cast<float*>(field) = static_cast<float>(v);
@@ -173,7 +173,7 @@ bool ReadValue(Kind kind, const char* text, int width, void* field, ValueError& 
     case Kind::Date: {
         int64_t t = -1;
         if (!ParseDate(s, t)) {
-            error.what = "Invalid Date \"" + TrimText(s) + "\"";
+            error = "Invalid Date \"" + TrimText(s) + "\"";
             return false;
         }
         *static_cast<int64_t*>(field) = t;

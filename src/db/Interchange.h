@@ -1,5 +1,4 @@
-// Interchange lines: the value rules of the fixed-column downloads that reload the shared files,
-// and a column table that reads and writes one record class's line in both directions.
+// Interchange lines: the value rules of the fixed-column downloads that reload the shared files.
 #pragma once
 
 #include <cstdint>
@@ -38,60 +37,13 @@ enum class Kind : char {
     Blank = ' ',  // columns not read, written as blanks
 };
 
-// One column of a line: its kind, width (text kinds and blanks; the others have fixed widths)
-// and where its value lives in the record object. field returns a pointer to a std::string,
-// bool, char, int32_t, float or int64_t member according to the kind (Date: int64_t; Amount:
-// float; Number: int32_t).
-template <class R> struct Column {
-    const char* name;
-    Kind kind;
-    int width;
-    void* (*field)(R&);
-};
-
 int ColumnWidth(Kind kind, int width);
 
-// What went wrong with a line's values, for the import error list.
-struct ValueError {
-    std::string what; // "Invalid Date \"13/01/2005\"" and the like
-    bool failed() const { return !what.empty(); }
-};
-
-// Reads one value from text (exactly ColumnWidth characters) into the field; false with the
-// reason in error when a number or date is not valid.
-bool ReadValue(Kind kind, const char* text, int width, void* field, ValueError& error);
+// Reads one value from text (exactly ColumnWidth characters) into the member a field of that
+// kind lives in (std::string, bool, char, int32_t for numbers, float for amounts, int64_t for
+// dates); false with the reason in error ("Invalid Date \"13/01/2005\"" and the like) when a
+// number or date is not valid.
+bool ReadValue(Kind kind, const char* text, int width, void* field, std::string& error);
 void WriteValue(Kind kind, int width, const void* field, std::string& out);
-
-template <class R>
-bool ReadColumns(const std::vector<Column<R>>& columns, const char* line, size_t length, R& record,
-                 ValueError& error) {
-    size_t at = 0;
-    for (const Column<R>& c : columns) {
-        size_t w = static_cast<size_t>(ColumnWidth(c.kind, c.width));
-        if (at + w > length) break;
-        if (c.kind != Kind::Blank &&
-            !ReadValue(c.kind, line + at, static_cast<int>(w), c.field(record), error))
-            return false;
-        at += w;
-    }
-    return true;
-}
-
-template <class R>
-void WriteColumns(const std::vector<Column<R>>& columns, size_t length, const R& record, std::string& out) {
-    size_t start = out.size();
-    for (const Column<R>& c : columns) {
-        size_t w = static_cast<size_t>(ColumnWidth(c.kind, c.width));
-        if (out.size() - start + w > length) break;
-        if (c.kind == Kind::Blank)
-            out.append(w, ' ');
-        else
-            WriteValue(c.kind, static_cast<int>(w), c.field(const_cast<R&>(record)), out);
-    }
-    // No byte of a value may end the line early or hide its end.
-    for (size_t i = start; i < out.size(); ++i)
-        if (out[i] == '\n' || out[i] == '\r' || out[i] == '\0') out[i] = ' ';
-    if (out.size() - start < length) out.append(length - (out.size() - start), ' ');
-}
 
 } // namespace ichg

@@ -18,6 +18,7 @@ public:
     static constexpr int kUniqueKey = 1; // the category key
 
     static constexpr rec::FileFacts kFacts{"MenuCategory.DB", "Recipie Master Header", false, false};
+    uint32_t GetRecordLength() const override { return kRecordSize; }
 
     // The first category of a customer (at most six characters, as given), then the next ones.
     int FindFirstCategory(CMenuCategory& category, const std::string& customer);

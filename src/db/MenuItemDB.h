@@ -21,6 +21,7 @@ public:
     static constexpr uint16_t kRecordLength = kRecordSize;
 
     static constexpr rec::FileFacts kFacts{"MENUITEM.DB", "Recipie Item Detail", false, false};
+    uint32_t GetRecordLength() const override { return kRecordSize; }
 
     // The first line of a recipe (the key as given, at most 14 characters), then the next ones.
     int FindFirstLine(CMenuItem& line, const std::string& recipeKey);

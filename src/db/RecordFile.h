@@ -41,8 +41,11 @@ public:
     const char* GetDescription() const override { return File::kFacts.description; }
     bool CanExport() override { return File::kFacts.exportable; }
     bool CanReload() const override { return File::kFacts.reloadable; }
-    uint32_t GetRecordLength() const override { return File::kRecordLength; }
-    uint32_t GetLongestRecord() const override { return static_cast<uint32_t>(BufferSize()); }
+    // The record length the export reads check: 0 for a file that is not exported.
+    uint32_t GetRecordLength() const override { return File::kFacts.exportable ? File::kRecordLength : 0; }
+    uint32_t GetLongestRecord() const override {
+        return GetRecordLength() ? static_cast<uint32_t>(BufferSize()) : 0;
+    }
 
     int Create(const char* path) override {
         uint16_t flags = BufferSize() > File::kRecordLength ? btr::kFileVariableLength : 0;

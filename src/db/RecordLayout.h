@@ -193,20 +193,10 @@ template <class R> std::string CheckLine(const Layout<R>& layout) {
     return {};
 }
 
-// The interchange line's columns in line order, blanks where no field sits. A version's shorter
-// line carries the leading columns that fit it. Made once: a record class has one table.
-template <class R> const std::vector<ichg::Column<R>>& LineColumns(const Layout<R>& layout) {
-    static const std::vector<ichg::Column<R>> columns = [&] {
-        std::vector<ichg::Column<R>> out;
-        int end = 0;
-        for (const Field<R>* f : OnTheLine(layout)) {
-            if (f->line.at > end) out.push_back({"not read", ichg::Kind::Blank, f->line.at - end, nullptr});
-            out.push_back({f->name, f->line.kind, f->line.width, f->member});
-            end = f->line.at + ichg::ColumnWidth(f->line.kind, f->line.width);
-        }
-        return out;
-    }();
-    return columns;
+// The fields on the line in line order, made once: a record class has one table.
+template <class R> const std::vector<const Field<R>*>& LineFields(const Layout<R>& layout) {
+    static const std::vector<const Field<R>*> fields = OnTheLine(layout);
+    return fields;
 }
 
 // The columns of a line the named field takes, as they stand (a key looked up before the line is read).
@@ -217,22 +207,37 @@ template <class R> std::string LineText(const Layout<R>& layout, const std::stri
                        static_cast<size_t>(ichg::ColumnWidth(f->line.kind, f->line.width)));
 }
 
-// Reads the values of the columns a line of length characters (line feed left out) carries; false
-// with the reason when one cannot be used.
+// Reads the values of the columns a line of length characters (line feed left out) carries: a
+// version's shorter line carries the leading columns that fit it. False with the reason when a
+// value cannot be used.
 template <class R>
 bool ReadLine(const Layout<R>& layout, const std::string& line, size_t length, R& object,
               std::string& error) {
-    ichg::ValueError failed;
-    bool read = ichg::ReadColumns(LineColumns(layout), line.data(), length, object, failed);
-    error = failed.what;
-    return read;
+    error.clear();
+    for (const Field<R>* f : LineFields(layout)) {
+        int width = ichg::ColumnWidth(f->line.kind, f->line.width);
+        if (static_cast<size_t>(f->line.at + width) > length) break;
+        if (!ichg::ReadValue(f->line.kind, line.data() + f->line.at, width, f->member(object), error))
+            return false;
+    }
+    return true;
 }
 
-// The line of length characters, line feed included, for a record object.
+// The line of length characters, line feed included, for a record object; blanks where no field
+// sits.
 template <class R> std::string WriteLine(const Layout<R>& layout, const R& object, size_t length) {
     std::string line;
     line.reserve(length);
-    ichg::WriteColumns(LineColumns(layout), length - 1, object, line);
+    for (const Field<R>* f : LineFields(layout)) {
+        int width = ichg::ColumnWidth(f->line.kind, f->line.width);
+        if (static_cast<size_t>(f->line.at + width) >= length) break;
+        line.resize(static_cast<size_t>(f->line.at), ' ');
+        ichg::WriteValue(f->line.kind, width, f->member(const_cast<R&>(object)), line);
+    }
+    // No byte of a value may end the line early or hide its end.
+    for (char& c : line)
+        if (c == '\n' || c == '\r' || c == '\0') c = ' ';
+    line.resize(length - 1, ' ');
     line += '\n';
     return line;
 }

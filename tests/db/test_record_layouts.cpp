@@ -4,6 +4,7 @@
 
 #include "ControlDB.h"
 #include "CustomerDB.h"
+#include "FileKinds.h"
 #include "ItemDB.h"
 #include "ItemDictDB.h"
 #include "ItemLookupDB.h"
@@ -261,4 +262,20 @@ TEST_F(RecordLayouts, EveryFileHoldsToItsTableAndItsCreatedSpecification) {
     ExpectFile<CMenuHdrDB>({"127/1024/2/1: 1+9/3 10+14/0", CMenuHdrDB::kNotesOffset, {}});
     ExpectFile<CMenuItemDB>({"96/1024/1/0: 1+14/3", CMenuItemDB::kRecordSize, {}});
     ExpectFile<CMenuCategoryDB>({"53/1024/2/0: 1+9/3 10+14/0", CMenuCategoryDB::kRecordSize, {}});
+}
+
+// The record length the export reads check, as the suite's other programs see it: 0 for a file
+// that is not exported, except the recipe files.
+TEST(RecordLayoutChecks, OnlyExportedAndRecipeFilesGiveARecordLength) {
+    const std::vector<std::pair<std::string, uint32_t>> lengths = {
+        {"MENUHDR.DB", 4224}, {"MENUITEM.DB", 96}, {"MenuCategory.DB", 53}, {"CUST.DB", 504},
+        {"VELOCITY.DB", 160}, {"ITEM.DB", 387},    {"ITEMUNIT.DB", 356}};
+    for (const dbfiles::FileKind& kind : dbfiles::FileKinds()) {
+        uint32_t want = 0;
+        for (const auto& [name, length] : lengths)
+            if (name == kind.fileName) want = length;
+        auto db = kind.make();
+        EXPECT_EQ(db->GetRecordLength(), want) << kind.fileName;
+        EXPECT_EQ(db->CanExport(), kind.exportable) << kind.fileName;
+    }
 }
