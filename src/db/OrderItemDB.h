@@ -52,8 +52,6 @@ public:
     bool CanExport() override { return false; }
     bool CanReload() const override { return false; }
 
-    // Writes the line over a 176-byte record (the upper-case fields are converted in the line
-    // itself); reserved bytes keep what the buffer held.
     static const rec::Layout<COrderItem>& Fields();
     static const std::vector<BtrKeySegment>& KeySegments();
 
