@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <new>
 
 #include "RecordFields.h"
@@ -78,14 +77,12 @@ std::unique_ptr<COrderItemDB> COrderDB::NewOrderItemDB() {
     return std::unique_ptr<COrderItemDB>(new (std::nothrow) COrderItemDB());
 }
 
-int COrderDB::OpenItemDB(std::unique_ptr<COrderItemDB>& items) {
-    items = NewOrderItemDB();
+template <class Work> int COrderDB::WithItemDB(Work work) {
+    std::unique_ptr<COrderItemDB> items = NewOrderItemDB();
     if (!items) return kNoMemory;
     // The lines live in the same directory as the headers.
-    std::filesystem::path dir = std::filesystem::path(m_strOpenName).parent_path();
-    if (dir.empty()) return items->OpenFile();
-    std::string path = (dir / items->GetFileName()).string();
-    return items->OpenFile(path.c_str());
+    int status = items->OpenFile(SiblingFile(items->GetFileName()).c_str());
+    return status != 0 ? status : work(*items);
 }
 
 template <class File> int COrderDB::KeyOnlyEqual(File& file, const std::string& key) {
@@ -143,36 +140,31 @@ int COrderDB::AddLineTo(COrderItemDB& items, COrderItem& line) {
 }
 
 int COrderDB::UpdateOrder(COrder& order) {
-    int status = UpdateRecord(order);
-    if (status != 0) return status;
-    std::unique_ptr<COrderItemDB> items;
-    if ((status = OpenItemDB(items)) != 0) return status;
-    for (const COrderItem& removed : order.m_arrRemoved) {
-        if (removed.m_nLineNumber < 0) continue; // never stored
-        status = items->DeleteRecord(Number(order.m_nOrderNumber) + Number(removed.m_nLineNumber));
-        if (status != 0) return status;
-    }
-    order.m_arrRemoved.clear();
-    for (COrderItem& line : order.m_arrLines) {
-        line.m_nOrderNumber = order.m_nOrderNumber;
-        status = line.m_nLineNumber == -1 ? btr::B_KEY_VALUE_NOT_FOUND : items->UpdateRecord(line);
-        // A line no longer stored is added again.
-        if (status == btr::B_KEY_VALUE_NOT_FOUND) status = AddLineTo(*items, line);
-        if (status != 0) return status;
-    }
-    return 0;
+    if (int status = UpdateRecord(order)) return status;
+    return WithItemDB([&](COrderItemDB& items) {
+        for (const COrderItem& removed : order.m_arrRemoved) {
+            if (removed.m_nLineNumber < 0) continue; // never stored
+            int status = items.DeleteRecord(Number(order.m_nOrderNumber) + Number(removed.m_nLineNumber));
+            if (status != 0) return status;
+        }
+        order.m_arrRemoved.clear();
+        for (COrderItem& line : order.m_arrLines) {
+            line.m_nOrderNumber = order.m_nOrderNumber;
+            int status = line.m_nLineNumber == -1 ? btr::B_KEY_VALUE_NOT_FOUND : items.UpdateRecord(line);
+            // A line no longer stored is added again.
+            if (status == btr::B_KEY_VALUE_NOT_FOUND) status = AddLineTo(items, line);
+            if (status != 0) return status;
+        }
+        return 0;
+    });
 }
 
 int COrderDB::UpdateOrderLine(COrderItem& line) {
-    std::unique_ptr<COrderItemDB> items;
-    int status = OpenItemDB(items);
-    return status != 0 ? status : items->UpdateRecord(line);
+    return WithItemDB([&](COrderItemDB& items) { return items.UpdateRecord(line); });
 }
 
 int COrderDB::AddOrderLine(COrderItem& line) {
-    std::unique_ptr<COrderItemDB> items;
-    int status = OpenItemDB(items);
-    return status != 0 ? status : AddLineTo(*items, line);
+    return WithItemDB([&](COrderItemDB& items) { return AddLineTo(items, line); });
 }
 
 int COrderDB::ReadHeader(int status, COrder& order, bool bLines) {
@@ -230,20 +222,19 @@ template <class Visit> int COrderDB::ForEachLine(COrderItemDB& items, int32_t or
 
 int COrderDB::DeleteOrder(int32_t number) {
     if (!m_bOpen) return btr::B_FILE_NOT_OPEN;
-    std::unique_ptr<COrderItemDB> items;
-    int status = OpenItemDB(items);
-    if (status == 0) status = ForEachLine(*items, number, [&](const COrderItem&) { return items->Delete(); });
+    int status = WithItemDB([&](COrderItemDB& items) {
+        return ForEachLine(items, number, [&](const COrderItem&) { return items.Delete(); });
+    });
     return status != 0 ? status : DeleteRecord(Number(number));
 }
 
 int COrderDB::LoadLines(COrder& order) {
-    std::unique_ptr<COrderItemDB> items;
-    int status = OpenItemDB(items);
-    if (status != 0) return status;
-    order.m_arrLines.clear();
-    order.m_arrRemoved.clear();
-    return ForEachLine(*items, order.m_nOrderNumber, [&](const COrderItem& line) {
-        order.m_arrLines.push_back(line);
-        return 0;
+    return WithItemDB([&](COrderItemDB& items) {
+        order.m_arrLines.clear();
+        order.m_arrRemoved.clear();
+        return ForEachLine(items, order.m_nOrderNumber, [&](const COrderItem& line) {
+            order.m_arrLines.push_back(line);
+            return 0;
+        });
     });
 }

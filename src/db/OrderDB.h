@@ -93,8 +93,9 @@ public:
     static const std::vector<BtrKeySegment>& KeySegments();
 
 protected:
-    // Makes and opens the line file beside the order file; 0 or the failing status.
-    int OpenItemDB(std::unique_ptr<COrderItemDB>& items);
+    // Makes and opens the line file beside the order file, then does work(items); the failing
+    // status otherwise.
+    template <class Work> int WithItemDB(Work work);
     // Key-only Get Equal on key 0: 0 when a record has the key, 4 when none has.
     template <class File> static int KeyOnlyEqual(File& file, const std::string& key);
     // The first number from first upward that no key 0 starting with prefix holds.
