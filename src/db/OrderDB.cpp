@@ -1,13 +1,12 @@
 #include "OrderDB.h"
 
-#include <climits>
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <new>
 
 #include "RecordFields.h"
-#include "RecordLayout.h"
 #include "btrieve/btrcall.h"
 
 namespace {
@@ -16,17 +15,11 @@ namespace {
 // again, a bounded number of times.
 constexpr int kNumberTries = 16;
 
-// Key-only Get Equal: 0 when a record with this key exists, 4 when none does.
-int KeyOnlyEqual(bool open, uint8_t* posBlock, void* key, int keyNumber) {
-    if (!open) return btr::B_FILE_NOT_OPEN;
-    uint8_t data[COrderDB::kRecordSize] = {};
-    uint16_t length = sizeof data;
-    return BtrvCall(btr::B_GET_EQUAL + btr::kKeyOnlyBias, posBlock, data, &length, key, keyNumber);
-}
-
-void PutLineKey(uint8_t* key, int32_t order, int32_t line) {
-    fields::PutI32(key, 0, order);
-    fields::PutI32(key, 4, line);
+// A number as a key holds it.
+std::string Number(int64_t n) {
+    std::string key(4, '\0');
+    fields::PutI32(reinterpret_cast<uint8_t*>(key.data()), 0, static_cast<int32_t>(n));
+    return key;
 }
 
 } // namespace
@@ -84,212 +77,124 @@ std::unique_ptr<COrderItemDB> COrderDB::NewOrderItemDB() {
     return std::unique_ptr<COrderItemDB>(new (std::nothrow) COrderItemDB());
 }
 
-int COrderDB::OpenItemDB(std::unique_ptr<COrderItemDB>& items) {
-    items = NewOrderItemDB();
+template <class Work> int COrderDB::WithItemDB(Work work) {
+    std::unique_ptr<COrderItemDB> items = NewOrderItemDB();
     if (!items) return kNoMemory;
     // The lines live in the same directory as the headers.
-    std::filesystem::path dir = std::filesystem::path(m_strOpenName).parent_path();
-    if (dir.empty()) return items->OpenFile();
-    std::string path = (dir / items->GetFileName()).string();
-    return items->OpenFile(path.c_str());
+    int status = items->OpenFile(SiblingFile(items->GetFileName()).c_str());
+    return status != 0 ? status : work(*items);
 }
 
-int COrderDB::NextOrderNumber(int32_t& number) {
-    uint8_t key[4];
-    for (int64_t n = 1; n <= INT32_MAX; ++n) {
-        fields::PutI32(key, 0, static_cast<int32_t>(n));
-        int status = KeyOnlyEqual(m_bOpen, m_posBlock, key, 0);
-        if (status == btr::B_KEY_VALUE_NOT_FOUND) {
-            number = static_cast<int32_t>(n);
-            return 0;
-        }
-        if (status != 0) return status;
-    }
-    return btr::B_DUPLICATE_KEY_VALUE;
+template <class File> int COrderDB::KeyOnlyEqual(File& file, const std::string& key) {
+    if (!file.m_bOpen) return btr::B_FILE_NOT_OPEN;
+    uint8_t data[File::kRecordLength] = {};
+    uint8_t buffer[256] = {};
+    std::memcpy(buffer, key.data(), std::min(key.size(), sizeof buffer));
+    uint16_t length = sizeof data;
+    return BtrvCall(btr::B_GET_EQUAL + btr::kKeyOnlyBias, file.m_posBlock, data, &length, buffer, 0);
 }
 
-int COrderDB::NextLineNumber(COrderItemDB& items, int32_t order, int32_t& line) {
-    uint8_t key[8];
-    for (int64_t n = 0; n <= INT32_MAX; ++n) {
-        PutLineKey(key, order, static_cast<int32_t>(n));
-        int status = KeyOnlyEqual(items.m_bOpen, items.m_posBlock, key, 0);
-        if (status == btr::B_KEY_VALUE_NOT_FOUND) {
-            line = static_cast<int32_t>(n);
-            return 0;
-        }
-        if (status != 0) return status;
+template <class File>
+int COrderDB::FreeNumber(File& file, const std::string& prefix, int32_t first, int32_t& number) {
+    for (int64_t n = first; n <= INT32_MAX; ++n) {
+        int status = KeyOnlyEqual(file, prefix + Number(n));
+        if (status == btr::B_KEY_VALUE_NOT_FOUND) number = static_cast<int32_t>(n);
+        if (status != 0) return status == btr::B_KEY_VALUE_NOT_FOUND ? 0 : status;
     }
-    return btr::B_DUPLICATE_KEY_VALUE;
+    return btr::B_DUPLICATE_KEY_VALUE; // every number taken
+}
+
+template <class File>
+int COrderDB::InsertNumbered(File& file, typename File::Record& record, int32_t& number,
+                             const std::string& prefix, int32_t first, bool assign) {
+    const int32_t previous = number;
+    int status = 0;
+    for (int attempt = 0; attempt < kNumberTries; ++attempt) {
+        if (assign && (status = FreeNumber(file, prefix, first, number)) != 0) break;
+        status = file.InsertRecord(record);
+        // Only a number taken meanwhile is worth another search; a duplicate of another key
+        // stays a duplicate.
+        if (!assign || status != btr::B_DUPLICATE_KEY_VALUE ||
+            KeyOnlyEqual(file, prefix + Number(number)) != 0)
+            break;
+    }
+    if (status != 0) number = previous;
+    return status;
 }
 
 int COrderDB::AddOrder(COrder& order) {
-    if (!m_bOpen) return btr::B_FILE_NOT_OPEN;
-    const int32_t previous = order.m_nOrderNumber;
-    int status = 0;
-    for (int attempt = 0; attempt < kNumberTries; ++attempt) {
-        int32_t number = 0;
-        status = NextOrderNumber(number);
-        if (status != 0) break;
-        order.m_nOrderNumber = number;
-        uint8_t record[kRecordSize] = {};
-        Pack(order, record);
-        fields::PutI32(KeyBuffer(0), 0, number);
-        uint16_t length = kRecordSize;
-        status = Insert(record, &length, KeyBuffer(0), 0);
-        if (status != btr::B_DUPLICATE_KEY_VALUE) break;
-        // Only a number taken meanwhile is worth another search; a duplicate of
-        // another key stays a duplicate.
-        fields::PutI32(KeyBuffer(0), 0, number);
-        if (KeyOnlyEqual(m_bOpen, m_posBlock, KeyBuffer(0), 0) != 0) break;
-    }
-    if (status != 0) {
-        order.m_nOrderNumber = previous;
-        return status;
-    }
+    int status = InsertNumbered(*this, order, order.m_nOrderNumber, {}, 1, true);
+    if (status != 0) return status;
     for (COrderItem& line : order.m_arrLines)
         line.m_nOrderNumber = order.m_nOrderNumber;
     return 0;
 }
 
 int COrderDB::InsertOrder(COrder& order) {
-    uint8_t record[kRecordSize] = {};
-    Pack(order, record);
-    fields::PutI32(KeyBuffer(0), 0, order.m_nOrderNumber);
-    uint16_t length = kRecordSize;
-    return Insert(record, &length, KeyBuffer(0), 0);
-}
-
-int COrderDB::UpdateOrder(COrder& order) {
-    fields::PutI32(KeyBuffer(0), 0, order.m_nOrderNumber);
-    uint8_t record[kRecordSize] = {};
-    uint16_t length = kRecordSize;
-    int status = GetEqual(record, &length, KeyBuffer(0), 0);
-    if (status != 0) return status;
-    if (length != kRecordSize) return btr::B_DATALENGTH_ERROR;
-    Pack(order, record);
-    length = kRecordSize;
-    status = Update(record, &length, KeyBuffer(0), 0);
-    if (status != 0) return status;
-
-    std::unique_ptr<COrderItemDB> items;
-    status = OpenItemDB(items);
-    if (status != 0) return status;
-    for (const COrderItem& removed : order.m_arrRemoved) {
-        if (removed.m_nLineNumber < 0) continue; // never stored
-        status = DeleteLineFrom(*items, order.m_nOrderNumber, removed.m_nLineNumber);
-        if (status != 0) return status;
-    }
-    order.m_arrRemoved.clear();
-    for (COrderItem& line : order.m_arrLines) {
-        line.m_nOrderNumber = order.m_nOrderNumber;
-        if (line.m_nLineNumber == -1) {
-            status = AddLineTo(*items, line);
-        } else {
-            status = RewriteLine(*items, line);
-            if (status == btr::B_KEY_VALUE_NOT_FOUND) status = AddLineTo(*items, line);
-        }
-        if (status != 0) return status;
-    }
-    return 0;
+    return InsertRecord(order);
 }
 
 int COrderDB::AddLineTo(COrderItemDB& items, COrderItem& line) {
-    const int32_t previous = line.m_nLineNumber;
-    const bool assign = previous == -1;
-    int status = 0;
-    for (int attempt = 0; attempt < kNumberTries; ++attempt) {
-        if (assign) {
-            int32_t number = 0;
-            status = NextLineNumber(items, line.m_nOrderNumber, number);
-            if (status != 0) break;
-            line.m_nLineNumber = number;
+    return InsertNumbered(items, line, line.m_nLineNumber, Number(line.m_nOrderNumber), 0,
+                          line.m_nLineNumber == -1);
+}
+
+int COrderDB::UpdateOrder(COrder& order) {
+    if (int status = UpdateRecord(order)) return status;
+    return WithItemDB([&](COrderItemDB& items) {
+        for (const COrderItem& removed : order.m_arrRemoved) {
+            if (removed.m_nLineNumber < 0) continue; // never stored
+            int status = items.DeleteRecord(Number(order.m_nOrderNumber) + Number(removed.m_nLineNumber));
+            if (status != 0) return status;
         }
-        uint8_t record[COrderItemDB::kRecordSize] = {};
-        COrderItemDB::Pack(line, record);
-        PutLineKey(items.KeyBuffer(0), line.m_nOrderNumber, line.m_nLineNumber);
-        uint16_t length = COrderItemDB::kRecordSize;
-        status = items.Insert(record, &length, items.KeyBuffer(0), 0);
-        if (!assign || status != btr::B_DUPLICATE_KEY_VALUE) break;
-        PutLineKey(items.KeyBuffer(0), line.m_nOrderNumber, line.m_nLineNumber);
-        if (KeyOnlyEqual(items.m_bOpen, items.m_posBlock, items.KeyBuffer(0), 0) != 0) break;
-    }
-    if (status != 0) line.m_nLineNumber = previous;
-    return status;
-}
-
-int COrderDB::RewriteLine(COrderItemDB& items, COrderItem& line) {
-    PutLineKey(items.KeyBuffer(0), line.m_nOrderNumber, line.m_nLineNumber);
-    uint8_t record[COrderItemDB::kRecordSize] = {};
-    uint16_t length = COrderItemDB::kRecordSize;
-    int status = items.GetEqual(record, &length, items.KeyBuffer(0), 0);
-    if (status != 0) return status;
-    if (length != COrderItemDB::kRecordSize) return btr::B_DATALENGTH_ERROR;
-    COrderItemDB::Pack(line, record);
-    length = COrderItemDB::kRecordSize;
-    return items.Update(record, &length, items.KeyBuffer(0), 0);
-}
-
-int COrderDB::DeleteLineFrom(COrderItemDB& items, int32_t order, int32_t line) {
-    PutLineKey(items.KeyBuffer(0), order, line);
-    uint8_t record[COrderItemDB::kRecordSize] = {};
-    uint16_t length = COrderItemDB::kRecordSize;
-    int status = items.GetEqual(record, &length, items.KeyBuffer(0), 0);
-    if (status == btr::B_KEY_VALUE_NOT_FOUND) return 0;
-    if (status != 0) return status;
-    return items.Delete();
+        order.m_arrRemoved.clear();
+        for (COrderItem& line : order.m_arrLines) {
+            line.m_nOrderNumber = order.m_nOrderNumber;
+            int status = line.m_nLineNumber == -1 ? btr::B_KEY_VALUE_NOT_FOUND : items.UpdateRecord(line);
+            // A line no longer stored is added again.
+            if (status == btr::B_KEY_VALUE_NOT_FOUND) status = AddLineTo(items, line);
+            if (status != 0) return status;
+        }
+        return 0;
+    });
 }
 
 int COrderDB::UpdateOrderLine(COrderItem& line) {
-    std::unique_ptr<COrderItemDB> items;
-    int status = OpenItemDB(items);
-    if (status != 0) return status;
-    return RewriteLine(*items, line);
+    return WithItemDB([&](COrderItemDB& items) { return items.UpdateRecord(line); });
 }
 
 int COrderDB::AddOrderLine(COrderItem& line) {
-    std::unique_ptr<COrderItemDB> items;
-    int status = OpenItemDB(items);
-    if (status != 0) return status;
-    return AddLineTo(*items, line);
+    return WithItemDB([&](COrderItemDB& items) { return AddLineTo(items, line); });
 }
 
-int COrderDB::ReadHeader(int status, uint16_t length, const uint8_t* record, COrder& order, bool bLines) {
-    if (status != 0) return status;
-    if (length != kRecordSize) return btr::B_DATALENGTH_ERROR;
-    Unpack(record, order);
-    return bLines ? LoadLines(order) : 0;
+int COrderDB::ReadHeader(int status, COrder& order, bool bLines) {
+    return status == 0 && bLines ? LoadLines(order) : status;
 }
 
 int COrderDB::GetFirstOrder(COrder& order, bool bLines) {
-    fields::PutI32(KeyBuffer(0), 0, 0);
-    uint8_t record[kRecordSize] = {};
-    uint16_t length = kRecordSize;
-    int status = GetGreaterOrEqual(record, &length, KeyBuffer(0), 0);
-    return ReadHeader(status, length, record, order, bLines);
+    if (int status = FillKey(0, Number(0))) return status;
+    return ReadHeader(ReadRecord(btr::B_GET_GE, order, 0), order, bLines);
 }
 
 int COrderDB::GetNextOrder(COrder& order, bool bLines) {
-    uint8_t record[kRecordSize] = {};
-    uint16_t length = kRecordSize;
-    int status = GetNext(record, &length, KeyBuffer(0), 0);
-    return ReadHeader(status, length, record, order, bLines);
+    return ReadHeader(GetNextRecord(order), order, bLines);
 }
 
 int COrderDB::GetOrderByKey(COrder& order, const std::string& key1, bool bLines) {
-    // Stored upper-case and zero-filled.
-    fields::PutText(KeyBuffer(1), 0, fields::Upper(key1), 14, '\0');
-    uint8_t record[kRecordSize] = {};
-    uint16_t length = kRecordSize;
-    int status = GetEqual(record, &length, KeyBuffer(1), 1);
-    return ReadHeader(status, length, record, order, bLines);
+    return ReadHeader(GetRecord(order, key1, 1), order, bLines);
 }
 
 int COrderDB::GetOrder(COrder& order, int32_t number, bool bLines) {
-    fields::PutI32(KeyBuffer(0), 0, number);
-    uint8_t record[kRecordSize] = {};
-    uint16_t length = kRecordSize;
-    int status = GetEqual(record, &length, KeyBuffer(0), 0);
-    return ReadHeader(status, length, record, order, bLines);
+    return ReadHeader(GetRecord(order, Number(number)), order, bLines);
+}
+
+int COrderDB::ReadOfDate(int operation, COrder& order, int endStatus) {
+    COrder found = order;
+    int status = ReadRecord(operation, found, 2);
+    if (status != 0) return status;
+    if (std::memcmp(KeyBuffer(2), m_strDate.data(), m_strDate.size()) != 0) return endStatus;
+    order = std::move(found);
+    return 0;
 }
 
 int COrderDB::GetFirstOrderOfDate(COrder& order, int year, int month, int day) {
@@ -298,68 +203,38 @@ int COrderDB::GetFirstOrderOfDate(COrder& order, int year, int month, int day) {
     // A date that does not make eight digits cannot begin a stored key.
     if (n != 8) return btr::B_KEY_VALUE_NOT_FOUND;
     m_strDate = date;
-    fields::PutText(KeyBuffer(2), 0, m_strDate, 14, '\0');
-    uint8_t record[kRecordSize] = {};
-    uint16_t length = kRecordSize;
-    int status = GetGreaterOrEqual(record, &length, KeyBuffer(2), 2);
-    if (status != 0) return status;
-    if (length != kRecordSize) return btr::B_DATALENGTH_ERROR;
-    if (std::memcmp(KeyBuffer(2), m_strDate.data(), m_strDate.size()) != 0) return btr::B_KEY_VALUE_NOT_FOUND;
-    Unpack(record, order);
-    return 0;
+    if (int status = FillKey(2, m_strDate)) return status;
+    return ReadOfDate(btr::B_GET_GE, order, btr::B_KEY_VALUE_NOT_FOUND);
 }
 
 int COrderDB::GetNextOrderOfDate(COrder& order) {
-    uint8_t record[kRecordSize] = {};
-    uint16_t length = kRecordSize;
-    int status = GetNext(record, &length, KeyBuffer(2), 2);
-    if (status != 0) return status;
-    if (length != kRecordSize) return btr::B_DATALENGTH_ERROR;
-    if (std::memcmp(KeyBuffer(2), m_strDate.data(), m_strDate.size()) != 0) return kEndOfDate;
-    Unpack(record, order);
-    return 0;
+    return ReadOfDate(btr::B_GET_NEXT, order, kEndOfDate);
+}
+
+template <class Visit> int COrderDB::ForEachLine(COrderItemDB& items, int32_t order, Visit visit) {
+    if (int status = items.FillKey(0, Number(order) + Number(INT32_MIN))) return status;
+    COrderItem line;
+    int status = items.ReadRecord(btr::B_GET_GE, line, 0);
+    for (; status == 0 && line.m_nOrderNumber == order; status = items.GetNextRecord(line))
+        if (int failed = visit(line)) return failed;
+    return status == btr::B_END_OF_FILE ? 0 : status;
 }
 
 int COrderDB::DeleteOrder(int32_t number) {
     if (!m_bOpen) return btr::B_FILE_NOT_OPEN;
-    std::unique_ptr<COrderItemDB> items;
-    int status = OpenItemDB(items);
-    if (status != 0) return status;
-    uint8_t line[COrderItemDB::kRecordSize] = {};
-    uint16_t length = sizeof line;
-    PutLineKey(items->KeyBuffer(0), number, INT32_MIN);
-    status = items->GetGreaterOrEqual(line, &length, items->KeyBuffer(0), 0);
-    while (status == 0 && fields::GetI32(items->KeyBuffer(0), 0) == number) {
-        status = items->Delete();
-        if (status != 0) return status;
-        length = sizeof line;
-        status = items->GetNext(line, &length, items->KeyBuffer(0), 0);
-    }
-    if (status != 0 && status != btr::B_END_OF_FILE) return status;
-
-    std::string key(4, '\0');
-    fields::PutI32(reinterpret_cast<uint8_t*>(key.data()), 0, number);
-    return DeleteRecord(key);
+    int status = WithItemDB([&](COrderItemDB& items) {
+        return ForEachLine(items, number, [&](const COrderItem&) { return items.Delete(); });
+    });
+    return status != 0 ? status : DeleteRecord(Number(number));
 }
 
 int COrderDB::LoadLines(COrder& order) {
-    std::unique_ptr<COrderItemDB> items;
-    int status = OpenItemDB(items);
-    if (status != 0) return status;
-    order.m_arrLines.clear();
-    order.m_arrRemoved.clear();
-    PutLineKey(items->KeyBuffer(0), order.m_nOrderNumber, INT32_MIN);
-    uint8_t record[COrderItemDB::kRecordSize] = {};
-    uint16_t length = sizeof record;
-    status = items->GetGreaterOrEqual(record, &length, items->KeyBuffer(0), 0);
-    while (status == 0) {
-        if (length != COrderItemDB::kRecordSize) return btr::B_DATALENGTH_ERROR;
-        COrderItem line;
-        COrderItemDB::Unpack(record, line);
-        if (line.m_nOrderNumber != order.m_nOrderNumber) break;
-        order.m_arrLines.push_back(line);
-        length = sizeof record;
-        status = items->GetNext(record, &length, items->KeyBuffer(0), 0);
-    }
-    return (status == 0 || status == btr::B_END_OF_FILE) ? 0 : status;
+    return WithItemDB([&](COrderItemDB& items) {
+        order.m_arrLines.clear();
+        order.m_arrRemoved.clear();
+        return ForEachLine(items, order.m_nOrderNumber, [&](const COrderItem& line) {
+            order.m_arrLines.push_back(line);
+            return 0;
+        });
+    });
 }

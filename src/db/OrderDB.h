@@ -81,21 +81,33 @@ public:
     virtual int DeleteOrder(int32_t number);
     virtual int LoadLines(COrder& order);
 
-    // Writes the header over a 408-byte record (the upper-case fields are converted in the
-    // order itself); reserved bytes keep what the buffer held.
     static const rec::Layout<COrder>& Fields();
     static const std::vector<BtrKeySegment>& KeySegments();
 
 protected:
-    // Makes and opens the line file beside the order file; 0 or the failing status.
-    int OpenItemDB(std::unique_ptr<COrderItemDB>& items);
-    int NextOrderNumber(int32_t& number);
-    static int NextLineNumber(COrderItemDB& items, int32_t order, int32_t& line);
+    // Makes and opens the line file beside the order file, then does work(items); the failing
+    // status otherwise.
+    template <class Work> int WithItemDB(Work work);
+    // Key-only Get Equal on key 0: 0 when a record has the key, 4 when none has.
+    template <class File> static int KeyOnlyEqual(File& file, const std::string& key);
+    // The first number from first upward that no key 0 starting with prefix holds.
+    template <class File>
+    static int FreeNumber(File& file, const std::string& prefix, int32_t first, int32_t& number);
+    // Inserts the record; when assign, number (a member of the record) first becomes a free one.
+    // On failure number keeps what it held.
+    template <class File>
+    static int InsertNumbered(File& file, typename File::Record& record, int32_t& number,
+                              const std::string& prefix, int32_t first, bool assign);
+    // A line numbered -1 gets the first free line number of its order.
     static int AddLineTo(COrderItemDB& items, COrderItem& line);
-    static int RewriteLine(COrderItemDB& items, COrderItem& line);
-    static int DeleteLineFrom(COrderItemDB& items, int32_t order, int32_t line);
-    // Reads a header into the order; 22 for a record of another length.
-    int ReadHeader(int status, uint16_t length, const uint8_t* record, COrder& order, bool bLines);
+    // Calls visit for each line of the order in line order, the line file positioned on it; stops
+    // at the first status visit returns.
+    template <class Visit> static int ForEachLine(COrderItemDB& items, int32_t order, Visit visit);
+    // The header read with status, with its lines when bLines.
+    int ReadHeader(int status, COrder& order, bool bLines);
+    // A read on key 2 that finds a header only while its key begins with the date scanned;
+    // otherwise endStatus, the order left as it was.
+    int ReadOfDate(int operation, COrder& order, int endStatus);
 
     std::string m_strDate; // the date scanned by GetFirstOrderOfDate / GetNextOrderOfDate
 };

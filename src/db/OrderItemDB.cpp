@@ -1,9 +1,7 @@
 #include "OrderItemDB.h"
 
-#include <cstring>
 #include <vector>
 
-#include "RecordFields.h"
 #include "RecordLayout.h"
 #include "btrieve/btrcall.h"
 

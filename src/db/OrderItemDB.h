@@ -44,8 +44,6 @@ public:
 
     static constexpr rec::FileFacts kFacts{"ORDRITEM.DB", "Order Item", false, false};
 
-    // Writes the line over a 176-byte record (the upper-case fields are converted in the line
-    // itself); reserved bytes keep what the buffer held.
     static const rec::Layout<COrderItem>& Fields();
     static const std::vector<BtrKeySegment>& KeySegments();
 

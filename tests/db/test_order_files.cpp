@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "OrderDB.h"
@@ -13,14 +14,45 @@
 
 namespace {
 
+// A file whose next insert, when race is set, finds its number just taken by another program.
+template <class File> class CRacing : public File {
+public:
+    bool race = false;
+
+protected:
+    int Insert(void* data, uint16_t* length, void* key, int keyNumber) override {
+        std::vector<uint8_t> rival(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + *length);
+        rival[17] = rival[31] = '#'; // the other program's header has unique keys of its own
+        File other;
+        if (std::exchange(race, false) &&
+            (other.OpenFile(this->GetOpenFileName().c_str()) != 0 || other.InsertBytes(rival) != 0))
+            return -1;
+        return File::Insert(data, length, key, keyNumber);
+    }
+};
+
+// An order file whose line file objects race the same way, or cannot be made at all.
+class COrderFile : public CRacing<COrderDB> {
+public:
+    bool raceLines = false, noLines = false;
+    std::unique_ptr<COrderItemDB> NewOrderItemDB() override {
+        if (noLines) return nullptr;
+        auto items = std::make_unique<CRacing<COrderItemDB>>();
+        items->race = std::exchange(raceLines, false);
+        return items;
+    }
+};
+
+// Both files in a folder of their own: the lines are found beside the order file, not in the
+// current directory.
 struct OrderFiles {
     kt::TempDir dir;
-    COrderDB orders;
+    COrderFile orders;
     COrderItemDB items;
     OrderFiles() {
-        EXPECT_EQ(items.Create(nullptr), 0);
-        items.Close();
-        EXPECT_EQ(orders.Create(nullptr), 0);
+        std::filesystem::create_directory(dir.path() / "db");
+        EXPECT_EQ(items.Create((dir.path() / "db" / "ORDRITEM.DB").string().c_str()), 0);
+        EXPECT_EQ(orders.Create((dir.path() / "db" / "ORDER.DB").string().c_str()), 0);
     }
 };
 
@@ -31,32 +63,37 @@ COrder Order(const std::string& key1, const std::string& key2) {
     return o;
 }
 
-COrderItem Line(const std::string& item) {
+COrderItem Line(const std::string& item, int32_t order = 0) {
     COrderItem l;
     l.m_strItemID = item;
+    l.m_nOrderNumber = order;
     return l;
 }
 
-std::vector<std::vector<uint8_t>> AllRecords(CBtrieveDB& db, uint16_t) {
-    std::vector<std::vector<uint8_t>> out;
-    std::vector<uint8_t> record;
-    for (int st = db.ReadBytes(btr::B_STEP_FIRST, record); st == 0;
-         st = db.ReadBytes(btr::B_STEP_NEXT, record))
-        out.push_back(record);
-    return out;
-}
-
-uint32_t LineCount() {
-    COrderItemDB items;
-    EXPECT_EQ(items.OpenFile(), 0);
-    return items.GetRecordCount();
-}
-
-// An order file whose line file object cannot be made.
-class COrderDBNoLines : public COrderDB {
-public:
-    std::unique_ptr<COrderItemDB> NewOrderItemDB() override { return nullptr; }
+// Expected texts, zero-filled unless a fill is given.
+struct Text {
+    size_t at;
+    std::string text;
+    size_t width;
+    char fill;
 };
+Text T(size_t at, const std::string& text, size_t width, char fill = '\0') {
+    return {at, text, width, fill};
+}
+void PutTexts(std::vector<uint8_t>& e, std::initializer_list<Text> texts) {
+    for (const Text& t : texts)
+        kt::PutText(e, t.at, t.text, t.width, t.fill);
+}
+
+// The file's only record is e, and the object read from it packs back into e.
+template <class File> void ExpectStored(File& db, typename File::Record read, const std::vector<uint8_t>& e) {
+    std::vector<uint8_t> record, again(e.size(), 0);
+    ASSERT_EQ(db.ReadBytes(btr::B_STEP_FIRST, record), 0);
+    EXPECT_EQ(record, e);
+    EXPECT_EQ(db.ReadBytes(btr::B_STEP_NEXT, record), 9);
+    File::Pack(read, again.data());
+    EXPECT_EQ(again, e);
+}
 
 } // namespace
 
@@ -93,57 +130,22 @@ TEST(OrderFiles, HeaderRecordByteForByte) {
     EXPECT_EQ(o.m_strKey1, "K-1");
     EXPECT_EQ(o.m_strCustomer, "C123456");
 
-    auto records = AllRecords(f.orders, 408);
-    ASSERT_EQ(records.size(), 1u);
     std::vector<uint8_t> e(408, 0);
-    kt::Put32(e, 0, 77);
-    kt::PutText(e, 4, "K-1", 14, '\0');
-    kt::PutText(e, 18, "20240105AB", 14, '\0');
-    kt::PutText(e, 32, "C12345", 6, '\0');
-    kt::PutText(e, 38, "t14", 14, '\0');
-    e[52] = 'Y';
-    kt::PutText(e, 53, "forty-two", 42, '\0');
-    kt::PutText(e, 95, "twenty-five", 25, '\0');
-    kt::Put32(e, 120, static_cast<uint32_t>(-5));
-    e[124] = 'N';
-    kt::Put32(e, 128, 300);
-    kt::PutF64(e, 136, 5.5);
-    kt::PutF64(e, 144, 1.25);
-    kt::PutF64(e, 152, 2.5);
-    kt::PutF64(e, 160, 3.75);
-    kt::PutF64(e, 168, -4);
-    kt::PutText(e, 176, "Harbour Grill", 25, '\0');
-    kt::PutText(e, 201, "a1", 25, '\0');
-    kt::PutText(e, 226, "a2", 25, '\0');
-    kt::PutText(e, 251, "a3", 25, '\0');
-    kt::PutText(e, 276, "a4", 25, '\0');
-    kt::PutText(e, 301, "Portland", 15, '\0');
-    kt::PutText(e, 316, "ME", 2, '\0');
-    kt::PutText(e, 318, "041012345", 9, ' ');
-    kt::PutText(e, 327, "t15b", 15, '\0');
-    kt::PutText(e, 342, "six", 6, '\0');
-    kt::PutText(e, 348, "2075550101", 10, ' ');
-    kt::PutText(e, 358, "20755501", 10, ' ');
-    kt::PutText(e, 368, "x2", 2, '\0');
-    kt::PutText(e, 370, "twenty", 20, '\0');
-    e[390] = 'T';
-    e[391] = 'Q';
-    kt::PutText(e, 392, std::string(15, 'z'), 15, '\0');
-    EXPECT_EQ(records[0], e);
-
+    PutTexts(e, {T(4, "K-1", 14), T(18, "20240105AB", 14), T(32, "C12345", 6), T(38, "t14", 14),
+                 T(53, "forty-two", 42), T(95, "twenty-five", 25), T(176, "Harbour Grill", 25),
+                 T(201, "a1", 25), T(226, "a2", 25), T(251, "a3", 25), T(276, "a4", 25)});
+    PutTexts(e, {T(301, "Portland", 15), T(316, "ME", 2), T(318, "041012345", 9, ' '), T(327, "t15b", 15),
+                 T(342, "six", 6), T(348, "2075550101", 10, ' '), T(358, "20755501", 10, ' '),
+                 T(368, "x2", 2), T(370, "twenty", 20), T(392, std::string(15, 'z'), 15)});
+    for (auto [at, number] : {std::pair{0, 77}, {120, -5}, {128, 300}})
+        kt::Put32(e, at, static_cast<uint32_t>(number));
+    for (auto [at, amount] : {std::pair{136, 5.5}, {144, 1.25}, {152, 2.5}, {160, 3.75}, {168, -4.0}})
+        kt::PutF64(e, at, amount);
+    for (auto [at, byte] : {std::pair{52, 'Y'}, {124, 'N'}, {390, 'T'}, {391, 'Q'}})
+        e[at] = static_cast<uint8_t>(byte);
     COrder back;
     ASSERT_EQ(f.orders.GetOrder(back, 77, false), 0);
-    EXPECT_EQ(back.m_strKey2, "20240105AB");
-    EXPECT_EQ(back.m_strCustomer, "C12345");
-    EXPECT_EQ(back.m_nNumber2, -5);
-    EXPECT_FALSE(back.m_bFlag);
-    EXPECT_EQ(back.m_dAmount4, -4);
-    EXPECT_EQ(back.m_arrTexts[3], "a4");
-    EXPECT_EQ(back.m_strPostalCode, "041012345");
-    EXPECT_EQ(back.m_strPhone1, "2075550101");
-    EXPECT_EQ(back.m_strPhone2, "20755501");
-    EXPECT_EQ(back.m_cChar3, 'Q');
-    EXPECT_EQ(back.m_strText15c, std::string(15, 'z'));
+    ExpectStored(f.orders, back, e);
 }
 
 TEST(OrderFiles, LineRecordByteForByte) {
@@ -173,35 +175,21 @@ TEST(OrderFiles, LineRecordByteForByte) {
     EXPECT_EQ(l.m_nLineNumber, 3); // a number it carries is kept
     EXPECT_EQ(l.m_cCode, 'X');
 
-    f.items.OpenFile();
-    auto records = AllRecords(f.items, 176);
-    ASSERT_EQ(records.size(), 1u);
     std::vector<uint8_t> e(176, 0);
-    kt::Put32(e, 0, 9);
-    kt::Put32(e, 4, 3);
-    kt::PutText(e, 8, "ABC123456789XYZ", 15, '\0');
-    kt::PutText(e, 23, "Flour", 30, '\0');
-    kt::PutText(e, 53, "BG", 3, '\0');
-    kt::Put32(e, 56, 1);
-    kt::Put32(e, 60, 2);
-    kt::Put32(e, 64, 3);
-    kt::Put32(e, 68, static_cast<uint32_t>(-4));
-    kt::PutF32(e, 72, 1.5f);
-    kt::PutF32(e, 76, 2.5f);
-    kt::PutF32(e, 80, 0);
-    kt::PutF32(e, 84, 4.25f);
-    kt::PutText(e, 88, "AB", 4, '\0');
-    kt::PutText(e, 92, "rush", 60, '\0');
-    kt::Put32(e, 152, 152);
-    e[156] = 'Y';
-    e[157] = 'X';
-    e[158] = 'N';
-    e[159] = 'Y';
-    kt::PutText(e, 160, "Q", 2, '\0');
-    kt::Put32(e, 164, 164);
-    kt::PutF32(e, 168, 6.5f);
-    kt::PutText(e, 172, "ZZ", 4, '\0');
-    EXPECT_EQ(records[0], e);
+    PutTexts(e, {T(8, "ABC123456789XYZ", 15), T(23, "Flour", 30), T(53, "BG", 3), T(88, "AB", 4),
+                 T(92, "rush", 60), T(160, "Q", 2), T(172, "ZZ", 4)});
+    for (auto [at, number] :
+         {std::pair{0, 9}, {4, 3}, {56, 1}, {60, 2}, {64, 3}, {68, -4}, {152, 152}, {164, 164}})
+        kt::Put32(e, at, static_cast<uint32_t>(number));
+    for (auto [at, amount] : {std::pair{72, 1.5f}, {76, 2.5f}, {80, 0.0f}, {84, 4.25f}, {168, 6.5f}})
+        kt::PutF32(e, at, amount);
+    for (auto [at, byte] : {std::pair{156, 'Y'}, {157, 'X'}, {158, 'N'}, {159, 'Y'}})
+        e[at] = static_cast<uint8_t>(byte);
+    COrder o;
+    o.m_nOrderNumber = 9;
+    ASSERT_EQ(f.orders.LoadLines(o), 0);
+    ASSERT_EQ(o.m_arrLines.size(), 1u);
+    ExpectStored(f.items, o.m_arrLines[0], e);
 }
 
 TEST(OrderFiles, OrderAndLineNumbering) {
@@ -213,55 +201,48 @@ TEST(OrderFiles, OrderAndLineNumbering) {
         EXPECT_EQ(o.m_nOrderNumber, expect);
         EXPECT_EQ(o.m_arrLines[0].m_nOrderNumber, expect);
     }
-    // A gap is filled first.
+    // A gap is filled first; a duplicate of another unique key is reported, the number kept.
     ASSERT_EQ(f.orders.DeleteOrder(2), 0);
-    COrder gap = Order("K9", "202401019");
+    COrder gap = Order("K9", "202401019"), twin = Order("K9", "202401010");
     ASSERT_EQ(f.orders.AddOrder(gap), 0);
     EXPECT_EQ(gap.m_nOrderNumber, 2);
-    // A duplicate of another unique key is reported, and the order keeps its number.
-    COrder twin = Order("K9", "202401010");
     EXPECT_EQ(f.orders.AddOrder(twin), 5);
     EXPECT_EQ(twin.m_nOrderNumber, -1);
 
-    // Lines count from 0 within each order.
-    for (int expect = 0; expect <= 2; ++expect) {
-        COrderItem l = Line("L" + std::to_string(expect));
-        l.m_nOrderNumber = 1;
+    // Lines count from 0 within each order; a number a line carries is kept, taken or not.
+    for (auto [order, expect] : {std::pair{1, 0}, {1, 1}, {3, 0}, {1, 2}}) {
+        COrderItem l = Line("L", order);
         ASSERT_EQ(f.orders.AddOrderLine(l), 0);
         EXPECT_EQ(l.m_nLineNumber, expect);
     }
-    COrderItem other = Line("OTHER");
-    other.m_nOrderNumber = 3;
-    ASSERT_EQ(f.orders.AddOrderLine(other), 0);
-    EXPECT_EQ(other.m_nLineNumber, 0);
-    COrderItem fixed = Line("FIXED");
-    fixed.m_nOrderNumber = 1;
-    fixed.m_nLineNumber = 1;
-    EXPECT_EQ(f.orders.AddOrderLine(fixed), 5);
+    COrderItem taken = Line("TAKEN", 1);
+    taken.m_nLineNumber = 1;
+    EXPECT_EQ(f.orders.AddOrderLine(taken), 5);
+    EXPECT_EQ(taken.m_nLineNumber, 1);
+
+    // A number another program takes between the search and the insert is searched again.
+    f.orders.race = f.orders.raceLines = true;
+    COrder raced = Order("KR", "20240101R");
+    ASSERT_EQ(f.orders.AddOrder(raced), 0);
+    EXPECT_EQ(raced.m_nOrderNumber, 5);
+    COrderItem racedLine = Line("R", 3);
+    ASSERT_EQ(f.orders.AddOrderLine(racedLine), 0);
+    EXPECT_EQ(racedLine.m_nLineNumber, 2);
+    EXPECT_EQ(f.items.GetRecordCount(), 6u);
 }
 
 TEST(OrderFiles, ReadUpdateAndDeleteWithLines) {
     OrderFiles f;
-    COrder a = Order("KA", "20240105A");
-    COrder b = Order("KB", "20240106B");
+    COrder a = Order("KA", "20240105A"), b = Order("KB", "20240106B");
     ASSERT_EQ(f.orders.AddOrder(a), 0);
     ASSERT_EQ(f.orders.AddOrder(b), 0);
-    for (const char* item : {"A0", "A1", "A2"}) {
-        COrderItem l = Line(item);
-        l.m_nOrderNumber = a.m_nOrderNumber;
+    for (COrderItem l : {Line("A0", 1), Line("A1", 1), Line("A2", 1), Line("B0", 2)})
         ASSERT_EQ(f.orders.AddOrderLine(l), 0);
-    }
-    COrderItem bl = Line("B0");
-    bl.m_nOrderNumber = b.m_nOrderNumber;
-    ASSERT_EQ(f.orders.AddOrderLine(bl), 0);
-
-    COrder r;
-    ASSERT_EQ(f.orders.GetOrderByKey(r, "ka", true), 0);
-    EXPECT_EQ(r.m_nOrderNumber, 1);
-    ASSERT_EQ(r.m_arrLines.size(), 3u);
-    EXPECT_EQ(r.m_arrLines[2].m_strItemID, "A2");
 
     // Rewrite one line, drop one, add one, change the header.
+    COrder r;
+    ASSERT_EQ(f.orders.GetOrderByKey(r, "ka", true), 0);
+    ASSERT_EQ(r.m_arrLines.size(), 3u);
     r.m_strText20 = "changed";
     r.m_arrLines[0].m_strComment = "first";
     r.m_arrRemoved.push_back(r.m_arrLines[1]);
@@ -271,37 +252,42 @@ TEST(OrderFiles, ReadUpdateAndDeleteWithLines) {
     EXPECT_TRUE(r.m_arrRemoved.empty());
     EXPECT_EQ(r.m_arrLines[2].m_nLineNumber, 1); // the freed number
 
-    COrder again;
-    ASSERT_EQ(f.orders.GetFirstOrder(again, true), 0);
-    EXPECT_EQ(again.m_strText20, "changed");
-    ASSERT_EQ(again.m_arrLines.size(), 3u);
-    EXPECT_EQ(again.m_arrLines[0].m_strComment, "first");
-    EXPECT_EQ(again.m_arrLines[1].m_strItemID, "A3");
-    EXPECT_EQ(again.m_arrLines[2].m_strItemID, "A2");
-    ASSERT_EQ(f.orders.GetNextOrder(again, true), 0);
-    EXPECT_EQ(again.m_strKey1, "KB");
-    ASSERT_EQ(again.m_arrLines.size(), 1u);
-    EXPECT_EQ(f.orders.GetNextOrder(again, false), 9);
+    ASSERT_EQ(f.orders.GetFirstOrder(r, true), 0);
+    EXPECT_EQ(r.m_strText20, "changed");
+    ASSERT_EQ(r.m_arrLines.size(), 3u);
+    EXPECT_EQ(r.m_arrLines[0].m_strComment, "first");
+    EXPECT_EQ(r.m_arrLines[1].m_strItemID, "A3");
+    EXPECT_EQ(r.m_arrLines[2].m_strItemID, "A2");
+    ASSERT_EQ(f.orders.GetNextOrder(r, true), 0);
+    ASSERT_EQ(r.m_arrLines.size(), 1u);
+    EXPECT_EQ(f.orders.GetNextOrder(r, false), 9);
 
-    COrderItem line = again.m_arrLines[0];
+    COrderItem line = r.m_arrLines[0];
     line.m_strDescription = "rewritten";
     ASSERT_EQ(f.orders.UpdateOrderLine(line), 0);
     line.m_nLineNumber = 7;
     EXPECT_EQ(f.orders.UpdateOrderLine(line), 4);
-
-    // An order missing from the file cannot be rewritten.
     COrder missing = Order("KM", "20240107");
     missing.m_nOrderNumber = 42;
     EXPECT_EQ(f.orders.UpdateOrder(missing), 4);
 
-    EXPECT_EQ(LineCount(), 4u);
+    // Deleting takes the order's lines and no others; a missing order counts as deleted.
     ASSERT_EQ(f.orders.DeleteOrder(1), 0);
-    EXPECT_EQ(LineCount(), 1u);
+    EXPECT_EQ(f.items.GetRecordCount(), 1u);
     EXPECT_EQ(f.orders.GetOrder(r, 1, false), 4);
     EXPECT_EQ(f.orders.DeleteOrder(1), 0);
     ASSERT_EQ(f.orders.GetOrder(r, 2, true), 0);
     ASSERT_EQ(r.m_arrLines.size(), 1u);
     EXPECT_EQ(r.m_arrLines[0].m_strDescription, "rewritten");
+
+    // Without a line file object, what needs the lines fails and nothing is deleted.
+    f.orders.noLines = true;
+    EXPECT_EQ(f.orders.GetOrder(r, 2, true), 1002);
+    EXPECT_EQ(f.orders.UpdateOrder(r), 1002);
+    EXPECT_EQ(f.orders.AddOrderLine(line), 1002);
+    EXPECT_EQ(f.orders.UpdateOrderLine(line), 1002);
+    EXPECT_EQ(f.orders.DeleteOrder(2), 1002);
+    EXPECT_EQ(f.orders.GetOrder(r, 2, false), 0);
 }
 
 TEST(OrderFiles, OrdersOfOneDate) {
@@ -316,7 +302,7 @@ TEST(OrderFiles, OrdersOfOneDate) {
     ASSERT_EQ(f.orders.GetNextOrderOfDate(o), 0);
     EXPECT_EQ(o.m_strKey2, "20240105B");
     EXPECT_EQ(f.orders.GetNextOrderOfDate(o), 27);
-    EXPECT_EQ(o.m_strKey2, "20240105B");
+    EXPECT_EQ(o.m_strKey2, "20240105B"); // the order of another date is not read
 
     EXPECT_EQ(f.orders.GetFirstOrderOfDate(o, 2024, 1, 4), 4);
     EXPECT_EQ(f.orders.GetFirstOrderOfDate(o, 2024, 1, 7), 9);
@@ -325,45 +311,21 @@ TEST(OrderFiles, OrdersOfOneDate) {
     EXPECT_EQ(f.orders.GetNextOrderOfDate(o), 9);
 }
 
-TEST(OrderFiles, LineFileObjectThatCannotBeMade) {
-    OrderFiles f;
-    COrder o = Order("K1", "20240101");
-    ASSERT_EQ(f.orders.AddOrder(o), 0);
-    f.orders.Close();
-
-    COrderDBNoLines db;
-    ASSERT_EQ(db.OpenFile(), 0);
-    COrder r;
-    EXPECT_EQ(db.GetOrder(r, 1, false), 0);
-    EXPECT_EQ(db.GetOrder(r, 1, true), 1002);
-    EXPECT_EQ(db.LoadLines(r), 1002);
-    EXPECT_EQ(db.UpdateOrder(r), 1002);
-    COrderItem l = Line("X");
-    l.m_nOrderNumber = 1;
-    EXPECT_EQ(db.AddOrderLine(l), 1002);
-    EXPECT_EQ(db.UpdateOrderLine(l), 1002);
-    EXPECT_EQ(db.DeleteOrder(1), 1002);
-    EXPECT_EQ(db.GetOrder(r, 1, false), 0); // nothing was deleted
-}
-
 TEST(OrderFiles, RecordsOfAnotherLengthAndClosedFiles) {
     kt::TempDir dir;
-    COrderDB closed;
-    COrder o;
-    EXPECT_EQ(closed.AddOrder(o), 3);
-    EXPECT_EQ(closed.GetFirstOrder(o, false), 3);
-    EXPECT_EQ(closed.DeleteOrder(1), 3);
-
-    // An ORDER.DB of another record length: every read reports 22.
     COrderDB db;
-    std::vector<uint8_t> spec;
+    COrder o;
+    EXPECT_EQ(db.AddOrder(o), 3);
+    EXPECT_EQ(db.GetFirstOrder(o, false), 3);
+    EXPECT_EQ(db.DeleteOrder(1), 3);
+
+    // An ORDER.DB of another record length: every read reports 22, and the record stays.
+    std::vector<uint8_t> spec, raw(100, 0);
     BuildFileSpec(spec, 100, 3, 0, {{1, 4, 256, 1}, {5, 14, 0, 0}, {19, 14, 0, 0}});
     ASSERT_EQ(db.CreateFile(spec, "ORDER.DB", 0), 0);
     ASSERT_EQ(db.OpenFile(), 0);
-    std::vector<uint8_t> raw(100, 0);
     kt::Put32(raw, 0, 1);
-    kt::PutText(raw, 4, "K1", 14, '\0');
-    kt::PutText(raw, 18, "20240101", 14, '\0');
+    PutTexts(raw, {T(4, "K1", 14), T(18, "20240101", 14)});
     ASSERT_EQ(db.InsertBytes(raw), 0);
     EXPECT_EQ(db.GetOrder(o, 1, false), 22);
     EXPECT_EQ(db.GetFirstOrder(o, false), 22);
@@ -371,25 +333,19 @@ TEST(OrderFiles, RecordsOfAnotherLengthAndClosedFiles) {
     EXPECT_EQ(db.GetFirstOrderOfDate(o, 2024, 1, 1), 22);
     o.m_nOrderNumber = 1;
     EXPECT_EQ(db.UpdateOrder(o), 22);
-}
+    EXPECT_EQ(kt::ReadRaw(db, std::string(raw.begin(), raw.begin() + 4)), raw);
 
-TEST(OrderFiles, LinesLiveBesideAnOrderFileOpenedByPath) {
-    kt::TempDir dir;
-    std::filesystem::create_directory(dir.path() / "sub");
-    const std::string orderPath = (dir.path() / "sub" / "ORDER.DB").string();
-    const std::string linePath = (dir.path() / "sub" / "ORDRITEM.DB").string();
-    COrderItemDB items;
-    ASSERT_EQ(items.Create(linePath.c_str()), 0);
-    items.Close();
-    COrderDB orders;
-    ASSERT_EQ(orders.Create(orderPath.c_str()), 0);
-    COrder o = Order("K1", "20240101");
-    ASSERT_EQ(orders.AddOrder(o), 0);
-    COrderItem l = Line("X");
-    l.m_nOrderNumber = o.m_nOrderNumber;
-    ASSERT_EQ(orders.AddOrderLine(l), 0);
-    // Nothing in the current directory.
-    EXPECT_EQ(items.OpenFile(), 12);
-    ASSERT_EQ(items.OpenFile(linePath.c_str()), 0);
-    EXPECT_EQ(items.GetRecordCount(), 1u);
+    // An ORDRITEM.DB of another record length: its lines are neither read nor deleted unseen.
+    BuildFileSpec(spec, 100, 1, 0, {{1, 4, 274, 1}, {5, 4, 258, 1}});
+    ASSERT_EQ(db.CreateFile(spec, "ORDRITEM.DB", 0), 0);
+    COrderItemDB lines;
+    ASSERT_EQ(lines.OpenFile(), 0);
+    ASSERT_EQ(lines.InsertBytes(raw), 0);
+    db.Close();
+    ASSERT_EQ(db.Create(nullptr), 0);
+    o = Order("K1", "20240101");
+    ASSERT_EQ(db.AddOrder(o), 0);
+    EXPECT_EQ(db.GetOrder(o, 1, true), 22);
+    EXPECT_EQ(db.DeleteOrder(1), 22);
+    EXPECT_EQ(db.GetOrder(o, 1, false), 0);
 }
