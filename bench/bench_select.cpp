@@ -2,7 +2,7 @@
 // customer with 5,000 recipes (list read, shown and painted) and the first type-ahead keystroke
 // after it opens (the search scans every row). Medians over repetitions are the figures to read.
 #include "CRecipeSelect.h"
-#include "DbPath.h"
+#include "DbContext.h"
 #include "MenuHdrDB.h"
 #include "MenuItemDB.h"
 #include "dbtool.h"
@@ -39,8 +39,7 @@ const std::string& Database() {
 
         CMenuHdrDB headers;
         CMenuItemDB lines;
-        if (headers.OpenFile(DbPath(db, headers.GetFileName()).c_str()) != 0 ||
-            lines.OpenFile(DbPath(db, lines.GetFileName()).c_str()) != 0) {
+        if (headers.OpenIn(CDbContext(db)) != 0 || lines.OpenIn(CDbContext(db)) != 0) {
             std::fprintf(stderr, "bench_select: recipe files not available\n");
             std::exit(1);
         }

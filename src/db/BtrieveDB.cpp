@@ -495,6 +495,10 @@ int CBtrieveDB::OpenFile(const char* path, int mode) {
     return Open(m_scratch, &m_wLength, path ? path : GetFileName(), mode);
 }
 
+int CBtrieveDB::OpenIn(const CDbContext& folder, int mode) {
+    return OpenFile(folder.PathOf(GetFileName()).c_str(), mode);
+}
+
 int CBtrieveDB::CreateFile(const std::vector<uint8_t>& spec, const char* path, int mode) {
     std::vector<uint8_t> copy = spec;
     return CreateFile(copy.data(), static_cast<uint16_t>(copy.size()), path, mode);

@@ -1,6 +1,8 @@
 // The base of every record file: one object = one open file with its own position block.
 #pragma once
 
+#include "DbContext.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -99,6 +101,8 @@ public:
 
     // Opens path with an open mode of the record manager (btr::kOpenExclusive...).
     int OpenFile(const char* path, int mode);
+    // Opens the file's own name in the database folder.
+    int OpenIn(const CDbContext& folder, int mode = 0);
     // Creates the file at path from a file specification (BuildFileSpec) without opening it.
     int CreateFile(const std::vector<uint8_t>& spec, const char* path, int mode);
     // Whole records as bytes, for the tools that handle every file alike (dump, stat, copy) and

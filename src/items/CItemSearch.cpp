@@ -1,6 +1,6 @@
 #include "CItemSearch.h"
 
-#include "DbPath.h"
+#include "DbContext.h"
 #include "ItemDB.h"
 #include "ItemDictDB.h"
 #include "ItemLookupDB.h"
@@ -150,8 +150,7 @@ int CItemSearch::Search(const std::string& input) {
     std::string text = Pad(input, 12);
 
     CItemDB items;
-    std::string itemPath = DbPath(m_strDirectory, "ITEM.DB");
-    bool itemsOpen = ReadOk(items.OpenFile(DbPathArg(itemPath)), m_nStatus);
+    bool itemsOpen = ReadOk(items.OpenIn(CDbContext(m_strDirectory)), m_nStatus);
     CItem item;
     auto addResult = [this, &item]() {
         m_arrResults.push_back(fields::Padded(item.m_strItemNumber, 12, ' '));
@@ -162,16 +161,14 @@ int CItemSearch::Search(const std::string& input) {
     if (itemsOpen && items.GetRecord(item, text) == 0) addResult();
 
     CItemDictDB dictionary;
-    std::string dictPath = DbPath(m_strDirectory, "ITEMDICT.DB");
-    bool dictOpen = ReadOk(dictionary.OpenFile(DbPathArg(dictPath)), m_nStatus);
+    bool dictOpen = ReadOk(dictionary.OpenIn(CDbContext(m_strDirectory)), m_nStatus);
     Words words;
     if (dictOpen) words = ResolveWords(dictionary, TrimRight(text), m_nStatus);
 
     if (words.driving >= 0) {
         const CItemDict& driver = words.retained[static_cast<size_t>(words.driving)];
         CItemLookupDB lookups;
-        std::string lookupPath = DbPath(m_strDirectory, "ITEMLKUP.DB");
-        const int lookupOpenStatus = lookups.OpenFile(DbPathArg(lookupPath));
+        const int lookupOpenStatus = lookups.OpenIn(CDbContext(m_strDirectory));
         const bool lookupOpen = lookupOpenStatus == 0;
         // The lookup file is needed only for words without an item list of their own.
         bool needLookup = false;

@@ -1,7 +1,7 @@
 #include "CDefaultItemInfo.h"
 
 #include "Costing.h"
-#include "DbPath.h"
+#include "DbContext.h"
 #include "ItemDB.h"
 #include "ItemUnitDB.h"
 #include "Pricing.h"
@@ -26,8 +26,7 @@ bool CDefaultItemInfo::Load(const std::string& customer, const std::string& item
 
     {
         CVelocityDB history;
-        std::string path = DbPath(directory, "VELOCITY.DB");
-        const int open = history.OpenFile(DbPathArg(path));
+        const int open = history.OpenIn(CDbContext(directory));
         note(open);
         if (open == 0) {
             CVelocity record;
@@ -41,8 +40,7 @@ bool CDefaultItemInfo::Load(const std::string& customer, const std::string& item
     }
     {
         CItemUnitDB units;
-        std::string path = DbPath(directory, "ITEMUNIT.DB");
-        const int open = units.OpenFile(DbPathArg(path));
+        const int open = units.OpenIn(CDbContext(directory));
         note(open);
         if (open == 0) {
             CItemUnit record;
@@ -58,8 +56,7 @@ bool CDefaultItemInfo::Load(const std::string& customer, const std::string& item
     }
     {
         CItemDB items;
-        std::string path = DbPath(directory, "ITEM.DB");
-        const int open = items.OpenFile(DbPathArg(path));
+        const int open = items.OpenIn(CDbContext(directory));
         note(open);
         if (open == 0) {
             CItem record;

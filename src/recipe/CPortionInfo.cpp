@@ -1,7 +1,7 @@
 #include "CPortionInfo.h"
 
 #include "ControlDB.h"
-#include "DbPath.h"
+#include "DbContext.h"
 
 const std::vector<CPortionInfo>& StandardPortionTypes() {
     static const std::vector<CPortionInfo> types = {
@@ -23,7 +23,7 @@ CPortionInfo FindPortionType(const std::vector<CPortionInfo>& types, const std::
 }
 
 double ReadCompanyWeightUnit(const std::string& directory) {
-    std::string path = DbPath(directory, "CONTROL.DB");
-    bool kilograms = ReadControlFlag("COMPANY.KG_LB&", path.empty() ? nullptr : path.c_str());
+    std::string path = CDbContext(directory).PathOf("CONTROL.DB");
+    bool kilograms = ReadControlFlag("COMPANY.KG_LB&", path.c_str());
     return kilograms ? kGramsPerKilogram : kGramsPerPound;
 }

@@ -1,7 +1,7 @@
 #include "CRecipe.h"
 
 #include "Costing.h"
-#include "DbPath.h"
+#include "DbContext.h"
 #include "MenuCategoryDB.h"
 
 #include <algorithm>
@@ -154,14 +154,14 @@ CRecipe::CRecipe(std::string directory) : m_strDirectory(std::move(directory)) {
 
 int CRecipe::Load(const std::string& recipeKey) {
     CMenuHdrDB headers;
-    int st = headers.OpenFile(DbPathArg(DbPath(m_strDirectory, headers.GetFileName())));
+    int st = headers.OpenIn(CDbContext(m_strDirectory));
     if (st != 0) return st;
     CMenuHdr hdr;
     st = headers.FindRecipe(hdr, recipeKey);
     if (st != 0) return st;
 
     CMenuItemDB lines;
-    st = lines.OpenFile(DbPathArg(DbPath(m_strDirectory, lines.GetFileName())));
+    st = lines.OpenIn(CDbContext(m_strDirectory));
     if (st != 0) return st;
     std::vector<CMenuItem> read;
     CMenuItem line;
@@ -182,10 +182,10 @@ int CRecipe::Save(const std::string& customer, const std::string& key, bool copy
                   std::time_t now) {
     (void)copy;
     CMenuHdrDB headers;
-    int st = headers.OpenFile(DbPathArg(DbPath(m_strDirectory, headers.GetFileName())));
+    int st = headers.OpenIn(CDbContext(m_strDirectory));
     if (st != 0) return st;
     CMenuItemDB lines;
-    st = lines.OpenFile(DbPathArg(DbPath(m_strDirectory, lines.GetFileName())));
+    st = lines.OpenIn(CDbContext(m_strDirectory));
     if (st != 0) return st;
 
     Transaction tran(headers);
@@ -251,10 +251,10 @@ int CRecipe::Save(const std::string& customer, const std::string& key, bool copy
 
 int DeleteRecipe(const std::string& customer, const std::string& recipeKey, const std::string& directory) {
     CMenuHdrDB headers;
-    int st = headers.OpenFile(DbPathArg(DbPath(directory, headers.GetFileName())));
+    int st = headers.OpenIn(CDbContext(directory));
     if (st != 0) return st;
     CMenuItemDB lines;
-    st = lines.OpenFile(DbPathArg(DbPath(directory, lines.GetFileName())));
+    st = lines.OpenIn(CDbContext(directory));
     if (st != 0) return st;
 
     CMenuHdr hdr;
@@ -274,7 +274,7 @@ int DeleteRecipe(const std::string& customer, const std::string& recipeKey, cons
 
 std::string FreeCategoryKey(std::time_t now, const std::string& directory, int* status) {
     CMenuCategoryDB categories;
-    int st = categories.OpenFile(DbPathArg(DbPath(directory, categories.GetFileName())));
+    int st = categories.OpenIn(CDbContext(directory));
     if (st == 0) {
         for (int i = 0; i < kMaxKeyTries; ++i, ++now) {
             std::string candidate = MakeTimeKey(now);

@@ -3,7 +3,7 @@
 #include "CRecipeLines.h"
 #include "Costing.h"
 #include "CustomerDB.h"
-#include "DbPath.h"
+#include "DbContext.h"
 #include "ItemDB.h"
 #include "MenuHdrDB.h"
 #include "MenuItemDB.h"
@@ -116,14 +116,10 @@ void WriteRecipe(const std::string& directory, const std::string& recipeKey, std
     CItemDB items;
     CMenuHdrDB headers;
     CMenuItemDB lines;
-    std::string customerPath = DbPath(directory, "CUST.DB");
-    std::string itemPath = DbPath(directory, "ITEM.DB");
-    std::string headerPath = DbPath(directory, "MENUHDR.DB");
-    std::string linePath = DbPath(directory, "MENUITEM.DB");
-    customers.OpenFile(DbPathArg(customerPath));
-    items.OpenFile(DbPathArg(itemPath));
-    result.status = headers.OpenFile(DbPathArg(headerPath));
-    if (result.status == 0) result.status = lines.OpenFile(DbPathArg(linePath));
+    customers.OpenIn(CDbContext(directory));
+    items.OpenIn(CDbContext(directory));
+    result.status = headers.OpenIn(CDbContext(directory));
+    if (result.status == 0) result.status = lines.OpenIn(CDbContext(directory));
     if (result.status != 0) return;
 
     CMenuHdr header;

@@ -1,6 +1,6 @@
 #include "RecipeList.h"
 
-#include "DbPath.h"
+#include "DbContext.h"
 #include "MenuHdrDB.h"
 
 #include <ctime>
@@ -32,8 +32,7 @@ int ReadRecipeList(const std::string& customer, const std::string& directory,
                    std::vector<CRecipeListEntry>& entries) {
     entries.clear();
     CMenuHdrDB headers;
-    const std::string path = DbPath(directory, headers.GetFileName());
-    int status = headers.OpenFile(DbPathArg(path));
+    int status = headers.OpenIn(CDbContext(directory));
     if (status != 0) return status;
     const std::string wanted = TrimBlanks(customer);
     CMenuHdr header;
@@ -50,8 +49,7 @@ int ReadRecipeList(const std::string& customer, const std::string& directory,
 
 int FindRecipeHeader(const std::string& directory, const std::string& key, std::string& name) {
     CMenuHdrDB headers;
-    const std::string path = DbPath(directory, headers.GetFileName());
-    int status = headers.OpenFile(DbPathArg(path));
+    int status = headers.OpenIn(CDbContext(directory));
     if (status != 0) return status;
     CMenuHdr header;
     status = headers.FindRecipe(header, key);

@@ -6,7 +6,7 @@
 #include "CItemSelectionDlg.h"
 #include "CRecipe.h"
 #include "Costing.h"
-#include "DbPath.h"
+#include "DbContext.h"
 #include "ItemDB.h"
 #include "StatusMessage.h"
 #include "Strings.h"
@@ -334,7 +334,7 @@ std::optional<bool> CMenuListCtrl::ResolveBySearch(int row, int index, const std
 std::optional<bool> CMenuListCtrl::ResolveTypedItem(int row, int index, const std::string& text,
                                                     std::string& key) {
     CItemDB items;
-    int st = items.OpenFile(DbPathArg(DbPath(m_strDirectory, items.GetFileName())));
+    int st = items.OpenIn(CDbContext(m_strDirectory));
     CItem item;
     if (st == 0) st = items.GetRecord(item, key);
     items.Close();
