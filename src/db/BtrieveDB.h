@@ -98,6 +98,14 @@ protected:
 public:
     // One line of a reload; a file that is not reloaded reads none.
     virtual void ImportLine(int) {}
+    // A stored record field by field, for the dump: "offset name" and the value; empty for a file
+    // without a record layout.
+    struct ShownField {
+        std::string name;
+        std::string value;
+        bool text; // a text, whose blank padding the dump shows
+    };
+    virtual std::vector<ShownField> ShowRecord(const std::vector<uint8_t>&) { return {}; }
 
     // Opens path with an open mode of the record manager (btr::kOpenExclusive...).
     int OpenFile(const char* path, int mode);

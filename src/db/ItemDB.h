@@ -68,6 +68,9 @@ public:
         Unpack(record, item);
         return 0;
     }
+    static void ShowMore(const CItem& item, std::vector<ShownField>& out) {
+        out.push_back({"notes", item.m_strNotes, true});
+    }
 
     // The interchange line of a version for an item, line feed included.
     static std::string WriteLine(const CItem& item, int version);

@@ -40,4 +40,9 @@ public:
         Unpack(record, length, entry);
         return 0;
     }
+    // The word's items, or where they are when the record carries none.
+    static void ShowMore(const CItemDict& entry, std::vector<ShownField>& out) {
+        bool listed = !entry.m_strItems.empty();
+        out.push_back({"items", listed ? entry.m_strItems : "(in ITEMLKUP.DB)", listed});
+    }
 };

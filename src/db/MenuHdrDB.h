@@ -51,4 +51,7 @@ public:
         Unpack(header, record, length);
         return 0;
     }
+    static void ShowMore(const CMenuHdr& header, std::vector<ShownField>& out) {
+        out.push_back({"notes", header.m_strNotes, true});
+    }
 };

@@ -139,6 +139,29 @@ public:
         }
     }
 
+    // Every field the layout describes in record order, then what the file adds (File::ShowMore).
+    std::vector<ShownField> ShowRecord(const std::vector<uint8_t>& bytes) override {
+        std::vector<uint8_t> data = bytes;
+        data.resize(std::max(data.size(), BufferSize()), 0); // a short record reads as zeros
+        R record;
+        if constexpr (requires { File::UnpackRecord(data.data(), uint16_t{}, record); })
+            File::UnpackRecord(data.data(), static_cast<uint16_t>(bytes.size()), record);
+        else
+            File::Unpack(data.data(), record);
+        std::vector<ShownField> out;
+        for (const rec::Field<R>& f : File::Fields()) {
+            if (!f.member || f.enc == rec::Enc::BDate) continue;
+            std::string value = rec::ShowField(f.enc, f.member(record));
+            if (f.enc == rec::Enc::Time) {
+                int64_t t = *static_cast<int64_t*>(f.member(record));
+                value = (t == -1 ? std::string("none") : ichg::FormatDate(t)) + " (" + value + ")";
+            }
+            out.push_back({std::to_string(f.offset) + " " + f.name, value, rec::IsText(f.enc)});
+        }
+        if constexpr (requires { File::ShowMore(record, out); }) File::ShowMore(record, out);
+        return out;
+    }
+
     // The key segments of each key, in key order.
     static const std::vector<std::vector<BtrKeySegment>>& Keys() {
         static const std::vector<std::vector<BtrKeySegment>> keys = [] {

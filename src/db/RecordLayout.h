@@ -143,15 +143,6 @@ BtrKeySegment Segment(const Layout<R>& layout, const char* name, uint16_t flags,
     return {static_cast<uint16_t>(f->offset + 1), span ? span : f->width, flags, type};
 }
 
-// "name=value" lines of every field, in record order.
-template <class R> std::vector<std::string> Show(const Layout<R>& layout, R& object) {
-    std::vector<std::string> out;
-    for (const Field<R>& f : layout)
-        if (f.member && f.enc != Enc::BDate)
-            out.push_back(std::string(f.name) + "=" + ShowField(f.enc, f.member(object)));
-    return out;
-}
-
 // What is wrong with a layout: a field wider or narrower than its encoding, past the record's
 // end, or overlapping the one before it (fields in offset order). Empty when sound.
 template <class R> std::string Check(const Layout<R>& layout, size_t recordLength) {

@@ -1,21 +1,6 @@
 // kestrel-db dump FILE.DB: records decoded field by field.
 #include "command.h"
 
-#include "ControlDB.h"
-#include "CustomerDB.h"
-#include "Interchange.h"
-#include "ItemDB.h"
-#include "ItemDictDB.h"
-#include "ItemLookupDB.h"
-#include "ItemUnitDB.h"
-#include "ManualPriceDB.h"
-#include "MenuCategoryDB.h"
-#include "MenuHdrDB.h"
-#include "MenuItemDB.h"
-#include "OrderDB.h"
-#include "OrderItemDB.h"
-#include "RecordLayout.h"
-#include "VelocityDB.h"
 #include "btrieve/btrcall.h"
 #include "btrieve/status_text.h"
 #include "dbtool.h"
@@ -42,81 +27,6 @@ std::string Printable(const uint8_t* data, uint16_t length) {
     for (uint16_t i = 0; i < length; ++i)
         out += (data[i] >= 32 && data[i] < 127) ? static_cast<char>(data[i]) : '.';
     return out;
-}
-
-// Every field of the record by its file's table, in record order: "offset member value".
-template <class R> void ByFields(const rec::Layout<R>& layout, R& record) {
-    for (const rec::Field<R>& f : layout) {
-        if (!f.member || f.enc == rec::Enc::BDate) continue;
-        std::string value = rec::ShowField(f.enc, f.member(record));
-        bool text = rec::IsText(f.enc);
-        if (f.enc == rec::Enc::Time) {
-            int64_t t = *static_cast<int64_t*>(f.member(record));
-            value = (t == -1 ? std::string("none") : ichg::FormatDate(t)) + " (" + value + ")";
-        }
-        Field(std::to_string(f.offset) + " " + f.name, text ? Quoted(value) : value);
-    }
-}
-
-void Show(const std::string& fileName, const uint8_t* data, uint16_t length) {
-    if (fileName == "ITEM.DB") {
-        CItem item;
-        CItemDB::Unpack(data, item);
-        ByFields(CItemDB::Fields(), item);
-        Field("notes", Quoted(item.m_strNotes));
-    } else if (fileName == "ITEMUNIT.DB") {
-        CItemUnit unit;
-        CItemUnitDB::Unpack(data, unit);
-        ByFields(CItemUnitDB::Fields(), unit);
-    } else if (fileName == "CUST.DB") {
-        CCustomer c;
-        CCustomerDB::Unpack(data, c);
-        ByFields(CCustomerDB::Fields(), c);
-    } else if (fileName == "VELOCITY.DB") {
-        CVelocity h;
-        CVelocityDB::Unpack(data, h);
-        ByFields(CVelocityDB::Fields(), h);
-    } else if (fileName == "CONTROL.DB") {
-        CControl c;
-        CControlDB::Unpack(data, c);
-        ByFields(CControlDB::Fields(), c);
-    } else if (fileName == "ITEMDICT.DB") {
-        CItemDict e;
-        CItemDictDB::Unpack(data, length, e);
-        ByFields(CItemDictDB::Fields(), e);
-        Field("items", e.m_strItems.empty() ? "(in ITEMLKUP.DB)" : Quoted(e.m_strItems));
-    } else if (fileName == "ITEMLKUP.DB") {
-        CItemLookup l;
-        CItemLookupDB::Unpack(data, l);
-        ByFields(CItemLookupDB::Fields(), l);
-    } else if (fileName == "MNPRICE.DB") {
-        CManualPrice q;
-        CManualPriceDB::Unpack(data, q);
-        ByFields(CManualPriceDB::Fields(), q);
-    } else if (fileName == "MENUHDR.DB") {
-        CMenuHdr h;
-        CMenuHdrDB::Unpack(h, data, length);
-        ByFields(CMenuHdrDB::Fields(), h);
-        Field("notes", Quoted(h.m_strNotes));
-    } else if (fileName == "MENUITEM.DB") {
-        CMenuItem line;
-        CMenuItemDB::Unpack(data, line);
-        ByFields(CMenuItemDB::Fields(), line);
-    } else if (fileName == "MenuCategory.DB") {
-        CMenuCategory category;
-        CMenuCategoryDB::Unpack(data, category);
-        ByFields(CMenuCategoryDB::Fields(), category);
-    } else if (fileName == "ORDER.DB") {
-        COrder order;
-        COrderDB::Unpack(data, order);
-        ByFields(COrderDB::Fields(), order);
-    } else if (fileName == "ORDRITEM.DB") {
-        COrderItem line;
-        COrderItemDB::Unpack(data, line);
-        ByFields(COrderItemDB::Fields(), line);
-    } else {
-        Field("bytes", Printable(data, length));
-    }
 }
 
 bool ParseWhole(const std::string& text, long& value) {
@@ -161,7 +71,10 @@ int Dump(const std::vector<std::string>& args) {
     while (status == 0 && (limit < 0 || shown < limit)) {
         auto length = static_cast<uint16_t>(data.size());
         std::printf("%s record %ld (%u bytes)\n", kind->fileName.c_str(), shown + 1, length);
-        Show(kind->fileName, data.data(), length);
+        std::vector<CBtrieveDB::ShownField> fields = file->ShowRecord(data);
+        if (fields.empty()) Field("bytes", Printable(data.data(), length));
+        for (const CBtrieveDB::ShownField& f : fields)
+            Field(f.name, f.text ? Quoted(f.value) : f.value);
         ++shown;
         status = file->ReadBytes(btr::B_GET_NEXT, data, static_cast<int>(key));
     }
