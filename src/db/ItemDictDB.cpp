@@ -16,64 +16,39 @@ const std::vector<BtrKeySegment>& CItemDictDB::KeySegments() {
 }
 
 void CItemDictDB::ImportLine(int firstChar) {
-    long at = LineOffset();
-    std::string line;
+    int64_t at = LineOffset();
+    std::string line, error;
     auto erase = [this](const std::string& key) { return DeleteRecord(key); };
     if (StartLine(firstChar, kWordLength, line, erase, "Error %d deleting item dict word %s") !=
         LineStart::Record)
         return;
-    char text[96];
     CItemDict entry;
-    if (m_nVersion >= 771) {
-        if (!ReadLineRest(line, 47)) {
-            RejectFormat(at);
-            return;
-        }
-    } else {
-        // The older line carries the item list from column 46 up to the line feed.
-        ReadLineRest(line, 46);
-        if (line.size() != 46 || line.find('\n') != std::string::npos) {
-            RejectFormat(at);
-            return;
-        }
-        bool ended = false;
-        int c;
-        while ((c = ReadReloadChar()) != EOF) {
-            if (c == '\n') {
-                ended = true;
-                break;
-            }
+    size_t length = static_cast<size_t>(GetLineLength());
+    bool read = ReadLineRest(line, length);
+    if (m_nVersion < 771) {
+        // The older line carries the item list after its columns, up to the line feed.
+        read = line.size() == length && line.find('\n') == std::string::npos;
+        int c = read ? ReadReloadChar() : EOF;
+        for (; c != '\n' && c != EOF; c = ReadReloadChar())
             if (entry.m_strItems.size() < kMaxItems) entry.m_strItems += static_cast<char>(c);
-        }
-        if (!ended) {
-            RejectFormat(at);
-            return;
-        }
+        read = c == '\n';
         line += '\n';
     }
-    int32_t count = 0;
-    if (!ichg::ParseNumber(line.substr(0, 5), line[5], count)) {
-        AddLineError("Invalid Number \"" + line.substr(0, 6) + "\"", at);
-        return;
-    }
-    entry.m_nCount = count;
-    entry.m_strReplacement = line.substr(6, kWordLength);
-    entry.m_strWord = line.substr(26, kWordLength);
+    if (!read) return RejectFormat(at);
+    if (!rec::ReadLine(Fields(), line, line.size() - 1, entry, error)) return AddLineError(error, at);
     int status = UpdateRecord(entry);
     if (status == btr::B_KEY_VALUE_NOT_FOUND) status = InsertRecord(entry);
-    if (status != 0) {
-        std::snprintf(text, sizeof text, "Error %d Writing Database", status);
-        AddError(text);
-    }
+    if (status != 0) AddError("Error " + std::to_string(status) + " Writing Database");
 }
 
 #define KR_RECORD CItemDict
+using ichg::Kind;
 // The fixed part of the record; the item list follows it.
 const rec::Layout<CItemDict>& CItemDictDB::Fields() {
     static const rec::Layout<CItemDict> layout = {
-        KR_AT(m_strWord, 0, kWordLength, Upper),
-        KR_AT(m_strReplacement, 20, kWordLength, Upper),
-        KR_AT(m_nCount, 40, 4, I32),
+        KR_AT(m_strWord, 0, kWordLength, Upper, 26, Kind::Key),
+        KR_AT(m_strReplacement, 20, kWordLength, Upper, 6, Kind::Key),
+        KR_AT(m_nCount, 40, 4, I32, 0),
     };
     return layout;
 }
