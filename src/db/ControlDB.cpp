@@ -67,10 +67,14 @@ const rec::Layout<CControl>& CControlDB::Fields() {
 }
 #undef KR_RECORD
 
-// A setting's key is looked up blank-filled, as the suite's programs write it, then zero-filled.
+// A setting's key is looked up blank-filled, as the suite's programs write it, then zero-filled
+// (without the blanks a download pads it with).
 int CControlDB::GetControl(CControl& control, const std::string& key) {
     int status = GetRecord(control, key);
-    return status == btr::B_KEY_VALUE_NOT_FOUND ? GetRecord(control, Padded(key, kKeyLength, '\0')) : status;
+    if (status != btr::B_KEY_VALUE_NOT_FOUND) return status;
+    std::string bare = key.substr(0, kKeyLength);
+    bare.erase(bare.find_last_not_of(' ') + 1);
+    return GetRecord(control, Padded(bare, kKeyLength, '\0'));
 }
 
 // The key is not modifiable: it keeps the fill it is stored with.

@@ -5,6 +5,7 @@
 #include "RecordLayout.h"
 #include "btrieve/btrcall.h"
 
+#include <algorithm>
 #include <vector>
 
 using namespace fields;
@@ -27,8 +28,7 @@ void CItemDictDB::ImportLine(int firstChar) {
     bool read = ReadLineRest(line, length);
     if (m_nVersion < 771) {
         // The older line carries the item list after its columns, up to the line feed.
-        read = line.size() == length && line.find('\n') == std::string::npos;
-        int c = read ? ReadReloadChar() : EOF;
+        int c = line.size() == length && line.find('\n') == std::string::npos ? ReadReloadChar() : EOF;
         for (; c != '\n' && c != EOF; c = ReadReloadChar())
             if (entry.m_strItems.size() < kMaxItems) entry.m_strItems += static_cast<char>(c);
         read = c == '\n';
@@ -60,8 +60,9 @@ uint16_t CItemDictDB::Pack(CItemDict& e, uint8_t* r) {
     MakeUpper(e.m_strItems);
     std::string items = GetText(reinterpret_cast<const uint8_t*>(e.m_strItems.c_str()), 0, kMaxItems);
     PutText(r, kItemsOffset, items, kBufferSize - kItemsOffset, '\0');
-    // The record runs five bytes past the list: its terminating zero and four more.
-    return static_cast<uint16_t>(kItemsOffset + 5 + items.size());
+    // The record runs five bytes past the list (its terminating zero and four more), but never
+    // past the longest record a reader's buffer takes: a full list keeps its zero, not all four.
+    return static_cast<uint16_t>(std::min(kItemsOffset + 5 + items.size(), kBufferSize));
 }
 
 void CItemDictDB::Unpack(const uint8_t* r, uint16_t length, CItemDict& e) {

@@ -85,7 +85,7 @@ TEST_F(VelocityFile, InsertWritesTheSharedLayout) {
     EXPECT_EQ(m_db.GetHistory(found, "C1", "ITEM7", "EA"), btr::B_KEY_VALUE_NOT_FOUND);
 }
 
-TEST_F(VelocityFile, NoLastDateAndLowerCaseFlags) {
+TEST_F(VelocityFile, NoLastDateReadWrittenAndExportedAndLowerCaseFlags) {
     CVelocity h = Make("C2", "I1", "EA");
     h.m_tLastDate = -1;
     ASSERT_EQ(m_db.InsertRecord(h), 0);
@@ -97,6 +97,9 @@ TEST_F(VelocityFile, NoLastDateAndLowerCaseFlags) {
     CVelocity found;
     ASSERT_EQ(m_db.GetHistory(found, "C2", "I1", "EA"), 0);
     EXPECT_EQ(found.m_tLastDate, -1);
+    std::string line; // and the exported line leaves the date blank
+    ASSERT_EQ(m_db.ExportFirst(line), 0);
+    EXPECT_EQ(line.substr(0, 31), "C2    I1          EA           ");
 
     // Another program's record with 'y' flags.
     std::vector<uint8_t> other(160, 0);
@@ -111,23 +114,30 @@ TEST_F(VelocityFile, NoLastDateAndLowerCaseFlags) {
     EXPECT_TRUE(found.m_bActive);
 }
 
-TEST_F(VelocityFile, ClearAndDelete) {
+// Withdrawing, one record or an item's in a unit, changes the active flag alone: another
+// program's record keeps every other byte (its date key is not written again from the date).
+TEST_F(VelocityFile, WithdrawalsChangeTheActiveFlagOnlyAndDeleteGoes) {
     std::vector<uint8_t> raw(160, 0);
-    kt::PutText(raw, 0, "C1", 6, '\0');
     kt::PutText(raw, 6, "I1", 12, '\0');
     kt::PutText(raw, 18, "CS", 3, '\0');
     for (size_t at : {33, 34, 35, 71, 102, 103, 153, 154, 155})
         raw[at] = 0x77;
     raw[152] = 'Y';
-    ASSERT_EQ(m_db.InsertBytes(raw, 1), 0);
-
-    ASSERT_EQ(m_db.ClearOrDelete("c1", "i1", "cs", false), 0);
     std::vector<uint8_t> expected = raw;
     expected[152] = 'N';
-    EXPECT_EQ(Raw(Key("C1", "I1", "CS")), expected); // only the active flag changed
+    for (const char* customer : {"C1", "C2"}) {
+        kt::PutText(raw, 0, customer, 6, '\0');
+        ASSERT_EQ(m_db.InsertBytes(raw, 1), 0);
+    }
+    ASSERT_EQ(m_db.ClearOrDelete("c1", "i1", "cs", false), 0);
+    ASSERT_EQ(m_db.ClearItemUnit("i1", "cs"), 0);
+    for (const char* customer : {"C1", "C2"}) {
+        kt::PutText(expected, 0, customer, 6, '\0');
+        EXPECT_EQ(Raw(Key(customer, "I1", "CS")), expected) << customer;
+    }
     EXPECT_EQ(m_db.ClearOrDelete("C1", "I1", "EA", false), btr::B_KEY_VALUE_NOT_FOUND);
     ASSERT_EQ(m_db.ClearOrDelete("C1", "I1", "CS", true), 0);
-    EXPECT_EQ(m_db.GetRecordCount(), 0u);
+    EXPECT_EQ(m_db.GetRecordCount(), 1u);
 }
 
 TEST_F(VelocityFile, ClearForItemAndUnitStopsAtTheNextItem) {
@@ -250,16 +260,6 @@ TEST_F(VelocityMerge, EditQuoteSettingKeepsTheManualPrice) {
     ASSERT_EQ(m_db.GetHistory(found, "C1", "I1", "CS"), 0);
     EXPECT_EQ(found.m_fQuotedPrice, 0.0f);
     EXPECT_EQ(QuoteCount(), 1u);
-}
-
-TEST_F(VelocityFile, AnExportedRecordWithoutALastDateLeavesTheDateBlank) {
-    CVelocity none = Make("C2", "X", "EA");
-    none.m_tLastDate = -1;
-    ASSERT_EQ(m_db.InsertRecord(none), 0);
-    std::string line;
-    ASSERT_EQ(m_db.ExportFirst(line), 0);
-    EXPECT_EQ(line.substr(0, 31), "C2    X           EA           ");
-    EXPECT_EQ(m_db.ExportNext(line), btr::B_END_OF_FILE);
 }
 
 } // namespace
