@@ -74,15 +74,7 @@ void CItemDictDB::Unpack(const uint8_t* r, uint16_t length, CItemDict& e) {
 
 int CItemDictDB::FindWord(CItemDict& entry, const std::string& word) {
     if (word.empty()) return btr::B_KEY_VALUE_NOT_FOUND;
-    // The word as given, case included, cut at the key's width.
-    std::string searched = word.substr(0, kWordLength);
-    uint8_t* key = KeyBuffer(0);
-    PutText(key, 0, searched, kWordLength, '\0');
-    CItemDict found;
-    int status = ReadRecord(btr::B_GET_EQUAL, found, 0);
-    if (status == btr::B_KEY_VALUE_NOT_FOUND) status = ReadRecord(btr::B_GET_GE, found, 0);
-    if (status != 0) return status;
-    if (std::memcmp(key, searched.data(), searched.size()) != 0) return btr::B_KEY_VALUE_NOT_FOUND;
-    entry = found;
-    return 0;
+    // The word as given, case included, cut at the key's width: the word itself comes first.
+    PutText(KeyBuffer(0), 0, word, kWordLength, '\0');
+    return GetFirstWithPrefix(entry, 0, std::min(word.size(), kWordLength));
 }

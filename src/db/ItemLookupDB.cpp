@@ -58,11 +58,9 @@ std::string KeyWord(const std::string& word) {
 } // namespace
 
 int CItemLookupDB::FindFirst(CItemLookup& lookup, const std::string& word) {
-    FillKey(0, word);
     m_nKeyNumber = 0;
     CItemLookup found;
-    int status = ReadRecord(btr::B_GET_EQUAL, found, 0);
-    if (status != 0) return status;
+    if (int status = GetRecord(found, word)) return status;
     // The caller's word as given, case included.
     if (KeyWord(found.m_strWord) != KeyWord(word)) return btr::B_KEY_VALUE_NOT_FOUND;
     lookup = found;
