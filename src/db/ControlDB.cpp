@@ -21,7 +21,7 @@ void CControlDB::ImportLine(int firstChar) {
     auto erase = [this](const std::string& key) { return DeleteControl(key); };
     if (StartLine(firstChar, kKeyLength, line, erase, "Error %d Deleting Control %s") != LineStart::Record)
         return;
-    CControl fromLine; // the key and the value's type
+    CControl fromLine; // the key and the value's type, kept as the line holds them
     rec::ReadLine(Fields(), line, line.size(), fromLine, error);
     // The value runs to the line feed, at most 256 characters.
     std::string value;

@@ -18,13 +18,14 @@ const std::vector<BtrKeySegment>& CItemLookupDB::KeySegments() {
 
 void CItemLookupDB::ImportLine(int firstChar) {
     int64_t at = LineOffset();
-    // An action character, the word and the item number, and the line feed.
+    // An action character, the word and the item number, and the line feed right after them.
     std::string line, error;
     if (ReadKeyPart(firstChar, static_cast<size_t>(GetLineLength() - 1), line) != LineStart::Deletion)
         return RejectFormat(at);
-    CItemLookup pair;
+    CItemLookup pair; // both kept as the line holds them: nothing to refuse
     rec::ReadLine(Fields(), line, line.size() - 1, pair, error);
     char text[96];
+    // 'D' deletes the pair; any other action adds it unless it is there.
     if (line[0] == 'D') {
         if (int status = DeletePair(pair.m_strWord, pair.m_strItem)) {
             std::snprintf(text, sizeof text, "Error %d deleting item dict word %s", status,
