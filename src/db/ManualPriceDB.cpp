@@ -40,7 +40,6 @@ void CManualPriceDB::ImportLine(int firstChar) {
                       [&](const std::string& l, size_t length, std::string& error) {
                           bool read = rec::ReadLine(Fields(), l, length, quote, error);
                           quote.m_c84 = UpperChar(quote.m_c84);
-                          quote.m_fPrice = LimitPrice(quote.m_fPrice);
                           return read;
                       },
                       [&](bool found) {

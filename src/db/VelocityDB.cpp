@@ -6,7 +6,6 @@
 #include "RecordLayout.h"
 #include "btrieve/btrcall.h"
 
-#include <ctime>
 #include <vector>
 
 using namespace fields;
