@@ -16,76 +16,48 @@ const std::vector<BtrKeySegment>& CControlDB::KeySegments() {
 }
 
 void CControlDB::ImportLine(int firstChar) {
-    long at = LineOffset();
-    std::string line;
+    int64_t at = LineOffset();
+    std::string line, error;
     auto erase = [this](const std::string& key) { return DeleteControl(key); };
     if (StartLine(firstChar, kKeyLength, line, erase, "Error %d Deleting Control %s") != LineStart::Record)
         return;
-    char text[96];
-    std::string key = line.substr(0, kKeyLength);
-    char type = line.back();
+    CControl fromLine; // the key and the value's type, kept as the line holds them
+    rec::ReadLine(Fields(), line, line.size(), fromLine, error);
     // The value runs to the line feed, at most 256 characters.
     std::string value;
-    bool ended = false;
-    for (size_t i = 0; i <= kTextLength; ++i) {
-        int c = ReadReloadChar();
-        if (c == EOF) break;
-        if (c == '\n') {
-            ended = true;
-            break;
-        }
-        value += static_cast<char>(c);
-    }
-    if (!ended) {
-        RejectFormat(at);
-        return;
-    }
+    for (int c; (c = ReadReloadChar()) != '\n'; value += static_cast<char>(c))
+        if (c == EOF || value.size() == kTextLength) return RejectFormat(at);
     // A setting on file keeps its other values; the line sets the type and one value.
     CControl control;
-    int status = GetControl(control, key);
-    if (status != 0 && status != btr::B_KEY_VALUE_NOT_FOUND) {
-        std::snprintf(text, sizeof text, "Error %d Writing to Database", status);
-        AddError(text);
-        return;
-    }
-    control.m_strKey = key;
-    control.m_cType = type;
-    std::string padded = value;
-    if (padded.size() < 11) padded.resize(11, ' ');
-    if (type == 'B') {
-        control.m_bFlag = value[0] == 'Y' || value[0] == 'y';
-    } else if (type == 'I') {
-        int32_t number = 0;
-        if (!ichg::ParseNumber(padded.substr(0, 5), padded[5], number)) {
-            AddLineError("Invalid Number \"" + value + "\"", at);
-            return;
+    int status = GetControl(control, fromLine.m_strKey);
+    if (status == 0 || status == btr::B_KEY_VALUE_NOT_FOUND) {
+        control.m_strKey = fromLine.m_strKey;
+        control.m_cType = fromLine.m_cType;
+        std::string padded = value + std::string(11, ' ');
+        if (control.m_cType == 'B') {
+            control.m_bFlag = padded[0] == 'Y' || padded[0] == 'y';
+        } else if (control.m_cType == 'I') {
+            if (!ichg::ParseNumber(padded.substr(0, 5), padded[5], control.m_nValue))
+                return AddLineError("Invalid Number \"" + value + "\"", at);
+        } else if (control.m_cType == 'F') {
+            if (!ichg::ParseAmount(padded.substr(0, 10), padded[10], control.m_dValue))
+                return AddLineError("Invalid Amount \"" + value + "\"", at);
+        } else {
+            control.m_strText = value.substr(0, value.find_last_not_of(' ') + 1);
         }
-        control.m_nValue = number;
-    } else if (type == 'F') {
-        double amount = 0;
-        if (!ichg::ParseAmount(padded.substr(0, 10), padded[10], amount)) {
-            AddLineError("Invalid Amount \"" + value + "\"", at);
-            return;
-        }
-        control.m_dValue = amount;
-    } else {
-        size_t last = value.find_last_not_of(' ');
-        control.m_strText = last == std::string::npos ? std::string() : value.substr(0, last + 1);
+        status = status == 0 ? UpdateControl(control) : btr::B_KEY_VALUE_NOT_FOUND;
+        if (status == btr::B_KEY_VALUE_NOT_FOUND) status = InsertRecord(control);
     }
-    status = status == 0 ? UpdateControl(control) : InsertRecord(control);
-    if (status == btr::B_KEY_VALUE_NOT_FOUND) status = InsertRecord(control);
-    if (status != 0) {
-        std::snprintf(text, sizeof text, "Error %d Writing to Database", status);
-        AddError(text);
-    }
+    if (status != 0) AddError("Error " + std::to_string(status) + " Writing to Database");
 }
 
 #define KR_RECORD CControl
+using ichg::Kind;
 // New records get blank-filled keys, the form the suite's other programs write and look up.
 const rec::Layout<CControl>& CControlDB::Fields() {
     static const rec::Layout<CControl> layout = {
-        KR_AT(m_strKey, 0, kKeyLength, UpperBlank),
-        KR_AT(m_cType, 30, 1, Byte),
+        KR_AT(m_strKey, 0, kKeyLength, UpperBlank, 0, Kind::Key),
+        KR_AT(m_cType, 30, 1, Byte, 30),
         KR_AT(m_bFlag, 31, 1, FlagY),
         KR_AT(m_nValue, 32, 4, I32),
         KR_AT(m_dValue, 40, 8, F64),
@@ -95,48 +67,32 @@ const rec::Layout<CControl>& CControlDB::Fields() {
 }
 #undef KR_RECORD
 
-int CControlDB::ReadSetting(uint8_t* record, const std::string& key) {
-    std::string upper = Upper(key);
-    int status = btr::B_KEY_VALUE_NOT_FOUND;
-    for (char fill : {' ', '\0'}) {
-        PutText(KeyBuffer(0), 0, upper, kKeyLength, fill);
-        uint16_t length = kRecordLength;
-        status = GetEqual(record, &length, KeyBuffer(0), 0);
-        if (status == 0 && length != kRecordLength) return btr::B_DATALENGTH_ERROR;
-        if (status != btr::B_KEY_VALUE_NOT_FOUND) return status;
-    }
-    return status;
-}
-
+// A setting's key is looked up blank-filled, as the suite's programs write it, then zero-filled
+// (without the blanks a download pads it with).
 int CControlDB::GetControl(CControl& control, const std::string& key) {
-    uint8_t record[kRecordLength] = {};
-    int status = ReadSetting(record, key);
-    if (status == 0) Unpack(record, control);
-    return status;
+    int status = GetRecord(control, key);
+    if (status != btr::B_KEY_VALUE_NOT_FOUND) return status;
+    std::string bare = key.substr(0, kKeyLength);
+    bare.erase(bare.find_last_not_of(' ') + 1);
+    return GetRecord(control, Padded(bare, kKeyLength, '\0'));
 }
 
+// The key is not modifiable: it keeps the fill it is stored with.
 int CControlDB::UpdateControl(CControl& control) {
-    uint8_t record[kRecordLength] = {};
-    MakeUpper(control.m_strKey);
-    int status = ReadSetting(record, control.m_strKey);
-    if (status != 0) return status;
-    // The key is not modifiable: keep its stored fill.
-    uint8_t storedKey[kKeyLength];
-    std::memcpy(storedKey, record, kKeyLength);
-    Pack(control, record);
-    std::memcpy(record, storedKey, kKeyLength);
-    uint16_t length = kRecordLength;
-    status = Update(record, &length, KeyBuffer(0), 0);
-    if (status == 0 && length != kRecordLength) return btr::B_DATALENGTH_ERROR;
-    return status;
+    CControl stored;
+    if (int status = GetControl(stored, control.m_strKey)) return status;
+    return UpdateStored(0, [&](uint8_t* record) {
+        std::string key(reinterpret_cast<const char*>(record), kKeyLength);
+        Pack(control, record);
+        std::memcpy(record, key.data(), kKeyLength);
+    });
 }
 
 int CControlDB::DeleteControl(const std::string& key) {
-    uint8_t record[kRecordLength] = {};
-    int status = ReadSetting(record, key);
+    CControl stored;
+    int status = GetControl(stored, key);
     if (status == btr::B_KEY_VALUE_NOT_FOUND) return 0;
-    if (status != 0) return status;
-    return Delete();
+    return status != 0 ? status : Delete();
 }
 
 bool ReadControlFlag(const char* key, const char* path) {

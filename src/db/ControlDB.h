@@ -34,11 +34,6 @@ public:
 
     static const rec::Layout<CControl>& Fields();
     static const std::vector<BtrKeySegment>& KeySegments();
-
-protected:
-    // Reads the setting by its key, blank-filled as the suite's programs write it, then
-    // zero-filled; leaves the key buffer holding the form found.
-    int ReadSetting(uint8_t* record, const std::string& key);
 };
 
 // Reads one setting's flag from the control file at path (default name when null); false when the

@@ -127,7 +127,7 @@ int ColumnWidth(Kind kind, int width) {
     case Kind::Number:
         return 6;
     case Kind::Amount:
-        return 11;
+        return width > 0 ? width : 11;
     case Kind::Date:
         return 10;
     default:
@@ -163,7 +163,7 @@ bool ReadValue(Kind kind, const char* text, int width, void* field, std::string&
     }
     case Kind::Amount: {
         double v = 0;
-        if (!ParseAmount(s.substr(0, 10), s[10], v)) {
+        if (!ParseAmount(s.substr(0, s.size() - 1), s.back(), v)) {
             error = "Invalid Amount \"" + s + "\"";
             return false;
         }
@@ -231,9 +231,10 @@ void WriteValue(Kind kind, int width, const void* field, std::string& out) {
         double v = *static_cast<const float*>(field);
         if (std::isnan(v)) v = 0;
         double magnitude = std::fabs(v);
-        if (magnitude > 9999999.99) magnitude = 9999999.99;
-        char text[32];
-        std::snprintf(text, sizeof text, "%10.2f", magnitude);
+        double largest = std::pow(10.0, width - 4) - 0.01;
+        if (magnitude > largest) magnitude = largest;
+        char text[64];
+        std::snprintf(text, sizeof text, "%*.2f", width - 1, magnitude);
         out += text;
         out += v < 0 ? '-' : ' ';
         return;

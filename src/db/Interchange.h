@@ -31,7 +31,7 @@ enum class Kind : char {
     Flag = 'F',   // one column, 'Y' is true
     Char = 'C',   // one column copied as a byte
     Number = 'N', // five digits and a sign column
-    Amount = 'A', // ten characters ("%10.2f") and a sign column
+    Amount = 'A', // ten characters ("%10.2f") and a sign column, or the width given, sign last
     Date = 'D',   // ten characters, month/day/year
     Phone = 'P',  // trimmed on reading, the digits left-aligned on writing
     Blank = ' ',  // columns not read, written as blanks

@@ -31,9 +31,9 @@ public:
     // The word itself, else the next word beginning with it.
     int FindWord(CItemDict& entry, const std::string& word);
 
-    // Returns the record length to write.
     static const rec::Layout<CItemDict>& Fields();
     static const std::vector<BtrKeySegment>& KeySegments();
+    // Returns the record length to write.
     static uint16_t Pack(CItemDict& entry, uint8_t* record);
     static void Unpack(const uint8_t* record, uint16_t length, CItemDict& entry);
     static int UnpackRecord(const uint8_t* record, uint16_t length, CItemDict& entry) {

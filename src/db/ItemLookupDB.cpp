@@ -17,61 +17,53 @@ const std::vector<BtrKeySegment>& CItemLookupDB::KeySegments() {
 }
 
 void CItemLookupDB::ImportLine(int firstChar) {
-    long at = LineOffset();
-    // An action character, the word (20), the item number (12) and the line feed.
-    std::string line;
-    LineStart start = ReadKeyPart(firstChar, 33, line);
-    if (start != LineStart::Deletion) {
-        RejectFormat(at);
-        return;
-    }
+    int64_t at = LineOffset();
+    // An action character, the word and the item number, and the line feed right after them.
+    std::string line, error;
+    if (ReadKeyPart(firstChar, static_cast<size_t>(GetLineLength() - 1), line) != LineStart::Deletion)
+        return RejectFormat(at);
+    CItemLookup pair; // both kept as the line holds them: nothing to refuse
+    rec::ReadLine(Fields(), line, line.size() - 1, pair, error);
     char text[96];
-    std::string word = line.substr(1, 20), item = line.substr(21, 12);
-    int status;
+    // 'D' deletes the pair; any other action adds it unless it is there.
     if (line[0] == 'D') {
-        status = DeletePair(word, item);
-        if (status != 0) {
-            std::snprintf(text, sizeof text, "Error %d deleting item dict word %s", status, word.c_str());
+        if (int status = DeletePair(pair.m_strWord, pair.m_strItem)) {
+            std::snprintf(text, sizeof text, "Error %d deleting item dict word %s", status,
+                          pair.m_strWord.c_str());
             AddError(text);
         }
         return;
     }
-    status = PairExists(word, item);
-    if (status == btr::B_KEY_VALUE_NOT_FOUND) {
-        CItemLookup lookup;
-        lookup.m_strWord = word;
-        lookup.m_strItem = item;
-        status = InsertPair(lookup);
-    }
-    if (status != 0) {
-        std::snprintf(text, sizeof text, "Error %d Writing Database", status);
-        AddError(text);
-    }
+    int status = PairExists(pair.m_strWord, pair.m_strItem);
+    if (status == btr::B_KEY_VALUE_NOT_FOUND) status = InsertPair(pair);
+    if (status != 0) AddError("Error " + std::to_string(status) + " Writing Database");
 }
 
 #define KR_RECORD CItemLookup
+using ichg::Kind;
 const rec::Layout<CItemLookup>& CItemLookupDB::Fields() {
     static const rec::Layout<CItemLookup> layout = {
-        KR_AT(m_strWord, 0, 20, Upper),
-        KR_AT(m_strItem, 20, 12, Upper),
+        KR_AT(m_strWord, 0, 20, Upper, 1, Kind::Key),
+        KR_AT(m_strItem, 20, 12, Upper, 21, Kind::Key),
     };
     return layout;
 }
 #undef KR_RECORD
 
-void CItemLookupDB::FillPair(const std::string& word, const std::string& item) {
-    FillKey(1, Padded(word, 20, '\0') + item);
-    m_nKeyNumber = 1;
+namespace {
+// The word as the keys hold it: cut at its field's width and zero-filled.
+std::string KeyWord(const std::string& word) {
+    static const size_t width = rec::Find(CItemLookupDB::Fields(), "m_strWord")->width;
+    return Padded(word, width, '\0');
 }
+} // namespace
 
 int CItemLookupDB::FindFirst(CItemLookup& lookup, const std::string& word) {
-    FillKey(0, word);
     m_nKeyNumber = 0;
     CItemLookup found;
-    int status = ReadRecord(btr::B_GET_EQUAL, found, 0);
-    if (status != 0) return status;
+    if (int status = GetRecord(found, word)) return status;
     // The caller's word as given, case included.
-    if (Padded(found.m_strWord, 20, '\0') != Padded(word, 20, '\0')) return btr::B_KEY_VALUE_NOT_FOUND;
+    if (KeyWord(found.m_strWord) != KeyWord(word)) return btr::B_KEY_VALUE_NOT_FOUND;
     lookup = found;
     return 0;
 }
@@ -80,8 +72,10 @@ int CItemLookupDB::FindNext(CItemLookup& lookup) {
     return ReadRecord(btr::B_GET_NEXT, lookup, m_nKeyNumber);
 }
 
+// Key only: no data is transferred.
 int CItemLookupDB::PairExists(const std::string& word, const std::string& item) {
-    FillPair(word, item);
+    FillKey(1, KeyWord(word) + item);
+    m_nKeyNumber = 1;
     if (!m_bOpen) return btr::B_FILE_NOT_OPEN;
     uint8_t record[kRecordLength] = {};
     uint16_t length = kRecordLength;
@@ -90,7 +84,7 @@ int CItemLookupDB::PairExists(const std::string& word, const std::string& item) 
 
 int CItemLookupDB::DeletePair(const std::string& word, const std::string& item) {
     m_nKeyNumber = 1;
-    return DeleteRecord(Padded(word, 20, '\0') + item);
+    return DeleteRecord(KeyWord(word) + item);
 }
 
 int CItemLookupDB::InsertPair(CItemLookup& lookup) {

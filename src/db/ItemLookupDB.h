@@ -33,8 +33,5 @@ public:
     static const std::vector<BtrKeySegment>& KeySegments();
 
 protected:
-    // Fills the key of the pair (key 1).
-    void FillPair(const std::string& word, const std::string& item);
-
-    int m_nKeyNumber = 0;
+    int m_nKeyNumber = 0; // the key last used for positioning
 };

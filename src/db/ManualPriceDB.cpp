@@ -20,54 +20,37 @@ const std::vector<BtrKeySegment>& CManualPriceDB::KeySegments() {
 }
 
 void CManualPriceDB::ImportLine(int firstChar) {
-    long at = LineOffset();
-    // The key part of a deletion line: the 33 key characters and the quote identifier (shorter
-    // in the oldest versions), then the line feed.
-    size_t keyPart = m_nVersion <= 515 ? 56 : 68;
-    std::string line;
-    auto erase = [this](const std::string& key) { return DeleteByKeyText(key); };
-    if (StartLine(firstChar, keyPart, line, erase, "Error %d Deleting Price Quote %s") != LineStart::Record)
-        return;
-    char text[160];
-    if (!ReadLineRest(line, 73)) {
-        RejectFormat(at);
-        return;
-    }
-    double price = 0;
-    if (!ichg::ParseAmount(line.substr(61, 6), line[67], price)) {
-        AddLineError("Invalid Amount \"" + line.substr(61, 7) + "\"", at);
-        return;
-    }
-    // Imported quotes carry blank selectors: the form the import and the item history merge
-    // look quotes up by.
+    // A deletion line holds the 33 key characters and the quote identifier (shorter in the oldest
+    // versions). Imported quotes carry blank selectors: the form the import and the item history
+    // merge look quotes up by. A quote edited since (another identifier) stays as it is.
     static const std::string kBlank4(4, ' '), kBlank8(8, ' ');
-    CManualPrice quote;
+    CManualPrice quote, stored;
     quote.m_strSelector4 = kBlank4;
     quote.m_strSelector8 = kBlank8;
-    quote.m_strCustomer = line.substr(0, 6);
-    quote.m_strItem = line.substr(6, 12);
-    quote.m_strUnit = line.substr(18, 3);
-    quote.m_strQuoteId = line.substr(21, kQuoteIdLength);
-    quote.m_c84 = fields::UpperChar(line[56]);
-    quote.m_fPrice = LimitPrice(static_cast<float>(price));
-    quote.m_strCode80 = ichg::TrimText(line.substr(68, 4));
-    CManualPrice stored;
-    int status = GetQuote(stored, kBlank4, kBlank8, quote.m_strCustomer, quote.m_strItem, quote.m_strUnit);
-    if (status == btr::B_KEY_VALUE_NOT_FOUND) {
-        status = InsertRecord(quote);
-    } else if (status == 0) {
-        // A quote edited since (another identifier) stays as it is.
-        std::string storedId = ichg::TrimText(stored.m_strQuoteId);
-        if (storedId.empty() || storedId == ichg::TrimText(fields::Upper(quote.m_strQuoteId))) {
-            quote.m_n68 = stored.m_n68;
-            quote.m_c72 = stored.m_c72;
-            status = UpdateOrInsertQuote(quote);
-        }
-    }
-    if (status != 0) {
-        std::snprintf(text, sizeof text, "Error %d Writing to Database", status);
-        AddError(text);
-    }
+    auto column = [](const std::string& l, const char* name) { return rec::LineText(Fields(), l, name); };
+    std::string line;
+    ImportRecordLine(firstChar, line,
+                     {m_nVersion <= 515 ? 56u : 68u, "Error %d Deleting Price Quote %s",
+                      "Error %d Writing to Database",
+                      [this](const std::string& key) { return DeleteByKeyText(key); },
+                      [&](const std::string& l) {
+                          return GetQuote(stored, kBlank4, kBlank8, column(l, "m_strCustomer"),
+                                          column(l, "m_strItem"), column(l, "m_strUnit"));
+                      },
+                      [&](const std::string& l, size_t length, std::string& error) {
+                          bool read = rec::ReadLine(Fields(), l, length, quote, error);
+                          quote.m_c84 = UpperChar(quote.m_c84);
+                          return read;
+                      },
+                      [&](bool found) {
+                          if (!found) return InsertRecord(quote);
+                          std::string storedId = ichg::TrimText(stored.m_strQuoteId);
+                          if (!storedId.empty() && storedId != ichg::TrimText(Upper(quote.m_strQuoteId)))
+                              return 0;
+                          quote.m_n68 = stored.m_n68;
+                          quote.m_c72 = stored.m_c72;
+                          return UpdateOrInsertQuote(quote);
+                      }});
 }
 
 float CManualPriceDB::LimitPrice(float price) {
@@ -90,14 +73,21 @@ std::string CManualPriceDB::MakeQuoteId(const std::string& customer, const std::
 }
 
 #define KR_RECORD CManualPrice
+using ichg::Kind;
 const rec::Layout<CManualPrice>& CManualPriceDB::Fields() {
     static const rec::Layout<CManualPrice> layout = {
-        KR_AT(m_strSelector4, 0, 4, Upper), KR_AT(m_strSelector8, 4, 8, Upper),
-        KR_AT(m_strCustomer, 12, 6, Upper), KR_AT(m_strItem, 18, 12, Upper),
-        KR_AT(m_strUnit, 30, 3, Upper),     KR_AT(m_strQuoteId, 33, kQuoteIdLength, Upper),
-        KR_AT(m_n68, 68, 4, I32),           KR_AT(m_c72, 72, 1, Byte),
-        KR_AT(m_fPrice, 76, 4, F32),        KR_AT(m_strCode80, 80, 4, Upper),
-        KR_AT(m_c84, 84, 1, Byte),          KR_AT(m_bWithdrawn, 85, 1, Flag),
+        KR_AT(m_strSelector4, 0, 4, Upper),
+        KR_AT(m_strSelector8, 4, 8, Upper),
+        KR_AT(m_strCustomer, 12, 6, Upper, 0, Kind::Key),
+        KR_AT(m_strItem, 18, 12, Upper, 6, Kind::Key),
+        KR_AT(m_strUnit, 30, 3, Upper, 18, Kind::Key),
+        KR_AT(m_strQuoteId, 33, kQuoteIdLength, Upper, 21, Kind::Key),
+        KR_AT(m_n68, 68, 4, I32),
+        KR_AT(m_c72, 72, 1, Byte),
+        KR_AT(m_fPrice, 76, 4, F32, 61, Kind::Amount, 7), // six characters and the sign
+        KR_AT(m_strCode80, 80, 4, Upper, 68),
+        KR_AT(m_c84, 84, 1, Byte, 56),
+        KR_AT(m_bWithdrawn, 85, 1, Flag),
     };
     return layout;
 }
@@ -116,68 +106,45 @@ void CManualPriceDB::Unpack(const uint8_t* record, CManualPrice& quote) {
     quote.m_fPrice = LimitPrice(quote.m_fPrice);
 }
 
-void CManualPriceDB::FillKey0(const std::string& selector4, const std::string& selector8,
-                              const std::string& customer, const std::string& item, const std::string& unit) {
-    FillKey(0, Padded(selector4, 4, '\0') + Padded(selector8, 8, '\0') + Padded(customer, 6, '\0') +
-                   Padded(item, 12, '\0') + unit);
-}
-
-int CManualPriceDB::ReadQuote(uint8_t* record) {
-    uint16_t length = kRecordLength;
-    int status = GetEqual(record, &length, KeyBuffer(0), 0);
-    if (status == 0 && length != kRecordLength) return btr::B_DATALENGTH_ERROR;
-    return status;
-}
-
 int CManualPriceDB::GetQuote(CManualPrice& quote, const std::string& selector4, const std::string& selector8,
                              const std::string& customer, const std::string& item, const std::string& unit) {
-    uint8_t record[kRecordLength] = {};
-    FillKey0(selector4, selector8, customer, item, unit);
-    int status = ReadQuote(record);
-    if (status == 0) Unpack(record, quote);
+    CManualPrice found;
+    found.m_strSelector4 = selector4;
+    found.m_strSelector8 = selector8;
+    found.m_strCustomer = customer;
+    found.m_strItem = item;
+    found.m_strUnit = unit;
+    int status = GetSame(found);
+    if (status == 0) quote = found;
     return status;
 }
 
 int CManualPriceDB::UpdateOrInsertQuote(CManualPrice& quote) {
-    uint8_t record[kRecordLength] = {};
-    FillKey0(quote.m_strSelector4, quote.m_strSelector8, quote.m_strCustomer, quote.m_strItem,
-             quote.m_strUnit);
-    int status = ReadQuote(record);
-    if (status == btr::B_KEY_VALUE_NOT_FOUND) return InsertRecord(quote);
-    if (status != 0) return status;
-    Pack(quote, record);
-    uint16_t length = kRecordLength;
-    return Update(record, &length, KeyBuffer(0), 0);
+    int status = UpdateRecord(quote);
+    return status == btr::B_KEY_VALUE_NOT_FOUND ? InsertRecord(quote) : status;
 }
 
 int CManualPriceDB::DeleteByKeyText(const std::string& text) {
-    std::string key = Padded(Upper(text.substr(0, kKeyLength)), kKeyLength, '\0');
-    std::memcpy(KeyBuffer(0), key.data(), kKeyLength);
-    uint8_t record[kRecordLength] = {};
-    int status = ReadQuote(record);
+    CManualPrice stored;
+    int status = GetRecord(stored, text.substr(0, kKeyLength));
     if (status != 0) return status;
     std::string requested = text.size() > kKeyLength ? Upper(text.substr(kKeyLength, kQuoteIdLength)) : "";
-    std::string stored = GetUpper(record, At("m_strQuoteId"), kQuoteIdLength);
-    size_t first = stored.find_first_not_of(' ');
-    bool emptyId = first == std::string::npos;
-    if (GetFlag(record, At("m_bWithdrawn")) || emptyId || stored == requested) return Delete();
+    bool emptyId = stored.m_strQuoteId.find_first_not_of(' ') == std::string::npos;
+    if (stored.m_bWithdrawn || emptyId || stored.m_strQuoteId == requested) return Delete();
     return btr::B_KEY_VALUE_NOT_FOUND;
 }
 
+// Withdrawing changes the flag and the identifier alone: the other stored bytes stay as written.
 int CManualPriceDB::WithdrawOrDelete(const std::string& selector4, const std::string& selector8,
                                      const std::string& customer, const std::string& item,
                                      const std::string& unit, bool deleteQuote) {
-    uint8_t record[kRecordLength] = {};
-    FillKey0(selector4, selector8, customer, item, unit);
-    int status = ReadQuote(record);
-    if (status != 0) return status;
-    if (deleteQuote) return Delete();
-    if (GetFlag(record, At("m_bWithdrawn"))) return 0;
-    record[At("m_bWithdrawn")] = 'Y';
-    std::string id =
-        MakeQuoteId(GetText(record, At("m_strCustomer"), 6), GetText(record, At("m_strItem"), 12),
-                    GetText(record, At("m_strUnit"), 3), std::time(nullptr));
-    PutText(record, At("m_strQuoteId"), id, kQuoteIdLength, '\0');
-    uint16_t length = kRecordLength;
-    return Update(record, &length, KeyBuffer(0), 0);
+    CManualPrice quote;
+    int status = GetQuote(quote, selector4, selector8, customer, item, unit);
+    if (status != 0 || deleteQuote) return status != 0 ? status : Delete();
+    if (quote.m_bWithdrawn) return 0;
+    std::string id = MakeQuoteId(quote.m_strCustomer, quote.m_strItem, quote.m_strUnit, std::time(nullptr));
+    return UpdateStored(0, [&](uint8_t* record) {
+        record[At("m_bWithdrawn")] = 'Y';
+        PutText(record, At("m_strQuoteId"), id, kQuoteIdLength, '\0');
+    });
 }

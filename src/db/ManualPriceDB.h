@@ -52,9 +52,4 @@ public:
     // Customer, item and unit with the local time as "%4.4d%2.2d%2.2d%2.2d%2.2d%2.2d".
     static std::string MakeQuoteId(const std::string& customer, const std::string& item,
                                    const std::string& unit, std::time_t when);
-
-protected:
-    void FillKey0(const std::string& selector4, const std::string& selector8, const std::string& customer,
-                  const std::string& item, const std::string& unit);
-    int ReadQuote(uint8_t* record);
 };

@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <concepts>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -271,13 +272,28 @@ protected:
         if (!key) return btr::B_INVALID_KEYNUMBER;
         m_read.resize(BufferSize());
         uint16_t length = static_cast<uint16_t>(m_read.size());
+        m_readLength = 0;
         int status = Read(operation, m_read.data(), &length, key, keyNumber);
         if (status != 0) return status;
+        m_readLength = length;
         std::fill(m_read.begin() + std::min<size_t>(length, m_read.size()), m_read.end(), 0);
         return UnpackFrom(m_read.data(), length, record);
+    }
+
+    // Writes back the record last read (on keyNumber) with change made on its stored bytes: the
+    // other fields keep the form they are stored in, which the record object might not give back
+    // (a lower-case code, a date written in another zone). 8 when no record was read.
+    int UpdateStored(int keyNumber, const std::function<void(uint8_t* record)>& change) {
+        uint8_t* key = KeyBuffer(keyNumber);
+        if (!key) return btr::B_INVALID_KEYNUMBER;
+        if (m_readLength == 0) return btr::B_POSITION_NOT_SET;
+        change(m_read.data());
+        uint16_t length = m_readLength;
+        return Update(m_read.data(), &length, key, keyNumber);
     }
 
 private:
     std::vector<std::vector<uint8_t>> m_keys;
     std::vector<uint8_t> m_read;
+    uint16_t m_readLength = 0; // of the record last read, 0 when the last read failed
 };

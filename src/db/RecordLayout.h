@@ -84,11 +84,12 @@ struct LineSpot {
 constexpr LineSpot OnLine(Enc, int) {
     return {};
 }
-constexpr LineSpot OnLine(Enc enc, int width, int at) {
-    return {at, LineKind(enc), width};
-}
+// Amounts take their usual width on the line unless the field gives another.
 constexpr LineSpot OnLine(Enc, int width, int at, ichg::Kind kind, int lineWidth = 0) {
-    return {at, kind, lineWidth ? lineWidth : width};
+    return {at, kind, lineWidth ? lineWidth : kind == ichg::Kind::Amount ? 0 : width};
+}
+constexpr LineSpot OnLine(Enc enc, int width, int at) {
+    return OnLine(enc, width, at, LineKind(enc));
 }
 
 // The member a field lives in: std::string for the texts, bool for flags, char for Code and

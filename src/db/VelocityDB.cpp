@@ -6,7 +6,6 @@
 #include "RecordLayout.h"
 #include "btrieve/btrcall.h"
 
-#include <ctime>
 #include <vector>
 
 using namespace fields;
@@ -15,6 +14,13 @@ namespace {
 constexpr uint16_t kMore = 0x13; // duplicates, modifiable, another segment follows
 constexpr uint16_t kLast = 3;    // duplicates, modifiable
 
+CVelocity Keyed(const std::string& customer, const std::string& item, const std::string& unit) {
+    CVelocity h;
+    h.m_strCustomer = customer;
+    h.m_strItem = item;
+    h.m_strUnit = unit;
+    return h;
+}
 } // namespace
 
 int CVelocityDB::GetLineLength() const {
@@ -137,58 +143,34 @@ const rec::Layout<CVelocity>& CVelocityDB::Fields() {
 }
 #undef KR_RECORD
 
-void CVelocityDB::FillKey1(const std::string& customer, const std::string& item, const std::string& unit) {
-    FillKey(1, Padded(customer, 6, '\0') + Padded(item, 12, '\0') + unit);
-}
-
-int CVelocityDB::ReadKey1(uint8_t* record) {
-    uint16_t length = kRecordLength;
-    int status = GetEqual(record, &length, KeyBuffer(1), 1);
-    if (status == 0 && length != kRecordLength) return btr::B_DATALENGTH_ERROR;
-    return status;
-}
-
 int CVelocityDB::GetHistory(CVelocity& history, const std::string& customer, const std::string& item,
                             const std::string& unit) {
-    uint8_t record[kRecordLength] = {};
-    FillKey1(customer, item, unit);
-    int status = ReadKey1(record);
-    if (status == 0) Unpack(record, history);
+    CVelocity found = Keyed(customer, item, unit);
+    int status = GetSame(found, 1);
+    if (status == 0) history = found;
     return status;
 }
 
+// Withdrawing changes the active flag alone: the other stored bytes stay as written.
 int CVelocityDB::ClearOrDelete(const std::string& customer, const std::string& item, const std::string& unit,
                                bool deleteRecord) {
-    uint8_t record[kRecordLength] = {};
-    FillKey1(customer, item, unit);
-    int status = ReadKey1(record);
-    if (status != 0) return status;
-    if (deleteRecord) return Delete();
-    record[At("m_bActive")] = 'N';
-    uint16_t length = kRecordLength;
-    return Update(record, &length, KeyBuffer(1), 1);
+    CVelocity h;
+    int status = GetHistory(h, customer, item, unit);
+    if (status != 0 || deleteRecord) return status != 0 ? status : Delete();
+    return UpdateStored(1, [](uint8_t* record) { record[At("m_bActive")] = 'N'; });
 }
 
 int CVelocityDB::ClearItemUnit(const std::string& item, const std::string& unit) {
-    uint8_t itemKey[12];
-    uint8_t unitKey[3];
-    PutText(itemKey, 0, Upper(item), 12, '\0');
-    PutText(unitKey, 0, Upper(unit), 3, '\0');
-    uint8_t* key = KeyBuffer(2);
-    std::memcpy(key, itemKey, 12);
-    uint8_t record[kRecordLength] = {};
-    uint16_t length = kRecordLength;
-    int status = GetEqual(record, &length, key, 2);
-    while (status == 0) {
-        if (length != kRecordLength) return btr::B_DATALENGTH_ERROR;
-        if (std::memcmp(record + At("m_strItem"), itemKey, 12) != 0) return 0;
-        if (std::memcmp(record + At("m_strUnit"), unitKey, 3) == 0 && record[At("m_bActive")] != 'N') {
-            record[At("m_bActive")] = 'N';
-            status = Update(record, &length, key, 2);
-            if (status != 0) return status;
-        }
-        length = kRecordLength;
-        status = GetNext(record, &length, key, 2);
+    // The item's records follow one another on key 2; item and unit compared as they are read.
+    CVelocity wanted = Keyed("", item, unit), h;
+    uint8_t stored[kRecordLength] = {};
+    Pack(wanted, stored);
+    Unpack(stored, wanted);
+    int status = GetRecord(h, item, 2);
+    for (; status == 0 && h.m_strItem == wanted.m_strItem; status = GetNextRecord(h, 2)) {
+        if (h.m_strUnit != wanted.m_strUnit || !h.m_bActive) continue;
+        status = UpdateStored(2, [](uint8_t* record) { record[At("m_bActive")] = 'N'; });
+        if (status != 0) return status;
     }
     if (status == btr::B_KEY_VALUE_NOT_FOUND || status == btr::B_END_OF_FILE ||
         status == btr::B_FILE_NOT_FOUND)
@@ -202,41 +184,26 @@ void CVelocityDB::LoadEditQuote() {
 }
 
 int CVelocityDB::MergeHistory(CVelocity& history, bool replace) {
-    uint8_t record[kRecordLength] = {};
-    FillKey1(history.m_strCustomer, history.m_strItem, history.m_strUnit);
-    int status = ReadKey1(record);
-    if (status != 0) return status;
     CVelocity stored;
-    Unpack(record, stored);
+    int status = GetHistory(stored, history.m_strCustomer, history.m_strItem, history.m_strUnit);
+    if (status != 0) return status;
     if (!replace) {
         history.m_strText = stored.m_strText;
         history.m_strCode5 = stored.m_strCode5;
         history.m_strCode3 = stored.m_strCode3;
         history.m_n36 = stored.m_n36;
     }
-    std::string priceCode = Upper(history.m_strPriceCode);
-    std::string prefix = priceCode.substr(0, 2);
+    std::string prefix = Upper(history.m_strPriceCode.substr(0, 2));
     bool dropQuote =
         history.m_fAmount1 != stored.m_fAmount1 || prefix == "PC" || prefix == "FM" || prefix == "BT";
-    if (dropQuote) {
-        if (!m_bEditQuote) {
-            CManualPriceDB prices;
-            std::string path = SiblingFile(prices.GetFileName());
-            if (prices.OpenFile(path.c_str()) == 0) {
-                prices.WithdrawOrDelete("    ", "        ", history.m_strCustomer, history.m_strItem,
-                                        history.m_strUnit, true);
-                prices.Close();
-            }
-        }
-        history.m_fQuotedPrice = 0;
-        history.m_strQuoteCode = "    ";
-    } else {
-        history.m_fQuotedPrice = stored.m_fQuotedPrice;
-        history.m_strQuoteCode = stored.m_strQuoteCode;
+    if (dropQuote && !m_bEditQuote) {
+        CManualPriceDB prices;
+        std::string path = SiblingFile(prices.GetFileName());
+        if (prices.OpenFile(path.c_str()) == 0)
+            prices.WithdrawOrDelete("    ", "        ", history.m_strCustomer, history.m_strItem,
+                                    history.m_strUnit, true);
     }
-    Pack(history, record);
-    uint16_t length = kRecordLength;
-    status = Update(record, &length, KeyBuffer(1), 1);
-    if (status == 0 && length != kRecordLength) return btr::B_DATALENGTH_ERROR;
-    return status;
+    history.m_fQuotedPrice = dropQuote ? 0 : stored.m_fQuotedPrice;
+    history.m_strQuoteCode = dropQuote ? "    " : stored.m_strQuoteCode;
+    return UpdateRecord(history);
 }

@@ -71,8 +71,6 @@ public:
     static const std::vector<BtrKeySegment>& KeySegments();
 
 protected:
-    void FillKey1(const std::string& customer, const std::string& item, const std::string& unit);
-    int ReadKey1(uint8_t* record);
     // Reports a line that cannot be read and moves on past the next line feed (looked for from the
     // line's start when rescan is set, else from the position), or ends the reload.
     void SkipBadLine(long offset, bool rescan);

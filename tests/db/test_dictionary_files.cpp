@@ -2,11 +2,10 @@
 #include "ItemDictDB.h"
 #include "ItemLookupDB.h"
 #include "btrieve/btrcall.h"
+#include "import_support.h"
 #include "support.h"
 
 #include <gtest/gtest.h>
-
-#include <cstring>
 
 namespace {
 
@@ -40,17 +39,14 @@ protected:
     CItemDictDB m_db;
 };
 
+// The record runs five bytes past its list, through insert and update.
 TEST_F(Dictionary, RecordLayoutAndLength) {
     EXPECT_EQ(StoredLength(Blank20("TOMATO")), 49); // empty list
     EXPECT_EQ(StoredLength(Blank20("APPLE")), 49 + 5);
-    std::vector<uint8_t> r = kt::ReadRaw(m_db, Blank20("TOMATOES"));
-    uint16_t length = static_cast<uint16_t>(r.size());
-    ASSERT_NE(length, 0);
     std::vector<uint8_t> expected(49, 0);
     kt::PutText(expected, 0, Blank20("TOMATOES"), 20, '\0');
     kt::PutText(expected, 20, Blank20("TOMATO"), 20, '\0');
-    r.resize(length);
-    EXPECT_EQ(r, expected);
+    EXPECT_EQ(kt::ReadRaw(m_db, Blank20("TOMATOES")), expected);
 
     CItemDict lower;
     lower.m_strWord = "pear";
@@ -62,6 +58,25 @@ TEST_F(Dictionary, RecordLayoutAndLength) {
     ASSERT_EQ(m_db.FindWord(found, "PEAR"), 0);
     EXPECT_EQ(found.m_strItems, "I9,I10");
     EXPECT_EQ(found.m_nCount, 2);
+    found.m_strItems = "I9,I10,I11";
+    ASSERT_EQ(m_db.UpdateRecord(found), 0);
+    EXPECT_EQ(StoredLength("PEAR"), 49 + 10);
+    EXPECT_EQ(m_db.DeleteRecord("pear"), 0);
+    EXPECT_EQ(m_db.GetRecordCount(), 4u);
+}
+
+// The older line's list runs to the line feed and is cut at 12800 characters, and the record it
+// makes can be read back; a list without its line feed ends the run.
+TEST_F(Dictionary, OlderLinesCarryTheirListToTheLineFeed) {
+    std::string columns = "    3 " + Blank20("") + Blank20("LONG");
+    EXPECT_TRUE(kt::Reload(m_db, columns + std::string(12800, 'a') + "bc\n", 770).empty());
+    CItemDict e;
+    ASSERT_EQ(m_db.FindWord(e, Blank20("LONG")), 0);
+    EXPECT_EQ(e.m_strItems, std::string(12800, 'A'));
+    EXPECT_EQ(StoredLength(Blank20("LONG")), CItemDictDB::kBufferSize); // the longest record, not one more
+    auto errors = kt::Reload(m_db, columns + "I1,I2", 770);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0], "Invalid Record Format at offset 0");
 }
 
 TEST_F(Dictionary, FindWordExactThenPrefix) {
@@ -81,17 +96,6 @@ TEST_F(Dictionary, FindWordExactThenPrefix) {
     EXPECT_EQ(m_db.FindWord(e, "ZUCCHINI"), btr::B_END_OF_FILE);
 }
 
-TEST_F(Dictionary, UpdateAndDelete) {
-    CItemDict e;
-    ASSERT_EQ(m_db.FindWord(e, Blank20("APPLE")), 0);
-    e.m_strItems = "I1,I2,I4";
-    e.m_nCount = 3;
-    ASSERT_EQ(m_db.UpdateRecord(e), 0);
-    EXPECT_EQ(StoredLength(Blank20("APPLE")), 49 + 8);
-    EXPECT_EQ(m_db.DeleteRecord(Blank20("apple")), 0);
-    EXPECT_EQ(m_db.GetRecordCount(), 3u);
-}
-
 class Lookup : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -108,18 +112,6 @@ protected:
     CItemLookupDB m_db;
 };
 
-TEST_F(Lookup, InsertWritesTheUpperCasedPairOnceOnly) {
-    CItemLookup lower;
-    lower.m_strWord = "pepper";
-    lower.m_strItem = "i7";
-    ASSERT_EQ(m_db.InsertPair(lower), 0);
-    std::vector<uint8_t> expected(32, 0);
-    kt::PutText(expected, 0, "PEPPER", 20, '\0');
-    kt::PutText(expected, 20, "I7", 12, '\0');
-    EXPECT_EQ(kt::ReadRaw(m_db, std::string(expected.begin(), expected.end()), 1), expected);
-    EXPECT_EQ(m_db.InsertPair(lower), btr::B_DUPLICATE_KEY_VALUE);
-}
-
 TEST_F(Lookup, FindFirstAndNextWalkOneWord) {
     CItemLookup l;
     ASSERT_EQ(m_db.FindFirst(l, "SAUCE"), 0);
@@ -133,7 +125,17 @@ TEST_F(Lookup, FindFirstAndNextWalkOneWord) {
     EXPECT_EQ(m_db.FindFirst(l, "SAUC"), btr::B_KEY_VALUE_NOT_FOUND);
 }
 
-TEST_F(Lookup, PairsExistAndGo) {
+TEST_F(Lookup, PairsAreWrittenUpperCasedOnceExistAndGo) {
+    CItemLookup lower;
+    lower.m_strWord = "pepper";
+    lower.m_strItem = "i7";
+    ASSERT_EQ(m_db.InsertPair(lower), 0);
+    std::vector<uint8_t> expected(32, 0);
+    kt::PutText(expected, 0, "PEPPER", 20, '\0');
+    kt::PutText(expected, 20, "I7", 12, '\0');
+    EXPECT_EQ(kt::ReadRaw(m_db, std::string(expected.begin(), expected.end()), 1), expected);
+    EXPECT_EQ(m_db.InsertPair(lower), btr::B_DUPLICATE_KEY_VALUE);
+
     EXPECT_EQ(m_db.PairExists("SAUCE", "I1"), 0);
     EXPECT_EQ(m_db.PairExists("sauce", "i2"), 0);
     EXPECT_EQ(m_db.PairExists("SALT", "I2"), btr::B_KEY_VALUE_NOT_FOUND); // SALT has other items only
@@ -147,7 +149,7 @@ TEST_F(Lookup, PairsExistAndGo) {
     EXPECT_EQ(m_db.DeletePair("SAUCE", "I1"), 0);
     EXPECT_EQ(m_db.PairExists("SAUCE", "I1"), btr::B_KEY_VALUE_NOT_FOUND);
     EXPECT_EQ(m_db.DeletePair("SAUCE", "I1"), 0);
-    EXPECT_EQ(m_db.GetRecordCount(), 3u);
+    EXPECT_EQ(m_db.GetRecordCount(), 4u);
     m_db.Close();
     EXPECT_EQ(m_db.PairExists("SAUCE", "I2"), btr::B_FILE_NOT_OPEN);
 }

@@ -2,6 +2,7 @@
 // column, and no value breaking a line.
 #include "Interchange.h"
 #include "ItemDB.h"
+#include "ManualPriceDB.h"
 #include "support.h"
 
 #include <gtest/gtest.h>
@@ -29,7 +30,7 @@ void ExpectDay(const std::string& text, int year, int month, int day) {
     EXPECT_EQ(tm.tm_min, 0) << text;
 }
 
-TEST(DateRule, TwoDigitYearsAndTheRangeLimits) {
+TEST(DateRule, TwoDigitYearsTheRangeLimitsAndTheNullDate) {
     ExpectDay("1/2/05", 2005, 1, 2);
     ExpectDay("12/31/99", 1999, 12, 31);
     ExpectDay("6/1/55", 1971, 6, 1);   // below 1971
@@ -38,15 +39,11 @@ TEST(DateRule, TwoDigitYearsAndTheRangeLimits) {
     ExpectDay("02/29/2024  ", 2024, 2, 29);
     ExpectDay("1/1/39", 2037, 1, 1); // 2039, then held at 2037
     ExpectDay("1/1/70", 1971, 1, 1);
-}
-
-TEST(DateRule, EmptyIsTheNullDate) {
-    int64_t t = 0;
-    EXPECT_TRUE(ichg::ParseDate("", t));
-    EXPECT_EQ(t, -1);
-    t = 0;
-    EXPECT_TRUE(ichg::ParseDate("          ", t));
-    EXPECT_EQ(t, -1);
+    for (const char* empty : {"", "          "}) {
+        int64_t t = 0;
+        EXPECT_TRUE(ichg::ParseDate(empty, t));
+        EXPECT_EQ(t, -1);
+    }
 }
 
 TEST(DateRule, InvalidDatesAreRejectedNotShifted) {
@@ -82,13 +79,28 @@ TEST(ValueRules, NumbersAndAmountsTakeTheirSignColumn) {
         EXPECT_FALSE(ichg::ParseAmount(bad, ' ', a)) << bad;
 }
 
-TEST(ColumnTables, AValueCannotBreakTheLine) {
+TEST(ColumnTables, AValueCannotBreakTheLineNorOverflowItsColumn) {
     CItem item;
     item.m_strItemNumber = "1";
     item.m_strDescription = std::string("TWO\nLINES\r\0X", 12);
     std::string line = CItemDB::WriteLine(item, 1025);
     EXPECT_EQ(line.find('\n'), line.size() - 1);
     EXPECT_EQ(line.find('\r'), std::string::npos);
+
+    // The quote's price column is six characters and the sign: a larger price is held at the
+    // largest the column shows, and the line keeps its columns.
+    CManualPrice quote;
+    quote.m_fPrice = -5000.0f;
+    quote.m_strCode80 = "MGR";
+    line = rec::WriteLine(CManualPriceDB::Fields(), quote, 73);
+    EXPECT_EQ(line.substr(61), "999.99-MGR \n");
+    std::string error;
+    CManualPrice read;
+    ASSERT_TRUE(rec::ReadLine(CManualPriceDB::Fields(), line, 72, read, error)) << error;
+    EXPECT_FLOAT_EQ(read.m_fPrice, -999.99f);
+    line.replace(61, 7, " 1x.50 ");
+    EXPECT_FALSE(rec::ReadLine(CManualPriceDB::Fields(), line, 72, read, error));
+    EXPECT_EQ(error, "Invalid Amount \" 1x.50 \"");
 }
 
 } // namespace

@@ -14,13 +14,9 @@ protected:
     void SetUp() override { ASSERT_EQ(m_db.Create("MNPRICE.DB"), 0); }
     static std::string Key(const std::string& s4, const std::string& s8, const std::string& customer,
                            const std::string& item, const std::string& unit) {
-        std::string key(33, '\0');
-        std::memcpy(&key[0], s4.data(), s4.size());
-        std::memcpy(&key[4], s8.data(), s8.size());
-        std::memcpy(&key[12], customer.data(), customer.size());
-        std::memcpy(&key[18], item.data(), item.size());
-        std::memcpy(&key[30], unit.data(), unit.size());
-        return key;
+        using fields::Padded;
+        return Padded(s4, 4, '\0') + Padded(s8, 8, '\0') + Padded(customer, 6, '\0') +
+               Padded(item, 12, '\0') + Padded(unit, 3, '\0');
     }
     std::vector<uint8_t> Raw(const std::string& key33) { return kt::ReadRaw(m_db, key33); }
     int InsertRaw(std::vector<uint8_t> r) {
@@ -83,14 +79,6 @@ TEST_F(ManualPrice, PriceLimitsOnWriteAndRead) {
     CManualPrice found;
     ASSERT_EQ(m_db.GetQuote(found, "    ", "        ", "C1", "I2", "CS"), 0);
     EXPECT_EQ(found.m_fPrice, -9999.99f);
-
-    // A price past the limit written by another program is limited when read.
-    std::vector<uint8_t> raw(88, 0);
-    kt::PutText(raw, 12, "C2", 6, '\0');
-    kt::PutF32(raw, 76, 55555.0f);
-    ASSERT_EQ(InsertRaw(raw), 0);
-    ASSERT_EQ(m_db.GetQuote(found, "", "", "C2", "", ""), 0);
-    EXPECT_EQ(found.m_fPrice, 9999.99f);
     EXPECT_EQ(CManualPriceDB::LimitPrice(std::numeric_limits<float>::quiet_NaN()), 0.0f);
 }
 
@@ -115,13 +103,6 @@ TEST_F(ManualPrice, WithdrawingTwiceKeepsTheFirstStamp) {
     EXPECT_EQ(m_db.WithdrawOrDelete("    ", "        ", "X", "Y", "Z", false), btr::B_KEY_VALUE_NOT_FOUND);
     ASSERT_EQ(m_db.WithdrawOrDelete("    ", "        ", "CUST01", "ITEM00000001", "CAS", true), 0);
     EXPECT_EQ(m_db.GetRecordCount(), 0u);
-}
-
-TEST_F(ManualPrice, QuoteIdentifierFormat) {
-    std::string id = CManualPriceDB::MakeQuoteId("CUSTOMER", "ITEM", "CASE", 0);
-    ASSERT_EQ(id.size(), 6u + 4u + 3u + 14u);
-    EXPECT_EQ(id.substr(0, 13), "CUSTOMITEMCAS");
-    EXPECT_EQ(id.find_first_not_of("0123456789", 13), std::string::npos);
 }
 
 TEST_F(ManualPrice, DeleteByKeyTextMatchesTheIdentifier) {
@@ -149,19 +130,33 @@ TEST_F(ManualPrice, DeleteByKeyTextMatchesTheIdentifier) {
     EXPECT_EQ(m_db.DeleteByKeyText("short"), btr::B_KEY_VALUE_NOT_FOUND);
 }
 
-TEST_F(ManualPrice, UpdateOrInsertKeepsUnknownBytes) {
+// Another program's record: lower-case code, a price past the limit, bytes no field describes.
+// An update keeps the bytes no field describes; a withdrawal changes its flag and identifier alone.
+TEST_F(ManualPrice, UpdatesAndWithdrawalsKeepTheStoredBytes) {
     std::vector<uint8_t> raw(88, 0);
     kt::PutText(raw, 12, "C1", 6, '\0');
     kt::PutText(raw, 18, "I1", 12, '\0');
     kt::PutText(raw, 30, "CS", 3, '\0');
+    kt::PutText(raw, 80, "ab", 4, '\0');
+    kt::PutF32(raw, 76, 55555.0f);
     for (size_t at : {73, 74, 75, 86, 87})
         raw[at] = 0x99;
     ASSERT_EQ(InsertRaw(raw), 0);
+    ASSERT_EQ(m_db.WithdrawOrDelete("", "", "c1", "i1", "cs", false), 0);
+    std::vector<uint8_t> stored = Raw(Key("", "", "C1", "I1", "CS"));
+    ASSERT_EQ(stored.size(), 88u);
+    std::vector<uint8_t> expected = raw;
+    std::copy(stored.begin() + 33, stored.begin() + 68, expected.begin() + 33); // the new identifier
+    expected[85] = 'Y';
+    EXPECT_EQ(stored, expected);
+    EXPECT_EQ(std::string(stored.begin() + 33, stored.begin() + 41), "C1I1CS20");
+
     CManualPrice q;
     ASSERT_EQ(m_db.GetQuote(q, "", "", "C1", "I1", "CS"), 0);
+    EXPECT_EQ(q.m_fPrice, 9999.99f); // limited when read
     q.m_fPrice = 3.25f;
     ASSERT_EQ(m_db.UpdateOrInsertQuote(q), 0);
-    std::vector<uint8_t> stored = Raw(Key("", "", "C1", "I1", "CS"));
+    stored = Raw(Key("", "", "C1", "I1", "CS"));
     ASSERT_EQ(stored.size(), 88u);
     for (size_t at : {73, 74, 75, 86, 87})
         EXPECT_EQ(stored[at], 0x99) << at;
