@@ -3,12 +3,28 @@
 #pragma once
 
 #include "BtrieveDB.h"
+#include "RecordFields.h"
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
 namespace kt {
+
+// A text blank-padded to its column width, as the download writes keys.
+inline std::string Pad(const std::string& s, size_t n) {
+    return fields::Padded(s, n, ' ');
+}
+
+// The interchange line the file class writes for the record as it would store it.
+template <class DB> std::string LineOf(typename DB::Record record) {
+    std::vector<uint8_t> raw(DB::BufferSize(), 0);
+    DB::PackInto(record, raw.data());
+    std::string line;
+    DB probe;
+    probe.FormatLine(raw.data(), line);
+    return line;
+}
 
 inline bool WriteText(const std::string& path, const std::string& text) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
