@@ -8,8 +8,6 @@
 
 #include "BtrieveDB.h"
 
-#include <gtest/gtest.h>
-
 namespace kt {
 
 // A fresh empty directory that becomes the process's current directory for the test's life;
@@ -64,20 +62,5 @@ struct StatInfo {
 StatInfo ReadStat(CBtrieveDB& db);
 // The stored bytes of the record whose key keyNumber is key (zero-padded); empty when missing.
 std::vector<uint8_t> ReadRaw(CBtrieveDB& db, const std::string& key, int keyNumber = 0);
-
-// A test with a fresh empty file of the class DB, created under its own name in a TempDir.
-template <class DB> class FileTest : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_EQ(db.Create(nullptr), 0); }
-    TempDir dir;
-    DB db;
-};
-
-// The bytes the file class stores for the record (as long as the record it writes).
-template <class DB> std::vector<uint8_t> Packed(typename DB::Record record) {
-    std::vector<uint8_t> data(DB::BufferSize(), 0);
-    data.resize(DB::PackInto(record, data.data()));
-    return data;
-}
 
 } // namespace kt

@@ -15,7 +15,7 @@
 #include "OrderItemDB.h"
 #include "VelocityDB.h"
 #include "btrieve/btrcall.h"
-#include "support.h"
+#include "file_test.h"
 
 #include <gtest/gtest.h>
 
@@ -66,7 +66,7 @@ protected:
     kt::TempDir dir;
 };
 
-TEST_F(BtrieveDB, OpenCloseAndCreateFollowTheOpenFlag) {
+TEST_F(BtrieveDB, OpenCloseCreateAndReadsFollowTheOpenFlag) {
     CTestDB db;
     EXPECT_EQ(db.Close(), btr::B_FILE_NOT_OPEN);
     EXPECT_EQ(db.GetOpenFileName(), "");
@@ -85,14 +85,22 @@ TEST_F(BtrieveDB, OpenCloseAndCreateFollowTheOpenFlag) {
     ASSERT_EQ(db.Put("B"), 0);
     ASSERT_EQ(db.Put("C"), 0);
     EXPECT_EQ(db.GetRecordCount(), 3u);
+    // A missing data length reaches the record manager as zero.
+    EXPECT_EQ(db.GetFirst(buf, nullptr, db.m_key, 0), btr::B_DATALENGTH_ERROR);
 
     // Opening the name already open keeps the position.
     len = 20;
     ASSERT_EQ(db.GetFirst(buf, &len, db.m_key, 0), 0);
+    EXPECT_EQ(len, 20);
     EXPECT_EQ(db.OpenFile("TEST.DB"), 0);
     len = 20;
     ASSERT_EQ(db.GetNext(buf, &len, db.m_key, 0), 0);
     EXPECT_EQ(buf[0], 'B');
+    // Create replaces the file the object holds open.
+    ASSERT_EQ(db.Create("TEST.DB"), 0);
+    EXPECT_TRUE(db.IsOpen());
+    EXPECT_EQ(db.GetRecordCount(), 0u);
+    ASSERT_EQ(db.Put("A"), 0); // told apart from the empty other file by its count
 
     // Another name closes the first file, then opens the second.
     CTestDB other;
@@ -103,26 +111,6 @@ TEST_F(BtrieveDB, OpenCloseAndCreateFollowTheOpenFlag) {
     // A failed open leaves the object closed.
     EXPECT_EQ(db.OpenFile("NOPE.DB"), btr::B_FILE_NOT_FOUND);
     EXPECT_FALSE(db.IsOpen());
-}
-
-TEST_F(BtrieveDB, CreateReplacesTheFileItHoldsOpen) {
-    CTestDB db;
-    ASSERT_EQ(db.Create("TEST.DB"), 0);
-    ASSERT_EQ(db.Put("A"), 0);
-    ASSERT_EQ(db.Create("TEST.DB"), 0);
-    EXPECT_TRUE(db.IsOpen());
-    EXPECT_EQ(db.GetRecordCount(), 0u);
-}
-
-TEST_F(BtrieveDB, NullDataLengthReachesTheRecordManagerAsZero) {
-    CTestDB db;
-    ASSERT_EQ(db.Create("TEST.DB"), 0);
-    ASSERT_EQ(db.Put("A"), 0);
-    uint8_t buf[20];
-    EXPECT_EQ(db.GetFirst(buf, nullptr, db.m_key, 0), btr::B_DATALENGTH_ERROR);
-    uint16_t len = 20;
-    EXPECT_EQ(db.GetFirst(buf, &len, db.m_key, 0), 0);
-    EXPECT_EQ(len, 20);
 }
 
 TEST_F(BtrieveDB, ExportReadsEveryRecordAndChecksItsLength) {
@@ -211,11 +199,7 @@ protected:
         }
         return record;
     }
-    static std::vector<uint8_t> Bytes(R record) {
-        std::vector<uint8_t> data(DB::BufferSize(), 0);
-        data.resize(DB::PackInto(record, data.data()));
-        return data;
-    }
+    static std::vector<uint8_t> Bytes(const R& record) { return kt::Packed<DB>(record); }
     static std::string KeyOf(const R& record, int keyNumber) {
         std::vector<uint8_t> data = Bytes(record);
         std::string key;

@@ -1,7 +1,7 @@
 // CUST.DB: layout, digit forms, key rules, round trips and the interchange line.
 #include "CustomerDB.h"
 #include "btrieve/btrcall.h"
-#include "support.h"
+#include "file_test.h"
 
 #include <gtest/gtest.h>
 

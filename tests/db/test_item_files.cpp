@@ -2,7 +2,7 @@
 #include "ItemDB.h"
 #include "ItemUnitDB.h"
 #include "btrieve/btrcall.h"
-#include "support.h"
+#include "file_test.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include "MenuHdrDB.h"
 #include "MenuItemDB.h"
 #include "btrieve/btrcall.h"
-#include "support.h"
+#include "file_test.h"
 
 namespace {
 

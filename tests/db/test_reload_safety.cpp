@@ -3,7 +3,6 @@
 #include "ControlDB.h"
 #include "CustomerDB.h"
 #include "ItemDB.h"
-#include "RecordFields.h"
 #include "VelocityDB.h"
 #include "btrieve/btrcall.h"
 #include "import_support.h"
@@ -13,11 +12,9 @@
 
 namespace {
 
+using kt::Pad;
 using kt::Reload;
-
-std::string Pad(const std::string& s, size_t n) {
-    return fields::Padded(s, n, ' ');
-}
+using Errors = std::vector<std::string>;
 
 std::string CrLf(const std::string& text) {
     std::string out;
@@ -37,13 +34,8 @@ CCustomer Customer(const std::string& number, const std::string& name, bool keep
     return c;
 }
 
-std::string CustomerLine(CCustomer c) {
-    uint8_t raw[CCustomerDB::kRecordLength] = {};
-    CCustomerDB::Pack(c, raw);
-    std::string line;
-    CCustomerDB probe;
-    probe.FormatLine(raw, line);
-    return line;
+std::string CustomerLine(const std::string& number, const std::string& name) {
+    return kt::LineOf<CCustomerDB>(Customer(number, name));
 }
 
 // A customer file whose inserts start failing after a number of them, as on a disk that fills
@@ -77,7 +69,7 @@ protected:
 TEST_F(PurgeReload, AWriteThatFailsLeavesTheFileAsItWas) {
     std::string text;
     for (int i = 0; i < 5; ++i)
-        text += CustomerLine(Customer("2000" + std::to_string(10 + i), "NEW CUSTOMER"));
+        text += CustomerLine("2000" + std::to_string(10 + i), "NEW CUSTOMER");
     CFillingCustomerDB filling;
     filling.m_nRoom = 3;
     ASSERT_EQ(filling.OpenFile("CUST.DB"), 0);
@@ -101,7 +93,7 @@ TEST_F(PurgeReload, ClosingTheFileCommitsThePurgeIntoTheFileOtherHandlesRead) {
     CCustomerDB reader;
     ASSERT_EQ(reader.OpenFile("CUST.DB"), 0);
     CCustomerDB db;
-    kt::WriteText("download.txt", CustomerLine(Customer("200010", "LUIGI'S TRATTORIA")));
+    kt::WriteText("download.txt", CustomerLine("200010", "LUIGI'S TRATTORIA"));
     ASSERT_TRUE(db.BeginReload("download.txt", 0, 777, 1));
     EXPECT_TRUE(db.HoldsReloadTransaction());
     while (db.GetProgressPosition() <= db.GetProgressTotal())
@@ -131,9 +123,8 @@ TEST(CrLfDownloads, LinesOffsetsAndSkippedLinesAsWithLineFeeds) {
     item.m_tTime = -1;
     std::string line = CItemDB::WriteLine(item, 1025);
     std::string shortLine = line.substr(0, line.size() - 3) + "\n";
-    auto errors = Reload(items, CrLf(line + Pad("101", 12) + "\n" + line + shortLine), 1025);
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0], "Invalid Record Format at offset " + std::to_string(2 * (line.size() + 1) + 14));
+    EXPECT_EQ(Reload(items, CrLf(line + Pad("101", 12) + "\n" + line + shortLine), 1025),
+              Errors{"Invalid Record Format at offset " + std::to_string(2 * (line.size() + 1) + 14)});
     CItem found;
     ASSERT_EQ(items.GetRecord(found, Pad("101", 12)), 0);
     EXPECT_EQ(found.m_strDescription, "CHICKEN BREAST");
@@ -145,16 +136,11 @@ TEST(CrLfDownloads, LinesOffsetsAndSkippedLinesAsWithLineFeeds) {
     h.m_strItem = Pad("10101", 12);
     h.m_strUnit = "CS ";
     h.m_tLastDate = -1;
-    uint8_t raw[160] = {};
-    std::string good1, good2;
-    CVelocityDB::Pack(h, raw);
-    history.FormatLine(raw, good1);
+    std::string good1 = kt::LineOf<CVelocityDB>(h);
     h.m_strCustomer = "100355";
-    CVelocityDB::Pack(h, raw);
-    history.FormatLine(raw, good2);
-    errors = Reload(history, CrLf(good1 + good1.substr(0, 60) + "\n" + good2), 1026);
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0], "Error Reading item history file at offset " + std::to_string(good1.size() + 1));
+    std::string good2 = kt::LineOf<CVelocityDB>(h);
+    EXPECT_EQ(Reload(history, CrLf(good1 + good1.substr(0, 60) + "\n" + good2), 1026),
+              Errors{"Error Reading item history file at offset " + std::to_string(good1.size() + 1)});
     EXPECT_EQ(history.GetHistory(h, "100355", Pad("10101", 12), "CS "), 0);
 
     CControlDB control;
