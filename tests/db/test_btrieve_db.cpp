@@ -64,10 +64,10 @@ public:
 class BtrieveDB : public ::testing::Test {
 protected:
     kt::TempDir dir;
+    CTestDB db;
 };
 
 TEST_F(BtrieveDB, OpenCloseCreateAndReadsFollowTheOpenFlag) {
-    CTestDB db;
     EXPECT_EQ(db.Close(), btr::B_FILE_NOT_OPEN);
     EXPECT_EQ(db.GetOpenFileName(), "");
     EXPECT_EQ(db.OpenFile(), btr::B_FILE_NOT_FOUND);
@@ -114,7 +114,6 @@ TEST_F(BtrieveDB, OpenCloseCreateAndReadsFollowTheOpenFlag) {
 }
 
 TEST_F(BtrieveDB, ExportReadsEveryRecordAndChecksItsLength) {
-    CTestDB db;
     std::string line;
     db.recordLength = 0;
     EXPECT_FALSE(db.CanExport());
@@ -123,14 +122,11 @@ TEST_F(BtrieveDB, ExportReadsEveryRecordAndChecksItsLength) {
     ASSERT_EQ(db.Create("TEST.DB"), 0);
     for (std::string k : {"A", "B", "C"})
         ASSERT_EQ(db.Put(k), 0);
-    std::vector<std::string> lines;
-    int s = db.ExportFirst(line);
-    while (s == 0) {
-        lines.push_back(line);
-        s = db.ExportNext(line);
-    }
+    int s = db.ExportFirst(line), lines = 0;
+    for (; s == 0; s = db.ExportNext(line))
+        ++lines;
     EXPECT_EQ(s, btr::B_END_OF_FILE);
-    EXPECT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines, 3);
     EXPECT_EQ(db.GetProgressTotal(), 3u);
     EXPECT_EQ(db.GetProgressPosition(), 3u);
     db.recordLength = 19; // a record of another length
@@ -138,7 +134,6 @@ TEST_F(BtrieveDB, ExportReadsEveryRecordAndChecksItsLength) {
 }
 
 TEST_F(BtrieveDB, BeginReloadPreparesOrRefuses) {
-    CTestDB db;
     db.lineLength = 0;
     { std::ofstream("DL.TXT") << "HEADERA\nrecord-line\n"; }
     EXPECT_FALSE(db.BeginReload("DL.TXT", 8, 5, 0));
@@ -163,7 +158,6 @@ TEST_F(BtrieveDB, BeginReloadPreparesOrRefuses) {
 
 TEST_F(BtrieveDB, PurgingReloadStartsFromAnEmptyFile) {
     std::filesystem::create_directory("TEMP");
-    CTestDB db;
     ASSERT_EQ(db.Create("TEST.DB"), 0);
     ASSERT_EQ(db.Put("A"), 0);
     { std::ofstream("DL.TXT") << "H\nline\n"; }

@@ -5,8 +5,8 @@
 #include "ItemDB.h"
 #include "VelocityDB.h"
 #include "btrieve/btrcall.h"
+#include "file_test.h"
 #include "import_support.h"
-#include "support.h"
 
 #include <gtest/gtest.h>
 
@@ -49,21 +49,22 @@ public:
     }
 };
 
-class PurgeReload : public ::testing::Test {
+int Has(CCustomerDB& db, const std::string& number) {
+    CCustomer found;
+    return db.GetRecord(found, number);
+}
+
+// A customer file holding a customer kept on reloads and one that is not, closed.
+class PurgeReload : public kt::FileTest<CCustomerDB> {
 protected:
     void SetUp() override {
-        ASSERT_EQ(m_db.Create("CUST.DB"), 0);
-        ASSERT_EQ(m_db.InsertRecord(m_kept = Customer("101299", "CAMP WILDWOOD", true)), 0);
-        ASSERT_EQ(m_db.InsertRecord(m_old = Customer("100355", "RED BARN GRILL")), 0);
-        m_db.Close();
+        kt::FileTest<CCustomerDB>::SetUp();
+        CCustomer kept = Customer("101299", "CAMP WILDWOOD", true),
+                  old = Customer("100355", "RED BARN GRILL");
+        ASSERT_EQ(db.InsertRecord(kept), 0);
+        ASSERT_EQ(db.InsertRecord(old), 0);
+        db.Close();
     }
-    int Has(CCustomerDB& db, const std::string& number) {
-        CCustomer found;
-        return db.GetRecord(found, number);
-    }
-    kt::TempDir m_dir;
-    CCustomerDB m_db;
-    CCustomer m_kept, m_old;
 };
 
 TEST_F(PurgeReload, AWriteThatFailsLeavesTheFileAsItWas) {
@@ -92,7 +93,6 @@ TEST_F(PurgeReload, AWriteThatFailsLeavesTheFileAsItWas) {
 TEST_F(PurgeReload, ClosingTheFileCommitsThePurgeIntoTheFileOtherHandlesRead) {
     CCustomerDB reader;
     ASSERT_EQ(reader.OpenFile("CUST.DB"), 0);
-    CCustomerDB db;
     kt::WriteText("download.txt", CustomerLine("200010", "LUIGI'S TRATTORIA"));
     ASSERT_TRUE(db.BeginReload("download.txt", 0, 777, 1));
     EXPECT_TRUE(db.HoldsReloadTransaction());
