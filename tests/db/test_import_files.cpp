@@ -100,8 +100,9 @@ TEST_F(ItemReload, AnOlderLineKeepsWhatItDoesNotCarryAndTheNotes) {
     EXPECT_EQ(found.m_strNotes, "Rinse before cooking");
 }
 
-TEST(UnitReload, ANoLongerSoldUnitWithdrawsItsHistoryOnly) {
-    kt::TempDir dir;
+using UnitReload = kt::FileTest<CItemUnitDB>;
+
+TEST_F(UnitReload, ANoLongerSoldUnitWithdrawsItsHistoryOnly) {
     CVelocityDB history;
     ASSERT_EQ(history.Create("VELOCITY.DB"), 0);
     CVelocity h;
@@ -114,8 +115,6 @@ TEST(UnitReload, ANoLongerSoldUnitWithdrawsItsHistoryOnly) {
         ASSERT_EQ(history.InsertRecord(h), 0);
     }
     history.Close();
-    CItemUnitDB units;
-    ASSERT_EQ(units.Create("ITEMUNIT.DB"), 0);
     CItemUnit cs, lb;
     cs.m_strItemNumber = lb.m_strItemNumber = Pad("501", 12);
     cs.m_strUnit = "CS ";
@@ -125,9 +124,9 @@ TEST(UnitReload, ANoLongerSoldUnitWithdrawsItsHistoryOnly) {
     lb.m_bFlag1 = false;
     lb.m_fWeight = 1;
     EXPECT_TRUE(
-        Reload(units, CItemUnitDB::WriteLine(cs, 1025) + CItemUnitDB::WriteLine(lb, 1025), 1025).empty());
+        Reload(db, CItemUnitDB::WriteLine(cs, 1025) + CItemUnitDB::WriteLine(lb, 1025), 1025).empty());
     CItemUnit found;
-    ASSERT_EQ(units.FindUnit(found, Pad("501", 12), "CS "), 0);
+    ASSERT_EQ(db.FindUnit(found, Pad("501", 12), "CS "), 0);
     EXPECT_FLOAT_EQ(found.m_fWeight, 40);
     ASSERT_EQ(history.OpenFile("VELOCITY.DB"), 0);
     ASSERT_EQ(history.GetHistory(h, "100210", Pad("501", 12), "CS "), 0);
@@ -136,9 +135,9 @@ TEST(UnitReload, ANoLongerSoldUnitWithdrawsItsHistoryOnly) {
     EXPECT_FALSE(h.m_bActive);
     history.Close();
     // A deletion line is item and unit; a missing unit is no error.
-    EXPECT_TRUE(Reload(units, Pad("501", 12) + "LB \n" + Pad("501", 12) + "EA \n", 1025).empty());
-    EXPECT_EQ(units.FindUnit(found, Pad("501", 12), "LB "), btr::B_KEY_VALUE_NOT_FOUND);
-    EXPECT_EQ(units.FindUnit(found, Pad("501", 12), "CS "), 0);
+    EXPECT_TRUE(Reload(db, Pad("501", 12) + "LB \n" + Pad("501", 12) + "EA \n", 1025).empty());
+    EXPECT_EQ(db.FindUnit(found, Pad("501", 12), "LB "), btr::B_KEY_VALUE_NOT_FOUND);
+    EXPECT_EQ(db.FindUnit(found, Pad("501", 12), "CS "), 0);
 }
 
 CCustomer MakeCustomer(const std::string& number, const std::string& name) {
@@ -320,10 +319,9 @@ TEST_F(HistoryReload, OlderVersionsCarryFewerColumnsAndStayActive) {
     EXPECT_EQ(found.m_n140, 0);
 }
 
-TEST(ControlReload, TypedValuesDeletionAndAValueWithoutItsLineFeed) {
-    kt::TempDir dir;
-    CControlDB db;
-    ASSERT_EQ(db.Create("CONTROL.DB"), 0);
+using ControlReload = kt::FileTest<CControlDB>;
+
+TEST_F(ControlReload, TypedValuesDeletionAndAValueWithoutItsLineFeed) {
     std::string text = Pad("COMPANY.KG_LB&", 30) + "By\n" + Pad("COMPANY.PRICE_DECIMALS", 30) + "I    3-\n" +
                        Pad("COMPANY.FUEL_SURCHARGE", 30) + "F      3.50 \n" + Pad("company.name", 30) +
                        "Tkestrel food service   \n" + Pad("OLD.SETTING", 30) + "\n";
@@ -344,27 +342,26 @@ TEST(ControlReload, TypedValuesDeletionAndAValueWithoutItsLineFeed) {
               Errors{"Invalid Number \"   x3 \" at offset 0"});
 }
 
-TEST(DictionaryReload, InlineListsLookupPairsAndDeletion) {
-    kt::TempDir dir;
-    CItemDictDB dict;
-    ASSERT_EQ(dict.Create("ITEMDICT.DB"), 0);
+using DictionaryReload = kt::FileTest<CItemDictDB>;
+
+TEST_F(DictionaryReload, InlineListsLookupPairsAndDeletion) {
     std::string text = "    2 " + Pad("", 20) + Pad("CHICKEN", 20) + Pad("10101", 12) + "," +
                        Pad("10102", 12) + "\n" + "    0 " + Pad("CHICKEN", 20) + Pad("CHIX", 20) + "\n" +
                        "    1 " + Pad("", 20) + Pad("THIGH", 20) + Pad("10102", 12) + "\n";
-    EXPECT_TRUE(Reload(dict, text, 770).empty());
+    EXPECT_TRUE(Reload(db, text, 770).empty());
     CItemDict e;
-    ASSERT_EQ(dict.FindWord(e, Pad("CHIX", 20)), 0);
+    ASSERT_EQ(db.FindWord(e, Pad("CHIX", 20)), 0);
     EXPECT_EQ(e.m_strReplacement, Pad("CHICKEN", 20));
-    ASSERT_EQ(dict.FindWord(e, Pad("CHICKEN", 20)), 0);
+    ASSERT_EQ(db.FindWord(e, Pad("CHICKEN", 20)), 0);
     EXPECT_EQ(e.m_nCount, 2);
     EXPECT_EQ(e.m_strItems, Pad("10101", 12) + "," + Pad("10102", 12));
     // The newer line has no list; a word line alone deletes.
     EXPECT_TRUE(
-        Reload(dict, "   40 " + Pad("", 20) + Pad("BEEF", 20) + "\n" + Pad("THIGH", 20) + "\n", 771).empty());
-    ASSERT_EQ(dict.FindWord(e, Pad("BEEF", 20)), 0);
+        Reload(db, "   40 " + Pad("", 20) + Pad("BEEF", 20) + "\n" + Pad("THIGH", 20) + "\n", 771).empty());
+    ASSERT_EQ(db.FindWord(e, Pad("BEEF", 20)), 0);
     EXPECT_EQ(e.m_nCount, 40);
     EXPECT_TRUE(e.m_strItems.empty());
-    EXPECT_NE(dict.FindWord(e, Pad("THIGH", 20)), 0);
+    EXPECT_NE(db.FindWord(e, Pad("THIGH", 20)), 0);
 
     CItemLookupDB lookup;
     ASSERT_EQ(lookup.Create("ITEMLKUP.DB"), 0);
@@ -379,10 +376,9 @@ TEST(DictionaryReload, InlineListsLookupPairsAndDeletion) {
               Errors{"Invalid Record Format at offset 0"});
 }
 
-TEST(QuoteReload, ImportedQuotesCarryBlankSelectorsAndAnEditedQuoteStays) {
-    kt::TempDir dir;
-    CManualPriceDB db;
-    ASSERT_EQ(db.Create("MNPRICE.DB"), 0);
+using QuoteReload = kt::FileTest<CManualPriceDB>;
+
+TEST_F(QuoteReload, ImportedQuotesCarryBlankSelectorsAndAnEditedQuoteStays) {
     const std::string key = "100210" + Pad("10101", 12) + "CS ";
     auto line = [&](const std::string& stamp, const char* price) {
         return key + key + stamp + " " + "    " + price + "MGR \n";
