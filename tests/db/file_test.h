@@ -23,4 +23,11 @@ template <class DB> std::vector<uint8_t> Packed(typename DB::Record record) {
     return data;
 }
 
+// The record whose key keyNumber is key, read to check its fields (a failure when there is none).
+template <class DB> typename DB::Record Get(DB& db, const std::string& key, int keyNumber = 0) {
+    typename DB::Record record;
+    EXPECT_EQ(db.GetRecord(record, key, keyNumber), 0) << "key " << keyNumber << " \"" << key << '"';
+    return record;
+}
+
 } // namespace kt

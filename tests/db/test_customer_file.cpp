@@ -54,8 +54,7 @@ TEST_F(CustomerFile, PackWritesDigitFormsAndUpperCodes) {
         EXPECT_EQ(r[at], 0) << at;
 
     // Read back in display form; packed again, the same record.
-    CCustomer found;
-    ASSERT_EQ(db.GetRecord(found, "AB12"), 0);
+    CCustomer found = kt::Get(db, "AB12");
     EXPECT_EQ(found.m_strPostal, "12345-    ");
     EXPECT_EQ(found.m_strPhone1, "(555) 123-4567");
     EXPECT_EQ(found.m_strPhone2, "(555) 12 -    ");
@@ -73,12 +72,9 @@ TEST_F(CustomerFile, NumbersAreLookedUpZeroPaddedAndUpperCase) {
     kt::PutText(zeroPadded, 2, "42", 6, '\0');
     kt::PutText(zeroPadded, 8, "Zero padded", 25, '\0');
     ASSERT_EQ(db.InsertBytes(zeroPadded), 0);
-    ASSERT_EQ(db.GetRecord(c, "42"), 0);
-    EXPECT_EQ(c.m_strName, "Zero padded");
-    ASSERT_EQ(db.GetRecord(c, "42    "), 0);
-    EXPECT_EQ(c.m_strName, "Blank padded");
-    EXPECT_EQ(db.GetRecord(c, "Zero padded", 1), 0);
-    EXPECT_EQ(c.m_strNumber, "42");
+    EXPECT_EQ(kt::Get(db, "42").m_strName, "Zero padded");
+    EXPECT_EQ(kt::Get(db, "42    ").m_strName, "Blank padded");
+    EXPECT_EQ(kt::Get(db, "Zero padded", 1).m_strNumber, "42");
 
     c = CCustomer();
     c.m_strNumber = "c1";
@@ -101,8 +97,7 @@ TEST_F(CustomerFile, UpdateKeepsFillerAndUnknownFields) {
     kt::Put32(raw, 340, 0xFFFFFFFFu);
     ASSERT_EQ(db.InsertBytes(raw), 0);
 
-    CCustomer c;
-    ASSERT_EQ(db.GetRecord(c, "F1"), 0);
+    CCustomer c = kt::Get(db, "F1");
     EXPECT_EQ(c.m_strPostal, "98765-0001");
     c.m_strCity = "Springfield";
     c.m_strNumber = "f1"; // found again in upper case

@@ -43,13 +43,11 @@ TEST_F(ItemReload, InsertsUpdatesAndDeletesKeepingTheNumberBlankPadded) {
     int lines = 0;
     EXPECT_TRUE(Reload(db, text, 1025, 0, &lines).empty());
     EXPECT_EQ(lines, 5);
-    CItem found;
-    ASSERT_EQ(db.GetRecord(found, "101         "), 0);
-    EXPECT_EQ(found.m_strDescription, "CHICKEN BREAST BNLS SKNLS");
+    // The last line of the item wins, its number stored blank-padded: a zero-filled lookup of the
+    // bare number does not match it.
+    CItem found = kt::Get(db, "101         ");
     EXPECT_EQ(found.m_strItemNumber, "101         ");
-    EXPECT_EQ(found.m_arrUnits[1], "LB ");
-    EXPECT_EQ(found.m_nPackQuantity, 106);
-    // Stored blank-padded, so a zero-filled lookup of the bare number does not match it.
+    EXPECT_EQ(kt::Packed<CItemDB>(found), kt::Packed<CItemDB>(MakeItem("101", "CHICKEN BREAST BNLS SKNLS")));
     EXPECT_EQ(db.GetRecord(found, "101"), btr::B_KEY_VALUE_NOT_FOUND);
     EXPECT_EQ(db.GetRecord(found, "102         "), btr::B_KEY_VALUE_NOT_FOUND);
     EXPECT_EQ(db.GetRecordCount(), 1u);
@@ -92,8 +90,7 @@ TEST_F(ItemReload, AnOlderLineKeepsWhatItDoesNotCarryAndTheNotes) {
     item.m_strNotes = "Rinse before cooking";
     ASSERT_EQ(db.InsertRecord(item), 0);
     EXPECT_TRUE(Reload(db, CItemDB::WriteLine(MakeItem("401", "RICE JASMINE 25 LB"), 700), 700).empty());
-    CItem found;
-    ASSERT_EQ(db.GetRecord(found, Pad("401", 12)), 0);
+    CItem found = kt::Get(db, Pad("401", 12));
     EXPECT_EQ(found.m_strDescription, "RICE JASMINE 25 LB");
     EXPECT_EQ(found.m_strText278, "LONG TEXT FROM THE ITEM MAINTENANCE");
     EXPECT_EQ(found.m_nNumber7, 77);
@@ -186,14 +183,12 @@ TEST_F(CustomerReload, PurgeKeepsTheMarkedCustomersAndAnUpdateKeepsTheMark) {
     EXPECT_TRUE(
         Reload(db, kt::LineOf<CCustomerDB>(MakeCustomer("100412", "LUIGI'S TRATTORIA")), 777, 1).empty());
     CCustomer found;
-    EXPECT_EQ(db.GetRecord(found, "101299"), 0);
-    EXPECT_TRUE(found.m_bKeepOnReload);
+    EXPECT_TRUE(kt::Get(db, "101299").m_bKeepOnReload);
     EXPECT_EQ(db.GetRecord(found, "100355"), btr::B_KEY_VALUE_NOT_FOUND);
     EXPECT_EQ(db.GetRecord(found, "100412"), 0);
     // The line carries no keep mark: updating a kept customer leaves the mark in place.
     EXPECT_TRUE(Reload(db, kt::LineOf<CCustomerDB>(kept) + "100412\n", 777).empty());
-    ASSERT_EQ(db.GetRecord(found, "101299"), 0);
-    EXPECT_TRUE(found.m_bKeepOnReload);
+    EXPECT_TRUE(kt::Get(db, "101299").m_bKeepOnReload);
     EXPECT_EQ(db.GetRecord(found, "100412"), btr::B_KEY_VALUE_NOT_FOUND);
 }
 
@@ -202,8 +197,7 @@ TEST_F(CustomerReload, TheOlderLineIsSevenCharactersShorter) {
     c.m_strPhone1 = "7405550142"; // the line holds the ten digits
     std::string line = rec::WriteLine(CCustomerDB::Fields(), c, 616);
     EXPECT_TRUE(Reload(db, line, 600).empty());
-    CCustomer found;
-    ASSERT_EQ(db.GetRecord(found, "100587"), 0);
+    CCustomer found = kt::Get(db, "100587");
     EXPECT_EQ(found.m_strName, "SUNRISE DINER");
     EXPECT_EQ(found.m_strPostal, "45750-1102");
     EXPECT_EQ(found.m_strPhone1, "(740) 555-0142");
@@ -327,14 +321,11 @@ TEST_F(ControlReload, TypedValuesDeletionAndAValueWithoutItsLineFeed) {
                        "Tkestrel food service   \n" + Pad("OLD.SETTING", 30) + "\n";
     EXPECT_TRUE(Reload(db, text, 1025).empty());
     CControl c;
-    ASSERT_EQ(db.GetControl(c, "COMPANY.KG_LB&"), 0);
-    EXPECT_TRUE(c.m_bFlag);
-    ASSERT_EQ(db.GetControl(c, "COMPANY.PRICE_DECIMALS"), 0);
-    EXPECT_EQ(c.m_nValue, -3);
-    ASSERT_EQ(db.GetControl(c, "COMPANY.FUEL_SURCHARGE"), 0);
-    EXPECT_DOUBLE_EQ(c.m_dValue, 3.5);
-    ASSERT_EQ(db.GetControl(c, "COMPANY.NAME"), 0);
-    EXPECT_EQ(c.m_strText, "KESTREL FOOD SERVICE");
+    auto get = [&](const char* key) { return db.GetControl(c, key) == 0 ? c : CControl(); };
+    EXPECT_TRUE(get("COMPANY.KG_LB&").m_bFlag);
+    EXPECT_EQ(get("COMPANY.PRICE_DECIMALS").m_nValue, -3);
+    EXPECT_DOUBLE_EQ(get("COMPANY.FUEL_SURCHARGE").m_dValue, 3.5);
+    EXPECT_EQ(get("COMPANY.NAME").m_strText, "KESTREL FOOD SERVICE");
     EXPECT_EQ(Reload(db, Pad("OTHER.SETTING", 30) + "T" + std::string(300, 'X'), 1025),
               Errors{"Invalid Record Format at offset 0"});
     EXPECT_EQ(db.GetControl(c, "OTHER.SETTING"), btr::B_KEY_VALUE_NOT_FOUND);

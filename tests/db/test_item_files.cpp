@@ -69,8 +69,7 @@ TEST_F(ItemFile, InsertWritesTheSharedLayoutAndNotesSetTheRecordLength) {
     kt::PutF32(expected, 380, 2.25f);
     EXPECT_EQ(kt::ReadRaw(db, "AB123"), expected); // empty notes: a 388-byte record
 
-    CItem found;
-    ASSERT_EQ(db.GetRecord(found, "ab123"), 0); // lower case, zero-filled
+    CItem found = kt::Get(db, "ab123"); // lower case, zero-filled
     EXPECT_EQ(found.m_cCode3, 'Q');
     EXPECT_EQ(kt::Packed<CItemDB>(found), expected);
 
@@ -86,8 +85,7 @@ TEST_F(ItemFile, InsertWritesTheSharedLayoutAndNotesSetTheRecordLength) {
     noted.m_strItemNumber = "N2";
     noted.m_strNotes = std::string(5000, 'x');
     ASSERT_EQ(db.InsertRecord(noted), 0);
-    ASSERT_EQ(db.GetRecord(found, "N2"), 0);
-    EXPECT_EQ(found.m_strNotes.size(), 4096u);
+    EXPECT_EQ(kt::Get(db, "N2").m_strNotes.size(), 4096u);
 }
 
 TEST_F(ItemFile, UpdateKeepsUnknownBytesAndReportsMissingItems) {
@@ -99,8 +97,7 @@ TEST_F(ItemFile, UpdateKeepsUnknownBytesAndReportsMissingItems) {
         raw[at] = 0xA5;
     ASSERT_EQ(db.InsertBytes(raw), 0);
 
-    CItem item;
-    ASSERT_EQ(db.GetRecord(item, "r100"), 0);
+    CItem item = kt::Get(db, "r100");
     item.m_strDescription = "New description";
     CItem previous;
     ASSERT_EQ(db.UpdateRecord(item, &previous), 0);

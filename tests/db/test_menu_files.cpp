@@ -114,16 +114,11 @@ TEST_F(MenuHdrDB, NotesDecideTheRecordLengthAndAreReadOnlyWithinTheRecord) {
     EXPECT_EQ(records[1][124 + 4095], 'n');
     EXPECT_EQ(std::vector<uint8_t>(records[1].begin() + 4220, records[1].end()), std::vector<uint8_t>(4, 0));
 
-    CMenuHdr back;
-    ASSERT_EQ(db.FindRecipe(back, "AA2"), 0);
-    EXPECT_EQ(back.m_strNotes, std::string(4096, 'n'));
-    ASSERT_EQ(db.FindRecipe(back, "AA1"), 0);
-    EXPECT_EQ(back.m_strNotes, "");
-    ASSERT_EQ(db.FindRecipe(back, "AA9"), 0);
-    EXPECT_EQ(back.m_strNotes, std::string(4096, 'x'));
-    EXPECT_EQ(back.m_strRecipeName, std::string(30, 'x'));
-    ASSERT_EQ(db.FindRecipe(back, "AA8"), 0);
-    EXPECT_EQ(back.m_strNotes, "yyyyyy");
+    EXPECT_EQ(kt::Get(db, "AA2", 1).m_strNotes, std::string(4096, 'n'));
+    EXPECT_EQ(kt::Get(db, "AA1", 1).m_strNotes, "");
+    EXPECT_EQ(kt::Get(db, "AA9", 1).m_strNotes, std::string(4096, 'x'));
+    EXPECT_EQ(kt::Get(db, "AA9", 1).m_strRecipeName, std::string(30, 'x'));
+    EXPECT_EQ(kt::Get(db, "AA8", 1).m_strNotes, "yyyyyy");
 }
 
 TEST_F(MenuHdrDB, UpdateKeepsTheReservedByteDeleteAndMissingRecipes) {
