@@ -49,14 +49,11 @@ public:
     }
     void ImportLine(int) override {}
 
-    int Put(const std::string& key, const std::string& rest = "") {
-        std::string rec = kt_pad(key, 8) + kt_pad(rest, 12);
+    // A record of the key, blank-filled.
+    int Put(std::string key) {
+        key.resize(20, ' ');
         uint16_t len = 20;
-        return Insert(rec.data(), &len, m_key, 0);
-    }
-    static std::string kt_pad(std::string s, size_t n) {
-        s.resize(n, ' ');
-        return s;
+        return Insert(key.data(), &len, m_key, 0);
     }
     uint8_t m_key[9] = {};
 };
