@@ -16,6 +16,8 @@
 
 namespace {
 
+using kt::MakeCustomer;
+using kt::MakeHistory;
 using kt::Pad;
 using kt::Reload;
 using Errors = std::vector<std::string>;
@@ -137,25 +139,6 @@ TEST_F(UnitReload, ANoLongerSoldUnitWithdrawsItsHistoryOnly) {
     EXPECT_EQ(db.FindUnit(found, Pad("501", 12), "CS "), 0);
 }
 
-CCustomer MakeCustomer(const std::string& number, const std::string& name) {
-    CCustomer c;
-    c.m_strNumber = number;
-    c.m_strName = name;
-    c.m_arrAddress = {"418 WATER ST", "SUITE 2", ""};
-    c.m_strCity = "MARIETTA";
-    c.m_strState = "OH";
-    c.m_strPostal = "45750-1102";
-    c.m_strPhone1 = "(740) 555-0142";
-    c.m_strPhone1Text = "DANA MORALES";
-    c.m_arrAmounts296 = {1.5f, -2, 3, 4, 5, 6};
-    c.m_n340 = -12;
-    c.m_n496 = 496;
-    c.m_b500 = true;
-    c.m_c336 = 'Q';
-    c.m_strCode37 = "REP07";
-    return c;
-}
-
 using CustomerReload = kt::FileTest<CCustomerDB>;
 
 TEST_F(CustomerReload, ExportThenImportGivesTheSameRecords) {
@@ -214,22 +197,7 @@ protected:
         m_prices.Close();
     }
     static std::string Line(const std::string& customer, const std::string& item, float amount1) {
-        return kt::LineOf<CVelocityDB>(Make(customer, item, amount1));
-    }
-    static CVelocity Make(const std::string& customer, const std::string& item, float amount1) {
-        CVelocity h;
-        h.m_strCustomer = customer;
-        h.m_strItem = Pad(item, 12);
-        h.m_strUnit = "CS ";
-        h.m_fAmount1 = amount1;
-        h.m_fAmount2 = 3;
-        h.m_bActive = true;
-        int64_t t = -1;
-        ichg::ParseDate("03/14/2025", t);
-        h.m_tLastDate = t;
-        h.m_arrNumbers = {1, 2, 3, 4, 5, -6};
-        h.m_n156 = 156;
-        return h;
+        return kt::LineOf<CVelocityDB>(MakeHistory(customer, item, amount1));
     }
     void Quote(const std::string& customer) {
         ASSERT_EQ(m_prices.OpenFile("MNPRICE.DB"), 0);
@@ -254,7 +222,7 @@ protected:
 };
 
 TEST_F(HistoryReload, FormatLineImportsTheSameRecordAndAWithdrawalLineClearsTheActiveFlag) {
-    CVelocity h = Make("100210", "10101", 112.4f);
+    CVelocity h = MakeHistory("100210", "10101", 112.4f);
     EXPECT_TRUE(Reload(db, kt::LineOf<CVelocityDB>(h), 1026).empty());
     std::vector<uint8_t> a = kt::Packed<CVelocityDB>(h);
     EXPECT_EQ(kt::ReadRaw(db, std::string(a.begin(), a.begin() + 21), 1), a);
@@ -303,7 +271,7 @@ TEST_F(HistoryReload, ABadLineIsSkippedAndTheNextOneRead) {
 }
 
 TEST_F(HistoryReload, OlderVersionsCarryFewerColumnsAndStayActive) {
-    CVelocity h = Make("100210", "10101", 50);
+    CVelocity h = MakeHistory("100210", "10101", 50);
     h.m_n140 = 140;
     EXPECT_TRUE(Reload(db, kt::LineOf<CVelocityDB>(h).substr(0, 125) + "\n", 520).empty());
     CVelocity found;

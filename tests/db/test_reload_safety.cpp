@@ -25,17 +25,8 @@ std::string CrLf(const std::string& text) {
     return out;
 }
 
-CCustomer Customer(const std::string& number, const std::string& name, bool keep = false) {
-    CCustomer c;
-    c.m_strNumber = number;
-    c.m_strName = name;
-    c.m_strCity = "MARIETTA";
-    c.m_bKeepOnReload = keep;
-    return c;
-}
-
 std::string CustomerLine(const std::string& number, const std::string& name) {
-    return kt::LineOf<CCustomerDB>(Customer(number, name));
+    return kt::LineOf<CCustomerDB>(kt::MakeCustomer(number, name));
 }
 
 // A customer file whose inserts start failing after a number of them, as on a disk that fills
@@ -59,8 +50,9 @@ class PurgeReload : public kt::FileTest<CCustomerDB> {
 protected:
     void SetUp() override {
         kt::FileTest<CCustomerDB>::SetUp();
-        CCustomer kept = Customer("101299", "CAMP WILDWOOD", true),
-                  old = Customer("100355", "RED BARN GRILL");
+        CCustomer kept = kt::MakeCustomer("101299", "CAMP WILDWOOD"),
+                  old = kt::MakeCustomer("100355", "RED BARN GRILL");
+        kept.m_bKeepOnReload = true;
         ASSERT_EQ(db.InsertRecord(kept), 0);
         ASSERT_EQ(db.InsertRecord(old), 0);
         db.Close();
@@ -103,7 +95,7 @@ TEST_F(PurgeReload, ClosingTheFileCommitsThePurgeIntoTheFileOtherHandlesRead) {
     EXPECT_EQ(Has(reader, "101299"), 0);
     EXPECT_EQ(Has(reader, "100355"), btr::B_KEY_VALUE_NOT_FOUND);
     // Inserts through the older handle stay in the file everyone sees; the transaction is over.
-    CCustomer late = Customer("300001", "LATE ARRIVAL");
+    CCustomer late = kt::MakeCustomer("300001", "LATE ARRIVAL");
     ASSERT_EQ(reader.InsertRecord(late), 0);
     ASSERT_EQ(db.OpenFile("CUST.DB"), 0);
     EXPECT_EQ(Has(db, "300001"), 0);
@@ -131,14 +123,9 @@ TEST(CrLfDownloads, LinesOffsetsAndSkippedLinesAsWithLineFeeds) {
 
     CVelocityDB history;
     ASSERT_EQ(history.Create("VELOCITY.DB"), 0);
+    std::string good1 = kt::LineOf<CVelocityDB>(kt::MakeHistory("100210", "10101", 50));
+    std::string good2 = kt::LineOf<CVelocityDB>(kt::MakeHistory("100355", "10101", 50));
     CVelocity h;
-    h.m_strCustomer = "100210";
-    h.m_strItem = Pad("10101", 12);
-    h.m_strUnit = "CS ";
-    h.m_tLastDate = -1;
-    std::string good1 = kt::LineOf<CVelocityDB>(h);
-    h.m_strCustomer = "100355";
-    std::string good2 = kt::LineOf<CVelocityDB>(h);
     EXPECT_EQ(Reload(history, CrLf(good1 + good1.substr(0, 60) + "\n" + good2), 1026),
               Errors{"Error Reading item history file at offset " + std::to_string(good1.size() + 1)});
     EXPECT_EQ(history.GetHistory(h, "100355", Pad("10101", 12), "CS "), 0);
