@@ -88,7 +88,7 @@ TEST_F(ItemFile, InsertWritesTheSharedLayoutAndNotesSetTheRecordLength) {
     EXPECT_EQ(kt::Get(db, "N2").m_strNotes.size(), 4096u);
 }
 
-TEST_F(ItemFile, UpdateKeepsUnknownBytesAndReportsMissingItems) {
+TEST_F(ItemFile, UpdateKeepsUnknownBytesAndGivesThePreviousRecord) {
     // A record as another program of the suite wrote it, reserved bytes in use.
     std::vector<uint8_t> raw(388, 0);
     kt::PutText(raw, 0, "R100", 12, '\0');
@@ -174,11 +174,6 @@ TEST_F(ItemUnitFile, UpdateKeepsReservedBytesAndDeleteFollowsItsKey) {
     ASSERT_EQ(stored.size(), 356u);
     for (size_t at : kUnitReserved)
         EXPECT_EQ(stored[at], 0x5A) << at;
-
-    CItemUnit missing;
-    missing.m_strItemNumber = "P1";
-    missing.m_strUnit = "LB";
-    EXPECT_EQ(db.UpdateRecord(missing), btr::B_KEY_VALUE_NOT_FOUND);
 
     // Key 1 holds the item number alone: only the first record of the item goes.
     ASSERT_EQ(db.DeleteRecord("p1", 1), 0);

@@ -84,8 +84,8 @@ TEST(RecipeFiles, ExistingFilesStayUntouched) {
     CMenuHdrDB hdr;
     CMenuItemDB lines;
     COrderDB orders;
-    EXPECT_EQ(Spec(hdr).back(), 1u);
-    EXPECT_EQ(Spec(lines).back(), 1u);
+    EXPECT_EQ(Spec(hdr), (Numbers{0, 127, 2, 1, 2, 1}));
+    EXPECT_EQ(Spec(lines), (Numbers{0, 96, 1, 0, 1, 1}));
     EXPECT_EQ(orders.OpenFile(), 0);
 }
 
@@ -128,7 +128,7 @@ TEST(RecipeFiles, AFileMadeByAnotherProgramMeanwhileIsKept) {
     EXPECT_EQ(CheckRecipeFile(racing, "MENUHDR.DB"), 0);
     EXPECT_FALSE(racing.IsOpen());
     CMenuHdrDB hdr;
-    EXPECT_EQ(Spec(hdr).back(), 1u);
+    EXPECT_EQ(Spec(hdr), (Numbers{0, 127, 2, 1, 2, 1}));
 }
 
 } // namespace
