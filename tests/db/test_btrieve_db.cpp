@@ -15,7 +15,7 @@
 #include "OrderItemDB.h"
 #include "VelocityDB.h"
 #include "btrieve/btrcall.h"
-#include "support.h"
+#include "file_test.h"
 
 #include <gtest/gtest.h>
 
@@ -49,14 +49,11 @@ public:
     }
     void ImportLine(int) override {}
 
-    int Put(const std::string& key, const std::string& rest = "") {
-        std::string rec = kt_pad(key, 8) + kt_pad(rest, 12);
+    // A record of the key, blank-filled.
+    int Put(std::string key) {
+        key.resize(20, ' ');
         uint16_t len = 20;
-        return Insert(rec.data(), &len, m_key, 0);
-    }
-    static std::string kt_pad(std::string s, size_t n) {
-        s.resize(n, ' ');
-        return s;
+        return Insert(key.data(), &len, m_key, 0);
     }
     uint8_t m_key[9] = {};
 };
@@ -64,10 +61,10 @@ public:
 class BtrieveDB : public ::testing::Test {
 protected:
     kt::TempDir dir;
+    CTestDB db;
 };
 
-TEST_F(BtrieveDB, OpenCloseAndCreateFollowTheOpenFlag) {
-    CTestDB db;
+TEST_F(BtrieveDB, OpenCloseCreateAndReadsFollowTheOpenFlag) {
     EXPECT_EQ(db.Close(), btr::B_FILE_NOT_OPEN);
     EXPECT_EQ(db.GetOpenFileName(), "");
     EXPECT_EQ(db.OpenFile(), btr::B_FILE_NOT_FOUND);
@@ -85,14 +82,22 @@ TEST_F(BtrieveDB, OpenCloseAndCreateFollowTheOpenFlag) {
     ASSERT_EQ(db.Put("B"), 0);
     ASSERT_EQ(db.Put("C"), 0);
     EXPECT_EQ(db.GetRecordCount(), 3u);
+    // A missing data length reaches the record manager as zero.
+    EXPECT_EQ(db.GetFirst(buf, nullptr, db.m_key, 0), btr::B_DATALENGTH_ERROR);
 
     // Opening the name already open keeps the position.
     len = 20;
     ASSERT_EQ(db.GetFirst(buf, &len, db.m_key, 0), 0);
+    EXPECT_EQ(len, 20);
     EXPECT_EQ(db.OpenFile("TEST.DB"), 0);
     len = 20;
     ASSERT_EQ(db.GetNext(buf, &len, db.m_key, 0), 0);
     EXPECT_EQ(buf[0], 'B');
+    // Create replaces the file the object holds open.
+    ASSERT_EQ(db.Create("TEST.DB"), 0);
+    EXPECT_TRUE(db.IsOpen());
+    EXPECT_EQ(db.GetRecordCount(), 0u);
+    ASSERT_EQ(db.Put("A"), 0); // told apart from the empty other file by its count
 
     // Another name closes the first file, then opens the second.
     CTestDB other;
@@ -105,28 +110,7 @@ TEST_F(BtrieveDB, OpenCloseAndCreateFollowTheOpenFlag) {
     EXPECT_FALSE(db.IsOpen());
 }
 
-TEST_F(BtrieveDB, CreateReplacesTheFileItHoldsOpen) {
-    CTestDB db;
-    ASSERT_EQ(db.Create("TEST.DB"), 0);
-    ASSERT_EQ(db.Put("A"), 0);
-    ASSERT_EQ(db.Create("TEST.DB"), 0);
-    EXPECT_TRUE(db.IsOpen());
-    EXPECT_EQ(db.GetRecordCount(), 0u);
-}
-
-TEST_F(BtrieveDB, NullDataLengthReachesTheRecordManagerAsZero) {
-    CTestDB db;
-    ASSERT_EQ(db.Create("TEST.DB"), 0);
-    ASSERT_EQ(db.Put("A"), 0);
-    uint8_t buf[20];
-    EXPECT_EQ(db.GetFirst(buf, nullptr, db.m_key, 0), btr::B_DATALENGTH_ERROR);
-    uint16_t len = 20;
-    EXPECT_EQ(db.GetFirst(buf, &len, db.m_key, 0), 0);
-    EXPECT_EQ(len, 20);
-}
-
 TEST_F(BtrieveDB, ExportReadsEveryRecordAndChecksItsLength) {
-    CTestDB db;
     std::string line;
     db.recordLength = 0;
     EXPECT_FALSE(db.CanExport());
@@ -135,14 +119,11 @@ TEST_F(BtrieveDB, ExportReadsEveryRecordAndChecksItsLength) {
     ASSERT_EQ(db.Create("TEST.DB"), 0);
     for (std::string k : {"A", "B", "C"})
         ASSERT_EQ(db.Put(k), 0);
-    std::vector<std::string> lines;
-    int s = db.ExportFirst(line);
-    while (s == 0) {
-        lines.push_back(line);
-        s = db.ExportNext(line);
-    }
+    int s = db.ExportFirst(line), lines = 0;
+    for (; s == 0; s = db.ExportNext(line))
+        ++lines;
     EXPECT_EQ(s, btr::B_END_OF_FILE);
-    EXPECT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines, 3);
     EXPECT_EQ(db.GetProgressTotal(), 3u);
     EXPECT_EQ(db.GetProgressPosition(), 3u);
     db.recordLength = 19; // a record of another length
@@ -150,7 +131,6 @@ TEST_F(BtrieveDB, ExportReadsEveryRecordAndChecksItsLength) {
 }
 
 TEST_F(BtrieveDB, BeginReloadPreparesOrRefuses) {
-    CTestDB db;
     db.lineLength = 0;
     { std::ofstream("DL.TXT") << "HEADERA\nrecord-line\n"; }
     EXPECT_FALSE(db.BeginReload("DL.TXT", 8, 5, 0));
@@ -175,7 +155,6 @@ TEST_F(BtrieveDB, BeginReloadPreparesOrRefuses) {
 
 TEST_F(BtrieveDB, PurgingReloadStartsFromAnEmptyFile) {
     std::filesystem::create_directory("TEMP");
-    CTestDB db;
     ASSERT_EQ(db.Create("TEST.DB"), 0);
     ASSERT_EQ(db.Put("A"), 0);
     { std::ofstream("DL.TXT") << "H\nline\n"; }
@@ -211,11 +190,7 @@ protected:
         }
         return record;
     }
-    static std::vector<uint8_t> Bytes(R record) {
-        std::vector<uint8_t> data(DB::BufferSize(), 0);
-        data.resize(DB::PackInto(record, data.data()));
-        return data;
-    }
+    static std::vector<uint8_t> Bytes(const R& record) { return kt::Packed<DB>(record); }
     static std::string KeyOf(const R& record, int keyNumber) {
         std::vector<uint8_t> data = Bytes(record);
         std::string key;

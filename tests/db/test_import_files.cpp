@@ -7,23 +7,20 @@
 #include "ItemLookupDB.h"
 #include "ItemUnitDB.h"
 #include "ManualPriceDB.h"
-#include "RecordFields.h"
 #include "VelocityDB.h"
 #include "btrieve/btrcall.h"
+#include "file_test.h"
 #include "import_support.h"
-#include "support.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 namespace {
 
+using kt::MakeCustomer;
+using kt::MakeHistory;
+using kt::Pad;
 using kt::Reload;
-
-std::string Pad(const std::string& s, size_t n) {
-    return fields::Padded(s, n, ' ');
-}
+using Errors = std::vector<std::string>;
 
 CItem MakeItem(const std::string& number, const std::string& description) {
     CItem item;
@@ -38,12 +35,7 @@ CItem MakeItem(const std::string& number, const std::string& description) {
     return item;
 }
 
-class ItemReload : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_EQ(m_db.Create("ITEM.DB"), 0); }
-    kt::TempDir m_dir;
-    CItemDB m_db;
-};
+using ItemReload = kt::FileTest<CItemDB>;
 
 TEST_F(ItemReload, InsertsUpdatesAndDeletesKeepingTheNumberBlankPadded) {
     std::string text = CItemDB::WriteLine(MakeItem("101", "CHICKEN BREAST BNLS"), 1025) +
@@ -51,47 +43,46 @@ TEST_F(ItemReload, InsertsUpdatesAndDeletesKeepingTheNumberBlankPadded) {
                        CItemDB::WriteLine(MakeItem("101", "CHICKEN BREAST BNLS SKNLS"), 1025) +
                        Pad("102", 12) + "\n" + Pad("999", 12) + "\n";
     int lines = 0;
-    EXPECT_TRUE(Reload(m_db, text, 1025, 0, &lines).empty());
+    EXPECT_TRUE(Reload(db, text, 1025, 0, &lines).empty());
     EXPECT_EQ(lines, 5);
-    CItem found;
-    ASSERT_EQ(m_db.GetRecord(found, "101         "), 0);
-    EXPECT_EQ(found.m_strDescription, "CHICKEN BREAST BNLS SKNLS");
+    // The last line of the item wins, its number stored blank-padded: a zero-filled lookup of the
+    // bare number does not match it.
+    CItem found = kt::Get(db, "101         ");
     EXPECT_EQ(found.m_strItemNumber, "101         ");
-    EXPECT_EQ(found.m_arrUnits[1], "LB ");
-    EXPECT_EQ(found.m_nPackQuantity, 106);
-    // Stored blank-padded, so a zero-filled lookup of the bare number does not match it.
-    EXPECT_EQ(m_db.GetRecord(found, "101"), btr::B_KEY_VALUE_NOT_FOUND);
-    EXPECT_EQ(m_db.GetRecord(found, "102         "), btr::B_KEY_VALUE_NOT_FOUND);
-    EXPECT_EQ(m_db.GetRecordCount(), 1u);
+    EXPECT_EQ(kt::Packed<CItemDB>(found), kt::Packed<CItemDB>(MakeItem("101", "CHICKEN BREAST BNLS SKNLS")));
+    EXPECT_EQ(db.GetRecord(found, "101"), btr::B_KEY_VALUE_NOT_FOUND);
+    EXPECT_EQ(db.GetRecord(found, "102         "), btr::B_KEY_VALUE_NOT_FOUND);
+    EXPECT_EQ(db.GetRecordCount(), 1u);
 }
 
-TEST_F(ItemReload, AShortLineEndsTheRunWithOneMessage) {
+TEST_F(ItemReload, AShortLineEndsTheRunAnInvalidDateRejectsItsLineOnly) {
     std::string good = CItemDB::WriteLine(MakeItem("201", "BEEF GROUND 80/20"), 1025);
     std::string shortLine = good.substr(0, good.size() - 2) + "\n";
     shortLine.replace(0, 3, "202");
     std::string text = good + shortLine + CItemDB::WriteLine(MakeItem("203", "PORK LOIN"), 1025);
-    auto errors = Reload(m_db, text, 1025);
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0], "Invalid Record Format at offset " + std::to_string(good.size()));
+    EXPECT_EQ(Reload(db, text, 1025),
+              Errors{"Invalid Record Format at offset " + std::to_string(good.size())});
     CItem found;
-    EXPECT_EQ(m_db.GetRecord(found, Pad("201", 12)), 0);
-    EXPECT_NE(m_db.GetRecord(found, Pad("202", 12)), 0);
-    EXPECT_NE(m_db.GetRecord(found, Pad("203", 12)), 0); // nothing after the bad line
-    EXPECT_GT(m_db.GetProgressPosition(), m_db.GetProgressTotal());
-}
+    EXPECT_EQ(db.GetRecord(found, Pad("201", 12)), 0);
+    EXPECT_NE(db.GetRecord(found, Pad("202", 12)), 0);
+    EXPECT_NE(db.GetRecord(found, Pad("203", 12)), 0); // nothing after the bad line
+    EXPECT_GT(db.GetProgressPosition(), db.GetProgressTotal());
 
-TEST_F(ItemReload, AnInvalidDateRejectsThatLineOnly) {
-    CItem bad = MakeItem("301", "SALMON FILLET");
-    std::string line = CItemDB::WriteLine(bad, 1025);
+    // A header is skipped; offsets count from the file's start.
+    kt::WriteText("with-header.txt", "HDR\n" + CItemDB::WriteLine(MakeItem("9", "X"), 1025) + "short\n");
+    ASSERT_TRUE(db.BeginReload("with-header.txt", 4, 1025, 0));
+    while (db.GetProgressPosition() <= db.GetProgressTotal())
+        db.ImportLine(db.ReadReloadChar());
+    EXPECT_EQ(db.GetErrors(), Errors{"Invalid Record Format at offset 542"});
+    db.EndReload();
+
     // The time column, found through the table.
+    std::string line = CItemDB::WriteLine(MakeItem("301", "SALMON FILLET"), 1025);
     line.replace(static_cast<size_t>(rec::Find(CItemDB::Fields(), "m_tTime")->line.at), 10, "02/30/2024");
-    std::string text = line + CItemDB::WriteLine(MakeItem("302", "COD LOIN"), 1025);
-    auto errors = Reload(m_db, text, 1025);
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0], "Invalid Date \"02/30/2024\" at offset 0");
-    CItem found;
-    EXPECT_EQ(m_db.GetRecord(found, Pad("301", 12)), btr::B_KEY_VALUE_NOT_FOUND);
-    EXPECT_EQ(m_db.GetRecord(found, Pad("302", 12)), 0);
+    EXPECT_EQ(Reload(db, line + CItemDB::WriteLine(MakeItem("302", "COD LOIN"), 1025), 1025),
+              Errors{"Invalid Date \"02/30/2024\" at offset 0"});
+    EXPECT_EQ(db.GetRecord(found, Pad("301", 12)), btr::B_KEY_VALUE_NOT_FOUND);
+    EXPECT_EQ(db.GetRecord(found, Pad("302", 12)), 0);
 }
 
 TEST_F(ItemReload, AnOlderLineKeepsWhatItDoesNotCarryAndTheNotes) {
@@ -99,33 +90,30 @@ TEST_F(ItemReload, AnOlderLineKeepsWhatItDoesNotCarryAndTheNotes) {
     item.m_strText278 = "LONG TEXT FROM THE ITEM MAINTENANCE";
     item.m_nNumber7 = 77;
     item.m_strNotes = "Rinse before cooking";
-    ASSERT_EQ(m_db.InsertRecord(item), 0);
-    CItem older = MakeItem("401", "RICE JASMINE 25 LB");
-    EXPECT_TRUE(Reload(m_db, CItemDB::WriteLine(older, 700), 700).empty());
-    CItem found;
-    ASSERT_EQ(m_db.GetRecord(found, Pad("401", 12)), 0);
+    ASSERT_EQ(db.InsertRecord(item), 0);
+    EXPECT_TRUE(Reload(db, CItemDB::WriteLine(MakeItem("401", "RICE JASMINE 25 LB"), 700), 700).empty());
+    CItem found = kt::Get(db, Pad("401", 12));
     EXPECT_EQ(found.m_strDescription, "RICE JASMINE 25 LB");
     EXPECT_EQ(found.m_strText278, "LONG TEXT FROM THE ITEM MAINTENANCE");
     EXPECT_EQ(found.m_nNumber7, 77);
     EXPECT_EQ(found.m_strNotes, "Rinse before cooking");
 }
 
-TEST(UnitReload, ANoLongerSoldUnitWithdrawsItsHistoryOnly) {
-    kt::TempDir dir;
+using UnitReload = kt::FileTest<CItemUnitDB>;
+
+TEST_F(UnitReload, ANoLongerSoldUnitWithdrawsItsHistoryOnly) {
     CVelocityDB history;
     ASSERT_EQ(history.Create("VELOCITY.DB"), 0);
+    CVelocity h;
+    h.m_strCustomer = "100210";
+    h.m_strItem = Pad("501", 12);
+    h.m_bActive = true;
+    h.m_tLastDate = -1;
     for (const char* unit : {"CS ", "LB "}) {
-        CVelocity h;
-        h.m_strCustomer = "100210";
-        h.m_strItem = Pad("501", 12);
         h.m_strUnit = unit;
-        h.m_bActive = true;
-        h.m_tLastDate = -1;
         ASSERT_EQ(history.InsertRecord(h), 0);
     }
     history.Close();
-    CItemUnitDB units;
-    ASSERT_EQ(units.Create("ITEMUNIT.DB"), 0);
     CItemUnit cs, lb;
     cs.m_strItemNumber = lb.m_strItemNumber = Pad("501", 12);
     cs.m_strUnit = "CS ";
@@ -135,44 +123,25 @@ TEST(UnitReload, ANoLongerSoldUnitWithdrawsItsHistoryOnly) {
     lb.m_bFlag1 = false;
     lb.m_fWeight = 1;
     EXPECT_TRUE(
-        Reload(units, CItemUnitDB::WriteLine(cs, 1025) + CItemUnitDB::WriteLine(lb, 1025), 1025).empty());
+        Reload(db, CItemUnitDB::WriteLine(cs, 1025) + CItemUnitDB::WriteLine(lb, 1025), 1025).empty());
     CItemUnit found;
-    ASSERT_EQ(units.FindUnit(found, Pad("501", 12), "CS "), 0);
+    ASSERT_EQ(db.FindUnit(found, Pad("501", 12), "CS "), 0);
     EXPECT_FLOAT_EQ(found.m_fWeight, 40);
     ASSERT_EQ(history.OpenFile("VELOCITY.DB"), 0);
-    CVelocity h;
     ASSERT_EQ(history.GetHistory(h, "100210", Pad("501", 12), "CS "), 0);
     EXPECT_TRUE(h.m_bActive);
     ASSERT_EQ(history.GetHistory(h, "100210", Pad("501", 12), "LB "), 0);
     EXPECT_FALSE(h.m_bActive);
     history.Close();
     // A deletion line is item and unit; a missing unit is no error.
-    EXPECT_TRUE(Reload(units, Pad("501", 12) + "LB \n" + Pad("501", 12) + "EA \n", 1025).empty());
-    EXPECT_EQ(units.FindUnit(found, Pad("501", 12), "LB "), btr::B_KEY_VALUE_NOT_FOUND);
-    EXPECT_EQ(units.FindUnit(found, Pad("501", 12), "CS "), 0);
+    EXPECT_TRUE(Reload(db, Pad("501", 12) + "LB \n" + Pad("501", 12) + "EA \n", 1025).empty());
+    EXPECT_EQ(db.FindUnit(found, Pad("501", 12), "LB "), btr::B_KEY_VALUE_NOT_FOUND);
+    EXPECT_EQ(db.FindUnit(found, Pad("501", 12), "CS "), 0);
 }
 
-CCustomer MakeCustomer(const std::string& number, const std::string& name) {
-    CCustomer c;
-    c.m_strNumber = number;
-    c.m_strName = name;
-    c.m_arrAddress = {"418 WATER ST", "SUITE 2", ""};
-    c.m_strCity = "MARIETTA";
-    c.m_strState = "OH";
-    c.m_strPostal = "45750-1102";
-    c.m_strPhone1 = "(740) 555-0142";
-    c.m_strPhone1Text = "DANA MORALES";
-    c.m_arrAmounts296 = {1.5f, -2, 3, 4, 5, 6};
-    c.m_n340 = -12;
-    c.m_n496 = 496;
-    c.m_b500 = true;
-    c.m_c336 = 'Q';
-    c.m_strCode37 = "REP07";
-    return c;
-}
+using CustomerReload = kt::FileTest<CCustomerDB>;
 
-TEST(CustomerReload, ExportThenImportGivesTheSameRecords) {
-    kt::TempDir dir;
+TEST_F(CustomerReload, ExportThenImportGivesTheSameRecords) {
     CCustomerDB source;
     ASSERT_EQ(source.Create("SOURCE.DB"), 0);
     CCustomer a = MakeCustomer("100210", "BLUE HERON BISTRO"), b = MakeCustomer("C7    ", "RED BARN GRILL");
@@ -181,138 +150,99 @@ TEST(CustomerReload, ExportThenImportGivesTheSameRecords) {
     std::string text, line;
     for (int s = source.ExportFirst(line); s == 0; s = source.ExportNext(line))
         text += line;
-    CCustomerDB target;
-    ASSERT_EQ(target.Create("CUST.DB"), 0);
-    EXPECT_TRUE(Reload(target, text, 777).empty());
+    EXPECT_TRUE(Reload(db, text, 777).empty());
     for (const char* number : {"100210", "C7    "}) {
         std::vector<uint8_t> one = kt::ReadRaw(source, number);
         ASSERT_EQ(one.size(), 504u) << number;
-        EXPECT_EQ(kt::ReadRaw(target, number), one) << number;
+        EXPECT_EQ(kt::ReadRaw(db, number), one) << number;
     }
 }
 
-TEST(CustomerReload, PurgeKeepsTheMarkedCustomersAndAnUpdateKeepsTheMark) {
-    kt::TempDir dir;
-    CCustomerDB db;
-    ASSERT_EQ(db.Create("CUST.DB"), 0);
+TEST_F(CustomerReload, PurgeKeepsTheMarkedCustomersAndAnUpdateKeepsTheMark) {
     CCustomer kept = MakeCustomer("101299", "CAMP WILDWOOD"), gone = MakeCustomer("100355", "RED BARN GRILL");
     kept.m_bKeepOnReload = true;
     ASSERT_EQ(db.InsertRecord(kept), 0);
     ASSERT_EQ(db.InsertRecord(gone), 0);
-    CCustomer fresh = MakeCustomer("100412", "LUIGI'S TRATTORIA");
-    uint8_t raw[504] = {};
-    CCustomerDB::Pack(fresh, raw);
-    std::string line;
-    ASSERT_EQ(db.FormatLine(raw, line), 0);
-    EXPECT_TRUE(Reload(db, line, 777, 1).empty());
+    EXPECT_TRUE(
+        Reload(db, kt::LineOf<CCustomerDB>(MakeCustomer("100412", "LUIGI'S TRATTORIA")), 777, 1).empty());
     CCustomer found;
-    EXPECT_EQ(db.GetRecord(found, "101299"), 0);
-    EXPECT_TRUE(found.m_bKeepOnReload);
+    EXPECT_TRUE(kt::Get(db, "101299").m_bKeepOnReload);
     EXPECT_EQ(db.GetRecord(found, "100355"), btr::B_KEY_VALUE_NOT_FOUND);
     EXPECT_EQ(db.GetRecord(found, "100412"), 0);
     // The line carries no keep mark: updating a kept customer leaves the mark in place.
-    CCustomerDB::Pack(kept, raw);
-    ASSERT_EQ(db.FormatLine(raw, line), 0);
-    EXPECT_TRUE(Reload(db, line + "100412\n", 777).empty());
-    ASSERT_EQ(db.GetRecord(found, "101299"), 0);
-    EXPECT_TRUE(found.m_bKeepOnReload);
+    EXPECT_TRUE(Reload(db, kt::LineOf<CCustomerDB>(kept) + "100412\n", 777).empty());
+    EXPECT_TRUE(kt::Get(db, "101299").m_bKeepOnReload);
     EXPECT_EQ(db.GetRecord(found, "100412"), btr::B_KEY_VALUE_NOT_FOUND);
 }
 
-TEST(CustomerReload, TheOlderLineIsSevenCharactersShorter) {
-    kt::TempDir dir;
-    CCustomerDB db;
-    ASSERT_EQ(db.Create("CUST.DB"), 0);
+TEST_F(CustomerReload, TheOlderLineIsSevenCharactersShorter) {
     CCustomer c = MakeCustomer("100587", "SUNRISE DINER");
     c.m_strPhone1 = "7405550142"; // the line holds the ten digits
     std::string line = rec::WriteLine(CCustomerDB::Fields(), c, 616);
     EXPECT_TRUE(Reload(db, line, 600).empty());
-    CCustomer found;
-    ASSERT_EQ(db.GetRecord(found, "100587"), 0);
+    CCustomer found = kt::Get(db, "100587");
     EXPECT_EQ(found.m_strName, "SUNRISE DINER");
     EXPECT_EQ(found.m_strPostal, "45750-1102");
     EXPECT_EQ(found.m_strPhone1, "(740) 555-0142");
     EXPECT_EQ(found.m_n496, 0);
     // The same line read as the newer version is short: the run ends.
-    auto errors = Reload(db, line, 777);
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0], "Invalid Record Format at offset 0");
+    EXPECT_EQ(Reload(db, line, 777), Errors{"Invalid Record Format at offset 0"});
 }
 
-class HistoryReload : public ::testing::Test {
+class HistoryReload : public kt::FileTest<CVelocityDB> {
 protected:
     void SetUp() override {
-        ASSERT_EQ(m_db.Create("VELOCITY.DB"), 0);
+        kt::FileTest<CVelocityDB>::SetUp();
         ASSERT_EQ(m_prices.Create("MNPRICE.DB"), 0);
         m_prices.Close();
     }
-    static CVelocity Make(const std::string& customer, const std::string& item, float amount1) {
-        CVelocity h;
-        h.m_strCustomer = customer;
-        h.m_strItem = Pad(item, 12);
-        h.m_strUnit = "CS ";
-        h.m_fAmount1 = amount1;
-        h.m_fAmount2 = 3;
-        h.m_bActive = true;
-        int64_t t = -1;
-        ichg::ParseDate("03/14/2025", t);
-        h.m_tLastDate = t;
-        h.m_arrNumbers = {1, 2, 3, 4, 5, -6};
-        h.m_n156 = 156;
-        return h;
+    static std::string Line(const std::string& customer, const std::string& item, float amount1) {
+        return kt::LineOf<CVelocityDB>(MakeHistory(customer, item, amount1));
     }
-    static std::string Line(CVelocity h) {
-        uint8_t raw[160] = {};
-        CVelocityDB::Pack(h, raw);
-        std::string line;
-        CVelocityDB probe;
-        probe.FormatLine(raw, line);
-        return line;
-    }
-    void Quote(const std::string& customer, const std::string& item) {
+    void Quote(const std::string& customer) {
         ASSERT_EQ(m_prices.OpenFile("MNPRICE.DB"), 0);
         CManualPrice q;
         q.m_strSelector4 = "    ";
         q.m_strSelector8 = "        ";
         q.m_strCustomer = customer;
-        q.m_strItem = Pad(item, 12);
+        q.m_strItem = Pad("10101", 12);
         q.m_strUnit = "CS ";
         q.m_fPrice = 41.5f;
         ASSERT_EQ(m_prices.InsertRecord(q), 0);
         m_prices.Close();
     }
-    int QuoteStatus(const std::string& customer, const std::string& item) {
+    int QuoteStatus(const std::string& customer) {
         CManualPrice q;
         m_prices.OpenFile("MNPRICE.DB");
-        int s = m_prices.GetQuote(q, "    ", "        ", customer, Pad(item, 12), "CS ");
+        int s = m_prices.GetQuote(q, "    ", "        ", customer, Pad("10101", 12), "CS ");
         m_prices.Close();
         return s;
     }
-    kt::TempDir m_dir;
-    CVelocityDB m_db;
     CManualPriceDB m_prices;
 };
 
-TEST_F(HistoryReload, FormatLineThenImportGivesTheSameRecord) {
-    CVelocity h = Make("100210", "10101", 112.4f);
-    EXPECT_TRUE(Reload(m_db, Line(h), 1026).empty());
-    std::vector<uint8_t> a(160, 0);
-    CVelocityDB::Pack(h, a.data());
-    EXPECT_EQ(kt::ReadRaw(m_db, std::string(a.begin(), a.begin() + 21), 1), a);
-}
+TEST_F(HistoryReload, FormatLineImportsTheSameRecordAndAWithdrawalLineClearsTheActiveFlag) {
+    CVelocity h = MakeHistory("100210", "10101", 112.4f);
+    EXPECT_TRUE(Reload(db, kt::LineOf<CVelocityDB>(h), 1026).empty());
+    std::vector<uint8_t> a = kt::Packed<CVelocityDB>(h);
+    EXPECT_EQ(kt::ReadRaw(db, std::string(a.begin(), a.begin() + 21), 1), a);
 
-TEST_F(HistoryReload, AChangedFigureDropsTheQuoteAndTheSameKeepsIt) {
-    ASSERT_TRUE(
-        Reload(m_db, Line(Make("100210", "10101", 50)) + Line(Make("100355", "10101", 50)), 1026).empty());
-    Quote("100210", "10101");
-    Quote("100355", "10101");
     EXPECT_TRUE(
-        Reload(m_db, Line(Make("100210", "10101", 52)) + Line(Make("100355", "10101", 50)), 1026).empty());
-    EXPECT_EQ(QuoteStatus("100210", "10101"), btr::B_KEY_VALUE_NOT_FOUND);
-    EXPECT_EQ(QuoteStatus("100355", "10101"), 0);
+        Reload(db, "100210" + Pad("10101", 12) + "CS \n" + "100210" + Pad("77777", 12) + "CS \n", 1026)
+            .empty());
+    ASSERT_EQ(db.GetHistory(h, "100210", Pad("10101", 12), "CS "), 0);
+    EXPECT_FALSE(h.m_bActive);
 }
 
-TEST_F(HistoryReload, TheEditQuoteSettingIsReadAtTheStartOfTheReload) {
+TEST_F(HistoryReload, AChangedFigureDropsTheQuoteUnlessQuotesAreEdited) {
+    ASSERT_TRUE(Reload(db, Line("100210", "10101", 50) + Line("100355", "10101", 50), 1026).empty());
+    Quote("100210");
+    Quote("100355");
+    EXPECT_TRUE(Reload(db, Line("100210", "10101", 52) + Line("100355", "10101", 50), 1026).empty());
+    EXPECT_EQ(QuoteStatus("100210"), btr::B_KEY_VALUE_NOT_FOUND);
+    EXPECT_EQ(QuoteStatus("100355"), 0);
+
+    // The edit-quote setting is read at the start of the reload.
     CControlDB control;
     ASSERT_EQ(control.Create("CONTROL.DB"), 0);
     CControl c;
@@ -321,133 +251,112 @@ TEST_F(HistoryReload, TheEditQuoteSettingIsReadAtTheStartOfTheReload) {
     c.m_bFlag = true;
     ASSERT_EQ(control.InsertRecord(c), 0);
     control.Close();
-    ASSERT_TRUE(Reload(m_db, Line(Make("100210", "10101", 50)), 1026).empty());
-    EXPECT_TRUE(m_db.GetEditQuote());
-    Quote("100210", "10101");
-    EXPECT_TRUE(Reload(m_db, Line(Make("100210", "10101", 99)), 1026).empty());
-    EXPECT_EQ(QuoteStatus("100210", "10101"), 0);
-}
-
-TEST_F(HistoryReload, AWithdrawalLineClearsTheActiveFlag) {
-    ASSERT_TRUE(Reload(m_db, Line(Make("100210", "10101", 50)), 1026).empty());
-    EXPECT_TRUE(
-        Reload(m_db, "100210" + Pad("10101", 12) + "CS \n" + "100210" + Pad("77777", 12) + "CS \n", 1026)
-            .empty());
-    CVelocity h;
-    ASSERT_EQ(m_db.GetHistory(h, "100210", Pad("10101", 12), "CS "), 0);
-    EXPECT_FALSE(h.m_bActive);
+    Quote("100210");
+    EXPECT_TRUE(Reload(db, Line("100210", "10101", 99), 1026).empty());
+    EXPECT_TRUE(db.GetEditQuote());
+    EXPECT_EQ(QuoteStatus("100210"), 0);
 }
 
 TEST_F(HistoryReload, ABadLineIsSkippedAndTheNextOneRead) {
-    std::string good1 = Line(Make("100210", "10101", 50)), good2 = Line(Make("100355", "10102", 51));
+    std::string good1 = Line("100210", "10101", 50), good2 = Line("100355", "10102", 51);
     std::string bad = good1.substr(0, 100) + "\n";
-    auto errors = Reload(m_db, good1 + bad + good2, 1026);
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0], "Error Reading item history file at offset " + std::to_string(good1.size()));
+    EXPECT_EQ(Reload(db, good1 + bad + good2, 1026),
+              Errors{"Error Reading item history file at offset " + std::to_string(good1.size())});
     CVelocity h;
-    EXPECT_EQ(m_db.GetHistory(h, "100355", Pad("10102", 12), "CS "), 0);
+    EXPECT_EQ(db.GetHistory(h, "100355", Pad("10102", 12), "CS "), 0);
     // A last line without its line feed cannot be recovered from.
-    errors = Reload(m_db, good1 + good2.substr(0, 120), 1026);
+    auto errors = Reload(db, good1 + good2.substr(0, 120), 1026);
     ASSERT_EQ(errors.size(), 2u);
     EXPECT_EQ(errors[1], "Couldn't recover from previous errors");
 }
 
 TEST_F(HistoryReload, OlderVersionsCarryFewerColumnsAndStayActive) {
-    CVelocity h = Make("100210", "10101", 50);
+    CVelocity h = MakeHistory("100210", "10101", 50);
     h.m_n140 = 140;
-    std::string line = Line(h);
-    std::string v520 = line.substr(0, 125) + "\n";
-    EXPECT_TRUE(Reload(m_db, v520, 520).empty());
+    EXPECT_TRUE(Reload(db, kt::LineOf<CVelocityDB>(h).substr(0, 125) + "\n", 520).empty());
     CVelocity found;
-    ASSERT_EQ(m_db.GetHistory(found, "100210", Pad("10101", 12), "CS "), 0);
+    ASSERT_EQ(db.GetHistory(found, "100210", Pad("10101", 12), "CS "), 0);
     EXPECT_TRUE(found.m_bActive);
     EXPECT_EQ(found.m_arrNumbers[5], -6);
     EXPECT_EQ(found.m_n140, 0);
 }
 
-TEST(ControlReload, TypedValuesDeletionAndAValueWithoutItsLineFeed) {
-    kt::TempDir dir;
-    CControlDB db;
-    ASSERT_EQ(db.Create("CONTROL.DB"), 0);
+using ControlReload = kt::FileTest<CControlDB>;
+
+TEST_F(ControlReload, TypedValuesDeletionAndAValueWithoutItsLineFeed) {
     std::string text = Pad("COMPANY.KG_LB&", 30) + "By\n" + Pad("COMPANY.PRICE_DECIMALS", 30) + "I    3-\n" +
                        Pad("COMPANY.FUEL_SURCHARGE", 30) + "F      3.50 \n" + Pad("company.name", 30) +
                        "Tkestrel food service   \n" + Pad("OLD.SETTING", 30) + "\n";
     EXPECT_TRUE(Reload(db, text, 1025).empty());
     CControl c;
-    ASSERT_EQ(db.GetControl(c, "COMPANY.KG_LB&"), 0);
-    EXPECT_TRUE(c.m_bFlag);
-    ASSERT_EQ(db.GetControl(c, "COMPANY.PRICE_DECIMALS"), 0);
-    EXPECT_EQ(c.m_nValue, -3);
-    ASSERT_EQ(db.GetControl(c, "COMPANY.FUEL_SURCHARGE"), 0);
-    EXPECT_DOUBLE_EQ(c.m_dValue, 3.5);
-    ASSERT_EQ(db.GetControl(c, "COMPANY.NAME"), 0);
-    EXPECT_EQ(c.m_strText, "KESTREL FOOD SERVICE");
-    auto errors = Reload(db, Pad("OTHER.SETTING", 30) + "T" + std::string(300, 'X'), 1025);
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0], "Invalid Record Format at offset 0");
+    auto get = [&](const char* key) { return db.GetControl(c, key) == 0 ? c : CControl(); };
+    EXPECT_TRUE(get("COMPANY.KG_LB&").m_bFlag);
+    EXPECT_EQ(get("COMPANY.PRICE_DECIMALS").m_nValue, -3);
+    EXPECT_DOUBLE_EQ(get("COMPANY.FUEL_SURCHARGE").m_dValue, 3.5);
+    EXPECT_EQ(get("COMPANY.NAME").m_strText, "KESTREL FOOD SERVICE");
+    EXPECT_EQ(Reload(db, Pad("OTHER.SETTING", 30) + "T" + std::string(300, 'X'), 1025),
+              Errors{"Invalid Record Format at offset 0"});
     EXPECT_EQ(db.GetControl(c, "OTHER.SETTING"), btr::B_KEY_VALUE_NOT_FOUND);
-    errors = Reload(db, Pad("BAD.NUMBER", 30) + "I   x3 \n", 1025);
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0], "Invalid Number \"   x3 \" at offset 0");
+    EXPECT_EQ(Reload(db, Pad("BAD.NUMBER", 30) + "I   x3 \n", 1025),
+              Errors{"Invalid Number \"   x3 \" at offset 0"});
 }
 
-TEST(DictionaryReload, InlineListsLookupPairsAndDeletion) {
-    kt::TempDir dir;
-    CItemDictDB dict;
-    ASSERT_EQ(dict.Create("ITEMDICT.DB"), 0);
+using DictionaryReload = kt::FileTest<CItemDictDB>;
+
+TEST_F(DictionaryReload, InlineListsLookupPairsAndDeletion) {
     std::string text = "    2 " + Pad("", 20) + Pad("CHICKEN", 20) + Pad("10101", 12) + "," +
                        Pad("10102", 12) + "\n" + "    0 " + Pad("CHICKEN", 20) + Pad("CHIX", 20) + "\n" +
                        "    1 " + Pad("", 20) + Pad("THIGH", 20) + Pad("10102", 12) + "\n";
-    EXPECT_TRUE(Reload(dict, text, 770).empty());
+    EXPECT_TRUE(Reload(db, text, 770).empty());
     CItemDict e;
-    ASSERT_EQ(dict.FindWord(e, Pad("CHIX", 20)), 0);
+    ASSERT_EQ(db.FindWord(e, Pad("CHIX", 20)), 0);
     EXPECT_EQ(e.m_strReplacement, Pad("CHICKEN", 20));
-    ASSERT_EQ(dict.FindWord(e, Pad("CHICKEN", 20)), 0);
+    ASSERT_EQ(db.FindWord(e, Pad("CHICKEN", 20)), 0);
     EXPECT_EQ(e.m_nCount, 2);
     EXPECT_EQ(e.m_strItems, Pad("10101", 12) + "," + Pad("10102", 12));
     // The newer line has no list; a word line alone deletes.
     EXPECT_TRUE(
-        Reload(dict, "   40 " + Pad("", 20) + Pad("BEEF", 20) + "\n" + Pad("THIGH", 20) + "\n", 771).empty());
-    ASSERT_EQ(dict.FindWord(e, Pad("BEEF", 20)), 0);
+        Reload(db, "   40 " + Pad("", 20) + Pad("BEEF", 20) + "\n" + Pad("THIGH", 20) + "\n", 771).empty());
+    ASSERT_EQ(db.FindWord(e, Pad("BEEF", 20)), 0);
     EXPECT_EQ(e.m_nCount, 40);
     EXPECT_TRUE(e.m_strItems.empty());
-    EXPECT_NE(dict.FindWord(e, Pad("THIGH", 20)), 0);
+    EXPECT_NE(db.FindWord(e, Pad("THIGH", 20)), 0);
 
     CItemLookupDB lookup;
     ASSERT_EQ(lookup.Create("ITEMLKUP.DB"), 0);
-    std::string pairs = "A" + Pad("BEEF", 20) + Pad("10201", 12) + "\n" + "A" + Pad("BEEF", 20) +
-                        Pad("10201", 12) + "\n" + "A" + Pad("BEEF", 20) + Pad("10202", 12) + "\n" + "D" +
-                        Pad("BEEF", 20) + Pad("10202", 12) + "\n";
-    EXPECT_TRUE(Reload(lookup, pairs, 1025).empty());
+    auto pair = [](char action, const char* item) { return action + Pad("BEEF", 20) + Pad(item, 12) + "\n"; };
+    EXPECT_TRUE(Reload(lookup,
+                       pair('A', "10201") + pair('A', "10201") + pair('A', "10202") + pair('D', "10202"),
+                       1025)
+                    .empty());
     EXPECT_EQ(lookup.PairExists(Pad("BEEF", 20), Pad("10201", 12)), 0);
     EXPECT_EQ(lookup.PairExists(Pad("BEEF", 20), Pad("10202", 12)), btr::B_KEY_VALUE_NOT_FOUND);
-    auto errors = Reload(lookup, "A" + Pad("BEEF", 20) + "10203\n", 1025);
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0], "Invalid Record Format at offset 0");
+    EXPECT_EQ(Reload(lookup, "A" + Pad("BEEF", 20) + "10203\n", 1025),
+              Errors{"Invalid Record Format at offset 0"});
 }
 
-TEST(QuoteReload, ImportedQuotesCarryBlankSelectorsAndAnEditedQuoteStays) {
-    kt::TempDir dir;
-    CManualPriceDB db;
-    ASSERT_EQ(db.Create("MNPRICE.DB"), 0);
-    auto line = [](const std::string& stamp, const char* price) {
-        std::string key = "100210" + Pad("10101", 12) + "CS ";
+using QuoteReload = kt::FileTest<CManualPriceDB>;
+
+TEST_F(QuoteReload, ImportedQuotesCarryBlankSelectorsAndAnEditedQuoteStays) {
+    const std::string key = "100210" + Pad("10101", 12) + "CS ";
+    auto line = [&](const std::string& stamp, const char* price) {
         return key + key + stamp + " " + "    " + price + "MGR \n";
+    };
+    auto price = [&](CManualPrice& q) {
+        return db.GetQuote(q, "    ", "        ", "100210", Pad("10101", 12), "CS ");
     };
     EXPECT_TRUE(Reload(db, line("20250301093000", " 41.50 "), 1025).empty());
     CManualPrice q;
-    ASSERT_EQ(db.GetQuote(q, "    ", "        ", "100210", Pad("10101", 12), "CS "), 0);
+    ASSERT_EQ(price(q), 0);
     EXPECT_FLOAT_EQ(q.m_fPrice, 41.5f);
     // The same quote again updates it; another identifier leaves the stored quote alone.
     EXPECT_TRUE(
         Reload(db, line("20250301093000", " 40.00 ") + line("20250401080000", " 10.00 "), 1025).empty());
-    ASSERT_EQ(db.GetQuote(q, "    ", "        ", "100210", Pad("10101", 12), "CS "), 0);
+    ASSERT_EQ(price(q), 0);
     EXPECT_FLOAT_EQ(q.m_fPrice, 40.0f);
     // A deletion line: the key and the identifier.
-    std::string key = "    " + std::string(8, ' ') + "100210" + Pad("10101", 12) + "CS ";
-    EXPECT_TRUE(Reload(db, key + "100210" + Pad("10101", 12) + "CS 20250301093000\n", 1025).empty());
-    EXPECT_EQ(db.GetQuote(q, "    ", "        ", "100210", Pad("10101", 12), "CS "),
-              btr::B_KEY_VALUE_NOT_FOUND);
+    EXPECT_TRUE(Reload(db, "    " + std::string(8, ' ') + key + key + "20250301093000\n", 1025).empty());
+    EXPECT_EQ(price(q), btr::B_KEY_VALUE_NOT_FOUND);
     auto errors = Reload(db, line("20250301093000", "4x.50  "), 1025);
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].rfind("Invalid Amount", 0), 0u);
@@ -459,7 +368,7 @@ public:
     int Insert(void*, uint16_t*, void*, int) override { return btr::B_DUPLICATE_KEY_VALUE; }
 };
 
-template <class DB> std::vector<std::string> RefusedReload(const std::string& line, int version) {
+template <class DB> Errors RefusedReload(const std::string& line, int version) {
     kt::TempDir dir;
     Refusing<DB> db;
     EXPECT_EQ(db.Create(db.GetFileName()), 0);
@@ -467,7 +376,6 @@ template <class DB> std::vector<std::string> RefusedReload(const std::string& li
 }
 
 TEST(ReloadWrites, AWriteThatIsRefusedIsReportedInTheFilesOwnWordsAndTheRunGoesOn) {
-    using Errors = std::vector<std::string>;
     EXPECT_EQ(RefusedReload<CItemDB>(CItemDB::WriteLine(MakeItem("7", "X"), 1025), 1025),
               Errors(2, "Error 5 Writing to Database"));
     CItemUnit unit;
@@ -486,22 +394,6 @@ TEST(ReloadWrites, AWriteThatIsRefusedIsReportedInTheFilesOwnWordsAndTheRunGoesO
     EXPECT_EQ(
         RefusedReload<CVelocityDB>(rec::WriteLine(CVelocityDB::Fields(), h, 164), 1026),
         (Errors{"Error 5 Writing to database at offset 0", "Error 5 Writing to database at offset 164"}));
-}
-
-TEST(ReloadStart, ANonExistentDownloadOrAHeaderOnlyFileDoesNotStart) {
-    kt::TempDir dir;
-    CItemDB db;
-    ASSERT_EQ(db.Create("ITEM.DB"), 0);
-    EXPECT_FALSE(db.BeginReload("missing.txt", 0, 1025, 0));
-    kt::WriteText("header.txt", "HEADER");
-    EXPECT_FALSE(db.BeginReload("header.txt", 6, 1025, 0));
-    // A header is skipped; offsets count from the file's start.
-    kt::WriteText("with-header.txt", "HDR\n" + CItemDB::WriteLine(MakeItem("9", "X"), 1025) + "short\n");
-    ASSERT_TRUE(db.BeginReload("with-header.txt", 4, 1025, 0));
-    while (db.GetProgressPosition() <= db.GetProgressTotal())
-        db.ImportLine(db.ReadReloadChar());
-    ASSERT_EQ(db.GetErrors().size(), 1u);
-    EXPECT_EQ(db.GetErrors()[0], "Invalid Record Format at offset 542");
 }
 
 } // namespace

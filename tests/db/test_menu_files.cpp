@@ -9,12 +9,16 @@
 #include "MenuHdrDB.h"
 #include "MenuItemDB.h"
 #include "btrieve/btrcall.h"
-#include "support.h"
+#include "file_test.h"
 
 namespace {
 
+using MenuHdrDB = kt::FileTest<CMenuHdrDB>;
+using MenuItemDB = kt::FileTest<CMenuItemDB>;
+using MenuCategoryDB = kt::FileTest<CMenuCategoryDB>;
+
 // Reads every record of the file in physical order.
-std::vector<std::vector<uint8_t>> AllRecords(CBtrieveDB& db, uint16_t) {
+std::vector<std::vector<uint8_t>> AllRecords(CBtrieveDB& db) {
     std::vector<std::vector<uint8_t>> out;
     std::vector<uint8_t> record;
     for (int st = db.ReadBytes(btr::B_STEP_FIRST, record); st == 0;
@@ -32,14 +36,18 @@ CMenuHdr Header(const std::string& customer, const std::string& key, const std::
     return h;
 }
 
-} // namespace
+// A header record as another program writes it: type, customer and key, the rest filled.
+std::vector<uint8_t> RawHeader(const std::string& key, size_t length, uint8_t fill) {
+    std::vector<uint8_t> raw(length, fill);
+    raw[0] = 'C';
+    kt::PutText(raw, 1, "A1", 8, ' ');
+    kt::PutText(raw, 9, key, 14, ' ');
+    return raw;
+}
 
 // ---------------------------------------------------------------- recipe header file
 
-TEST(MenuHdrDB, InsertWritesTheRecordByteForByte) {
-    kt::TempDir dir;
-    CMenuHdrDB db;
-    ASSERT_EQ(db.Create(nullptr), 0);
+TEST_F(MenuHdrDB, InsertWritesTheRecordByteForByteAndReadsItBack) {
     CMenuHdr h;
     h.m_cRecordType = 'C';
     h.m_strCustomer = "ab12";
@@ -58,7 +66,7 @@ TEST(MenuHdrDB, InsertWritesTheRecordByteForByte) {
     EXPECT_EQ(h.m_strCustomer, "AB12");
     EXPECT_EQ(h.m_strRecipeKey, "AA2024005101530");
 
-    auto records = AllRecords(db, 4224);
+    auto records = AllRecords(db);
     ASSERT_EQ(records.size(), 1u);
     const auto& r = records[0];
     ASSERT_EQ(r.size(), 128u + 14u);
@@ -78,85 +86,49 @@ TEST(MenuHdrDB, InsertWritesTheRecordByteForByte) {
     kt::PutText(expect, 124, "Simmer gently.", 14, '\0');
     EXPECT_EQ(r, expect);
 
-    // Read back: the key as stored, trailing blanks kept.
+    // Read back: the key as stored, trailing blanks kept; every other field as written.
     CMenuHdr back;
     ASSERT_EQ(db.FindRecipe(back, "aa2024005101530"), 0);
     EXPECT_EQ(back.m_strCustomer, "AB12    ");
     EXPECT_EQ(back.m_strRecipeKey, "AA202400510153");
     EXPECT_EQ(back.m_strCategoryKey, "2024005101500 ");
-    EXPECT_EQ(back.m_strRecipeName, "Chicken soup");
-    EXPECT_EQ(back.m_strRecipeID, "cs-1");
-    EXPECT_EQ(back.m_cRecordType, 'C');
-    EXPECT_DOUBLE_EQ(back.m_dSellPrice, 4.95);
-    EXPECT_DOUBLE_EQ(back.m_dDesiredFC, 28.5);
     EXPECT_EQ(back.m_nLastWrite, static_cast<int64_t>(stamp));
     EXPECT_EQ(back.m_strNotes, "Simmer gently.");
+    EXPECT_EQ(kt::Packed<CMenuHdrDB>(back), r);
 }
 
-TEST(MenuHdrDB, NotesLengthDecidesTheRecordLength) {
-    kt::TempDir dir;
-    CMenuHdrDB db;
-    ASSERT_EQ(db.Create(nullptr), 0);
+TEST_F(MenuHdrDB, NotesDecideTheRecordLengthAndAreReadOnlyWithinTheRecord) {
     CMenuHdr empty = Header("A1", "AA1");
     ASSERT_EQ(db.InsertRecipe(empty), 0);
     CMenuHdr full = Header("A1", "AA2");
     full.m_strNotes = std::string(4096, 'n') + "cut off";
     ASSERT_EQ(db.InsertRecipe(full), 0);
+    // Written by another program: full length with no zero byte in the notes area, and short.
+    ASSERT_EQ(db.InsertBytes(RawHeader("AA9", 4224, 'x'), 1), 0);
+    ASSERT_EQ(db.InsertBytes(RawHeader("AA8", 130, 'y'), 1), 0);
 
-    auto records = AllRecords(db, 4224);
-    ASSERT_EQ(records.size(), 2u);
+    auto records = AllRecords(db);
+    ASSERT_EQ(records.size(), 4u);
     EXPECT_EQ(records[0].size(), 128u);
     ASSERT_EQ(records[1].size(), 4224u);
     EXPECT_EQ(records[1][124 + 4095], 'n');
-    for (size_t i = 4220; i < 4224; ++i)
-        EXPECT_EQ(records[1][i], 0);
+    EXPECT_EQ(std::vector<uint8_t>(records[1].begin() + 4220, records[1].end()), std::vector<uint8_t>(4, 0));
 
-    CMenuHdr back;
-    ASSERT_EQ(db.FindRecipe(back, "AA2"), 0);
-    EXPECT_EQ(back.m_strNotes, std::string(4096, 'n'));
-    ASSERT_EQ(db.FindRecipe(back, "AA1"), 0);
-    EXPECT_EQ(back.m_strNotes, "");
+    EXPECT_EQ(kt::Get(db, "AA2", 1).m_strNotes, std::string(4096, 'n'));
+    EXPECT_EQ(kt::Get(db, "AA1", 1).m_strNotes, "");
+    EXPECT_EQ(kt::Get(db, "AA9", 1).m_strNotes, std::string(4096, 'x'));
+    EXPECT_EQ(kt::Get(db, "AA9", 1).m_strRecipeName, std::string(30, 'x'));
+    EXPECT_EQ(kt::Get(db, "AA8", 1).m_strNotes, "yyyyyy");
 }
 
-TEST(MenuHdrDB, NotesWithoutTerminatorAreReadWithinTheRecord) {
-    kt::TempDir dir;
-    CMenuHdrDB db;
-    ASSERT_EQ(db.Create(nullptr), 0);
-    // A full-length record written by another program, no zero byte anywhere in the notes area.
-    std::vector<uint8_t> raw(4224, 'x');
-    raw[0] = 'C';
-    kt::PutText(raw, 1, "A1", 8, ' ');
-    kt::PutText(raw, 9, "AA9", 14, ' ');
-    ASSERT_EQ(db.InsertBytes(raw, 1), 0);
-    // And a short one: the notes are read only as far as the record goes.
-    std::vector<uint8_t> shorter(130, 'y');
-    shorter[0] = 'C';
-    kt::PutText(shorter, 1, "A1", 8, ' ');
-    kt::PutText(shorter, 9, "AA8", 14, ' ');
-    ASSERT_EQ(db.InsertBytes(shorter, 1), 0);
-
-    CMenuHdr back;
-    ASSERT_EQ(db.FindRecipe(back, "AA9"), 0);
-    EXPECT_EQ(back.m_strNotes, std::string(4096, 'x'));
-    EXPECT_EQ(back.m_strRecipeName, std::string(30, 'x'));
-    ASSERT_EQ(db.FindRecipe(back, "AA8"), 0);
-    EXPECT_EQ(back.m_strNotes, "yyyyyy");
-}
-
-TEST(MenuHdrDB, UpdateDeleteAndMissingRecipes) {
-    kt::TempDir dir;
-    CMenuHdrDB db;
-    ASSERT_EQ(db.Create(nullptr), 0);
+TEST_F(MenuHdrDB, UpdateKeepsTheReservedByteDeleteAndMissingRecipes) {
     CMenuHdr h = Header("a1", "aa100");
     EXPECT_EQ(db.UpdateRecipe(h), 4);
     EXPECT_EQ(db.GetRecordCount(), 0u);
     EXPECT_EQ(db.DeleteRecord("AA100"), 0);
 
     // Stored with a byte at the reserved offset 87 and long notes.
-    std::vector<uint8_t> raw(128 + 20, 0);
-    raw[0] = 'C';
-    kt::PutText(raw, 1, "A1", 8, ' ');
-    kt::PutText(raw, 9, "AA100", 14, ' ');
+    std::vector<uint8_t> raw = RawHeader("AA100", 128 + 20, 0);
     raw[87] = 'R';
     kt::PutText(raw, 124, "twenty characters!!!", 20, '\0');
     ASSERT_EQ(db.InsertBytes(raw, 1), 0);
@@ -164,7 +136,7 @@ TEST(MenuHdrDB, UpdateDeleteAndMissingRecipes) {
     h.m_strRecipeName = "New name";
     h.m_strNotes = "short";
     ASSERT_EQ(db.UpdateRecipe(h), 0);
-    auto records = AllRecords(db, 4224);
+    auto records = AllRecords(db);
     ASSERT_EQ(records.size(), 1u);
     ASSERT_EQ(records[0].size(), 133u);
     EXPECT_EQ(records[0][87], 'R');
@@ -182,10 +154,7 @@ TEST(MenuHdrDB, UpdateDeleteAndMissingRecipes) {
     EXPECT_EQ(db.GetRecordCount(), 0u);
 }
 
-TEST(MenuHdrDB, FindFirstAndNextScanOneCustomer) {
-    kt::TempDir dir;
-    CMenuHdrDB db;
-    ASSERT_EQ(db.Create(nullptr), 0);
+TEST_F(MenuHdrDB, FindFirstAndNextScanOneCustomer) {
     for (auto [cust, key] : {std::pair{"B2", "AA1"}, {"A1", "AA2"}, {"A1", "AA3"}, {"ABCDEFG", "AA4"}}) {
         CMenuHdr h = Header(cust, key);
         ASSERT_EQ(db.InsertRecipe(h), 0);
@@ -211,18 +180,7 @@ TEST(MenuHdrDB, FindFirstAndNextScanOneCustomer) {
 
 // ---------------------------------------------------------------- recipe line file
 
-TEST(MenuItemDB, EitherSpellingOfTheNameOpensTheOneFile) {
-    kt::TempDir dir;
-    CMenuItemDB db;
-    ASSERT_EQ(db.Create("MenuItem.DB"), 0);
-    db.Close();
-    EXPECT_EQ(db.OpenFile(), 0);
-}
-
-TEST(MenuItemDB, InsertLineWritesTheRecordByteForByte) {
-    kt::TempDir dir;
-    CMenuItemDB db;
-    ASSERT_EQ(db.Create(nullptr), 0);
+TEST_F(MenuItemDB, InsertLineWritesTheRecordByteForByteAndReadsItBack) {
     CMenuItem short_;
     short_.m_strRecipeKey = "aa123";
     short_.m_strItem = "ab-1";
@@ -245,7 +203,7 @@ TEST(MenuItemDB, InsertLineWritesTheRecordByteForByte) {
     full.m_strPtnType = "flOZxxxxx";
     ASSERT_EQ(db.InsertRecord(full), 0);
 
-    auto records = AllRecords(db, 96);
+    auto records = AllRecords(db);
     ASSERT_EQ(records.size(), 2u);
     std::vector<uint8_t> expect(96, 0);
     kt::PutText(expect, 0, "AA123", 14, ' ');
@@ -266,39 +224,27 @@ TEST(MenuItemDB, InsertLineWritesTheRecordByteForByte) {
     kt::PutText(expect2, 62, "flOZxxxx", 8, '\0');
     EXPECT_EQ(records[1], expect2);
 
+    // Read back in key order: the codes blank-padded, the texts cut as stored.
     CMenuItem back;
     ASSERT_EQ(db.FindFirstLine(back, "AA123"), 0);
     EXPECT_EQ(back.m_strItem, "AB-1        ");
     EXPECT_EQ(back.m_strUnit, "CS ");
-    EXPECT_EQ(back.m_strDescription, "Carrots, diced");
-    EXPECT_EQ(back.m_strPtnType, "oz");
-    EXPECT_DOUBLE_EQ(back.m_dItemCost, 12.5);
-    EXPECT_DOUBLE_EQ(back.m_dPtnPerItem, 160);
-    EXPECT_DOUBLE_EQ(back.m_dPtns, 2.25);
+    EXPECT_EQ(kt::Packed<CMenuItemDB>(back), expect);
     ASSERT_EQ(db.FindNextLine(back), 0);
-    EXPECT_EQ(back.m_strItem, "123456789012");
-    EXPECT_EQ(back.m_strUnit, "EAX");
     EXPECT_EQ(back.m_strDescription, std::string(30, 'd'));
     EXPECT_EQ(back.m_strPtnType, "flOZxxxx");
+    EXPECT_EQ(kt::Packed<CMenuItemDB>(back), expect2);
     EXPECT_EQ(db.FindNextLine(back), 9);
 }
 
-TEST(MenuItemDB, FindAndDeleteLinesOfOneRecipe) {
-    kt::TempDir dir;
-    CMenuItemDB db;
-    ASSERT_EQ(db.Create(nullptr), 0);
-    auto add = [&](const char* key, const char* item) {
+TEST_F(MenuItemDB, FindAndDeleteLinesOfOneRecipe) {
+    for (auto [key, item] :
+         {std::pair{"AA2", "X1"}, {"AA1", "A"}, {"AA1", "B"}, {"AA1", "C"}, {"AA3", "Z"}}) {
         CMenuItem line;
         line.m_strRecipeKey = key;
         line.m_strItem = item;
         ASSERT_EQ(db.InsertRecord(line), 0);
-    };
-    add("AA2", "X1");
-    add("AA1", "A");
-    add("AA1", "B");
-    add("AA1", "C");
-    add("AA3", "Z");
-
+    }
     CMenuItem line;
     EXPECT_EQ(db.FindFirstLine(line, "aa1"), 9); // stored upper case; lower case sorts after it
     EXPECT_EQ(db.FindFirstLine(line, "AA0"), 4);
@@ -319,20 +265,16 @@ TEST(MenuItemDB, FindAndDeleteLinesOfOneRecipe) {
 
 // ---------------------------------------------------------------- recipe category file
 
-TEST(MenuCategoryDB, StoreNewAndExistingCategory) {
-    kt::TempDir dir;
-    CMenuCategoryDB db;
-    ASSERT_EQ(db.Create(nullptr), 0);
+TEST_F(MenuCategoryDB, StoreNewAndExistingCategory) {
     CMenuCategory cat;
     cat.m_cRecordType = 'C';
     cat.m_strCustomer = "ab1";
     cat.m_strCategoryKey = "2024005101500";
     cat.m_strName = "Soups";
-    EXPECT_EQ(db.UpdateRecord(cat), 4);
     ASSERT_EQ(db.InsertRecord(cat), 0);
     EXPECT_EQ(cat.m_strCustomer, "AB1");
 
-    auto records = AllRecords(db, 53);
+    auto records = AllRecords(db);
     ASSERT_EQ(records.size(), 1u);
     std::vector<uint8_t> expect(53, 0);
     expect[0] = 'C';
@@ -347,31 +289,26 @@ TEST(MenuCategoryDB, StoreNewAndExistingCategory) {
     CMenuCategory back;
     ASSERT_EQ(db.FindFirstCategory(back, "AB1"), 0);
     EXPECT_EQ(back.m_strName, "Hot soups");
-    EXPECT_EQ(back.m_strCategoryKey, "2024005101500");
     EXPECT_EQ(back.m_strCustomer, "AB1     ");
-    EXPECT_EQ(back.m_cRecordType, 'C');
+    kt::PutText(expect, 23, "Hot soups", 30, '\0');
+    EXPECT_EQ(kt::Packed<CMenuCategoryDB>(back), expect);
 
     // The unique key refuses a second record with the same key.
     CMenuCategory twin = cat;
     EXPECT_EQ(db.InsertRecord(twin), 5);
 }
 
-TEST(MenuCategoryDB, ScanOneCustomersCategories) {
-    kt::TempDir dir;
-    CMenuCategoryDB db;
-    ASSERT_EQ(db.Create(nullptr), 0);
-    auto add = [&](const char* cust, const char* key, const char* name) {
+TEST_F(MenuCategoryDB, ScanOneCustomersCategories) {
+    for (auto [cust, key, name] : {std::tuple{"B2", "2024001000000", "Other"},
+                                   {"A1", "2024001000001", "Mains"},
+                                   {"A1", "2024001000002", "Mains"}}) { // the same name, another key
         CMenuCategory c;
         c.m_cRecordType = 'C';
         c.m_strCustomer = cust;
         c.m_strCategoryKey = key;
         c.m_strName = name;
         ASSERT_EQ(db.InsertRecord(c), 0);
-    };
-    add("B2", "2024001000000", "Other");
-    add("A1", "2024001000001", "Mains");
-    add("A1", "2024001000002", "Mains"); // the same name, another key
-
+    }
     CMenuCategory c;
     ASSERT_EQ(db.FindFirstCategory(c, "A1"), 0);
     EXPECT_EQ(c.m_strCategoryKey, "2024001000001");
@@ -386,20 +323,28 @@ TEST(MenuCategoryDB, ScanOneCustomersCategories) {
     EXPECT_EQ(db.FindFirstCategory(c, "C3"), 9);
 }
 
-TEST(MenuFiles, ClosedFilesAnswerNotOpen) {
+TEST(MenuFiles, ClosedFilesAnswerNotOpenAndEitherSpellingOpensTheLineFile) {
+    kt::TempDir dir;
     CMenuHdrDB hdr;
     CMenuItemDB items;
     CMenuCategoryDB cats;
     CMenuHdr h;
     CMenuItem line;
     CMenuCategory c;
-    EXPECT_EQ(hdr.FindFirstRecipe(h, "A1"), 3);
-    EXPECT_EQ(hdr.InsertRecipe(h), 3);
-    EXPECT_EQ(hdr.UpdateRecipe(h), 3);
-    EXPECT_EQ(hdr.DeleteRecord("AA1"), 3);
-    EXPECT_EQ(items.FindFirstLine(line, "AA1"), 3);
-    EXPECT_EQ(items.DeleteLines("AA1"), 3);
-    EXPECT_EQ(items.InsertRecord(line), 3);
-    EXPECT_EQ(cats.UpdateRecord(c), 3);
-    EXPECT_EQ(cats.InsertRecord(c), 3);
+    std::vector<int> statuses = {hdr.FindFirstRecipe(h, "A1"),
+                                 hdr.InsertRecipe(h),
+                                 hdr.UpdateRecipe(h),
+                                 hdr.DeleteRecord("AA1"),
+                                 items.FindFirstLine(line, "AA1"),
+                                 items.DeleteLines("AA1"),
+                                 items.InsertRecord(line),
+                                 cats.UpdateRecord(c),
+                                 cats.InsertRecord(c)};
+    EXPECT_EQ(statuses, std::vector<int>(statuses.size(), 3));
+
+    ASSERT_EQ(items.Create("MenuItem.DB"), 0);
+    items.Close();
+    EXPECT_EQ(items.OpenFile(), 0);
 }
+
+} // namespace

@@ -18,20 +18,14 @@
 
 namespace {
 
-struct Expected {
-    uint16_t recordLength, keys, fileFlags;
-    size_t segments;
-};
+using Numbers = std::vector<unsigned>;
 
-void ExpectFile(CBtrieveDB& db, Expected e) {
-    ASSERT_EQ(db.OpenFile(), 0) << db.GetFileName();
+// The open status, then record length, keys, file flags, segments and records of the file.
+Numbers Spec(CBtrieveDB& db) {
+    if (int status = db.OpenFile()) return {static_cast<unsigned>(status)};
     kt::StatInfo st = kt::ReadStat(db);
-    ASSERT_EQ(st.status, 0);
-    EXPECT_EQ(st.recordLength, e.recordLength) << db.GetFileName();
-    EXPECT_EQ(st.keys, e.keys) << db.GetFileName();
-    EXPECT_EQ(st.fileFlags, e.fileFlags) << db.GetFileName();
-    EXPECT_EQ(st.segments.size(), e.segments) << db.GetFileName();
-    EXPECT_EQ(st.records, 0u) << db.GetFileName();
+    return {static_cast<unsigned>(st.status),          st.recordLength, st.keys, st.fileFlags,
+            static_cast<unsigned>(st.segments.size()), st.records};
 }
 
 std::string Slurp(const std::filesystem::path& p) {
@@ -39,7 +33,15 @@ std::string Slurp(const std::filesystem::path& p) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-} // namespace
+int AddRecipe(const std::string& customer, const std::string& key) {
+    CMenuHdrDB hdr;
+    if (int status = hdr.OpenFile()) return status;
+    CMenuHdr h;
+    h.m_cRecordType = 'C';
+    h.m_strCustomer = customer;
+    h.m_strRecipeKey = key;
+    return hdr.InsertRecipe(h);
+}
 
 TEST(RecipeFiles, EmptyDirectoryGetsSixEmptyFiles) {
     kt::TempDir dir;
@@ -50,34 +52,25 @@ TEST(RecipeFiles, EmptyDirectoryGetsSixEmptyFiles) {
     CMenuCategoryDB cats;
     CMenuHdrDB hdr;
     CMenuItemDB lines;
-    ExpectFile(ptn, {36, 2, 0, 2});
-    ExpectFile(orders, {408, 3, 0, 3});
-    ExpectFile(items, {176, 4, 0, 7});
-    ExpectFile(cats, {53, 2, 0, 2});
-    ExpectFile(hdr, {127, 2, 1, 2});
-    ExpectFile(lines, {96, 1, 0, 1});
+    EXPECT_EQ(Spec(ptn), (Numbers{0, 36, 2, 0, 2, 0}));
+    EXPECT_EQ(Spec(orders), (Numbers{0, 408, 3, 0, 3, 0}));
+    EXPECT_EQ(Spec(items), (Numbers{0, 176, 4, 0, 7, 0}));
+    EXPECT_EQ(Spec(cats), (Numbers{0, 53, 2, 0, 2, 0}));
+    EXPECT_EQ(Spec(hdr), (Numbers{0, 127, 2, 1, 2, 0}));
+    EXPECT_EQ(Spec(lines), (Numbers{0, 96, 1, 0, 1, 0}));
 
-    kt::StatInfo st = kt::ReadStat(ptn);
-    ASSERT_EQ(st.segments.size(), 2u);
-    EXPECT_EQ(st.segments[0].position, 1);
-    EXPECT_EQ(st.segments[0].length, 21);
-    EXPECT_EQ(st.segments[0].flags, 0);
-    EXPECT_EQ(st.segments[1].position, 7);
-    EXPECT_EQ(st.segments[1].length, 12);
-    EXPECT_EQ(st.segments[1].flags, 3);
+    // Position, length and flags of each portion size key segment.
+    Numbers segments;
+    for (const kt::StatInfo::Segment& s : kt::ReadStat(ptn).segments)
+        segments.insert(segments.end(), {s.position, s.length, s.flags});
+    EXPECT_EQ(segments, (Numbers{1, 21, 0, 7, 12, 3}));
 }
 
 TEST(RecipeFiles, ExistingFilesStayUntouched) {
     kt::TempDir dir;
     ASSERT_EQ(CheckRecipeFiles(), 0);
+    ASSERT_EQ(AddRecipe("A1", "AA1"), 0);
     {
-        CMenuHdrDB hdr;
-        ASSERT_EQ(hdr.OpenFile(), 0);
-        CMenuHdr h;
-        h.m_cRecordType = 'C';
-        h.m_strCustomer = "A1";
-        h.m_strRecipeKey = "AA1";
-        ASSERT_EQ(hdr.InsertRecipe(h), 0);
         CMenuItemDB lines;
         ASSERT_EQ(lines.OpenFile(), 0);
         CMenuItem line;
@@ -89,21 +82,16 @@ TEST(RecipeFiles, ExistingFilesStayUntouched) {
     EXPECT_EQ(CheckRecipeFiles(), 0);
 
     CMenuHdrDB hdr;
-    ASSERT_EQ(hdr.OpenFile(), 0);
-    EXPECT_EQ(hdr.GetRecordCount(), 1u);
     CMenuItemDB lines;
-    ASSERT_EQ(lines.OpenFile(), 0);
-    EXPECT_EQ(lines.GetRecordCount(), 1u);
     COrderDB orders;
+    EXPECT_EQ(Spec(hdr), (Numbers{0, 127, 2, 1, 2, 1}));
+    EXPECT_EQ(Spec(lines), (Numbers{0, 96, 1, 0, 1, 1}));
     EXPECT_EQ(orders.OpenFile(), 0);
 }
 
 TEST(RecipeFiles, AFileThatIsNotARecordFileIsReportedAndKept) {
     kt::TempDir dir;
-    {
-        std::ofstream out(dir.file("ORDER.DB"), std::ios::binary);
-        out << "not a record file, but somebody's data";
-    }
+    std::ofstream(dir.file("ORDER.DB"), std::ios::binary) << "not a record file, but somebody's data";
     const std::string before = Slurp(dir.path() / "ORDER.DB");
     int status = CheckRecipeFiles();
     EXPECT_NE(status, 0);
@@ -111,14 +99,12 @@ TEST(RecipeFiles, AFileThatIsNotARecordFileIsReportedAndKept) {
     EXPECT_EQ(Slurp(dir.path() / "ORDER.DB"), before);
     // The other five are made all the same.
     CMenuHdrDB hdr;
-    EXPECT_EQ(hdr.OpenFile(), 0);
     CPortionSizeDB ptn;
-    EXPECT_EQ(ptn.OpenFile(), 0);
     CMenuItemDB lines;
+    EXPECT_EQ(hdr.OpenFile(), 0);
+    EXPECT_EQ(ptn.OpenFile(), 0);
     EXPECT_EQ(lines.OpenFile(), 0);
 }
-
-namespace {
 
 // A header file that another program creates, with one recipe, just after our open found none.
 class CRacedMenuHdrDB : public CMenuHdrDB {
@@ -128,11 +114,7 @@ public:
             m_bRaced = true;
             CMenuHdrDB other;
             EXPECT_EQ(other.Create(nullptr), 0);
-            CMenuHdr header;
-            header.m_cRecordType = 'C';
-            header.m_strCustomer = "OTHER";
-            header.m_strRecipeKey = "AA2";
-            EXPECT_EQ(other.InsertRecipe(header), 0);
+            EXPECT_EQ(AddRecipe("OTHER", "AA2"), 0);
             return 12;
         }
         return CMenuHdrDB::OpenFile(path);
@@ -140,14 +122,13 @@ public:
     bool m_bRaced = false;
 };
 
-} // namespace
-
 TEST(RecipeFiles, AFileMadeByAnotherProgramMeanwhileIsKept) {
     kt::TempDir dir;
     CCreateNoReplace<CRacedMenuHdrDB> racing;
     EXPECT_EQ(CheckRecipeFile(racing, "MENUHDR.DB"), 0);
     EXPECT_FALSE(racing.IsOpen());
     CMenuHdrDB hdr;
-    ASSERT_EQ(hdr.OpenFile(), 0);
-    EXPECT_EQ(hdr.GetRecordCount(), 1u);
+    EXPECT_EQ(Spec(hdr), (Numbers{0, 127, 2, 1, 2, 1}));
 }
+
+} // namespace

@@ -3,21 +3,18 @@
 #include "ControlDB.h"
 #include "CustomerDB.h"
 #include "ItemDB.h"
-#include "RecordFields.h"
 #include "VelocityDB.h"
 #include "btrieve/btrcall.h"
+#include "file_test.h"
 #include "import_support.h"
-#include "support.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
+using kt::Pad;
 using kt::Reload;
-
-std::string Pad(const std::string& s, size_t n) {
-    return fields::Padded(s, n, ' ');
-}
+using Errors = std::vector<std::string>;
 
 std::string CrLf(const std::string& text) {
     std::string out;
@@ -28,22 +25,8 @@ std::string CrLf(const std::string& text) {
     return out;
 }
 
-CCustomer Customer(const std::string& number, const std::string& name, bool keep = false) {
-    CCustomer c;
-    c.m_strNumber = number;
-    c.m_strName = name;
-    c.m_strCity = "MARIETTA";
-    c.m_bKeepOnReload = keep;
-    return c;
-}
-
-std::string CustomerLine(CCustomer c) {
-    uint8_t raw[CCustomerDB::kRecordLength] = {};
-    CCustomerDB::Pack(c, raw);
-    std::string line;
-    CCustomerDB probe;
-    probe.FormatLine(raw, line);
-    return line;
+std::string CustomerLine(const std::string& number, const std::string& name) {
+    return kt::LineOf<CCustomerDB>(kt::MakeCustomer(number, name));
 }
 
 // A customer file whose inserts start failing after a number of them, as on a disk that fills
@@ -57,27 +40,29 @@ public:
     }
 };
 
-class PurgeReload : public ::testing::Test {
+int Has(CCustomerDB& db, const std::string& number) {
+    CCustomer found;
+    return db.GetRecord(found, number);
+}
+
+// A customer file holding a customer kept on reloads and one that is not, closed.
+class PurgeReload : public kt::FileTest<CCustomerDB> {
 protected:
     void SetUp() override {
-        ASSERT_EQ(m_db.Create("CUST.DB"), 0);
-        ASSERT_EQ(m_db.InsertRecord(m_kept = Customer("101299", "CAMP WILDWOOD", true)), 0);
-        ASSERT_EQ(m_db.InsertRecord(m_old = Customer("100355", "RED BARN GRILL")), 0);
-        m_db.Close();
+        kt::FileTest<CCustomerDB>::SetUp();
+        CCustomer kept = kt::MakeCustomer("101299", "CAMP WILDWOOD"),
+                  old = kt::MakeCustomer("100355", "RED BARN GRILL");
+        kept.m_bKeepOnReload = true;
+        ASSERT_EQ(db.InsertRecord(kept), 0);
+        ASSERT_EQ(db.InsertRecord(old), 0);
+        db.Close();
     }
-    int Has(CCustomerDB& db, const std::string& number) {
-        CCustomer found;
-        return db.GetRecord(found, number);
-    }
-    kt::TempDir m_dir;
-    CCustomerDB m_db;
-    CCustomer m_kept, m_old;
 };
 
 TEST_F(PurgeReload, AWriteThatFailsLeavesTheFileAsItWas) {
     std::string text;
     for (int i = 0; i < 5; ++i)
-        text += CustomerLine(Customer("2000" + std::to_string(10 + i), "NEW CUSTOMER"));
+        text += CustomerLine("2000" + std::to_string(10 + i), "NEW CUSTOMER");
     CFillingCustomerDB filling;
     filling.m_nRoom = 3;
     ASSERT_EQ(filling.OpenFile("CUST.DB"), 0);
@@ -100,8 +85,7 @@ TEST_F(PurgeReload, AWriteThatFailsLeavesTheFileAsItWas) {
 TEST_F(PurgeReload, ClosingTheFileCommitsThePurgeIntoTheFileOtherHandlesRead) {
     CCustomerDB reader;
     ASSERT_EQ(reader.OpenFile("CUST.DB"), 0);
-    CCustomerDB db;
-    kt::WriteText("download.txt", CustomerLine(Customer("200010", "LUIGI'S TRATTORIA")));
+    kt::WriteText("download.txt", CustomerLine("200010", "LUIGI'S TRATTORIA"));
     ASSERT_TRUE(db.BeginReload("download.txt", 0, 777, 1));
     EXPECT_TRUE(db.HoldsReloadTransaction());
     while (db.GetProgressPosition() <= db.GetProgressTotal())
@@ -111,7 +95,7 @@ TEST_F(PurgeReload, ClosingTheFileCommitsThePurgeIntoTheFileOtherHandlesRead) {
     EXPECT_EQ(Has(reader, "101299"), 0);
     EXPECT_EQ(Has(reader, "100355"), btr::B_KEY_VALUE_NOT_FOUND);
     // Inserts through the older handle stay in the file everyone sees; the transaction is over.
-    CCustomer late = Customer("300001", "LATE ARRIVAL");
+    CCustomer late = kt::MakeCustomer("300001", "LATE ARRIVAL");
     ASSERT_EQ(reader.InsertRecord(late), 0);
     ASSERT_EQ(db.OpenFile("CUST.DB"), 0);
     EXPECT_EQ(Has(db, "300001"), 0);
@@ -131,30 +115,19 @@ TEST(CrLfDownloads, LinesOffsetsAndSkippedLinesAsWithLineFeeds) {
     item.m_tTime = -1;
     std::string line = CItemDB::WriteLine(item, 1025);
     std::string shortLine = line.substr(0, line.size() - 3) + "\n";
-    auto errors = Reload(items, CrLf(line + Pad("101", 12) + "\n" + line + shortLine), 1025);
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0], "Invalid Record Format at offset " + std::to_string(2 * (line.size() + 1) + 14));
+    EXPECT_EQ(Reload(items, CrLf(line + Pad("101", 12) + "\n" + line + shortLine), 1025),
+              Errors{"Invalid Record Format at offset " + std::to_string(2 * (line.size() + 1) + 14)});
     CItem found;
     ASSERT_EQ(items.GetRecord(found, Pad("101", 12)), 0);
     EXPECT_EQ(found.m_strDescription, "CHICKEN BREAST");
 
     CVelocityDB history;
     ASSERT_EQ(history.Create("VELOCITY.DB"), 0);
+    std::string good1 = kt::LineOf<CVelocityDB>(kt::MakeHistory("100210", "10101", 50));
+    std::string good2 = kt::LineOf<CVelocityDB>(kt::MakeHistory("100355", "10101", 50));
     CVelocity h;
-    h.m_strCustomer = "100210";
-    h.m_strItem = Pad("10101", 12);
-    h.m_strUnit = "CS ";
-    h.m_tLastDate = -1;
-    uint8_t raw[160] = {};
-    std::string good1, good2;
-    CVelocityDB::Pack(h, raw);
-    history.FormatLine(raw, good1);
-    h.m_strCustomer = "100355";
-    CVelocityDB::Pack(h, raw);
-    history.FormatLine(raw, good2);
-    errors = Reload(history, CrLf(good1 + good1.substr(0, 60) + "\n" + good2), 1026);
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0], "Error Reading item history file at offset " + std::to_string(good1.size() + 1));
+    EXPECT_EQ(Reload(history, CrLf(good1 + good1.substr(0, 60) + "\n" + good2), 1026),
+              Errors{"Error Reading item history file at offset " + std::to_string(good1.size() + 1)});
     EXPECT_EQ(history.GetHistory(h, "100355", Pad("10101", 12), "CS "), 0);
 
     CControlDB control;
