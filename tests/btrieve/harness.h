@@ -7,6 +7,7 @@
 
 #include <csignal>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -303,6 +304,13 @@ inline std::string K(const std::string& key) {
 }
 inline std::string Rec(const std::string& key, const std::string& payload = "payload") {
     return Pad(key, 12) + Pad(payload, 20, '.');
+}
+
+// A key of a prefix and four digits.
+inline std::string Numbered(const char* prefix, int n) {
+    char k[16];
+    std::snprintf(k, sizeof k, "%s%04d", prefix, n);
+    return k;
 }
 
 // The keys of a record file in key order, each its first n bytes.

@@ -19,12 +19,6 @@ namespace {
 
 const auto* g_cluster = ::testing::AddGlobalTestEnvironment(new PgCluster);
 
-std::string Key(const char* prefix, int n) {
-    char k[12];
-    std::snprintf(k, sizeof k, "%s%04d", prefix, n);
-    return k;
-}
-
 class Server : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -67,31 +61,6 @@ protected:
 private:
     PGconn* m_admin = nullptr;
 };
-
-TEST_F(Server, TwoWritersAtOnceLoseNothingAndClashOnOneKeyWithAStatus) {
-    constexpr int kEach = 400;
-    auto insertMany = [](const std::string& prefix) {
-        File f;
-        if (f.Open("SHARED.DB") != 0) return kEach;
-        int failures = 0;
-        for (int i = 0; i < kEach; ++i)
-            failures += f.Insert(Rec(prefix + std::to_string(i))) == 0 ? 0 : 1;
-        // Both insert this key: exactly one of them gets it.
-        int16_t s = f.Insert(Rec("BOTH"));
-        failures += s == 0 || s == B_DUPLICATE_KEY_VALUE ? 0 : 1;
-        return failures;
-    };
-    Program child([&] { return insertMany("C") == 0; });
-    EXPECT_EQ(insertMany("P"), 0);
-    EXPECT_TRUE(child.Exits());
-    File f;
-    ASSERT_EQ(f.Open("SHARED.DB"), 0);
-    EXPECT_EQ(f.Count(), 2u * kEach + 1);
-    int seen = 0;
-    for (int16_t s = f.Call(B_GET_FIRST, 0); s == 0; s = f.Call(B_GET_NEXT, 0))
-        ++seen;
-    EXPECT_EQ(seen, 2 * kEach + 1);
-}
 
 TEST_F(Server, AProgramKilledInsideATransactionLeavesNothingAndHoldsNothing) {
     ASSERT_EQ(Create("OTHER.DB", KeySpec()), 0);
@@ -160,47 +129,6 @@ TEST_F(Server, AFileAnotherProgramReplacedOpensAsItNowIs) {
     EXPECT_FALSE(RecordFileExists("shared.db"));
     File g;
     EXPECT_EQ(g.Open("SHARED.DB"), B_FILE_NOT_FOUND);
-}
-
-// Another program's committed write is seen by the very next call of a scan: records read ahead
-// are never served past it.
-TEST_F(Server, AScanSeesAnotherProgramsCommitOnItsNextCall) {
-    File f;
-    ASSERT_EQ(f.Open("SHARED.DB"), 0);
-    constexpr int kRounds = 40;
-    for (int i = 0; i <= 2 * kRounds + 2; i += 2)
-        ASSERT_EQ(f.Insert(Rec(Key("K", i))), 0);
-    // The other program writes what this one asks for, one command at a time, and answers each.
-    Program other([](Program& p) {
-        File g;
-        if (g.Open("SHARED.DB") != 0 || !p.Send("o")) return false;
-        for (std::string cmd; (cmd = p.Receive(6)).size() == 6;) {
-            std::string k = cmd.substr(1);
-            bool done =
-                cmd[0] == 'i' ? g.Insert(Rec(k)) == 0 : g.Call(B_GET_EQUAL, 0, K(k)) == 0 && g.Delete() == 0;
-            if (!p.Send(done ? "o" : "e")) return false;
-        }
-        return true;
-    });
-    auto ask = [&](char op, const std::string& k) { return other.Send(op + k) && other.Receive() == "o"; };
-    ASSERT_EQ(other.Receive(), "o");
-    // Get Next: a record inserted just ahead, and one deleted just ahead.
-    ASSERT_EQ(f.Call(B_GET_FIRST, 0), 0);
-    for (int i = 0; i < kRounds; i += 2) {
-        ASSERT_TRUE(ask('i', Key("K", 2 * i + 1)));
-        ASSERT_EQ(f.Found(f.Call(B_GET_NEXT, 0), 5), Key("K", 2 * i + 1));
-        ASSERT_TRUE(ask('d', Key("K", 2 * i + 2)));
-        ASSERT_EQ(f.Found(f.Call(B_GET_NEXT, 0), 5), Key("K", 2 * i + 4));
-    }
-    // Step Next: a record deleted just ahead is never served.
-    std::vector<std::string> stored;
-    for (int16_t s = f.Call(B_STEP_FIRST, 0); s == 0; s = f.Call(B_STEP_NEXT, 0))
-        stored.push_back(f.Record().substr(0, 5));
-    ASSERT_EQ(f.Call(B_STEP_FIRST, 0), 0);
-    for (size_t i = 0; i + 2 < stored.size(); i += 2) {
-        ASSERT_TRUE(ask('d', stored[i + 1]));
-        ASSERT_EQ(f.Found(f.Call(B_STEP_NEXT, 0), 5), stored[i + 2]);
-    }
 }
 
 TEST_F(Server, AReadAheadWindowIsASettingInRangeAndNeverHidesThisProgramsOwnWrites) {
@@ -284,7 +212,7 @@ TEST_F(Server, ALongTransactionLooksUpItsOwnWritesAndKeepsEveryStatus) {
     ASSERT_EQ(Tx(B_BEGIN_TRAN), 0);
     // A reload's pattern: look the key up, then update or insert.
     for (int i = 0; i < kLines; ++i) {
-        std::string k = Key("B", i % (kLines / 2));
+        std::string k = Numbered("B", i % (kLines / 2));
         int16_t s = f.Call(B_GET_EQUAL, 0, K(k));
         ASSERT_TRUE(s == 0 || s == B_KEY_VALUE_NOT_FOUND) << s;
         ASSERT_EQ(s == 0 ? f.Update(Rec(k, "again")) : f.Insert(Rec(k, "new")), 0) << k;
@@ -364,7 +292,7 @@ TEST_F(Server, ABatchedInsertThatFailsAfterAllFailsItsTransaction) {
     ASSERT_EQ(Tx(B_BEGIN_TRAN), 0);
     ASSERT_EQ(f.Call(B_GET_EQUAL, 0, K("Z0000")), B_KEY_VALUE_NOT_FOUND);
     for (int i = 0; i < 40; ++i) // Z0030 is held back: its failure is not known yet
-        ASSERT_EQ(f.Insert(Rec(Key("Z", i))), 0) << i;
+        ASSERT_EQ(f.Insert(Rec(Numbered("Z", i))), 0) << i;
     EXPECT_NE(Tx(B_END_TRAN), 0);
     EXPECT_EQ(f.Count(), 0u);
     EXPECT_EQ(f.Insert(Rec("OTHER")), 0);
@@ -380,7 +308,7 @@ TEST_F(Server, AKeyAnotherProgramTookDuringATransactionAnswersOnItsOwnLine) {
         return g.Open("SHARED.DB") == 0 && g.Insert(Rec("D0020")) == 0;
     }));
     for (int i = 0; i <= 30; ++i)
-        EXPECT_EQ(f.Insert(Rec(Key("D", i))), i == 20 ? B_DUPLICATE_KEY_VALUE : 0) << i;
+        EXPECT_EQ(f.Insert(Rec(Numbered("D", i))), i == 20 ? B_DUPLICATE_KEY_VALUE : 0) << i;
     EXPECT_EQ(Tx(B_END_TRAN), 0);
     EXPECT_EQ(f.Count(), 31u);
 }
