@@ -59,31 +59,24 @@ TEST(Durability, NoFileIsReplacedOrRemovedWhileAnyProgramHasItOpen) {
         ASSERT_EQ(f.Insert(Rec("FIRST")), 0);
         EXPECT_FALSE(RemoveRecordFile("T.DB", "TEMP", "TMP")); // this program's own handle counts too
     }
-    {
-        Program other([](Program& p) {
-            File f;
-            return f.Open("t.db") == 0 && p.Send("o") && p.Receive() == "g" && f.Insert(Rec("CHILD")) == 0 &&
-                   f.Close() == 0;
-        });
-        ASSERT_EQ(other.Receive(), "o");
-        EXPECT_EQ(Create("T.DB", kSpec), B_FILE_INUSE);
-        EXPECT_FALSE(RemoveRecordFile("T.DB", "TEMP", "TMP"));
-        EXPECT_TRUE(RecordFileExists("T.DB"));
-        ASSERT_TRUE(other.Send("g"));
-        ASSERT_TRUE(other.Exits());
-    }
-    // The other program's write went into the file everybody sees.
-    EXPECT_EQ(Keys("T.DB"), (std::vector<std::string>{K("CHILD"), K("FIRST")}));
-
-    // A program that dies holding the file open does not keep it in use.
-    Program dies([](Program& p) {
+    Program other([](Program& p) {
         File f;
-        if (f.Open("T.DB") == 0 && p.Send("o")) pause();
+        if (f.Open("t.db") == 0 && p.Send("o") && p.Receive() == "g" && f.Insert(Rec("CHILD")) == 0 &&
+            p.Send("w"))
+            pause();
         return false;
     });
-    ASSERT_EQ(dies.Receive(), "o");
+    ASSERT_EQ(other.Receive(), "o");
     EXPECT_EQ(Create("T.DB", kSpec), B_FILE_INUSE);
-    EXPECT_TRUE(dies.Kill());
+    EXPECT_FALSE(RemoveRecordFile("T.DB", "TEMP", "TMP"));
+    EXPECT_TRUE(RecordFileExists("T.DB"));
+    ASSERT_TRUE(other.Send("g"));
+    ASSERT_EQ(other.Receive(), "w");
+    // The other program's write went into the file everybody sees.
+    EXPECT_EQ(Keys("T.DB"), (std::vector<std::string>{K("CHILD"), K("FIRST")}));
+    EXPECT_EQ(Create("T.DB", kSpec), B_FILE_INUSE);
+    // A program that dies holding the file open does not keep it in use.
+    EXPECT_TRUE(other.Kill());
     EXPECT_EQ(Create("T.DB", kSpec), 0);
     EXPECT_TRUE(Keys("T.DB").empty());
     EXPECT_TRUE(RemoveRecordFile("T.DB", "TEMP", "TMP"));
@@ -246,32 +239,16 @@ TEST(Durability, AChildForkedDuringATransactionStartsClean) {
     EXPECT_EQ(Keys("T.DB"), (std::vector<std::string>{K("CHILD"), K("PARENT")}));
 }
 
-// A folder that can be made read-only: a small mount when running as root (who may write
-// anywhere else), otherwise a folder without write permission.
-struct ReadOnlyFolder {
-    bool mounted = false;
-    bool usable = true;
-    ReadOnlyFolder() {
-        std::filesystem::create_directory("ro");
-        if (geteuid() == 0) usable = mounted = ::mount("tmpfs", "ro", "tmpfs", 0, "size=4m") == 0;
-    }
-    bool MakeReadOnly() {
-        return mounted ? ::mount(nullptr, "ro", nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0
-                       : ::chmod("ro", 0555) == 0;
-    }
-    ~ReadOnlyFolder() {
-        Reset();
-        if (mounted)
-            ::umount("ro");
-        else
-            ::chmod("ro", 0755);
-    }
-};
-
+// On a small mount made read-only when running as root (who may write anywhere else), otherwise
+// in a folder without write permission.
 TEST(Durability, ARecordFileOnReadOnlyMediaOpensForReading) {
     TempDir dir;
-    ReadOnlyFolder ro;
-    if (!ro.usable) GTEST_SKIP() << "running as root without the right to mount a read-only folder";
+    std::filesystem::create_directory("ro");
+    struct Undo {
+        bool mounted = geteuid() == 0 && ::mount("tmpfs", "ro", "tmpfs", 0, "size=4m") == 0;
+        ~Undo() { Reset(), mounted ? ::umount("ro") : ::chmod("ro", 0755); }
+    } undo;
+    if (geteuid() == 0 && !undo.mounted) GTEST_SKIP() << "running as root without the right to mount";
     ASSERT_EQ(Create("ro/T.DB", kSpec), 0);
     {
         File f;
@@ -279,7 +256,8 @@ TEST(Durability, ARecordFileOnReadOnlyMediaOpensForReading) {
         ASSERT_EQ(f.Insert(Rec("KEPT")), 0);
     }
     Reset();
-    ASSERT_TRUE(ro.MakeReadOnly());
+    ASSERT_TRUE(undo.mounted ? ::mount(nullptr, "ro", nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0
+                             : ::chmod("ro", 0555) == 0);
     File f;
     ASSERT_EQ(f.Open("ro/T.DB"), 0);
     ASSERT_EQ(f.Call(B_GET_EQUAL, 0, K("KEPT")), 0);
