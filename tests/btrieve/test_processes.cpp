@@ -1,10 +1,13 @@
 // Several programs on one file, on both stores: no lost write, no corruption, every commit seen
-// at once by an open reader; and a writer killed in the middle leaves a sound file holding every
-// write it reported done.
+// at once by an open reader, what a transaction wrote held until it ends; and a writer killed in
+// the middle leaves a sound file holding every write it reported done.
 #include "harness.h"
 #include "pg_cluster.h"
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
 
 using namespace bt;
 using namespace btr;
@@ -13,21 +16,15 @@ namespace {
 
 const auto* g_cluster = ::testing::AddGlobalTestEnvironment(new PgCluster);
 
-class Processes : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_EQ(Create("SHARED.DB", KeySpec()), 0); }
-    TempDir dir;
-};
-
-// The cases that hold on either store: the folder's SQLite database, and a server schema.
-class BothStores : public Processes, public ::testing::WithParamInterface<bool> {
+// Every case runs on both stores: the folder's SQLite database, and a server schema.
+class BothStores : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override {
         if (server()) {
             KR_REQUIRE_SERVER();
             UseServer(dir.path());
         }
-        Processes::SetUp();
+        ASSERT_EQ(Create("SHARED.DB", KeySpec()), 0);
     }
     void TearDown() override {
         Reset();
@@ -37,6 +34,7 @@ protected:
             EXPECT_EQ(IntegrityCheck(FolderDb()), "ok");
     }
     bool server() const { return GetParam(); }
+    TempDir dir;
 };
 
 TEST_P(BothStores, TwoWritersAtOnceLoseNothingAndClashOnOneKeyWithAStatus) {
@@ -139,23 +137,61 @@ TEST_P(BothStores, AWriterKilledMidwayLeavesASoundFile) {
     EXPECT_EQ(f.Insert(Rec("AFTER")), 0);
 }
 
-// On SQLite a transaction holds the whole file until it ends.
-TEST_F(Processes, AWriterHoldingATransactionLocksOthersOutWithAStatus) {
-    Program child([](Program& p) {
-        File f;
-        bool ok = f.Open("SHARED.DB") == 0 && Tx(B_BEGIN_TRAN) == 0 && f.Insert(Rec("CHILD")) == 0;
-        return ok && p.Send("x") && p.Receive() == "g" && Tx(B_END_TRAN) == 0;
-    });
-    ASSERT_EQ(child.Receive(), "x");
+// A program inside a transaction holds what it wrote until it ends the transaction or dies: on
+// SQLite the whole file, on the server the keys it wrote. Its files stay in use meanwhile.
+TEST_P(BothStores, AProgramInsideATransactionHoldsItsWritesUntilItEndsOrDies) {
+    ASSERT_EQ(Create("OTHER.DB", KeySpec()), 0);
     File f;
     ASSERT_EQ(f.Open("SHARED.DB"), 0);
-    EXPECT_EQ(f.Insert(Rec("PARENT")), B_FILE_INUSE);                     // the other program holds the file
-    EXPECT_EQ(f.Call(B_GET_EQUAL, 0, K("CHILD")), B_KEY_VALUE_NOT_FOUND); // not yet committed
-    ASSERT_TRUE(child.Send("g"));
-    EXPECT_TRUE(child.Exits());
-    EXPECT_EQ(f.Insert(Rec("PARENT")), 0);
-    EXPECT_EQ(f.Call(B_GET_EQUAL, 0, K("CHILD")), 0);
-    EXPECT_EQ(f.Count(), 2u);
+    for (bool dies : {false, true}) {
+        SCOPED_TRACE(dies ? "killed" : "committed");
+        const std::string held = dies ? "KILLED" : "COMMITTED";
+        Program other([&](Program& p) {
+            File s, o;
+            if (s.Open("SHARED.DB") != 0 || o.Open("OTHER.DB") != 0 || Tx(B_BEGIN_TRAN) != 0 ||
+                s.Insert(Rec(held)) != 0 || o.Insert(Rec(held)) != 0 || !p.Send("x"))
+                return false;
+            return p.Receive() == "c" && Tx(B_END_TRAN) == 0;
+        });
+        ASSERT_EQ(other.Receive(), "x");
+        // A clash on the held key answers within the busy timeout; nothing uncommitted is seen.
+        auto started = std::chrono::steady_clock::now();
+        EXPECT_EQ(f.Insert(Rec(held)), B_FILE_INUSE);
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(3));
+        EXPECT_EQ(f.Call(B_GET_EQUAL, 0, K(held)), B_KEY_VALUE_NOT_FOUND);
+        EXPECT_EQ(f.Insert(Rec("P" + held)), server() ? 0 : B_FILE_INUSE);
+        if (server()) {
+            // Inside this program's transaction the clash spoils nothing before or after it.
+            ASSERT_EQ(Tx(B_BEGIN_TRAN), 0);
+            EXPECT_EQ(f.Insert(Rec("1" + held)), 0);
+            EXPECT_EQ(f.Insert(Rec(held)), B_FILE_INUSE);
+            EXPECT_EQ(f.Insert(Rec("2" + held)), 0);
+            EXPECT_EQ(Tx(B_END_TRAN), 0);
+            EXPECT_EQ(f.Call(B_GET_EQUAL, 0, K("1" + held)), 0);
+            EXPECT_EQ(f.Call(B_GET_EQUAL, 0, K("2" + held)), 0);
+        }
+        EXPECT_EQ(Create("OTHER.DB", KeySpec()), B_FILE_INUSE); // open in the other program
+        if (dies) {
+            EXPECT_TRUE(other.Kill());
+        } else {
+            ASSERT_TRUE(other.Send("c"));
+            EXPECT_TRUE(other.Exits());
+        }
+        // A dead program's transaction is rolled back and its files let go (the server may take a
+        // moment to notice).
+        int16_t s = B_FILE_INUSE;
+        for (int i = 0; i < 100 && s == B_FILE_INUSE; ++i) {
+            s = f.Insert(Rec(held));
+            if (s == B_FILE_INUSE) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        EXPECT_EQ(s, dies ? 0 : B_DUPLICATE_KEY_VALUE);
+        if (!server()) {
+            EXPECT_EQ(f.Insert(Rec("P" + held)), 0);
+        }
+        EXPECT_EQ(Keys("OTHER.DB"), dies ? std::vector<std::string>{} : std::vector<std::string>{K(held)});
+        EXPECT_EQ(Create("OTHER.DB", KeySpec()), 0);
+    }
+    EXPECT_EQ(f.Count(), server() ? 8u : 4u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Stores, BothStores, ::testing::Values(false, true),
