@@ -169,47 +169,28 @@ inline std::string FolderDb(const std::string& dir = ".") {
     return dir + "/.kestrel-records.sqlite";
 }
 
-// The table that holds the records of one record file, as the folder's catalog names it.
-inline std::string RecordTable(const std::string& name, const std::string& dir = ".") {
+// Runs statements on a SQLite database past the record manager: the first value they return, or
+// the error that stopped them.
+inline std::string Sqlite(const std::string& path, const std::string& sql) {
     sqlite3* db = nullptr;
-    std::string table;
-    if (sqlite3_open_v2(FolderDb(dir).c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(db, "SELECT id FROM kr_file WHERE fold = CAST(lower(?1) AS BLOB)", -1, &st,
-                               nullptr) == SQLITE_OK) {
-            sqlite3_bind_text(st, 1, name.c_str(), -1, SQLITE_TRANSIENT);
-            if (sqlite3_step(st) == SQLITE_ROW)
-                table = "kr_rec_" + std::to_string(sqlite3_column_int64(st, 0));
-        }
-        sqlite3_finalize(st);
-    }
-    sqlite3_close(db);
-    return table;
-}
-
-// Runs a statement on a SQLite database of the test's own, past the record manager.
-inline std::string SqliteExec(const std::string& path, const std::string& sql) {
-    sqlite3* db = nullptr;
-    std::string problem;
+    std::string value;
+    auto first = [](void* v, int n, char** row, char**) {
+        auto* s = static_cast<std::string*>(v);
+        if (s->empty() && n > 0 && row[0]) *s = row[0];
+        return 0;
+    };
     if (sqlite3_open(path.c_str(), &db) != SQLITE_OK ||
-        sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
-        problem = db ? sqlite3_errmsg(db) : "cannot open";
+        sqlite3_exec(db, sql.c_str(), first, &value, nullptr) != SQLITE_OK)
+        value = std::string("error: ") + sqlite3_errmsg(db);
     sqlite3_close(db);
-    return problem;
+    return value;
 }
 
-inline std::string IntegrityCheck(const std::string& path) {
-    sqlite3* db = nullptr;
-    std::string result = "open failed";
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &st, nullptr) == SQLITE_OK &&
-            sqlite3_step(st) == SQLITE_ROW)
-            result = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-        sqlite3_finalize(st);
-    }
-    sqlite3_close(db);
-    return result;
+// The table that holds the records of one record file, as the folder's catalog names it.
+inline std::string RecordTable(const std::string& name) {
+    std::string id =
+        Sqlite(FolderDb(), "SELECT id FROM kr_file WHERE fold = CAST(lower('" + name + "') AS BLOB)");
+    return !id.empty() && id.find_first_not_of("0123456789") == std::string::npos ? "kr_rec_" + id : "";
 }
 
 inline int16_t Tx(uint16_t op) {

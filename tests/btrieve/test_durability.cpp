@@ -201,19 +201,19 @@ TEST(Durability, AHostileSchemaIsRefusedAtOpenOrStoppedByTheDeadline) {
     const std::string plant = "CREATE VIEW spin AS WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 "
                               "FROM c) SELECT x FROM c; CREATE TRIGGER hang BEFORE INSERT ON " +
                               table + " BEGIN SELECT count(*) FROM spin; END;";
-    ASSERT_EQ(SqliteExec(FolderDb(), plant), "");
+    ASSERT_EQ(Sqlite(FolderDb(), plant), "");
     auto start = std::chrono::steady_clock::now();
     {
         File f;
         EXPECT_EQ(f.Open("T.DB"), B_NOT_A_BTRIEVE_FILE);
     }
-    ASSERT_EQ(SqliteExec(FolderDb(), "DROP TRIGGER hang; DROP VIEW spin"), "");
+    ASSERT_EQ(Sqlite(FolderDb(), "DROP TRIGGER hang; DROP VIEW spin"), "");
 
     // Planted while the file is open: the deadline stops the statement.
     SetStatementDeadline(std::chrono::milliseconds(300));
     File f;
     ASSERT_EQ(f.Open("T.DB"), 0);
-    EXPECT_EQ(SqliteExec(FolderDb(), plant), "");
+    EXPECT_EQ(Sqlite(FolderDb(), plant), "");
     EXPECT_NE(f.Insert(Rec("X")), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     SetStatementDeadline(std::chrono::milliseconds(10000));

@@ -31,7 +31,7 @@ protected:
         if (server())
             EXPECT_FALSE(std::filesystem::exists(FolderDb())); // never fell back to the folder's database
         else
-            EXPECT_EQ(IntegrityCheck(FolderDb()), "ok");
+            EXPECT_EQ(Sqlite(FolderDb(), "PRAGMA integrity_check"), "ok");
     }
     bool server() const { return GetParam(); }
     TempDir dir;

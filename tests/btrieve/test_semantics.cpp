@@ -390,7 +390,7 @@ TEST_P(Semantics, PositionBlocksAreValidatedNeverTrusted) {
 TEST_F(SqliteSemantics, FilesThatAreNotOursGiveAStatus) {
     { std::ofstream("TEXT.DB") << "not a record file at all"; }
     { std::ofstream("EMPTY.DB"); }
-    ASSERT_EQ(SqliteExec("OTHER.DB", "CREATE TABLE t(x)"), "");
+    ASSERT_EQ(Sqlite("OTHER.DB", "CREATE TABLE t(x)"), "");
     std::filesystem::create_directory("DIR.DB");
     for (const char* name : {"TEXT.DB", "EMPTY.DB", "OTHER.DB"}) {
         SCOPED_TRACE(name);
@@ -405,7 +405,7 @@ TEST_F(SqliteSemantics, FilesThatAreNotOursGiveAStatus) {
     ASSERT_EQ(f.Insert(Rec("a", 1)), 0);
     ASSERT_EQ(f.Close(), 0);
     Reset();
-    ASSERT_EQ(SqliteExec(FolderDb(), "UPDATE " + RecordTable("T.DB") + " SET data = x'00'"), "");
+    ASSERT_EQ(Sqlite(FolderDb(), "UPDATE " + RecordTable("T.DB") + " SET data = x'00'"), "");
     ASSERT_EQ(f.Open("T.DB"), 0);
     EXPECT_EQ(f.Call(B_GET_FIRST, 0), B_IO_ERROR);
     EXPECT_EQ(f.Call(B_STEP_FIRST, 0), B_IO_ERROR);

@@ -51,7 +51,7 @@ void WriteOldFile(const std::string& path, const std::vector<uint8_t>& rawSpec,
         }
         sql += ");";
     }
-    ASSERT_EQ(SqliteExec(path, sql), "");
+    ASSERT_EQ(Sqlite(path, sql), "wal"); // the journal mode set
 }
 
 // 34-byte records: a 10-byte unique string key and a 4-byte integer key with duplicates.
@@ -74,7 +74,7 @@ TEST(Upgrade, MovesEveryRecordKeyAndSpecificationAndRefusesWhileInUse) {
     WriteOldFile("Locked.DB", Spec(16, 1, {{1, 8, 0}}), {{1, Pad("SECRET", 16, '\0')}},
                  std::string(1, '\0') + "CHEF"); // owner required for everything
     { std::ofstream("NOTES.DB") << "some other program's file"; }
-    ASSERT_EQ(SqliteExec("OTHER.DB", "CREATE TABLE t(x)"), "");
+    ASSERT_EQ(Sqlite("OTHER.DB", "CREATE TABLE t(x)"), "");
 
     // An old program holds ITEM.DB open: nothing moves.
     sqlite3* holder = nullptr;
