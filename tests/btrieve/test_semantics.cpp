@@ -345,23 +345,9 @@ TEST_P(Semantics, CreateValidatesAndReplaces) {
     EXPECT_FALSE(std::filesystem::exists("t.db"));
     ASSERT_EQ(f.Open("T.DB"), 0);
     EXPECT_EQ(f.Count(), 0u);
-}
-
-TEST_P(Semantics, NamesResolveInAnyCaseAndHandlesStayApart) {
-    Make();
-    ASSERT_EQ(f.Insert(Rec("a", 1)), 0);
-    ASSERT_EQ(f.Insert(Rec("b", 1)), 0);
     File g;
-    ASSERT_EQ(g.Open("t.Db"), 0);
-    EXPECT_EQ(g.Count(), 2u);
-    // Two position blocks on one file keep their own currency.
-    ASSERT_EQ(f.Call(B_GET_FIRST, 0), 0);
-    ASSERT_EQ(g.Call(B_GET_LAST, 0), 0);
-    EXPECT_EQ(Got(f, f.Call(B_GET_NEXT, 0)), "b");
-    EXPECT_EQ(Got(g, g.Call(B_GET_PREVIOUS, 0)), "a");
-    File h;
-    EXPECT_EQ(h.Open("MISSING.DB"), B_FILE_NOT_FOUND);
-    EXPECT_EQ(h.Open(""), B_FILENAME_BAD);
+    EXPECT_EQ(g.Open("MISSING.DB"), B_FILE_NOT_FOUND);
+    EXPECT_EQ(g.Open(""), B_FILENAME_BAD);
 }
 
 TEST_P(Semantics, PositionBlocksAreValidatedNeverTrusted) {
@@ -436,15 +422,21 @@ TEST_P(Semantics, TransactionsGroupWritesAcrossFiles) {
     EXPECT_EQ(Tx(B_ABORT_TRAN), B_END_TRANSACTION_ERROR);
 }
 
-// No locks: a write on a record another handle or program changed since it was read answers a
-// conflict; a handle's own writes never stand in its way.
-TEST_P(Semantics, AnUpdateOrDeleteOfARecordChangedSinceItWasReadAnswersConflict) {
+// Two handles on one file (named in any case) keep their own currency. Without locks, a write on
+// a record another handle or program changed since it was read answers a conflict; a handle's own
+// writes never stand in its way.
+TEST_P(Semantics, HandlesStayApartAndAWriteOnARecordChangedSinceItWasReadAnswersConflict) {
     Make();
-    File g;
-    ASSERT_EQ(g.Open("T.DB"), 0);
     ASSERT_EQ(f.Insert(Rec("a", 1)), 0);
+    ASSERT_EQ(f.Insert(Rec("b", 1)), 0);
+    File g;
+    ASSERT_EQ(g.Open("t.Db"), 0);
+    EXPECT_EQ(g.Count(), 2u);
+    ASSERT_EQ(f.Call(B_GET_FIRST, 0), 0);
+    ASSERT_EQ(g.Call(B_GET_LAST, 0), 0);
+    EXPECT_EQ(Got(f, f.Call(B_GET_NEXT, 0)), "b");
+    EXPECT_EQ(Got(g, g.Call(B_GET_PREVIOUS, 0)), "a");
     ASSERT_EQ(f.Call(B_GET_EQUAL, 0, "a"), 0);
-    ASSERT_EQ(g.Call(B_GET_EQUAL, 0, "a"), 0);
     ASSERT_EQ(g.Update(Rec("a", 1, "g1")), 0);
     EXPECT_EQ(f.Update(Rec("a", 1, "f")), B_CONFLICT);
     EXPECT_EQ(f.Delete(), B_CONFLICT);
@@ -462,7 +454,7 @@ TEST_P(Semantics, AnUpdateOrDeleteOfARecordChangedSinceItWasReadAnswersConflict)
     ASSERT_EQ(f.Update(Rec("a", 1, "f")), 0);
     ASSERT_EQ(f.Delete(), 0);
     EXPECT_EQ(g.Update(Rec("a", 1, "g3")), B_CONFLICT); // deleted since
-    EXPECT_EQ(f.Count(), 0u);
+    EXPECT_EQ(f.Count(), 1u);
 }
 
 TEST_P(Semantics, OwnersAndOpenModes) {
