@@ -21,8 +21,12 @@ namespace {
 
 const std::vector<uint8_t> kSpec = KeySpec(KF_MODIFIABLE);
 
-TEST(Durability, AKillAtAnyInstantLeavesATransactionOverTwoFilesWholeOrAbsent) {
+class Durability : public ::testing::Test {
+protected:
     TempDir dir;
+};
+
+TEST_F(Durability, AKillAtAnyInstantLeavesATransactionOverTwoFilesWholeOrAbsent) {
     ASSERT_EQ(Create("A.DB", kSpec), 0);
     ASSERT_EQ(Create("B.DB", kSpec), 0);
     std::mt19937 rng(1106);
@@ -50,8 +54,7 @@ TEST(Durability, AKillAtAnyInstantLeavesATransactionOverTwoFilesWholeOrAbsent) {
     EXPECT_GT(committed, 0u);
 }
 
-TEST(Durability, NoFileIsReplacedOrRemovedWhileAnyProgramHasItOpen) {
-    TempDir dir;
+TEST_F(Durability, NoFileIsReplacedOrRemovedWhileAnyProgramHasItOpen) {
     ASSERT_EQ(Create("T.DB", kSpec), 0);
     {
         File f;
@@ -85,8 +88,7 @@ TEST(Durability, NoFileIsReplacedOrRemovedWhileAnyProgramHasItOpen) {
     EXPECT_EQ(f.Open("T.DB"), B_FILE_NOT_FOUND);
 }
 
-TEST(Durability, ReplacingAndRemovingAreTransactional) {
-    TempDir dir;
+TEST_F(Durability, ReplacingAndRemovingAreTransactional) {
     for (const char* name : {"KEEP.DB", "GONE.DB"}) {
         ASSERT_EQ(Create(name, kSpec), 0);
         File f;
@@ -115,8 +117,7 @@ TEST(Durability, ReplacingAndRemovingAreTransactional) {
 
 // Without locks: a write on a record changed since it was read answers a conflict, so a program
 // that reads again and retries never loses another's increment.
-TEST(Durability, ThreeProgramsCountingOnOneRecordLoseNoIncrement) {
-    TempDir dir;
+TEST_F(Durability, ThreeProgramsCountingOnOneRecordLoseNoIncrement) {
     ASSERT_EQ(Create("C.DB", kSpec), 0);
     auto counter = [](int32_t v) { return K("COUNTER") + I32(v) + std::string(16, '.'); };
     auto value = [](File& f) {
@@ -149,8 +150,7 @@ TEST(Durability, ThreeProgramsCountingOnOneRecordLoseNoIncrement) {
     EXPECT_EQ(value(f), 3 * kEach);
 }
 
-TEST(Durability, ThreadsOpeningWhileOthersRemoveAndCreate) {
-    TempDir dir;
+TEST_F(Durability, ThreadsOpeningWhileOthersRemoveAndCreate) {
     ASSERT_EQ(Create("STAY.DB", kSpec), 0);
     std::atomic<bool> bad{false};
     std::thread churn([&] {
@@ -175,8 +175,7 @@ TEST(Durability, ThreadsOpeningWhileOthersRemoveAndCreate) {
 }
 
 // More folders than the pool keeps idle: a folder just opened is never the one let go.
-TEST(Durability, FilesInManyFoldersOneAfterAnother) {
-    TempDir dir;
+TEST_F(Durability, FilesInManyFoldersOneAfterAnother) {
     for (int round = 0; round < 2; ++round) {
         for (int i = 0; i < 40; ++i) {
             std::string sub = "f" + std::to_string(i);
@@ -192,8 +191,7 @@ TEST(Durability, FilesInManyFoldersOneAfterAnother) {
     }
 }
 
-TEST(Durability, AHostileSchemaIsRefusedAtOpenOrStoppedByTheDeadline) {
-    TempDir dir;
+TEST_F(Durability, AHostileSchemaIsRefusedAtOpenOrStoppedByTheDeadline) {
     ASSERT_EQ(Create("T.DB", kSpec), 0);
     Reset();
     std::string table = RecordTable("T.DB");
@@ -219,8 +217,7 @@ TEST(Durability, AHostileSchemaIsRefusedAtOpenOrStoppedByTheDeadline) {
     SetStatementDeadline(std::chrono::milliseconds(10000));
 }
 
-TEST(Durability, AChildForkedDuringATransactionStartsClean) {
-    TempDir dir;
+TEST_F(Durability, AChildForkedDuringATransactionStartsClean) {
     ASSERT_EQ(Create("T.DB", kSpec), 0);
     File f;
     ASSERT_EQ(f.Open("T.DB"), 0);
@@ -241,8 +238,7 @@ TEST(Durability, AChildForkedDuringATransactionStartsClean) {
 
 // On a small mount made read-only when running as root (who may write anywhere else), otherwise
 // in a folder without write permission.
-TEST(Durability, ARecordFileOnReadOnlyMediaOpensForReading) {
-    TempDir dir;
+TEST_F(Durability, ARecordFileOnReadOnlyMediaOpensForReading) {
     std::filesystem::create_directory("ro");
     struct Undo {
         bool mounted = geteuid() == 0 && ::mount("tmpfs", "ro", "tmpfs", 0, "size=4m") == 0;
@@ -267,8 +263,7 @@ TEST(Durability, ARecordFileOnReadOnlyMediaOpensForReading) {
     EXPECT_EQ(Create("ro/U.DB", kSpec), B_CREATE_IO_ERROR);
 }
 
-TEST(Durability, AnIdleOpenReaderDoesNotPinTheLog) {
-    TempDir dir;
+TEST_F(Durability, AnIdleOpenReaderDoesNotPinTheLog) {
     ASSERT_EQ(Create("T.DB", kSpec), 0);
     File f;
     ASSERT_EQ(f.Open("T.DB"), 0);
