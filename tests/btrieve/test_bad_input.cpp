@@ -23,21 +23,12 @@ TEST(BadInput, SeededRandomCallsAnswerWithStatuses) {
     for (int i = 0; i < 30000; ++i) {
         File& f = files[pick(3)];
         if (pick(50) == 0) f.Open("F.DB", static_cast<int8_t>(-static_cast<int>(pick(5))));
-        uint16_t op;
-        switch (pick(4)) {
-        case 0:
-            op = static_cast<uint16_t>(rng());
-            break;
-        case 1:
-            op = static_cast<uint16_t>(pick(40));
-            break;
-        case 2:
-            op = static_cast<uint16_t>(pick(64));
-            break;
-        default:
-            op = static_cast<uint16_t>(pick(5) * 100 + pick(64));
-            break;
-        }
+        // Any number at all, the plain operations, and the operations with their biases.
+        uint32_t kind = pick(4);
+        auto op = static_cast<uint16_t>(kind == 0   ? rng()
+                                        : kind == 1 ? pick(40)
+                                        : kind == 2 ? pick(64)
+                                                    : pick(5) * 100 + pick(64));
         for (size_t b = 0; b < 64; ++b)
             data[b] = static_cast<uint8_t>(rng());
         for (auto& b : key)
@@ -64,10 +55,8 @@ TEST(BadInput, SeededRandomCallsAnswerWithStatuses) {
     // Everything that is stored can still be walked in key order.
     uint32_t walked = 0;
     int16_t s = f.Call(B_STEP_FIRST, 0);
-    while (s == 0 || s == B_DATALENGTH_ERROR) {
+    for (; s == 0 || s == B_DATALENGTH_ERROR; s = f.Call(B_STEP_NEXT, 0))
         ++walked;
-        s = f.Call(B_STEP_NEXT, 0);
-    }
     EXPECT_EQ(s, B_END_OF_FILE);
     EXPECT_EQ(walked, n);
 }

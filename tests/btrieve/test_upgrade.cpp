@@ -14,22 +14,20 @@ using namespace btr;
 
 namespace {
 
-std::string SeqSuffix(int64_t seq) {
-    std::string s(8, '\0');
-    for (int i = 7; i >= 0; --i, seq >>= 8)
-        s[i] = static_cast<char>(seq & 0xFF);
-    return s;
+std::string Hex(const std::string& bytes) {
+    std::string h = "x'";
+    for (unsigned char c : bytes)
+        h += "0123456789abcdef"[c >> 4], h += "0123456789abcdef"[c & 15];
+    return h + "'";
 }
 
 // Writes a record file as the earlier layout kept it: records with their ids, encoded keys
-// (duplicates with their sequence), the specification, the sequence and the owner.
+// (duplicates followed by their sequence, big-endian), the specification, the sequence and the owner.
 void WriteOldFile(const std::string& path, const std::vector<uint8_t>& rawSpec,
                   const std::vector<std::pair<int64_t, std::string>>& records,
                   const std::string& owner = {}) {
     FileSpec spec;
     ASSERT_EQ(ParseSpec(rawSpec.data(), static_cast<uint32_t>(rawSpec.size()), spec), 0);
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
     std::string sql = "PRAGMA journal_mode=WAL;"
                       "CREATE TABLE kr_meta(name TEXT PRIMARY KEY, value) WITHOUT ROWID;"
                       "CREATE TABLE kr_rec(id INTEGER PRIMARY KEY, data BLOB NOT NULL";
@@ -39,43 +37,21 @@ void WriteOldFile(const std::string& path, const std::vector<uint8_t>& rawSpec,
     for (size_t i = 0; i < spec.keys.size(); ++i)
         sql += std::string("CREATE ") + (spec.keys[i].duplicates ? "" : "UNIQUE ") + "INDEX kr_k" +
                std::to_string(i) + " ON kr_rec(k" + std::to_string(i) + ");";
-    ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-    sqlite3_stmt* st = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(db,
-                                 "INSERT INTO kr_meta VALUES('format', 'kestrel-btrieve 1'), ('spec', ?1), "
-                                 "('seq', ?2), ('owner', ?3)",
-                                 -1, &st, nullptr),
-              SQLITE_OK);
-    sqlite3_bind_blob(st, 1, rawSpec.data(), static_cast<int>(rawSpec.size()), SQLITE_STATIC);
-    sqlite3_bind_int64(st, 2, records.empty() ? 0 : records.back().first);
-    if (owner.empty())
-        sqlite3_bind_null(st, 3);
-    else
-        sqlite3_bind_blob(st, 3, owner.data(), static_cast<int>(owner.size()), SQLITE_STATIC);
-    ASSERT_EQ(sqlite3_step(st), SQLITE_DONE);
-    sqlite3_finalize(st);
-    std::string ins = "INSERT INTO kr_rec VALUES(?1, ?2";
-    for (size_t i = 0; i < spec.keys.size(); ++i)
-        ins += ", ?" + std::to_string(i + 3);
-    ASSERT_EQ(sqlite3_prepare_v2(db, (ins + ")").c_str(), -1, &st, nullptr), SQLITE_OK);
+    sql += "INSERT INTO kr_meta VALUES('format', 'kestrel-btrieve 1'), ('spec', " +
+           Hex(std::string(rawSpec.begin(), rawSpec.end())) + "), ('seq', " +
+           std::to_string(records.empty() ? 0 : records.back().first) + "), ('owner', " +
+           (owner.empty() ? "NULL" : Hex(owner)) + ");";
     for (auto& [id, data] : records) {
-        sqlite3_bind_int64(st, 1, id);
-        sqlite3_bind_blob(st, 2, data.data(), static_cast<int>(data.size()), SQLITE_TRANSIENT);
-        for (size_t i = 0; i < spec.keys.size(); ++i) {
-            auto key =
-                EncodeRecordKey(spec.keys[i], reinterpret_cast<const uint8_t*>(data.data()), data.size());
-            if (key && spec.keys[i].duplicates) *key += SeqSuffix(id);
-            if (key)
-                sqlite3_bind_blob(st, static_cast<int>(i) + 3, key->data(), static_cast<int>(key->size()),
-                                  SQLITE_TRANSIENT);
-            else
-                sqlite3_bind_null(st, static_cast<int>(i) + 3);
+        sql += "INSERT INTO kr_rec VALUES(" + std::to_string(id) + ", " + Hex(data);
+        for (auto& k : spec.keys) {
+            auto key = EncodeRecordKey(k, reinterpret_cast<const uint8_t*>(data.data()), data.size());
+            for (int b = 7; key && k.duplicates && b >= 0; --b)
+                *key += static_cast<char>(id >> (8 * b));
+            sql += ", " + (key ? Hex(*key) : "NULL");
         }
-        ASSERT_EQ(sqlite3_step(st), SQLITE_DONE);
-        sqlite3_reset(st);
+        sql += ");";
     }
-    sqlite3_finalize(st);
-    sqlite3_close(db);
+    ASSERT_EQ(Sqlite(path, sql), "wal"); // the journal mode set
 }
 
 // 34-byte records: a 10-byte unique string key and a 4-byte integer key with duplicates.
@@ -98,10 +74,7 @@ TEST(Upgrade, MovesEveryRecordKeyAndSpecificationAndRefusesWhileInUse) {
     WriteOldFile("Locked.DB", Spec(16, 1, {{1, 8, 0}}), {{1, Pad("SECRET", 16, '\0')}},
                  std::string(1, '\0') + "CHEF"); // owner required for everything
     { std::ofstream("NOTES.DB") << "some other program's file"; }
-    sqlite3* other = nullptr;
-    ASSERT_EQ(sqlite3_open("OTHER.DB", &other), SQLITE_OK);
-    sqlite3_exec(other, "CREATE TABLE t(x)", nullptr, nullptr, nullptr);
-    sqlite3_close(other);
+    ASSERT_EQ(Sqlite("OTHER.DB", "CREATE TABLE t(x)"), "");
 
     // An old program holds ITEM.DB open: nothing moves.
     sqlite3* holder = nullptr;
@@ -125,13 +98,10 @@ TEST(Upgrade, MovesEveryRecordKeyAndSpecificationAndRefusesWhileInUse) {
     File f;
     ASSERT_EQ(f.Open("item.db"), 0);
     // The specification, and the records in physical order with their positions.
-    uint8_t stat[400] = {};
-    uint32_t l = sizeof stat;
-    uint8_t key[255];
-    ASSERT_EQ(BTRCALL(B_STAT, f.pb, stat, &l, key, 255, 0), 0);
-    std::vector<uint8_t> expected = TwoKeys();
+    std::vector<uint8_t> stat, expected = TwoKeys();
     expected[6] = 4;
-    EXPECT_EQ(std::vector<uint8_t>(stat, stat + l), expected);
+    ASSERT_EQ(f.Stat(stat), 0);
+    EXPECT_EQ(stat, expected);
     std::vector<std::string> physical;
     for (int16_t s = f.Call(B_STEP_FIRST, 0); s == 0; s = f.Call(B_STEP_NEXT, 0))
         physical.push_back(f.Record());
@@ -139,10 +109,9 @@ TEST(Upgrade, MovesEveryRecordKeyAndSpecificationAndRefusesWhileInUse) {
     for (size_t i = 0; i < items.size(); ++i)
         EXPECT_EQ(physical[i], items[i].second);
     ASSERT_EQ(f.Call(B_GET_EQUAL, 0, "apple"), 0);
-    uint8_t pos[4];
-    l = 4;
-    ASSERT_EQ(BTRCALL(B_GET_POSITION, f.pb, pos, &l, f.key, 255, 0), 0);
-    EXPECT_EQ(pos[0], 9);
+    uint32_t pos = 0;
+    ASSERT_EQ(f.Position(pos), 0);
+    EXPECT_EQ(pos, 9u);
     // Duplicates keep their order, and a new one joins the end of its group.
     ASSERT_EQ(f.Insert(Rec("kiwi", 7, "fourth")), 0);
     std::vector<std::string> sevens;
