@@ -28,15 +28,7 @@ std::time_t At(int year, int yday, int h, int m, int s) {
 }
 
 CMenuItem Line(const std::string& item, double cost, double ptns) {
-    CMenuItem l;
-    l.m_strItem = item;
-    l.m_strUnit = "CS";
-    l.m_strDescription = "DESC " + item;
-    l.m_strPtnType = "PC";
-    l.m_dItemCost = cost;
-    l.m_dPtnPerItem = 4;
-    l.m_dPtns = ptns;
-    return l;
+    return kt::MenuLine(item, "CS", cost, 4, ptns, "PC", "DESC " + item);
 }
 
 class Store : public ::testing::Test {
