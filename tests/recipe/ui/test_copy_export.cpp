@@ -155,6 +155,12 @@ Step SaveAs(const QString& path, std::shared_ptr<SaveAsSeen> seen = nullptr) {
             }};
 }
 
+// A window of type T turned away with Escape (and counted among the steps met).
+template <class T> Step Escape() {
+    return {[](QWidget* w) { return qobject_cast<T*>(w) != nullptr; },
+            [](QWidget* w, Played&) { QTest::keyClick(w, Qt::Key_Escape); }};
+}
+
 } // namespace
 
 class CopyExportTest : public QObject {
@@ -185,9 +191,7 @@ private:
 
         TypeInto(kt::Named<QLineEdit>(dlg, QStringLiteral("Recipe Name")), QStringLiteral("CHILI"));
         TypeInto(kt::Named<QLineEdit>(dlg, QStringLiteral("Sell Price")), QStringLiteral("10"));
-        QComboBox* combo = nullptr;
-        for (QComboBox* c : dlg->findChildren<QComboBox*>())
-            if (c->accessibleName() == QStringLiteral("Recipe Category")) combo = c;
+        auto* combo = kt::Named<QComboBox>(dlg, QStringLiteral("Recipe Category"));
         QVERIFY(combo);
         QVERIFY(QTest::qWaitForWindowActive(dlg));
         combo->setFocus();
@@ -200,14 +204,6 @@ private:
         QVERIFY(dlg->IsModified());
     }
 
-    void Save(CRecipeDlg* dlg) {
-        QString said;
-        auto ok = kt::Answer(QMessageBox::Ok, &said);
-        Click(dlg, kr::str::kSaveRecipe);
-        QVERIFY(kt::WaitFor(ok));
-        QCOMPARE(said, kr::str::kRecipeSaved);
-    }
-
     // "Copy To ..." to the customer, answering the message boxes in order.
     std::shared_ptr<Played> CopyTo(CRecipeDlg* dlg, const QString& customer,
                                    const std::vector<QMessageBox::StandardButton>& answers) {
@@ -218,6 +214,15 @@ private:
         auto played = Play(std::move(steps));
         Click(dlg, kr::str::kCopyTo);
         return played;
+    }
+
+    // The command, with the steps for the windows it may open; what was met within a moment.
+    std::shared_ptr<Played> PlayBriefly(CRecipeDlg* dlg, const QString& caption, std::vector<Step> steps) {
+        auto run = Play(std::move(steps));
+        Click(dlg, caption);
+        QTest::qWait(50);
+        run->stopped = true;
+        return run;
     }
 
 private slots:
@@ -303,27 +308,17 @@ private slots:
         QCOMPARE(dlg->RecipeKey(), source);
     }
 
-    void declinedQuestionsAndFailedSavesGoNoFurther() {
+    void declinedQuestionsAndFailedSavesGoNoFurtherAndAFailedCopyLeavesNothing() {
         CRecipeDlg* dlg = Open(QStringLiteral("C1"));
         QVERIFY(dlg);
         BuildRecipe(dlg);
         // Any save-file dialog that should not open is turned away and counted.
-        auto noDialog = [] {
-            return Step{[](QWidget* w) { return qobject_cast<QFileDialog*>(w) != nullptr; },
-                        [](QWidget* w, Played&) { static_cast<QDialog*>(w)->reject(); }};
-        };
-        auto exportTo = [&](std::vector<Step> steps) {
-            auto run = Play(std::move(steps));
-            Click(dlg, kr::str::kExportTo);
-            QTest::qWait(50);
-            run->stopped = true;
-            return run;
-        };
+        auto exportTo = [&](std::vector<Step> steps) { return PlayBriefly(dlg, kr::str::kExportTo, steps); };
 
         // No to the save question: no picker, no dialog, the changes still unsaved.
         auto run = CopyTo(dlg, QStringLiteral("C2"), {QMessageBox::No});
         QCOMPARE(run->texts, QStringList{kr::str::kSaveBeforeCopy});
-        run = exportTo({Box(QMessageBox::No), noDialog()});
+        run = exportTo({Box(QMessageBox::No), Escape<QFileDialog>()});
         QCOMPARE(run->done, size_t(1));
         QCOMPARE(m_pickerCalls, 0);
         QVERIFY(dlg->IsModified());
@@ -334,7 +329,7 @@ private slots:
         QTest::qWait(50);
         run->stopped = true;
         QCOMPARE(run->texts, (QStringList{kr::str::kSaveBeforeCopy, kr::str::kErrorSaving}));
-        run = exportTo({Box(QMessageBox::Yes), Box(QMessageBox::Ok), noDialog()});
+        run = exportTo({Box(QMessageBox::Yes), Box(QMessageBox::Ok), Escape<QFileDialog>()});
         QCOMPARE(run->texts, (QStringList{kr::str::kSaveBeforeCopy, kr::str::kErrorSaving}));
         QCOMPARE(run->done, size_t(2));
         QCOMPARE(m_pickerCalls, 0);
@@ -342,9 +337,8 @@ private slots:
         QVERIFY(RecipesOf("C1").empty());
         QVERIFY(RecipesOf("C2").empty());
 
-        CMenuItemDB lines;
-        QCOMPARE(lines.Create("MENUITEM.DB"), 0);
-        Save(dlg);
+        QCOMPARE(CMenuItemDB().Create("MENUITEM.DB"), 0);
+        QCOMPARE(kt::SaveRecipe(dlg), kr::str::kRecipeSaved);
         // The picker closed without a customer; No to the confirmation.
         run = CopyTo(dlg, QString(), {});
         run = CopyTo(dlg, QStringLiteral("C2"), {QMessageBox::No});
@@ -352,39 +346,31 @@ private slots:
         QCOMPARE(m_pickerCalls, 2);
         QVERIFY(RecipesOf("C2").empty());
         // The save-file dialog cancelled with Escape: no file, no message.
-        run = exportTo({{[](QWidget* w) { return qobject_cast<QFileDialog*>(w) != nullptr; },
-                         [](QWidget* w, Played&) { QTest::keyClick(w, Qt::Key_Escape); }},
-                        Box(QMessageBox::Ok)});
+        run = exportTo({Escape<QFileDialog>(), Box(QMessageBox::Ok)});
         QCOMPARE(run->done, size_t(1));
         QVERIFY(!QFile::exists(QString::fromStdString(m_dir->file("Recipe.txt"))));
-    }
 
-    void copyThatFailsLeavesNoPartOfItBehind() {
-        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
-        QVERIFY(dlg);
-        BuildRecipe(dlg);
-        Save(dlg);
-        const std::string source = dlg->RecipeKey();
         // Another program replaced the line file by one that takes a single line per recipe key:
-        // the copy's header and first line go in, its second line is refused.
+        // the copy's header and first line go in, its second line is refused, and nothing of the
+        // copy is left behind.
+        const std::string source = dlg->RecipeKey();
         kt::MakeLineFileOnePerRecipe();
-        auto run = CopyTo(dlg, QStringLiteral("C2"), {QMessageBox::Yes, QMessageBox::Ok});
+        run = CopyTo(dlg, QStringLiteral("C2"), {QMessageBox::Yes, QMessageBox::Ok});
         QVERIFY(Finished(run));
         QCOMPARE(run->texts.value(1), kr::str::kErrorSaving);
         QVERIFY(RecipesOf("C2").empty());
         CMenuItemDB lines;
         QCOMPARE(lines.OpenFile(), 0);
         std::vector<uint8_t> record;
-        QCOMPARE(lines.ReadBytes(btr::B_STEP_FIRST, record),
-                 int(btr::B_END_OF_FILE)); // no line of the copy either
+        QCOMPARE(lines.ReadBytes(btr::B_STEP_FIRST, record), int(btr::B_END_OF_FILE));
         QCOMPARE(dlg->RecipeKey(), source);
     }
 
-    void exportAtTodaysPricesThenOverTheOldFileWithSellPriceZero() {
+    void exportAtTodaysPricesThenOverTheOldFileWithSellPriceZeroAndItsFailuresReported() {
         CRecipeDlg* dlg = Open(QStringLiteral("C1"));
         QVERIFY(dlg);
         BuildRecipe(dlg);
-        Save(dlg);
+        QCOMPARE(kt::SaveRecipe(dlg), kr::str::kRecipeSaved);
         const QString key = QString::fromStdString(dlg->RecipeKey());
         SetPrice("100200", "BAG", 13.5f); // after the save: the export prices the flour anew
 
@@ -428,18 +414,11 @@ private slots:
             QCOMPARE(rows[r].size(), 15); // the FC% field is empty but its tab is there
             QCOMPARE(rows[r][14], QString());
         }
-    }
 
-    void exportFailuresAreReported() {
-        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
-        QVERIFY(dlg);
-        BuildRecipe(dlg);
-        Save(dlg);
-
-        // A folder where no file can be made, whoever runs the test (only folders in it, so the
-        // dialog lists it quickly).
+        // Failures are reported. A folder where no file can be made, whoever runs the test (only folders in
+        // it, so the dialog lists it quickly).
         const QString unwritable = QStringLiteral("/sys/fs/Recipe.txt");
-        auto run = Play({SaveAs(unwritable), Box(QMessageBox::Ok), Box(QMessageBox::Ok)});
+        run = Play({SaveAs(unwritable), Box(QMessageBox::Ok), Box(QMessageBox::Ok)});
         Click(dlg, kr::str::kExportTo);
         QVERIFY(Finished(run));
         QCOMPARE(run->texts, (QStringList{kr::str::kExportOpenFailed,
@@ -449,23 +428,23 @@ private slots:
         // the old file under the chosen name stays as it was.
         CMenuItemDB locker;
         QCOMPARE(locker.OpenFile("MENUITEM.DB", btr::kOpenExclusive), 0);
-        const QString path = QString::fromStdString(m_dir->file("locked.txt"));
-        std::ofstream(path.toStdString()) << "kept";
+        const QString locked = QString::fromStdString(m_dir->file("locked.txt"));
+        std::ofstream(locked.toStdString()) << "kept";
         QString detail;
-        run = Play(
-            {SaveAs(path), Box(QMessageBox::Yes), Window<QMessageBox>([&](QMessageBox* box, Played& played) {
-                 played.texts << box->text();
-                 detail = box->informativeText();
-                 Click(box, QMessageBox::Ok);
-             })});
+        run = Play({SaveAs(locked), Box(QMessageBox::Yes),
+                    Window<QMessageBox>([&](QMessageBox* box, Played& played) {
+                        played.texts << box->text();
+                        detail = box->informativeText();
+                        Click(box, QMessageBox::Ok);
+                    })});
         Click(dlg, kr::str::kExportTo);
         QVERIFY(Finished(run));
-        const QString said = run->texts.value(1);
         // The suite's text with the status, and what the status means beneath it.
-        QCOMPARE(said, QStringLiteral("Export to %1 failed with error code 85 after 0 records.").arg(path));
+        QCOMPARE(run->texts.value(1),
+                 QStringLiteral("Export to %1 failed with error code 85 after 0 records.").arg(locked));
         QCOMPARE(detail, QStringLiteral("Status 85 (file in use by another program)"));
         QString raw;
-        ReadExport(path, &raw);
+        ReadExport(locked, &raw);
         QCOMPARE(raw, QStringLiteral("kept"));
     }
 
@@ -474,17 +453,8 @@ private slots:
         QVERIFY(dlg);
         BuildRecipe(dlg);
         // The print setup is where printing starts; here it is cancelled and counted.
-        auto setup = [] {
-            return Step{[](QWidget* w) { return qobject_cast<CListPrintSetup*>(w) != nullptr; },
-                        [](QWidget* w, Played&) { QTest::keyClick(w, Qt::Key_Escape); }};
-        };
-        auto print = [&](std::vector<Step> steps) {
-            auto run = Play(std::move(steps));
-            Click(dlg, kr::str::kPrint);
-            QTest::qWait(50);
-            run->stopped = true;
-            return run;
-        };
+        auto setup = Escape<CListPrintSetup>;
+        auto print = [&](std::vector<Step> steps) { return PlayBriefly(dlg, kr::str::kPrint, steps); };
         // Declining the save question prints nothing.
         auto run = print({Box(QMessageBox::No), setup()});
         QCOMPARE(run->texts, QStringList{kr::str::kSaveBeforePrint});
