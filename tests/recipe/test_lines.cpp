@@ -10,8 +10,19 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iomanip>
+#include <sstream>
 
 namespace {
+
+// What a line holds, in one text: item|unit|description|brand|cost|default cost|ptn/item|ptn type.
+std::string Held(const CMenuItemDetail& l) {
+    std::ostringstream out;
+    out << std::setprecision(10) << l.m_strItem << '|' << l.m_strUnit << '|' << l.m_strDescription << '|'
+        << l.m_strBrand << '|' << l.m_dItemCost << '|' << l.m_dDefaultItemCost << '|' << l.m_dPtnPerItem
+        << '|' << l.m_strPtnType;
+    return out.str();
+}
 
 class Lines : public ::testing::Test {
 protected:
@@ -94,32 +105,19 @@ TEST_F(Lines, PricingLibraryWithoutPriceStartsLinesAtZero) {
 TEST_F(Lines, AddLineCompletesWhatIsMissingPadsAndKeepsWhatIsGiven) {
     const CMenuItemDetail* line = lines.Line(lines.AddLine(kt::Pad("100200", 12), "BAG", "", 0, 0, "", 50));
     ASSERT_NE(line, nullptr);
-    EXPECT_EQ(line->m_strItem, "100200      ");
-    EXPECT_EQ(line->m_strUnit, "BAG");
-    EXPECT_EQ(line->m_strDescription, "FLOUR ALL PURPOSE");
-    EXPECT_EQ(line->m_strBrand, "MILLCO");
-    EXPECT_DOUBLE_EQ(line->m_dDefaultItemCost, 12.13); // the unit's 12.125, rounded
-    EXPECT_DOUBLE_EQ(line->m_dItemCost, 12.13);
-    EXPECT_DOUBLE_EQ(line->m_dPtnPerItem, 25.0);
-    EXPECT_EQ(line->m_strPtnType, "LBS"); // the item master keeps portion types in capitals
+    // The unit's 12.125 rounded; the item master keeps portion types in capitals.
+    EXPECT_EQ(Held(*line), "100200      |BAG|FLOUR ALL PURPOSE|MILLCO|12.13|12.13|25|LBS");
     EXPECT_DOUBLE_EQ(line->m_dWeightPerUnit, 25.0);
     EXPECT_DOUBLE_EQ(lines.GetTotal(), RoundCents(12.13 / 25.0 * 50.0));
     EXPECT_TRUE(recalcs.empty()); // adding does not notify
 
     line = lines.Line(lines.AddLine(kt::Pad("100200", 12), "BAG", "MY FLOUR", 1.125, 2.5, " CUP ", 1));
-    EXPECT_EQ(line->m_strDescription, "MY FLOUR");
-    EXPECT_DOUBLE_EQ(line->m_dItemCost, 1.13); // the stored cost rounded
-    EXPECT_DOUBLE_EQ(line->m_dPtnPerItem, 2.5);
-    EXPECT_EQ(line->m_strPtnType, "CUP");
+    EXPECT_EQ(Held(*line), "100200      |BAG|MY FLOUR|MILLCO|1.13|12.13|2.5|CUP"); // the stored cost rounded
 
     // A custom ingredient gets plain defaults; a cost of its own, even a credit, is kept.
     line = lines.Line(lines.AddLine("SALT", "", "SEA SALT", 0, 0, "", 3));
-    EXPECT_EQ(line->m_strItem, "SALT        ");
-    EXPECT_EQ(line->m_strUnit, "   ");
+    EXPECT_EQ(Held(*line), "SALT        |   |SEA SALT||0|0|1|PC");
     EXPECT_FALSE(line->IsFromItemMaster());
-    EXPECT_DOUBLE_EQ(line->m_dItemCost, 0.0);
-    EXPECT_DOUBLE_EQ(line->m_dPtnPerItem, 1.0);
-    EXPECT_EQ(line->m_strPtnType, "PC");
     EXPECT_DOUBLE_EQ(lines.Line(lines.AddLine("CREDIT", "", "", -2.0, 1, "", 1))->m_dItemCost, -2.0);
 }
 
@@ -156,10 +154,7 @@ TEST_F(Lines, RepricingReplacesEverythingButThePortionsAndAUnitEditRepricesToo) 
     recalcs.clear();
     EXPECT_TRUE(lines.LoadItemDefaults(index, kt::Pad("300400", 12), "CS "));
     const CMenuItemDetail* line = lines.Line(index);
-    EXPECT_EQ(line->m_strDescription, "MILK WHOLE");
-    EXPECT_DOUBLE_EQ(line->m_dItemCost, 18.5);
-    EXPECT_DOUBLE_EQ(line->m_dPtnPerItem, 4.0);
-    EXPECT_EQ(line->m_strPtnType, "PC");
+    EXPECT_EQ(Held(*line), "300400      |CS |MILK WHOLE|DAIRYX|18.5|18.5|4|PC");
     EXPECT_DOUBLE_EQ(line->m_dPtns, 7.0);
     EXPECT_DOUBLE_EQ(lines.GetTotal(), RoundCents(18.5 / 4.0 * 7.0));
     EXPECT_EQ(recalcs, std::vector<int>{0});
