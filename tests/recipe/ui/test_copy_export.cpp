@@ -182,9 +182,8 @@ private:
         AddIngredient(dlg, QStringLiteral("100200"));
         AddIngredient(dlg, QStringLiteral("500001"));
         EditCell(grid, 1, Grid::kColItemCost, QStringLiteral("45"));
-        auto custom = kt::Answer(QMessageBox::Yes);
-        AddIngredient(dlg, QStringLiteral("MYSPICE"));
-        QVERIFY(kt::WaitFor(custom));
+        QCOMPARE(kt::Answered(QMessageBox::Yes, [&] { AddIngredient(dlg, QStringLiteral("MYSPICE")); }),
+                 kr::str::kAddCustomItem);
         EditCell(grid, 2, Grid::kColItemCost, QStringLiteral("5"));
         EditCell(grid, 2, Grid::kColPtnPerItem, QStringLiteral("10"));
         QCOMPARE(grid->GetItemCount(), 3);
@@ -196,9 +195,8 @@ private:
         QVERIFY(QTest::qWaitForWindowActive(dlg));
         combo->setFocus();
         QTest::keyClicks(combo, QStringLiteral("soups"));
-        auto created = kt::Answer(QMessageBox::Yes);
-        QTest::keyClick(combo, Qt::Key_Tab);
-        QVERIFY(kt::WaitFor(created));
+        QVERIFY(kt::Answered(QMessageBox::Yes, [&] { QTest::keyClick(combo, Qt::Key_Tab); }) !=
+                kt::kNoMessageBox);
         QVERIFY(!dlg->Category().empty());
         m_ptnType0 = grid->GetCellText(0, Grid::kColPtnType);
         QVERIFY(dlg->IsModified());
@@ -255,7 +253,7 @@ private slots:
         m_dir.reset();
     }
 
-    void copiesToAnotherCustomerAndTwiceToTheSame() {
+    void copiesToAnotherCustomerAndTwiceToTheSameThenShowsTheChart() {
         CRecipeDlg* dlg = Open(QStringLiteral("C1"));
         QVERIFY(dlg);
         BuildRecipe(dlg);
@@ -306,19 +304,35 @@ private slots:
         }
         QCOMPARE(keys.size(), size_t(3));
         QCOMPARE(dlg->RecipeKey(), source);
+
+        // The conversion chart opens from the editor and OK closes it.
+        auto closed = kt::OnModal([&](QWidget* w) {
+            auto* chart = qobject_cast<CConvertionInfoDlg*>(w);
+            QVERIFY(chart);
+            chart->grab().save(ScreenshotPath(QStringLiteral("conversion_chart_from_editor")));
+            QTest::mouseClick(chart->m_pOK, Qt::LeftButton);
+        });
+        Click(dlg, kr::str::kConversionChart);
+        QVERIFY(kt::WaitFor(closed));
+        QVERIFY(dlg->isVisible());
     }
 
-    void declinedQuestionsAndFailedSavesGoNoFurtherAndAFailedCopyLeavesNothing() {
+    void copyExportAndPrintSaveFirstGoNoFurtherOnNoOrAFailedSaveAndAFailedCopyLeavesNothing() {
         CRecipeDlg* dlg = Open(QStringLiteral("C1"));
         QVERIFY(dlg);
         BuildRecipe(dlg);
-        // Any save-file dialog that should not open is turned away and counted.
+        // Any save-file dialog or print setup that should not open is turned away and counted.
         auto exportTo = [&](std::vector<Step> steps) { return PlayBriefly(dlg, kr::str::kExportTo, steps); };
+        auto print = [&](std::vector<Step> steps) { return PlayBriefly(dlg, kr::str::kPrint, steps); };
+        auto setup = Escape<CListPrintSetup>;
 
-        // No to the save question: no picker, no dialog, the changes still unsaved.
+        // No to the save question: no picker, no dialog, no printout, the changes still unsaved.
         auto run = CopyTo(dlg, QStringLiteral("C2"), {QMessageBox::No});
         QCOMPARE(run->texts, QStringList{kr::str::kSaveBeforeCopy});
         run = exportTo({Box(QMessageBox::No), Escape<QFileDialog>()});
+        QCOMPARE(run->done, size_t(1));
+        run = print({Box(QMessageBox::No), setup()});
+        QCOMPARE(run->texts, QStringList{kr::str::kSaveBeforePrint});
         QCOMPARE(run->done, size_t(1));
         QCOMPARE(m_pickerCalls, 0);
         QVERIFY(dlg->IsModified());
@@ -338,7 +352,19 @@ private slots:
         QVERIFY(RecipesOf("C2").empty());
 
         QCOMPARE(CMenuItemDB().Create("MENUITEM.DB"), 0);
-        QCOMPARE(kt::SaveRecipe(dlg), kr::str::kRecipeSaved);
+        // Yes to printing's question saves, then the printout starts; unchanged, it asks nothing.
+        run = print({Box(QMessageBox::Yes), Box(QMessageBox::Ok), setup()});
+        QCOMPARE(run->texts, (QStringList{kr::str::kSaveBeforePrint, kr::str::kRecipeSaved}));
+        QCOMPARE(run->done, size_t(3));
+        QVERIFY(!dlg->IsModified());
+        run = print({setup()});
+        QCOMPARE(run->done, size_t(1));
+        QVERIFY(run->texts.isEmpty());
+        const CRecipePrintTexts texts = dlg->PrintTexts();
+        QVERIFY(texts.m_strCustomer.contains(QStringLiteral("JOE'S DINER")));
+        QCOMPARE(RecipeAmountsText(texts), QStringLiteral("$%1\n%2\n%3\n%4")
+                                               .arg(QString::number(texts.m_dSellPrice, 'f', 2),
+                                                    dlg->CostText(), dlg->ProfitText(), dlg->TotalFCText()));
         // The picker closed without a customer; No to the confirmation.
         run = CopyTo(dlg, QString(), {});
         run = CopyTo(dlg, QStringLiteral("C2"), {QMessageBox::No});
@@ -446,49 +472,6 @@ private slots:
         QString raw;
         ReadExport(locked, &raw);
         QCOMPARE(raw, QStringLiteral("kept"));
-    }
-
-    void printAsksToSaveFirstAndHandsOverTheEditorsTexts() {
-        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
-        QVERIFY(dlg);
-        BuildRecipe(dlg);
-        // The print setup is where printing starts; here it is cancelled and counted.
-        auto setup = Escape<CListPrintSetup>;
-        auto print = [&](std::vector<Step> steps) { return PlayBriefly(dlg, kr::str::kPrint, steps); };
-        // Declining the save question prints nothing.
-        auto run = print({Box(QMessageBox::No), setup()});
-        QCOMPARE(run->texts, QStringList{kr::str::kSaveBeforePrint});
-        QCOMPARE(run->done, size_t(1));
-        QVERIFY(dlg->IsModified());
-        // Yes saves, then the printout starts.
-        run = print({Box(QMessageBox::Yes), Box(QMessageBox::Ok), setup()});
-        QCOMPARE(run->texts, (QStringList{kr::str::kSaveBeforePrint, kr::str::kRecipeSaved}));
-        QCOMPARE(run->done, size_t(3));
-        QVERIFY(!dlg->IsModified());
-        // An unchanged recipe prints without a question.
-        run = print({setup()});
-        QCOMPARE(run->done, size_t(1));
-        QVERIFY(run->texts.isEmpty());
-
-        const CRecipePrintTexts texts = dlg->PrintTexts();
-        QVERIFY(texts.m_strCustomer.contains(QStringLiteral("JOE'S DINER")));
-        QCOMPARE(RecipeAmountsText(texts), QStringLiteral("$%1\n%2\n%3\n%4")
-                                               .arg(QString::number(texts.m_dSellPrice, 'f', 2),
-                                                    dlg->CostText(), dlg->ProfitText(), dlg->TotalFCText()));
-    }
-
-    void conversionChartOpensAndOKCloses() {
-        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
-        QVERIFY(dlg);
-        auto closed = kt::OnModal([&](QWidget* w) {
-            auto* chart = qobject_cast<CConvertionInfoDlg*>(w);
-            QVERIFY(chart);
-            chart->grab().save(ScreenshotPath(QStringLiteral("conversion_chart_from_editor")));
-            QTest::mouseClick(chart->m_pOK, Qt::LeftButton);
-        });
-        Click(dlg, kr::str::kConversionChart);
-        QVERIFY(kt::WaitFor(closed));
-        QVERIFY(dlg->isVisible());
     }
 };
 
