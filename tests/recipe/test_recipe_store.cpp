@@ -4,6 +4,7 @@
 #include "CRecipeLines.h"
 #include "Costing.h"
 #include "MenuCategoryDB.h"
+#include "RecipeFiles.h"
 #include "btrieve/btrcall.h"
 #include "fixtures.h"
 #include "support.h"
@@ -33,14 +34,7 @@ CMenuItem Line(const std::string& item, double cost, double ptns) {
 
 class Store : public ::testing::Test {
 protected:
-    void SetUp() override {
-        CMenuHdrDB h;
-        ASSERT_EQ(h.Create("MENUHDR.DB"), 0);
-        CMenuItemDB l;
-        ASSERT_EQ(l.Create("MENUITEM.DB"), 0);
-        CMenuCategoryDB c;
-        ASSERT_EQ(c.Create("MenuCategory.DB"), 0);
-    }
+    void SetUp() override { ASSERT_EQ(CheckRecipeFiles(), 0); }
 
     kt::TempDir dir;
 };
