@@ -105,7 +105,7 @@ private slots:
         m_dir.reset();
     }
 
-    void ingredientsAddedEditedSavedAndReopened() {
+    void ingredientsAndCategoryAddedEditedSavedAndReopened() {
         CRecipeDlg* dlg = Open(QStringLiteral("C1"));
         QVERIFY(dlg);
         Grid* grid = dlg->Grid();
@@ -190,6 +190,33 @@ private slots:
         QTest::keyClicks(notes, QStringLiteral("Brown the beef."));
         QTest::keyClick(notes, Qt::Key_Return);
         QTest::keyClicks(notes, QStringLiteral("Simmer."));
+        // A category typed in lower case is created in capitals.
+        auto* combo = Named<QComboBox>(dlg, QStringLiteral("Recipe Category"));
+        QVERIFY(combo);
+        dlg->activateWindow(); // a message box that closed may leave no window active
+        QVERIFY(QTest::qWaitForWindowActive(dlg));
+        combo->setFocus();
+        QTest::keyClicks(combo, QStringLiteral("soups"));
+        QCOMPARE(Answered(QMessageBox::Yes, [&] { QTest::keyClick(combo, Qt::Key_Tab); }),
+                 kr::str::kCreateCategory.arg(QStringLiteral("SOUPS")));
+        CMenuCategoryDB c;
+        QCOMPARE(c.OpenFile(), 0);
+        CMenuCategory cat;
+        QCOMPARE(c.FindFirstCategory(cat, "C1"), 0);
+        QCOMPARE(cat.m_strName, std::string("SOUPS"));
+        QCOMPARE(dlg->Category(), cat.m_strCategoryKey);
+
+        // Typed again (any case), the existing category is taken without a question.
+        combo->setFocus();
+        combo->lineEdit()->selectAll();
+        QTest::keyClicks(combo, QStringLiteral("Soups"));
+        QTest::keyClick(combo, Qt::Key_Tab);
+        QCOMPARE(dlg->Category(), cat.m_strCategoryKey);
+        int count = 0;
+        for (int st = c.FindFirstCategory(cat, "C1"); st == 0 && TrimRight(cat.m_strCustomer) == "C1";
+             st = c.FindNextCategory(cat))
+            ++count;
+        QCOMPARE(count, 1);
         QCOMPARE(kt::SaveRecipe(dlg), kr::str::kRecipeSaved);
         const std::string key = dlg->RecipeKey();
         QCOMPARE(key.substr(0, 2), std::string("AA"));
@@ -215,6 +242,7 @@ private slots:
         QCOMPARE(dlg->CostText(), costBefore);
         QCOMPARE(name->text(), QStringLiteral("Café Stew"));
         QCOMPARE(notes->toPlainText(), QStringLiteral("Brown the beef.\nSimmer."));
+        QCOMPARE(TrimRight(dlg->Category()), TrimRight(cat.m_strCategoryKey));
         QVERIFY(!dlg->IsModified());
         dlg->grab().save(ScreenshotPath(QStringLiteral("recipe_editor_reopened")));
 
@@ -239,35 +267,6 @@ private slots:
         QCOMPARE(kt::StoredLineCount("2025100090000"), 0);
         QVERIFY(kt::HasStoredHeader("AA25100090000"));
         QCOMPARE(kt::StoredLineCount("AA25100090000"), 1);
-    }
-
-    void categoryTypedInLowerCaseIsCreatedInCapitals() {
-        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
-        QVERIFY(dlg);
-        auto* combo = dlg->findChild<QComboBox*>();
-        QVERIFY(combo);
-        combo->setFocus();
-        QTest::keyClicks(combo, QStringLiteral("soups"));
-        QCOMPARE(Answered(QMessageBox::Yes, [&] { QTest::keyClick(combo, Qt::Key_Tab); }),
-                 kr::str::kCreateCategory.arg(QStringLiteral("SOUPS")));
-        CMenuCategoryDB c;
-        QCOMPARE(c.OpenFile(), 0);
-        CMenuCategory cat;
-        QCOMPARE(c.FindFirstCategory(cat, "C1"), 0);
-        QCOMPARE(cat.m_strName, std::string("SOUPS"));
-        QCOMPARE(dlg->Category(), cat.m_strCategoryKey);
-
-        // Typed again (any case), the existing category is taken without a question.
-        combo->setFocus();
-        combo->lineEdit()->selectAll();
-        QTest::keyClicks(combo, QStringLiteral("Soups"));
-        QTest::keyClick(combo, Qt::Key_Tab);
-        QCOMPARE(dlg->Category(), cat.m_strCategoryKey);
-        int count = 0;
-        for (int st = c.FindFirstCategory(cat, "C1"); st == 0 && TrimRight(cat.m_strCustomer) == "C1";
-             st = c.FindNextCategory(cat))
-            ++count;
-        QCOMPARE(count, 1);
     }
 
     void saveThatFailsAndTheGuardedQuitKeepTheEditorWithItsChanges() {
