@@ -1,8 +1,6 @@
 // The item search says when a file it needed could not be read, so that finding nothing is not
 // taken for "no such item" (which would offer a custom ingredient).
 #include "CItemSearch.h"
-#include "ItemDictDB.h"
-#include "ItemLookupDB.h"
 #include "fixtures.h"
 #include "support.h"
 #include "unreadable_files.h"
@@ -21,26 +19,10 @@ void BuildSearchFiles(const std::string& broken = {}, Breakage how = Breakage::L
         kt::AddItem({"I2", "SUGAR FINE", "", "PC", 1, {"CS", "", ""}});
     }
     if (wanted("ITEMDICT.DB")) {
-        CItemDictDB dict;
-        ASSERT_EQ(dict.Create(dict.GetFileName()), 0);
-        ASSERT_EQ(dict.OpenFile(), 0);
-        for (auto [word, list] : {std::pair{"FLOUR", ""}, std::pair{"SUGAR", "I2          "}}) {
-            CItemDict entry;
-            entry.m_strWord = kt::Pad(word, 20);
-            entry.m_nCount = 1;
-            entry.m_strItems = list;
-            ASSERT_EQ(dict.InsertRecord(entry), 0);
-        }
+        kt::AddWord("FLOUR", "", 1);
+        kt::AddWord("SUGAR", "", 1, "I2          ");
     }
-    if (wanted("ITEMLKUP.DB")) {
-        CItemLookupDB lookup;
-        ASSERT_EQ(lookup.Create(lookup.GetFileName()), 0);
-        ASSERT_EQ(lookup.OpenFile(), 0);
-        CItemLookup pair;
-        pair.m_strWord = kt::Pad("FLOUR", 20);
-        pair.m_strItem = kt::Pad("I1", 12);
-        ASSERT_EQ(lookup.InsertPair(pair), 0);
-    }
+    if (wanted("ITEMLKUP.DB")) kt::AddLookupPair("FLOUR", "I1");
     if (how == Breakage::Damaged) kt::WriteGarbage(broken);
 }
 
@@ -64,11 +46,7 @@ TEST(SearchStatus, AFileThatCannotBeReadMakesTheResultIncomplete) {
             kt::ExclusiveHold otherUser(how == Breakage::Locked ? file : "");
             CItemSearch search;
             EXPECT_EQ(search.Search("flour"), 0);
-            EXPECT_NE(search.GetStatus(), 0);
-            EXPECT_NE(search.GetStatus(), 4);
-            if (how != Breakage::Damaged) {
-                EXPECT_EQ(search.GetStatus(), how == Breakage::Missing ? 12 : 85);
-            }
+            EXPECT_TRUE(kt::IsStatusOf(search.GetStatus(), how)) << search.GetStatus();
         }
 }
 

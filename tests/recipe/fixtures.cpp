@@ -3,6 +3,8 @@
 #include "ControlDB.h"
 #include "CustomerDB.h"
 #include "ItemDB.h"
+#include "ItemDictDB.h"
+#include "ItemLookupDB.h"
 #include "ItemUnitDB.h"
 #include "MenuHdrDB.h"
 #include "MenuItemDB.h"
@@ -112,8 +114,48 @@ void CreateCostingFiles() {
     OpenOrCreate(history);
 }
 
+void AddWord(const std::string& word, const std::string& replacement, int count, const std::string& items) {
+    CItemDictDB dict;
+    OpenOrCreate(dict);
+    CItemDict entry;
+    entry.m_strWord = Pad(word, 20);
+    entry.m_strReplacement = Pad(replacement, 20);
+    entry.m_nCount = count;
+    entry.m_strItems = items;
+    Require(dict.InsertRecord(entry), "dict.InsertRecord(entry)");
+}
+
+void AddLookupPair(const std::string& word, const std::string& item) {
+    CItemLookupDB lookup;
+    OpenOrCreate(lookup);
+    CItemLookup pair;
+    pair.m_strWord = Pad(word, 20);
+    pair.m_strItem = Pad(item, 12);
+    Require(lookup.InsertPair(pair), "lookup.InsertPair(pair)");
+}
+
+CMenuItem MenuLine(const std::string& item, const std::string& unit, double cost, double ptnPerItem,
+                   double ptns, const std::string& ptnType, const std::string& description) {
+    CMenuItem line;
+    line.m_strItem = item;
+    line.m_strUnit = unit;
+    line.m_strDescription = description;
+    line.m_strPtnType = ptnType;
+    line.m_dItemCost = cost;
+    line.m_dPtnPerItem = ptnPerItem;
+    line.m_dPtns = ptns;
+    return line;
+}
+
+void AddStoredLine(const std::string& key, CMenuItem line) {
+    CMenuItemDB file;
+    OpenOrCreate(file);
+    line.m_strRecipeKey = key;
+    Require(file.InsertRecord(line), "file.InsertRecord(line)");
+}
+
 void StoreRecipe(const std::string& key, const std::string& customer, const std::string& name,
-                 std::vector<CMenuItem> lines, const std::string& id) {
+                 std::vector<CMenuItem> lines, const std::string& id, double sellPrice) {
     CMenuHdrDB headers;
     OpenOrCreate(headers);
     CMenuHdr header;
@@ -122,13 +164,12 @@ void StoreRecipe(const std::string& key, const std::string& customer, const std:
     header.m_strCustomer = customer;
     header.m_strRecipeName = name;
     header.m_strRecipeID = id;
+    header.m_dSellPrice = sellPrice;
     Require(headers.InsertRecipe(header), "headers.InsertRecipe(header)");
     CMenuItemDB file;
-    OpenOrCreate(file);
-    for (CMenuItem& line : lines) {
-        line.m_strRecipeKey = key;
-        Require(file.InsertRecord(line), "file.InsertRecord(line)");
-    }
+    OpenOrCreate(file); // a recipe without lines still has its line file
+    for (const CMenuItem& line : lines)
+        AddStoredLine(key, line);
 }
 
 int StoredLineCount(const std::string& key) {

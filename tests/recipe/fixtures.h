@@ -44,9 +44,19 @@ void CreateCostingFiles();
 
 std::string Pad(const std::string& text, size_t width);
 
+// A dictionary word (with its own item list, or none) and a pair of the lookup file.
+void AddWord(const std::string& word, const std::string& replacement, int count,
+             const std::string& items = {});
+void AddLookupPair(const std::string& word, const std::string& item);
+
+// One ingredient line as stored; its recipe key is set when it is stored.
+CMenuItem MenuLine(const std::string& item, const std::string& unit, double cost, double ptnPerItem,
+                   double ptns, const std::string& ptnType = {}, const std::string& description = {});
+void AddStoredLine(const std::string& key, CMenuItem line);
+
 // A recipe's header and lines written as another program of the suite leaves them.
 void StoreRecipe(const std::string& key, const std::string& customer, const std::string& name,
-                 std::vector<CMenuItem> lines, const std::string& id = {});
+                 std::vector<CMenuItem> lines, const std::string& id = {}, double sellPrice = 0);
 // What is on file for a recipe key: its lines (-1 when the file cannot be read) and its header.
 int StoredLineCount(const std::string& key);
 bool HasStoredHeader(const std::string& key);

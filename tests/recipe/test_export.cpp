@@ -1,5 +1,4 @@
 // The export file against files written by hand from its field table.
-#include "MenuHdrDB.h"
 #include "MenuItemDB.h"
 #include "RecipeExport.h"
 #include "fixtures.h"
@@ -38,38 +37,11 @@ protected:
         kt::AddItem({"100200", "FLOUR ALL PURPOSE", "MILLCO", "lbs", 25, {"BAG", "CS", ""}});
         kt::AddUnit({"100200", "BAG", 25.0f, 0, 12.125f, 0, 0});
         kt::AddCustomer("C1", "Bistro Nord");
-        CMenuHdrDB headers;
-        ASSERT_EQ(headers.Create(nullptr), 0);
-        CMenuItemDB lines;
-        ASSERT_EQ(lines.Create(nullptr), 0);
-        AddHeader(headers, "AA26338140509", 10.0);
-        AddLine(lines, "AA26338140509", "100200", "BAG", "", "lbs", 0.0, 25.0, 2.5);
-        AddLine(lines, "AA26338140509", "SALT", "", "Sea\tSalt\r\n", "PC", 3.0, 2.5, -2.0);
-        AddHeader(headers, "AA26338140510", 0.0);
-        AddLine(lines, "AA26338140510", "OIL", "", "", "", 4.0, 1.0, 1.0);
-    }
-    static void AddHeader(CMenuHdrDB& db, const std::string& key, double sellPrice) {
-        CMenuHdr header;
-        header.m_cRecordType = 'C';
-        header.m_strCustomer = "C1";
-        header.m_strRecipeKey = key;
-        header.m_strRecipeName = "Bread";
-        header.m_dSellPrice = sellPrice;
-        ASSERT_EQ(db.InsertRecipe(header), 0);
-    }
-    static void AddLine(CMenuItemDB& db, const std::string& key, const std::string& item,
-                        const std::string& unit, const std::string& description, const std::string& type,
-                        double cost, double ptnPerItem, double ptns) {
-        CMenuItem line;
-        line.m_strRecipeKey = key;
-        line.m_strItem = item;
-        line.m_strUnit = unit;
-        line.m_strDescription = description;
-        line.m_strPtnType = type;
-        line.m_dItemCost = cost;
-        line.m_dPtnPerItem = ptnPerItem;
-        line.m_dPtns = ptns;
-        ASSERT_EQ(db.InsertRecord(line), 0);
+        kt::StoreRecipe("AA26338140509", "C1", "Bread",
+                        {kt::MenuLine("100200", "BAG", 0.0, 25.0, 2.5, "lbs"),
+                         kt::MenuLine("SALT", "", 3.0, 2.5, -2.0, "PC", "Sea\tSalt\r\n")},
+                        {}, 10.0);
+        kt::StoreRecipe("AA26338140510", "C1", "Bread", {kt::MenuLine("OIL", "", 4.0, 1.0, 1.0)});
     }
 
     kt::TempDir dir;
@@ -97,26 +69,14 @@ TEST_F(Export, HeaderAndIngredientLinesCostedAsTheEditorCostsThem) {
     EXPECT_EQ(ReadAll("out.txt"), expected);
 }
 
-TEST_F(Export, SellPriceZeroLeavesFoodCostEmptyButKeepsItsTab) {
-    RecipeExportResult r =
-        ExportRecipe(dir.path().string(), "AA26338140510", (dir.path() / "zero.txt").string());
-    EXPECT_EQ(r.lines, 1);
-    EXPECT_EQ(ReadAll("zero.txt"), std::string(kHeader) +
-                                       "C1      \tBistro Nord\tAA26338140510\t0.00\tOIL\t\t\t\t"
-                                       "4.00\t1\t4.00\tPC\t1.00\t4.00\t\r\n");
-}
-
-TEST_F(Export, UnsavedRecipeGivesAnEmptyFile) {
+TEST_F(Export, UnsavedRecipeGivesAnEmptyFileAndAnOutputThatCannotBeCreatedIsTold) {
     RecipeExportResult r = ExportRecipe("", "AA00000000000", "none.txt");
     EXPECT_TRUE(r.fileOpened);
     EXPECT_FALSE(r.headerFound);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.lines, 0);
     EXPECT_EQ(ReadAll("none.txt"), "");
-}
-
-TEST_F(Export, OutputThatCannotBeCreated) {
-    RecipeExportResult r = ExportRecipe("", "AA26338140509", "no/such/folder/out.txt");
+    r = ExportRecipe("", "AA26338140509", "no/such/folder/out.txt");
     EXPECT_FALSE(r.fileOpened);
     EXPECT_EQ(r.lines, 0);
 }
@@ -150,8 +110,8 @@ TEST_F(Export, ReadErrorPartWayIsReportedWithTheLinesReadAndNothingPlaced) {
         BuildFileSpec(spec, CMenuItemDB::kRecordSize, 1, btr::kFileVariableLength,
                       {{1, 14, btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING}});
         ASSERT_EQ(lines.CreateFile(spec, "MENUITEM.DB", btr::kCreateReplace), 0);
+        kt::AddStoredLine("AA26338140509", kt::MenuLine("OIL", "", 4.0, 1.0, 1.0, "PC"));
         ASSERT_EQ(lines.OpenFile(), 0);
-        AddLine(lines, "AA26338140509", "OIL", "", "", "PC", 4.0, 1.0, 1.0);
         CMenuItem second;
         second.m_strRecipeKey = "AA26338140509";
         second.m_strItem = "SALT";
@@ -168,13 +128,16 @@ TEST_F(Export, ReadErrorPartWayIsReportedWithTheLinesReadAndNothingPlaced) {
     ExpectUntouched(dir.path(), "out.txt", "kept");
 }
 
-TEST_F(Export, SuccessfulExportReplacesTheOldFileWhole) {
-    WriteFile("out.txt", std::string(5000, 'x'));
-    RecipeExportResult r = ExportRecipe("", "AA26338140510", "out.txt");
+// Over a longer old file, replaced whole; sell price 0 leaves the FC% empty but keeps its tab.
+TEST_F(Export, SuccessfulExportReplacesTheOldFileWholeAndSellPriceZeroKeepsTheFoodCostTab) {
+    const std::string path = (dir.path() / "zero.txt").string();
+    WriteFile(path, std::string(5000, 'x'));
+    RecipeExportResult r = ExportRecipe(dir.path().string(), "AA26338140510", path);
     EXPECT_TRUE(r.Succeeded());
-    EXPECT_EQ(ReadAll("out.txt").substr(0, std::string(kHeader).size()), kHeader);
-    EXPECT_EQ(ReadAll("out.txt").find('x'), std::string::npos);
-    ExpectUntouched(dir.path(), "out.txt", ReadAll("out.txt"));
+    EXPECT_EQ(r.lines, 1);
+    EXPECT_EQ(ReadAll(path), std::string(kHeader) + "C1      \tBistro Nord\tAA26338140510\t0.00\tOIL\t\t\t\t"
+                                                    "4.00\t1\t4.00\tPC\t1.00\t4.00\t\r\n");
+    ExpectUntouched(dir.path(), "zero.txt", ReadAll(path));
 }
 
 TEST_F(Export, WriteFailureIsReportedAndLeavesTheOutputAlone) {

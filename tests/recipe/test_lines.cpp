@@ -10,8 +10,19 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iomanip>
+#include <sstream>
 
 namespace {
+
+// What a line holds, in one text: item|unit|description|brand|cost|default cost|ptn/item|ptn type.
+std::string Held(const CMenuItemDetail& l) {
+    std::ostringstream out;
+    out << std::setprecision(10) << l.m_strItem << '|' << l.m_strUnit << '|' << l.m_strDescription << '|'
+        << l.m_strBrand << '|' << l.m_dItemCost << '|' << l.m_dDefaultItemCost << '|' << l.m_dPtnPerItem
+        << '|' << l.m_strPtnType;
+    return out.str();
+}
 
 class Lines : public ::testing::Test {
 protected:
@@ -72,16 +83,13 @@ TEST_F(Lines, DefaultsFromHistoryUnitAndItemMaster) {
     EXPECT_EQ(info.m_strDescription, "");
     EXPECT_EQ(info.m_strDefaultPtnType, "PC");
     EXPECT_DOUBLE_EQ(info.m_dPtnPerItem, 1.0);
-}
 
-TEST_F(Lines, PackQuantityZeroOrOneGivesOnePortionPerItem) {
-    kt::AddItem({"500", "PACK ZERO", "", "PC", 0, {"EA", "", ""}});
-    kt::AddItem({"501", "PACK ONE", "", "PC", 1, {"EA", "", ""}});
-    kt::AddItem({"502", "PACK NEG", "", "PC", -5, {"EA", "", ""}});
-    CDefaultItemInfo info;
-    for (const char* number : {"500", "501", "502"}) {
+    // A pack quantity of zero, one or less gives one portion per item.
+    for (int pack : {0, 1, -5}) {
+        const std::string number = "50" + std::to_string(pack + 5);
+        kt::AddItem({number, "PACK", "", "PC", pack, {"EA", "", ""}});
         ASSERT_TRUE(info.Load("C1", kt::Pad(number, 12), "EA "));
-        EXPECT_DOUBLE_EQ(info.m_dPtnPerItem, 1.0) << number;
+        EXPECT_DOUBLE_EQ(info.m_dPtnPerItem, 1.0) << pack;
     }
 }
 
@@ -94,42 +102,23 @@ TEST_F(Lines, PricingLibraryWithoutPriceStartsLinesAtZero) {
     EXPECT_DOUBLE_EQ(lines.GetTotal(), 0.0);
 }
 
-TEST_F(Lines, AddLineCompletesFromDefaultsAndPads) {
-    int index = lines.AddLine(kt::Pad("100200", 12), "BAG", "", 0, 0, "", 50);
-    const CMenuItemDetail* line = lines.Line(index);
+TEST_F(Lines, AddLineCompletesWhatIsMissingPadsAndKeepsWhatIsGiven) {
+    const CMenuItemDetail* line = lines.Line(lines.AddLine(kt::Pad("100200", 12), "BAG", "", 0, 0, "", 50));
     ASSERT_NE(line, nullptr);
-    EXPECT_EQ(line->m_strItem, "100200      ");
-    EXPECT_EQ(line->m_strUnit, "BAG");
-    EXPECT_EQ(line->m_strDescription, "FLOUR ALL PURPOSE");
-    EXPECT_EQ(line->m_strBrand, "MILLCO");
-    EXPECT_DOUBLE_EQ(line->m_dDefaultItemCost, 12.13); // the unit's 12.125, rounded
-    EXPECT_DOUBLE_EQ(line->m_dItemCost, 12.13);
-    EXPECT_DOUBLE_EQ(line->m_dPtnPerItem, 25.0);
-    EXPECT_EQ(line->m_strPtnType, "LBS"); // the item master keeps portion types in capitals
+    // The unit's 12.125 rounded; the item master keeps portion types in capitals.
+    EXPECT_EQ(Held(*line), "100200      |BAG|FLOUR ALL PURPOSE|MILLCO|12.13|12.13|25|LBS");
     EXPECT_DOUBLE_EQ(line->m_dWeightPerUnit, 25.0);
     EXPECT_DOUBLE_EQ(lines.GetTotal(), RoundCents(12.13 / 25.0 * 50.0));
     EXPECT_TRUE(recalcs.empty()); // adding does not notify
-}
 
-TEST_F(Lines, AddLineKeepsOwnValuesAndRoundsStoredCost) {
-    int index = lines.AddLine(kt::Pad("100200", 12), "BAG", "MY FLOUR", 1.125, 2.5, " CUP ", 1);
-    const CMenuItemDetail* line = lines.Line(index);
-    EXPECT_EQ(line->m_strDescription, "MY FLOUR");
-    EXPECT_DOUBLE_EQ(line->m_dItemCost, 1.13);
-    EXPECT_DOUBLE_EQ(line->m_dPtnPerItem, 2.5);
-    EXPECT_EQ(line->m_strPtnType, "CUP");
-}
+    line = lines.Line(lines.AddLine(kt::Pad("100200", 12), "BAG", "MY FLOUR", 1.125, 2.5, " CUP ", 1));
+    EXPECT_EQ(Held(*line), "100200      |BAG|MY FLOUR|MILLCO|1.13|12.13|2.5|CUP"); // the stored cost rounded
 
-TEST_F(Lines, CustomIngredientGetsPlainDefaults) {
-    int index = lines.AddLine("SALT", "", "SEA SALT", 0, 0, "", 3);
-    const CMenuItemDetail* line = lines.Line(index);
-    EXPECT_EQ(line->m_strItem, "SALT        ");
-    EXPECT_EQ(line->m_strUnit, "   ");
+    // A custom ingredient gets plain defaults; a cost of its own, even a credit, is kept.
+    line = lines.Line(lines.AddLine("SALT", "", "SEA SALT", 0, 0, "", 3));
+    EXPECT_EQ(Held(*line), "SALT        |   |SEA SALT||0|0|1|PC");
     EXPECT_FALSE(line->IsFromItemMaster());
-    EXPECT_DOUBLE_EQ(line->m_dItemCost, 0.0); // no cost: the default 0
     EXPECT_DOUBLE_EQ(lines.Line(lines.AddLine("CREDIT", "", "", -2.0, 1, "", 1))->m_dItemCost, -2.0);
-    EXPECT_DOUBLE_EQ(line->m_dPtnPerItem, 1.0);
-    EXPECT_EQ(line->m_strPtnType, "PC");
 }
 
 TEST_F(Lines, TotalIsKeptThroughEditsAndRemovals) {
@@ -160,15 +149,12 @@ TEST_F(Lines, TotalIsKeptThroughEditsAndRemovals) {
     EXPECT_DOUBLE_EQ(lines.GetTotal(), 0.0);
 }
 
-TEST_F(Lines, RepricingReplacesEverythingButThePortions) {
+TEST_F(Lines, RepricingReplacesEverythingButThePortionsAndAUnitEditRepricesToo) {
     int index = lines.AddLine("X", "", "custom", 3.0, 2.0, "CUP", 7);
     recalcs.clear();
     EXPECT_TRUE(lines.LoadItemDefaults(index, kt::Pad("300400", 12), "CS "));
     const CMenuItemDetail* line = lines.Line(index);
-    EXPECT_EQ(line->m_strDescription, "MILK WHOLE");
-    EXPECT_DOUBLE_EQ(line->m_dItemCost, 18.5);
-    EXPECT_DOUBLE_EQ(line->m_dPtnPerItem, 4.0);
-    EXPECT_EQ(line->m_strPtnType, "PC");
+    EXPECT_EQ(Held(*line), "300400      |CS |MILK WHOLE|DAIRYX|18.5|18.5|4|PC");
     EXPECT_DOUBLE_EQ(line->m_dPtns, 7.0);
     EXPECT_DOUBLE_EQ(lines.GetTotal(), RoundCents(18.5 / 4.0 * 7.0));
     EXPECT_EQ(recalcs, std::vector<int>{0});
@@ -177,9 +163,15 @@ TEST_F(Lines, RepricingReplacesEverythingButThePortions) {
     EXPECT_FALSE(lines.LoadItemDefaults(index, "NOSUCH", "CS "));
     EXPECT_EQ(lines.Line(index)->m_strDescription, "MILK WHOLE");
     EXPECT_TRUE(recalcs.empty());
+
+    kt::AddUnit({"300400", "EA", 1.0f, 0, 5.0f, 0, 0});
+    EXPECT_TRUE(lines.EditUnit(index, "EA "));
+    EXPECT_EQ(lines.Line(index)->m_strUnit, "EA ");
+    EXPECT_DOUBLE_EQ(lines.Line(index)->m_dItemCost, 5.0);
+    EXPECT_EQ(recalcs, (std::vector<int>{0, 1})); // both the line and the totals
 }
 
-TEST_F(Lines, CupToFluidOuncesScalesByFactors) {
+TEST_F(Lines, PortionTypeChangesScaleByFactorsOrStartFromTheKindsBase) {
     int index = lines.AddLine("X", "", "", 3.0, 10.0, "CUP", 1);
     bool converted = false;
     EXPECT_TRUE(lines.EditPortionType(index, "flOZ", &converted));
@@ -187,39 +179,28 @@ TEST_F(Lines, CupToFluidOuncesScalesByFactors) {
     EXPECT_NEAR(lines.Line(index)->m_dPtnPerItem, 80.0006, 0.00005);
     EXPECT_EQ(lines.Line(index)->m_strPtnType, "flOZ");
     EXPECT_DOUBLE_EQ(lines.GetTotal(), LineRecipeCost(*lines.Line(index)));
-}
 
-TEST_F(Lines, CountToPoundsUsesTheUnitWeightInBothSettings) {
+    // Without a known volume or weight: 1 mL; back to a count, the default portions per item; one
+    // company weight unit in grams; to an unknown type (factor 0, kind count), the count base.
+    int a = lines.AddLine("X", "", "", 3.0, 5.0, "PC", 1);
+    for (auto [type, perItem] : {std::pair{"mL", 1.0}, {"PC", 1.0}, {"g", 453.59237}, {"SLICE", 1.0}}) {
+        lines.EditPortionType(a, type);
+        EXPECT_DOUBLE_EQ(lines.Line(a)->m_dPtnPerItem, perItem) << type;
+    }
+
+    // A count to pounds uses the unit's weight, in either company weight unit.
     kt::AddItem({"700", "BEEF", "", "PC", 1, {"CS ", "", ""}});
     kt::AddUnit({"700", "CS", 40.0f, 0, 10.0f, 0, 0});
     kt::AddItem({"701", "PORK", "", "PC", 1, {"CS ", "", ""}});
     kt::AddUnit({"701", "CS", 18.0f, 0, 10.0f, 0, 0});
-
     int beef = lines.AddLine(kt::Pad("700", 12), "CS ", "", 0, 0, "", 1);
     lines.EditPortionType(beef, "lbs");
     EXPECT_DOUBLE_EQ(lines.Line(beef)->m_dPtnPerItem, 40.0);
-
     kt::SetKilograms(true);
     lines.InitPortionTypes();
     int pork = lines.AddLine(kt::Pad("701", 12), "CS ", "", 0, 0, "", 1);
     lines.EditPortionType(pork, "lbs");
     EXPECT_DOUBLE_EQ(lines.Line(pork)->m_dPtnPerItem, 18.0 * 1000.0 / 453.59237);
-}
-
-TEST_F(Lines, KindChangesUseTheirBases) {
-    // Volume with no known volume: base 1 mL.
-    int a = lines.AddLine("X", "", "", 3.0, 5.0, "PC", 1);
-    lines.EditPortionType(a, "mL");
-    EXPECT_DOUBLE_EQ(lines.Line(a)->m_dPtnPerItem, 1.0);
-    // Back to a count: the default portions per item.
-    lines.EditPortionType(a, "PC");
-    EXPECT_DOUBLE_EQ(lines.Line(a)->m_dPtnPerItem, 1.0);
-    // Weight with no known weight: one company weight unit, in grams.
-    lines.EditPortionType(a, "g");
-    EXPECT_DOUBLE_EQ(lines.Line(a)->m_dPtnPerItem, 453.59237);
-    // Known type to an unknown one (factor 0, kind count): the count base itself.
-    lines.EditPortionType(a, "SLICE");
-    EXPECT_DOUBLE_EQ(lines.Line(a)->m_dPtnPerItem, 1.0);
 }
 
 TEST_F(Lines, SameOrUnknownTypesAndTheSameSellPriceChangeNothing) {
@@ -247,16 +228,6 @@ TEST_F(Lines, SameOrUnknownTypesAndTheSameSellPriceChangeNothing) {
     shown = displays;
     EXPECT_FALSE(lines.SetSellPrice(10));
     EXPECT_EQ(displays, shown);
-}
-
-TEST_F(Lines, UnitEditRepricesAndNotifiesBoth) {
-    kt::AddUnit({"300400", "EA", 1.0f, 0, 5.0f, 0, 0});
-    int index = lines.AddLine(kt::Pad("300400", 12), "CS ", "", 0, 0, "", 2);
-    recalcs.clear();
-    EXPECT_TRUE(lines.EditUnit(index, "EA "));
-    EXPECT_EQ(lines.Line(index)->m_strUnit, "EA ");
-    EXPECT_DOUBLE_EQ(lines.Line(index)->m_dItemCost, 5.0);
-    EXPECT_EQ(recalcs, (std::vector<int>{0, 1}));
 }
 
 } // namespace

@@ -49,11 +49,7 @@ TEST(ItemDefaults, AFileThatCannotBeReadGivesItsStatusNeverNotFound) {
             CDefaultItemInfo info;
             // Only the item master decides the found flag.
             EXPECT_EQ(Load(info, "C1", "100200", "BAG"), std::string(file) != "ITEM.DB");
-            EXPECT_NE(info.m_nStatus, 0);
-            EXPECT_NE(info.m_nStatus, 4);
-            if (how != Breakage::Damaged) {
-                EXPECT_EQ(info.m_nStatus, how == Breakage::Missing ? 12 : 85);
-            }
+            EXPECT_TRUE(kt::IsStatusOf(info.m_nStatus, how)) << info.m_nStatus;
         }
 }
 
@@ -75,8 +71,7 @@ TEST(CustomerLookup, UnknownCustomerIsNotFoundAndAnUnreadableFileIsNot) {
     ASSERT_TRUE(kt::RemoveRecordFile("CUST.DB"));
     EXPECT_EQ(lookup("C1"), 12);
     kt::WriteGarbage("CUST.DB");
-    EXPECT_NE(lookup("C1"), 0);
-    EXPECT_NE(lookup("C1"), 4);
+    EXPECT_TRUE(kt::IsStatusOf(lookup("C1"), Breakage::Damaged));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "CRecipeLines.h"
 #include "Costing.h"
 #include "MenuCategoryDB.h"
+#include "RecipeFiles.h"
 #include "btrieve/btrcall.h"
 #include "fixtures.h"
 #include "support.h"
@@ -28,27 +29,12 @@ std::time_t At(int year, int yday, int h, int m, int s) {
 }
 
 CMenuItem Line(const std::string& item, double cost, double ptns) {
-    CMenuItem l;
-    l.m_strItem = item;
-    l.m_strUnit = "CS";
-    l.m_strDescription = "DESC " + item;
-    l.m_strPtnType = "PC";
-    l.m_dItemCost = cost;
-    l.m_dPtnPerItem = 4;
-    l.m_dPtns = ptns;
-    return l;
+    return kt::MenuLine(item, "CS", cost, 4, ptns, "PC", "DESC " + item);
 }
 
 class Store : public ::testing::Test {
 protected:
-    void SetUp() override {
-        CMenuHdrDB h;
-        ASSERT_EQ(h.Create("MENUHDR.DB"), 0);
-        CMenuItemDB l;
-        ASSERT_EQ(l.Create("MENUITEM.DB"), 0);
-        CMenuCategoryDB c;
-        ASSERT_EQ(c.Create("MenuCategory.DB"), 0);
-    }
+    void SetUp() override { ASSERT_EQ(CheckRecipeFiles(), 0); }
 
     kt::TempDir dir;
 };

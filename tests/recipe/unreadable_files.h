@@ -17,6 +17,12 @@ inline const char* BreakageName(Breakage b) {
     return b == Breakage::Missing ? "missing" : b == Breakage::Damaged ? "damaged" : "locked";
 }
 
+// Whether the status is one a file broken that way gives; never 0, never "not on file" (4).
+inline bool IsStatusOf(int status, Breakage how) {
+    if (status == 0 || status == 4) return false;
+    return how == Breakage::Damaged || status == (how == Breakage::Missing ? 12 : 85);
+}
+
 // Removes the record file from its folder's database, as another program might.
 inline bool RemoveRecordFile(const std::string& name) {
     return btr::RemoveRecordFile(name.c_str(), nullptr, nullptr);

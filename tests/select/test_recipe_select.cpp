@@ -173,7 +173,7 @@ private slots:
         }
     }
 
-    void deleteAsksThenRemovesHeaderAndLinesTogether() {
+    void deleteAsksThenRemovesHeaderAndLinesTogetherOrNothingAtAll() {
         Files files;
         CRecipeSelect dlg("C1", nullptr, files.Dir());
         ShowActive(dlg);
@@ -182,7 +182,18 @@ private slots:
         QCOMPARE(DeleteAnswering(dlg, QMessageBox::No), QStringLiteral("Delete menu AA26340100002 - PIZZA"));
         QCOMPARE(kt::StoredLineCount("AA26340100002"), 2);
         QVERIFY(kt::HasStoredHeader("AA26340100002"));
+        {
+            // Another program holds the line file: nothing is half deleted, the problem is told.
+            kt::ExclusiveHold otherUser("MENUITEM.DB");
+            QCOMPARE(otherUser.Status(), 0);
+            QVERIFY(!DeleteAnswering(dlg, QMessageBox::Yes).isEmpty());
+            QVERIFY(dlg.GetProblemText().contains(QStringLiteral("85")));
+        }
+        QCOMPARE(kt::StoredLineCount("AA26340100002"), 2);
+        QVERIFY(kt::HasStoredHeader("AA26340100002"));
+        QCOMPARE(list->GetItemCount(), 3);
 
+        ClickRow(list, 1);
         QVERIFY(!DeleteAnswering(dlg, QMessageBox::Yes).isEmpty());
         QCOMPARE(kt::StoredLineCount("AA26340100002"), 0);
         QVERIFY(!kt::HasStoredHeader("AA26340100002"));
@@ -195,28 +206,13 @@ private slots:
         QCOMPARE(list->GetItemCount(), 2);
     }
 
-    void filesThatCannotBeUsedAreReportedAndNothingIsHalfDeleted() {
-        {
-            Files files;
-            CRecipeSelect dlg("C1", nullptr, files.Dir());
-            ShowActive(dlg);
-            ClickRow(dlg.GetList(), 0);
-            {
-                kt::ExclusiveHold otherUser("MENUITEM.DB");
-                QCOMPARE(otherUser.Status(), 0);
-                QVERIFY(!DeleteAnswering(dlg, QMessageBox::Yes).isEmpty());
-            }
-            QCOMPARE(kt::StoredLineCount("AA26340100001"), 3);
-            QVERIFY(kt::HasStoredHeader("AA26340100001"));
-            QCOMPARE(dlg.GetList()->GetItemCount(), 3);
-            QVERIFY(dlg.GetProblemText().contains(QStringLiteral("85")));
-        }
+    void damagedHeaderFileIsReportedWithItsStatus() {
         kt::TempDir dir;
         kt::WriteGarbage("MENUHDR.DB");
         CRecipeSelect dlg("C1", nullptr, dir.path().string());
         ShowActive(dlg);
         QCOMPARE(dlg.GetList()->GetItemCount(), 0);
-        QVERIFY(dlg.GetLoadStatus() != 0 && dlg.GetLoadStatus() != 4);
+        QVERIFY(kt::IsStatusOf(dlg.GetLoadStatus(), kt::Breakage::Damaged));
         QVERIFY(dlg.GetProblemText().contains(QString::number(dlg.GetLoadStatus())));
         Save(dlg, "recipe_select_unreadable.png");
     }

@@ -6,7 +6,6 @@
 #include "CMenuListCtrl.h"
 #include "CRecipeDlg.h"
 #include "CRecipeSelect.h"
-#include "ItemDictDB.h"
 #include "ItemLookupDB.h"
 #include "ModalDriver.h"
 #include "RecipeFiles.h"
@@ -18,8 +17,8 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
-#include <tuple>
 
 namespace kt {
 
@@ -69,6 +68,29 @@ inline void Click(CRecipeDlg* dlg, const QString& caption) {
     QTest::mouseClick(b, Qt::LeftButton);
 }
 
+// What the message box that the action brings up said, answered with the button; kNoMessageBox
+// when none came. `look` sees the box before it is answered.
+inline const QString kNoMessageBox = QStringLiteral("<no message box>");
+inline QString Answered(QMessageBox::StandardButton button, const std::function<void()>& action,
+                        std::function<void(QMessageBox*)> look = {}) {
+    auto text = std::make_shared<QString>(kNoMessageBox);
+    auto done = std::make_shared<bool>(false);
+    WhenModal<QMessageBox>([=](QMessageBox* box) {
+        *text = box->text();
+        if (look) look(box);
+        *done = true;
+        kt::Click(box, button);
+    });
+    action();
+    WaitFor(done);
+    return *text;
+}
+
+// "Save Recipe", its message answered; what the message said.
+inline QString SaveRecipe(CRecipeDlg* dlg) {
+    return Answered(QMessageBox::Ok, [dlg] { Click(dlg, kr::str::kSaveRecipe); });
+}
+
 // "Add Ingredient", then the item cell typed and ended with Enter.
 inline void AddIngredient(CRecipeDlg* dlg, const QString& text) {
     Click(dlg, kr::str::kAddIngredient);
@@ -84,19 +106,9 @@ inline void AddIngredient(CRecipeDlg* dlg, const QString& text) {
 inline void BuildEditorDatabase() {
     QCOMPARE(CheckRecipeFiles(), 0);
     kt::CreateCostingFiles();
-    CItemLookupDB lookup;
-    QCOMPARE(lookup.Create("ITEMLKUP.DB"), 0);
-    CItemDictDB dict;
-    QCOMPARE(dict.Create("ITEMDICT.DB"), 0);
-    for (auto [word, count, items] :
-         {std::tuple{"BEEF", 2, "500001,500002"}, std::tuple{"SUGAR", 1, "600001"}}) {
-        CItemDict entry;
-        entry.m_strWord = kt::Pad(word, 20);
-        entry.m_strReplacement = kt::Pad("", 20);
-        entry.m_nCount = count;
-        entry.m_strItems = items;
-        QCOMPARE(dict.InsertRecord(entry), 0);
-    }
+    QCOMPARE(CItemLookupDB().Create("ITEMLKUP.DB"), 0);
+    kt::AddWord("BEEF", "", 2, "500001,500002");
+    kt::AddWord("SUGAR", "", 1, "600001");
     kt::AddCustomer("C1", "JOE'S DINER");
     kt::AddCustomer("C2", "ANNA'S CAFE");
     kt::AddItem({"100200", "FLOUR ALL PURPOSE", "MILLCO", "lbs", 25, {"BAG", "CS", ""}});

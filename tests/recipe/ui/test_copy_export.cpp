@@ -155,6 +155,12 @@ Step SaveAs(const QString& path, std::shared_ptr<SaveAsSeen> seen = nullptr) {
             }};
 }
 
+// A window of type T turned away with Escape (and counted among the steps met).
+template <class T> Step Escape() {
+    return {[](QWidget* w) { return qobject_cast<T*>(w) != nullptr; },
+            [](QWidget* w, Played&) { QTest::keyClick(w, Qt::Key_Escape); }};
+}
+
 } // namespace
 
 class CopyExportTest : public QObject {
@@ -176,36 +182,24 @@ private:
         AddIngredient(dlg, QStringLiteral("100200"));
         AddIngredient(dlg, QStringLiteral("500001"));
         EditCell(grid, 1, Grid::kColItemCost, QStringLiteral("45"));
-        auto custom = kt::Answer(QMessageBox::Yes);
-        AddIngredient(dlg, QStringLiteral("MYSPICE"));
-        QVERIFY(kt::WaitFor(custom));
+        QCOMPARE(kt::Answered(QMessageBox::Yes, [&] { AddIngredient(dlg, QStringLiteral("MYSPICE")); }),
+                 kr::str::kAddCustomItem);
         EditCell(grid, 2, Grid::kColItemCost, QStringLiteral("5"));
         EditCell(grid, 2, Grid::kColPtnPerItem, QStringLiteral("10"));
         QCOMPARE(grid->GetItemCount(), 3);
 
         TypeInto(kt::Named<QLineEdit>(dlg, QStringLiteral("Recipe Name")), QStringLiteral("CHILI"));
         TypeInto(kt::Named<QLineEdit>(dlg, QStringLiteral("Sell Price")), QStringLiteral("10"));
-        QComboBox* combo = nullptr;
-        for (QComboBox* c : dlg->findChildren<QComboBox*>())
-            if (c->accessibleName() == QStringLiteral("Recipe Category")) combo = c;
+        auto* combo = kt::Named<QComboBox>(dlg, QStringLiteral("Recipe Category"));
         QVERIFY(combo);
         QVERIFY(QTest::qWaitForWindowActive(dlg));
         combo->setFocus();
         QTest::keyClicks(combo, QStringLiteral("soups"));
-        auto created = kt::Answer(QMessageBox::Yes);
-        QTest::keyClick(combo, Qt::Key_Tab);
-        QVERIFY(kt::WaitFor(created));
+        QVERIFY(kt::Answered(QMessageBox::Yes, [&] { QTest::keyClick(combo, Qt::Key_Tab); }) !=
+                kt::kNoMessageBox);
         QVERIFY(!dlg->Category().empty());
         m_ptnType0 = grid->GetCellText(0, Grid::kColPtnType);
         QVERIFY(dlg->IsModified());
-    }
-
-    void Save(CRecipeDlg* dlg) {
-        QString said;
-        auto ok = kt::Answer(QMessageBox::Ok, &said);
-        Click(dlg, kr::str::kSaveRecipe);
-        QVERIFY(kt::WaitFor(ok));
-        QCOMPARE(said, kr::str::kRecipeSaved);
     }
 
     // "Copy To ..." to the customer, answering the message boxes in order.
@@ -218,6 +212,15 @@ private:
         auto played = Play(std::move(steps));
         Click(dlg, kr::str::kCopyTo);
         return played;
+    }
+
+    // The command, with the steps for the windows it may open; what was met within a moment.
+    std::shared_ptr<Played> PlayBriefly(CRecipeDlg* dlg, const QString& caption, std::vector<Step> steps) {
+        auto run = Play(std::move(steps));
+        Click(dlg, caption);
+        QTest::qWait(50);
+        run->stopped = true;
+        return run;
     }
 
 private slots:
@@ -250,7 +253,7 @@ private slots:
         m_dir.reset();
     }
 
-    void copiesToAnotherCustomerAndTwiceToTheSame() {
+    void copiesToAnotherCustomerAndTwiceToTheSameThenShowsTheChart() {
         CRecipeDlg* dlg = Open(QStringLiteral("C1"));
         QVERIFY(dlg);
         BuildRecipe(dlg);
@@ -301,29 +304,35 @@ private slots:
         }
         QCOMPARE(keys.size(), size_t(3));
         QCOMPARE(dlg->RecipeKey(), source);
+
+        // The conversion chart opens from the editor and OK closes it.
+        auto closed = kt::OnModal([&](QWidget* w) {
+            auto* chart = qobject_cast<CConvertionInfoDlg*>(w);
+            QVERIFY(chart);
+            chart->grab().save(ScreenshotPath(QStringLiteral("conversion_chart_from_editor")));
+            QTest::mouseClick(chart->m_pOK, Qt::LeftButton);
+        });
+        Click(dlg, kr::str::kConversionChart);
+        QVERIFY(kt::WaitFor(closed));
+        QVERIFY(dlg->isVisible());
     }
 
-    void declinedQuestionsAndFailedSavesGoNoFurther() {
+    void copyExportAndPrintSaveFirstGoNoFurtherOnNoOrAFailedSaveAndAFailedCopyLeavesNothing() {
         CRecipeDlg* dlg = Open(QStringLiteral("C1"));
         QVERIFY(dlg);
         BuildRecipe(dlg);
-        // Any save-file dialog that should not open is turned away and counted.
-        auto noDialog = [] {
-            return Step{[](QWidget* w) { return qobject_cast<QFileDialog*>(w) != nullptr; },
-                        [](QWidget* w, Played&) { static_cast<QDialog*>(w)->reject(); }};
-        };
-        auto exportTo = [&](std::vector<Step> steps) {
-            auto run = Play(std::move(steps));
-            Click(dlg, kr::str::kExportTo);
-            QTest::qWait(50);
-            run->stopped = true;
-            return run;
-        };
+        // Any save-file dialog or print setup that should not open is turned away and counted.
+        auto exportTo = [&](std::vector<Step> steps) { return PlayBriefly(dlg, kr::str::kExportTo, steps); };
+        auto print = [&](std::vector<Step> steps) { return PlayBriefly(dlg, kr::str::kPrint, steps); };
+        auto setup = Escape<CListPrintSetup>;
 
-        // No to the save question: no picker, no dialog, the changes still unsaved.
+        // No to the save question: no picker, no dialog, no printout, the changes still unsaved.
         auto run = CopyTo(dlg, QStringLiteral("C2"), {QMessageBox::No});
         QCOMPARE(run->texts, QStringList{kr::str::kSaveBeforeCopy});
-        run = exportTo({Box(QMessageBox::No), noDialog()});
+        run = exportTo({Box(QMessageBox::No), Escape<QFileDialog>()});
+        QCOMPARE(run->done, size_t(1));
+        run = print({Box(QMessageBox::No), setup()});
+        QCOMPARE(run->texts, QStringList{kr::str::kSaveBeforePrint});
         QCOMPARE(run->done, size_t(1));
         QCOMPARE(m_pickerCalls, 0);
         QVERIFY(dlg->IsModified());
@@ -334,7 +343,7 @@ private slots:
         QTest::qWait(50);
         run->stopped = true;
         QCOMPARE(run->texts, (QStringList{kr::str::kSaveBeforeCopy, kr::str::kErrorSaving}));
-        run = exportTo({Box(QMessageBox::Yes), Box(QMessageBox::Ok), noDialog()});
+        run = exportTo({Box(QMessageBox::Yes), Box(QMessageBox::Ok), Escape<QFileDialog>()});
         QCOMPARE(run->texts, (QStringList{kr::str::kSaveBeforeCopy, kr::str::kErrorSaving}));
         QCOMPARE(run->done, size_t(2));
         QCOMPARE(m_pickerCalls, 0);
@@ -342,9 +351,20 @@ private slots:
         QVERIFY(RecipesOf("C1").empty());
         QVERIFY(RecipesOf("C2").empty());
 
-        CMenuItemDB lines;
-        QCOMPARE(lines.Create("MENUITEM.DB"), 0);
-        Save(dlg);
+        QCOMPARE(CMenuItemDB().Create("MENUITEM.DB"), 0);
+        // Yes to printing's question saves, then the printout starts; unchanged, it asks nothing.
+        run = print({Box(QMessageBox::Yes), Box(QMessageBox::Ok), setup()});
+        QCOMPARE(run->texts, (QStringList{kr::str::kSaveBeforePrint, kr::str::kRecipeSaved}));
+        QCOMPARE(run->done, size_t(3));
+        QVERIFY(!dlg->IsModified());
+        run = print({setup()});
+        QCOMPARE(run->done, size_t(1));
+        QVERIFY(run->texts.isEmpty());
+        const CRecipePrintTexts texts = dlg->PrintTexts();
+        QVERIFY(texts.m_strCustomer.contains(QStringLiteral("JOE'S DINER")));
+        QCOMPARE(RecipeAmountsText(texts), QStringLiteral("$%1\n%2\n%3\n%4")
+                                               .arg(QString::number(texts.m_dSellPrice, 'f', 2),
+                                                    dlg->CostText(), dlg->ProfitText(), dlg->TotalFCText()));
         // The picker closed without a customer; No to the confirmation.
         run = CopyTo(dlg, QString(), {});
         run = CopyTo(dlg, QStringLiteral("C2"), {QMessageBox::No});
@@ -352,39 +372,31 @@ private slots:
         QCOMPARE(m_pickerCalls, 2);
         QVERIFY(RecipesOf("C2").empty());
         // The save-file dialog cancelled with Escape: no file, no message.
-        run = exportTo({{[](QWidget* w) { return qobject_cast<QFileDialog*>(w) != nullptr; },
-                         [](QWidget* w, Played&) { QTest::keyClick(w, Qt::Key_Escape); }},
-                        Box(QMessageBox::Ok)});
+        run = exportTo({Escape<QFileDialog>(), Box(QMessageBox::Ok)});
         QCOMPARE(run->done, size_t(1));
         QVERIFY(!QFile::exists(QString::fromStdString(m_dir->file("Recipe.txt"))));
-    }
 
-    void copyThatFailsLeavesNoPartOfItBehind() {
-        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
-        QVERIFY(dlg);
-        BuildRecipe(dlg);
-        Save(dlg);
-        const std::string source = dlg->RecipeKey();
         // Another program replaced the line file by one that takes a single line per recipe key:
-        // the copy's header and first line go in, its second line is refused.
+        // the copy's header and first line go in, its second line is refused, and nothing of the
+        // copy is left behind.
+        const std::string source = dlg->RecipeKey();
         kt::MakeLineFileOnePerRecipe();
-        auto run = CopyTo(dlg, QStringLiteral("C2"), {QMessageBox::Yes, QMessageBox::Ok});
+        run = CopyTo(dlg, QStringLiteral("C2"), {QMessageBox::Yes, QMessageBox::Ok});
         QVERIFY(Finished(run));
         QCOMPARE(run->texts.value(1), kr::str::kErrorSaving);
         QVERIFY(RecipesOf("C2").empty());
         CMenuItemDB lines;
         QCOMPARE(lines.OpenFile(), 0);
         std::vector<uint8_t> record;
-        QCOMPARE(lines.ReadBytes(btr::B_STEP_FIRST, record),
-                 int(btr::B_END_OF_FILE)); // no line of the copy either
+        QCOMPARE(lines.ReadBytes(btr::B_STEP_FIRST, record), int(btr::B_END_OF_FILE));
         QCOMPARE(dlg->RecipeKey(), source);
     }
 
-    void exportAtTodaysPricesThenOverTheOldFileWithSellPriceZero() {
+    void exportAtTodaysPricesThenOverTheOldFileWithSellPriceZeroAndItsFailuresReported() {
         CRecipeDlg* dlg = Open(QStringLiteral("C1"));
         QVERIFY(dlg);
         BuildRecipe(dlg);
-        Save(dlg);
+        QCOMPARE(kt::SaveRecipe(dlg), kr::str::kRecipeSaved);
         const QString key = QString::fromStdString(dlg->RecipeKey());
         SetPrice("100200", "BAG", 13.5f); // after the save: the export prices the flour anew
 
@@ -428,18 +440,11 @@ private slots:
             QCOMPARE(rows[r].size(), 15); // the FC% field is empty but its tab is there
             QCOMPARE(rows[r][14], QString());
         }
-    }
 
-    void exportFailuresAreReported() {
-        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
-        QVERIFY(dlg);
-        BuildRecipe(dlg);
-        Save(dlg);
-
-        // A folder where no file can be made, whoever runs the test (only folders in it, so the
-        // dialog lists it quickly).
+        // Failures are reported. A folder where no file can be made, whoever runs the test (only folders in
+        // it, so the dialog lists it quickly).
         const QString unwritable = QStringLiteral("/sys/fs/Recipe.txt");
-        auto run = Play({SaveAs(unwritable), Box(QMessageBox::Ok), Box(QMessageBox::Ok)});
+        run = Play({SaveAs(unwritable), Box(QMessageBox::Ok), Box(QMessageBox::Ok)});
         Click(dlg, kr::str::kExportTo);
         QVERIFY(Finished(run));
         QCOMPARE(run->texts, (QStringList{kr::str::kExportOpenFailed,
@@ -449,76 +454,24 @@ private slots:
         // the old file under the chosen name stays as it was.
         CMenuItemDB locker;
         QCOMPARE(locker.OpenFile("MENUITEM.DB", btr::kOpenExclusive), 0);
-        const QString path = QString::fromStdString(m_dir->file("locked.txt"));
-        std::ofstream(path.toStdString()) << "kept";
+        const QString locked = QString::fromStdString(m_dir->file("locked.txt"));
+        std::ofstream(locked.toStdString()) << "kept";
         QString detail;
-        run = Play(
-            {SaveAs(path), Box(QMessageBox::Yes), Window<QMessageBox>([&](QMessageBox* box, Played& played) {
-                 played.texts << box->text();
-                 detail = box->informativeText();
-                 Click(box, QMessageBox::Ok);
-             })});
+        run = Play({SaveAs(locked), Box(QMessageBox::Yes),
+                    Window<QMessageBox>([&](QMessageBox* box, Played& played) {
+                        played.texts << box->text();
+                        detail = box->informativeText();
+                        Click(box, QMessageBox::Ok);
+                    })});
         Click(dlg, kr::str::kExportTo);
         QVERIFY(Finished(run));
-        const QString said = run->texts.value(1);
         // The suite's text with the status, and what the status means beneath it.
-        QCOMPARE(said, QStringLiteral("Export to %1 failed with error code 85 after 0 records.").arg(path));
+        QCOMPARE(run->texts.value(1),
+                 QStringLiteral("Export to %1 failed with error code 85 after 0 records.").arg(locked));
         QCOMPARE(detail, QStringLiteral("Status 85 (file in use by another program)"));
         QString raw;
-        ReadExport(path, &raw);
+        ReadExport(locked, &raw);
         QCOMPARE(raw, QStringLiteral("kept"));
-    }
-
-    void printAsksToSaveFirstAndHandsOverTheEditorsTexts() {
-        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
-        QVERIFY(dlg);
-        BuildRecipe(dlg);
-        // The print setup is where printing starts; here it is cancelled and counted.
-        auto setup = [] {
-            return Step{[](QWidget* w) { return qobject_cast<CListPrintSetup*>(w) != nullptr; },
-                        [](QWidget* w, Played&) { QTest::keyClick(w, Qt::Key_Escape); }};
-        };
-        auto print = [&](std::vector<Step> steps) {
-            auto run = Play(std::move(steps));
-            Click(dlg, kr::str::kPrint);
-            QTest::qWait(50);
-            run->stopped = true;
-            return run;
-        };
-        // Declining the save question prints nothing.
-        auto run = print({Box(QMessageBox::No), setup()});
-        QCOMPARE(run->texts, QStringList{kr::str::kSaveBeforePrint});
-        QCOMPARE(run->done, size_t(1));
-        QVERIFY(dlg->IsModified());
-        // Yes saves, then the printout starts.
-        run = print({Box(QMessageBox::Yes), Box(QMessageBox::Ok), setup()});
-        QCOMPARE(run->texts, (QStringList{kr::str::kSaveBeforePrint, kr::str::kRecipeSaved}));
-        QCOMPARE(run->done, size_t(3));
-        QVERIFY(!dlg->IsModified());
-        // An unchanged recipe prints without a question.
-        run = print({setup()});
-        QCOMPARE(run->done, size_t(1));
-        QVERIFY(run->texts.isEmpty());
-
-        const CRecipePrintTexts texts = dlg->PrintTexts();
-        QVERIFY(texts.m_strCustomer.contains(QStringLiteral("JOE'S DINER")));
-        QCOMPARE(RecipeAmountsText(texts), QStringLiteral("$%1\n%2\n%3\n%4")
-                                               .arg(QString::number(texts.m_dSellPrice, 'f', 2),
-                                                    dlg->CostText(), dlg->ProfitText(), dlg->TotalFCText()));
-    }
-
-    void conversionChartOpensAndOKCloses() {
-        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
-        QVERIFY(dlg);
-        auto closed = kt::OnModal([&](QWidget* w) {
-            auto* chart = qobject_cast<CConvertionInfoDlg*>(w);
-            QVERIFY(chart);
-            chart->grab().save(ScreenshotPath(QStringLiteral("conversion_chart_from_editor")));
-            QTest::mouseClick(chart->m_pOK, Qt::LeftButton);
-        });
-        Click(dlg, kr::str::kConversionChart);
-        QVERIFY(kt::WaitFor(closed));
-        QVERIFY(dlg->isVisible());
     }
 };
 

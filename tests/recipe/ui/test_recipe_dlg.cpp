@@ -1,7 +1,7 @@
 // The recipe editor driven as a user drives it, with keys and clicks, on a database the test
 // builds: ingredients by number, by words and as custom lines, unit and portion type, cost
-// overrides, deleting, saving and reopening, old keys, categories, the guarded quit, a save that
-// fails, and the checks on what the record files cannot hold.
+// overrides, deleting, saving and reopening, old keys, categories, a save that fails and the
+// guarded quit, and the checks on what the record files cannot hold.
 #include "AccessibleNames.h"
 #include "CInPlaceEdit.h"
 #include "CMenuListCtrl.h"
@@ -32,6 +32,8 @@
 namespace {
 
 using kt::AddIngredient;
+using kt::Answered;
+using kt::Click;
 using kt::ClickCell;
 using kt::EditCell;
 using kt::Named;
@@ -63,11 +65,16 @@ void PickChoice(Grid* grid, int row, int col, const QString& choice) {
     QTest::keyClick(combo, Qt::Key_Return);
 }
 
-QStringList RowTexts(Grid* grid, int row) {
-    QStringList texts;
-    for (int c = 0; c < Grid::kColumns; ++c)
-        texts << grid->GetCellText(row, c);
-    return texts;
+// Every row of the grid as it shows it, one text a row.
+QStringList Rows(Grid* grid) {
+    QStringList rows;
+    for (int r = 0; r < grid->GetItemCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < Grid::kColumns; ++c)
+            cells << grid->GetCellText(r, c);
+        rows << cells.join(QLatin1Char('|'));
+    }
+    return rows;
 }
 
 } // namespace
@@ -80,36 +87,6 @@ private:
     std::unique_ptr<CRecipeDlg> m_dlg;
 
     CRecipeDlg* Open(const QString& customer) { return kt::OpenEditor(m_dlg, customer); }
-
-    // A recipe of four lines: by number, by words through the selection, by one word, custom.
-    void BuildRecipe(CRecipeDlg* dlg) {
-        Grid* grid = dlg->Grid();
-        AddIngredient(dlg, QStringLiteral("100200"));
-        QCOMPARE(grid->GetCellText(0, Grid::kColDescription), QStringLiteral("FLOUR ALL PURPOSE"));
-
-        // The rows are sorted by item number: 500002 BEEF STEW is the second.
-        auto picked = kt::SelectItem(1, QStringLiteral("item_select"));
-        AddIngredient(dlg, QStringLiteral("beef"));
-        QVERIFY(kt::WaitFor(picked));
-        QCOMPARE(grid->GetCellText(1, Grid::kColDescription), QStringLiteral("BEEF STEW"));
-        QCOMPARE(grid->GetCellText(1, Grid::kColItemCost), QStringLiteral("32.00"));
-
-        AddIngredient(dlg, QStringLiteral("sugar"));
-        QCOMPARE(grid->GetCellText(2, Grid::kColDescription), QStringLiteral("SUGAR WHITE"));
-
-        QString question;
-        auto custom = kt::Answer(QMessageBox::Yes, &question);
-        AddIngredient(dlg, QStringLiteral("MYSPICE"));
-        QVERIFY(kt::WaitFor(custom));
-        QCOMPARE(question, kr::str::kAddCustomItem);
-        QCOMPARE(grid->GetCellText(3, Grid::kColItem).trimmed(), QStringLiteral("MYSPICE"));
-        QCOMPARE(grid->GetCellStyle(3, Grid::kColItem), quint32(kStyleTextColor | kStyleBold | kStyleItalic));
-        QCOMPARE(grid->GetCellStyle(0, Grid::kColItem), quint32(kStyleTextColor));
-        EditCell(grid, 3, Grid::kColItemCost, QStringLiteral("5"));
-        EditCell(grid, 3, Grid::kColPtnPerItem, QStringLiteral("10"));
-        EditCell(grid, 3, Grid::kColPtns, QStringLiteral("2"));
-        QCOMPARE(grid->GetCellText(3, Grid::kColRecipeCost), QStringLiteral("1.00"));
-    }
 
 private slots:
     void init() {
@@ -128,12 +105,34 @@ private slots:
         m_dir.reset();
     }
 
-    void ingredientsAddedEditedSavedAndReopened() {
+    void ingredientsAndCategoryAddedEditedSavedAndReopened() {
         CRecipeDlg* dlg = Open(QStringLiteral("C1"));
         QVERIFY(dlg);
         Grid* grid = dlg->Grid();
         QCOMPARE(grid->GetItemCount(), 0); // no recipes yet: no selection, a new recipe
-        BuildRecipe(dlg);
+        // Four lines: by number, by words through the selection, by one word, custom.
+        AddIngredient(dlg, QStringLiteral("100200"));
+        QCOMPARE(grid->GetCellText(0, Grid::kColDescription), QStringLiteral("FLOUR ALL PURPOSE"));
+
+        // The rows are sorted by item number: 500002 BEEF STEW is the second.
+        auto picked = kt::SelectItem(1, QStringLiteral("item_select"));
+        AddIngredient(dlg, QStringLiteral("beef"));
+        QVERIFY(kt::WaitFor(picked));
+        QCOMPARE(grid->GetCellText(1, Grid::kColDescription), QStringLiteral("BEEF STEW"));
+        QCOMPARE(grid->GetCellText(1, Grid::kColItemCost), QStringLiteral("32.00"));
+
+        AddIngredient(dlg, QStringLiteral("sugar"));
+        QCOMPARE(grid->GetCellText(2, Grid::kColDescription), QStringLiteral("SUGAR WHITE"));
+
+        QCOMPARE(Answered(QMessageBox::Yes, [&] { AddIngredient(dlg, QStringLiteral("MYSPICE")); }),
+                 kr::str::kAddCustomItem);
+        QCOMPARE(grid->GetCellText(3, Grid::kColItem).trimmed(), QStringLiteral("MYSPICE"));
+        QCOMPARE(grid->GetCellStyle(3, Grid::kColItem), quint32(kStyleTextColor | kStyleBold | kStyleItalic));
+        QCOMPARE(grid->GetCellStyle(0, Grid::kColItem), quint32(kStyleTextColor));
+        EditCell(grid, 3, Grid::kColItemCost, QStringLiteral("5"));
+        EditCell(grid, 3, Grid::kColPtnPerItem, QStringLiteral("10"));
+        EditCell(grid, 3, Grid::kColPtns, QStringLiteral("2"));
+        QCOMPARE(grid->GetCellText(3, Grid::kColRecipeCost), QStringLiteral("1.00"));
         QCOMPARE(grid->GetItemCount(), 4);
         QVERIFY(dlg->IsModified());
 
@@ -169,11 +168,9 @@ private slots:
 
         // The sugar line goes.
         ClickCell(grid, 2, Grid::kColBrand);
-        QString asked;
-        auto yes = kt::Answer(QMessageBox::Yes, &asked);
-        QTest::mouseClick(dlg->Button(kr::str::kDeleteIngredient), Qt::LeftButton);
-        QVERIFY(kt::WaitFor(yes));
-        QVERIFY(asked.startsWith(QStringLiteral("Are you sure you want to delete item 600001")));
+        QVERIFY(Answered(QMessageBox::Yes, [&] {
+                    Click(dlg, kr::str::kDeleteIngredient);
+                }).startsWith(QStringLiteral("Are you sure you want to delete item 600001")));
         QCOMPARE(grid->GetItemCount(), 3);
         QCOMPARE(grid->GetCellText(2, Grid::kColItem).trimmed(), QStringLiteral("MYSPICE"));
         QCOMPARE(grid->GetRowStyle(2), quint32(kStyleBkColor));
@@ -193,109 +190,15 @@ private slots:
         QTest::keyClicks(notes, QStringLiteral("Brown the beef."));
         QTest::keyClick(notes, Qt::Key_Return);
         QTest::keyClicks(notes, QStringLiteral("Simmer."));
-        QString saved;
-        auto ok = kt::Answer(QMessageBox::Ok, &saved);
-        QTest::mouseClick(dlg->Button(kr::str::kSaveRecipe), Qt::LeftButton);
-        QVERIFY(kt::WaitFor(ok));
-        QCOMPARE(saved, kr::str::kRecipeSaved);
-        const std::string key = dlg->RecipeKey();
-        QCOMPARE(key.substr(0, 2), std::string("AA"));
-        QCOMPARE(key.size(), size_t(13));
-        QVERIFY(!dlg->IsModified());
-        QCOMPARE(kt::StoredLineCount(key), 3);
-        {
-            CRecipe stored;
-            QCOMPARE(stored.Load(key), 0);
-            QCOMPARE(stored.m_hdr.m_strNotes, std::string("Brown the beef.\r\nSimmer."));
-        }
-
-        std::vector<QStringList> before;
-        for (int r = 0; r < 3; ++r)
-            before.push_back(RowTexts(grid, r));
-        const QString costBefore = dlg->CostText();
-        dlg->grab().save(ScreenshotPath(QStringLiteral("recipe_editor")));
-
-        // Reopen through the recipe selection: every figure comes back.
-        auto reopened = kt::EditRecipe();
-        QTest::mouseClick(dlg->Button(kr::str::kNewRecipeButton), Qt::LeftButton);
-        QVERIFY(kt::WaitFor(reopened));
-        QCOMPARE(dlg->RecipeKey(), key);
-        QCOMPARE(grid->GetItemCount(), 3);
-        for (int r = 0; r < 3; ++r)
-            QCOMPARE(RowTexts(grid, r), before[size_t(r)]);
-        QCOMPARE(dlg->CostText(), costBefore);
-        QCOMPARE(name->text(), QStringLiteral("Café Stew"));
-        QCOMPARE(notes->toPlainText(), QStringLiteral("Brown the beef.\nSimmer."));
-        QVERIFY(!dlg->IsModified());
-        dlg->grab().save(ScreenshotPath(QStringLiteral("recipe_editor_reopened")));
-
-        // A second save keeps the key and the number of lines.
-        auto ok2 = kt::Answer(QMessageBox::Ok);
-        QTest::mouseClick(dlg->Button(kr::str::kSaveRecipe), Qt::LeftButton);
-        QVERIFY(kt::WaitFor(ok2));
-        QCOMPARE(dlg->RecipeKey(), key);
-        QCOMPARE(kt::StoredLineCount(key), 3);
-    }
-
-    void emptyItemNumberRemovesANewRowAndIsRequiredForAnOldOne() {
-        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
-        QVERIFY(dlg);
-        Grid* grid = dlg->Grid();
-        AddIngredient(dlg, QString());
-        QCOMPARE(grid->GetItemCount(), 0);
-        QCOMPARE(dlg->CostText(), QStringLiteral("0.00"));
-
-        AddIngredient(dlg, QStringLiteral("100200"));
-        ClickCell(grid, 0, Grid::kColItem);
-        QLineEdit* label = grid->GetEditControl();
-        QVERIFY(label);
-        QString said;
-        auto ok = kt::Answer(QMessageBox::Ok, &said);
-        label->selectAll();
-        QTest::keyClick(label, Qt::Key_Delete);
-        QTest::keyClick(label, Qt::Key_Return);
-        QTest::qWait(0);
-        QVERIFY(kt::WaitFor(ok));
-        QCOMPARE(said, kr::str::kItemNumberRequired);
-        QCOMPARE(grid->GetCellText(0, Grid::kColItem).trimmed(), QStringLiteral("100200"));
-    }
-
-    void oldKeyIsSavedAsAAAndTheOldRecordsGo() {
-        CMenuItem line;
-        line.m_strItem = "100200";
-        line.m_strUnit = "BAG";
-        line.m_dItemCost = 99; // a stale price: the line is priced anew
-        line.m_dPtnPerItem = 25;
-        line.m_dPtns = 5;
-        kt::StoreRecipe("2025100090000", "C1", "OLD SOUP", {line});
-        auto chosen = kt::EditRecipe();
-        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
-        QVERIFY(dlg);
-        QVERIFY(kt::WaitFor(chosen));
-        QCOMPARE(dlg->RecipeKey(), std::string("2025100090000"));
-        QCOMPARE(dlg->Grid()->GetCellText(0, Grid::kColItemCost), QStringLiteral("12.13"));
-        auto ok = kt::Answer(QMessageBox::Ok);
-        QTest::mouseClick(dlg->Button(kr::str::kSaveRecipe), Qt::LeftButton);
-        QVERIFY(kt::WaitFor(ok));
-        QCOMPARE(dlg->RecipeKey(), std::string("AA25100090000"));
-        QVERIFY(!kt::HasStoredHeader("2025100090000"));
-        QCOMPARE(kt::StoredLineCount("2025100090000"), 0);
-        QVERIFY(kt::HasStoredHeader("AA25100090000"));
-        QCOMPARE(kt::StoredLineCount("AA25100090000"), 1);
-    }
-
-    void categoryTypedInLowerCaseIsCreatedInCapitals() {
-        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
-        QVERIFY(dlg);
-        auto* combo = dlg->findChild<QComboBox*>();
+        // A category typed in lower case is created in capitals.
+        auto* combo = Named<QComboBox>(dlg, QStringLiteral("Recipe Category"));
         QVERIFY(combo);
+        dlg->activateWindow(); // a message box that closed may leave no window active
+        QVERIFY(QTest::qWaitForWindowActive(dlg));
         combo->setFocus();
         QTest::keyClicks(combo, QStringLiteral("soups"));
-        QString asked;
-        auto yes = kt::Answer(QMessageBox::Yes, &asked);
-        QTest::keyClick(combo, Qt::Key_Tab);
-        QVERIFY(kt::WaitFor(yes));
-        QCOMPARE(asked, kr::str::kCreateCategory.arg(QStringLiteral("SOUPS")));
+        QCOMPARE(Answered(QMessageBox::Yes, [&] { QTest::keyClick(combo, Qt::Key_Tab); }),
+                 kr::str::kCreateCategory.arg(QStringLiteral("SOUPS")));
         CMenuCategoryDB c;
         QCOMPARE(c.OpenFile(), 0);
         CMenuCategory cat;
@@ -314,75 +217,82 @@ private slots:
              st = c.FindNextCategory(cat))
             ++count;
         QCOMPARE(count, 1);
+        QCOMPARE(kt::SaveRecipe(dlg), kr::str::kRecipeSaved);
+        const std::string key = dlg->RecipeKey();
+        QCOMPARE(key.substr(0, 2), std::string("AA"));
+        QCOMPARE(key.size(), size_t(13));
+        QVERIFY(!dlg->IsModified());
+        QCOMPARE(kt::StoredLineCount(key), 3);
+        {
+            CRecipe stored;
+            QCOMPARE(stored.Load(key), 0);
+            QCOMPARE(stored.m_hdr.m_strNotes, std::string("Brown the beef.\r\nSimmer."));
+        }
+
+        const QStringList before = Rows(grid);
+        const QString costBefore = dlg->CostText();
+        dlg->grab().save(ScreenshotPath(QStringLiteral("recipe_editor")));
+
+        // Reopen through the recipe selection: every figure comes back.
+        auto reopened = kt::EditRecipe();
+        QTest::mouseClick(dlg->Button(kr::str::kNewRecipeButton), Qt::LeftButton);
+        QVERIFY(kt::WaitFor(reopened));
+        QCOMPARE(dlg->RecipeKey(), key);
+        QCOMPARE(Rows(grid), before);
+        QCOMPARE(dlg->CostText(), costBefore);
+        QCOMPARE(name->text(), QStringLiteral("Café Stew"));
+        QCOMPARE(notes->toPlainText(), QStringLiteral("Brown the beef.\nSimmer."));
+        QCOMPARE(TrimRight(dlg->Category()), TrimRight(cat.m_strCategoryKey));
+        QVERIFY(!dlg->IsModified());
+        dlg->grab().save(ScreenshotPath(QStringLiteral("recipe_editor_reopened")));
+
+        // A second save keeps the key and the number of lines.
+        QCOMPARE(kt::SaveRecipe(dlg), kr::str::kRecipeSaved);
+        QCOMPARE(dlg->RecipeKey(), key);
+        QCOMPARE(kt::StoredLineCount(key), 3);
     }
 
-    void quitWithUnsavedChangesAndCancelKeepsEverything() {
+    void oldKeyIsSavedAsAAAndTheOldRecordsGo() {
+        // A stale price: the line is priced anew.
+        kt::StoreRecipe("2025100090000", "C1", "OLD SOUP", {kt::MenuLine("100200", "BAG", 99, 25, 5)});
+        auto chosen = kt::EditRecipe();
+        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
+        QVERIFY(dlg);
+        QVERIFY(kt::WaitFor(chosen));
+        QCOMPARE(dlg->RecipeKey(), std::string("2025100090000"));
+        QCOMPARE(dlg->Grid()->GetCellText(0, Grid::kColItemCost), QStringLiteral("12.13"));
+        QCOMPARE(kt::SaveRecipe(dlg), kr::str::kRecipeSaved);
+        QCOMPARE(dlg->RecipeKey(), std::string("AA25100090000"));
+        QVERIFY(!kt::HasStoredHeader("2025100090000"));
+        QCOMPARE(kt::StoredLineCount("2025100090000"), 0);
+        QVERIFY(kt::HasStoredHeader("AA25100090000"));
+        QCOMPARE(kt::StoredLineCount("AA25100090000"), 1);
+    }
+
+    void saveThatFailsAndTheGuardedQuitKeepTheEditorWithItsChanges() {
         CRecipeDlg* dlg = Open(QStringLiteral("C1"));
         QVERIFY(dlg);
         AddIngredient(dlg, QStringLiteral("100200"));
-        const QStringList row = RowTexts(dlg->Grid(), 0);
-        QString asked;
-        auto cancel = kt::Answer(QMessageBox::Cancel, &asked);
-        QTest::mouseClick(dlg->Button(kr::str::kQuit), Qt::LeftButton);
-        QVERIFY(kt::WaitFor(cancel));
-        QCOMPARE(asked, kr::str::kSaveModified);
-        QVERIFY(dlg->isVisible());
-        QVERIFY(dlg->IsModified());
-        QCOMPARE(RowTexts(dlg->Grid(), 0), row);
-
-        // Escape asks the same.
-        auto cancel2 = kt::Answer(QMessageBox::Cancel);
-        QTest::keyClick(dlg, Qt::Key_Escape);
-        QVERIFY(kt::WaitFor(cancel2));
-        QVERIFY(dlg->isVisible());
-
-        // No: the dialog ends without saving.
-        auto no = kt::Answer(QMessageBox::No);
-        QTest::mouseClick(dlg->Button(kr::str::kQuit), Qt::LeftButton);
-        QVERIFY(kt::WaitFor(no));
-        QVERIFY(!dlg->isVisible());
-        QCOMPARE(dlg->result(), int(QDialog::Rejected));
-    }
-
-    void saveThatFailsPartWayLeavesTheStoredRecipeUnchanged() {
-        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
-        QVERIFY(dlg);
-        AddIngredient(dlg, QStringLiteral("100200"));
-        auto ok = kt::Answer(QMessageBox::Ok);
-        QTest::mouseClick(dlg->Button(kr::str::kSaveRecipe), Qt::LeftButton);
-        QVERIFY(kt::WaitFor(ok));
+        QCOMPARE(kt::SaveRecipe(dlg), kr::str::kRecipeSaved);
         const std::string key = dlg->RecipeKey();
         QCOMPARE(kt::StoredLineCount(key), 1);
 
         // The line file now refuses a second line of a recipe (its key became unique).
         kt::MakeLineFileOnePerRecipe();
-        {
-            CMenuItemDB l;
-            QCOMPARE(l.OpenFile(), 0);
-            CMenuItem line;
-            line.m_strRecipeKey = key;
-            line.m_strItem = "100200";
-            line.m_strUnit = "BAG";
-            line.m_dPtnPerItem = 25;
-            line.m_dPtns = 1;
-            QCOMPARE(l.InsertRecord(line), 0);
-        }
+        kt::AddStoredLine(key, kt::MenuLine("100200", "BAG", 0, 25, 1));
         AddIngredient(dlg, QStringLiteral("sugar"));
-        Named<QLineEdit>(dlg, QStringLiteral("Recipe Name"))->selectAll();
-        QTest::keyClicks(Named<QLineEdit>(dlg, QStringLiteral("Recipe Name")), QStringLiteral("CHANGED"));
+        auto* name = Named<QLineEdit>(dlg, QStringLiteral("Recipe Name"));
+        name->selectAll();
+        QTest::keyClicks(name, QStringLiteral("CHANGED"));
         // The suite's own text, and beneath it what the record manager said.
-        QString said, detail;
-        auto error = std::make_shared<bool>(false);
-        kt::WhenModal<QMessageBox>([&](QMessageBox* box) {
-            said = box->text();
-            detail = box->informativeText();
-            box->grab().save(ScreenshotPath(QStringLiteral("error_saving_recipe")));
-            *error = true;
-            kt::Click(box, QMessageBox::Ok);
-        });
-        QTest::mouseClick(dlg->Button(kr::str::kSaveRecipe), Qt::LeftButton);
-        QVERIFY(kt::WaitFor(error));
-        QCOMPARE(said, kr::str::kErrorSaving);
+        QString detail;
+        QCOMPARE(Answered(
+                     QMessageBox::Ok, [&] { Click(dlg, kr::str::kSaveRecipe); },
+                     [&](QMessageBox* box) {
+                         detail = box->informativeText();
+                         box->grab().save(ScreenshotPath(QStringLiteral("error_saving_recipe")));
+                     }),
+                 kr::str::kErrorSaving);
         QCOMPARE(detail, QStringLiteral("Status 5 (duplicate key value)"));
         QVERIFY(dlg->IsModified());
         CRecipe back;
@@ -393,11 +303,27 @@ private slots:
         // Quit, Yes to saving, and the save fails: the editor stays with the changes.
         QStringList asked;
         kt::AnswerAll({QMessageBox::Yes, QMessageBox::Ok}, &asked);
-        QTest::mouseClick(dlg->Button(kr::str::kQuit), Qt::LeftButton);
+        Click(dlg, kr::str::kQuit);
         QVERIFY(QTest::qWaitFor([&] { return asked.size() == 2; }));
-        QCOMPARE(asked.last(), kr::str::kErrorSaving);
+        QCOMPARE(asked, (QStringList{kr::str::kSaveModified, kr::str::kErrorSaving}));
         QVERIFY(dlg->isVisible());
-        QCOMPARE(dlg->Grid()->GetItemCount(), 2);
+        const QStringList rows = Rows(dlg->Grid());
+        QCOMPARE(rows.size(), 2);
+
+        // Cancel to the question, by Quit or by Escape, keeps everything.
+        QCOMPARE(Answered(QMessageBox::Cancel, [&] { Click(dlg, kr::str::kQuit); }), kr::str::kSaveModified);
+        QCOMPARE(Answered(QMessageBox::Cancel, [&] { QTest::keyClick(dlg, Qt::Key_Escape); }),
+                 kr::str::kSaveModified);
+        QVERIFY(dlg->isVisible());
+        QVERIFY(dlg->IsModified());
+        QCOMPARE(Rows(dlg->Grid()), rows);
+
+        // No: the dialog ends without saving.
+        QCOMPARE(Answered(QMessageBox::No, [&] { Click(dlg, kr::str::kQuit); }), kr::str::kSaveModified);
+        QVERIFY(!dlg->isVisible());
+        QCOMPARE(dlg->result(), int(QDialog::Rejected));
+        QCOMPARE(back.Load(key), 0);
+        QCOMPARE(back.m_hdr.m_strRecipeName, std::string("NEW RECIPE"));
     }
 
     void textAndNumbersTheFilesCannotHoldAreRefused() {
@@ -432,18 +358,16 @@ private slots:
         desired->setFocus();
         desired->selectAll();
         QTest::keyClicks(desired, QStringLiteral("inf"));
-        QString said;
-        auto ok = kt::Answer(QMessageBox::Ok, &said);
-        name->setFocus();
-        QVERIFY(kt::WaitFor(ok));
-        QVERIFY(said.contains(QStringLiteral("Desired Food Cost %")));
+        QVERIFY(Answered(QMessageBox::Ok, [&] {
+                    name->setFocus();
+                }).contains(QStringLiteral("Desired Food Cost %")));
         QCOMPARE(desired->text(), QStringLiteral("30"));
 
         // An item cost beyond what a cost holds keeps the previous cost.
         AddIngredient(dlg, QStringLiteral("100200"));
-        auto ok2 = kt::Answer(QMessageBox::Ok, &said);
-        EditCell(dlg->Grid(), 0, Grid::kColItemCost, QStringLiteral("99999999999"));
-        QVERIFY(kt::WaitFor(ok2));
+        QVERIFY(Answered(QMessageBox::Ok, [&] {
+                    EditCell(dlg->Grid(), 0, Grid::kColItemCost, QStringLiteral("99999999999"));
+                }) != kt::kNoMessageBox);
         QCOMPARE(dlg->Grid()->GetCellText(0, Grid::kColItemCost), QStringLiteral("12.13"));
         CMenuItemDetail line;
         QVERIFY(dlg->Grid()->GetLine(0, line));
@@ -459,34 +383,34 @@ private slots:
                  QStringLiteral("Flour  ") + QString(23, QLatin1Char('f')));
     }
 
-    void lockedItemFileIsReportedNotOfferedAsCustom() {
+    void unreadableItemOrCustomerFileIsReportedAndAnUnknownCustomerAsksThePicker() {
         CRecipeDlg* dlg = Open(QStringLiteral("C1"));
         QVERIFY(dlg);
-        kt::ExclusiveHold locker("ITEM.DB"); // another program holds the item master for itself
-        QCOMPARE(locker.Status(), 0);
-        QString said;
-        auto ok = kt::Answer(QMessageBox::Ok, &said);
-        AddIngredient(dlg, QStringLiteral("100200"));
-        QVERIFY(kt::WaitFor(ok));
-        QVERIFY2(said.startsWith(QStringLiteral("The file ITEM.DB could not be read")), qPrintable(said));
-        CMenuItemDetail line;
-        QVERIFY(dlg->Grid()->GetLine(0, line));
-        QVERIFY(Trim(line.m_strItem).empty()); // neither taken as custom nor as the item
-    }
+        {
+            kt::ExclusiveHold locker("ITEM.DB"); // another program holds the item master for itself
+            QCOMPARE(locker.Status(), 0);
+            const QString said =
+                Answered(QMessageBox::Ok, [&] { AddIngredient(dlg, QStringLiteral("100200")); });
+            QVERIFY2(said.startsWith(QStringLiteral("The file ITEM.DB could not be read")), qPrintable(said));
+            CMenuItemDetail line;
+            QVERIFY(dlg->Grid()->GetLine(0, line));
+            QVERIFY(Trim(line.m_strItem).empty()); // neither taken as custom nor as the item
+        }
+        dlg->hide(); // leave without questions
 
-    void unknownOrUnreadableCustomerAsksThePicker() {
         int asked = 0;
         SetSelectCustFunction([&asked](int, const char* caller, char*, int, QWidget*) {
             ++asked;
             return QString::fromLatin1(caller) == QStringLiteral("Recipe") ? 0 : 1;
         });
-        QString said;
-        auto ok = kt::Answer(QMessageBox::Ok, &said);
-        m_dlg = std::make_unique<CRecipeDlg>(QStringLiteral("NOPE"));
+        int result = -1;
+        QCOMPARE(Answered(QMessageBox::Ok,
+                          [&] {
+                              m_dlg = std::make_unique<CRecipeDlg>(QStringLiteral("NOPE"));
+                              result = m_dlg->exec();
+                          }),
+                 kr::str::kSelectValidCustomer);
         QCOMPARE(asked, 1);
-        const int result = m_dlg->exec();
-        QVERIFY(kt::WaitFor(ok));
-        QCOMPARE(said, kr::str::kSelectValidCustomer);
         QCOMPARE(result, int(QDialog::Rejected));
 
         // A picker that answers with a customer opens the editor on it.
@@ -500,50 +424,51 @@ private slots:
         // A customer file another program holds is told as such before the picker comes.
         kt::ExclusiveHold locker("CUST.DB");
         QCOMPARE(locker.Status(), 0);
-        auto told = kt::Answer(QMessageBox::Ok, &said);
-        m_dlg = std::make_unique<CRecipeDlg>(QStringLiteral("C1"));
-        QVERIFY(kt::WaitFor(told));
+        const QString said =
+            Answered(QMessageBox::Ok, [&] { m_dlg = std::make_unique<CRecipeDlg>(QStringLiteral("C1")); });
         QVERIFY2(said.startsWith(QStringLiteral("The file CUST.DB could not be read")), qPrintable(said));
         QCOMPARE(m_dlg->Customer(), std::string());
     }
 
-    void itemInfoForItemMasterLinesOnly() {
+    void itemNumberRequiredKeptOrRetypedAsCustomWithoutItemInfo() {
         CRecipeDlg* dlg = Open(QStringLiteral("C1"));
         QVERIFY(dlg);
+        Grid* grid = dlg->Grid();
+        // An empty item number removes a new row.
+        AddIngredient(dlg, QString());
+        QCOMPARE(grid->GetItemCount(), 0);
+        QCOMPARE(dlg->CostText(), QStringLiteral("0.00"));
+
         QStringList shown;
         SetDispItemInfoFunction([&shown](const char* item, const char* customer, QWidget*, QWidget*) {
             shown << QString::fromLatin1(item).trimmed() + QLatin1Char('/') + QString::fromLatin1(customer);
             return 0;
         });
         AddIngredient(dlg, QStringLiteral("100200"));
-        ClickCell(dlg->Grid(), 0, Grid::kColBrand);
-        QTest::mouseClick(dlg->Button(kr::str::kItemInfo), Qt::LeftButton);
+        ClickCell(grid, 0, Grid::kColBrand);
+        Click(dlg, kr::str::kItemInfo);
         QCOMPARE(shown, QStringList{QStringLiteral("100200/C1")});
-    }
-
-    void itemMasterLineRetypedAsUnknownNumberBecomesCustom() {
-        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
-        QVERIFY(dlg);
-        Grid* grid = dlg->Grid();
-        AddIngredient(dlg, QStringLiteral("100200"));
         EditCell(grid, 0, Grid::kColItemCost, QStringLiteral("7.5"));
 
+        // The item cell retyped and ended with Enter.
+        auto retype = [&](const QString& text) {
+            ClickCell(grid, 0, Grid::kColItem);
+            QLineEdit* label = grid->GetEditControl();
+            QVERIFY(label);
+            label->setText(text);
+            QTest::keyClick(label, Qt::Key_Return);
+            QTest::qWait(0);
+        };
+        // An old row's number is required.
+        QCOMPARE(Answered(QMessageBox::Ok, [&] { retype(QString()); }), kr::str::kItemNumberRequired);
+        QCOMPARE(grid->GetCellText(0, Grid::kColItem).trimmed(), QStringLiteral("100200"));
         // The same number with other blanks changes nothing and asks nothing.
-        ClickCell(grid, 0, Grid::kColItem);
-        QLineEdit* label = grid->GetEditControl();
-        QVERIFY(label);
-        label->setText(QStringLiteral("  100200 "));
-        QTest::keyClick(label, Qt::Key_Return);
-        QTest::qWait(0);
+        retype(QStringLiteral("  100200 "));
         QCOMPARE(grid->GetCellText(0, Grid::kColItemCost), QStringLiteral("7.50"));
 
         QStringList asked;
         kt::AnswerAll({QMessageBox::Yes, QMessageBox::Yes}, &asked);
-        ClickCell(grid, 0, Grid::kColItem);
-        label = grid->GetEditControl();
-        QVERIFY(label);
-        label->setText(QStringLiteral("HOMEMIX"));
-        QTest::keyClick(label, Qt::Key_Return);
+        retype(QStringLiteral("HOMEMIX"));
         QVERIFY(QTest::qWaitFor([&] { return asked.size() == 2; }));
         QCOMPARE(asked, (QStringList{kr::str::kOverwriteItem, kr::str::kAddCustomItem}));
         CMenuItemDetail line;
@@ -553,9 +478,12 @@ private slots:
         QCOMPARE(grid->GetCellText(0, Grid::kColBrand), QString());
         QCOMPARE(grid->GetColumnStatus(Grid::kColUnit)->m_nEditKind, int(CColumnStatus::FreeText));
         QVERIFY(dlg->IsModified());
+        ClickCell(grid, 0, Grid::kColBrand);
+        QTest::mouseClick(dlg->Button(kr::str::kItemInfo), Qt::LeftButton);
+        QCOMPARE(shown.size(), 1); // a custom line has no item master record to show
     }
 
-    void keyboardAloneMovesThroughTheCells() {
+    void keyboardAloneMovesThroughTheCellsEveryControlIsNamedAndTheLayoutResizes() {
         CRecipeDlg* dlg = Open(QStringLiteral("C1"));
         QVERIFY(dlg);
         Grid* grid = dlg->Grid();
@@ -582,11 +510,7 @@ private slots:
         QCOMPARE(grid->GetCellText(0, Grid::kColPtnPerItem), QStringLiteral("5"));
         QCOMPARE(grid->GetCellText(0, Grid::kColPtnCost), QStringLiteral("1.80"));
         QCOMPARE(dlg->CostText(), QStringLiteral("1.80"));
-    }
 
-    void everyControlHasAnAccessibleNameAndTheLayoutResizes() {
-        CRecipeDlg* dlg = Open(QStringLiteral("C1"));
-        QVERIFY(dlg);
         ExpectAccessibleNames(dlg);
         // Tab goes through the header, the cost block, the grid, the notes and the commands.
         QStringList order;
@@ -600,7 +524,6 @@ private slots:
             QStringLiteral("Recipe Name|Recipe ID|Recipe Category|Sell Price|Desired Food Cost %|Ingredients|"
                            "Notes|Add Ingredient|Delete Ingredient|Item Info|Save Recipe|Copy To ...|Print|"
                            "New Recipe|Export To ...|Conversion Chart|Quit|New Customer|About Recipe..."));
-        AddIngredient(dlg, QStringLiteral("100200"));
         dlg->resize(700, 420);
         QTest::qWait(20);
         dlg->grab().save(ScreenshotPath(QStringLiteral("recipe_editor_small")));
@@ -649,15 +572,12 @@ private slots:
         QVERIFY(kt::WaitFor(picked));
         QCOMPARE(grid->GetItemCount(), 2);
         QVERIFY(grid->GetCellText(1, Grid::kColDescription).contains(QStringLiteral("CHICKEN")));
-        auto ok = kt::Answer(QMessageBox::Ok);
-        QTest::mouseClick(dlg->Button(kr::str::kSaveRecipe), Qt::LeftButton);
-        QVERIFY(kt::WaitFor(ok));
-        const QStringList row0 = RowTexts(grid, 0), row1 = RowTexts(grid, 1);
+        QCOMPARE(kt::SaveRecipe(dlg), kr::str::kRecipeSaved);
+        const QStringList rows = Rows(grid);
         auto reopened = kt::EditRecipe(QStringLiteral("NEW RECIPE"));
         QTest::mouseClick(dlg->Button(kr::str::kNewRecipeButton), Qt::LeftButton);
         QVERIFY(kt::WaitFor(reopened));
-        QCOMPARE(RowTexts(grid, 0), row0);
-        QCOMPARE(RowTexts(grid, 1), row1);
+        QCOMPARE(Rows(grid), rows);
         dlg->grab().save(ScreenshotPath(QStringLiteral("recipe_editor_demo")));
     }
 };
