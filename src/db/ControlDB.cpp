@@ -1,12 +1,6 @@
 #include "ControlDB.h"
 #include "Interchange.h"
 
-#include "RecordFields.h"
-#include "RecordLayout.h"
-#include "btrieve/btrcall.h"
-
-#include <vector>
-
 using namespace fields;
 
 const std::vector<BtrKeySegment>& CControlDB::KeySegments() {

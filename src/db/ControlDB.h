@@ -2,10 +2,6 @@
 #pragma once
 
 #include "RecordFile.h"
-#include "RecordLayout.h"
-
-#include <cstdint>
-#include <string>
 
 class CControl {
 public:

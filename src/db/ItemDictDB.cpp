@@ -1,13 +1,6 @@
 #include "ItemDictDB.h"
 #include "Interchange.h"
 
-#include "RecordFields.h"
-#include "RecordLayout.h"
-#include "btrieve/btrcall.h"
-
-#include <algorithm>
-#include <vector>
-
 using namespace fields;
 
 const std::vector<BtrKeySegment>& CItemDictDB::KeySegments() {

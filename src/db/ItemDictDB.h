@@ -3,10 +3,6 @@
 #pragma once
 
 #include "RecordFile.h"
-#include "RecordLayout.h"
-
-#include <cstdint>
-#include <string>
 
 class CItemDict {
 public:

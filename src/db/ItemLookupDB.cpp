@@ -1,11 +1,5 @@
 #include "ItemLookupDB.h"
 
-#include "RecordFields.h"
-#include "RecordLayout.h"
-#include "btrieve/btrcall.h"
-
-#include <vector>
-
 using namespace fields;
 
 const std::vector<BtrKeySegment>& CItemLookupDB::KeySegments() {

@@ -1,12 +1,7 @@
 #include "ManualPriceDB.h"
 #include "Interchange.h"
 
-#include "RecordFields.h"
-#include "RecordLayout.h"
-#include "btrieve/btrcall.h"
-
 #include <cmath>
-#include <vector>
 
 using namespace fields;
 

@@ -2,11 +2,8 @@
 #pragma once
 
 #include "RecordFile.h"
-#include "RecordLayout.h"
 
-#include <cstdint>
 #include <ctime>
-#include <string>
 
 class CManualPrice {
 public:

@@ -1,13 +1,8 @@
 #include "OrderDB.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <new>
-
-#include "RecordFields.h"
-#include "btrieve/btrcall.h"
 
 namespace {
 

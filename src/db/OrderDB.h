@@ -2,14 +2,10 @@
 #pragma once
 
 #include <array>
-#include <cstdint>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "OrderItemDB.h"
 #include "RecordFile.h"
-#include "RecordLayout.h"
 
 class COrder {
 public:

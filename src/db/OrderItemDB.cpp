@@ -1,10 +1,5 @@
 #include "OrderItemDB.h"
 
-#include <vector>
-
-#include "RecordLayout.h"
-#include "btrieve/btrcall.h"
-
 const std::vector<BtrKeySegment>& COrderItemDB::KeySegments() {
     using namespace btr;
     constexpr uint16_t kInt = KF_EXTENDED_TYPE;

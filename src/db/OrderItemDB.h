@@ -2,11 +2,8 @@
 #pragma once
 
 #include <array>
-#include <cstdint>
-#include <string>
 
 #include "RecordFile.h"
-#include "RecordLayout.h"
 
 class COrderItem {
 public:

@@ -1,6 +1,8 @@
 // Encoding of record fields: fixed-width texts, little-endian numbers, flags.
 #pragma once
 
+#include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -34,53 +36,44 @@ inline std::string GetText(const uint8_t* record, size_t offset, size_t width) {
     return std::string(p, n);
 }
 
+// Numbers are little-endian on disk, whatever the machine's own order.
+template <class T> void PutLE(uint8_t* r, size_t at, T v) {
+    uint8_t bytes[sizeof v];
+    std::memcpy(bytes, &v, sizeof v);
+    if constexpr (std::endian::native == std::endian::big) std::reverse(bytes, bytes + sizeof v);
+    std::memcpy(r + at, bytes, sizeof v);
+}
+template <class T> T GetLE(const uint8_t* r, size_t at) {
+    uint8_t bytes[sizeof(T)];
+    std::memcpy(bytes, r + at, sizeof bytes);
+    if constexpr (std::endian::native == std::endian::big) std::reverse(bytes, bytes + sizeof bytes);
+    T v;
+    std::memcpy(&v, bytes, sizeof v);
+    return v;
+}
 inline void PutI16(uint8_t* r, size_t at, int16_t v) {
-    uint16_t u = static_cast<uint16_t>(v);
-    r[at] = static_cast<uint8_t>(u & 0xFF);
-    r[at + 1] = static_cast<uint8_t>(u >> 8);
+    PutLE(r, at, v);
 }
 inline int16_t GetI16(const uint8_t* r, size_t at) {
-    return static_cast<int16_t>(static_cast<uint16_t>(r[at] | (r[at + 1] << 8)));
-}
-inline void PutU32(uint8_t* r, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        r[at + i] = static_cast<uint8_t>((v >> (8 * i)) & 0xFF);
-}
-inline uint32_t GetU32(const uint8_t* r, size_t at) {
-    return static_cast<uint32_t>(r[at]) | (static_cast<uint32_t>(r[at + 1]) << 8) |
-           (static_cast<uint32_t>(r[at + 2]) << 16) | (static_cast<uint32_t>(r[at + 3]) << 24);
+    return GetLE<int16_t>(r, at);
 }
 inline void PutI32(uint8_t* r, size_t at, int32_t v) {
-    PutU32(r, at, static_cast<uint32_t>(v));
+    PutLE(r, at, v);
 }
 inline int32_t GetI32(const uint8_t* r, size_t at) {
-    return static_cast<int32_t>(GetU32(r, at));
+    return GetLE<int32_t>(r, at);
 }
-
 inline void PutF32(uint8_t* r, size_t at, float v) {
-    uint32_t u;
-    std::memcpy(&u, &v, 4);
-    PutU32(r, at, u);
+    PutLE(r, at, v);
 }
 inline float GetF32(const uint8_t* r, size_t at) {
-    uint32_t u = GetU32(r, at);
-    float v;
-    std::memcpy(&v, &u, 4);
-    return v;
+    return GetLE<float>(r, at);
 }
 inline void PutF64(uint8_t* r, size_t at, double v) {
-    uint64_t u;
-    std::memcpy(&u, &v, 8);
-    for (int i = 0; i < 8; ++i)
-        r[at + i] = static_cast<uint8_t>((u >> (8 * i)) & 0xFF);
+    PutLE(r, at, v);
 }
 inline double GetF64(const uint8_t* r, size_t at) {
-    uint64_t u = 0;
-    for (int i = 0; i < 8; ++i)
-        u |= static_cast<uint64_t>(r[at + i]) << (8 * i);
-    double v;
-    std::memcpy(&v, &u, 8);
-    return v;
+    return GetLE<double>(r, at);
 }
 
 // Flags are one byte, 'Y' or 'N'.

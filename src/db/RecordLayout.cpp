@@ -27,8 +27,6 @@ uint16_t EncodedWidth(Enc enc) {
     case Enc::Code:
     case Enc::Byte:
         return 1;
-    case Enc::I16:
-        return 2;
     case Enc::I32:
     case Enc::F32:
     case Enc::Float:
@@ -65,9 +63,6 @@ void PackField(Enc enc, uint8_t* r, size_t at, size_t width, void* m) {
         MakeUpper(Str(m));
         PutText(r, at, Str(m), width, '\0');
         return;
-    case Enc::Blank:
-        PutText(r, at, Str(m), width, ' ');
-        return;
     case Enc::UpperBlank:
         MakeUpper(Str(m));
         PutText(r, at, Str(m), width, ' ');
@@ -81,9 +76,6 @@ void PackField(Enc enc, uint8_t* r, size_t at, size_t width, void* m) {
         return;
     case Enc::Byte:
         r[at] = static_cast<uint8_t>(*static_cast<char*>(m));
-        return;
-    case Enc::I16:
-        PutI16(r, at, *static_cast<int16_t*>(m));
         return;
     case Enc::I32:
         PutI32(r, at, *static_cast<int32_t*>(m));
@@ -131,7 +123,6 @@ void PackField(Enc enc, uint8_t* r, size_t at, size_t width, void* m) {
 void UnpackField(Enc enc, const uint8_t* r, size_t at, size_t width, void* m) {
     switch (enc) {
     case Enc::Text:
-    case Enc::Blank:
     case Enc::UpperOnWrite:
         Str(m) = GetText(r, at, width);
         return;
@@ -167,9 +158,6 @@ void UnpackField(Enc enc, const uint8_t* r, size_t at, size_t width, void* m) {
         Str(m) = text;
         return;
     }
-    case Enc::I16:
-        *static_cast<int16_t*>(m) = GetI16(r, at);
-        return;
     case Enc::I32:
         *static_cast<int32_t*>(m) = GetI32(r, at);
         return;
@@ -197,7 +185,6 @@ bool IsText(Enc enc) {
     switch (enc) {
     case Enc::Text:
     case Enc::Upper:
-    case Enc::Blank:
     case Enc::UpperBlank:
     case Enc::UpperOnRead:
     case Enc::UpperOnWrite:
@@ -220,8 +207,6 @@ std::string ShowField(Enc enc, const void* m) {
     case Enc::Byte:
     case Enc::CodeOnWrite:
         return std::string(1, *static_cast<const char*>(m));
-    case Enc::I16:
-        return std::to_string(*static_cast<const int16_t*>(m));
     case Enc::I32:
         return std::to_string(*static_cast<const int32_t*>(m));
     case Enc::F32:

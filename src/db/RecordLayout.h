@@ -17,7 +17,6 @@ namespace rec {
 enum class Enc : uint8_t {
     Text,         // zero-filled text, read up to the first zero byte
     Upper,        // zero-filled text, upper-cased both ways
-    Blank,        // blank-filled text
     UpperBlank,   // blank-filled text, upper-cased both ways
     UpperOnRead,  // zero-filled text written as given, upper-cased when read
     UpperOnWrite, // zero-filled text upper-cased when written, read as stored
@@ -25,9 +24,8 @@ enum class Enc : uint8_t {
     FlagY,        // the same, a lower-case 'y' also read as true
     Code,         // one byte, upper-cased both ways
     Byte,         // one byte, copied as it is
-    I16,          // little-endian whole numbers
-    I32,
-    F32, // little-endian IEEE floats
+    I32,          // little-endian whole numbers
+    F32,          // little-endian IEEE floats
     F64,
     Time,         // 32-bit seconds since 1970 (int64_t member)
     Postal,       // "12345-6789" in memory, nine digits blank-filled on disk
@@ -62,7 +60,6 @@ constexpr ichg::Kind LineKind(Enc enc) {
     case Enc::Phone:
     case Enc::PhoneDigits:
         return ichg::Kind::Phone;
-    case Enc::I16:
     case Enc::F64:
     case Enc::Float:
     case Enc::Blanks:
@@ -93,7 +90,7 @@ constexpr LineSpot OnLine(Enc enc, int width, int at) {
 }
 
 // The member a field lives in: std::string for the texts, bool for flags, char for Code and
-// Byte, int16_t, int32_t, float, double, int64_t for Time and BDate.
+// Byte, int32_t, float, double, int64_t for Time and BDate.
 template <class R> struct Field {
     const char* name;
     uint16_t offset;

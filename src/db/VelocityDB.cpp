@@ -2,11 +2,6 @@
 
 #include "ControlDB.h"
 #include "ManualPriceDB.h"
-#include "RecordFields.h"
-#include "RecordLayout.h"
-#include "btrieve/btrcall.h"
-
-#include <vector>
 
 using namespace fields;
 

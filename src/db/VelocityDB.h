@@ -2,12 +2,8 @@
 #pragma once
 
 #include "RecordFile.h"
-#include "RecordLayout.h"
 
 #include <array>
-#include <cstdint>
-#include <string>
-#include <vector>
 
 class CVelocity {
 public:

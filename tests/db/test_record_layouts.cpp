@@ -43,7 +43,6 @@ template <class R> void Fill(const rec::Field<R>& f, R& object, int i) {
     };
     switch (f.enc) {
     case rec::Enc::Text:
-    case rec::Enc::Blank:
         *static_cast<std::string*>(m) = text(i % 2 == 0);
         break;
     case rec::Enc::Postal:
@@ -66,9 +65,6 @@ template <class R> void Fill(const rec::Field<R>& f, R& object, int i) {
     case rec::Enc::Byte:
     case rec::Enc::CodeOnWrite:
         *static_cast<char*>(m) = static_cast<char>('A' + i % 26);
-        break;
-    case rec::Enc::I16:
-        *static_cast<int16_t*>(m) = static_cast<int16_t>(-i);
         break;
     case rec::Enc::I32:
         *static_cast<int32_t*>(m) = 1000 + i;
