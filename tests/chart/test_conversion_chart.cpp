@@ -20,7 +20,7 @@ class TestConversionChart : public QObject {
     Q_OBJECT
 
 private slots:
-    void tablesAreAsListed() {
+    void tablesAreAsListedWithAlternatingRowColours() {
         CConvertionInfoDlg dlg;
         QCOMPARE(dlg.windowTitle(), QStringLiteral("Conversion Tables"));
         CMyListCtrl* liquid = dlg.m_pLiquid;
@@ -45,11 +45,9 @@ private slots:
         QCOMPARE(Row(liquid, 16), (QStringList{"1 gallon", "128 fluid ounce", "", "3785 ml, 3.785 liters"}));
         QCOMPARE(Row(dry, 0), (QStringList{"1 ounce", "", "30 grams (28.35) g"}));
         QCOMPARE(Row(dry, 8), (QStringList{"1 kilogram", "2.2 pound, 35.2 ounces", "1000 grams"}));
-    }
 
-    void rowsAlternateTheirColours() {
-        CConvertionInfoDlg dlg;
-        for (CMyListCtrl* list : {dlg.m_pLiquid, dlg.m_pDry}) {
+        // Rows alternate their colours.
+        for (CMyListCtrl* list : {liquid, dry}) {
             QCOMPARE(list->GetTextBkColor(), QColor(217, 245, 245));
             for (int r = 0; r < list->GetItemCount(); ++r) {
                 QCOMPARE(list->GetRowStyle(r), quint32(kStyleBkColor));
@@ -73,10 +71,9 @@ private slots:
             dlg.m_pDry->visualRect(dlg.m_pDry->model()->index(8, 2))));
 
         QHeaderView* header = dlg.m_pLiquid->horizontalHeader();
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                          QPoint(header->sectionViewportPosition(0) + 20, header->height() / 2));
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                          QPoint(header->sectionViewportPosition(0) + 20, header->height() / 2));
+        for (int click = 0; click < 2; ++click) // ascending, then descending
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                              QPoint(header->sectionViewportPosition(0) + 20, header->height() / 2));
         QCOMPARE(dlg.m_pLiquid->GetItemText(0, 0), QStringLiteral("1 teaspoon"));
         QCOMPARE(dlg.m_pLiquid->GetItemText(16, 0), QStringLiteral("1 gallon"));
         QCOMPARE(dlg.m_pLiquid->GetCellLook(0, 0).background, QColor(200, 255, 255));

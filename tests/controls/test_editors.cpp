@@ -131,7 +131,7 @@ private slots:
         QCOMPARE(edit->cursorPosition(), 2);
     }
 
-    void fontComboListsOnlyScalableNonSymbolFaces() {
+    void fontComboListsScalableNonSymbolFacesAndReportsTheSelection() {
         auto* f = new CFontCombo;
         Show(f);
         QTRY_VERIFY(f->count() > 0);
@@ -145,13 +145,7 @@ private slots:
         QVERIFY(!CFontCombo::Qualifies(false, false, false));
         QVERIFY(!CFontCombo::Qualifies(true, false, true));
         QVERIFY(CFontCombo::Qualifies(true, false, false));
-    }
 
-    void fontComboSelectionAndRefill() {
-        auto* f = new CFontCombo;
-        Show(f);
-        f->Fill();
-        QVERIFY(f->count() > 0);
         f->setCurrentIndex(-1);
         QFont desc("Untouched");
         QCOMPARE(f->GetSelectedFontDesc(desc), -1);

@@ -13,36 +13,26 @@ class TestFloatEditText : public QObject {
     }
 
 private slots:
-    void setValueFormats_data() {
-        QTest::addColumn<int>("decimals");
-        QTest::addColumn<double>("value");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<double>("stored");
-        QTest::newRow("millions") << 2 << 1234567.891 << "1,234,567.89" << 1234567.89;
-        QTest::newRow("half") << 2 << 0.5 << ".50" << 0.5;
-        QTest::newRow("leading zero of fraction") << 2 << 0.05 << ".05" << 0.05;
-        QTest::newRow("negative") << 2 << -1234.5 << "-1,234.50" << -1234.5;
-        QTest::newRow("three digits") << 2 << 123.0 << "123.00" << 123.0;
-        QTest::newRow("six digits negative") << 0 << -123456.0 << "-123,456" << -123456.0;
-        QTest::newRow("no decimals rounds") << 0 << 12.7 << "13" << 13.0;
-        QTest::newRow("zero") << 2 << 0.0 << ".00" << 0.0;
-        QTest::newRow("zero without decimals") << 0 << 0.0 << "0" << 0.0;
-        QTest::newRow("not a number") << 2 << std::nan("") << ".00" << 0.0;
-    }
-    void setValueFormats() {
-        QFETCH(int, decimals);
-        QFETCH(double, value);
-        QFETCH(QString, text);
-        QFETCH(double, stored);
-        CFloatEditText m = Model(decimals);
-        m.SetValue(value);
-        QCOMPARE(m.Text(), text);
-        QCOMPARE(m.SelStart(), 0);
-        QCOMPARE(m.SelEnd(), 0);
-        QCOMPARE(m.GetValue(), stored);
-    }
-
-    void setDecimalsRebuildsText() {
+    // Formatted with grouping, rounded to the decimals; the value kept is the one shown, the caret
+    // at the start. Changing the decimals rebuilds the text.
+    void setValueFormatsAndKeepsTheShownValue() {
+        const std::tuple<int, double, const char*, double> cases[] = {
+            {2, 1234567.891, "1,234,567.89", 1234567.89},
+            {2, 0.5, ".50", 0.5},
+            {2, 0.05, ".05", 0.05}, // the leading zero of the fraction
+            {2, -1234.5, "-1,234.50", -1234.5},
+            {2, 123.0, "123.00", 123.0},
+            {0, -123456.0, "-123,456", -123456.0},
+            {0, 12.7, "13", 13.0},
+            {2, 0.0, ".00", 0.0},
+            {0, 0.0, "0", 0.0},
+            {2, std::nan(""), ".00", 0.0}};
+        for (auto [decimals, value, text, stored] : cases) {
+            CFloatEditText m = Model(decimals);
+            m.SetValue(value);
+            QVERIFY2(m.Text() == text && m.SelStart() == 0 && m.SelEnd() == 0 && m.GetValue() == stored,
+                     text);
+        }
         CFloatEditText m = Model();
         m.SetValue(12.345);
         QCOMPARE(m.Text(), QString("12.35"));
@@ -120,22 +110,20 @@ private slots:
         QCOMPARE(m.GetValue(), 981234567.5);
     }
 
+    // The locale's first characters, unless missing or equal: then the defaults, never one
+    // character for both.
     void separatorsFromLocale() {
-        const auto german = CFloatEditText::SeparatorsFrom(",", ".");
-        QCOMPARE(german.decimal, QChar(','));
-        QCOMPARE(german.thousands, QChar('.'));
-        const auto same = CFloatEditText::SeparatorsFrom(".", ".");
-        QCOMPARE(same.decimal, QChar('.'));
-        QCOMPARE(same.thousands, QChar(','));
-        const auto sameComma = CFloatEditText::SeparatorsFrom(",", ",");
-        QVERIFY(sameComma.thousands != sameComma.decimal);
-        const auto failed = CFloatEditText::SeparatorsFrom(QString(), QString());
-        QCOMPARE(failed.decimal, QChar('.'));
-        QCOMPARE(failed.thousands, QChar(','));
-        const auto longText =
-            CFloatEditText::SeparatorsFrom(QString::fromUtf16(u"\u066B."), QString::fromUtf16(u"\u202Fx"));
-        QCOMPARE(longText.decimal, QChar(0x066B));
-        QCOMPARE(longText.thousands, QChar(0x202F));
+        const std::tuple<QString, QString, QChar, QChar> cases[] = {
+            {",", ".", ',', '.'},
+            {".", ".", '.', ','},
+            {",", ",", ',', '.'},
+            {QString(), QString(), '.', ','},
+            {QString::fromUtf16(u"\u066B."), QString::fromUtf16(u"\u202Fx"), QChar(0x066B), QChar(0x202F)}};
+        for (const auto& [decimal, thousands, wantDecimal, wantThousands] : cases) {
+            const auto got = CFloatEditText::SeparatorsFrom(decimal, thousands);
+            QVERIFY2(got.decimal == wantDecimal && got.thousands == wantThousands,
+                     qPrintable(decimal + " " + thousands));
+        }
     }
 
     void localeSeparatorsDriveTextButParseUsesPoint() {

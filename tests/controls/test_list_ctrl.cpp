@@ -73,6 +73,19 @@ struct Fixture {
         return out;
     }
     CInPlaceEdit* Edit() const { return qobject_cast<CInPlaceEdit*>(list->GetInPlaceEditor()); }
+    // Turns editing on with the kind of editor for each column given.
+    void Editable(std::initializer_list<std::pair<int, int>> kinds) {
+        list->SetEditLabels(true);
+        for (auto [col, kind] : kinds)
+            list->SetColumnEditKind(col, kind);
+    }
+    // Clicks the cell, types into its editor and ends with key (none: the editor stays open).
+    void Type(int row, int col, const QString& text, Qt::Key key = Qt::Key_unknown) {
+        Click(row, col);
+        QVERIFY(Edit());
+        QTest::keyClicks(Edit(), text);
+        if (key != Qt::Key_unknown) QTest::keyClick(Edit(), key);
+    }
     CInPlaceList* Drop() const { return qobject_cast<CInPlaceList*>(list->GetInPlaceEditor()); }
 };
 
@@ -114,9 +127,12 @@ private slots:
         QCOMPARE(l->model()->data(l->model()->index(1, 0), Qt::FontRole).value<QFont>().bold(), true);
     }
 
-    void itemDataReachesCompareAndFollowsRows() {
+    // Row data reaches the comparison and moves with its row; a column inserted later shifts the
+    // cells and their styles right.
+    void rowDataFollowsSortingAndInsertedColumnsShiftCells() {
         CListCtrlStyled l;
         l.InsertColumn(0, "A", LVCFMT_LEFT, 50);
+        l.InsertColumn(1, "C", LVCFMT_LEFT, 50);
         l.InsertItem(0, "c", 30);
         l.InsertItem(1, "a", 10);
         l.InsertItem(2, "b", 20);
@@ -131,19 +147,13 @@ private slots:
         QCOMPARE(l.GetItemText(0, 0), QString("none"));
         QCOMPARE(l.GetItemText(1, 0), QString("a"));
         QCOMPARE(l.GetItemData(3), quintptr(30));
-    }
 
-    void columnInsertedLaterKeepsCellsInStep() {
-        CListCtrlStyled l;
-        l.InsertColumn(0, "A", LVCFMT_LEFT, 50);
-        l.InsertColumn(1, "C", LVCFMT_LEFT, 50);
-        l.InsertItem(0, "a");
-        l.SetItemText(0, 1, "c");
-        l.SetCellStyle(0, 1, kStyleItalic);
+        l.SetItemText(3, 1, "c");
+        l.SetCellStyle(3, 1, kStyleItalic);
         QCOMPARE(l.InsertColumn(1, "B", LVCFMT_LEFT, 50), 1);
-        QCOMPARE(l.GetItemText(0, 2), QString("c"));
-        QCOMPARE(l.GetCellStyle(0, 2), quint32(kStyleItalic));
-        QCOMPARE(l.GetItemText(0, 1), QString());
+        QCOMPARE(l.GetItemText(3, 2), QString("c"));
+        QCOMPARE(l.GetCellStyle(3, 2), quint32(kStyleItalic));
+        QCOMPARE(l.GetItemText(3, 1), QString());
         QCOMPARE(l.InsertColumn(-1, "X"), -1);
     }
 
@@ -210,10 +220,25 @@ private slots:
         QVERIFY(l->GetSortAscending());
     }
 
-    void column0StartsLabelEditingNotRegisteredEditor() {
+    // Without SetEditLabels no cell opens an editor; with it, column 0 edits the row's label (its
+    // registered kind notwithstanding) and other columns only the kind registered for them.
+    void editorsOpenOnlyWhereAllowedAndColumn0EditsTheLabel() {
         Fixture f;
-        f.list->SetEditLabels(true);
         f.list->SetColumnEditKind(0, CColumnStatus::IntegerText);
+        f.list->SetColumnEditKind(1, CColumnStatus::FreeText);
+        f.list->SetColumnChoices(5, {"EACH", "OZ"});
+        for (int c : {0, 1, 5}) {
+            f.Click(0, c);
+            QVERIFY(!f.list->GetInPlaceEditor());
+            QVERIFY(!f.list->GetEditControl());
+        }
+        f.list->SetEditLabels(true);
+        f.Click(0, 2); // not registered
+        QVERIFY(!f.list->GetInPlaceEditor());
+        f.list->SetColumnEditKind(2, CColumnStatus::NotEditable);
+        f.Click(0, 2);
+        QVERIFY(!f.list->GetInPlaceEditor());
+
         f.Click(1, 0);
         QVERIFY(!f.list->GetInPlaceEditor());
         QLineEdit* label = f.list->GetEditControl();
@@ -236,91 +261,67 @@ private slots:
         QCOMPARE(f.list->GetCellText(2, 0), QString("10"));
     }
 
-    void noEditorWithoutEditLabels() {
+    void editBoxSitsInItsCellWidensWithinTheListAndScrollsIntoView() {
         Fixture f;
-        f.list->SetColumnEditKind(1, CColumnStatus::FreeText);
-        f.list->SetColumnChoices(5, {"EACH", "OZ"});
-        for (int c : {0, 1, 5}) {
-            f.Click(0, c);
-            QVERIFY(!f.list->GetInPlaceEditor());
-            QVERIFY(!f.list->GetEditControl());
-        }
-        f.list->SetEditLabels(true);
-        f.Click(0, 2); // not registered
-        QVERIFY(!f.list->GetInPlaceEditor());
-        f.list->SetColumnEditKind(2, CColumnStatus::NotEditable);
-        f.Click(0, 2);
-        QVERIFY(!f.list->GetInPlaceEditor());
-    }
-
-    void editBoxPlacementAndAlignment() {
-        Fixture f;
-        f.list->SetEditLabels(true);
-        f.list->SetColumnEditKind(3, CColumnStatus::RealText);
+        f.Editable({{3, CColumnStatus::RealText}});
         f.Click(0, 3);
         CInPlaceEdit* ed = f.Edit();
         QVERIFY(ed);
-        const int colLeft = f.list->columnViewportPosition(3);
-        QCOMPARE(ed->x(), colLeft + 4);
+        QCOMPARE(ed->x(), f.list->columnViewportPosition(3) + 4);
         QCOMPARE(ed->width(), 70 - 3);
         QVERIFY(ed->alignment() & Qt::AlignRight);
         QCOMPARE(ed->GetInputFilter(), 2);
         QCOMPARE(ed->selectedText(), QString("42.10"));
-        // The box widens with its text but stays inside the list.
         QTest::keyClicks(ed, "123456789012345678901234");
         QVERIFY(ed->width() > 70 - 3);
         QVERIFY(ed->geometry().right() < f.list->viewport()->width());
-    }
+        QTest::keyClick(ed, Qt::Key_Escape);
 
-    void editorOnHiddenColumnScrollsItIntoView() {
-        Fixture f;
+        // A column out of sight is scrolled to.
         f.window.resize(250, 300);
         QTRY_VERIFY(f.list->viewport()->width() < 300);
-        CInPlaceEdit* ed = f.list->EditSubLabel(0, 5, CColumnStatus::FreeText);
+        ed = f.list->EditSubLabel(0, 5, CColumnStatus::FreeText);
         QVERIFY(ed);
         QVERIFY(f.list->horizontalScrollBar()->value() > 0);
         QCOMPARE(ed->x(), f.list->columnViewportPosition(5) + 4);
         QVERIFY(ed->x() >= 0 && ed->geometry().right() < f.list->viewport()->width());
     }
 
-    void escapeEnterAndFocusLoss() {
+    // Escape cancels; Enter, the focus leaving, a click elsewhere or scrolling keep the text.
+    void escapeCancelsEverythingElseEndingTheEditKeepsIt() {
         Fixture f;
-        f.list->SetEditLabels(true);
-        f.list->SetColumnEditKind(2, CColumnStatus::FreeText);
+        for (int i = 0; i < 40; ++i)
+            f.list->AddRow({QString::number(i), "u", "d", "1", "2", "OZ"});
+        f.Editable({{2, CColumnStatus::FreeText}});
 
-        f.Click(0, 2);
-        QTest::keyClicks(f.Edit(), "Veal");
-        QTest::keyClick(f.Edit(), Qt::Key_Escape);
+        f.Type(0, 2, "Veal", Qt::Key_Escape);
         QCOMPARE(f.list->GetCellText(0, 2), QString("Beef"));
         QVERIFY(f.list->ends.last().IsCancelled());
-
-        f.Click(0, 2);
-        QTest::keyClicks(f.Edit(), "Veal");
-        QTest::keyClick(f.Edit(), Qt::Key_Return);
+        f.Type(0, 2, "Veal", Qt::Key_Return);
         QCOMPARE(f.list->GetCellText(0, 2), QString("Veal"));
         QVERIFY(!f.Edit());
-
-        f.Click(1, 2);
-        QTest::keyClicks(f.Edit(), "Leeks");
+        f.Type(1, 2, "Leeks");
         f.other->setFocus();
         QCOMPARE(f.list->GetCellText(1, 2), QString("Leeks"));
-
-        f.Click(2, 2);
-        QTest::keyClicks(f.Edit(), "Rolls");
-        f.Click(0, 4); // a click elsewhere in the list
+        f.Type(2, 2, "Rolls");
+        f.Click(0, 4);
         QCOMPARE(f.list->GetCellText(2, 2), QString("Rolls"));
         QCoreApplication::processEvents();
+
+        f.Type(0, 2, "Brisket");
+        f.list->verticalScrollBar()->setValue(10);
+        QCOMPARE(f.list->GetCellText(0, 2), QString("Brisket"));
+        f.Type(12, 2, "Flank");
+        f.list->horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QCOMPARE(f.list->GetCellText(12, 2), QString("Flank"));
+        QVERIFY(!f.list->GetInPlaceEditor());
     }
 
     void tabMovesToNextEditableCellAndStopsAtLast() {
         Fixture f;
-        f.list->SetEditLabels(true);
-        f.list->SetColumnEditKind(1, CColumnStatus::FreeText);
-        f.list->SetColumnEditKind(2, CColumnStatus::NotEditable);
-        f.list->SetColumnEditKind(3, CColumnStatus::RealText);
-        f.Click(1, 1);
-        QTest::keyClicks(f.Edit(), "KG");
-        QTest::keyClick(f.Edit(), Qt::Key_Tab);
+        f.Editable(
+            {{1, CColumnStatus::FreeText}, {2, CColumnStatus::NotEditable}, {3, CColumnStatus::RealText}});
+        f.Type(1, 1, "KG", Qt::Key_Tab);
         QCOMPARE(f.list->GetCellText(1, 1), QString("KG"));
         CInPlaceEdit* next = f.Edit();
         QVERIFY(next);
@@ -334,8 +335,7 @@ private slots:
         QCoreApplication::processEvents();
         QVERIFY(!f.list->GetInPlaceEditor());
         // Enter ends without moving on.
-        f.Click(2, 1);
-        QTest::keyClick(f.Edit(), Qt::Key_Return);
+        f.Type(2, 1, "", Qt::Key_Return);
         QCoreApplication::processEvents();
         QVERIFY(!f.list->GetInPlaceEditor());
         // Tab reaching the list opens the first editable cell from the edit column on.
@@ -349,12 +349,9 @@ private slots:
 
     void integerAndRealFiltersRefuseKeystrokes() {
         Fixture f;
-        f.list->SetEditLabels(true);
-        f.list->SetColumnEditKind(4, CColumnStatus::IntegerText);
-        f.list->SetColumnEditKind(3, CColumnStatus::RealText);
+        f.Editable({{4, CColumnStatus::IntegerText}, {3, CColumnStatus::RealText}});
 
-        f.Click(0, 4);
-        QTest::keyClicks(f.Edit(), "12a");
+        f.Type(0, 4, "12a");
         QCOMPARE(f.Edit()->text(), QString("12"));
         QCOMPARE(f.Edit()->cursorPosition(), 2);
         f.Edit()->selectAll();
@@ -366,8 +363,7 @@ private slots:
         QTest::keyClick(f.Edit(), Qt::Key_Return);
         QCOMPARE(f.list->GetCellText(0, 4), QString("-2147483647"));
 
-        f.Click(1, 3);
-        QTest::keyClicks(f.Edit(), "13");
+        f.Type(1, 3, "13");
         QTest::keyClick(f.Edit(), Qt::Key_Left);
         QTest::keyClicks(f.Edit(), "e.");
         QCOMPARE(f.Edit()->text(), QString("1e3"));
@@ -383,41 +379,36 @@ private slots:
         QCOMPARE(f.list->GetCellText(1, 3), QString("1e3"));
     }
 
-    void dropDownIsWiderWithMoreThanFiveChoices() {
-        Fixture f;
-        f.list->SetEditLabels(true);
-        f.list->SetColumnChoices(5, {"A", "B", "C", "D", "E"});
-        f.Click(0, 5);
-        QVERIFY(f.Drop());
-        const QRect five = f.Drop()->geometry();
-        QCOMPARE(f.Drop()->GetDroppedWidth(), 80);
-        QTest::keyClick(f.Drop(), Qt::Key_Escape);
-        QCoreApplication::processEvents();
-        f.list->SetColumnChoices(5, {"A", "B", "C", "D", "E", "F"});
-        f.Click(0, 5);
-        QVERIFY(f.Drop());
-        const QRect six = f.Drop()->geometry();
-        QCOMPARE(six.left(), five.left() - 20);
-        QCOMPARE(six.right(), five.right());
-        QCOMPARE(five.left(), f.list->columnViewportPosition(5) + 4 - 5);
-    }
-
-    void dropDownPickCommitsAtOnceEscapeCancels() {
+    // The drop-down preselects the cell's text, commits a pick at once, and is 20 wider to the left
+    // with more than five choices.
+    void dropDownPicksCommitEscapeCancelsAndManyChoicesWiden() {
         Fixture f;
         f.list->SetEditLabels(true);
         f.list->SetColumnChoices(5, {"EACH", "OZ", "LB"});
         f.Click(0, 5);
         CInPlaceList* drop = f.Drop();
         QVERIFY(drop);
-        QCOMPARE(drop->currentText(), QString("OZ")); // the cell's text is preselected
+        QCOMPARE(drop->currentText(), QString("OZ"));
+        QCOMPARE(drop->GetDroppedWidth(), 80);
+        const QRect few = drop->geometry();
+        QCOMPARE(few.left(), f.list->columnViewportPosition(5) + 4 - 5);
         QTest::keyClick(drop, Qt::Key_Escape);
         QCoreApplication::processEvents();
         QCOMPARE(f.list->GetCellText(0, 5), QString("OZ"));
         QVERIFY(f.list->ends.last().IsCancelled());
 
+        f.list->SetColumnChoices(5, {"A", "B", "C", "D", "E"});
+        f.Click(0, 5);
+        QVERIFY(f.Drop());
+        QCOMPARE(f.Drop()->geometry(), few);
+        QTest::keyClick(f.Drop(), Qt::Key_Escape);
+        QCoreApplication::processEvents();
+        f.list->SetColumnChoices(5, {"EACH", "OZ", "LB", "D", "E", "F"});
         f.Click(1, 5);
         drop = f.Drop();
         QVERIFY(drop);
+        QCOMPARE(drop->geometry().left(), few.left() - 20);
+        QCOMPARE(drop->geometry().right(), few.right());
         drop->showPopup();
         QAbstractItemView* popup = drop->view();
         QTRY_VERIFY(popup->isVisible());
@@ -425,23 +416,6 @@ private slots:
         QTest::keyClick(popup, Qt::Key_Return);
         QTRY_COMPARE(f.list->GetCellText(1, 5), QString("LB"));
         QTRY_VERIFY(!f.list->GetInPlaceEditor());
-    }
-
-    void scrollingEndsTheEdit() {
-        Fixture f;
-        for (int i = 0; i < 40; ++i)
-            f.list->AddRow({QString::number(i), "u", "d", "1", "2", "OZ"});
-        f.list->SetEditLabels(true);
-        f.list->SetColumnEditKind(2, CColumnStatus::FreeText);
-        f.Click(0, 2);
-        QTest::keyClicks(f.Edit(), "Brisket");
-        f.list->verticalScrollBar()->setValue(10);
-        QCOMPARE(f.list->GetCellText(0, 2), QString("Brisket"));
-        f.Click(12, 2);
-        QTest::keyClicks(f.Edit(), "Flank");
-        f.list->horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        QCOMPARE(f.list->GetCellText(12, 2), QString("Flank"));
-        QVERIFY(!f.list->GetInPlaceEditor());
     }
 };
 

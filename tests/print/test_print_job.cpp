@@ -73,12 +73,11 @@ public:
 
 CMyListCtrl* MakeGrid(QWidget* parent, int rows) {
     auto* grid = new CMyListCtrl(parent);
-    grid->AddColumn(0, QStringLiteral("Item #"), LVCFMT_LEFT, 90);
-    grid->AddColumn(1, QStringLiteral("Description"), LVCFMT_LEFT, 220);
-    grid->AddColumn(2, QStringLiteral("Unit"), LVCFMT_CENTER, 50);
-    grid->AddColumn(3, QStringLiteral("Item Cost"), LVCFMT_RIGHT, 80);
-    grid->AddColumn(4, QStringLiteral("Portions"), LVCFMT_RIGHT, 70);
-    grid->AddColumn(5, QStringLiteral("Line Cost"), LVCFMT_RIGHT, 80);
+    const std::tuple<const char*, int, int> columns[] = {
+        {"Item #", LVCFMT_LEFT, 90},     {"Description", LVCFMT_LEFT, 220}, {"Unit", LVCFMT_CENTER, 50},
+        {"Item Cost", LVCFMT_RIGHT, 80}, {"Portions", LVCFMT_RIGHT, 70},    {"Line Cost", LVCFMT_RIGHT, 80}};
+    for (int c = 0; c < 6; ++c)
+        grid->AddColumn(c, std::get<0>(columns[c]), std::get<1>(columns[c]), std::get<2>(columns[c]));
     const QStringList names = {"Clams, chopped, frozen", "Potatoes, red, diced",
                                "Onion, yellow, jumbo",   "Celery, hearts",
                                "Cream, heavy 40%",       "Bacon, applewood smoked, sliced"};
@@ -105,59 +104,47 @@ class TestPrintJob : public QObject {
     Q_OBJECT
 
 private slots:
-    void jobRunsItsPagesWithTheWindowDisabled() {
-        QTemporaryDir dir;
-        QWidget main;
-        main.resize(400, 300);
-        main.show();
-        CWatchedJob job;
-        job.m_pParent = &main;
-        job.m_strTitle = QStringLiteral("Chowder");
-        job.Printer().setOutputFormat(QPrinter::PdfFormat);
-        job.Printer().setOutputFileName(dir.filePath("job.pdf"));
-        QCOMPARE(job.PrintWithoutDialogs(), CPrinterJob::EResult::Printed);
-        QCOMPARE(job.pages, (QList<int>{1, 2, 3}));
-        QCOMPARE(job.windowEnabled, (QList<bool>{false, false, false}));
-        QVERIFY(job.statusSeen);
-        QVERIFY(job.cancelEnabled); // the progress dialog still takes input, its animation runs
-        QCOMPARE(job.title, QStringLiteral("Stampa di Chowder in corso .."));
-        QVERIFY(job.printing.startsWith(QStringLiteral("Printing Chowder on PDF on ")));
-        QVERIFY(job.printing.endsWith(QStringLiteral("job.pdf  ..")));
-        QVERIFY(main.isEnabled());
-        QCOMPARE(job.ended, 1);
-        QVERIFY(!FindStatus());
-        QCOMPARE(PdfPages(dir.filePath("job.pdf")), 3);
-    }
-
-    // Cancelled after the first page, or a document that cannot start: the job ends, gives the
-    // window back and leaves no document behind as if it were whole.
-    void cancelledOrFailedJobsEndCleanly() {
-        for (bool cancel : {true, false}) {
+    // The pages run with the window disabled while the progress dialog takes input. Cancelled after
+    // the first page, or a document that cannot start: the job ends all the same, gives the window
+    // back and leaves no document behind as if it were whole. An empty list or none prints nothing.
+    void jobRunsItsPagesWithTheWindowDisabledAndEndsCleanlyWhenCancelledOrFailed() {
+        using R = CPrinterJob::EResult;
+        const std::pair<R, QList<int>> outcomes[] = {
+            {R::Cancelled, {1}}, {R::Failed, {}}, {R::Printed, {1, 2, 3}}};
+        for (const auto& [result, pages] : outcomes) {
             QTemporaryDir dir;
             QWidget main;
+            main.resize(400, 300);
             main.show();
             CWatchedJob job;
             job.m_pParent = &main;
-            job.cancelOnFirst = cancel;
-            const QString pdf =
-                cancel ? dir.filePath("cancelled.pdf") : QStringLiteral("/nonexistent-folder/x/job.pdf");
+            job.m_strTitle = QStringLiteral("Chowder");
+            job.cancelOnFirst = result == R::Cancelled;
+            const QString pdf = result == R::Failed ? QStringLiteral("/nonexistent-folder/x/job.pdf")
+                                                    : dir.filePath("job.pdf");
             job.Printer().setOutputFormat(QPrinter::PdfFormat);
             job.Printer().setOutputFileName(pdf);
-            QCOMPARE(job.PrintWithoutDialogs(),
-                     cancel ? CPrinterJob::EResult::Cancelled : CPrinterJob::EResult::Failed);
-            QCOMPARE(job.pages, cancel ? QList<int>{1} : QList<int>{});
+            QCOMPARE(job.PrintWithoutDialogs(), result);
+            QCOMPARE(job.pages, pages);
             QVERIFY(main.isEnabled());
             QCOMPARE(job.ended, 1);
             QVERIFY(!FindStatus());
-            QVERIFY(!QFile::exists(pdf));
+            QCOMPARE(QFile::exists(pdf), result == R::Printed);
+            QCOMPARE(job.windowEnabled, QList<bool>(pages.size(), false));
+            QCOMPARE(job.statusSeen, !pages.isEmpty());
+            if (result != R::Printed) continue;
+            QVERIFY(job.cancelEnabled); // the progress dialog still takes input, its animation runs
+            QCOMPARE(job.title, QStringLiteral("Stampa di Chowder in corso .."));
+            QVERIFY(job.printing.startsWith(QStringLiteral("Printing Chowder on PDF on ")));
+            QVERIFY(job.printing.endsWith(QStringLiteral("job.pdf  ..")));
+            QCOMPARE(PdfPages(pdf), 3);
         }
-        // An empty list or none at all prints nothing.
         QWidget main;
         CListCtrlPrint job;
         job.m_pList = MakeGrid(&main, 0);
-        QCOMPARE(job.PrintWithoutDialogs(), CPrinterJob::EResult::NotStarted);
+        QCOMPARE(job.PrintWithoutDialogs(), R::NotStarted);
         CListCtrlPrint noList;
-        QCOMPARE(noList.PrintWithoutDialogs(), CPrinterJob::EResult::NotStarted);
+        QCOMPARE(noList.PrintWithoutDialogs(), R::NotStarted);
     }
 
     void pagesClipLongTextsAndShadeByRowIndex() {
