@@ -22,39 +22,32 @@ class TestControlRules : public QObject {
     }
 
 private slots:
-    void numberRuleComparesValues() {
+    // The first text chooses the rule: numbers (read like atoi, empty is 0, no overflow), dates as
+    // day/month/year (the other text need not be one), short dates and everything else as locale
+    // text. So the comparison is not antisymmetric: "10" against "x" and "x" against "10" both say 1.
+    void ruleChosenByTheFirstText() {
+        const std::tuple<const char*, const char*, bool, int> cases[] = {
+            {"", "0", true, 0},
+            {"5", "-3", true, 1},
+            {"5", " 7x", true, -1},
+            {"99999999999999999999999", "1", true, 1},
+            {"01/01/2009", "31/12/2008", true, 1},
+            {"05/05/2008", "05/05/2008", true, 0},
+            {"01/01/2009", "31/12/2008", false, -1},
+            {"01/01/2009", "x", true, 1},
+            {"10", "x", true, 1},
+            {"x", "10", true, 1}};
+        for (auto [a, b, ascending, want] : cases)
+            QVERIFY2(CompareRowTexts(a, b, ascending) == want, qPrintable(QString("%1 : %2").arg(a, b)));
+        QVERIFY(CompareRowTexts("apple", "Banana", true) < 0);
+        QCOMPARE(ListSortRules::ChooseRule(u"05/12/08"), ListSortRules::ERule::Text);
+
         QCOMPARE(Sorted({"100", "9", "10"}, true), QStringList({"9", "10", "100"}));
         QCOMPARE(Sorted({"100", "9", "10"}, false), QStringList({"100", "10", "9"}));
-        QCOMPARE(CompareRowTexts("", "0", true), 0);   // empty counts as a number
-        QCOMPARE(CompareRowTexts("5", "-3", true), 1); // the other text read like atoi
-        QCOMPARE(CompareRowTexts("5", " 7x", true), -1);
-        QCOMPARE(CompareRowTexts("99999999999999999999999", "1", true), 1); // no overflow
-    }
-
-    void dateRuleIsDayMonthYear() {
         QCOMPARE(Sorted({"11/06/2008", "12/05/2008"}, true), QStringList({"12/05/2008", "11/06/2008"}));
-        QCOMPARE(CompareRowTexts("01/01/2009", "31/12/2008", true), 1);
-        QCOMPARE(CompareRowTexts("05/05/2008", "05/05/2008", true), 0);
-        QCOMPARE(CompareRowTexts("01/01/2009", "31/12/2008", false), -1);
-        // The other text need not be a date, nor be long enough.
-        QCOMPARE(CompareRowTexts("01/01/2009", "x", true), 1);
-    }
-
-    void shortDatesSortAsText() {
-        QCOMPARE(ListSortRules::ChooseRule(u"05/12/08"), ListSortRules::ERule::Text);
         // As dates December 2007 would lead; as text "01" does.
         QCOMPARE(Sorted({"12/01/07", "01/05/08"}, true), QStringList({"01/05/08", "12/01/07"}));
-    }
-
-    void textRuleIsLocaleAware() {
         QCOMPARE(Sorted({"banana", "Apple", "cherry"}, true), QStringList({"Apple", "banana", "cherry"}));
-        QVERIFY(CompareRowTexts("apple", "Banana", true) < 0);
-    }
-
-    void ruleChosenByFirstText() {
-        // a = "10" chooses numbers, a = "x" chooses text: the comparison is not antisymmetric.
-        QCOMPARE(CompareRowTexts("10", "x", true), 1);
-        QCOMPARE(CompareRowTexts("x", "10", true), 1);
     }
 
     void mergeSortIsStableAndSafeWithAnyComparison() {
@@ -130,32 +123,31 @@ private slots:
         QCOMPARE(ComboCompletion::FindFirstPrefix(entries, ""), -1);
     }
 
-    void rowColourUnderCellsUnlessBit128() {
-        const CStyleColors colors{Qt::black, Qt::white, Qt::white, Qt::darkBlue};
-        CStyleRecord row{kStyleBkColor, QColor(), QColor(200, 255, 255)};
-        CStyleRecord plain;
-        CStyleRecord own{kStyleNoRow, QColor(), QColor()};
-        QCOMPARE(ResolveCellStyle(&plain, &row, false, QFont(), colors).background, QColor(200, 255, 255));
-        QCOMPARE(ResolveCellStyle(&own, &row, false, QFont(), colors).background, QColor(Qt::white));
-        CStyleRecord cellBk{kStyleBkColor, QColor(), QColor(1, 2, 3)};
-        QCOMPARE(ResolveCellStyle(&cellBk, &row, false, QFont(), colors).background, QColor(1, 2, 3));
-        // A colour without its bit is not used.
-        CStyleRecord silent{0, QColor(9, 9, 9), QColor(9, 9, 9)};
-        const auto r = ResolveCellStyle(&silent, nullptr, false, QFont(), colors);
+    // A cell's own colour, else the row's unless bit 128, else the list's; a colour without its bit
+    // is not used. A selected row takes the highlight colours but keeps its fonts.
+    void cellColoursFromCellRowOrListAndSelectionHighlights() {
+        const CStyleColors colors{Qt::black, Qt::white, Qt::yellow, Qt::darkBlue};
+        const CStyleRecord row{kStyleBkColor | kStyleTextColor, QColor(255, 0, 0), QColor(200, 255, 255)};
+        const CStyleRecord plain, own{kStyleNoRow, QColor(), QColor()};
+        const CStyleRecord cellBk{kStyleBkColor, QColor(), QColor(1, 2, 3)};
+        const CStyleRecord silent{0, QColor(9, 9, 9), QColor(9, 9, 9)};
+        auto look = [&](const CStyleRecord& cell, const CStyleRecord* r, bool selected = false) {
+            return ResolveCellStyle(&cell, r, selected, QFont(), colors);
+        };
+        QCOMPARE(look(plain, &row).background, QColor(200, 255, 255));
+        QCOMPARE(look(own, &row).background, QColor(Qt::white));
+        QCOMPARE(look(cellBk, &row).background, QColor(1, 2, 3));
+        const auto r = look(silent, nullptr);
         QCOMPARE(r.text, QColor(Qt::black));
         QCOMPARE(r.background, QColor(Qt::white));
         QVERIFY(!r.font);
-    }
 
-    void selectedRowUsesHighlightButKeepsFont() {
-        const CStyleColors colors{Qt::black, Qt::white, Qt::yellow, Qt::darkBlue};
-        CStyleRecord row{kStyleBkColor | kStyleTextColor, QColor(255, 0, 0), QColor(200, 255, 255)};
-        CStyleRecord cell{kStyleBold | kStyleTextColor, QColor(0, 255, 0), QColor()};
-        const auto r = ResolveCellStyle(&cell, &row, true, QFont(), colors);
-        QCOMPARE(r.text, QColor(Qt::yellow));
-        QCOMPARE(r.background, QColor(Qt::darkBlue));
-        QVERIFY(r.font);
-        QCOMPARE(r.font->weight(), QFont::Bold);
+        const CStyleRecord cell{kStyleBold | kStyleTextColor, QColor(0, 255, 0), QColor()};
+        const auto selected = look(cell, &row, true);
+        QCOMPARE(selected.text, QColor(Qt::yellow));
+        QCOMPARE(selected.background, QColor(Qt::darkBlue));
+        QVERIFY(selected.font);
+        QCOMPARE(selected.font->weight(), QFont::Bold);
     }
 
     void boldCellInItalicRowIsBoldItalic() {

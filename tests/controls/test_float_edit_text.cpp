@@ -97,19 +97,6 @@ private slots:
         }
     }
 
-    void groupingOffNeverShowsSeparator() {
-        CFloatEditText m = Model();
-        m.SetGrouping(false);
-        m.SetValue(1234567.5);
-        QCOMPARE(m.Text(), QString("1234567.50"));
-        m.SetTextAndCaret(m.Text(), 0);
-        m.OnChar('9');
-        m.OnChar('8');
-        QCOMPARE(m.Text(), QString("981234567.50"));
-        QVERIFY(!m.Text().contains(','));
-        QCOMPARE(m.GetValue(), 981234567.5);
-    }
-
     // The locale's first characters, unless missing or equal: then the defaults, never one
     // character for both.
     void separatorsFromLocale() {

@@ -206,40 +206,19 @@ private slots:
         QCOMPARE(QColor(page.pixel(cellInside(1, 2).center())), firstShaded ? white : shade);
     }
 
-    void setupDialogTakesTheEditedTexts() {
+    // Texts typed on the first page are taken; margins out of range, or leaving no room between
+    // them, are refused with a message until corrected.
+    void setupDialogTakesTheEditedTextsAndRefusesBadMargins() {
         QPrinter printer;
         printer.setOutputFormat(QPrinter::PdfFormat);
         CListPrintSettings s;
         s.m_strHeader = QStringLiteral("Harbour Grill");
         CListPrintSetup dlg(s, &printer);
         ExpectAccessibleNames(&dlg);
-        kt::WhenModal<QWidget>([&](QWidget*) {
-            dlg.grab().save(Shots() + QStringLiteral("/list-print-setup-1.png"));
-            QTest::mouseClick(dlg.m_pPage1->m_pFooter->viewport(), Qt::LeftButton);
-            QTest::keyClicks(dlg.m_pPage1->m_pFooter, QStringLiteral("Serve hot"));
-            dlg.m_pPage1->m_pPageFormat->setFocus();
-            QTest::keyClicks(dlg.m_pPage1->m_pPageFormat, QStringLiteral("Page %d of %d"));
-            QLineEdit* size = dlg.m_pPage1->m_pContentSize->lineEdit();
-            size->selectAll();
-            QTest::keyClicks(size, QStringLiteral("14pt"));
-            QTest::mouseClick(dlg.m_pPrint, Qt::LeftButton);
-        });
-        QCOMPARE(dlg.exec(), int(QDialog::Accepted));
-        QCOMPARE(dlg.Settings().m_strFooter, QStringLiteral("Serve hot"));
-        QCOMPARE(dlg.Settings().m_strPageFormat, QStringLiteral("Page %d of %d"));
-        QCOMPARE(dlg.Settings().m_strHeader, QStringLiteral("Harbour Grill"));
-        QCOMPARE(dlg.Settings().m_nContentSize, 14);
-        QVERIFY(!dlg.Settings().m_strContentFace.isEmpty());
-    }
-
-    void setupDialogRefusesBadMargins() {
-        QPrinter printer;
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        CListPrintSetup dlg{CListPrintSettings(), &printer};
         QStringList messages;
-        auto type = [](QSpinBox* box, const QString& text) {
+        auto type = [](QWidget* box, const QString& text) {
             box->setFocus();
-            box->selectAll();
+            if (auto* spin = qobject_cast<QSpinBox*>(box)) spin->selectAll();
             QTest::keyClicks(box, text);
         };
         auto pressPrintExpectingMessage = [&] {
@@ -253,6 +232,14 @@ private slots:
             QTest::mouseClick(dlg.m_pPrint, Qt::LeftButton);
         };
         kt::WhenModal<QWidget>([&](QWidget*) {
+            dlg.grab().save(Shots() + QStringLiteral("/list-print-setup-1.png"));
+            QTest::mouseClick(dlg.m_pPage1->m_pFooter->viewport(), Qt::LeftButton);
+            QTest::keyClicks(dlg.m_pPage1->m_pFooter, QStringLiteral("Serve hot"));
+            type(dlg.m_pPage1->m_pPageFormat, QStringLiteral("Page %d of %d"));
+            QLineEdit* size = dlg.m_pPage1->m_pContentSize->lineEdit();
+            size->selectAll();
+            QTest::keyClicks(size, QStringLiteral("14pt"));
+
             QTest::mouseClick(dlg.m_pTabs->tabBar(), Qt::LeftButton, {},
                               dlg.m_pTabs->tabBar()->tabRect(1).center());
             type(dlg.m_pPage2->m_pLeft, QStringLiteral("301"));
@@ -269,9 +256,15 @@ private slots:
         QCOMPARE(dlg.exec(), int(QDialog::Accepted));
         QCOMPARE(messages, (QStringList{QString::fromLatin1(CListPrintSetup::kRangeMessage),
                                         QString::fromLatin1(CListPrintSetup::kNoRoomMessage)}));
-        QCOMPARE(dlg.Settings().m_nMarginLeft, 20);
-        QCOMPARE(dlg.Settings().m_nMarginRight, 15);
-        QCOMPARE(dlg.Settings().m_nMarginTop, -5); // the top margin has no range
+        const CListPrintSettings& now = dlg.Settings();
+        QCOMPARE(now.m_strFooter, QStringLiteral("Serve hot"));
+        QCOMPARE(now.m_strPageFormat, QStringLiteral("Page %d of %d"));
+        QCOMPARE(now.m_strHeader, QStringLiteral("Harbour Grill"));
+        QCOMPARE(now.m_nContentSize, 14);
+        QVERIFY(!now.m_strContentFace.isEmpty());
+        QCOMPARE(now.m_nMarginLeft, 20);
+        QCOMPARE(now.m_nMarginRight, 15);
+        QCOMPARE(now.m_nMarginTop, -5); // the top margin has no range
     }
 
     void cancelInSetupChangesNothingAndPrintsNothing() {
