@@ -11,15 +11,9 @@ public:
     explicit CFakeMeasure(const CListPrintSettings& s) : m_s(s) {}
 
     int Size(EPrintFont font) const {
-        switch (font) {
-        case EPrintFont::Header:
-            return m_s.m_nHeaderSize;
-        case EPrintFont::Footer:
-            return m_s.m_nFooterSize;
-        case EPrintFont::Content:
-            return m_s.m_nContentSize;
-        }
-        return 0;
+        return font == EPrintFont::Header   ? m_s.m_nHeaderSize
+               : font == EPrintFont::Footer ? m_s.m_nFooterSize
+                                            : m_s.m_nContentSize;
     }
     QSize MeasureWrapped(EPrintFont font, const QString& text, int width) const override {
         if (text.isEmpty()) return QSize(0, 0);

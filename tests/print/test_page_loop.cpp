@@ -37,7 +37,11 @@ private:
     CFakeClock& m_clock;
 };
 
-const QString kFormat = QString::fromLatin1(PrintTexts::kPageLine);
+// Runs the pages from..to of a document of `total` pages (the dialog's range too) on a recorder.
+CPageLoopResult Run(CRecorder& rec, CFakeClock& clock, int from, int to, int total) {
+    return RunPageLoop(CPageRange::Make(from, to, 1, total), total,
+                       QString::fromLatin1(PrintTexts::kPageLine), clock, rec);
+}
 } // namespace
 
 class TestPageLoop : public QObject {
@@ -48,7 +52,7 @@ private slots:
         CFakeClock clock;
         CRecorder rec(clock);
         rec.msPerPage = 4000;
-        const CPageLoopResult r = RunPageLoop(CPageRange::Make(1, 3, 1, 3), 3, kFormat, clock, rec);
+        const CPageLoopResult r = Run(rec, clock, 1, 3, 3);
         QVERIFY(r.ok);
         QCOMPARE(r.pagesPrinted, 3);
         QCOMPARE(rec.pages, (QList<int>{1, 2, 3}));
@@ -61,41 +65,36 @@ private slots:
         // Slow pages: minutes and seconds; exactly 60 seconds is still counted in seconds.
         CRecorder slow(clock);
         slow.msPerPage = 90000;
-        QVERIFY(RunPageLoop(CPageRange::Make(1, 2, 1, 2), 2, kFormat, clock, slow).ok);
+        QVERIFY(Run(slow, clock, 1, 2, 2).ok);
         QCOMPARE(slow.lines.at(1), QStringLiteral("Page 2 of 2, 1 minuti, 30 secondi left to end .."));
         QCOMPARE(TimeLeftText(60, 3, QString()), QStringLiteral("60 secondi"));
         QCOMPARE(TimeLeftText(61, 3, QString()), QStringLiteral("1 minuti, 1 secondi"));
 
         // A single page leaves the time empty.
         CRecorder single(clock);
-        QVERIFY(RunPageLoop(CPageRange::Make(1, 1, 1, 1), 1, kFormat, clock, single).ok);
+        QVERIFY(Run(single, clock, 1, 1, 1).ok);
         QCOMPARE(single.lines, QStringList{"Page 1 of 1,  left to end .."});
         QCOMPARE(single.percents, QStringList{"100 %"});
     }
 
-    void cancelOrAPageThatCannotStartEndsTheJob() {
+    // Cancel finishes the current page; a page that cannot start ends the job there. An open-ended
+    // range prints the first page only, a reversed one runs backwards, one outside is clamped.
+    void jobEndsOnCancelOrFailureAndRangesAreMadeSafe() {
         CFakeClock clock;
-        CRecorder cancelled(clock);
+        CRecorder cancelled(clock), failed(clock), open(clock), reverse(clock);
         cancelled.cancelAfter = 2;
-        CPageLoopResult r = RunPageLoop(CPageRange::Make(1, 5, 1, 5), 5, kFormat, clock, cancelled);
+        CPageLoopResult r = Run(cancelled, clock, 1, 5, 5);
         QVERIFY(!r.ok);
-        QCOMPARE(r.pagesPrinted, 2); // the current page is finished
+        QCOMPARE(r.pagesPrinted, 2);
         QCOMPARE(cancelled.pages, (QList<int>{1, 2}));
-        CRecorder failed(clock);
         failed.failStart = 2;
-        r = RunPageLoop(CPageRange::Make(1, 4, 1, 4), 4, kFormat, clock, failed);
+        r = Run(failed, clock, 1, 4, 4);
         QVERIFY(!r.ok);
         QCOMPARE(r.pagesPrinted, 1);
-    }
 
-    void rangesOpenEndedReversedOrOutsideTheDocument() {
-        CFakeClock clock;
-        CRecorder open(clock);
-        const CPageRange range = CPageRange::Make(1, kOpenEndedPage, 1, kOpenEndedPage);
-        QVERIFY(RunPageLoop(range, kOpenEndedPage, kFormat, clock, open).ok);
-        QCOMPARE(open.pages, QList<int>{1}); // only the first page
-        CRecorder reverse(clock);
-        QVERIFY(RunPageLoop(CPageRange::Make(4, 2, 1, 5), 5, kFormat, clock, reverse).ok);
+        QVERIFY(Run(open, clock, 1, kOpenEndedPage, kOpenEndedPage).ok);
+        QCOMPARE(open.pages, QList<int>{1});
+        QVERIFY(Run(reverse, clock, 4, 2, 5).ok);
         QCOMPARE(reverse.pages, (QList<int>{4, 3, 2}));
         QCOMPARE(reverse.lines.at(0), QStringLiteral("Page 1 of 3, ?? left to end .."));
         const CPageRange clamped = CPageRange::Make(0, 9, 1, 3);

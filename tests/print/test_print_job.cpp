@@ -267,59 +267,52 @@ private slots:
         QCOMPARE(now.m_nMarginTop, -5); // the top margin has no range
     }
 
-    void cancelInSetupChangesNothingAndPrintsNothing() {
-        QTemporaryDir dir;
-        QWidget main;
-        CMyListCtrl* grid = MakeGrid(&main, 5);
-        CListCtrlPrint job;
-        job.m_pList = grid;
-        job.m_settings.m_strHeader = QStringLiteral("Harbour Grill");
-        job.Printer().setOutputFormat(QPrinter::PdfFormat);
-        job.Printer().setOutputFileName(dir.filePath("never.pdf"));
-        kt::WhenModal<QWidget>([](QWidget* w) {
-            auto* setup = qobject_cast<CListPrintSetup*>(w);
-            QVERIFY(setup);
-            setup->m_pPage1->m_pHeader->setFocus();
-            QTest::keyClicks(setup->m_pPage1->m_pHeader, QStringLiteral(" and Bar"));
-            QTest::mouseClick(setup->m_pCancel, Qt::LeftButton);
-        });
-        job.Print();
-        QCOMPARE(job.LastResult(), CPrinterJob::EResult::NotStarted);
-        QCOMPARE(job.m_settings.m_strHeader, QStringLiteral("Harbour Grill"));
-        QVERIFY(!QFile::exists(dir.filePath("never.pdf")));
-    }
-
-    void dialogsLeadToAPdfFile() {
-        QTemporaryDir dir;
-        QWidget main;
-        main.show();
-        CMyListCtrl* grid = MakeGrid(&main, 30);
-        CListCtrlPrint job;
-        job.m_pParent = &main;
-        job.m_pList = grid;
-        job.m_strTitle = QStringLiteral("Chowder");
-        job.Printer().setOutputFormat(QPrinter::PdfFormat);
-        job.Printer().setOutputFileName(dir.filePath("chosen.pdf"));
-        QStringList printers;
-        kt::WhenModal<QWidget>([&](QWidget* w) {
-            auto* setup = qobject_cast<CListPrintSetup*>(w);
-            QVERIFY(setup);
-            kt::WhenModal<QWidget>(
-                [&](QWidget* d) {
-                    for (QComboBox* combo : d->findChildren<QComboBox*>())
-                        for (int i = 0; i < combo->count(); ++i)
-                            printers << combo->itemText(i);
-                    d->grab().save(Shots() + QStringLiteral("/print-dialog.png"));
-                    QTest::keyClick(d, Qt::Key_Return);
-                },
-                setup);
-            QTest::keyClick(setup, Qt::Key_Return); // "Print ..." is the default button
-        });
-        job.Print();
-        QVERIFY(printers.filter(QStringLiteral("PDF")).size() > 0);
-        QCOMPARE(job.LastResult(), CPrinterJob::EResult::Printed);
-        QVERIFY(PdfPages(dir.filePath("chosen.pdf")) >= 1);
-        QVERIFY(main.isEnabled());
+    // Cancel in the setup keeps the job's settings and prints nothing; "Print ..." (the default
+    // button) leads to the print dialog, which offers PDF, and on to the file.
+    void dialogsLeadToAPdfFileAndCancelInSetupChangesNothing() {
+        for (bool cancel : {true, false}) {
+            QTemporaryDir dir;
+            QWidget main;
+            main.show();
+            CListCtrlPrint job;
+            job.m_pParent = &main;
+            job.m_pList = MakeGrid(&main, 30);
+            job.m_strTitle = QStringLiteral("Chowder");
+            job.m_settings.m_strHeader = QStringLiteral("Harbour Grill");
+            const QString pdf = dir.filePath("chosen.pdf");
+            job.Printer().setOutputFormat(QPrinter::PdfFormat);
+            job.Printer().setOutputFileName(pdf);
+            QStringList printers;
+            kt::WhenModal<QWidget>([&](QWidget* w) {
+                auto* setup = qobject_cast<CListPrintSetup*>(w);
+                QVERIFY(setup);
+                if (cancel) {
+                    setup->m_pPage1->m_pHeader->setFocus();
+                    QTest::keyClicks(setup->m_pPage1->m_pHeader, QStringLiteral(" and Bar"));
+                    QTest::mouseClick(setup->m_pCancel, Qt::LeftButton);
+                    return;
+                }
+                kt::WhenModal<QWidget>(
+                    [&](QWidget* d) {
+                        for (QComboBox* combo : d->findChildren<QComboBox*>())
+                            for (int i = 0; i < combo->count(); ++i)
+                                printers << combo->itemText(i);
+                        d->grab().save(Shots() + QStringLiteral("/print-dialog.png"));
+                        QTest::keyClick(d, Qt::Key_Return);
+                    },
+                    setup);
+                QTest::keyClick(setup, Qt::Key_Return);
+            });
+            job.Print();
+            QCOMPARE(job.LastResult(),
+                     cancel ? CPrinterJob::EResult::NotStarted : CPrinterJob::EResult::Printed);
+            QCOMPARE(job.m_settings.m_strHeader, QStringLiteral("Harbour Grill"));
+            QVERIFY(main.isEnabled());
+            QCOMPARE(QFile::exists(pdf), !cancel);
+            if (cancel) continue;
+            QVERIFY(printers.filter(QStringLiteral("PDF")).size() > 0);
+            QVERIFY(PdfPages(pdf) >= 1);
+        }
     }
 
     void previewAndPrinterSetupOpenFromTheSetup() {
