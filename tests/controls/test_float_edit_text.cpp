@@ -31,7 +31,7 @@ private slots:
             CFloatEditText m = Model(decimals);
             m.SetValue(value);
             QVERIFY2(m.Text() == text && m.SelStart() == 0 && m.SelEnd() == 0 && m.GetValue() == stored,
-                     text);
+                     qPrintable(QString(text) + " gave " + m.Text()));
         }
         CFloatEditText m = Model();
         m.SetValue(12.345);
