@@ -46,16 +46,16 @@ fs::path DemoChain::s_dir;
 bool DemoChain::s_clean = false;
 std::string DemoChain::s_report;
 
-TEST_F(DemoChain, EveryDownloadLoadsWithoutAMessage) {
+// Every download loads without a message; a short item number is found blank-padded in the items,
+// their units and the history, and a replacement word leads to its word.
+TEST_F(DemoChain, EveryDownloadLoadsAndAShortItemNumberIsFoundBlankPadded) {
     EXPECT_TRUE(s_clean) << s_report;
-    for (const char* name : {"ITEM.DB", "ITEMUNIT.DB", "CUST.DB", "VELOCITY.DB", "ITEMDICT.DB", "ITEMLKUP.DB",
-                             "MNPRICE.DB", "CONTROL.DB"})
+    for (const char* name :
+         {"ITEMUNIT.DB", "VELOCITY.DB", "ITEMDICT.DB", "ITEMLKUP.DB", "MNPRICE.DB", "CONTROL.DB"})
         EXPECT_GT(kdb::CountRecords(File(name)), 0) << name;
     EXPECT_GE(kdb::CountRecords(File("ITEM.DB")), 280);
     EXPECT_GE(kdb::CountRecords(File("CUST.DB")), 12);
-}
 
-TEST_F(DemoChain, AShortItemNumberIsFoundBlankPaddedInEveryFile) {
     CItemDB items;
     ASSERT_EQ(items.OpenFile(File("ITEM.DB").c_str()), 0);
     CItem item;
@@ -71,9 +71,6 @@ TEST_F(DemoChain, AShortItemNumberIsFoundBlankPaddedInEveryFile) {
     ASSERT_EQ(history.OpenFile(File("VELOCITY.DB").c_str()), 0);
     CVelocity h;
     EXPECT_EQ(history.GetHistory(h, "100210", "10101       ", "CS "), 0);
-}
-
-TEST_F(DemoChain, AReplacementWordLeadsToTheItemsOfItsWord) {
     CItemDictDB dict;
     ASSERT_EQ(dict.OpenFile(File("ITEMDICT.DB").c_str()), 0);
     CItemDict entry;
@@ -85,7 +82,6 @@ TEST_F(DemoChain, AReplacementWordLeadsToTheItemsOfItsWord) {
 TEST_F(DemoChain, TheItemSearchFindsItemsByWords) {
     CItemSearch search(s_dir.string());
     int n = search.Search("chix breast");
-    ASSERT_GE(n, 1);
     bool found = false;
     for (int i = 0; i < n; ++i)
         found = found || search.GetItemNumber(i) == "10101       ";
