@@ -24,32 +24,28 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class DemoChain : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        s_dir = fs::temp_directory_path() / ("kr-demo-" + std::to_string(std::random_device{}()));
-        std::vector<std::string> report;
-        s_clean = kdb::BuildDemo(s_dir.string(), KR_DEMO_DATA, &report);
-        for (auto& line : report)
-            s_report += line + "\n";
-    }
-    static void TearDownTestSuite() {
+// The demo built once for the tests of this file, removed when they end.
+struct Demo {
+    fs::path dir = fs::temp_directory_path() / ("kr-demo-" + std::to_string(std::random_device{}()));
+    std::vector<std::string> report;
+    bool clean = kdb::BuildDemo(dir.string(), KR_DEMO_DATA, &report);
+    ~Demo() {
         std::error_code ec;
-        fs::remove_all(s_dir, ec);
+        fs::remove_all(dir, ec);
     }
-    std::string File(const char* name) { return (s_dir / name).string(); }
-    static fs::path s_dir;
-    static bool s_clean;
-    static std::string s_report;
 };
-fs::path DemoChain::s_dir;
-bool DemoChain::s_clean = false;
-std::string DemoChain::s_report;
+const Demo& TheDemo() {
+    static Demo demo;
+    return demo;
+}
+std::string File(const char* name) {
+    return (TheDemo().dir / name).string();
+}
 
 // Every download loads without a message; a short item number is found blank-padded in the items,
 // their units and the history, and a replacement word leads to its word.
-TEST_F(DemoChain, EveryDownloadLoadsAndAShortItemNumberIsFoundBlankPadded) {
-    EXPECT_TRUE(s_clean) << s_report;
+TEST(DemoChain, EveryDownloadLoadsAndAShortItemNumberIsFoundBlankPadded) {
+    EXPECT_TRUE(TheDemo().clean) << ::testing::PrintToString(TheDemo().report);
     for (const char* name :
          {"ITEMUNIT.DB", "VELOCITY.DB", "ITEMDICT.DB", "ITEMLKUP.DB", "MNPRICE.DB", "CONTROL.DB"})
         EXPECT_GT(kdb::CountRecords(File(name)), 0) << name;
@@ -79,8 +75,8 @@ TEST_F(DemoChain, EveryDownloadLoadsAndAShortItemNumberIsFoundBlankPadded) {
 }
 
 #ifdef HAVE_KR_ITEMS
-TEST_F(DemoChain, TheItemSearchFindsItemsByWords) {
-    CItemSearch search(s_dir.string());
+TEST(DemoChain, TheItemSearchFindsItemsByWords) {
+    CItemSearch search(TheDemo().dir.string());
     int n = search.Search("chix breast");
     bool found = false;
     for (int i = 0; i < n; ++i)
@@ -93,9 +89,9 @@ TEST_F(DemoChain, TheItemSearchFindsItemsByWords) {
 #endif
 
 #ifdef HAVE_KR_RECIPE_CORE
-TEST_F(DemoChain, LineDefaultsComeFromTheLoadedFiles) {
+TEST(DemoChain, LineDefaultsComeFromTheLoadedFiles) {
     CDefaultItemInfo info;
-    ASSERT_TRUE(info.Load("100210", "10101       ", "CS ", s_dir.string()));
+    ASSERT_TRUE(info.Load("100210", "10101       ", "CS ", TheDemo().dir.string()));
     EXPECT_EQ(info.m_strDescription, "CHICKEN BREAST BNLS SKNLS 6 OZ IQF");
     EXPECT_EQ(info.m_strBrand, "HARBOR FARMS");
     EXPECT_DOUBLE_EQ(info.m_dPtnPerItem, 106);
