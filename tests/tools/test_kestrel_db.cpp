@@ -16,7 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <optional>
+#include <memory>
 #include <random>
 #include <regex>
 #include <string>
@@ -30,25 +30,16 @@ namespace {
 using kt::Tool;
 using kt::ToolRun;
 
-// A small file system of its own, when the tests may mount one (as root).
-class SmallDisk {
-public:
-    SmallDisk(const fs::path& dir, const std::string& size) : m_dir(dir) {
-        fs::create_directories(dir);
-        std::string options = "size=" + size;
-        m_mounted = ::geteuid() == 0 && ::mount("tmpfs", dir.c_str(), "tmpfs", 0, options.c_str()) == 0;
-    }
-    ~SmallDisk() {
-        if (m_mounted) ::umount2(m_dir.c_str(), MNT_DETACH);
-    }
-    SmallDisk(const SmallDisk&) = delete;
-    SmallDisk& operator=(const SmallDisk&) = delete;
-    bool mounted() const { return m_mounted; }
-
-private:
-    fs::path m_dir;
-    bool m_mounted = false;
-};
+// A small file system of its own at dir, when the tests may mount one (as root); unmounted
+// with the last copy of what this returns, null when there is none.
+std::shared_ptr<fs::path> SmallDisk(const fs::path& dir, const std::string& size) {
+    std::string options = "size=" + size;
+    if (::geteuid() != 0 || ::mount("tmpfs", dir.c_str(), "tmpfs", 0, options.c_str()) != 0) return nullptr;
+    return std::shared_ptr<fs::path>(new fs::path(dir), [](fs::path* d) {
+        ::umount2(d->c_str(), MNT_DETACH);
+        delete d;
+    });
+}
 
 // Lets go of the record files this process has used, so that only the tool holds them.
 void ReleaseRecordFiles() {
@@ -95,8 +86,8 @@ protected:
             SCOPED_TRACE(how);
             fs::path folder = m_dir / how;
             fs::create_directories(folder);
-            std::optional<SmallDisk> disk;
-            if (how[0] == 's' && !disk.emplace(folder, diskSize).mounted()) continue;
+            std::shared_ptr<fs::path> disk = how[0] == 's' ? SmallDisk(folder, diskSize) : nullptr;
+            if (how[0] == 's' && !disk) continue;
             prepare(folder);
             std::vector<std::string> all = {"import", (folder / file).string()};
             all.insert(all.end(), args.begin(), args.end());
