@@ -90,12 +90,15 @@ private:
     fs::path PerUser() const { return Home() / "Documents" / "Kestrel 32"; }
     fs::path Scratch() const { return m_root / "scratch"; }
 
-    void RunStartup() {
+    // Start-up with the customer number given on the command line.
+    void RunStartup(const QString& customer = "100210") {
+        m_app.SetCommandLine(customer);
         m_app.m_nEditorRuns = 0;
         m_app.m_nReloads = 0;
         m_app.m_problems.clear();
         m_app.InitInstance();
-        QCOMPARE(m_app.m_nEditorRuns, 1); // the editor runs in every case
+        QCOMPARE(m_app.m_nEditorRuns, 1); // the editor runs in every case, for that customer
+        QCOMPARE(m_app.m_strEditorCustomer, customer);
     }
 
     void ExpectRecipeFiles(const fs::path& dir, bool present) {
@@ -109,7 +112,6 @@ private slots:
         SetSelectProfileFunction({});
         m_app.m_bDocumentsFail = false;
         m_app.m_bKeepEditorOpen = false;
-        m_app.SetCommandLine("100210");
         std::error_code ec;
         fs::remove_all(Home() / "Documents", ec);
         fs::remove_all(Home() / "Kestrel 32", ec);
@@ -127,7 +129,6 @@ private slots:
         RunStartup();
         QVERIFY(shown);
         QVERIFY(!m_app.GetStartupSucceeded());
-        QCOMPARE(m_app.m_strEditorCustomer, QString("100210"));
         QCOMPARE(fs::current_path(), Scratch());
         ExpectRecipeFiles(Scratch(), false);
         QVERIFY(!fs::exists(Scratch() / "TEMP"));
@@ -147,7 +148,6 @@ private slots:
         ExpectRecipeFiles(PerUser(), true);
         QVERIFY(!fs::exists(Scratch() / "elsewhere"));
         QCOMPARE(m_app.m_nReloads, 0);
-        QCOMPARE(m_app.m_strEditorCustomer, QString("100210"));
         QCOMPARE(QCoreApplication::organizationName(), QString("Corvane"));
         QCOMPARE(QCoreApplication::applicationName(), QString("Kestrel 32"));
 
@@ -159,18 +159,16 @@ private slots:
         ExpectRecipeFiles(Home() / "Kestrel 32", true);
     }
 
-    void chosenProfileUsesItsDirectoryAndReloadsTheLibraries() {
+    void chosenProfileUsesItsDirectoryAndReloadsTheLibrariesWithoutACustomer() {
         fs::path db = Scratch() / "shop";
         QVERIFY(StoreProfile("Shop", db.string()));
-        m_app.SetCommandLine("");
         kt::OnModal([](QWidget* w) { QTest::keyClick(w->focusWidget(), Qt::Key_Return); });
-        RunStartup();
+        RunStartup(""); // no customer
         QVERIFY(m_app.GetStartupSucceeded());
         QCOMPARE(m_app.m_strProfileLocation, QString("Shop"));
         QCOMPARE(m_app.m_nReloads, 1);
         QCOMPARE(m_app.m_editorDirectory, db);
         ExpectRecipeFiles(db, true);
-        QCOMPARE(m_app.m_strEditorCustomer, QString());
     }
 
     void profileWithoutDatabaseDirWorksWhereTheProgramStarted() {
@@ -260,7 +258,6 @@ private slots:
         QCOMPARE(tries, 3);
         QVERIFY(!m_app.GetStartupSucceeded());
         ExpectRecipeFiles(PerUser(), false);
-        QCOMPARE(m_app.m_strEditorCustomer, QString("100210"));
     }
 
     void databaseDirectoryThatIsAFileOrUnwritableIsReportedOnce() {

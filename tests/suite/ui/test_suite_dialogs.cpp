@@ -65,8 +65,7 @@ private slots:
     }
 
     void profileIsAddedAndPickedWithTheKeyboard() {
-        char buffer[260];
-        std::strcpy(buffer, "untouched");
+        char buffer[260] = "untouched";
         auto checked = kt::OnModal([&](QWidget* w) {
             auto* dlg = qobject_cast<CProfileDlg*>(w);
             QVERIFY(dlg);
@@ -112,8 +111,7 @@ private slots:
         QVERIFY(StoreProfile("Main", "/data/main"));
         QVERIFY(StoreProfile("Branch", "/data/branch"));
         QVERIFY(!StoreProfile("a/b", "/data"));
-        char buffer[260];
-        std::strcpy(buffer, "untouched");
+        char buffer[260] = "untouched";
         kt::OnModal([](QWidget* w) {
             auto* dlg = qobject_cast<CProfileDlg*>(w);
             QVERIFY(dlg);
@@ -201,8 +199,7 @@ private slots:
     }
 
     void customerPickerFindsByNameNumberAndShownOrderAndChoosesByKeyOrDoubleClick() {
-        char buffer[8];
-        std::strcpy(buffer, "x");
+        char buffer[8] = "x";
         kt::OnModal([](QWidget* w) {
             auto* dlg = qobject_cast<CCustomerPickerDlg*>(w);
             QVERIFY(dlg);
