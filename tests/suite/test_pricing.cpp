@@ -5,7 +5,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <ostream>
 #include <string>
 
 namespace {
@@ -56,43 +55,36 @@ TEST(PriceRequest, TextsArePaddedOrCutAndNoHistoryClearsTheAmounts) {
     EXPECT_EQ(FloatAt(p, 28), 0.0f);
 }
 
-struct RuleCase {
-    const char* name; // the test's name: stable, unlike a dump of the struct's bytes
-    bool history;
-    float h1, h2, p1, p2, p3;
-    int result;
-    float price;
-};
-
-void PrintTo(const RuleCase& c, std::ostream* os) {
-    *os << c.name;
+// The standard rule: the first non-zero history amount, else the first positive unit figure
+// (negative and NaN figures skipped), else no price.
+TEST(DefaultPrice, ChoosesHistoryThenUnitFigures) {
+    const float nan = std::nanf("");
+    struct {
+        const char* name;
+        bool history;
+        float h1, h2, p1, p2, p3;
+        int result;
+        float price;
+    } cases[] = {{"first history amount", true, 9.5f, 8.0f, 3.0f, 4.0f, 5.0f, 0, 9.5f},
+                 {"second history amount", true, 0.0f, 8.0f, 3.0f, 4.0f, 5.0f, 0, 8.0f},
+                 {"history of zeroes", true, 0.0f, 0.0f, 3.0f, 4.0f, 5.0f, 0, 3.0f},
+                 {"history not present", false, 9.5f, 8.0f, 3.0f, 4.0f, 5.0f, 0, 3.0f},
+                 {"second unit figure", false, 0, 0, 0.0f, 4.0f, 5.0f, 0, 4.0f},
+                 {"negative and NaN skipped", false, 0, 0, -1.0f, nan, 5.0f, 0, 5.0f},
+                 {"negative history", true, -2.0f, 0, 0, 0, 0, -1, -1.0f},
+                 {"nothing to price", false, 0, 0, 0, 0, 0, -1, -1.0f}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CPriceRequest r;
+        r.SetHistory(c.history, c.h1, c.h2);
+        r.SetPricingFigures(c.p1, c.p2, c.p3);
+        EXPECT_EQ(DefaultPrice(r.Data()), c.result);
+        EXPECT_EQ(r.GetPrice(), c.price);
+    }
 }
 
-class Rule : public ::testing::TestWithParam<RuleCase> {};
-
-TEST_P(Rule, ChoosesHistoryThenUnitFigures) {
-    const RuleCase& c = GetParam();
-    CPriceRequest r;
-    r.SetHistory(c.history, c.h1, c.h2);
-    r.SetPricingFigures(c.p1, c.p2, c.p3);
-    EXPECT_EQ(DefaultPrice(r.Data()), c.result);
-    EXPECT_EQ(r.GetPrice(), c.price);
-}
-
-const float kNaN = std::nanf("");
-INSTANTIATE_TEST_SUITE_P(
-    Pricing, Rule,
-    ::testing::Values(RuleCase{"FirstHistoryAmount", true, 9.5f, 8.0f, 3.0f, 4.0f, 5.0f, 0, 9.5f},
-                      RuleCase{"SecondHistoryAmount", true, 0.0f, 8.0f, 3.0f, 4.0f, 5.0f, 0, 8.0f},
-                      RuleCase{"HistoryOfZeroes", true, 0.0f, 0.0f, 3.0f, 4.0f, 5.0f, 0, 3.0f},
-                      RuleCase{"HistoryNotPresent", false, 9.5f, 8.0f, 3.0f, 4.0f, 5.0f, 0, 3.0f},
-                      RuleCase{"SecondUnitFigure", false, 0, 0, 0.0f, 4.0f, 5.0f, 0, 4.0f},
-                      RuleCase{"NegativeAndNaNSkipped", false, 0, 0, -1.0f, kNaN, 5.0f, 0, 5.0f},
-                      RuleCase{"NegativeHistory", true, -2.0f, 0, 0, 0, 0, -1, -1.0f},
-                      RuleCase{"NothingToPrice", false, 0, 0, 0, 0, 0, -1, -1.0f}),
-    [](const ::testing::TestParamInfo<RuleCase>& info) { return std::string(info.param.name); });
-
-TEST(DefaultPrice, WritesOnlyThePriceField) {
+// The rule writes the price field alone; a replaced rule is used until the standard one is back.
+TEST(DefaultPrice, WritesOnlyThePriceFieldAndCanBeReplacedAndRestored) {
     uint8_t bytes[CPriceRequest::kSize];
     std::memset(bytes, 0xAB, sizeof bytes);
     CPriceRequest r;
@@ -104,12 +96,8 @@ TEST(DefaultPrice, WritesOnlyThePriceField) {
     EXPECT_EQ(bytes[111], 0xAB);
     EXPECT_EQ(bytes[116], 0xAB);
     EXPECT_EQ(DefaultPrice(nullptr), -1);
-}
 
-TEST(DefaultPrice, ARuleCanBeReplacedAndRestored) {
     auto previous = SetDefaultPriceFunction([](void*) { return -1; });
-    CPriceRequest r;
-    r.SetPricingFigures(6.25f, 0, 0);
     EXPECT_EQ(DefaultPrice(r.Data()), -1);
     EXPECT_EQ(r.GetPrice(), -1.0f);
     SetDefaultPriceFunction(previous);

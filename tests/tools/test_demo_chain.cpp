@@ -24,38 +24,34 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class DemoChain : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        s_dir = fs::temp_directory_path() / ("kr-demo-" + std::to_string(std::random_device{}()));
-        std::vector<std::string> report;
-        s_clean = kdb::BuildDemo(s_dir.string(), KR_DEMO_DATA, &report);
-        for (auto& line : report)
-            s_report += line + "\n";
-    }
-    static void TearDownTestSuite() {
+// The demo built once for the tests of this file, removed when they end.
+struct Demo {
+    fs::path dir = fs::temp_directory_path() / ("kr-demo-" + std::to_string(std::random_device{}()));
+    std::vector<std::string> report;
+    bool clean = kdb::BuildDemo(dir.string(), KR_DEMO_DATA, &report);
+    ~Demo() {
         std::error_code ec;
-        fs::remove_all(s_dir, ec);
+        fs::remove_all(dir, ec);
     }
-    std::string File(const char* name) { return (s_dir / name).string(); }
-    static fs::path s_dir;
-    static bool s_clean;
-    static std::string s_report;
 };
-fs::path DemoChain::s_dir;
-bool DemoChain::s_clean = false;
-std::string DemoChain::s_report;
+const Demo& TheDemo() {
+    static Demo demo;
+    return demo;
+}
+std::string File(const char* name) {
+    return (TheDemo().dir / name).string();
+}
 
-TEST_F(DemoChain, EveryDownloadLoadsWithoutAMessage) {
-    EXPECT_TRUE(s_clean) << s_report;
-    for (const char* name : {"ITEM.DB", "ITEMUNIT.DB", "CUST.DB", "VELOCITY.DB", "ITEMDICT.DB", "ITEMLKUP.DB",
-                             "MNPRICE.DB", "CONTROL.DB"})
+// Every download loads without a message; a short item number is found blank-padded in the items,
+// their units and the history, and a replacement word leads to its word.
+TEST(DemoChain, EveryDownloadLoadsAndAShortItemNumberIsFoundBlankPadded) {
+    EXPECT_TRUE(TheDemo().clean) << ::testing::PrintToString(TheDemo().report);
+    for (const char* name :
+         {"ITEMUNIT.DB", "VELOCITY.DB", "ITEMDICT.DB", "ITEMLKUP.DB", "MNPRICE.DB", "CONTROL.DB"})
         EXPECT_GT(kdb::CountRecords(File(name)), 0) << name;
     EXPECT_GE(kdb::CountRecords(File("ITEM.DB")), 280);
     EXPECT_GE(kdb::CountRecords(File("CUST.DB")), 12);
-}
 
-TEST_F(DemoChain, AShortItemNumberIsFoundBlankPaddedInEveryFile) {
     CItemDB items;
     ASSERT_EQ(items.OpenFile(File("ITEM.DB").c_str()), 0);
     CItem item;
@@ -71,9 +67,6 @@ TEST_F(DemoChain, AShortItemNumberIsFoundBlankPaddedInEveryFile) {
     ASSERT_EQ(history.OpenFile(File("VELOCITY.DB").c_str()), 0);
     CVelocity h;
     EXPECT_EQ(history.GetHistory(h, "100210", "10101       ", "CS "), 0);
-}
-
-TEST_F(DemoChain, AReplacementWordLeadsToTheItemsOfItsWord) {
     CItemDictDB dict;
     ASSERT_EQ(dict.OpenFile(File("ITEMDICT.DB").c_str()), 0);
     CItemDict entry;
@@ -82,10 +75,9 @@ TEST_F(DemoChain, AReplacementWordLeadsToTheItemsOfItsWord) {
 }
 
 #ifdef HAVE_KR_ITEMS
-TEST_F(DemoChain, TheItemSearchFindsItemsByWords) {
-    CItemSearch search(s_dir.string());
+TEST(DemoChain, TheItemSearchFindsItemsByWords) {
+    CItemSearch search(TheDemo().dir.string());
     int n = search.Search("chix breast");
-    ASSERT_GE(n, 1);
     bool found = false;
     for (int i = 0; i < n; ++i)
         found = found || search.GetItemNumber(i) == "10101       ";
@@ -97,9 +89,9 @@ TEST_F(DemoChain, TheItemSearchFindsItemsByWords) {
 #endif
 
 #ifdef HAVE_KR_RECIPE_CORE
-TEST_F(DemoChain, LineDefaultsComeFromTheLoadedFiles) {
+TEST(DemoChain, LineDefaultsComeFromTheLoadedFiles) {
     CDefaultItemInfo info;
-    ASSERT_TRUE(info.Load("100210", "10101       ", "CS ", s_dir.string()));
+    ASSERT_TRUE(info.Load("100210", "10101       ", "CS ", TheDemo().dir.string()));
     EXPECT_EQ(info.m_strDescription, "CHICKEN BREAST BNLS SKNLS 6 OZ IQF");
     EXPECT_EQ(info.m_strBrand, "HARBOR FARMS");
     EXPECT_DOUBLE_EQ(info.m_dPtnPerItem, 106);

@@ -33,6 +33,12 @@ void Screenshot(QWidget* window, const QString& name) {
     window->grab().save(QString(KR_SCREENSHOT_DIR) + "/" + name + ".png");
 }
 
+void ClickButton(QWidget* dlg, const QString& caption) {
+    for (QPushButton* button : dlg->findChildren<QPushButton*>())
+        if (button->text() == caption) return QTest::mouseClick(button, Qt::LeftButton);
+    QFAIL(qPrintable("no button " + caption));
+}
+
 QString SelectedNumber(CCustomerPickerDlg* dlg) {
     int row = dlg->GetList()->GetFirstSelectedRow();
     return row < 0 ? QString() : dlg->GetList()->GetCellText(row, 0);
@@ -59,10 +65,8 @@ private slots:
     }
 
     void profileIsAddedAndPickedWithTheKeyboard() {
-        char buffer[260];
-        std::strcpy(buffer, "untouched");
-        bool checked = false;
-        kt::OnModal([&](QWidget* w) {
+        char buffer[260] = "untouched";
+        auto checked = kt::OnModal([&](QWidget* w) {
             auto* dlg = qobject_cast<CProfileDlg*>(w);
             QVERIFY(dlg);
             QCOMPARE(dlg->GetList()->GetItemCount(), 0);
@@ -74,11 +78,7 @@ private slots:
                 QTest::keyClicks(add->focusWidget(), "/srv/kestrel/store12");
                 QTest::keyClick(add->focusWidget(), Qt::Key_Return);
             });
-            QPushButton* add = nullptr;
-            for (QPushButton* button : dlg->findChildren<QPushButton*>())
-                if (button->text() == "&Add...") add = button;
-            QVERIFY(add);
-            QTest::mouseClick(add, Qt::LeftButton);
+            ClickButton(dlg, "&Add...");
             QCOMPARE(dlg->GetList()->GetItemCount(), 1);
             QCOMPARE(dlg->GetList()->GetCellText(0, 0), QString("Store 12"));
             ExpectAccessibleNames(dlg);
@@ -91,15 +91,13 @@ private slots:
                 QTest::keyClicks(edits[1], "pw");
                 QTest::keyClick(edits[1], Qt::Key_Return);
             });
-            for (QPushButton* button : dlg->findChildren<QPushButton*>())
-                if (button->text() == "Pass&word...") QTest::mouseClick(button, Qt::LeftButton);
+            ClickButton(dlg, "Pass&word...");
             QVERIFY(CheckPassword("pw") && HasPassword());
             dlg->GetList()->setFocus();
             QTest::keyClick(dlg->focusWidget(), Qt::Key_Return);
-            checked = true;
         });
         QCOMPARE(SelectProfile(0, buffer, nullptr), 0);
-        QVERIFY(checked);
+        QVERIFY(*checked);
         QCOMPARE(QString(buffer), QString("Store 12"));
         std::vector<CProfileEntry> profiles = StoredProfiles();
         QCOMPARE(profiles.size(), size_t(1));
@@ -113,8 +111,7 @@ private slots:
         QVERIFY(StoreProfile("Main", "/data/main"));
         QVERIFY(StoreProfile("Branch", "/data/branch"));
         QVERIFY(!StoreProfile("a/b", "/data"));
-        char buffer[260];
-        std::strcpy(buffer, "untouched");
+        char buffer[260] = "untouched";
         kt::OnModal([](QWidget* w) {
             auto* dlg = qobject_cast<CProfileDlg*>(w);
             QVERIFY(dlg);
@@ -133,7 +130,7 @@ private slots:
         QCOMPARE(QString(buffer), QString("Branch"));
     }
 
-    void passwordIsKeptOnlyAsAnArgon2idHash() {
+    void passwordIsASaltedArgon2idHashAskedForThriceAndChangedOnlyWithTheCurrentOne() {
         QVERIFY(!HasPassword());
         QCOMPARE(ValidatePassword(), 1); // no password: no dialog, passes
         QVERIFY(SetPassword("s3cret!"));
@@ -149,9 +146,8 @@ private slots:
         QVERIFY(CheckPassword("s3cret!"));
         QVERIFY(SetPassword(""));
         QVERIFY(!HasPassword());
-    }
 
-    void threeWrongPasswordsFail() {
+        // Asked for: three wrong tries fail, a wrong one then the right one passes.
         QVERIFY(SetPassword("right"));
         int tries = 0;
         kt::OnModal([&](QWidget* w) {
@@ -177,10 +173,8 @@ private slots:
             QTest::keyClick(w->focusWidget(), Qt::Key_Return);
         });
         QCOMPARE(ValidatePassword(), 1);
-    }
 
-    void passwordChangeNeedsTheCurrentOneAndAMatchingConfirmation() {
-        QVERIFY(SetPassword("old"));
+        // A change needs the current password and a matching confirmation.
         CChangePasswordDlg dlg;
         kt::OnModal([](QWidget* w) {
             auto edits = w->findChildren<QLineEdit*>();
@@ -190,7 +184,7 @@ private slots:
             QTest::keyClicks(edits[2], "new");
             QTest::keyClick(edits[2], Qt::Key_Return);
             QVERIFY(w->isVisible()); // wrong current password
-            QTest::keyClicks(edits[0], "old");
+            QTest::keyClicks(edits[0], "right");
             edits[2]->clear();
             QTest::keyClicks(edits[2], "newer");
             QTest::keyClick(edits[2], Qt::Key_Return);
@@ -201,12 +195,11 @@ private slots:
         });
         QCOMPARE(dlg.exec(), int(QDialog::Accepted));
         QVERIFY(CheckPassword("new"));
-        QVERIFY(!CheckPassword("old"));
+        QVERIFY(!CheckPassword("right"));
     }
 
-    void customerPickerTypeAheadByNameAndNumber() {
-        char buffer[8];
-        std::strcpy(buffer, "x");
+    void customerPickerFindsByNameNumberAndShownOrderAndChoosesByKeyOrDoubleClick() {
+        char buffer[8] = "x";
         kt::OnModal([](QWidget* w) {
             auto* dlg = qobject_cast<CCustomerPickerDlg*>(w);
             QVERIFY(dlg);
@@ -221,13 +214,13 @@ private slots:
         QCOMPARE(SelectCust(0, "Recipe", buffer, 0, nullptr), 1);
         QCOMPARE(QString(buffer), QString("100210"));
 
+        // Down in the find field moves the list on; Enter of the keypad chooses too.
         QString expected;
         kt::OnModal([&](QWidget* w) {
             auto* dlg = qobject_cast<CCustomerPickerDlg*>(w);
             QTest::keyClicks(dlg->GetFindEdit(), "1003");
             QCOMPARE(SelectedNumber(dlg), QString("100355"));
             int row = dlg->GetList()->GetFirstSelectedRow();
-            // Down in the find field moves the list on.
             QTest::keyClick(dlg->GetFindEdit(), Qt::Key_Down);
             QCOMPARE(dlg->GetList()->GetFirstSelectedRow(), row + 1);
             expected = SelectedNumber(dlg);
@@ -235,12 +228,8 @@ private slots:
         });
         QCOMPARE(SelectCust(0, "Recipe", buffer, 0, nullptr), 1);
         QCOMPARE(QString(buffer), expected);
-    }
 
-    void customerPickerSortsByHeaderAndChoosesByDoubleClick() {
-        char buffer[8];
-        std::strcpy(buffer, "x");
-        QString expected;
+        // A click on a header sorts; a double-click chooses; Escape chooses nothing.
         kt::OnModal([&](QWidget* w) {
             auto* dlg = qobject_cast<CCustomerPickerDlg*>(w);
             CMyListCtrl* list = dlg->GetList();
@@ -251,7 +240,6 @@ private slots:
                 QVERIFY(
                     list->GetCellText(row - 1, 1).compare(list->GetCellText(row, 1), Qt::CaseInsensitive) <=
                     0);
-            // Type-ahead follows the order shown.
             // Type-ahead follows the order shown: the first name starting with "b".
             int first = -1;
             for (int row = 0; row < list->GetItemCount() && first < 0; ++row)
@@ -270,13 +258,10 @@ private slots:
         kt::OnModal([](QWidget* w) { QTest::keyClick(w->focusWidget(), Qt::Key_Escape); });
         QCOMPARE(SelectCust(0, "Recipe", buffer, 0, nullptr), 0);
         QCOMPARE(QString(buffer), QString("x"));
-    }
 
-    void customerPickerWithoutACustomerFileChoosesNothing() {
+        // Without a customer file: an empty list, and Enter chooses nothing.
         QTemporaryDir empty;
         QVERIFY(QDir::setCurrent(empty.path()));
-        char buffer[8];
-        std::strcpy(buffer, "x");
         kt::OnModal([](QWidget* w) {
             auto* dlg = qobject_cast<CCustomerPickerDlg*>(w);
             QCOMPARE(dlg->GetList()->GetItemCount(), 0);
@@ -291,8 +276,7 @@ private slots:
     void itemInformationShowsUnitsHistoryAndTodaysPrice() {
         CDefaultItemInfo expected;
         QVERIFY(expected.Load("100210", "10101       ", "CS "));
-        bool checked = false;
-        kt::OnModal([&](QWidget* w) {
+        auto checked = kt::OnModal([&](QWidget* w) {
             auto* dlg = qobject_cast<CItemInfoDlg*>(w);
             QVERIFY(dlg);
             QVERIFY(dlg->IsFound());
@@ -312,10 +296,9 @@ private slots:
             ExpectAccessibleNames(dlg);
             Screenshot(dlg, "item_information");
             QTest::keyClick(dlg->focusWidget(), Qt::Key_Escape);
-            checked = true;
         });
         DispItemInfo("10101", "100210", nullptr, nullptr);
-        QVERIFY(checked);
+        QVERIFY(*checked);
 
         kt::OnModal([&](QWidget* w) {
             auto* dlg = qobject_cast<CItemInfoDlg*>(w);
