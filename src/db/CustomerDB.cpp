@@ -8,7 +8,7 @@ const std::vector<BtrKeySegment>& CCustomerDB::KeySegments() {
     static const std::vector<BtrKeySegment> segments = {
         rec::Segment(f, "m_strNumber", 0, btr::KT_STRING), rec::Segment(f, "m_strName", 3, btr::KT_STRING),
         rec::Segment(f, "m_strCode33", 3, btr::KT_STRING), rec::Segment(f, "m_strCode37", 3, btr::KT_STRING),
-        rec::Segment(f, "m_strCode33", 3, btr::KT_STRING, 12)};
+        rec::Segment(f, "m_strCode33", 3, btr::KT_STRING, "m_strCode37")};
     return segments;
 }
 
@@ -24,8 +24,8 @@ void CCustomerDB::ImportLine(int firstChar) {
     CCustomer customer;
     ImportRecordLine(
         firstChar, line,
-        {6, "Error %d Deleting Customer %s", "Error %d Writing to Database",
-         [this](const std::string& key) { return DeleteRecord(key); },
+        {rec::LineWidth(Fields(), "m_strNumber", "m_strNumber"), "Error %d Deleting Customer %s",
+         "Error %d Writing to Database", [this](const std::string& key) { return DeleteRecord(key); },
          [&](const std::string& l) { return GetRecord(customer, rec::LineText(Fields(), l, "m_strNumber")); },
          [&](const std::string& l, size_t length, std::string& error) {
              return rec::ReadLine(Fields(), l, length, customer, error);

@@ -15,7 +15,7 @@ const std::vector<BtrKeySegment>& CItemDB::KeySegments() {
         rec::Segment(Fields(), "m_strCode15", 19, btr::KT_STRING),
         rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING),
         rec::Segment(Fields(), "m_strCode20", 3, btr::KT_STRING),
-        rec::Segment(Fields(), "m_strCode12", 19, btr::KT_STRING, 8),
+        rec::Segment(Fields(), "m_strCode12", 19, btr::KT_STRING, "m_strCode15"),
         rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING)};
     return segments;
 }
@@ -31,7 +31,8 @@ void CItemDB::ImportLine(int firstChar) {
     CItem item;
     uint8_t* record = nullptr;
     ImportRecordLine(firstChar, m_strImportLine,
-                     {12, "Error %d Deleting Item %s", "Error %d Writing to Database",
+                     {rec::LineWidth(Fields(), "m_strItemNumber", "m_strItemNumber"),
+                      "Error %d Deleting Item %s", "Error %d Writing to Database",
                       [this](const std::string& key) { return DeleteRecord(key); },
                       [&](const std::string& line) {
                           m_importBuffer.assign(kBufferSize, 0);

@@ -6,7 +6,7 @@ const std::vector<BtrKeySegment>& CItemLookupDB::KeySegments() {
     // 0: word; 1: word and item
     static const std::vector<BtrKeySegment> segments = {
         rec::Segment(Fields(), "m_strWord", btr::KF_DUPLICATES, btr::KT_STRING),
-        rec::Segment(Fields(), "m_strWord", 0, btr::KT_STRING, 32)};
+        rec::Segment(Fields(), "m_strWord", 0, btr::KT_STRING, "m_strItem")};
     return segments;
 }
 

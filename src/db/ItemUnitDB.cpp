@@ -15,7 +15,7 @@ int CItemUnitDB::GetLineLength() const {
 const std::vector<BtrKeySegment>& CItemUnitDB::KeySegments() {
     // 0: item and code character; 1: item; 2: item and unit
     static const std::vector<BtrKeySegment> segments = {
-        rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING, 13),
+        rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING, "m_cCode1"),
         rec::Segment(Fields(), "m_strItemNumber", 1, btr::KT_STRING),
         rec::Segment(Fields(), "m_strItemNumber", 16, btr::KT_STRING),
         rec::Segment(Fields(), "m_strUnit", 0, btr::KT_STRING)};
@@ -35,8 +35,8 @@ void CItemUnitDB::ImportLine(int firstChar) {
     uint8_t record[kRecordLength] = {};
     bool written = ImportRecordLine(
         firstChar, line,
-        {15, "Error %d Deleting Item Unit %s", "Error %d Writing to Unit Database",
-         [this](const std::string& key) { return DeleteRecord(key); },
+        {rec::LineWidth(Fields(), "m_strItemNumber", "m_strUnit"), "Error %d Deleting Item Unit %s",
+         "Error %d Writing to Unit Database", [this](const std::string& key) { return DeleteRecord(key); },
          [&](const std::string& l) {
              FillKey(2,
                      rec::LineText(Fields(), l, "m_strItemNumber") + rec::LineText(Fields(), l, "m_strUnit"));

@@ -8,7 +8,7 @@ using namespace fields;
 const std::vector<BtrKeySegment>& CManualPriceDB::KeySegments() {
     // 0: selectors, customer, item and unit; 1: item; 2: quote id
     static const std::vector<BtrKeySegment> segments = {
-        rec::Segment(Fields(), "m_strSelector4", 0, btr::KT_STRING, kKeyLength),
+        rec::Segment(Fields(), "m_strSelector4", 0, btr::KT_STRING, "m_strUnit"),
         rec::Segment(Fields(), "m_strItem", 3, btr::KT_STRING),
         rec::Segment(Fields(), "m_strQuoteId", 3, btr::KT_STRING)};
     return segments;
@@ -121,9 +121,10 @@ int CManualPriceDB::UpdateOrInsertQuote(CManualPrice& quote) {
 
 int CManualPriceDB::DeleteByKeyText(const std::string& text) {
     CManualPrice stored;
-    int status = GetRecord(stored, text.substr(0, kKeyLength));
+    const size_t keyLength = KeyLength(0);
+    int status = GetRecord(stored, text.substr(0, keyLength));
     if (status != 0) return status;
-    std::string requested = text.size() > kKeyLength ? Upper(text.substr(kKeyLength, kQuoteIdLength)) : "";
+    std::string requested = text.size() > keyLength ? Upper(text.substr(keyLength, kQuoteIdLength)) : "";
     bool emptyId = stored.m_strQuoteId.find_first_not_of(' ') == std::string::npos;
     if (stored.m_bWithdrawn || emptyId || stored.m_strQuoteId == requested) return Delete();
     return btr::B_KEY_VALUE_NOT_FOUND;

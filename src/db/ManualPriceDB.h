@@ -24,7 +24,6 @@ public:
 class CManualPriceDB : public CRecordFile<CManualPrice, CManualPriceDB> {
 public:
     static constexpr uint16_t kRecordLength = 88;
-    static constexpr size_t kKeyLength = 33;
     static constexpr size_t kQuoteIdLength = 35;
     static constexpr float kPriceLimit = 9999.99f;
 

@@ -5,7 +5,8 @@
 const std::vector<BtrKeySegment>& CMenuHdrDB::KeySegments() {
     // 0: record type and customer; 1: recipe key
     static const std::vector<BtrKeySegment> segments = {
-        rec::Segment(Fields(), "m_cRecordType", btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING, 9),
+        rec::Segment(Fields(), "m_cRecordType", btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING,
+                     "m_strCustomer"),
         rec::Segment(Fields(), "m_strRecipeKey", 0, btr::KT_STRING)};
     return segments;
 }

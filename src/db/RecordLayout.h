@@ -140,6 +140,15 @@ BtrKeySegment Segment(const Layout<R>& layout, const char* name, uint16_t flags,
     if (!f) return {0, 0, flags, type};
     return {static_cast<uint16_t>(f->offset + 1), span ? span : f->width, flags, type};
 }
+// A key segment from the first field through the last one.
+template <class R>
+BtrKeySegment Segment(const Layout<R>& layout, const char* first, uint16_t flags, uint8_t type,
+                      const char* last) {
+    const Field<R>* from = Find(layout, first);
+    const Field<R>* to = Find(layout, last);
+    if (!from || !to || to->offset < from->offset) return {0, 0, flags, type};
+    return Segment(layout, first, flags, type, static_cast<uint16_t>(to->offset + to->width - from->offset));
+}
 
 // What is wrong with a layout: a field wider or narrower than its encoding, past the record's
 // end, or overlapping the one before it (fields in offset order). Empty when sound.
@@ -186,6 +195,15 @@ template <class R> std::string CheckLine(const Layout<R>& layout) {
 template <class R> const std::vector<const Field<R>*>& LineFields(const Layout<R>& layout) {
     static const std::vector<const Field<R>*> fields = OnTheLine(layout);
     return fields;
+}
+
+// The columns of a line from the first field's through the last one's (the key part of a line).
+template <class R> size_t LineWidth(const Layout<R>& layout, const char* first, const char* last) {
+    const Field<R>* from = Find(layout, first);
+    const Field<R>* to = Find(layout, last);
+    if (!from || !to || to->line.at < from->line.at) return 0;
+    return static_cast<size_t>(to->line.at + ichg::ColumnWidth(to->line.kind, to->line.width) -
+                               from->line.at);
 }
 
 // The columns of a line the named field takes, as they stand (a key looked up before the line is read).

@@ -28,26 +28,25 @@ int CVelocityDB::GetLineLength() const {
 const std::vector<BtrKeySegment>& CVelocityDB::KeySegments() {
     const uint8_t s = btr::KT_STRING;
     const auto& f = Fields();
-    auto part = [&](const char* name, uint16_t flags, uint16_t span = 0) {
-        return rec::Segment(f, name, flags, s, span);
+    auto part = [&](const char* name, uint16_t flags, const char* last = nullptr) {
+        return rec::Segment(f, name, flags, s, last ? last : name);
     };
     // Item and unit sit together: one segment of both.
-    const uint16_t itemUnit = 15;
     BtrKeySegment date = rec::Segment(f, "last date (key)", btr::KF_EXTENDED_TYPE | kMore, btr::KT_DATE);
     static const std::vector<BtrKeySegment> segments = {
         // 0: customer, 5-character code, item and unit
-        part("m_strCustomer", kMore), part("m_strCode5", kMore), part("m_strItem", kLast, itemUnit),
+        part("m_strCustomer", kMore), part("m_strCode5", kMore), part("m_strItem", kLast, "m_strUnit"),
         // 1: customer, item, unit (unique)
-        part("m_strCustomer", 0, 21),
+        part("m_strCustomer", 0, "m_strUnit"),
         // 2: item
         part("m_strItem", kLast),
         // 3: customer, 3-character code, item and unit
-        part("m_strCustomer", kMore), part("m_strCode3", kMore), part("m_strItem", kLast, itemUnit),
+        part("m_strCustomer", kMore), part("m_strCode3", kMore), part("m_strItem", kLast, "m_strUnit"),
         // 4: customer, both codes, item and unit
         part("m_strCustomer", kMore), part("m_strCode3", kMore), part("m_strCode5", kMore),
-        part("m_strItem", kLast, itemUnit),
+        part("m_strItem", kLast, "m_strUnit"),
         // 5: customer, last date, 5-character code, item and unit
-        part("m_strCustomer", kMore), date, part("m_strCode5", kMore), part("m_strItem", kLast, itemUnit)};
+        part("m_strCustomer", kMore), date, part("m_strCode5", kMore), part("m_strItem", kLast, "m_strUnit")};
     return segments;
 }
 
@@ -75,8 +74,8 @@ void CVelocityDB::ImportLine(int firstChar) {
     CVelocity history;
     auto column = [](const std::string& l, const char* name) { return rec::LineText(Fields(), l, name); };
     ImportRecordLine(firstChar, line,
-                     {21, "Error %d Deleting Item History for %s",
-                      "Error %d Writing to database at offset %ld",
+                     {rec::LineWidth(Fields(), "m_strCustomer", "m_strUnit"),
+                      "Error %d Deleting Item History for %s", "Error %d Writing to database at offset %ld",
                       [&](const std::string& key) {
                           return ClearOrDelete(column(key, "m_strCustomer"), column(key, "m_strItem"),
                                                column(key, "m_strUnit"), false);
