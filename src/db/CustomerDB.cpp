@@ -30,10 +30,7 @@ void CCustomerDB::ImportLine(int firstChar) {
          [&](const std::string& l, size_t length, std::string& error) {
              return rec::ReadLine(Fields(), l, length, customer, error);
          },
-         [&](bool) {
-             int status = UpdateRecord(customer);
-             return status == btr::B_KEY_VALUE_NOT_FOUND ? InsertRecord(customer) : status;
-         }});
+         [&](bool found) { return found ? UpdateRead(customer, 0) : InsertRecord(customer); }});
 }
 
 #define KR_RECORD CCustomer

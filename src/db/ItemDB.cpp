@@ -29,28 +29,17 @@ std::string CItemDB::WriteLine(const CItem& item, int version) {
 void CItemDB::ImportLine(int firstChar) {
     // An item already on file keeps what this version's line does not carry (and its notes).
     CItem item;
-    uint8_t* record = nullptr;
     ImportRecordLine(firstChar, m_strImportLine,
                      {rec::LineWidth(Fields(), "m_strItemNumber", "m_strItemNumber"),
                       "Error %d Deleting Item %s", "Error %d Writing to Database",
                       [this](const std::string& key) { return DeleteRecord(key); },
                       [&](const std::string& line) {
-                          m_importBuffer.assign(kBufferSize, 0);
-                          record = m_importBuffer.data();
-                          FillKey(0, rec::LineText(Fields(), line, "m_strItemNumber"));
-                          uint16_t length = static_cast<uint16_t>(kBufferSize);
-                          int status = GetEqual(record, &length, KeyBuffer(0), 0);
-                          if (status == 0) Unpack(record, item);
-                          return status;
+                          return GetRecord(item, rec::LineText(Fields(), line, "m_strItemNumber"));
                       },
                       [&](const std::string& line, size_t length, std::string& error) {
                           return rec::ReadLine(Fields(), line, length, item, error);
                       },
-                      [&](bool found) {
-                          if (!found) return InsertRecord(item);
-                          uint16_t length = Pack(item, record);
-                          return Update(record, &length, KeyBuffer(0), 0);
-                      }});
+                      [&](bool found) { return found ? UpdateRead(item, 0) : InsertRecord(item); }});
 }
 
 #define KR_RECORD CItem

@@ -77,5 +77,4 @@ public:
 
 protected:
     std::string m_strImportLine;
-    std::vector<uint8_t> m_importBuffer;
 };

@@ -32,29 +32,19 @@ void CItemUnitDB::ImportLine(int firstChar) {
     // A unit already on file keeps what this version's line does not carry.
     std::string& line = m_strImportLine;
     CItemUnit unit;
-    uint8_t record[kRecordLength] = {};
     bool written = ImportRecordLine(
         firstChar, line,
         {rec::LineWidth(Fields(), "m_strItemNumber", "m_strUnit"), "Error %d Deleting Item Unit %s",
          "Error %d Writing to Unit Database", [this](const std::string& key) { return DeleteRecord(key); },
          [&](const std::string& l) {
-             FillKey(2,
-                     rec::LineText(Fields(), l, "m_strItemNumber") + rec::LineText(Fields(), l, "m_strUnit"));
-             uint16_t length = kRecordLength;
-             int status = GetEqual(record, &length, KeyBuffer(2), 2);
-             if (status == 0) Unpack(record, unit);
-             return status;
+             std::string key =
+                 rec::LineText(Fields(), l, "m_strItemNumber") + rec::LineText(Fields(), l, "m_strUnit");
+             return GetRecord(unit, key, 2);
          },
          [&](const std::string& l, size_t length, std::string& error) {
              return rec::ReadLine(Fields(), l, length, unit, error);
          },
-         [&](bool found) {
-             if (!found) return InsertRecord(unit);
-             Pack(unit, record);
-             uint16_t length = kRecordLength;
-             int status = Update(record, &length, KeyBuffer(2), 2);
-             return status == 0 && length != kRecordLength ? btr::B_DATALENGTH_ERROR : status;
-         }});
+         [&](bool found) { return found ? UpdateRead(unit, 2) : InsertRecord(unit); }});
     // A unit no longer sold withdraws the item history of that item and unit.
     if (!written || unit.m_bFlag1) return;
     CVelocityDB history;

@@ -284,15 +284,28 @@ protected:
     // other fields keep the form they are stored in, which the record object might not give back
     // (a lower-case code, a date written in another zone). 8 when no record was read.
     int UpdateStored(int keyNumber, const std::function<void(uint8_t* record)>& change) {
-        uint8_t* key = KeyBuffer(keyNumber);
-        if (!key) return btr::B_INVALID_KEYNUMBER;
-        if (m_readLength == 0) return btr::B_POSITION_NOT_SET;
-        change(m_read.data());
-        uint16_t length = m_readLength;
-        return Update(m_read.data(), &length, key, keyNumber);
+        return RewriteRead(keyNumber, [&] {
+            change(m_read.data());
+            return m_readLength;
+        });
+    }
+    // Rewrites the record last read (on keyNumber) from the record object, over its stored bytes
+    // as UpdateRecord does, without reading it again. 8 when no record was read.
+    int UpdateRead(R& record, int keyNumber) {
+        return RewriteRead(keyNumber, [&] { return PackInto(record, m_read.data()); });
     }
 
 private:
+    // Updates the record last read with the bytes write leaves in its buffer (write returns their
+    // length).
+    template <class Write> int RewriteRead(int keyNumber, Write write) {
+        uint8_t* key = KeyBuffer(keyNumber);
+        if (!key) return btr::B_INVALID_KEYNUMBER;
+        if (m_readLength == 0) return btr::B_POSITION_NOT_SET;
+        uint16_t length = write();
+        return Update(m_read.data(), &length, key, keyNumber);
+    }
+
     std::vector<std::vector<uint8_t>> m_keys;
     std::vector<uint8_t> m_read;
     uint16_t m_readLength = 0; // of the record last read, 0 when the last read failed

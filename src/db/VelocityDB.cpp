@@ -199,5 +199,5 @@ int CVelocityDB::MergeHistory(CVelocity& history, bool replace) {
     }
     history.m_fQuotedPrice = dropQuote ? 0 : stored.m_fQuotedPrice;
     history.m_strQuoteCode = dropQuote ? "    " : stored.m_strQuoteCode;
-    return UpdateRecord(history);
+    return UpdateRead(history, 1);
 }

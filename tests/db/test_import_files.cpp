@@ -375,6 +375,35 @@ template <class DB> Errors RefusedReload(const std::string& line, int version) {
     return Reload(db, line + line, version);
 }
 
+// A reloaded line rewrites a record over its stored bytes: bytes no field describes (another
+// program's) stay as they are.
+template <class DB>
+void ExpectUpdateKeepsUndescribedBytes(typename DB::Record record, size_t gap, const std::string& key,
+                                       int keyNumber, int version) {
+    kt::TempDir dir;
+    DB db;
+    ASSERT_EQ(db.Create(nullptr), 0);
+    std::vector<uint8_t> stored = kt::Packed<DB>(record);
+    stored[gap] = 0x5A;
+    ASSERT_EQ(db.InsertBytes(stored, keyNumber), 0);
+    EXPECT_TRUE(Reload(db, kt::LineOf<DB>(record), version).empty()) << db.GetFileName();
+    EXPECT_EQ(kt::ReadRaw(db, key, keyNumber), stored) << db.GetFileName();
+}
+
+TEST(ReloadWrites, AnUpdateKeepsTheBytesNoFieldDescribes) {
+    ExpectUpdateKeepsUndescribedBytes<CCustomerDB>(MakeCustomer("100210", "BLUE HERON BISTRO"), 246, "100210",
+                                                   0, 777);
+    ExpectUpdateKeepsUndescribedBytes<CItemDB>(MakeItem("10101", "CHICKEN BREAST"), 30, Pad("10101", 12), 0,
+                                               1025);
+    CItemUnit unit;
+    unit.m_strItemNumber = Pad("10101", 12);
+    unit.m_strUnit = "CS ";
+    unit.m_bFlag1 = true;
+    ExpectUpdateKeepsUndescribedBytes<CItemUnitDB>(unit, 26, Pad("10101", 12) + "CS ", 2, 1025);
+    ExpectUpdateKeepsUndescribedBytes<CVelocityDB>(MakeHistory("100210", "10101", 12.5f), 34,
+                                                   "100210" + Pad("10101", 12) + "CS ", 1, 1026);
+}
+
 TEST(ReloadWrites, AWriteThatIsRefusedIsReportedInTheFilesOwnWordsAndTheRunGoesOn) {
     EXPECT_EQ(RefusedReload<CItemDB>(CItemDB::WriteLine(MakeItem("7", "X"), 1025), 1025),
               Errors(2, "Error 5 Writing to Database"));
