@@ -13,14 +13,15 @@ void CControlDB::ImportLine(int firstChar) {
     int64_t at = LineOffset();
     std::string line, error;
     auto erase = [this](const std::string& key) { return DeleteControl(key); };
-    if (StartLine(firstChar, kKeyLength, line, erase, "Error %d Deleting Control %s") != LineStart::Record)
+    if (StartLine(firstChar, CControl::kKeyLength, line, erase, "Error %d Deleting Control %s") !=
+        LineStart::Record)
         return;
     CControl fromLine; // the key and the value's type, kept as the line holds them
     rec::ReadLine(Fields(), line, line.size(), fromLine, error);
     // The value runs to the line feed, at most 256 characters.
     std::string value;
     for (int c; (c = ReadReloadChar()) != '\n'; value += static_cast<char>(c))
-        if (c == EOF || value.size() == kTextLength) return RejectFormat(at);
+        if (c == EOF || value.size() == CControl::kTextLength) return RejectFormat(at);
     // A setting on file keeps its other values; the line sets the type and one value.
     CControl control;
     int status = GetControl(control, fromLine.m_strKey);
@@ -45,30 +46,14 @@ void CControlDB::ImportLine(int firstChar) {
     if (status != 0) AddError("Error " + std::to_string(status) + " Writing to Database");
 }
 
-#define KR_RECORD CControl
-using ichg::Kind;
-// New records get blank-filled keys, the form the suite's other programs write and look up.
-const rec::Layout<CControl>& CControlDB::Fields() {
-    static const rec::Layout<CControl> layout = {
-        KR_AT(m_strKey, 0, kKeyLength, UpperBlank, 0, Kind::Key),
-        KR_AT(m_cType, 30, 1, Byte, 30),
-        KR_AT(m_bFlag, 31, 1, FlagY),
-        KR_AT(m_nValue, 32, 4, I32),
-        KR_AT(m_dValue, 40, 8, F64),
-        KR_AT(m_strText, 48, kTextLength, Upper),
-    };
-    return layout;
-}
-#undef KR_RECORD
-
 // A setting's key is looked up blank-filled, as the suite's programs write it, then zero-filled
 // (without the blanks a download pads it with).
 int CControlDB::GetControl(CControl& control, const std::string& key) {
     int status = GetRecord(control, key);
     if (status != btr::B_KEY_VALUE_NOT_FOUND) return status;
-    std::string bare = key.substr(0, kKeyLength);
+    std::string bare = key.substr(0, CControl::kKeyLength);
     bare.erase(bare.find_last_not_of(' ') + 1);
-    return GetRecord(control, Padded(bare, kKeyLength, '\0'));
+    return GetRecord(control, Padded(bare, CControl::kKeyLength, '\0'));
 }
 
 // The key is not modifiable: it keeps the fill it is stored with.
@@ -76,9 +61,9 @@ int CControlDB::UpdateControl(CControl& control) {
     CControl stored;
     if (int status = GetControl(stored, control.m_strKey)) return status;
     return UpdateStored(0, [&](uint8_t* record) {
-        std::string key(reinterpret_cast<const char*>(record), kKeyLength);
+        std::string key(reinterpret_cast<const char*>(record), CControl::kKeyLength);
         Pack(control, record);
-        std::memcpy(record, key.data(), kKeyLength);
+        std::memcpy(record, key.data(), CControl::kKeyLength);
     });
 }
 

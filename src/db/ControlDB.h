@@ -5,19 +5,21 @@
 
 class CControl {
 public:
-    std::string m_strKey; // key 0
-    char m_cType = ' ';   // 'B' flag, 'I' whole number, 'F' amount, else text
-    bool m_bFlag = false; // read true for 'Y' or 'y'
-    int32_t m_nValue = 0;
-    double m_dValue = 0;
-    std::string m_strText;
+    static constexpr size_t kKeyLength = 30;
+    static constexpr size_t kTextLength = 256;
+    KR_RECORD(CControl);
+    // New records get blank-filled keys, the form the suite's other programs write and look up.
+    KR_FIELD(std::string, m_strKey, 0, kKeyLength, UpperBlank, 0, Kind::Key); // key 0
+    KR_FIELD(char, m_cType, 30, 1, Byte, 30) = ' '; // 'B' flag, 'I' whole number, 'F' amount, else text
+    KR_FIELD(bool, m_bFlag, 31, 1, FlagY) = false;  // read true for 'Y' or 'y'
+    KR_FIELD(int32_t, m_nValue, 32, 4, I32) = 0;
+    KR_FIELD(double, m_dValue, 40, 8, F64) = 0;
+    KR_FIELD(std::string, m_strText, 48, kTextLength, Upper);
 };
 
 class CControlDB : public CRecordFile<CControl, CControlDB> {
 public:
     static constexpr uint16_t kRecordLength = 304;
-    static constexpr size_t kKeyLength = 30;
-    static constexpr size_t kTextLength = 256;
 
     static constexpr rec::FileFacts kFacts{"CONTROL.DB", "Control", false, true};
     int GetLineLength() const override { return 31; }
@@ -28,7 +30,6 @@ public:
     int UpdateControl(CControl& control);
     int DeleteControl(const std::string& key);
 
-    static const rec::Layout<CControl>& Fields();
     static const std::vector<BtrKeySegment>& KeySegments();
 };
 

@@ -8,81 +8,103 @@
 // Fields without a meaning in this program are named by their record offset.
 class CCustomer {
 public:
-    std::string m_strCode0;
-    std::string m_strNumber; // key 0
-    std::string m_strName;   // key 1
-    std::string m_strCode33; // key 2
-    std::string m_strCode37; // key 3
+    KR_RECORD(CCustomer);
+    // The record, field by field in offset order.
+    KR_FIELD(std::string, m_strCode0, 0, 2, Text, 198, Kind::RText);
+    KR_FIELD(std::string, m_strNumber, 2, 6, Upper, 237, Kind::Key);    // key 0
+    KR_FIELD(std::string, m_strName, 8, 25, Text, 333, Kind::RText);    // key 1
+    KR_FIELD(std::string, m_strCode33, 33, 4, Upper, 164, Kind::RText); // key 2
+    KR_FIELD(std::string, m_strCode37, 37, 8, Upper, 572, Kind::RText); // key 3
     std::array<std::string, 3> m_arrAddress;
-    std::string m_strCity;
-    std::string m_strState;
-    std::string m_strPostal; // "12345-6789" in memory, 9 digits stored
-    std::string m_strText146;
-    std::string m_strPhone1; // "(555) 123-4567" in memory, 10 digits stored
-    std::string m_strPhone2;
-    std::string m_strPhone1Text;
-    std::string m_strPhone2Text;
-    std::string m_strPhone3;
-    std::string m_strCode236;
-    std::string m_strCode242;
-    char m_cRaw245 = ' ';
-    int32_t m_n248 = 0;
-    float m_f252 = 0;
-    std::string m_strCode256;
-    std::string m_strText258;
-    std::string m_strText268;
-    bool m_b276 = false;
-    int32_t m_n280 = 0;
-    char m_cRaw284 = ' ';
-    std::string m_strText285;
+    KR_ELEMENT(m_arrAddress[0], 45, 25, Text, 0, Kind::RText);
+    KR_ELEMENT(m_arrAddress[1], 70, 25, Text, 25, Kind::RText);
+    KR_ELEMENT(m_arrAddress[2], 95, 25, Text, 50, Kind::RText);
+    KR_FIELD(std::string, m_strCity, 120, 15, Text, 168, Kind::RText);
+    KR_FIELD(std::string, m_strState, 135, 2, Text, 489, Kind::RText);
+    // "12345-6789" in memory, 9 digits stored.
+    KR_FIELD(std::string, m_strPostal, 137, 9, Postal, 518, Kind::RText, 10);
+    KR_FIELD(std::string, m_strText146, 146, 20, Text, 141, Kind::RText);
+    KR_FIELD(std::string, m_strPhone1, 166, 10, Phone, 434); // "(555) 123-4567" in memory, 10 digits stored
+    KR_FIELD(std::string, m_strPhone2, 176, 10, Phone, 444);
+    KR_FIELD(std::string, m_strPhone1Text, 186, 20, Text, 394, Kind::RText);
+    KR_FIELD(std::string, m_strPhone2Text, 206, 20, Text, 414, Kind::RText);
+    KR_FIELD(std::string, m_strPhone3, 226, 10, Phone, 268);
+    KR_FIELD(std::string, m_strCode236, 236, 6, Upper, 601, Kind::RText);
+    KR_FIELD(std::string, m_strCode242, 242, 3, Text, 479, Kind::RText);
+    KR_FIELD(char, m_cRaw245, 245, 1, Byte, 493) = ' ';
+    KR_FIELD(int32_t, m_n248, 248, 4, I32, 231) = 0;
+    KR_FIELD(float, m_f252, 252, 4, F32, 503) = 0;
+    KR_FIELD(std::string, m_strCode256, 256, 2, Upper, 515, Kind::RText);
+    KR_FIELD(std::string, m_strText258, 258, 10, Text, 250, Kind::RText);
+    KR_FIELD(std::string, m_strText268, 268, 8, Text, 260, Kind::RText);
+    KR_FIELD(bool, m_b276, 276, 1, Flag, 230) = false;
+    KR_FIELD(int32_t, m_n280, 280, 4, I32, 243) = 0;
+    KR_FIELD(char, m_cRaw284, 284, 1, Byte, 492) = ' ';
+    KR_FIELD(std::string, m_strText285, 285, 8, Text, 314, Kind::RText);
     std::array<float, 6> m_arrAmounts296{};
-    bool m_b320 = false;
-    bool m_bKeepOnReload = false;
-    bool m_b322 = false;
-    std::string m_strCode323;
-    bool m_b327 = false;
-    std::string m_strCode328;
-    char m_c331 = ' ';
-    int32_t m_n332 = 0;
-    char m_c336 = ' ';
-    int32_t m_n340 = 0;
-    char m_c344 = ' ';
-    std::string m_strText345;
-    char m_c353 = ' ';
-    std::string m_strText354;
-    float m_f368 = 0;
-    float m_f372 = 0;
-    bool m_b376 = false;
-    char m_c377 = ' ';
-    char m_c378 = ' ';
-    bool m_b379 = false;
-    bool m_b380 = false;
-    std::string m_strText381;
-    bool m_b389 = false;
-    float m_f392 = 0;
-    bool m_b396 = false;
-    bool m_b397 = false;
-    std::string m_strText398;
-    bool m_b406 = false;
-    std::string m_strText407;
-    std::string m_strCode415;
-    char m_c418 = ' ';
-    char m_c419 = ' ';
-    std::string m_strText420;
-    float m_f428 = 0;
-    char m_c432 = ' ';
-    bool m_b433 = false;
-    std::string m_strText434;
-    std::string m_strText442;
-    bool m_b450 = false;
-    char m_c451 = ' ';
-    bool m_b452 = false;
-    bool m_b453 = false;
+    KR_ELEMENT(m_arrAmounts296[0], 296, 4, F32, 130);
+    KR_ELEMENT(m_arrAmounts296[1], 300, 4, F32, 119);
+    KR_ELEMENT(m_arrAmounts296[2], 304, 4, F32, 75);
+    KR_ELEMENT(m_arrAmounts296[3], 308, 4, F32, 86);
+    KR_ELEMENT(m_arrAmounts296[4], 312, 4, F32, 97);
+    KR_ELEMENT(m_arrAmounts296[5], 316, 4, F32, 108);
+    KR_FIELD(bool, m_b320, 320, 1, Flag, 392) = false;
+    KR_FIELD(bool, m_bKeepOnReload, 321, 1, Flag) = false;
+    KR_FIELD(bool, m_b322, 322, 1, Flag, 162) = false;
+    KR_FIELD(std::string, m_strCode323, 323, 4, Upper, 597, Kind::RText);
+    KR_FIELD(bool, m_b327, 327, 1, Flag, 221) = false;
+    KR_FIELD(std::string, m_strCode328, 328, 3, Text, 607, Kind::RText, 8);
+    KR_FIELD(char, m_c331, 331, 1, Code, 469) = ' ';
+    KR_FIELD(int32_t, m_n332, 332, 4, I32, 470) = 0;
+    KR_FIELD(char, m_c336, 336, 1, Code, 482) = ' ';
+    KR_FIELD(int32_t, m_n340, 340, 4, I32, 215) = 0;
+    KR_FIELD(char, m_c344, 344, 1, Code, 514) = ' ';
+    KR_FIELD(std::string, m_strText345, 345, 8, Text, 222, Kind::RText);
+    KR_FIELD(char, m_c353, 353, 1, Code, 580) = ' ';
+    KR_FIELD(std::string, m_strText354, 354, 14, Text, 583, Kind::RText);
+    KR_FIELD(float, m_f368, 368, 4, F32, 322) = 0;
+    KR_FIELD(float, m_f372, 372, 4, F32, 454) = 0;
+    KR_FIELD(bool, m_b376, 376, 1, Flag, 488) = false;
+    KR_FIELD(char, m_c377, 377, 1, Code, 581) = ' ';
+    KR_FIELD(char, m_c378, 378, 1, Code, 582) = ' ';
+    KR_FIELD(bool, m_b379, 379, 1, Flag, 517) = false;
+    KR_FIELD(bool, m_b380, 380, 1, Flag, 161) = false;
+    KR_FIELD(std::string, m_strText381, 381, 8, Text, 306, Kind::RText);
+    KR_FIELD(bool, m_b389, 389, 1, Flag, 465) = false;
+    KR_FIELD(float, m_f392, 392, 4, F32, 366) = 0;
+    KR_FIELD(bool, m_b396, 396, 1, Flag, 502) = false;
+    KR_FIELD(bool, m_b397, 397, 1, Flag, 163) = false;
+    KR_FIELD(std::string, m_strText398, 398, 8, Text, 494, Kind::RText);
+    KR_FIELD(bool, m_b406, 406, 1, Flag, 249) = false;
+    KR_FIELD(std::string, m_strText407, 407, 8, Text, 358, Kind::RText);
+    KR_FIELD(std::string, m_strCode415, 415, 3, Text, 476, Kind::RText);
+    KR_FIELD(char, m_c418, 418, 1, Code, 483) = ' ';
+    KR_FIELD(char, m_c419, 419, 1, Code, 213) = ' ';
+    KR_FIELD(std::string, m_strText420, 420, 8, Text, 295, Kind::RText);
+    KR_FIELD(float, m_f428, 428, 4, F32, 200) = 0;
+    KR_FIELD(char, m_c432, 432, 1, Code, 211) = ' ';
+    KR_FIELD(bool, m_b433, 433, 1, Flag, 212) = false;
+    KR_FIELD(std::string, m_strText434, 434, 8, Text, 287, Kind::RText);
+    KR_FIELD(std::string, m_strText442, 442, 8, Text, 279, Kind::RText);
+    KR_FIELD(bool, m_b450, 450, 1, Flag, 491) = false;
+    KR_FIELD(char, m_c451, 451, 1, Code, 214) = ' ';
+    KR_FIELD(bool, m_b452, 452, 1, Flag, 393) = false;
+    KR_FIELD(bool, m_b453, 453, 1, Flag, 278) = false;
     std::array<std::string, 6> m_arrCodes454;
-    bool m_b478 = false;
+    KR_ELEMENT(m_arrCodes454[0], 454, 4, Text, 377, Kind::RText, 5);
+    KR_ELEMENT(m_arrCodes454[1], 458, 4, Text, 183, Kind::RText, 5);
+    KR_ELEMENT(m_arrCodes454[2], 462, 4, Text, 382, Kind::RText, 5);
+    KR_ELEMENT(m_arrCodes454[3], 466, 4, Text, 188, Kind::RText, 5);
+    KR_ELEMENT(m_arrCodes454[4], 470, 4, Text, 387, Kind::RText, 5);
+    KR_ELEMENT(m_arrCodes454[5], 474, 4, Text, 193, Kind::RText, 5);
+    KR_FIELD(bool, m_b478, 478, 1, Flag, 468) = false;
     std::array<float, 4> m_arrAmounts480{};
-    int32_t m_n496 = 0;
-    bool m_b500 = false;
+    KR_ELEMENT(m_arrAmounts480[0], 480, 4, F32, 528);
+    KR_ELEMENT(m_arrAmounts480[1], 484, 4, F32, 539);
+    KR_ELEMENT(m_arrAmounts480[2], 488, 4, F32, 550);
+    KR_ELEMENT(m_arrAmounts480[3], 492, 4, F32, 561);
+    KR_FIELD(int32_t, m_n496, 496, 4, I32, 616) = 0;
+    KR_FIELD(bool, m_b500, 500, 1, Flag, 615) = false;
 };
 
 class CCustomerDB : public CRecordFile<CCustomer, CCustomerDB> {
@@ -99,7 +121,6 @@ public:
     }
     void ImportLine(int firstChar) override;
 
-    static const rec::Layout<CCustomer>& Fields();
     static const std::vector<BtrKeySegment>& KeySegments();
 
 protected:

@@ -13,7 +13,7 @@ void CItemDictDB::ImportLine(int firstChar) {
     int64_t at = LineOffset();
     std::string line, error;
     auto erase = [this](const std::string& key) { return DeleteRecord(key); };
-    if (StartLine(firstChar, kWordLength, line, erase, "Error %d deleting item dict word %s") !=
+    if (StartLine(firstChar, CItemDict::kWordLength, line, erase, "Error %d deleting item dict word %s") !=
         LineStart::Record)
         return;
     CItemDict entry;
@@ -33,19 +33,6 @@ void CItemDictDB::ImportLine(int firstChar) {
     if (status == btr::B_KEY_VALUE_NOT_FOUND) status = InsertRecord(entry);
     if (status != 0) AddError("Error " + std::to_string(status) + " Writing Database");
 }
-
-#define KR_RECORD CItemDict
-using ichg::Kind;
-// The fixed part of the record; the item list follows it.
-const rec::Layout<CItemDict>& CItemDictDB::Fields() {
-    static const rec::Layout<CItemDict> layout = {
-        KR_AT(m_strWord, 0, kWordLength, Upper, 26, Kind::Key),
-        KR_AT(m_strReplacement, 20, kWordLength, Upper, 6, Kind::Key),
-        KR_AT(m_nCount, 40, 4, I32, 0),
-    };
-    return layout;
-}
-#undef KR_RECORD
 
 uint16_t CItemDictDB::Pack(CItemDict& e, uint8_t* r) {
     rec::Pack(Fields(), e, r);
@@ -68,6 +55,6 @@ void CItemDictDB::Unpack(const uint8_t* r, uint16_t length, CItemDict& e) {
 int CItemDictDB::FindWord(CItemDict& entry, const std::string& word) {
     if (word.empty()) return btr::B_KEY_VALUE_NOT_FOUND;
     // The word as given, case included, cut at the key's width: the word itself comes first.
-    PutText(KeyBuffer(0), 0, word, kWordLength, '\0');
-    return GetFirstWithPrefix(entry, 0, std::min(word.size(), kWordLength));
+    PutText(KeyBuffer(0), 0, word, CItemDict::kWordLength, '\0');
+    return GetFirstWithPrefix(entry, 0, std::min(word.size(), CItemDict::kWordLength));
 }

@@ -6,17 +6,21 @@
 
 class CItemDict {
 public:
-    std::string m_strWord;        // key 0
-    std::string m_strReplacement; // upper; blank when the word stands for itself
-    std::string m_strItems;       // item numbers separated by commas, upper, up to 12800
-    int32_t m_nCount = 0;         // how many items carry the word
+    static constexpr size_t kWordLength = 20;
+    KR_RECORD(CItemDict);
+    // The fixed part of the record; the item list follows it.
+    KR_FIELD(std::string, m_strWord, 0, kWordLength, Upper, 26, Kind::Key); // key 0
+    // Blank when the word stands for itself.
+    KR_FIELD(std::string, m_strReplacement, 20, kWordLength, Upper, 6, Kind::Key);
+    KR_FIELD(int32_t, m_nCount, 40, 4, I32, 0) = 0; // how many items carry the word
+
+    std::string m_strItems; // item numbers separated by commas, upper, up to 12800
 };
 
 class CItemDictDB : public CRecordFile<CItemDict, CItemDictDB> {
 public:
     static constexpr uint16_t kRecordLength = 47; // the fixed part
     static constexpr size_t kBufferSize = 12848;
-    static constexpr size_t kWordLength = 20;
     static constexpr size_t kItemsOffset = 44;
     static constexpr size_t kMaxItems = 12800;
 
@@ -27,7 +31,6 @@ public:
     // The word itself, else the next word beginning with it.
     int FindWord(CItemDict& entry, const std::string& word);
 
-    static const rec::Layout<CItemDict>& Fields();
     static const std::vector<BtrKeySegment>& KeySegments();
     // Returns the record length to write.
     static uint16_t Pack(CItemDict& entry, uint8_t* record);

@@ -33,17 +33,6 @@ void CItemLookupDB::ImportLine(int firstChar) {
     if (status != 0) AddError("Error " + std::to_string(status) + " Writing Database");
 }
 
-#define KR_RECORD CItemLookup
-using ichg::Kind;
-const rec::Layout<CItemLookup>& CItemLookupDB::Fields() {
-    static const rec::Layout<CItemLookup> layout = {
-        KR_AT(m_strWord, 0, 20, Upper, 1, Kind::Key),
-        KR_AT(m_strItem, 20, 12, Upper, 21, Kind::Key),
-    };
-    return layout;
-}
-#undef KR_RECORD
-
 namespace {
 // The word as the keys hold it: cut at its field's width and zero-filled.
 std::string KeyWord(const std::string& word) {

@@ -5,8 +5,9 @@
 
 class CItemLookup {
 public:
-    std::string m_strWord;
-    std::string m_strItem;
+    KR_RECORD(CItemLookup);
+    KR_FIELD(std::string, m_strWord, 0, 20, Upper, 1, Kind::Key);
+    KR_FIELD(std::string, m_strItem, 20, 12, Upper, 21, Kind::Key);
 };
 
 class CItemLookupDB : public CRecordFile<CItemLookup, CItemLookupDB> {
@@ -25,7 +26,6 @@ public:
     int DeletePair(const std::string& word, const std::string& item);
     int InsertPair(CItemLookup& lookup);
 
-    static const rec::Layout<CItemLookup>& Fields();
     static const std::vector<BtrKeySegment>& KeySegments();
 
 protected:

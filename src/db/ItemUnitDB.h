@@ -7,32 +7,66 @@
 
 class CItemUnit {
 public:
-    std::string m_strCode16;
-    std::string m_strItemNumber; // keys 0, 1, 2
-    std::string m_strText68;
-    std::string m_strCode98;
-    std::string m_strUnit; // key 2
+    KR_RECORD(CItemUnit);
+    KR_FIELD(std::string, m_strItemNumber, 0, 12, Upper, 0, Kind::Key); // keys 0, 1, 2
+    KR_FIELD(char, m_cCode1, 12, 1, Code, 15) = ' ';
+    KR_FIELD(std::string, m_strUnit, 13, 3, Upper, 12, Kind::Key); // key 2
+    KR_FIELD(std::string, m_strCode16, 16, 10, Upper, 83);
+    KR_FIELD(float, m_fAmount28, 28, 4, F32, 136) = 0;
+    KR_FIELD(float, m_fVolume, 32, 4, F32, 28) = 0;
+    KR_FIELD(std::string, m_strText36, 36, 8, Text, 169);
+    KR_FIELD(float, m_fAmount44, 44, 4, F32, 147) = 0;
+    KR_FIELD(std::string, m_strText48, 48, 8, Text, 177);
+    KR_FIELD(int32_t, m_nNumber56, 56, 4, I32, 185) = 0;
+    KR_FIELD(float, m_fPricing60, 60, 4, F32, 50) = 0;
+    KR_FIELD(float, m_fAmount64, 64, 4, F32, 158) = 0;
+    KR_FIELD(std::string, m_strText68, 68, 30, Text, 93);
+    KR_FIELD(std::string, m_strCode98, 98, 13, Upper, 123);
+    KR_FIELD(bool, m_bFlag1, 111, 1, Flag, 16) = false;
+    KR_FIELD(float, m_fAmount112, 112, 4, F32, 72) = 0;
+    KR_FIELD(float, m_fPricing116, 116, 4, F32, 39) = 0;
+    KR_FIELD(bool, m_bFlag2, 120, 1, Flag, 191) = false;
+    KR_FIELD(float, m_fWeight, 124, 4, F32, 17) = 0;
+    KR_FILL("unused at 128", 128, 3, Blanks);
+    KR_FIELD(bool, m_bFlag3, 131, 1, Flag, 192) = false;
+    KR_FILL("unused at 132", 132, 4, Zeros);
     std::array<std::string, 10> m_arrTexts;
-    std::string m_strText216;
-    std::string m_strText36;
-    std::string m_strText48;
-    std::string m_strText308;
-    std::string m_strText316;
-    std::string m_strText336;
-    bool m_bFlag1 = false, m_bFlag2 = false, m_bFlag3 = false;
-    char m_cCode1 = ' ', m_cCode2 = ' '; // the first in key 0
-    int32_t m_nNumber56 = 0;
-    float m_fAmount28 = 0;
-    float m_fVolume = 0;
-    float m_fAmount44 = 0, m_fAmount276 = 0, m_fAmount268 = 0;
-    float m_fPricing272 = 0, m_fPricing60 = 0;
-    float m_fAmount64 = 0, m_fAmount112 = 0;
-    float m_fPricing116 = 0;
-    float m_fWeight = 0;
-    float m_fAmount288 = 0, m_fAmount292 = 0, m_fAmount280 = 0;
-    float m_fAmount296 = 0, m_fAmount300 = 0, m_fAmount304 = 0;
+    KR_ELEMENT(m_arrTexts[0], 136, 8, Text, 341);
+    KR_ELEMENT(m_arrTexts[1], 144, 8, Text, 360);
+    KR_ELEMENT(m_arrTexts[2], 152, 8, Text, 379);
+    KR_ELEMENT(m_arrTexts[3], 160, 8, Text, 398);
+    KR_ELEMENT(m_arrTexts[4], 168, 8, Text, 417);
+    KR_ELEMENT(m_arrTexts[5], 176, 8, Text, 436);
+    KR_ELEMENT(m_arrTexts[6], 184, 8, Text, 455);
+    KR_ELEMENT(m_arrTexts[7], 192, 8, Text, 474);
+    KR_ELEMENT(m_arrTexts[8], 200, 8, Text, 493);
+    KR_ELEMENT(m_arrTexts[9], 208, 8, Text, 512);
+    KR_FIELD(std::string, m_strText216, 216, 8, Text, 293);
     std::array<float, 10> m_arrAmounts{}; // in the order of the ten texts
-    float m_fAmount264 = 0;
+    KR_ELEMENT(m_arrAmounts[0], 224, 4, F32, 349);
+    KR_ELEMENT(m_arrAmounts[1], 228, 4, F32, 368);
+    KR_ELEMENT(m_arrAmounts[2], 232, 4, F32, 387);
+    KR_ELEMENT(m_arrAmounts[3], 236, 4, F32, 406);
+    KR_ELEMENT(m_arrAmounts[4], 240, 4, F32, 425);
+    KR_ELEMENT(m_arrAmounts[5], 244, 4, F32, 444);
+    KR_ELEMENT(m_arrAmounts[6], 248, 4, F32, 463);
+    KR_ELEMENT(m_arrAmounts[7], 252, 4, F32, 482);
+    KR_ELEMENT(m_arrAmounts[8], 256, 4, F32, 501);
+    KR_ELEMENT(m_arrAmounts[9], 260, 4, F32, 520);
+    KR_FIELD(float, m_fAmount264, 264, 4, F32, 194) = 0;
+    KR_FIELD(float, m_fAmount268, 268, 4, F32, 205) = 0;
+    KR_FIELD(float, m_fPricing272, 272, 4, F32, 61) = 0;
+    KR_FIELD(float, m_fAmount276, 276, 4, F32, 216) = 0;
+    KR_FIELD(float, m_fAmount280, 280, 4, F32, 227) = 0;
+    KR_FIELD(char, m_cCode2, 284, 1, Code, 193) = ' '; // the first in key 0
+    KR_FIELD(float, m_fAmount288, 288, 4, F32, 238) = 0;
+    KR_FIELD(float, m_fAmount292, 292, 4, F32, 249) = 0;
+    KR_FIELD(float, m_fAmount296, 296, 4, F32, 260) = 0;
+    KR_FIELD(float, m_fAmount300, 300, 4, F32, 271) = 0;
+    KR_FIELD(float, m_fAmount304, 304, 4, F32, 282) = 0;
+    KR_FIELD(std::string, m_strText308, 308, 8, Text, 531);
+    KR_FIELD(std::string, m_strText316, 316, 20, UpperOnRead, 301);
+    KR_FIELD(std::string, m_strText336, 336, 20, UpperOnRead, 321);
 };
 
 class CItemUnitDB : public CRecordFile<CItemUnit, CItemUnitDB> {
@@ -51,7 +85,6 @@ public:
 
     int FindUnit(CItemUnit& unit, const std::string& itemNumber, const std::string& unitCode);
 
-    static const rec::Layout<CItemUnit>& Fields();
     static const std::vector<BtrKeySegment>& KeySegments();
 
     // The interchange line of a version for a unit, line feed included.

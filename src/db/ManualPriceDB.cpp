@@ -64,29 +64,8 @@ std::string CManualPriceDB::MakeQuoteId(const std::string& customer, const std::
         std::snprintf(stamp, sizeof stamp, "%4.4d%2.2d%2.2d%2.2d%2.2d%2.2d", local.tm_year + 1900,
                       local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
     std::string id = customer.substr(0, 6) + item.substr(0, 12) + unit.substr(0, 3) + std::string(stamp, 14);
-    return id.substr(0, kQuoteIdLength);
+    return id.substr(0, CManualPrice::kQuoteIdLength);
 }
-
-#define KR_RECORD CManualPrice
-using ichg::Kind;
-const rec::Layout<CManualPrice>& CManualPriceDB::Fields() {
-    static const rec::Layout<CManualPrice> layout = {
-        KR_AT(m_strSelector4, 0, 4, Upper),
-        KR_AT(m_strSelector8, 4, 8, Upper),
-        KR_AT(m_strCustomer, 12, 6, Upper, 0, Kind::Key),
-        KR_AT(m_strItem, 18, 12, Upper, 6, Kind::Key),
-        KR_AT(m_strUnit, 30, 3, Upper, 18, Kind::Key),
-        KR_AT(m_strQuoteId, 33, kQuoteIdLength, Upper, 21, Kind::Key),
-        KR_AT(m_n68, 68, 4, I32),
-        KR_AT(m_c72, 72, 1, Byte),
-        KR_AT(m_fPrice, 76, 4, F32, 61, Kind::Amount, 7), // six characters and the sign
-        KR_AT(m_strCode80, 80, 4, Upper, 68),
-        KR_AT(m_c84, 84, 1, Byte, 56),
-        KR_AT(m_bWithdrawn, 85, 1, Flag),
-    };
-    return layout;
-}
-#undef KR_RECORD
 
 // Prices are held within the limit both ways; the quote object keeps the price it was given.
 void CManualPriceDB::Pack(CManualPrice& quote, uint8_t* record) {
@@ -124,7 +103,8 @@ int CManualPriceDB::DeleteByKeyText(const std::string& text) {
     const size_t keyLength = KeyLength(0);
     int status = GetRecord(stored, text.substr(0, keyLength));
     if (status != 0) return status;
-    std::string requested = text.size() > keyLength ? Upper(text.substr(keyLength, kQuoteIdLength)) : "";
+    std::string requested =
+        text.size() > keyLength ? Upper(text.substr(keyLength, CManualPrice::kQuoteIdLength)) : "";
     bool emptyId = stored.m_strQuoteId.find_first_not_of(' ') == std::string::npos;
     if (stored.m_bWithdrawn || emptyId || stored.m_strQuoteId == requested) return Delete();
     return btr::B_KEY_VALUE_NOT_FOUND;
@@ -141,6 +121,6 @@ int CManualPriceDB::WithdrawOrDelete(const std::string& selector4, const std::st
     std::string id = MakeQuoteId(quote.m_strCustomer, quote.m_strItem, quote.m_strUnit, std::time(nullptr));
     return UpdateStored(0, [&](uint8_t* record) {
         record[At("m_bWithdrawn")] = 'Y';
-        PutText(record, At("m_strQuoteId"), id, kQuoteIdLength, '\0');
+        PutText(record, At("m_strQuoteId"), id, CManualPrice::kQuoteIdLength, '\0');
     });
 }

@@ -7,24 +7,27 @@
 
 class CManualPrice {
 public:
-    std::string m_strCustomer;
-    std::string m_strSelector4;
-    std::string m_strSelector8;
-    std::string m_strItem;
-    std::string m_strUnit;
-    std::string m_strQuoteId; // 35: customer, item, unit and a 14-digit local time stamp
-    int32_t m_n68 = 0;
-    char m_c72 = ' ';
-    char m_c84 = ' ';
-    float m_fPrice = 0; // within -9999.99 to 9999.99
-    std::string m_strCode80;
-    bool m_bWithdrawn = false;
+    static constexpr size_t kQuoteIdLength = 35;
+    KR_RECORD(CManualPrice);
+    KR_FIELD(std::string, m_strSelector4, 0, 4, Upper);
+    KR_FIELD(std::string, m_strSelector8, 4, 8, Upper);
+    KR_FIELD(std::string, m_strCustomer, 12, 6, Upper, 0, Kind::Key);
+    KR_FIELD(std::string, m_strItem, 18, 12, Upper, 6, Kind::Key);
+    KR_FIELD(std::string, m_strUnit, 30, 3, Upper, 18, Kind::Key);
+    // Customer, item, unit and a 14-digit local time stamp.
+    KR_FIELD(std::string, m_strQuoteId, 33, kQuoteIdLength, Upper, 21, Kind::Key);
+    KR_FIELD(int32_t, m_n68, 68, 4, I32) = 0;
+    KR_FIELD(char, m_c72, 72, 1, Byte) = ' ';
+    // Within -9999.99 to 9999.99: six characters and the sign on the line.
+    KR_FIELD(float, m_fPrice, 76, 4, F32, 61, Kind::Amount, 7) = 0;
+    KR_FIELD(std::string, m_strCode80, 80, 4, Upper, 68);
+    KR_FIELD(char, m_c84, 84, 1, Byte, 56) = ' ';
+    KR_FIELD(bool, m_bWithdrawn, 85, 1, Flag) = false;
 };
 
 class CManualPriceDB : public CRecordFile<CManualPrice, CManualPriceDB> {
 public:
     static constexpr uint16_t kRecordLength = 88;
-    static constexpr size_t kQuoteIdLength = 35;
     static constexpr float kPriceLimit = 9999.99f;
 
     static constexpr rec::FileFacts kFacts{"MNPRICE.DB", "Manual Prices", false, true};
@@ -40,7 +43,6 @@ public:
                          const std::string& customer, const std::string& item, const std::string& unit,
                          bool deleteQuote);
 
-    static const rec::Layout<CManualPrice>& Fields();
     static const std::vector<BtrKeySegment>& KeySegments();
     static void Pack(CManualPrice& quote, uint8_t* record);
     static void Unpack(const uint8_t* record, CManualPrice& quote);

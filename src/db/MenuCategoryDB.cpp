@@ -9,18 +9,6 @@ const std::vector<BtrKeySegment>& CMenuCategoryDB::KeySegments() {
     return segments;
 }
 
-#define KR_RECORD CMenuCategory
-const rec::Layout<CMenuCategory>& CMenuCategoryDB::Fields() {
-    static const rec::Layout<CMenuCategory> layout = {
-        KR_AT(m_cRecordType, 0, 1, Byte),
-        KR_AT(m_strCustomer, 1, 8, UpperBlank),
-        KR_AT(m_strCategoryKey, 9, 14, Upper),
-        KR_AT(m_strName, 23, 30, Text),
-    };
-    return layout;
-}
-#undef KR_RECORD
-
 int CMenuCategoryDB::FindFirstCategory(CMenuCategory& category, const std::string& customer) {
     uint8_t* key = KeyBuffer(0);
     key[0] = 'C';

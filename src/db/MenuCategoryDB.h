@@ -5,10 +5,11 @@
 
 class CMenuCategory {
 public:
-    std::string m_strCategoryKey;
-    std::string m_strName;
-    std::string m_strCustomer;
-    char m_cRecordType = 'G';
+    KR_RECORD(CMenuCategory);
+    KR_FIELD(char, m_cRecordType, 0, 1, Byte) = 'G';
+    KR_FIELD(std::string, m_strCustomer, 1, 8, UpperBlank);
+    KR_FIELD(std::string, m_strCategoryKey, 9, 14, Upper);
+    KR_FIELD(std::string, m_strName, 23, 30, Text);
 };
 
 class CMenuCategoryDB : public CRecordFile<CMenuCategory, CMenuCategoryDB> {
@@ -26,6 +27,5 @@ public:
 
     // Writes the category over a 53-byte record (customer number and key are converted in the
     // category itself).
-    static const rec::Layout<CMenuCategory>& Fields();
     static const std::vector<BtrKeySegment>& KeySegments();
 };

@@ -11,21 +11,6 @@ const std::vector<BtrKeySegment>& CMenuHdrDB::KeySegments() {
     return segments;
 }
 
-#define KR_RECORD CMenuHdr
-// The fixed part of the record; the notes follow it.
-const rec::Layout<CMenuHdr>& CMenuHdrDB::Fields() {
-    static const rec::Layout<CMenuHdr> layout = {
-        KR_AT(m_cRecordType, 0, 1, Byte),         KR_AT(m_strCustomer, 1, 8, UpperBlank),
-        KR_AT(m_strRecipeKey, 9, 14, UpperBlank), KR_AT(m_strCategoryKey, 23, 14, UpperBlank),
-        KR_AT(m_strRecipeName, 37, 30, Text),     KR_AT(m_strRecipeID, 67, 20, Text),
-        KR_AT(m_dSellPrice, 88, 8, F64),          KR_AT(m_dDesiredFC, 96, 8, F64),
-        KR_AT(m_dAmount3, 104, 8, F64),           KR_AT(m_dAmount4, 112, 8, F64),
-        KR_AT(m_nLastWrite, 120, 4, Time),
-    };
-    return layout;
-}
-#undef KR_RECORD
-
 uint16_t CMenuHdrDB::Pack(CMenuHdr& header, uint8_t* record) {
     rec::Pack(Fields(), header, record);
     // The notes end at their first zero byte, as they are read back.

@@ -5,18 +5,21 @@
 
 class CMenuHdr {
 public:
-    std::string m_strRecipeKey;
-    std::string m_strRecipeName;
-    std::string m_strCustomer;
-    std::string m_strCategoryKey;
+    KR_RECORD(CMenuHdr);
+    // The fixed part of the record; the notes follow it.
+    KR_FIELD(char, m_cRecordType, 0, 1, Byte) = 'G';
+    KR_FIELD(std::string, m_strCustomer, 1, 8, UpperBlank);
+    KR_FIELD(std::string, m_strRecipeKey, 9, 14, UpperBlank);
+    KR_FIELD(std::string, m_strCategoryKey, 23, 14, UpperBlank);
+    KR_FIELD(std::string, m_strRecipeName, 37, 30, Text);
+    KR_FIELD(std::string, m_strRecipeID, 67, 20, Text);
+    KR_FIELD(double, m_dSellPrice, 88, 8, F64) = 0;
+    KR_FIELD(double, m_dDesiredFC, 96, 8, F64) = 0;
+    KR_FIELD(double, m_dAmount3, 104, 8, F64) = 0;
+    KR_FIELD(double, m_dAmount4, 112, 8, F64) = 0;
+    KR_FIELD(int64_t, m_nLastWrite, 120, 4, Time) = 0;
+
     std::string m_strNotes;
-    std::string m_strRecipeID;
-    char m_cRecordType = 'G';
-    double m_dSellPrice = 0;
-    double m_dDesiredFC = 0;
-    double m_dAmount3 = 0;
-    double m_dAmount4 = 0;
-    int64_t m_nLastWrite = 0;
 };
 
 class CMenuHdrDB : public CRecordFile<CMenuHdr, CMenuHdrDB> {
@@ -42,7 +45,6 @@ public:
     // Writes the header over a record buffer of kRecordSize bytes (the upper-case fields are
     // converted in the header itself); the reserved byte 87 keeps what the buffer held.
     // Returns the record length to write.
-    static const rec::Layout<CMenuHdr>& Fields();
     static const std::vector<BtrKeySegment>& KeySegments();
     static uint16_t Pack(CMenuHdr& header, uint8_t* record);
     // Reads a record of the given returned length back into the header.

@@ -6,18 +6,6 @@ const std::vector<BtrKeySegment>& CMenuItemDB::KeySegments() {
     return segments;
 }
 
-#define KR_RECORD CMenuItem
-const rec::Layout<CMenuItem>& CMenuItemDB::Fields() {
-    static const rec::Layout<CMenuItem> layout = {
-        KR_AT(m_strRecipeKey, 0, 14, UpperBlank), KR_AT(m_strItem, 14, 12, UpperBlank),
-        KR_AT(m_strUnit, 27, 3, UpperBlank),      KR_AT(m_strDescription, 31, 30, Text),
-        KR_AT(m_strPtnType, 62, 8, Text),         KR_AT(m_dItemCost, 72, 8, F64),
-        KR_AT(m_dPtnPerItem, 80, 8, F64),         KR_AT(m_dPtns, 88, 8, F64),
-    };
-    return layout;
-}
-#undef KR_RECORD
-
 void CMenuItemDB::Pack(CMenuItem& line, uint8_t* record) {
     // The line keeps its recipe key in the padded form it is looked up by.
     if (line.m_strRecipeKey.size() < 14) line.m_strRecipeKey.resize(14, ' ');

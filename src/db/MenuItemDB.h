@@ -5,14 +5,15 @@
 
 class CMenuItem {
 public:
-    std::string m_strRecipeKey;
-    std::string m_strItem;
-    std::string m_strUnit;
-    std::string m_strDescription;
-    std::string m_strPtnType;
-    double m_dItemCost = 0;
-    double m_dPtnPerItem = 0;
-    double m_dPtns = 0;
+    KR_RECORD(CMenuItem);
+    KR_FIELD(std::string, m_strRecipeKey, 0, 14, UpperBlank);
+    KR_FIELD(std::string, m_strItem, 14, 12, UpperBlank);
+    KR_FIELD(std::string, m_strUnit, 27, 3, UpperBlank);
+    KR_FIELD(std::string, m_strDescription, 31, 30, Text);
+    KR_FIELD(std::string, m_strPtnType, 62, 8, Text);
+    KR_FIELD(double, m_dItemCost, 72, 8, F64) = 0;
+    KR_FIELD(double, m_dPtnPerItem, 80, 8, F64) = 0;
+    KR_FIELD(double, m_dPtns, 88, 8, F64) = 0;
 };
 
 class CMenuItemDB : public CRecordFile<CMenuItem, CMenuItemDB> {
@@ -30,7 +31,6 @@ public:
 
     // Writes the line into a zeroed 96-byte record (recipe key, item number and unit are
     // converted in the line itself).
-    static const rec::Layout<CMenuItem>& Fields();
     static const std::vector<BtrKeySegment>& KeySegments();
     static void Pack(CMenuItem& line, uint8_t* record);
 

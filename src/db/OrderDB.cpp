@@ -27,47 +27,6 @@ const std::vector<BtrKeySegment>& COrderDB::KeySegments() {
     return segments;
 }
 
-#define KR_RECORD COrder
-const rec::Layout<COrder>& COrderDB::Fields() {
-    static const rec::Layout<COrder> layout = {
-        KR_AT(m_nOrderNumber, 0, 4, I32),
-        KR_AT(m_strKey1, 4, 14, UpperOnWrite),
-        KR_AT(m_strKey2, 18, 14, UpperOnWrite),
-        KR_AT(m_strCustomer, 32, 6, UpperOnWrite),
-        KR_AT(m_strText14, 38, 14, Text),
-        KR_AT(m_cChar1, 52, 1, Byte),
-        KR_AT(m_strText42, 53, 42, Text),
-        KR_AT(m_strText25, 95, 25, Text),
-        KR_AT(m_nNumber2, 120, 4, I32),
-        KR_AT(m_bFlag, 124, 1, Flag),
-        KR_AT(m_nNumber1, 128, 4, I32),
-        KR_AT(m_dAmount5, 136, 8, F64),
-        KR_AT(m_dAmount1, 144, 8, F64),
-        KR_AT(m_dAmount2, 152, 8, F64),
-        KR_AT(m_dAmount3, 160, 8, F64),
-        KR_AT(m_dAmount4, 168, 8, F64),
-        KR_AT(m_strName, 176, 25, Text),
-        KR_AT(m_arrTexts[0], 201, 25, Text),
-        KR_AT(m_arrTexts[1], 226, 25, Text),
-        KR_AT(m_arrTexts[2], 251, 25, Text),
-        KR_AT(m_arrTexts[3], 276, 25, Text),
-        KR_AT(m_strText15a, 301, 15, Text),
-        KR_AT(m_strText2a, 316, 2, Text),
-        KR_AT(m_strPostalCode, 318, 9, PostalDigits),
-        KR_AT(m_strText15b, 327, 15, Text),
-        KR_AT(m_strText6, 342, 6, Text),
-        KR_AT(m_strPhone1, 348, 10, PhoneDigits),
-        KR_AT(m_strPhone2, 358, 10, PhoneDigits),
-        KR_AT(m_strText2b, 368, 2, Text),
-        KR_AT(m_strText20, 370, 20, Text),
-        KR_AT(m_cChar2, 390, 1, Byte),
-        KR_AT(m_cChar3, 391, 1, Byte),
-        KR_AT(m_strText15c, 392, 15, Text),
-    };
-    return layout;
-}
-#undef KR_RECORD
-
 std::unique_ptr<COrderItemDB> COrderDB::NewOrderItemDB() {
     return std::unique_ptr<COrderItemDB>(new (std::nothrow) COrderItemDB());
 }

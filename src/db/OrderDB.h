@@ -9,36 +9,42 @@
 
 class COrder {
 public:
-    int32_t m_nOrderNumber = -1; // key 0; -1 until assigned
-    std::string m_strKey1;       // key 1
-    std::string m_strKey2;       // key 2: the date "YYYYMMDD" first
-    std::string m_strCustomer;
-    std::string m_strText14;
-    char m_cChar1 = 'Y';
-    std::string m_strText42;
-    std::string m_strText25;
-    int32_t m_nNumber2 = 0;
-    bool m_bFlag = true;
-    int32_t m_nNumber1 = -1;
-    double m_dAmount5 = 0;
-    double m_dAmount1 = -1.0;
-    double m_dAmount2 = 0;
-    double m_dAmount3 = 0;
-    double m_dAmount4 = 0;
-    std::string m_strName;
+    KR_RECORD(COrder);
+    KR_FIELD(int32_t, m_nOrderNumber, 0, 4, I32) = -1;      // key 0; -1 until assigned
+    KR_FIELD(std::string, m_strKey1, 4, 14, UpperOnWrite);  // key 1
+    KR_FIELD(std::string, m_strKey2, 18, 14, UpperOnWrite); // key 2: the date "YYYYMMDD" first
+    KR_FIELD(std::string, m_strCustomer, 32, 6, UpperOnWrite);
+    KR_FIELD(std::string, m_strText14, 38, 14, Text);
+    KR_FIELD(char, m_cChar1, 52, 1, Byte) = 'Y';
+    KR_FIELD(std::string, m_strText42, 53, 42, Text);
+    KR_FIELD(std::string, m_strText25, 95, 25, Text);
+    KR_FIELD(int32_t, m_nNumber2, 120, 4, I32) = 0;
+    KR_FIELD(bool, m_bFlag, 124, 1, Flag) = true;
+    KR_FIELD(int32_t, m_nNumber1, 128, 4, I32) = -1;
+    KR_FIELD(double, m_dAmount5, 136, 8, F64) = 0;
+    KR_FIELD(double, m_dAmount1, 144, 8, F64) = -1.0;
+    KR_FIELD(double, m_dAmount2, 152, 8, F64) = 0;
+    KR_FIELD(double, m_dAmount3, 160, 8, F64) = 0;
+    KR_FIELD(double, m_dAmount4, 168, 8, F64) = 0;
+    KR_FIELD(std::string, m_strName, 176, 25, Text);
     std::array<std::string, 4> m_arrTexts;
-    std::string m_strText15a;
-    std::string m_strText2a;
-    std::string m_strPostalCode; // 9, digits (blanks and hyphens dropped)
-    std::string m_strText15b;
-    std::string m_strText6;
-    std::string m_strPhone1; // 10, digits (blanks, hyphens, parentheses dropped)
-    std::string m_strPhone2; // 10, digits
-    std::string m_strText2b;
-    std::string m_strText20;
-    char m_cChar2 = 'T';
-    char m_cChar3 = ' ';
-    std::string m_strText15c;
+    KR_ELEMENT(m_arrTexts[0], 201, 25, Text);
+    KR_ELEMENT(m_arrTexts[1], 226, 25, Text);
+    KR_ELEMENT(m_arrTexts[2], 251, 25, Text);
+    KR_ELEMENT(m_arrTexts[3], 276, 25, Text);
+    KR_FIELD(std::string, m_strText15a, 301, 15, Text);
+    KR_FIELD(std::string, m_strText2a, 316, 2, Text);
+    KR_FIELD(std::string, m_strPostalCode, 318, 9, PostalDigits); // 9, digits (blanks and hyphens dropped)
+    KR_FIELD(std::string, m_strText15b, 327, 15, Text);
+    KR_FIELD(std::string, m_strText6, 342, 6, Text);
+    // Digits only (blanks, hyphens, parentheses dropped).
+    KR_FIELD(std::string, m_strPhone1, 348, 10, PhoneDigits);
+    KR_FIELD(std::string, m_strPhone2, 358, 10, PhoneDigits); // 10, digits
+    KR_FIELD(std::string, m_strText2b, 368, 2, Text);
+    KR_FIELD(std::string, m_strText20, 370, 20, Text);
+    KR_FIELD(char, m_cChar2, 390, 1, Byte) = 'T';
+    KR_FIELD(char, m_cChar3, 391, 1, Byte) = ' ';
+    KR_FIELD(std::string, m_strText15c, 392, 15, Text);
 
     std::vector<COrderItem> m_arrLines;   // the order's lines
     std::vector<COrderItem> m_arrRemoved; // lines removed since the order was read
@@ -77,7 +83,6 @@ public:
     virtual int DeleteOrder(int32_t number);
     virtual int LoadLines(COrder& order);
 
-    static const rec::Layout<COrder>& Fields();
     static const std::vector<BtrKeySegment>& KeySegments();
 
 protected:

@@ -1,7 +1,6 @@
 // Typed access to the records of a file, written once for every file class. The file class
 // (File) derives from CRecordFile<Record, File> and gives:
 //   kFacts          its name, description and whether it is exported and reloaded;
-//   Fields()        its record layout;
 //   KeySegments()   its key segments, as the file is created with them;
 //   kRecordLength   the record length (the fixed part of a variable-length record).
 // A variable-length file also gives kBufferSize (its longest record), its own Pack (returning
@@ -37,6 +36,12 @@ struct FileFacts {
 template <class R, class File> class CRecordFile : public CBtrieveDB {
 public:
     using Record = R;
+
+    // The record layout, as the record class describes its fields.
+    static const rec::Layout<R>& Fields() {
+        static const rec::Layout<R> layout = rec::Describe<R>();
+        return layout;
+    }
 
     const char* GetFileName() const override { return File::kFacts.name; }
     const char* GetDescription() const override { return File::kFacts.description; }

@@ -20,32 +20,6 @@ std::string& Str(void* m) {
 }
 } // namespace
 
-uint16_t EncodedWidth(Enc enc) {
-    switch (enc) {
-    case Enc::Flag:
-    case Enc::FlagY:
-    case Enc::Code:
-    case Enc::Byte:
-        return 1;
-    case Enc::I32:
-    case Enc::F32:
-    case Enc::Float:
-    case Enc::Time:
-    case Enc::BDate:
-        return 4;
-    case Enc::F64:
-        return 8;
-    case Enc::Postal:
-    case Enc::PostalDigits:
-        return 9;
-    case Enc::Phone:
-    case Enc::PhoneDigits:
-        return 10;
-    default:
-        return 0;
-    }
-}
-
 void PackField(Enc enc, uint8_t* r, size_t at, size_t width, void* m) {
     switch (enc) {
     case Enc::Text:
@@ -181,45 +155,26 @@ void UnpackField(Enc enc, const uint8_t* r, size_t at, size_t width, void* m) {
     }
 }
 
-bool IsText(Enc enc) {
-    switch (enc) {
-    case Enc::Text:
-    case Enc::Upper:
-    case Enc::UpperBlank:
-    case Enc::UpperOnRead:
-    case Enc::UpperOnWrite:
-    case Enc::Postal:
-    case Enc::Phone:
-    case Enc::PostalDigits:
-    case Enc::PhoneDigits:
-        return true;
-    default:
-        return false;
-    }
-}
-
 std::string ShowField(Enc enc, const void* m) {
-    switch (enc) {
-    case Enc::Flag:
-    case Enc::FlagY:
+    switch (Of(enc).member) {
+    case Member::Bool:
         return *static_cast<const bool*>(m) ? "Y" : "N";
-    case Enc::Code:
-    case Enc::Byte:
-    case Enc::CodeOnWrite:
+    case Member::Char:
         return std::string(1, *static_cast<const char*>(m));
-    case Enc::I32:
+    case Member::I32:
         return std::to_string(*static_cast<const int32_t*>(m));
-    case Enc::F32:
+    case Member::F32:
         return std::to_string(*static_cast<const float*>(m));
-    case Enc::F64:
-    case Enc::Float:
+    case Member::F64:
         return std::to_string(*static_cast<const double*>(m));
-    case Enc::Time:
-    case Enc::BDate:
+    case Member::I64:
         return std::to_string(*static_cast<const int64_t*>(m));
-    default:
+    case Member::String:
         return *static_cast<const std::string*>(m);
+    case Member::None:
+        break;
     }
+    return {};
 }
 
 } // namespace rec

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace rec {
@@ -40,35 +42,64 @@ enum class Enc : uint8_t {
                   // none. Written only: the member is read from its own time field.
 };
 
-// How the interchange line holds a field of an encoding when the field does not say: amounts,
-// numbers, flags, characters, dates and phone numbers by their own rules, other texts left-aligned.
+// What a field of an encoding keeps in the record object: the type of its member.
+enum class Member : uint8_t { None, String, Bool, Char, I32, F32, F64, I64 };
+
+// Each encoding's fixed width on disk (0: the field gives it), its member, and how the
+// interchange line holds it when the field does not say (Blank: not a value a line holds).
+struct Encoding {
+    uint16_t width;
+    Member member;
+    ichg::Kind line;
+};
+inline constexpr Encoding kEncodings[] = {
+    {0, Member::String, ichg::Kind::Text},   // Text
+    {0, Member::String, ichg::Kind::Text},   // Upper
+    {0, Member::String, ichg::Kind::Text},   // UpperBlank
+    {0, Member::String, ichg::Kind::Text},   // UpperOnRead
+    {0, Member::String, ichg::Kind::Text},   // UpperOnWrite
+    {1, Member::Bool, ichg::Kind::Flag},     // Flag
+    {1, Member::Bool, ichg::Kind::Flag},     // FlagY
+    {1, Member::Char, ichg::Kind::Char},     // Code
+    {1, Member::Char, ichg::Kind::Char},     // Byte
+    {4, Member::I32, ichg::Kind::Number},    // I32
+    {4, Member::F32, ichg::Kind::Amount},    // F32
+    {8, Member::F64, ichg::Kind::Blank},     // F64
+    {4, Member::I64, ichg::Kind::Date},      // Time
+    {9, Member::String, ichg::Kind::Text},   // Postal
+    {10, Member::String, ichg::Kind::Phone}, // Phone
+    {9, Member::String, ichg::Kind::Text},   // PostalDigits
+    {10, Member::String, ichg::Kind::Phone}, // PhoneDigits
+    {4, Member::F64, ichg::Kind::Blank},     // Float
+    {1, Member::Char, ichg::Kind::Char},     // CodeOnWrite
+    {0, Member::None, ichg::Kind::Blank},    // Blanks
+    {0, Member::None, ichg::Kind::Blank},    // Zeros
+    {4, Member::I64, ichg::Kind::Blank},     // BDate
+};
+static_assert(std::size(kEncodings) == static_cast<size_t>(Enc::BDate) + 1);
+constexpr const Encoding& Of(Enc enc) {
+    return kEncodings[static_cast<size_t>(enc)];
+}
+constexpr uint16_t EncodedWidth(Enc enc) {
+    return Of(enc).width;
+}
+constexpr bool IsText(Enc enc) {
+    return Of(enc).member == Member::String;
+}
 constexpr ichg::Kind LineKind(Enc enc) {
-    switch (enc) {
-    case Enc::F32:
-        return ichg::Kind::Amount;
-    case Enc::I32:
-        return ichg::Kind::Number;
-    case Enc::Flag:
-    case Enc::FlagY:
-        return ichg::Kind::Flag;
-    case Enc::Code:
-    case Enc::Byte:
-    case Enc::CodeOnWrite:
-        return ichg::Kind::Char;
-    case Enc::Time:
-        return ichg::Kind::Date;
-    case Enc::Phone:
-    case Enc::PhoneDigits:
-        return ichg::Kind::Phone;
-    case Enc::F64:
-    case Enc::Float:
-    case Enc::Blanks:
-    case Enc::Zeros:
-    case Enc::BDate:
-        return ichg::Kind::Blank; // not a value a line holds
-    default:
-        return ichg::Kind::Text;
-    }
+    return Of(enc).line;
+}
+// Whether a member of type T holds a field of the encoding.
+template <class T> constexpr bool Holds(Enc enc) {
+    constexpr Member m = std::is_same_v<T, std::string> ? Member::String
+                         : std::is_same_v<T, bool>      ? Member::Bool
+                         : std::is_same_v<T, char>      ? Member::Char
+                         : std::is_same_v<T, int32_t>   ? Member::I32
+                         : std::is_same_v<T, float>     ? Member::F32
+                         : std::is_same_v<T, double>    ? Member::F64
+                         : std::is_same_v<T, int64_t>   ? Member::I64
+                                                        : Member::None;
+    return m != Member::None && m == Of(enc).member;
 }
 
 // Where a field sits on the interchange line: its first column (-1: not on the line), how the
@@ -89,8 +120,6 @@ constexpr LineSpot OnLine(Enc enc, int width, int at) {
     return OnLine(enc, width, at, LineKind(enc));
 }
 
-// The member a field lives in: std::string for the texts, bool for flags, char for Code and
-// Byte, int32_t, float, double, int64_t for Time and BDate.
 template <class R> struct Field {
     const char* name;
     uint16_t offset;
@@ -102,12 +131,8 @@ template <class R> struct Field {
 
 template <class R> using Layout = std::vector<Field<R>>;
 
-// The fixed width an encoding takes, or 0 for the texts (width given by the field).
-uint16_t EncodedWidth(Enc enc);
 void PackField(Enc enc, uint8_t* record, size_t offset, size_t width, void* member);
 void UnpackField(Enc enc, const uint8_t* record, size_t offset, size_t width, void* member);
-// Whether the member of an encoding is a std::string.
-bool IsText(Enc enc);
 // The field's value as one line of text, for the dump.
 std::string ShowField(Enc enc, const void* member);
 
@@ -258,21 +283,72 @@ template <class R> std::string FormatLine(const Layout<R>& layout, const uint8_t
 
 } // namespace rec
 
-// One field of a layout: #define KR_RECORD to the record class before using it. A field on the
-// interchange line adds its first column there, and where the encoding does not say, the line's
-// kind and width: KR_AT(m_strName, 8, 25, Text, 333, ichg::Kind::RText).
-// clang-format off
-#define KR_AT(member, offset, width, enc, ...)                                                               \
-    {                                                                                                        \
-        #member, offset, width, rec::Enc::enc, [](KR_RECORD& r) -> void* { return &r.member; },              \
-            rec::OnLine(rec::Enc::enc, width __VA_OPT__(, ) __VA_ARGS__)                                     \
+// A record class describes each stored field where it declares the member, in its public part:
+//   class CCustomer {
+//   public:
+//       KR_RECORD(CCustomer);
+//       KR_FIELD(std::string, m_strName, 8, 25, Text, 333, Kind::RText); // key 1
+//       KR_FIELD(char, m_c331, 331, 1, Code, 469) = ' ';
+//       std::array<float, 6> m_arrAmounts;
+//       KR_ELEMENT(m_arrAmounts[0], 296, 4, F32, 130);
+//   };
+// A field gives its offset, width and encoding; one on the interchange line adds its first
+// column there and, where the encoding does not say, the line's kind and width. Each field
+// stands on a line of its own: the line number tells the fields apart. The member's type is
+// checked against the encoding when the class is compiled.
+namespace rec {
+template <int Line> struct At {};
+// Lines a record class may span from KR_RECORD to its last field.
+inline constexpr int kRecordLines = 256;
+
+// The fields a record class describes, in offset order.
+template <class R> Layout<R> Describe() {
+    Layout<R> layout;
+    [&]<int... I>(std::integer_sequence<int, I...>) {
+        (
+            [&] {
+                if constexpr (requires { R::KrField(At<R::kKrFirstLine + I>{}); })
+                    layout.push_back(R::KrField(At<R::kKrFirstLine + I>{}));
+            }(),
+            ...);
     }
-// clang-format on
+    (std::make_integer_sequence<int, kRecordLines>{});
+    std::stable_sort(layout.begin(), layout.end(), [](auto& a, auto& b) { return a.offset < b.offset; });
+    return layout;
+}
+} // namespace rec
+
+// A field of Record as a layout entry (see KR_FIELD for the arguments).
+#define KR_FIELD_OF(Record, member, offset, width, enc, ...)                                                 \
+    rec::Field<Record> {                                                                                     \
+#member, offset, width, rec::Enc::enc,                                                               \
+            [](Record & r) -> void* { return &r.member; }, rec::OnLine(rec::Enc::enc,                        \
+                                                                       width __VA_OPT__(, ) __VA_ARGS__)     \
+    }
+#define KR_RECORD(Class)                                                                                     \
+    using KrRecord = Class;                                                                                  \
+    using Kind = ichg::Kind;                                                                                 \
+    static constexpr int kKrFirstLine = __LINE__
+#define KR_ROW(check, ...)                                                                                   \
+    static rec::Field<KrRecord> KrField(rec::At<__LINE__>) {                                                 \
+        static_assert(__LINE__ - kKrFirstLine < rec::kRecordLines, "record class too long");                 \
+        static_assert(check, "not a member this encoding holds");                                            \
+        return __VA_ARGS__;                                                                                  \
+    }
+#define KR_HOLDS(member, enc)                                                                                \
+    rec::Holds<std::remove_cvref_t<decltype(std::declval<KrRecord&>().member)>>(rec::Enc::enc)
+#define KR_DESCRIBE(member, offset, width, enc, ...)                                                         \
+    KR_ROW(KR_HOLDS(member, enc),                                                                            \
+           KR_FIELD_OF(KrRecord, member, offset, width, enc __VA_OPT__(, ) __VA_ARGS__))
+// A stored field and its member; an initializer may follow (KR_FIELD(...) = -1;).
+#define KR_FIELD(type, member, ...) KR_DESCRIBE(member, __VA_ARGS__) type member
+// An element of an array member.
+#define KR_ELEMENT(...) KR_DESCRIBE(__VA_ARGS__) static_assert(true)
 // A field named apart from its member (a second encoding of the same value).
-#define KR_AT_AS(name, member, offset, width, enc)                                                           \
-    {                                                                                                        \
-        name, offset, width, rec::Enc::enc, [](KR_RECORD& r) -> void* { return &r.member; }                  \
-    }
+#define KR_ALSO(name, member, offset, width, enc)                                                            \
+    KR_ROW(KR_HOLDS(member, enc),                                                                            \
+           {name, offset, width, rec::Enc::enc, [](KrRecord& r) -> void* { return &r.member; }})             \
+    static_assert(true)
 // Bytes of the record no member holds, always written the same way.
 #define KR_FILL(name, offset, width, enc)                                                                    \
-    { name, offset, width, rec::Enc::enc, nullptr }
+    KR_ROW(true, {name, offset, width, rec::Enc::enc, nullptr}) static_assert(true)

@@ -97,46 +97,6 @@ void CVelocityDB::ImportLine(int firstChar) {
                       [&](int64_t at) { SkipBadLine(static_cast<long>(at), firstChar != EOF); }});
 }
 
-#define KR_RECORD CVelocity
-using ichg::Kind;
-const rec::Layout<CVelocity>& CVelocityDB::Fields() {
-    static const rec::Layout<CVelocity> layout = {
-        KR_AT(m_strCustomer, 0, 6, Upper, 0, Kind::Key),
-        KR_AT(m_strItem, 6, 12, Upper, 6, Kind::Key),
-        KR_AT(m_strUnit, 18, 3, Upper, 18, Kind::Key),
-        KR_AT(m_strCode5, 21, 5, Upper),
-        KR_AT(m_strCode3, 26, 3, Upper),
-        // The last date again as a Btrieve date, for the date key.
-        KR_AT_AS("last date (key)", m_tLastDate, 29, 4, BDate),
-        KR_AT(m_n36, 36, 4, I32),
-        KR_AT(m_c40, 40, 1, Byte),
-        KR_AT(m_strText, 41, 30, Text),
-        KR_AT(m_fAmount1, 72, 4, F32, 31),
-        KR_AT(m_fAmount2, 76, 4, F32, 42),
-        KR_AT(m_fAmount3, 80, 4, F32, 53),
-        KR_AT(m_fAmount4, 84, 4, F32, 64),
-        KR_AT(m_strPriceCode, 88, 4, Upper, 75, Kind::RText),
-        KR_AT(m_bFlag92, 92, 1, FlagY, 79),
-        KR_AT(m_strCode9, 93, 9, Upper, 80, Kind::RText),
-        KR_AT(m_tLastDate, 104, 4, Time, 21),
-        KR_AT(m_tSecondDate, 108, 4, Time),
-        KR_AT(m_arrNumbers[0], 112, 4, I32, 89),
-        KR_AT(m_arrNumbers[1], 116, 4, I32, 95),
-        KR_AT(m_arrNumbers[2], 120, 4, I32, 101),
-        KR_AT(m_arrNumbers[3], 124, 4, I32, 107),
-        KR_AT(m_arrNumbers[4], 128, 4, I32, 113),
-        KR_AT(m_arrNumbers[5], 132, 4, I32, 119),
-        KR_AT(m_n136, 136, 4, I32, 125),
-        KR_AT(m_n140, 140, 4, I32, 131),
-        KR_AT(m_fQuotedPrice, 144, 4, F32, 137),
-        KR_AT(m_strQuoteCode, 148, 4, Upper, 148, Kind::RText),
-        KR_AT(m_bActive, 152, 1, FlagY, 152),
-        KR_AT(m_n156, 156, 4, I32, 153),
-    };
-    return layout;
-}
-#undef KR_RECORD
-
 int CVelocityDB::GetHistory(CVelocity& history, const std::string& customer, const std::string& item,
                             const std::string& unit) {
     CVelocity found = Keyed(customer, item, unit);

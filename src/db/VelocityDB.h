@@ -7,27 +7,39 @@
 
 class CVelocity {
 public:
-    std::string m_strCustomer;
-    std::string m_strCode5;
-    std::string m_strCode3;
-    std::string m_strItem;
-    std::string m_strUnit;
-    std::string m_strText;
-    std::string m_strQuoteCode;
-    std::string m_strPriceCode;
-    std::string m_strCode9;
-    int64_t m_tLastDate = 0; // -1 means none
-    int64_t m_tSecondDate = 0;
-    int32_t m_n36 = 0;
-    char m_c40 = 0;
-    float m_fAmount1 = 0, m_fAmount2 = 0, m_fAmount3 = 0, m_fAmount4 = 0;
-    float m_fQuotedPrice = 0;
-    bool m_bFlag92 = false;
+    KR_RECORD(CVelocity);
+    KR_FIELD(std::string, m_strCustomer, 0, 6, Upper, 0, Kind::Key);
+    KR_FIELD(std::string, m_strItem, 6, 12, Upper, 6, Kind::Key);
+    KR_FIELD(std::string, m_strUnit, 18, 3, Upper, 18, Kind::Key);
+    KR_FIELD(std::string, m_strCode5, 21, 5, Upper);
+    KR_FIELD(std::string, m_strCode3, 26, 3, Upper);
+    // The last date again as a Btrieve date, for the date key.
+    KR_ALSO("last date (key)", m_tLastDate, 29, 4, BDate);
+    KR_FIELD(int32_t, m_n36, 36, 4, I32) = 0;
+    KR_FIELD(char, m_c40, 40, 1, Byte) = 0;
+    KR_FIELD(std::string, m_strText, 41, 30, Text);
+    KR_FIELD(float, m_fAmount1, 72, 4, F32, 31) = 0;
+    KR_FIELD(float, m_fAmount2, 76, 4, F32, 42) = 0;
+    KR_FIELD(float, m_fAmount3, 80, 4, F32, 53) = 0;
+    KR_FIELD(float, m_fAmount4, 84, 4, F32, 64) = 0;
+    KR_FIELD(std::string, m_strPriceCode, 88, 4, Upper, 75, Kind::RText);
+    KR_FIELD(bool, m_bFlag92, 92, 1, FlagY, 79) = false;
+    KR_FIELD(std::string, m_strCode9, 93, 9, Upper, 80, Kind::RText);
+    KR_FIELD(int64_t, m_tLastDate, 104, 4, Time, 21) = 0; // -1 means none
+    KR_FIELD(int64_t, m_tSecondDate, 108, 4, Time) = 0;
     std::array<int32_t, 6> m_arrNumbers{};
-    int32_t m_n136 = 0;
-    int32_t m_n140 = 0;
-    bool m_bActive = false; // 'N' once withdrawn
-    int32_t m_n156 = 0;
+    KR_ELEMENT(m_arrNumbers[0], 112, 4, I32, 89);
+    KR_ELEMENT(m_arrNumbers[1], 116, 4, I32, 95);
+    KR_ELEMENT(m_arrNumbers[2], 120, 4, I32, 101);
+    KR_ELEMENT(m_arrNumbers[3], 124, 4, I32, 107);
+    KR_ELEMENT(m_arrNumbers[4], 128, 4, I32, 113);
+    KR_ELEMENT(m_arrNumbers[5], 132, 4, I32, 119);
+    KR_FIELD(int32_t, m_n136, 136, 4, I32, 125) = 0;
+    KR_FIELD(int32_t, m_n140, 140, 4, I32, 131) = 0;
+    KR_FIELD(float, m_fQuotedPrice, 144, 4, F32, 137) = 0;
+    KR_FIELD(std::string, m_strQuoteCode, 148, 4, Upper, 148, Kind::RText);
+    KR_FIELD(bool, m_bActive, 152, 1, FlagY, 152) = false; // 'N' once withdrawn
+    KR_FIELD(int32_t, m_n156, 156, 4, I32, 153) = 0;
 };
 
 // The interchange line FormatLine writes and ImportLine reads is 164 characters with the line feed;
@@ -63,7 +75,6 @@ public:
     void LoadEditQuote();
     bool GetEditQuote() const { return m_bEditQuote; }
 
-    static const rec::Layout<CVelocity>& Fields();
     static const std::vector<BtrKeySegment>& KeySegments();
 
 protected:

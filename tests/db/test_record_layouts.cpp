@@ -188,14 +188,16 @@ protected:
 
 TEST(RecordLayoutChecks, FindOverlapsFieldsPastTheEndAndValuesTheLineCannotHold) {
     using ichg::Kind;
-#define KR_RECORD CItemLookup
-    rec::Layout<CItemLookup> overlapping = {KR_AT(m_strWord, 0, 20, Upper), KR_AT(m_strItem, 19, 12, Upper)};
-    rec::Layout<CItemLookup> pastEnd = {KR_AT(m_strWord, 0, 20, Upper), KR_AT(m_strItem, 21, 12, Upper)};
-    rec::Layout<CItemLookup> wrongWidth = {KR_AT(m_strWord, 0, 20, Upper), KR_AT(m_strItem, 20, 2, Flag)};
-    rec::Layout<CItemLookup> lineOverlap = {KR_AT(m_strWord, 0, 20, Upper, 0),
-                                            KR_AT(m_strItem, 20, 12, Upper, 19)};
-    rec::Layout<CItemLookup> notANumber = {KR_AT(m_strWord, 0, 20, Upper, 0, Kind::Amount)};
-#undef KR_RECORD
+    rec::Layout<CItemLookup> overlapping = {KR_FIELD_OF(CItemLookup, m_strWord, 0, 20, Upper),
+                                            KR_FIELD_OF(CItemLookup, m_strItem, 19, 12, Upper)};
+    rec::Layout<CItemLookup> pastEnd = {KR_FIELD_OF(CItemLookup, m_strWord, 0, 20, Upper),
+                                        KR_FIELD_OF(CItemLookup, m_strItem, 21, 12, Upper)};
+    rec::Layout<CItemLookup> wrongWidth = {KR_FIELD_OF(CItemLookup, m_strWord, 0, 20, Upper),
+                                           KR_FIELD_OF(CItemLookup, m_strItem, 20, 2, Flag)};
+    rec::Layout<CItemLookup> lineOverlap = {KR_FIELD_OF(CItemLookup, m_strWord, 0, 20, Upper, 0),
+                                            KR_FIELD_OF(CItemLookup, m_strItem, 20, 12, Upper, 19)};
+    rec::Layout<CItemLookup> notANumber = {
+        KR_FIELD_OF(CItemLookup, m_strWord, 0, 20, Upper, 0, Kind::Amount)};
     EXPECT_NE(rec::Check(overlapping, 32).find("m_strItem: overlaps"), std::string::npos);
     EXPECT_NE(rec::Check(pastEnd, 32).find("m_strItem: beyond"), std::string::npos);
     EXPECT_NE(rec::Check(wrongWidth, 32).find("m_strItem: width"), std::string::npos);
