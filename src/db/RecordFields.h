@@ -51,29 +51,8 @@ template <class T> T GetLE(const uint8_t* r, size_t at) {
     std::memcpy(&v, bytes, sizeof v);
     return v;
 }
-inline void PutI16(uint8_t* r, size_t at, int16_t v) {
-    PutLE(r, at, v);
-}
-inline int16_t GetI16(const uint8_t* r, size_t at) {
-    return GetLE<int16_t>(r, at);
-}
 inline void PutI32(uint8_t* r, size_t at, int32_t v) {
     PutLE(r, at, v);
-}
-inline int32_t GetI32(const uint8_t* r, size_t at) {
-    return GetLE<int32_t>(r, at);
-}
-inline void PutF32(uint8_t* r, size_t at, float v) {
-    PutLE(r, at, v);
-}
-inline float GetF32(const uint8_t* r, size_t at) {
-    return GetLE<float>(r, at);
-}
-inline void PutF64(uint8_t* r, size_t at, double v) {
-    PutLE(r, at, v);
-}
-inline double GetF64(const uint8_t* r, size_t at) {
-    return GetLE<double>(r, at);
 }
 
 // Flags are one byte, 'Y' or 'N'.
@@ -86,14 +65,6 @@ inline bool GetFlag(const uint8_t* r, size_t at) {
 // The files that also take a lower-case 'y' as true.
 inline bool GetFlagY(const uint8_t* r, size_t at) {
     return r[at] == 'Y' || r[at] == 'y';
-}
-
-// Times are 32-bit signed seconds since 1 January 1970 on disk.
-inline void PutTime(uint8_t* r, size_t at, int64_t t) {
-    PutI32(r, at, static_cast<int32_t>(t));
-}
-inline int64_t GetTime(const uint8_t* r, size_t at) {
-    return GetI32(r, at);
 }
 
 // Code characters are one byte, upper-cased both ways.

@@ -52,16 +52,16 @@ void PackField(Enc enc, uint8_t* r, size_t at, size_t width, void* m) {
         r[at] = static_cast<uint8_t>(*static_cast<char*>(m));
         return;
     case Enc::I32:
-        PutI32(r, at, *static_cast<int32_t*>(m));
+        PutLE<int32_t>(r, at, *static_cast<int32_t*>(m));
         return;
     case Enc::F32:
-        PutF32(r, at, *static_cast<float*>(m));
+        PutLE<float>(r, at, *static_cast<float*>(m));
         return;
     case Enc::F64:
-        PutF64(r, at, *static_cast<double*>(m));
+        PutLE<double>(r, at, *static_cast<double*>(m));
         return;
     case Enc::Time:
-        PutTime(r, at, *static_cast<int64_t*>(m));
+        PutLE(r, at, static_cast<int32_t>(*static_cast<int64_t*>(m)));
         return;
     case Enc::Postal:
     case Enc::PostalDigits:
@@ -72,7 +72,7 @@ void PackField(Enc enc, uint8_t* r, size_t at, size_t width, void* m) {
         PutText(r, at, Digits(Str(m), " -()"), width, ' ');
         return;
     case Enc::Float:
-        PutF32(r, at, static_cast<float>(*static_cast<double*>(m)));
+        PutLE<float>(r, at, static_cast<float>(*static_cast<double*>(m)));
         return;
     case Enc::CodeOnWrite:
         *static_cast<char*>(m) = UpperChar(*static_cast<char*>(m));
@@ -85,7 +85,7 @@ void PackField(Enc enc, uint8_t* r, size_t at, size_t width, void* m) {
         if (t != -1 && localtime_r(&tt, &local)) {
             r[at] = static_cast<uint8_t>(local.tm_mday);
             r[at + 1] = static_cast<uint8_t>(local.tm_mon + 1);
-            PutI16(r, at + 2, static_cast<int16_t>(local.tm_year + 1900));
+            PutLE<int16_t>(r, at + 2, static_cast<int16_t>(local.tm_year + 1900));
         } else {
             std::memset(r + at, 0, 4);
         }
@@ -122,7 +122,7 @@ void UnpackField(Enc enc, const uint8_t* r, size_t at, size_t width, void* m) {
         *static_cast<char*>(m) = static_cast<char>(r[at]);
         return;
     case Enc::Float:
-        *static_cast<double*>(m) = GetF32(r, at);
+        *static_cast<double*>(m) = GetLE<float>(r, at);
         return;
     case Enc::PostalDigits:
     case Enc::PhoneDigits: {
@@ -133,16 +133,16 @@ void UnpackField(Enc enc, const uint8_t* r, size_t at, size_t width, void* m) {
         return;
     }
     case Enc::I32:
-        *static_cast<int32_t*>(m) = GetI32(r, at);
+        *static_cast<int32_t*>(m) = GetLE<int32_t>(r, at);
         return;
     case Enc::F32:
-        *static_cast<float*>(m) = GetF32(r, at);
+        *static_cast<float*>(m) = GetLE<float>(r, at);
         return;
     case Enc::F64:
-        *static_cast<double*>(m) = GetF64(r, at);
+        *static_cast<double*>(m) = GetLE<double>(r, at);
         return;
     case Enc::Time:
-        *static_cast<int64_t*>(m) = GetTime(r, at);
+        *static_cast<int64_t*>(m) = GetLE<int32_t>(r, at);
         return;
     case Enc::Postal:
         Str(m) = GetText(r, at, 5) + "-" + GetText(r, at + 5, 4);
