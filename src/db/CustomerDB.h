@@ -15,10 +15,7 @@ public:
     KR_FIELD(std::string, m_strName, 8, 25, Text, 333, Kind::RText);    // key 1
     KR_FIELD(std::string, m_strCode33, 33, 4, Upper, 164, Kind::RText); // key 2
     KR_FIELD(std::string, m_strCode37, 37, 8, Upper, 572, Kind::RText); // key 3
-    std::array<std::string, 3> m_arrAddress;
-    KR_ELEMENT(m_arrAddress[0], 45, 25, Text, 0, Kind::RText);
-    KR_ELEMENT(m_arrAddress[1], 70, 25, Text, 25, Kind::RText);
-    KR_ELEMENT(m_arrAddress[2], 95, 25, Text, 50, Kind::RText);
+    KR_ARRAY(std::string, 3, m_arrAddress, 45, 25, Text, 0, 25, Kind::RText);
     KR_FIELD(std::string, m_strCity, 120, 15, Text, 168, Kind::RText);
     KR_FIELD(std::string, m_strState, 135, 2, Text, 489, Kind::RText);
     // "12345-6789" in memory, 9 digits stored.
@@ -98,11 +95,7 @@ public:
     KR_ELEMENT(m_arrCodes454[4], 470, 4, Text, 387, Kind::RText, 5);
     KR_ELEMENT(m_arrCodes454[5], 474, 4, Text, 193, Kind::RText, 5);
     KR_FIELD(bool, m_b478, 478, 1, Flag, 468) = false;
-    std::array<float, 4> m_arrAmounts480{};
-    KR_ELEMENT(m_arrAmounts480[0], 480, 4, F32, 528);
-    KR_ELEMENT(m_arrAmounts480[1], 484, 4, F32, 539);
-    KR_ELEMENT(m_arrAmounts480[2], 488, 4, F32, 550);
-    KR_ELEMENT(m_arrAmounts480[3], 492, 4, F32, 561);
+    KR_ARRAY(float, 4, m_arrAmounts480, 480, 4, F32, 528, 11){};
     KR_FIELD(int32_t, m_n496, 496, 4, I32, 616) = 0;
     KR_FIELD(bool, m_b500, 500, 1, Flag, 615) = false;
 };

@@ -50,17 +50,11 @@ public:
     KR_FIELD(std::string, m_strCode211, 211, 12, Upper, 320);
     KR_FIELD(bool, m_bFlag7, 223, 1, Flag, 332) = false;
     KR_FIELD(bool, m_bFlag8, 224, 1, Flag, 333) = false;
-    std::array<std::string, 3> m_arrUnits;
-    KR_ELEMENT(m_arrUnits[0], 225, 3, Upper, 104, Kind::Key);
-    KR_ELEMENT(m_arrUnits[1], 228, 3, Upper, 107, Kind::Key);
-    KR_ELEMENT(m_arrUnits[2], 231, 3, Upper, 110, Kind::Key);
+    KR_ARRAY(std::string, 3, m_arrUnits, 225, 3, Upper, 104, 3, Kind::Key);
     KR_FIELD(std::string, m_strCode234, 234, 6, Upper, 334);
     KR_FIELD(std::string, m_strCode240, 240, 15, Upper, 340);
     KR_FIELD(std::string, m_strCode255, 255, 2, Upper, 355);
-    std::array<float, 3> m_arrUnitFactors{};
-    KR_ELEMENT(m_arrUnitFactors[0], 260, 4, F32, 113);
-    KR_ELEMENT(m_arrUnitFactors[1], 264, 4, F32, 124);
-    KR_ELEMENT(m_arrUnitFactors[2], 268, 4, F32, 135);
+    KR_ARRAY(float, 3, m_arrUnitFactors, 260, 4, F32, 113, 11){};
     KR_FIELD(int64_t, m_tTime, 272, 4, Time, 357) = 0;
     KR_FIELD(std::string, m_strCode276, 276, 2, Upper, 367);
     // Upper-cased when written, read as stored.

@@ -30,29 +30,9 @@ public:
     KR_FILL("unused at 128", 128, 3, Blanks);
     KR_FIELD(bool, m_bFlag3, 131, 1, Flag, 192) = false;
     KR_FILL("unused at 132", 132, 4, Zeros);
-    std::array<std::string, 10> m_arrTexts;
-    KR_ELEMENT(m_arrTexts[0], 136, 8, Text, 341);
-    KR_ELEMENT(m_arrTexts[1], 144, 8, Text, 360);
-    KR_ELEMENT(m_arrTexts[2], 152, 8, Text, 379);
-    KR_ELEMENT(m_arrTexts[3], 160, 8, Text, 398);
-    KR_ELEMENT(m_arrTexts[4], 168, 8, Text, 417);
-    KR_ELEMENT(m_arrTexts[5], 176, 8, Text, 436);
-    KR_ELEMENT(m_arrTexts[6], 184, 8, Text, 455);
-    KR_ELEMENT(m_arrTexts[7], 192, 8, Text, 474);
-    KR_ELEMENT(m_arrTexts[8], 200, 8, Text, 493);
-    KR_ELEMENT(m_arrTexts[9], 208, 8, Text, 512);
+    KR_ARRAY(std::string, 10, m_arrTexts, 136, 8, Text, 341, 19);
     KR_FIELD(std::string, m_strText216, 216, 8, Text, 293);
-    std::array<float, 10> m_arrAmounts{}; // in the order of the ten texts
-    KR_ELEMENT(m_arrAmounts[0], 224, 4, F32, 349);
-    KR_ELEMENT(m_arrAmounts[1], 228, 4, F32, 368);
-    KR_ELEMENT(m_arrAmounts[2], 232, 4, F32, 387);
-    KR_ELEMENT(m_arrAmounts[3], 236, 4, F32, 406);
-    KR_ELEMENT(m_arrAmounts[4], 240, 4, F32, 425);
-    KR_ELEMENT(m_arrAmounts[5], 244, 4, F32, 444);
-    KR_ELEMENT(m_arrAmounts[6], 248, 4, F32, 463);
-    KR_ELEMENT(m_arrAmounts[7], 252, 4, F32, 482);
-    KR_ELEMENT(m_arrAmounts[8], 256, 4, F32, 501);
-    KR_ELEMENT(m_arrAmounts[9], 260, 4, F32, 520);
+    KR_ARRAY(float, 10, m_arrAmounts, 224, 4, F32, 349, 19){}; // in the order of the ten texts
     KR_FIELD(float, m_fAmount264, 264, 4, F32, 194) = 0;
     KR_FIELD(float, m_fAmount268, 268, 4, F32, 205) = 0;
     KR_FIELD(float, m_fPricing272, 272, 4, F32, 61) = 0;

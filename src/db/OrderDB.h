@@ -27,11 +27,7 @@ public:
     KR_FIELD(double, m_dAmount3, 160, 8, F64) = 0;
     KR_FIELD(double, m_dAmount4, 168, 8, F64) = 0;
     KR_FIELD(std::string, m_strName, 176, 25, Text);
-    std::array<std::string, 4> m_arrTexts;
-    KR_ELEMENT(m_arrTexts[0], 201, 25, Text);
-    KR_ELEMENT(m_arrTexts[1], 226, 25, Text);
-    KR_ELEMENT(m_arrTexts[2], 251, 25, Text);
-    KR_ELEMENT(m_arrTexts[3], 276, 25, Text);
+    KR_ARRAY(std::string, 4, m_arrTexts, 201, 25, Text);
     KR_FIELD(std::string, m_strText15a, 301, 15, Text);
     KR_FIELD(std::string, m_strText2a, 316, 2, Text);
     KR_FIELD(std::string, m_strPostalCode, 318, 9, PostalDigits); // 9, digits (blanks and hyphens dropped)

@@ -15,10 +15,7 @@ public:
     KR_FIELD(std::string, m_strDescription, 23, 30, Text);
     KR_FIELD(std::string, m_strUnit, 53, 3, UpperOnWrite);
     KR_FIELD(int32_t, m_nNumber1, 56, 4, I32) = 0;
-    std::array<int32_t, 3> m_arrNumbers{};
-    KR_ELEMENT(m_arrNumbers[0], 60, 4, I32);
-    KR_ELEMENT(m_arrNumbers[1], 64, 4, I32);
-    KR_ELEMENT(m_arrNumbers[2], 68, 4, I32);
+    KR_ARRAY(int32_t, 3, m_arrNumbers, 60, 4, I32){};
     KR_FIELD(double, m_dAmount1, 72, 4, Float) = -1.0; // single
     KR_FIELD(double, m_dAmount2, 76, 4, Float) = -1.0; // single
     KR_FIELD(double, m_dAmount3, 80, 4, Float) = -1.0; // single

@@ -8,6 +8,7 @@
 #include "Interchange.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <string>
 #include <type_traits>
@@ -301,14 +302,55 @@ template <int Line> struct At {};
 // Lines a record class may span from KR_RECORD to its last field.
 inline constexpr int kRecordLines = 256;
 
+// The elements of an array member M of N values: one field each, laid one after the other from
+// offset, and on the line from the first's column every step columns.
+template <class R, auto M, size_t I> void* ElementOf(R& r) {
+    return &(r.*M)[I];
+}
+template <class R, auto M, size_t N>
+Layout<R> Elements(const char* name, uint16_t offset, uint16_t width, Enc enc, LineSpot line, int step) {
+    static const std::array<std::string, N> names = [&] {
+        std::array<std::string, N> out;
+        for (size_t i = 0; i < N; ++i)
+            out[i] = std::string(name) + "[" + std::to_string(i) + "]";
+        return out;
+    }();
+    Layout<R> out;
+    [&]<size_t... I>(std::index_sequence<I...>) {
+        (out.push_back(
+             {names[I].c_str(), static_cast<uint16_t>(offset + I * width), width, enc, &ElementOf<R, M, I>,
+              line.at < 0 ? line : LineSpot{line.at + static_cast<int>(I) * step, line.kind, line.width}}),
+         ...);
+    }
+    (std::make_index_sequence<N>{});
+    return out;
+}
+constexpr LineSpot OnLineEvery(Enc enc, int width) {
+    return OnLine(enc, width);
+}
+constexpr LineSpot OnLineEvery(Enc enc, int width, int at, int, auto... kindAndWidth) {
+    return OnLine(enc, width, at, kindAndWidth...);
+}
+constexpr int Step() {
+    return 0;
+}
+constexpr int Step(int, int step, auto...) {
+    return step;
+}
+
 // The fields a record class describes, in offset order.
 template <class R> Layout<R> Describe() {
     Layout<R> layout;
     [&]<int... I>(std::integer_sequence<int, I...>) {
         (
             [&] {
-                if constexpr (requires { R::KrField(At<R::kKrFirstLine + I>{}); })
-                    layout.push_back(R::KrField(At<R::kKrFirstLine + I>{}));
+                if constexpr (requires { R::KrField(At<R::kKrFirstLine + I>{}); }) {
+                    auto fields = R::KrField(At<R::kKrFirstLine + I>{});
+                    if constexpr (std::is_same_v<decltype(fields), Layout<R>>)
+                        layout.insert(layout.end(), fields.begin(), fields.end());
+                    else
+                        layout.push_back(fields);
+                }
             }(),
             ...);
     }
@@ -342,7 +384,18 @@ template <class R> Layout<R> Describe() {
            KR_FIELD_OF(KrRecord, member, offset, width, enc __VA_OPT__(, ) __VA_ARGS__))
 // A stored field and its member; an initializer may follow (KR_FIELD(...) = -1;).
 #define KR_FIELD(type, member, ...) KR_DESCRIBE(member, __VA_ARGS__) type member
-// An element of an array member.
+// An array member of count values, one stored after the other; on the line from column at every
+// step columns: KR_ARRAY(float, 10, m_arrAmounts, 224, 4, F32, 349, 19){};
+#define KR_ARRAY(type, count, member, offset, width, enc, ...)                                               \
+    static rec::Layout<KrRecord> KrField(rec::At<__LINE__>) {                                                \
+        static_assert(__LINE__ - kKrFirstLine < rec::kRecordLines, "record class too long");                 \
+        static_assert(rec::Holds<type>(rec::Enc::enc), "not a member this encoding holds");                  \
+        return rec::Elements<KrRecord, &KrRecord::member, count>(                                            \
+            #member, offset, width, rec::Enc::enc,                                                           \
+            rec::OnLineEvery(rec::Enc::enc, width __VA_OPT__(, ) __VA_ARGS__), rec::Step(__VA_ARGS__));      \
+    }                                                                                                        \
+    std::array<type, count> member
+// An element of an array member whose elements stand apart on the line.
 #define KR_ELEMENT(...) KR_DESCRIBE(__VA_ARGS__) static_assert(true)
 // A field named apart from its member (a second encoding of the same value).
 #define KR_ALSO(name, member, offset, width, enc)                                                            \

@@ -27,13 +27,7 @@ public:
     KR_FIELD(std::string, m_strCode9, 93, 9, Upper, 80, Kind::RText);
     KR_FIELD(int64_t, m_tLastDate, 104, 4, Time, 21) = 0; // -1 means none
     KR_FIELD(int64_t, m_tSecondDate, 108, 4, Time) = 0;
-    std::array<int32_t, 6> m_arrNumbers{};
-    KR_ELEMENT(m_arrNumbers[0], 112, 4, I32, 89);
-    KR_ELEMENT(m_arrNumbers[1], 116, 4, I32, 95);
-    KR_ELEMENT(m_arrNumbers[2], 120, 4, I32, 101);
-    KR_ELEMENT(m_arrNumbers[3], 124, 4, I32, 107);
-    KR_ELEMENT(m_arrNumbers[4], 128, 4, I32, 113);
-    KR_ELEMENT(m_arrNumbers[5], 132, 4, I32, 119);
+    KR_ARRAY(int32_t, 6, m_arrNumbers, 112, 4, I32, 89, 6){};
     KR_FIELD(int32_t, m_n136, 136, 4, I32, 125) = 0;
     KR_FIELD(int32_t, m_n140, 140, 4, I32, 131) = 0;
     KR_FIELD(float, m_fQuotedPrice, 144, 4, F32, 137) = 0;
