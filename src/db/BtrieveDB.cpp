@@ -79,7 +79,6 @@ const char* CBtrieveDB::GetDescription() const {
 
 bool CBtrieveDB::BeginReload(const char* textPath, int64_t headerLength, int version, int purge) {
     m_nVersion = version;
-    m_nPurge = purge;
     if (!CanReload() || GetLineLength() == 0) return false;
     // A reload left running by its caller ends before the next one starts.
     EndReloadTransaction();
@@ -90,15 +89,13 @@ bool CBtrieveDB::BeginReload(const char* textPath, int64_t headerLength, int ver
     if (!m_fileText) return false;
     off_t length = -1;
     if (::fseeko(m_fileText, 0, SEEK_END) == 0) length = ::ftello(m_fileText);
-    if (length < 0 || headerLength < 0 || length <= headerLength ||
+    if (headerLength < 0 || length <= headerLength ||
         ::fseeko(m_fileText, static_cast<off_t>(headerLength), SEEK_SET) != 0) {
         CloseReloadFile();
         return false;
     }
     m_nProgressTotal = static_cast<uint64_t>(length) - 1;
     m_nProgressPos = static_cast<uint64_t>(headerLength);
-    m_bReload = true;
-    m_nMessages = 0;
     m_arrMessages.clear();
     if (!purge) return true;
 
@@ -116,7 +113,6 @@ bool CBtrieveDB::BeginReload(const char* textPath, int64_t headerLength, int ver
     EndReloadTransaction(false);
     m_nReloadFailure = status;
     CloseReloadFile();
-    m_bReload = false;
     return false;
 }
 
@@ -242,7 +238,7 @@ CBtrieveDB::LineStart CBtrieveDB::StartLine(int firstChar, size_t keyWidth, std:
                                             const std::function<int(const std::string& key)>& deleteRecord,
                                             const char* deletionFormat,
                                             const std::function<void(int64_t offset)>& reject) {
-    long at = LineOffset();
+    int64_t at = LineOffset();
     LineStart start = ReadKeyPart(firstChar, keyWidth, line);
     if (start == LineStart::Malformed) {
         reject ? reject(at) : RejectFormat(at);
@@ -514,7 +510,6 @@ int CBtrieveDB::StatBytes(std::vector<uint8_t>& spec) {
 
 void CBtrieveDB::AddError(const std::string& text) {
     m_arrMessages.push_back(text);
-    ++m_nMessages;
 }
 
 uint16_t BuildFileSpec(std::vector<uint8_t>& spec, uint16_t recordLength, uint16_t numberOfKeys,
