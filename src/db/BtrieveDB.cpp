@@ -371,7 +371,7 @@ int CBtrieveDB::CreateAndOpen(const char* path, uint16_t recordLength, uint16_t 
     if (!path) path = GetFileName();
     std::vector<uint8_t> spec;
     BuildFileSpec(spec, recordLength, keys, fileFlags, segments);
-    int status = CreateFile(spec, path, btr::kCreateReplace);
+    int status = CreateFile(std::move(spec), path, btr::kCreateReplace);
     if (status != 0) return status;
     return OpenFile(path);
 }
