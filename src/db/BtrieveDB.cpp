@@ -22,16 +22,10 @@ int BtrvCall(int operation, void* positionBlock, void* dataBuffer, uint16_t* dat
     return status;
 }
 
-CBtrieveDB::CBtrieveDB() {
-    std::memset(m_posBlock, 0, sizeof m_posBlock);
-    std::memset(m_scratch, 0, sizeof m_scratch);
-}
-
 CBtrieveDB::~CBtrieveDB() {
     // Not through the virtual slot: the derived part is already gone.
     if (m_bOpen) CBtrieveDB::Close();
     CloseReloadFile();
-    m_arrMessages.clear();
 }
 
 int CBtrieveDB::Open(void* data, uint16_t* length, const char* name, int mode) {
@@ -54,9 +48,8 @@ int CBtrieveDB::OpenFile(const char* path) {
 
 int CBtrieveDB::Close() {
     // A purging reload still running ends first: committed when sound, else rolled back.
-    int ended = m_bReloadTran ? EndReloadTransaction() : 0;
-    int status = btr::B_FILE_NOT_OPEN;
-    if (m_bOpen) status = BtrvCall(btr::B_CLOSE, m_posBlock, m_scratch, &m_wLength, m_scratch, 0);
+    int ended = EndReloadTransaction();
+    int status = Call(btr::B_CLOSE);
     m_bOpen = false;
     m_strOpenName.clear();
     return ended != 0 ? ended : status;
@@ -86,10 +79,9 @@ const char* CBtrieveDB::GetDescription() const {
 
 bool CBtrieveDB::BeginReload(const char* textPath, int64_t headerLength, int version, int purge) {
     m_nVersion = version;
-    m_nPurge = purge;
     if (!CanReload() || GetLineLength() == 0) return false;
     // A reload left running by its caller ends before the next one starts.
-    if (m_bReloadTran) EndReloadTransaction();
+    EndReloadTransaction();
     CloseReloadFile();
     m_nReloadFailure = 0;
     if (!textPath) return false;
@@ -97,15 +89,13 @@ bool CBtrieveDB::BeginReload(const char* textPath, int64_t headerLength, int ver
     if (!m_fileText) return false;
     off_t length = -1;
     if (::fseeko(m_fileText, 0, SEEK_END) == 0) length = ::ftello(m_fileText);
-    if (length < 0 || headerLength < 0 || length <= headerLength ||
+    if (headerLength < 0 || length <= headerLength ||
         ::fseeko(m_fileText, static_cast<off_t>(headerLength), SEEK_SET) != 0) {
         CloseReloadFile();
         return false;
     }
     m_nProgressTotal = static_cast<uint64_t>(length) - 1;
     m_nProgressPos = static_cast<uint64_t>(headerLength);
-    m_bReload = true;
-    m_nMessages = 0;
     m_arrMessages.clear();
     if (!purge) return true;
 
@@ -119,17 +109,11 @@ bool CBtrieveDB::BeginReload(const char* textPath, int64_t headerLength, int ver
         m_bReloadTran = true;
         status = PurgeRecords();
     }
-    if (status != 0) {
-        if (m_bReloadTran) {
-            m_bReloadTran = false;
-            AbortTran();
-        }
-        m_nReloadFailure = status;
-        CloseReloadFile();
-        m_bReload = false;
-        return false;
-    }
-    return true;
+    if (status == 0) return true;
+    EndReloadTransaction(false);
+    m_nReloadFailure = status;
+    CloseReloadFile();
+    return false;
 }
 
 bool CBtrieveDB::KeepOnPurge(const uint8_t*, uint16_t) const {
@@ -160,6 +144,7 @@ int CBtrieveDB::PurgeRecords() {
 }
 
 int CBtrieveDB::EndReloadTransaction(bool commit) {
+    if (!m_bReloadTran) return 0;
     m_bReloadTran = false;
     if (m_nReloadFailure != 0 || !commit) {
         AbortTran();
@@ -175,7 +160,7 @@ int CBtrieveDB::EndReloadTransaction(bool commit) {
 }
 
 int CBtrieveDB::EndReload(bool commit) {
-    int status = m_bReloadTran ? EndReloadTransaction(commit) : 0;
+    int status = EndReloadTransaction(commit);
     CloseReloadFile();
     return status;
 }
@@ -195,30 +180,25 @@ void CBtrieveDB::CloseReloadFile() {
 }
 
 size_t CBtrieveDB::ReadReload(char* buffer, size_t n) {
-    if (!m_fileText || n == 0) return 0;
+    if (!m_fileText) return 0;
     size_t have = 0;
     while (have < n) {
         size_t want = n - have;
         size_t got = std::fread(buffer + have, 1, want, m_fileText);
         m_nProgressPos += got;
-        char* begin = buffer + have;
-        char* end = begin + got;
-        char* cr = static_cast<char*>(std::memchr(begin, '\r', got));
-        if (!cr) {
-            have += got;
-        } else {
-            // Pass over each carriage return that stands before a line feed.
-            char* out = cr;
-            for (char* in = cr; in < end; ++in) {
-                if (*in == '\r') {
-                    int next = in + 1 < end ? *(in + 1) : std::fgetc(m_fileText);
-                    if (in + 1 == end && next != EOF) std::ungetc(next, m_fileText);
-                    if (next == '\n') continue;
-                }
-                *out++ = *in;
+        char* end = buffer + have + got;
+        // Pass over each carriage return that stands before a line feed.
+        char* out = static_cast<char*>(std::memchr(buffer + have, '\r', got));
+        if (!out) out = end;
+        for (char* in = out; in < end; ++in) {
+            if (*in == '\r') {
+                int next = in + 1 < end ? *(in + 1) : std::fgetc(m_fileText);
+                if (in + 1 == end && next != EOF) std::ungetc(next, m_fileText);
+                if (next == '\n') continue;
             }
-            have = static_cast<size_t>(out - buffer);
+            *out++ = *in;
         }
+        have = static_cast<size_t>(out - buffer);
         if (got < want) {
             NoteReadError();
             break;
@@ -249,20 +229,16 @@ CBtrieveDB::LineStart CBtrieveDB::ReadKeyPart(int firstChar, size_t keyWidth, st
     line.clear();
     if (firstChar == EOF || firstChar == '\n') return LineStart::Malformed;
     line += static_cast<char>(firstChar);
-    size_t want = keyWidth; // the rest of the key and the character after it
-    line.resize(1 + want);
-    size_t got = ReadReload(line.data() + 1, want);
-    line.resize(1 + got);
-    if (got < want) return LineStart::Malformed;
-    if (line.find('\n') < keyWidth) return LineStart::Malformed;
-    return line.back() == '\n' ? LineStart::Deletion : LineStart::Record;
+    bool deletion = ReadLineRest(line, 1 + keyWidth);
+    if (line.size() < 1 + keyWidth || line.find('\n') < keyWidth) return LineStart::Malformed;
+    return deletion ? LineStart::Deletion : LineStart::Record;
 }
 
 CBtrieveDB::LineStart CBtrieveDB::StartLine(int firstChar, size_t keyWidth, std::string& line,
                                             const std::function<int(const std::string& key)>& deleteRecord,
                                             const char* deletionFormat,
                                             const std::function<void(int64_t offset)>& reject) {
-    long at = LineOffset();
+    int64_t at = LineOffset();
     LineStart start = ReadKeyPart(firstChar, keyWidth, line);
     if (start == LineStart::Malformed) {
         reject ? reject(at) : RejectFormat(at);
@@ -305,11 +281,11 @@ bool CBtrieveDB::ImportRecordLine(int firstChar, std::string& line, const Record
 }
 
 bool CBtrieveDB::ReadLineRest(std::string& line, size_t lineLength) {
-    if (line.size() >= lineLength) return line.size() == lineLength && line.back() == '\n';
     size_t have = line.size();
-    line.resize(lineLength);
-    size_t got = ReadReload(line.data() + have, lineLength - have);
-    line.resize(have + got);
+    if (have < lineLength) {
+        line.resize(lineLength);
+        line.resize(have + ReadReload(line.data() + have, lineLength - have));
+    }
     return line.size() == lineLength && line.back() == '\n';
 }
 
@@ -329,22 +305,8 @@ std::string CBtrieveDB::SiblingFile(const char* name) const {
 }
 
 int CBtrieveDB::ReadReloadChar() {
-    if (!m_fileText) return EOF;
-    int c = std::fgetc(m_fileText);
-    if (c == EOF) {
-        NoteReadError();
-        return c;
-    }
-    ++m_nProgressPos;
-    if (c == '\r') {
-        int next = std::fgetc(m_fileText);
-        if (next == '\n') {
-            ++m_nProgressPos;
-            return next;
-        }
-        if (next != EOF) std::ungetc(next, m_fileText);
-    }
-    return c;
+    char c;
+    return ReadReload(&c, 1) == 1 ? static_cast<unsigned char>(c) : EOF;
 }
 
 bool CBtrieveDB::CanExport() {
@@ -354,29 +316,25 @@ bool CBtrieveDB::CanReload() const {
     return GetLineLength() != 0;
 }
 
-namespace {
-int ExportRead(CBtrieveDB& db, bool first, std::string& output) {
-    std::vector<uint8_t> record;
-    int status = db.ReadBytes(first ? btr::B_STEP_FIRST : btr::B_STEP_NEXT, record);
-    if (status != 0) return status;
-    if (record.size() < db.GetRecordLength() || record.size() > db.GetLongestRecord())
-        return btr::B_DATALENGTH_ERROR;
-    return db.FormatLine(record.data(), output);
-}
-} // namespace
-
 int CBtrieveDB::ExportFirst(std::string& output) {
     if (!CanExport()) return btr::B_FILE_NOT_FOUND;
     m_nProgressTotal = GetRecordCount();
     m_nProgressPos = 0;
-    int status = ExportRead(*this, true, output);
-    if (status == 0) ++m_nProgressPos;
-    return status;
+    return ExportRecord(btr::B_STEP_FIRST, output);
 }
 
 int CBtrieveDB::ExportNext(std::string& output) {
     if (!CanExport()) return btr::B_FILE_NOT_FOUND;
-    int status = ExportRead(*this, false, output);
+    return ExportRecord(btr::B_STEP_NEXT, output);
+}
+
+int CBtrieveDB::ExportRecord(int operation, std::string& output) {
+    std::vector<uint8_t> record;
+    int status = ReadBytes(operation, record);
+    if (status != 0) return status;
+    if (record.size() < GetRecordLength() || record.size() > GetLongestRecord())
+        return btr::B_DATALENGTH_ERROR;
+    status = FormatLine(record.data(), output);
     if (status == 0) ++m_nProgressPos;
     return status;
 }
@@ -413,7 +371,7 @@ int CBtrieveDB::CreateAndOpen(const char* path, uint16_t recordLength, uint16_t 
     if (!path) path = GetFileName();
     std::vector<uint8_t> spec;
     BuildFileSpec(spec, recordLength, keys, fileFlags, segments);
-    int status = CreateFile(spec, path, btr::kCreateReplace);
+    int status = CreateFile(std::move(spec), path, btr::kCreateReplace);
     if (status != 0) return status;
     return OpenFile(path);
 }
@@ -499,9 +457,8 @@ int CBtrieveDB::OpenIn(const CDbContext& folder, int mode) {
     return OpenFile(folder.PathOf(GetFileName()).c_str(), mode);
 }
 
-int CBtrieveDB::CreateFile(const std::vector<uint8_t>& spec, const char* path, int mode) {
-    std::vector<uint8_t> copy = spec;
-    return CreateFile(copy.data(), static_cast<uint16_t>(copy.size()), path, mode);
+int CBtrieveDB::CreateFile(std::vector<uint8_t> spec, const char* path, int mode) {
+    return CreateFile(spec.data(), static_cast<uint16_t>(spec.size()), path, mode);
 }
 
 int CBtrieveDB::Read(int operation, void* data, uint16_t* length, void* key, int keyNumber) {
@@ -528,21 +485,18 @@ int CBtrieveDB::ReadBytes(int operation, std::vector<uint8_t>& record, int keyNu
                           const std::string& key) {
     record.assign(0xFFFF, 0);
     uint16_t length = 0xFFFF;
-    uint8_t* data = record.data();
-    uint8_t* keyBuffer = m_bytesKey.data();
     if (!key.empty()) {
         std::fill(m_bytesKey.begin(), m_bytesKey.end(), 0);
-        std::memcpy(keyBuffer, key.data(), std::min(key.size(), m_bytesKey.size()));
+        std::memcpy(m_bytesKey.data(), key.data(), std::min(key.size(), m_bytesKey.size()));
     }
-    int status = Read(operation, data, &length, keyBuffer, keyNumber);
+    int status = Read(operation, record.data(), &length, m_bytesKey.data(), keyNumber);
     record.resize(status == 0 ? length : 0);
     return status;
 }
 
-int CBtrieveDB::InsertBytes(const std::vector<uint8_t>& record, int keyNumber) {
-    std::vector<uint8_t> copy = record;
-    uint16_t length = static_cast<uint16_t>(copy.size());
-    return Insert(copy.data(), &length, m_bytesKey.data(), keyNumber);
+int CBtrieveDB::InsertBytes(std::vector<uint8_t> record, int keyNumber) {
+    uint16_t length = static_cast<uint16_t>(record.size());
+    return Insert(record.data(), &length, m_bytesKey.data(), keyNumber);
 }
 
 int CBtrieveDB::StatBytes(std::vector<uint8_t>& spec) {
@@ -556,7 +510,6 @@ int CBtrieveDB::StatBytes(std::vector<uint8_t>& spec) {
 
 void CBtrieveDB::AddError(const std::string& text) {
     m_arrMessages.push_back(text);
-    ++m_nMessages;
 }
 
 uint16_t BuildFileSpec(std::vector<uint8_t>& spec, uint16_t recordLength, uint16_t numberOfKeys,

@@ -24,7 +24,7 @@ struct BtrKeySegment {
 
 class CBtrieveDB {
 public:
-    CBtrieveDB();
+    CBtrieveDB() = default;
     virtual ~CBtrieveDB();
     CBtrieveDB(const CBtrieveDB&) = delete;
     CBtrieveDB& operator=(const CBtrieveDB&) = delete;
@@ -112,14 +112,13 @@ public:
     // Opens the file's own name in the database folder.
     int OpenIn(const CDbContext& folder, int mode = 0);
     // Creates the file at path from a file specification (BuildFileSpec) without opening it.
-    int CreateFile(const std::vector<uint8_t>& spec, const char* path, int mode);
+    int CreateFile(std::vector<uint8_t> spec, const char* path, int mode);
     // Whole records as bytes, for the tools that handle every file alike (dump, stat, copy) and
-    // for checks on the stored bytes. operation is one of the record manager's get or step
-    // operations (btr::B_GET_FIRST, B_GET_NEXT, B_GET_EQUAL, B_STEP_FIRST...) on keyNumber, key
-    // the key value for those that take one; record holds the bytes returned.
+    // for checks on the stored bytes: operation is a get or step operation (btr::B_GET_EQUAL,
+    // B_STEP_NEXT...) on keyNumber, key the key value for those that take one.
     int ReadBytes(int operation, std::vector<uint8_t>& record, int keyNumber = 0,
                   const std::string& key = {});
-    int InsertBytes(const std::vector<uint8_t>& record, int keyNumber = 0);
+    int InsertBytes(std::vector<uint8_t> record, int keyNumber = 0);
     // The file's specification and record count as the record manager's Stat gives them.
     int StatBytes(std::vector<uint8_t>& spec);
 
@@ -142,22 +141,19 @@ public:
     bool IsOpen() const { return m_bOpen; }
     const std::string& GetOpenFileName() const { return m_strOpenName; }
     const std::vector<std::string>& GetErrors() const { return m_arrMessages; }
-    int GetMessageCount() const { return m_nMessages; }
-    bool IsReloading() const { return m_bReload; }
+    int GetMessageCount() const { return static_cast<int>(m_arrMessages.size()); }
     uint64_t GetProgressTotal() const { return m_nProgressTotal; }
     uint64_t GetProgressPosition() const { return m_nProgressPos; }
     int GetInterchangeVersion() const { return m_nVersion; }
-    int GetPurge() const { return m_nPurge; }
-    // The reload text file, for the caller of the reload loop (it reads each line's first character).
+    // The download a reload reads; null when none is open.
     std::FILE* GetReloadFile() const { return m_fileText; }
-    // Reads one character of the reload text for the reload loop, counting it; EOF at the end.
-    // A carriage return before a line feed is passed over: downloads may end lines in CR LF.
+    // The next character of the reload text, read as ReadReload reads; EOF at the end.
     int ReadReloadChar();
 
 protected:
-    // Reads up to n bytes of the reload text, adding the bytes read to the progress position
-    // (carriage returns passed over included). A carriage return before a line feed is not
-    // handed out, so a CR LF line reads as a line ending in a line feed.
+    // Reads up to n bytes of the reload text, adding the bytes read to the progress position.
+    // A carriage return before a line feed is counted but not handed out: downloads may end
+    // their lines in CR LF.
     size_t ReadReload(char* buffer, size_t n);
     // Goes back to offset from of the reload text and on past its next line feed; false (and the
     // position at the end) when no line feed follows.
@@ -217,17 +213,14 @@ protected:
     // One get or step operation (btr::B_GET_EQUAL, B_STEP_NEXT...) through its virtual slot.
     int Read(int operation, void* data, uint16_t* length, void* key, int keyNumber);
 
-    uint8_t m_posBlock[128];
+    uint8_t m_posBlock[128] = {};
     bool m_bOpen = false;
-    bool m_bReload = false;
     std::FILE* m_fileText = nullptr;
     uint64_t m_nProgressTotal = 0;
     uint64_t m_nProgressPos = 0;
-    int32_t m_nMessages = 0;
     int32_t m_nVersion = 0;
-    int32_t m_nPurge = 0;
     std::string m_strOpenName;
-    uint8_t m_scratch[128];
+    uint8_t m_scratch[128] = {};
     uint16_t m_wLength = 0;
     std::vector<std::string> m_arrMessages;
     // The running reload's transaction (a purge) and its first storage failure.
@@ -246,7 +239,10 @@ private:
     int NoteWrite(int status);
     void NoteReadError();
     int PurgeRecords();
+    // Commits (or rolls back) a purging reload's transaction; 0 when none is held.
     int EndReloadTransaction(bool commit = true);
+    // Reads the next record (operation B_STEP_FIRST or B_STEP_NEXT) as an interchange line.
+    int ExportRecord(int operation, std::string& output);
 };
 
 // Fills a file specification buffer for Create: writes the header and segments into spec (size 16 + 16 *

@@ -18,7 +18,6 @@ public:
     }
 
     bool IsCurrentDirectory() const { return m_strFolder.empty(); }
-    const std::string& Folder() const { return m_strFolder; }
     // The path of a record file in this folder; its bare name in the current directory.
     std::string PathOf(const char* name) const {
         return IsCurrentDirectory() ? std::string(name)

@@ -51,16 +51,13 @@ constexpr uint64_t kLinesPerTransaction = 2000;
 } // namespace
 
 const std::vector<FileKind>& FileKinds() {
-    static const std::vector<FileKind> kinds = [] {
-        std::vector<FileKind> v = {
-            Kind<CMenuHdrDB>(0),       Kind<CMenuItemDB>(0),       Kind<CMenuCategoryDB>(0),
-            Kind<CPortionSizeDB>(0),   Kind<COrderDB>(0),          Kind<COrderItemDB>(0),
-            Kind<CControlDB>(1025),    Kind<CItemDB>(1025),        Kind<CItemUnitDB>(1025),
-            Kind<CCustomerDB>(777),    Kind<CVelocityDB>(1026),    Kind<CItemDictDB>(770),
-            Kind<CItemLookupDB>(1025), Kind<CManualPriceDB>(1025),
-        };
-        return v;
-    }();
+    static const std::vector<FileKind> kinds = {
+        Kind<CMenuHdrDB>(0),       Kind<CMenuItemDB>(0),       Kind<CMenuCategoryDB>(0),
+        Kind<CPortionSizeDB>(0),   Kind<COrderDB>(0),          Kind<COrderItemDB>(0),
+        Kind<CControlDB>(1025),    Kind<CItemDB>(1025),        Kind<CItemUnitDB>(1025),
+        Kind<CCustomerDB>(777),    Kind<CVelocityDB>(1026),    Kind<CItemDictDB>(770),
+        Kind<CItemLookupDB>(1025), Kind<CManualPriceDB>(1025),
+    };
     return kinds;
 }
 
@@ -108,13 +105,16 @@ ImportResult ImportDownload(CBtrieveDB& file, const std::string& downloadPath, i
         result.failure = status;
         result.failureText = "status " + btr::StatusText(status) + " " + what;
     };
-    auto batch = [&] { return std::to_string(applied + 1) + " to " + std::to_string(result.lines); };
-    if (batches) {
-        int status = file.BeginTran();
-        if (status != 0) fail(status, "beginning a transaction on " + name);
-        inTransaction = status == 0;
-    }
-    while (!result.failed() && file.GetProgressPosition() <= file.GetProgressTotal()) {
+    bool more = file.GetProgressPosition() <= file.GetProgressTotal();
+    while (more) {
+        if (batches && !inTransaction) {
+            if (int status = file.BeginTran()) {
+                fail(status, "beginning a transaction on " + name +
+                                 (applied ? " after line " + std::to_string(applied) : ""));
+                break;
+            }
+            inTransaction = true;
+        }
         uint64_t at = file.GetProgressPosition();
         int c = file.ReadReloadChar();
         if (c == EOF) {
@@ -131,31 +131,20 @@ ImportResult ImportDownload(CBtrieveDB& file, const std::string& downloadPath, i
                              ") of " + downloadPath + " into " + name);
             break;
         }
-        if (result.lines % kLinesPerTransaction != 0) continue;
-        if (batches) {
+        more = file.GetProgressPosition() <= file.GetProgressTotal();
+        bool full = result.lines % kLinesPerTransaction == 0;
+        if (inTransaction && (full || !more)) {
             inTransaction = false;
-            int status = file.EndTran();
-            if (status != 0) {
-                fail(status, "committing lines " + batch() + " to " + name);
+            if (int status = file.EndTran()) {
+                fail(status, "committing lines " + std::to_string(applied + 1) + " to " +
+                                 std::to_string(result.lines) + " to " + name);
                 break;
             }
             applied = result.lines;
-            status = file.BeginTran();
-            if (status != 0) {
-                fail(status, "beginning a transaction on " + name + " after line " + std::to_string(applied));
-                break;
-            }
-            inTransaction = true;
         }
-        if (progress) progress(file.GetProgressPosition(), total, result.lines);
+        if (full && progress) progress(file.GetProgressPosition(), total, result.lines);
     }
-    if (inTransaction) {
-        int status = result.failed() ? file.AbortTran() : file.EndTran();
-        if (!result.failed() && status != 0)
-            fail(status, "committing lines " + batch() + " to " + name);
-        else if (!result.failed())
-            applied = result.lines;
-    }
+    if (inTransaction) file.AbortTran();
     int ended = file.EndReload(!result.failed());
     if (whole && ended != 0 && !result.failed()) fail(ended, "committing the reload of " + name);
     if (result.failed()) {

@@ -14,7 +14,6 @@ int CheckRecipeFile(CBtrieveDB& db, const char* createName) {
         status = db.Create(createName);
         if (status == btr::B_FILE_ALREADY_EXISTS) status = 0;
     }
-    // Whatever the outcome, nothing stays open.
     db.Close();
     return status;
 }

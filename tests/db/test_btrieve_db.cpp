@@ -151,6 +151,17 @@ TEST_F(BtrieveDB, BeginReloadPreparesOrRefuses) {
     db.AddError("Invalid Record Format at offset 9");
     EXPECT_EQ(db.GetMessageCount(), 1);
     EXPECT_EQ(db.GetErrors().front(), "Invalid Record Format at offset 9");
+
+    // The reload loop's characters: a byte above 127 is not taken for the end, CR LF reads as its
+    // line feed, a lone carriage return stays, and every byte is counted.
+    { std::ofstream("CRLF.TXT", std::ios::binary) << "\xE9\r\nA\rB\r"; }
+    ASSERT_TRUE(db.BeginReload("CRLF.TXT", 0, 777, 0));
+    std::vector<int> read;
+    for (int c; (c = db.ReadReloadChar()) != EOF;)
+        read.push_back(c);
+    EXPECT_EQ(read, (std::vector<int>{0xE9, '\n', 'A', '\r', 'B', '\r'}));
+    EXPECT_EQ(db.GetProgressPosition(), 7u);
+    EXPECT_EQ(db.GetReloadFailure(), 0);
 }
 
 TEST_F(BtrieveDB, PurgingReloadStartsFromAnEmptyFile) {

@@ -2,6 +2,7 @@
 // handles on the one file; downloads with CR LF line ends read as the same lines with LF.
 #include "ControlDB.h"
 #include "CustomerDB.h"
+#include "FileKinds.h"
 #include "ItemDB.h"
 #include "VelocityDB.h"
 #include "btrieve/btrcall.h"
@@ -101,6 +102,34 @@ TEST_F(PurgeReload, ClosingTheFileCommitsThePurgeIntoTheFileOtherHandlesRead) {
     EXPECT_EQ(Has(db, "300001"), 0);
     EXPECT_EQ(db.BeginTran(), 0);
     EXPECT_EQ(db.EndTran(), 0);
+}
+
+// The reload loop commits in batches of 2000 lines: a download that ends on a batch boundary
+// has every line on file, and a write refused for want of room keeps the batches before it and
+// nothing of its own batch.
+TEST_F(PurgeReload, BatchesAreCommittedWholeOrNotAtAll) {
+    std::string text;
+    for (int i = 0; i < 4000; ++i)
+        text += CustomerLine(std::to_string(200000 + i), "NEW CUSTOMER");
+    kt::WriteText("download.txt", text);
+    std::vector<uint64_t> reported;
+    auto progress = [&](uint64_t, uint64_t, uint64_t lines) { reported.push_back(lines); };
+    ASSERT_EQ(db.OpenFile("CUST.DB"), 0);
+    dbfiles::ImportResult r = dbfiles::ImportDownload(db, "download.txt", 777, 0, false, progress);
+    EXPECT_FALSE(r.failed()) << r.failureText;
+    EXPECT_EQ(r.lines, 4000u);
+    EXPECT_EQ(reported, (std::vector<uint64_t>{2000, 4000, 4000}));
+    EXPECT_EQ(db.GetRecordCount(), 4002u);
+    db.Close();
+
+    CFillingCustomerDB filling;
+    filling.m_nRoom = 2500;
+    ASSERT_EQ(filling.Create("CUST.DB"), 0);
+    r = dbfiles::ImportDownload(filling, "download.txt", 777, 0, false);
+    EXPECT_TRUE(r.failed());
+    EXPECT_NE(r.failureText.find("on line 2501 "), std::string::npos) << r.failureText;
+    EXPECT_NE(r.failureText.find(": lines 1 to 2000 were applied"), std::string::npos) << r.failureText;
+    EXPECT_EQ(filling.GetRecordCount(), 2000u);
 }
 
 // Offsets count the carriage returns; a bad history line is skipped to the next line; a carriage
