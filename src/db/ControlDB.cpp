@@ -3,10 +3,8 @@
 
 using namespace fields;
 
-const std::vector<BtrKeySegment>& CControlDB::KeySegments() {
-    static const std::vector<BtrKeySegment> segments = {
-        rec::Segment(Fields(), "m_strKey", 0, btr::KT_STRING)};
-    return segments;
+std::vector<BtrKeySegment> CControlDB::KeySegments() {
+    return {rec::Segment(Fields(), "m_strKey", 0, btr::KT_STRING)};
 }
 
 void CControlDB::ImportLine(int firstChar) {
@@ -46,8 +44,6 @@ void CControlDB::ImportLine(int firstChar) {
     if (status != 0) AddError("Error " + std::to_string(status) + " Writing to Database");
 }
 
-// A setting's key is looked up blank-filled, as the suite's programs write it, then zero-filled
-// (without the blanks a download pads it with).
 int CControlDB::GetControl(CControl& control, const std::string& key) {
     int status = GetRecord(control, key);
     if (status != btr::B_KEY_VALUE_NOT_FOUND) return status;

@@ -25,12 +25,13 @@ public:
     int GetLineLength() const override { return 31; }
     void ImportLine(int firstChar) override;
 
-    // A setting's key is found blank-filled (as the suite's programs write it) or zero-filled.
+    // A setting's key is looked up blank-filled (as the suite's programs write it), then
+    // zero-filled without the blanks a download pads it with.
     int GetControl(CControl& control, const std::string& key);
     int UpdateControl(CControl& control);
     int DeleteControl(const std::string& key);
 
-    static const std::vector<BtrKeySegment>& KeySegments();
+    static std::vector<BtrKeySegment> KeySegments();
 };
 
 // Reads one setting's flag from the control file at path (default name when null); false when the

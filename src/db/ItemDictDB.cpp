@@ -3,10 +3,8 @@
 
 using namespace fields;
 
-const std::vector<BtrKeySegment>& CItemDictDB::KeySegments() {
-    static const std::vector<BtrKeySegment> segments = {
-        rec::Segment(Fields(), "m_strWord", 0, btr::KT_STRING)};
-    return segments;
+std::vector<BtrKeySegment> CItemDictDB::KeySegments() {
+    return {rec::Segment(Fields(), "m_strWord", 0, btr::KT_STRING)};
 }
 
 void CItemDictDB::ImportLine(int firstChar) {
@@ -45,11 +43,12 @@ uint16_t CItemDictDB::Pack(CItemDict& e, uint8_t* r) {
     return static_cast<uint16_t>(std::min(kItemsOffset + 5 + items.size(), kBufferSize));
 }
 
-void CItemDictDB::Unpack(const uint8_t* r, uint16_t length, CItemDict& e) {
+int CItemDictDB::UnpackRecord(const uint8_t* r, uint16_t length, CItemDict& e) {
     rec::Unpack(Fields(), r, e);
     // Never past the record returned, even when it lacks its closing zero.
     size_t room = length > kItemsOffset ? length - kItemsOffset : 0;
-    e.m_strItems = GetUpper(r, kItemsOffset, room < kMaxItems ? room : kMaxItems);
+    e.m_strItems = GetUpper(r, kItemsOffset, std::min(room, kMaxItems));
+    return 0;
 }
 
 int CItemDictDB::FindWord(CItemDict& entry, const std::string& word) {

@@ -31,14 +31,10 @@ public:
     // The word itself, else the next word beginning with it.
     int FindWord(CItemDict& entry, const std::string& word);
 
-    static const std::vector<BtrKeySegment>& KeySegments();
+    static std::vector<BtrKeySegment> KeySegments();
     // Returns the record length to write.
     static uint16_t Pack(CItemDict& entry, uint8_t* record);
-    static void Unpack(const uint8_t* record, uint16_t length, CItemDict& entry);
-    static int UnpackRecord(const uint8_t* record, uint16_t length, CItemDict& entry) {
-        Unpack(record, length, entry);
-        return 0;
-    }
+    static int UnpackRecord(const uint8_t* record, uint16_t length, CItemDict& entry);
     // The word's items, or where they are when the record carries none.
     static void ShowMore(const CItemDict& entry, std::vector<ShownField>& out) {
         bool listed = !entry.m_strItems.empty();

@@ -2,12 +2,10 @@
 
 using namespace fields;
 
-const std::vector<BtrKeySegment>& CItemLookupDB::KeySegments() {
+std::vector<BtrKeySegment> CItemLookupDB::KeySegments() {
     // 0: word; 1: word and item
-    static const std::vector<BtrKeySegment> segments = {
-        rec::Segment(Fields(), "m_strWord", btr::KF_DUPLICATES, btr::KT_STRING),
-        rec::Segment(Fields(), "m_strWord", 0, btr::KT_STRING, "m_strItem")};
-    return segments;
+    return {rec::Segment(Fields(), "m_strWord", btr::KF_DUPLICATES, btr::KT_STRING),
+            rec::Segment(Fields(), "m_strWord", 0, btr::KT_STRING, "m_strItem")};
 }
 
 void CItemLookupDB::ImportLine(int firstChar) {

@@ -5,13 +5,11 @@
 
 using namespace fields;
 
-const std::vector<BtrKeySegment>& CManualPriceDB::KeySegments() {
+std::vector<BtrKeySegment> CManualPriceDB::KeySegments() {
     // 0: selectors, customer, item and unit; 1: item; 2: quote id
-    static const std::vector<BtrKeySegment> segments = {
-        rec::Segment(Fields(), "m_strSelector4", 0, btr::KT_STRING, "m_strUnit"),
-        rec::Segment(Fields(), "m_strItem", 3, btr::KT_STRING),
-        rec::Segment(Fields(), "m_strQuoteId", 3, btr::KT_STRING)};
-    return segments;
+    return {rec::Segment(Fields(), "m_strSelector4", 0, btr::KT_STRING, "m_strUnit"),
+            rec::Segment(Fields(), "m_strItem", 3, btr::KT_STRING),
+            rec::Segment(Fields(), "m_strQuoteId", 3, btr::KT_STRING)};
 }
 
 void CManualPriceDB::ImportLine(int firstChar) {

@@ -43,7 +43,7 @@ public:
                          const std::string& customer, const std::string& item, const std::string& unit,
                          bool deleteQuote);
 
-    static const std::vector<BtrKeySegment>& KeySegments();
+    static std::vector<BtrKeySegment> KeySegments();
     static void Pack(CManualPrice& quote, uint8_t* record);
     static void Unpack(const uint8_t* record, CManualPrice& quote);
     static float LimitPrice(float price);

@@ -1,12 +1,10 @@
 #include "MenuCategoryDB.h"
 
-const std::vector<BtrKeySegment>& CMenuCategoryDB::KeySegments() {
+std::vector<BtrKeySegment> CMenuCategoryDB::KeySegments() {
     // 0: record type and customer; 1: category key
-    static const std::vector<BtrKeySegment> segments = {
-        rec::Segment(Fields(), "m_cRecordType", btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING,
-                     "m_strCustomer"),
-        rec::Segment(Fields(), "m_strCategoryKey", 0, btr::KT_STRING)};
-    return segments;
+    return {rec::Segment(Fields(), "m_cRecordType", btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING,
+                         "m_strCustomer"),
+            rec::Segment(Fields(), "m_strCategoryKey", 0, btr::KT_STRING)};
 }
 
 int CMenuCategoryDB::FindFirstCategory(CMenuCategory& category, const std::string& customer) {

@@ -5,8 +5,9 @@
 
 class CMenuItem {
 public:
+    static constexpr size_t kRecipeKeyLength = 14;
     KR_RECORD(CMenuItem);
-    KR_FIELD(std::string, m_strRecipeKey, 0, 14, UpperBlank);
+    KR_FIELD(std::string, m_strRecipeKey, 0, kRecipeKeyLength, UpperBlank);
     KR_FIELD(std::string, m_strItem, 14, 12, UpperBlank);
     KR_FIELD(std::string, m_strUnit, 27, 3, UpperBlank);
     KR_FIELD(std::string, m_strDescription, 31, 30, Text);
@@ -29,12 +30,6 @@ public:
     int FindNextLine(CMenuItem& line) { return GetNextRecord(line); }
     int DeleteLines(const std::string& recipeKey);
 
-    // Writes the line into a zeroed 96-byte record (recipe key, item number and unit are
-    // converted in the line itself).
-    static const std::vector<BtrKeySegment>& KeySegments();
+    static std::vector<BtrKeySegment> KeySegments();
     static void Pack(CMenuItem& line, uint8_t* record);
-
-protected:
-    // The key-0 value for a recipe: at most 14 characters as given, blank-filled.
-    void FillRecipeKey(const std::string& recipeKey);
 };

@@ -34,12 +34,12 @@ public:
     KR_ELEMENT(m_arrTexts[3], 276, 25, Text);
     KR_FIELD(std::string, m_strText15a, 301, 15, Text);
     KR_FIELD(std::string, m_strText2a, 316, 2, Text);
-    KR_FIELD(std::string, m_strPostalCode, 318, 9, PostalDigits); // 9, digits (blanks and hyphens dropped)
+    KR_FIELD(std::string, m_strPostalCode, 318, 9, PostalDigits); // blanks and hyphens dropped
     KR_FIELD(std::string, m_strText15b, 327, 15, Text);
     KR_FIELD(std::string, m_strText6, 342, 6, Text);
     // Digits only (blanks, hyphens, parentheses dropped).
     KR_FIELD(std::string, m_strPhone1, 348, 10, PhoneDigits);
-    KR_FIELD(std::string, m_strPhone2, 358, 10, PhoneDigits); // 10, digits
+    KR_FIELD(std::string, m_strPhone2, 358, 10, PhoneDigits);
     KR_FIELD(std::string, m_strText2b, 368, 2, Text);
     KR_FIELD(std::string, m_strText20, 370, 20, Text);
     KR_FIELD(char, m_cChar2, 390, 1, Byte) = 'T';
@@ -83,7 +83,7 @@ public:
     virtual int DeleteOrder(int32_t number);
     virtual int LoadLines(COrder& order);
 
-    static const std::vector<BtrKeySegment>& KeySegments();
+    static std::vector<BtrKeySegment> KeySegments();
 
 protected:
     // Makes and opens the line file beside the order file, then does work(items); the failing

@@ -10,7 +10,7 @@ public:
     KR_RECORD(COrderItem);
     // Texts and the code are upper-cased when written and read as stored.
     KR_FIELD(int32_t, m_nOrderNumber, 0, 4, I32) = 0;
-    KR_FIELD(int32_t, m_nLineNumber, 4, 4, I32) = -1;        // 4; -1 until the line is stored
+    KR_FIELD(int32_t, m_nLineNumber, 4, 4, I32) = -1;        // -1 until the line is stored
     KR_FIELD(std::string, m_strItemID, 8, 15, UpperOnWrite); // the item number in its first 12 characters
     KR_FIELD(std::string, m_strDescription, 23, 30, Text);
     KR_FIELD(std::string, m_strUnit, 53, 3, UpperOnWrite);
@@ -19,10 +19,10 @@ public:
     KR_ELEMENT(m_arrNumbers[0], 60, 4, I32);
     KR_ELEMENT(m_arrNumbers[1], 64, 4, I32);
     KR_ELEMENT(m_arrNumbers[2], 68, 4, I32);
-    KR_FIELD(double, m_dAmount1, 72, 4, Float) = -1.0; // single
-    KR_FIELD(double, m_dAmount2, 76, 4, Float) = -1.0; // single
-    KR_FIELD(double, m_dAmount3, 80, 4, Float) = -1.0; // single
-    KR_FIELD(double, m_dAmount4, 84, 4, Float) = 0;    // single
+    KR_FIELD(double, m_dAmount1, 72, 4, Float) = -1.0;
+    KR_FIELD(double, m_dAmount2, 76, 4, Float) = -1.0;
+    KR_FIELD(double, m_dAmount3, 80, 4, Float) = -1.0;
+    KR_FIELD(double, m_dAmount4, 84, 4, Float) = 0;
     KR_FIELD(std::string, m_strCode1, 88, 4, UpperOnWrite);
     KR_FIELD(std::string, m_strComment, 92, 60, Text);
     KR_FIELD(int32_t, m_nNumber2, 152, 4, I32) = 0;
@@ -32,7 +32,7 @@ public:
     KR_FIELD(bool, m_bFlag3, 159, 1, Flag) = false;
     KR_FIELD(std::string, m_strCode2, 160, 2, UpperOnWrite);
     KR_FIELD(int32_t, m_nNumber3, 164, 4, I32) = 0;
-    KR_FIELD(double, m_dAmount5, 168, 4, Float) = -1.0; // single
+    KR_FIELD(double, m_dAmount5, 168, 4, Float) = -1.0;
     KR_FIELD(std::string, m_strCode3, 172, 4, UpperOnWrite);
 
     bool m_bChanged = false; // not stored
@@ -47,7 +47,7 @@ public:
 
     static constexpr rec::FileFacts kFacts{"ORDRITEM.DB", "Order Item", false, false};
 
-    static const std::vector<BtrKeySegment>& KeySegments();
+    static std::vector<BtrKeySegment> KeySegments();
 
 protected:
     // The order file works the lines through this object's position and key buffers.

@@ -25,15 +25,14 @@ int CVelocityDB::GetLineLength() const {
     return 164;
 }
 
-const std::vector<BtrKeySegment>& CVelocityDB::KeySegments() {
-    const uint8_t s = btr::KT_STRING;
+std::vector<BtrKeySegment> CVelocityDB::KeySegments() {
     const auto& f = Fields();
-    auto part = [&](const char* name, uint16_t flags, const char* last = nullptr) {
-        return rec::Segment(f, name, flags, s, last ? last : name);
-    };
     // Item and unit sit together: one segment of both.
+    auto part = [&](const char* name, uint16_t flags, const char* last = nullptr) {
+        return rec::Segment(f, name, flags, btr::KT_STRING, last ? last : name);
+    };
     BtrKeySegment date = rec::Segment(f, "last date (key)", btr::KF_EXTENDED_TYPE | kMore, btr::KT_DATE);
-    static const std::vector<BtrKeySegment> segments = {
+    std::vector<BtrKeySegment> segments = {
         // 0: customer, 5-character code, item and unit
         part("m_strCustomer", kMore), part("m_strCode5", kMore), part("m_strItem", kLast, "m_strUnit"),
         // 1: customer, item, unit (unique)

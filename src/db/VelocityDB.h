@@ -75,7 +75,7 @@ public:
     void LoadEditQuote();
     bool GetEditQuote() const { return m_bEditQuote; }
 
-    static const std::vector<BtrKeySegment>& KeySegments();
+    static std::vector<BtrKeySegment> KeySegments();
 
 protected:
     // Reports a line that cannot be read and moves on past the next line feed (looked for from the
