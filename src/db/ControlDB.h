@@ -5,11 +5,10 @@
 
 class CControl {
 public:
-    static constexpr size_t kKeyLength = 30;
     static constexpr size_t kTextLength = 256;
     KR_RECORD(CControl);
     // New records get blank-filled keys, the form the suite's other programs write and look up.
-    KR_FIELD(std::string, m_strKey, 0, kKeyLength, UpperBlank, 0, Kind::Key); // key 0
+    KR_FIELD(std::string, m_strKey, 0, 30, UpperBlank, 0, Kind::Key); // key 0
     KR_FIELD(char, m_cType, 30, 1, Byte, 30) = ' '; // 'B' flag, 'I' whole number, 'F' amount, else text
     KR_FIELD(bool, m_bFlag, 31, 1, FlagY) = false;  // read true for 'Y' or 'y'
     KR_FIELD(int32_t, m_nValue, 32, 4, I32) = 0;

@@ -63,7 +63,6 @@ public:
     KR_ELEMENT(m_arrUnitFactors[2], 268, 4, F32, 135);
     KR_FIELD(int64_t, m_tTime, 272, 4, Time, 357) = 0;
     KR_FIELD(std::string, m_strCode276, 276, 2, Upper, 367);
-    // Upper-cased when written, read as stored.
     KR_FIELD(std::string, m_strText278, 278, 50, UpperOnWrite, 369);
     KR_FIELD(std::string, m_strText328, 328, 15, UpperOnWrite, 419);
     KR_FIELD(float, m_fAmount11, 344, 4, F32, 434) = 0;

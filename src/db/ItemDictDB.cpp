@@ -11,7 +11,7 @@ void CItemDictDB::ImportLine(int firstChar) {
     int64_t at = LineOffset();
     std::string line, error;
     auto erase = [this](const std::string& key) { return DeleteRecord(key); };
-    if (StartLine(firstChar, CItemDict::kWordLength, line, erase, "Error %d deleting item dict word %s") !=
+    if (StartLine(firstChar, KeyLength(0), line, erase, "Error %d deleting item dict word %s") !=
         LineStart::Record)
         return;
     CItemDict entry;
@@ -54,6 +54,6 @@ int CItemDictDB::UnpackRecord(const uint8_t* r, uint16_t length, CItemDict& e) {
 int CItemDictDB::FindWord(CItemDict& entry, const std::string& word) {
     if (word.empty()) return btr::B_KEY_VALUE_NOT_FOUND;
     // The word as given, case included, cut at the key's width: the word itself comes first.
-    PutText(KeyBuffer(0), 0, word, CItemDict::kWordLength, '\0');
-    return GetFirstWithPrefix(entry, 0, std::min(word.size(), CItemDict::kWordLength));
+    PutText(KeyBuffer(0), 0, word, KeyLength(0), '\0');
+    return GetFirstWithPrefix(entry, 0, std::min(word.size(), KeyLength(0)));
 }

@@ -6,12 +6,11 @@
 
 class CItemDict {
 public:
-    static constexpr size_t kWordLength = 20;
     KR_RECORD(CItemDict);
     // The fixed part of the record; the item list follows it.
-    KR_FIELD(std::string, m_strWord, 0, kWordLength, Upper, 26, Kind::Key); // key 0
+    KR_FIELD(std::string, m_strWord, 0, 20, Upper, 26, Kind::Key); // key 0
     // Blank when the word stands for itself.
-    KR_FIELD(std::string, m_strReplacement, 20, kWordLength, Upper, 6, Kind::Key);
+    KR_FIELD(std::string, m_strReplacement, 20, 20, Upper, 6, Kind::Key);
     KR_FIELD(int32_t, m_nCount, 40, 4, I32, 0) = 0; // how many items carry the word
 
     std::string m_strItems; // item numbers separated by commas, upper, up to 12800

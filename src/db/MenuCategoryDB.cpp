@@ -8,8 +8,6 @@ std::vector<BtrKeySegment> CMenuCategoryDB::KeySegments() {
 }
 
 int CMenuCategoryDB::FindFirstCategory(CMenuCategory& category, const std::string& customer) {
-    uint8_t* key = KeyBuffer(0);
-    key[0] = 'C';
-    fields::PutText(key, 1, customer.substr(0, 6), 8, ' ');
-    return GetFirstWithPrefix(category, 0, 9);
+    fields::PutText(KeyBuffer(0), 0, "C" + customer.substr(0, 6), KeyLength(0), ' ');
+    return GetFirstWithPrefix(category, 0, KeyLength(0));
 }

@@ -29,10 +29,8 @@ int CMenuHdrDB::UnpackRecord(const uint8_t* record, uint16_t length, CMenuHdr& h
 }
 
 int CMenuHdrDB::FindFirstRecipe(CMenuHdr& header, const std::string& customer) {
-    uint8_t* key = KeyBuffer(0);
-    key[0] = 'C';
-    fields::PutText(key, 1, customer.substr(0, 6), 8, ' ');
-    return GetFirstWithPrefix(header, 0, 9);
+    fields::PutText(KeyBuffer(0), 0, "C" + customer.substr(0, 6), KeyLength(0), ' ');
+    return GetFirstWithPrefix(header, 0, KeyLength(0));
 }
 
 int CMenuHdrDB::UpdateRecipe(CMenuHdr& header) {

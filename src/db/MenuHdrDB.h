@@ -6,7 +6,6 @@
 class CMenuHdr {
 public:
     KR_RECORD(CMenuHdr);
-    // The fixed part of the record; the notes follow it.
     KR_FIELD(char, m_cRecordType, 0, 1, Byte) = 'G';
     KR_FIELD(std::string, m_strCustomer, 1, 8, UpperBlank);
     KR_FIELD(std::string, m_strRecipeKey, 9, 14, UpperBlank);

@@ -7,19 +7,18 @@ std::vector<BtrKeySegment> CMenuItemDB::KeySegments() {
 
 void CMenuItemDB::Pack(CMenuItem& line, uint8_t* record) {
     // The line keeps its recipe key in the padded form it is looked up by.
-    if (line.m_strRecipeKey.size() < CMenuItem::kRecipeKeyLength)
-        line.m_strRecipeKey.resize(CMenuItem::kRecipeKeyLength, ' ');
+    if (line.m_strRecipeKey.size() < KeyLength(0)) line.m_strRecipeKey.resize(KeyLength(0), ' ');
     rec::Pack(Fields(), line, record);
 }
 
 int CMenuItemDB::FindFirstLine(CMenuItem& line, const std::string& recipeKey) {
-    fields::PutText(KeyBuffer(0), 0, recipeKey, CMenuItem::kRecipeKeyLength, ' ');
-    return GetFirstWithPrefix(line, 0, CMenuItem::kRecipeKeyLength);
+    fields::PutText(KeyBuffer(0), 0, recipeKey, KeyLength(0), ' ');
+    return GetFirstWithPrefix(line, 0, KeyLength(0));
 }
 
 // Ends with 4 once the next record belongs to another recipe.
 int CMenuItemDB::DeleteLines(const std::string& recipeKey) {
-    const std::string key = fields::Padded(recipeKey, CMenuItem::kRecipeKeyLength, ' ');
+    const std::string key = fields::Padded(recipeKey, KeyLength(0), ' ');
     CMenuItem line;
     int status = FindFirstLine(line, recipeKey);
     while (status == 0) {

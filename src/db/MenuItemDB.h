@@ -5,9 +5,8 @@
 
 class CMenuItem {
 public:
-    static constexpr size_t kRecipeKeyLength = 14;
     KR_RECORD(CMenuItem);
-    KR_FIELD(std::string, m_strRecipeKey, 0, kRecipeKeyLength, UpperBlank);
+    KR_FIELD(std::string, m_strRecipeKey, 0, 14, UpperBlank);
     KR_FIELD(std::string, m_strItem, 14, 12, UpperBlank);
     KR_FIELD(std::string, m_strUnit, 27, 3, UpperBlank);
     KR_FIELD(std::string, m_strDescription, 31, 30, Text);

@@ -99,7 +99,6 @@ protected:
     template <class File>
     static int InsertNumbered(File& file, typename File::Record& record, int32_t& number,
                               const std::string& prefix, int32_t first, bool assign);
-    // A line numbered -1 gets the first free line number of its order.
     static int AddLineTo(COrderItemDB& items, COrderItem& line);
     // Calls visit for each line of the order in line order, the line file positioned on it; stops
     // at the first status visit returns.

@@ -8,7 +8,6 @@
 class COrderItem {
 public:
     KR_RECORD(COrderItem);
-    // Texts and the code are upper-cased when written and read as stored.
     KR_FIELD(int32_t, m_nOrderNumber, 0, 4, I32) = 0;
     KR_FIELD(int32_t, m_nLineNumber, 4, 4, I32) = -1;        // -1 until the line is stored
     KR_FIELD(std::string, m_strItemID, 8, 15, UpperOnWrite); // the item number in its first 12 characters

@@ -42,8 +42,6 @@ public:
     KR_FIELD(int32_t, m_n156, 156, 4, I32, 153) = 0;
 };
 
-// The interchange line FormatLine writes and ImportLine reads is 164 characters with the line feed;
-// an older version's shorter line carries the leading columns that fit it.
 class CVelocityDB : public CRecordFile<CVelocity, CVelocityDB> {
 public:
     static constexpr uint16_t kRecordLength = 160;
