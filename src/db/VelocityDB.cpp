@@ -51,8 +51,8 @@ std::vector<BtrKeySegment> CVelocityDB::KeySegments() {
 
 bool CVelocityDB::BeginReload(const char* textPath, int64_t headerLength, int version, int purge) {
     bool ready = CBtrieveDB::BeginReload(textPath, headerLength, version, purge);
-    m_bEditQuote = false;
-    if (ready) LoadEditQuote();
+    m_bEditQuote =
+        ready && ReadControlFlag("CALL_REMOTE.EDIT_QUOTE", SiblingFile(CControlDB::kFacts.name).c_str());
     return ready;
 }
 
@@ -129,11 +129,6 @@ int CVelocityDB::ClearItemUnit(const std::string& item, const std::string& unit)
         status == btr::B_FILE_NOT_FOUND)
         return 0;
     return status;
-}
-
-void CVelocityDB::LoadEditQuote() {
-    std::string path = SiblingFile("CONTROL.DB");
-    m_bEditQuote = ReadControlFlag("CALL_REMOTE.EDIT_QUOTE", path.c_str());
 }
 
 int CVelocityDB::MergeHistory(CVelocity& history, bool replace) {

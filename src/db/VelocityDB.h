@@ -55,7 +55,8 @@ public:
         return 0;
     }
     void ImportLine(int firstChar) override;
-    // The base preparation, then the quote-editing setting of the control file.
+    // The base preparation, then "CALL_REMOTE.EDIT_QUOTE" from the control file beside this one:
+    // with it set, a merge that drops a quote leaves the manual price file alone.
     bool BeginReload(const char* textPath, int64_t headerLength, int version, int purge) override;
 
     int GetHistory(CVelocity& history, const std::string& customer, const std::string& item,
@@ -68,9 +69,6 @@ public:
     // Writes an imported record over the stored one of the same customer, item and unit.
     int MergeHistory(CVelocity& history, bool replace);
 
-    // Reads "CALL_REMOTE.EDIT_QUOTE" from the control file beside this one: with it set, a merge
-    // that drops a quote leaves the manual price file alone.
-    void LoadEditQuote();
     bool GetEditQuote() const { return m_bEditQuote; }
 
     static std::vector<BtrKeySegment> KeySegments();
