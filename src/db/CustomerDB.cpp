@@ -12,7 +12,7 @@ std::vector<BtrKeySegment> CCustomerDB::KeySegments() {
 }
 
 bool CCustomerDB::KeepOnPurge(const uint8_t* record, uint16_t length) const {
-    static const size_t keep = rec::Find(Fields(), "m_bKeepOnReload")->offset;
+    static const size_t keep = At("m_bKeepOnReload");
     return length >= kRecordLength && GetFlag(record, keep);
 }
 

@@ -34,8 +34,7 @@ void CItemLookupDB::ImportLine(int firstChar) {
 namespace {
 // The word as the keys hold it: cut at its field's width and zero-filled.
 std::string KeyWord(const std::string& word) {
-    static const size_t width = rec::Find(CItemLookupDB::Fields(), "m_strWord")->width;
-    return Padded(word, width, '\0');
+    return Padded(word, CItemLookupDB::KeyLength(0), '\0');
 }
 } // namespace
 
