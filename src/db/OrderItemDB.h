@@ -18,10 +18,10 @@ public:
     KR_ELEMENT(m_arrNumbers[0], 60, 4, I32);
     KR_ELEMENT(m_arrNumbers[1], 64, 4, I32);
     KR_ELEMENT(m_arrNumbers[2], 68, 4, I32);
-    KR_FIELD(double, m_dAmount1, 72, 4, Float) = -1.0;
-    KR_FIELD(double, m_dAmount2, 76, 4, Float) = -1.0;
-    KR_FIELD(double, m_dAmount3, 80, 4, Float) = -1.0;
-    KR_FIELD(double, m_dAmount4, 84, 4, Float) = 0;
+    KR_FIELD(double, m_dAmount1, 72, 4, Float) = -1.0; // single
+    KR_FIELD(double, m_dAmount2, 76, 4, Float) = -1.0; // single
+    KR_FIELD(double, m_dAmount3, 80, 4, Float) = -1.0; // single
+    KR_FIELD(double, m_dAmount4, 84, 4, Float) = 0;    // single
     KR_FIELD(std::string, m_strCode1, 88, 4, UpperOnWrite);
     KR_FIELD(std::string, m_strComment, 92, 60, Text);
     KR_FIELD(int32_t, m_nNumber2, 152, 4, I32) = 0;
@@ -31,7 +31,7 @@ public:
     KR_FIELD(bool, m_bFlag3, 159, 1, Flag) = false;
     KR_FIELD(std::string, m_strCode2, 160, 2, UpperOnWrite);
     KR_FIELD(int32_t, m_nNumber3, 164, 4, I32) = 0;
-    KR_FIELD(double, m_dAmount5, 168, 4, Float) = -1.0;
+    KR_FIELD(double, m_dAmount5, 168, 4, Float) = -1.0; // single
     KR_FIELD(std::string, m_strCode3, 172, 4, UpperOnWrite);
 
     bool m_bChanged = false; // not stored
