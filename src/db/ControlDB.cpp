@@ -3,18 +3,15 @@
 
 using namespace fields;
 
-const std::vector<BtrKeySegment>& CControlDB::KeySegments() {
-    static const std::vector<BtrKeySegment> segments = {
-        rec::Segment(Fields(), "m_strKey", 0, btr::KT_STRING)};
-    return segments;
+std::vector<BtrKeySegment> CControlDB::KeySegments() {
+    return {rec::Segment(Fields(), "m_strKey", 0, btr::KT_STRING)};
 }
 
 void CControlDB::ImportLine(int firstChar) {
     int64_t at = LineOffset();
     std::string line, error;
     auto erase = [this](const std::string& key) { return DeleteControl(key); };
-    if (StartLine(firstChar, CControl::kKeyLength, line, erase, "Error %d Deleting Control %s") !=
-        LineStart::Record)
+    if (StartLine(firstChar, KeyLength(0), line, erase, "Error %d Deleting Control %s") != LineStart::Record)
         return;
     CControl fromLine; // the key and the value's type, kept as the line holds them
     rec::ReadLine(Fields(), line, line.size(), fromLine, error);
@@ -46,14 +43,12 @@ void CControlDB::ImportLine(int firstChar) {
     if (status != 0) AddError("Error " + std::to_string(status) + " Writing to Database");
 }
 
-// A setting's key is looked up blank-filled, as the suite's programs write it, then zero-filled
-// (without the blanks a download pads it with).
 int CControlDB::GetControl(CControl& control, const std::string& key) {
     int status = GetRecord(control, key);
     if (status != btr::B_KEY_VALUE_NOT_FOUND) return status;
-    std::string bare = key.substr(0, CControl::kKeyLength);
+    std::string bare = key.substr(0, KeyLength(0));
     bare.erase(bare.find_last_not_of(' ') + 1);
-    return GetRecord(control, Padded(bare, CControl::kKeyLength, '\0'));
+    return GetRecord(control, Padded(bare, KeyLength(0), '\0'));
 }
 
 // The key is not modifiable: it keeps the fill it is stored with.
@@ -61,9 +56,9 @@ int CControlDB::UpdateControl(CControl& control) {
     CControl stored;
     if (int status = GetControl(stored, control.m_strKey)) return status;
     return UpdateStored(0, [&](uint8_t* record) {
-        std::string key(reinterpret_cast<const char*>(record), CControl::kKeyLength);
+        std::string key(reinterpret_cast<const char*>(record), KeyLength(0));
         Pack(control, record);
-        std::memcpy(record, key.data(), CControl::kKeyLength);
+        std::memcpy(record, key.data(), KeyLength(0));
     });
 }
 

@@ -2,18 +2,17 @@
 
 using namespace fields;
 
-const std::vector<BtrKeySegment>& CCustomerDB::KeySegments() {
+std::vector<BtrKeySegment> CCustomerDB::KeySegments() {
     const auto& f = Fields();
     // Key 4 runs on from the code at 33 over the code at 37.
-    static const std::vector<BtrKeySegment> segments = {
+    return {
         rec::Segment(f, "m_strNumber", 0, btr::KT_STRING), rec::Segment(f, "m_strName", 3, btr::KT_STRING),
         rec::Segment(f, "m_strCode33", 3, btr::KT_STRING), rec::Segment(f, "m_strCode37", 3, btr::KT_STRING),
         rec::Segment(f, "m_strCode33", 3, btr::KT_STRING, "m_strCode37")};
-    return segments;
 }
 
 bool CCustomerDB::KeepOnPurge(const uint8_t* record, uint16_t length) const {
-    static const size_t keep = rec::Find(Fields(), "m_bKeepOnReload")->offset;
+    static const size_t keep = At("m_bKeepOnReload");
     return length >= kRecordLength && GetFlag(record, keep);
 }
 

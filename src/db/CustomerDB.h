@@ -9,7 +9,6 @@
 class CCustomer {
 public:
     KR_RECORD(CCustomer);
-    // The record, field by field in offset order.
     KR_FIELD(std::string, m_strCode0, 0, 2, Text, 198, Kind::RText);
     KR_FIELD(std::string, m_strNumber, 2, 6, Upper, 237, Kind::Key);    // key 0
     KR_FIELD(std::string, m_strName, 8, 25, Text, 333, Kind::RText);    // key 1
@@ -103,7 +102,6 @@ public:
 class CCustomerDB : public CRecordFile<CCustomer, CCustomerDB> {
 public:
     static constexpr uint16_t kRecordLength = 504;
-    static constexpr int kKeys = 5;
 
     static constexpr rec::FileFacts kFacts{"CUST.DB", "Customer", true, true};
     int GetLineLength() const override { return m_nVersion < 777 ? 616 : 623; }
@@ -114,7 +112,7 @@ public:
     }
     void ImportLine(int firstChar) override;
 
-    static const std::vector<BtrKeySegment>& KeySegments();
+    static std::vector<BtrKeySegment> KeySegments();
 
 protected:
     // A purge keeps the customers marked "keep on reload".

@@ -8,16 +8,14 @@ int CItemDB::GetLineLength() const {
     return 538;
 }
 
-const std::vector<BtrKeySegment>& CItemDB::KeySegments() {
+std::vector<BtrKeySegment> CItemDB::KeySegments() {
     // 0: item; 1: code at 15 and item; 2: code at 20; 3: codes at 12 and 15, then item
-    static const std::vector<BtrKeySegment> segments = {
-        rec::Segment(Fields(), "m_strItemNumber", 0, btr::KT_STRING),
-        rec::Segment(Fields(), "m_strCode15", 19, btr::KT_STRING),
-        rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING),
-        rec::Segment(Fields(), "m_strCode20", 3, btr::KT_STRING),
-        rec::Segment(Fields(), "m_strCode12", 19, btr::KT_STRING, "m_strCode15"),
-        rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING)};
-    return segments;
+    return {rec::Segment(Fields(), "m_strItemNumber", 0, btr::KT_STRING),
+            rec::Segment(Fields(), "m_strCode15", 19, btr::KT_STRING),
+            rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING),
+            rec::Segment(Fields(), "m_strCode20", 3, btr::KT_STRING),
+            rec::Segment(Fields(), "m_strCode12", 19, btr::KT_STRING, "m_strCode15"),
+            rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING)};
 }
 
 std::string CItemDB::WriteLine(const CItem& item, int version) {
@@ -51,7 +49,8 @@ uint16_t CItemDB::Pack(CItem& item, uint8_t* r) {
     return static_cast<uint16_t>(kNotesOffset + 4 + notes.size());
 }
 
-void CItemDB::Unpack(const uint8_t* r, CItem& item) {
+int CItemDB::UnpackRecord(const uint8_t* r, uint16_t, CItem& item) {
     rec::Unpack(Fields(), r, item);
     item.m_strNotes = GetText(r, kNotesOffset, kMaxNotes);
+    return 0;
 }

@@ -11,12 +11,12 @@ public:
     // The fixed part of the record; the notes follow it up to the record's end.
     KR_FIELD(std::string, m_strItemNumber, 0, 12, Upper, 0, Kind::Key); // key 0
     KR_FIELD(std::string, m_strCode12, 12, 3, Upper, 12);               // key 3
-    KR_FIELD(std::string, m_strCode15, 15, 5, Upper, 15);               // upper (keys 1 and 3)
+    KR_FIELD(std::string, m_strCode15, 15, 5, Upper, 15);               // keys 1 and 3
     KR_FIELD(std::string, m_strCode20, 20, 10, Upper, 20);              // key 2
     KR_FIELD(float, m_fAmount1, 32, 4, F32, 146) = 0;
     KR_FIELD(float, m_fAmount2, 36, 4, F32, 157) = 0;
     KR_FIELD(bool, m_bFlag1, 40, 1, Flag, 168) = false;
-    KR_FIELD(std::string, m_strCode41, 41, 4, Upper, 169); // 4 characters, upper
+    KR_FIELD(std::string, m_strCode41, 41, 4, Upper, 169);
     KR_FIELD(int32_t, m_nNumber2, 48, 4, I32, 173) = 0;
     KR_FIELD(int32_t, m_nNumber3, 52, 4, I32, 179) = 0;
     KR_FIELD(std::string, m_strCode56, 56, 2, Upper, 185);
@@ -57,7 +57,6 @@ public:
     KR_ARRAY(float, 3, m_arrUnitFactors, 260, 4, F32, 113, 11){};
     KR_FIELD(int64_t, m_tTime, 272, 4, Time, 357) = 0;
     KR_FIELD(std::string, m_strCode276, 276, 2, Upper, 367);
-    // Upper-cased when written, read as stored.
     KR_FIELD(std::string, m_strText278, 278, 50, UpperOnWrite, 369);
     KR_FIELD(std::string, m_strText328, 328, 15, UpperOnWrite, 419);
     KR_FIELD(float, m_fAmount11, 344, 4, F32, 434) = 0;
@@ -80,20 +79,14 @@ public:
     void ImportLine(int firstChar) override;
     // The newest version's line, from the fixed part (the notes are not on the line).
     int FormatLine(const uint8_t* raw, std::string& output) override {
-        CItem item;
-        rec::Unpack(Fields(), raw, item, kRecordLength);
-        output = rec::WriteLine(Fields(), item, 538);
+        output = rec::FormatLine(Fields(), raw, 538);
         return 0;
     }
 
-    // Record conversion; Pack returns the record length to write.
-    static const std::vector<BtrKeySegment>& KeySegments();
+    static std::vector<BtrKeySegment> KeySegments();
+    // Returns the record length to write.
     static uint16_t Pack(CItem& item, uint8_t* record);
-    static void Unpack(const uint8_t* record, CItem& item);
-    static int UnpackRecord(const uint8_t* record, uint16_t, CItem& item) {
-        Unpack(record, item);
-        return 0;
-    }
+    static int UnpackRecord(const uint8_t* record, uint16_t length, CItem& item);
     static void ShowMore(const CItem& item, std::vector<ShownField>& out) {
         out.push_back({"notes", item.m_strNotes, true});
     }

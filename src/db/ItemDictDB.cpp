@@ -3,17 +3,15 @@
 
 using namespace fields;
 
-const std::vector<BtrKeySegment>& CItemDictDB::KeySegments() {
-    static const std::vector<BtrKeySegment> segments = {
-        rec::Segment(Fields(), "m_strWord", 0, btr::KT_STRING)};
-    return segments;
+std::vector<BtrKeySegment> CItemDictDB::KeySegments() {
+    return {rec::Segment(Fields(), "m_strWord", 0, btr::KT_STRING)};
 }
 
 void CItemDictDB::ImportLine(int firstChar) {
     int64_t at = LineOffset();
     std::string line, error;
     auto erase = [this](const std::string& key) { return DeleteRecord(key); };
-    if (StartLine(firstChar, CItemDict::kWordLength, line, erase, "Error %d deleting item dict word %s") !=
+    if (StartLine(firstChar, KeyLength(0), line, erase, "Error %d deleting item dict word %s") !=
         LineStart::Record)
         return;
     CItemDict entry;
@@ -45,16 +43,17 @@ uint16_t CItemDictDB::Pack(CItemDict& e, uint8_t* r) {
     return static_cast<uint16_t>(std::min(kItemsOffset + 5 + items.size(), kBufferSize));
 }
 
-void CItemDictDB::Unpack(const uint8_t* r, uint16_t length, CItemDict& e) {
+int CItemDictDB::UnpackRecord(const uint8_t* r, uint16_t length, CItemDict& e) {
     rec::Unpack(Fields(), r, e);
     // Never past the record returned, even when it lacks its closing zero.
     size_t room = length > kItemsOffset ? length - kItemsOffset : 0;
-    e.m_strItems = GetUpper(r, kItemsOffset, room < kMaxItems ? room : kMaxItems);
+    e.m_strItems = GetUpper(r, kItemsOffset, std::min(room, kMaxItems));
+    return 0;
 }
 
 int CItemDictDB::FindWord(CItemDict& entry, const std::string& word) {
     if (word.empty()) return btr::B_KEY_VALUE_NOT_FOUND;
     // The word as given, case included, cut at the key's width: the word itself comes first.
-    PutText(KeyBuffer(0), 0, word, CItemDict::kWordLength, '\0');
-    return GetFirstWithPrefix(entry, 0, std::min(word.size(), CItemDict::kWordLength));
+    PutText(KeyBuffer(0), 0, word, KeyLength(0), '\0');
+    return GetFirstWithPrefix(entry, 0, std::min(word.size(), KeyLength(0)));
 }

@@ -6,12 +6,11 @@
 
 class CItemDict {
 public:
-    static constexpr size_t kWordLength = 20;
     KR_RECORD(CItemDict);
     // The fixed part of the record; the item list follows it.
-    KR_FIELD(std::string, m_strWord, 0, kWordLength, Upper, 26, Kind::Key); // key 0
+    KR_FIELD(std::string, m_strWord, 0, 20, Upper, 26, Kind::Key); // key 0
     // Blank when the word stands for itself.
-    KR_FIELD(std::string, m_strReplacement, 20, kWordLength, Upper, 6, Kind::Key);
+    KR_FIELD(std::string, m_strReplacement, 20, 20, Upper, 6, Kind::Key);
     KR_FIELD(int32_t, m_nCount, 40, 4, I32, 0) = 0; // how many items carry the word
 
     std::string m_strItems; // item numbers separated by commas, upper, up to 12800
@@ -31,14 +30,10 @@ public:
     // The word itself, else the next word beginning with it.
     int FindWord(CItemDict& entry, const std::string& word);
 
-    static const std::vector<BtrKeySegment>& KeySegments();
+    static std::vector<BtrKeySegment> KeySegments();
     // Returns the record length to write.
     static uint16_t Pack(CItemDict& entry, uint8_t* record);
-    static void Unpack(const uint8_t* record, uint16_t length, CItemDict& entry);
-    static int UnpackRecord(const uint8_t* record, uint16_t length, CItemDict& entry) {
-        Unpack(record, length, entry);
-        return 0;
-    }
+    static int UnpackRecord(const uint8_t* record, uint16_t length, CItemDict& entry);
     // The word's items, or where they are when the record carries none.
     static void ShowMore(const CItemDict& entry, std::vector<ShownField>& out) {
         bool listed = !entry.m_strItems.empty();

@@ -2,12 +2,10 @@
 
 using namespace fields;
 
-const std::vector<BtrKeySegment>& CItemLookupDB::KeySegments() {
+std::vector<BtrKeySegment> CItemLookupDB::KeySegments() {
     // 0: word; 1: word and item
-    static const std::vector<BtrKeySegment> segments = {
-        rec::Segment(Fields(), "m_strWord", btr::KF_DUPLICATES, btr::KT_STRING),
-        rec::Segment(Fields(), "m_strWord", 0, btr::KT_STRING, "m_strItem")};
-    return segments;
+    return {rec::Segment(Fields(), "m_strWord", btr::KF_DUPLICATES, btr::KT_STRING),
+            rec::Segment(Fields(), "m_strWord", 0, btr::KT_STRING, "m_strItem")};
 }
 
 void CItemLookupDB::ImportLine(int firstChar) {
@@ -36,8 +34,7 @@ void CItemLookupDB::ImportLine(int firstChar) {
 namespace {
 // The word as the keys hold it: cut at its field's width and zero-filled.
 std::string KeyWord(const std::string& word) {
-    static const size_t width = rec::Find(CItemLookupDB::Fields(), "m_strWord")->width;
-    return Padded(word, width, '\0');
+    return Padded(word, CItemLookupDB::KeyLength(0), '\0');
 }
 } // namespace
 

@@ -26,7 +26,7 @@ public:
     int DeletePair(const std::string& word, const std::string& item);
     int InsertPair(CItemLookup& lookup);
 
-    static const std::vector<BtrKeySegment>& KeySegments();
+    static std::vector<BtrKeySegment> KeySegments();
 
 protected:
     int m_nKeyNumber = 0; // the key last used for positioning

@@ -2,8 +2,6 @@
 
 #include "VelocityDB.h"
 
-using namespace fields;
-
 int CItemUnitDB::GetLineLength() const {
     if (m_nVersion < 770) return 452;
     if (m_nVersion < 777) return 463;
@@ -12,14 +10,12 @@ int CItemUnitDB::GetLineLength() const {
     return 544;
 }
 
-const std::vector<BtrKeySegment>& CItemUnitDB::KeySegments() {
+std::vector<BtrKeySegment> CItemUnitDB::KeySegments() {
     // 0: item and code character; 1: item; 2: item and unit
-    static const std::vector<BtrKeySegment> segments = {
-        rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING, "m_cCode1"),
-        rec::Segment(Fields(), "m_strItemNumber", 1, btr::KT_STRING),
-        rec::Segment(Fields(), "m_strItemNumber", 16, btr::KT_STRING),
-        rec::Segment(Fields(), "m_strUnit", 0, btr::KT_STRING)};
-    return segments;
+    return {rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING, "m_cCode1"),
+            rec::Segment(Fields(), "m_strItemNumber", 1, btr::KT_STRING),
+            rec::Segment(Fields(), "m_strItemNumber", 16, btr::KT_STRING),
+            rec::Segment(Fields(), "m_strUnit", 0, btr::KT_STRING)};
 }
 
 std::string CItemUnitDB::WriteLine(const CItemUnit& unit, int version) {

@@ -65,7 +65,7 @@ public:
 
     int FindUnit(CItemUnit& unit, const std::string& itemNumber, const std::string& unitCode);
 
-    static const std::vector<BtrKeySegment>& KeySegments();
+    static std::vector<BtrKeySegment> KeySegments();
 
     // The interchange line of a version for a unit, line feed included.
     static std::string WriteLine(const CItemUnit& unit, int version);

@@ -5,13 +5,11 @@
 
 using namespace fields;
 
-const std::vector<BtrKeySegment>& CManualPriceDB::KeySegments() {
+std::vector<BtrKeySegment> CManualPriceDB::KeySegments() {
     // 0: selectors, customer, item and unit; 1: item; 2: quote id
-    static const std::vector<BtrKeySegment> segments = {
-        rec::Segment(Fields(), "m_strSelector4", 0, btr::KT_STRING, "m_strUnit"),
-        rec::Segment(Fields(), "m_strItem", 3, btr::KT_STRING),
-        rec::Segment(Fields(), "m_strQuoteId", 3, btr::KT_STRING)};
-    return segments;
+    return {rec::Segment(Fields(), "m_strSelector4", 0, btr::KT_STRING, "m_strUnit"),
+            rec::Segment(Fields(), "m_strItem", 3, btr::KT_STRING),
+            rec::Segment(Fields(), "m_strQuoteId", 3, btr::KT_STRING)};
 }
 
 void CManualPriceDB::ImportLine(int firstChar) {
@@ -64,7 +62,7 @@ std::string CManualPriceDB::MakeQuoteId(const std::string& customer, const std::
         std::snprintf(stamp, sizeof stamp, "%4.4d%2.2d%2.2d%2.2d%2.2d%2.2d", local.tm_year + 1900,
                       local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
     std::string id = customer.substr(0, 6) + item.substr(0, 12) + unit.substr(0, 3) + std::string(stamp, 14);
-    return id.substr(0, CManualPrice::kQuoteIdLength);
+    return id.substr(0, KeyLength(2));
 }
 
 // Prices are held within the limit both ways; the quote object keeps the price it was given.
@@ -103,8 +101,7 @@ int CManualPriceDB::DeleteByKeyText(const std::string& text) {
     const size_t keyLength = KeyLength(0);
     int status = GetRecord(stored, text.substr(0, keyLength));
     if (status != 0) return status;
-    std::string requested =
-        text.size() > keyLength ? Upper(text.substr(keyLength, CManualPrice::kQuoteIdLength)) : "";
+    std::string requested = text.size() > keyLength ? Upper(text.substr(keyLength, KeyLength(2))) : "";
     bool emptyId = stored.m_strQuoteId.find_first_not_of(' ') == std::string::npos;
     if (stored.m_bWithdrawn || emptyId || stored.m_strQuoteId == requested) return Delete();
     return btr::B_KEY_VALUE_NOT_FOUND;
@@ -121,6 +118,6 @@ int CManualPriceDB::WithdrawOrDelete(const std::string& selector4, const std::st
     std::string id = MakeQuoteId(quote.m_strCustomer, quote.m_strItem, quote.m_strUnit, std::time(nullptr));
     return UpdateStored(0, [&](uint8_t* record) {
         record[At("m_bWithdrawn")] = 'Y';
-        PutText(record, At("m_strQuoteId"), id, CManualPrice::kQuoteIdLength, '\0');
+        PutText(record, At("m_strQuoteId"), id, KeyLength(2), '\0');
     });
 }

@@ -7,7 +7,6 @@
 
 class CManualPrice {
 public:
-    static constexpr size_t kQuoteIdLength = 35;
     KR_RECORD(CManualPrice);
     KR_FIELD(std::string, m_strSelector4, 0, 4, Upper);
     KR_FIELD(std::string, m_strSelector8, 4, 8, Upper);
@@ -15,7 +14,7 @@ public:
     KR_FIELD(std::string, m_strItem, 18, 12, Upper, 6, Kind::Key);
     KR_FIELD(std::string, m_strUnit, 30, 3, Upper, 18, Kind::Key);
     // Customer, item, unit and a 14-digit local time stamp.
-    KR_FIELD(std::string, m_strQuoteId, 33, kQuoteIdLength, Upper, 21, Kind::Key);
+    KR_FIELD(std::string, m_strQuoteId, 33, 35, Upper, 21, Kind::Key);
     KR_FIELD(int32_t, m_n68, 68, 4, I32) = 0;
     KR_FIELD(char, m_c72, 72, 1, Byte) = ' ';
     // Within -9999.99 to 9999.99: six characters and the sign on the line.
@@ -43,7 +42,7 @@ public:
                          const std::string& customer, const std::string& item, const std::string& unit,
                          bool deleteQuote);
 
-    static const std::vector<BtrKeySegment>& KeySegments();
+    static std::vector<BtrKeySegment> KeySegments();
     static void Pack(CManualPrice& quote, uint8_t* record);
     static void Unpack(const uint8_t* record, CManualPrice& quote);
     static float LimitPrice(float price);

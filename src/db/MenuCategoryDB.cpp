@@ -1,17 +1,13 @@
 #include "MenuCategoryDB.h"
 
-const std::vector<BtrKeySegment>& CMenuCategoryDB::KeySegments() {
+std::vector<BtrKeySegment> CMenuCategoryDB::KeySegments() {
     // 0: record type and customer; 1: category key
-    static const std::vector<BtrKeySegment> segments = {
-        rec::Segment(Fields(), "m_cRecordType", btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING,
-                     "m_strCustomer"),
-        rec::Segment(Fields(), "m_strCategoryKey", 0, btr::KT_STRING)};
-    return segments;
+    return {rec::Segment(Fields(), "m_cRecordType", btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING,
+                         "m_strCustomer"),
+            rec::Segment(Fields(), "m_strCategoryKey", 0, btr::KT_STRING)};
 }
 
 int CMenuCategoryDB::FindFirstCategory(CMenuCategory& category, const std::string& customer) {
-    uint8_t* key = KeyBuffer(0);
-    key[0] = 'C';
-    fields::PutText(key, 1, customer.substr(0, 6), 8, ' ');
-    return GetFirstWithPrefix(category, 0, 9);
+    fields::PutText(KeyBuffer(0), 0, "C" + customer.substr(0, 6), KeyLength(0), ' ');
+    return GetFirstWithPrefix(category, 0, KeyLength(0));
 }

@@ -25,7 +25,5 @@ public:
     int FindFirstCategory(CMenuCategory& category, const std::string& customer);
     int FindNextCategory(CMenuCategory& category) { return GetNextRecord(category); }
 
-    // Writes the category over a 53-byte record (customer number and key are converted in the
-    // category itself).
-    static const std::vector<BtrKeySegment>& KeySegments();
+    static std::vector<BtrKeySegment> KeySegments();
 };

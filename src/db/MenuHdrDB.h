@@ -6,7 +6,6 @@
 class CMenuHdr {
 public:
     KR_RECORD(CMenuHdr);
-    // The fixed part of the record; the notes follow it.
     KR_FIELD(char, m_cRecordType, 0, 1, Byte) = 'G';
     KR_FIELD(std::string, m_strCustomer, 1, 8, UpperBlank);
     KR_FIELD(std::string, m_strRecipeKey, 9, 14, UpperBlank);
@@ -25,14 +24,13 @@ public:
 class CMenuHdrDB : public CRecordFile<CMenuHdr, CMenuHdrDB> {
 public:
     static constexpr uint16_t kRecordLength = 127; // the fixed part
-    static constexpr uint16_t kRecordSize = 4224;
-    static constexpr size_t kBufferSize = kRecordSize;
+    static constexpr size_t kBufferSize = 4224;
     static constexpr int kUniqueKey = 1; // the recipe key
     static constexpr size_t kNotesOffset = 124;
     static constexpr size_t kMaxNotes = 4096;
 
     static constexpr rec::FileFacts kFacts{"MENUHDR.DB", "Recipie Master Header", false, false};
-    uint32_t GetRecordLength() const override { return kRecordSize; }
+    uint32_t GetRecordLength() const override { return kBufferSize; }
 
     // The first recipe of a customer (at most six characters, as given), then the next ones.
     int FindFirstRecipe(CMenuHdr& header, const std::string& customer);
@@ -42,17 +40,10 @@ public:
     int UpdateRecipe(CMenuHdr& header);
     int InsertRecipe(CMenuHdr& header);
 
-    // Writes the header over a record buffer of kRecordSize bytes (the upper-case fields are
-    // converted in the header itself); the reserved byte 87 keeps what the buffer held.
-    // Returns the record length to write.
-    static const std::vector<BtrKeySegment>& KeySegments();
+    static std::vector<BtrKeySegment> KeySegments();
+    // The reserved byte 87 keeps what the buffer held. Returns the record length to write.
     static uint16_t Pack(CMenuHdr& header, uint8_t* record);
-    // Reads a record of the given returned length back into the header.
-    static void Unpack(CMenuHdr& header, const uint8_t* record, uint16_t length);
-    static int UnpackRecord(const uint8_t* record, uint16_t length, CMenuHdr& header) {
-        Unpack(header, record, length);
-        return 0;
-    }
+    static int UnpackRecord(const uint8_t* record, uint16_t length, CMenuHdr& header);
     static void ShowMore(const CMenuHdr& header, std::vector<ShownField>& out) {
         out.push_back({"notes", header.m_strNotes, true});
     }

@@ -29,12 +29,6 @@ public:
     int FindNextLine(CMenuItem& line) { return GetNextRecord(line); }
     int DeleteLines(const std::string& recipeKey);
 
-    // Writes the line into a zeroed 96-byte record (recipe key, item number and unit are
-    // converted in the line itself).
-    static const std::vector<BtrKeySegment>& KeySegments();
+    static std::vector<BtrKeySegment> KeySegments();
     static void Pack(CMenuItem& line, uint8_t* record);
-
-protected:
-    // The key-0 value for a recipe: at most 14 characters as given, blank-filled.
-    void FillRecipeKey(const std::string& recipeKey);
 };

@@ -30,12 +30,12 @@ public:
     KR_ARRAY(std::string, 4, m_arrTexts, 201, 25, Text);
     KR_FIELD(std::string, m_strText15a, 301, 15, Text);
     KR_FIELD(std::string, m_strText2a, 316, 2, Text);
-    KR_FIELD(std::string, m_strPostalCode, 318, 9, PostalDigits); // 9, digits (blanks and hyphens dropped)
+    KR_FIELD(std::string, m_strPostalCode, 318, 9, PostalDigits); // blanks and hyphens dropped
     KR_FIELD(std::string, m_strText15b, 327, 15, Text);
     KR_FIELD(std::string, m_strText6, 342, 6, Text);
     // Digits only (blanks, hyphens, parentheses dropped).
     KR_FIELD(std::string, m_strPhone1, 348, 10, PhoneDigits);
-    KR_FIELD(std::string, m_strPhone2, 358, 10, PhoneDigits); // 10, digits
+    KR_FIELD(std::string, m_strPhone2, 358, 10, PhoneDigits);
     KR_FIELD(std::string, m_strText2b, 368, 2, Text);
     KR_FIELD(std::string, m_strText20, 370, 20, Text);
     KR_FIELD(char, m_cChar2, 390, 1, Byte) = 'T';
@@ -79,7 +79,7 @@ public:
     virtual int DeleteOrder(int32_t number);
     virtual int LoadLines(COrder& order);
 
-    static const std::vector<BtrKeySegment>& KeySegments();
+    static std::vector<BtrKeySegment> KeySegments();
 
 protected:
     // Makes and opens the line file beside the order file, then does work(items); the failing
@@ -95,7 +95,6 @@ protected:
     template <class File>
     static int InsertNumbered(File& file, typename File::Record& record, int32_t& number,
                               const std::string& prefix, int32_t first, bool assign);
-    // A line numbered -1 gets the first free line number of its order.
     static int AddLineTo(COrderItemDB& items, COrderItem& line);
     // Calls visit for each line of the order in line order, the line file positioned on it; stops
     // at the first status visit returns.

@@ -1,17 +1,15 @@
 #include "OrderItemDB.h"
 
-const std::vector<BtrKeySegment>& COrderItemDB::KeySegments() {
+std::vector<BtrKeySegment> COrderItemDB::KeySegments() {
     using namespace btr;
     constexpr uint16_t kInt = KF_EXTENDED_TYPE;
     // 0: order and line; 1: order and item; 2: order and the item's first 12 characters;
     // 3: those 12 characters
-    static const std::vector<BtrKeySegment> segments = {
-        rec::Segment(Fields(), "m_nOrderNumber", kInt | KF_SEGMENTED | KF_MODIFIABLE, KT_INTEGER),
-        rec::Segment(Fields(), "m_nLineNumber", kInt | KF_MODIFIABLE, KT_INTEGER),
-        rec::Segment(Fields(), "m_nOrderNumber", kInt | KF_SEGMENTED | KF_DUPLICATES, KT_INTEGER),
-        rec::Segment(Fields(), "m_strItemID", KF_DUPLICATES, KT_STRING),
-        rec::Segment(Fields(), "m_nOrderNumber", kInt | KF_SEGMENTED | KF_DUPLICATES, KT_INTEGER),
-        rec::Segment(Fields(), "m_strItemID", KF_DUPLICATES, KT_STRING, 12),
-        rec::Segment(Fields(), "m_strItemID", KF_DUPLICATES, KT_STRING, 12)};
-    return segments;
+    return {rec::Segment(Fields(), "m_nOrderNumber", kInt | KF_SEGMENTED | KF_MODIFIABLE, KT_INTEGER),
+            rec::Segment(Fields(), "m_nLineNumber", kInt | KF_MODIFIABLE, KT_INTEGER),
+            rec::Segment(Fields(), "m_nOrderNumber", kInt | KF_SEGMENTED | KF_DUPLICATES, KT_INTEGER),
+            rec::Segment(Fields(), "m_strItemID", KF_DUPLICATES, KT_STRING),
+            rec::Segment(Fields(), "m_nOrderNumber", kInt | KF_SEGMENTED | KF_DUPLICATES, KT_INTEGER),
+            rec::Segment(Fields(), "m_strItemID", KF_DUPLICATES, KT_STRING, 12),
+            rec::Segment(Fields(), "m_strItemID", KF_DUPLICATES, KT_STRING, 12)};
 }

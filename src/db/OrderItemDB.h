@@ -8,9 +8,8 @@
 class COrderItem {
 public:
     KR_RECORD(COrderItem);
-    // Texts and the code are upper-cased when written and read as stored.
     KR_FIELD(int32_t, m_nOrderNumber, 0, 4, I32) = 0;
-    KR_FIELD(int32_t, m_nLineNumber, 4, 4, I32) = -1;        // 4; -1 until the line is stored
+    KR_FIELD(int32_t, m_nLineNumber, 4, 4, I32) = -1;        // -1 until the line is stored
     KR_FIELD(std::string, m_strItemID, 8, 15, UpperOnWrite); // the item number in its first 12 characters
     KR_FIELD(std::string, m_strDescription, 23, 30, Text);
     KR_FIELD(std::string, m_strUnit, 53, 3, UpperOnWrite);
@@ -44,7 +43,7 @@ public:
 
     static constexpr rec::FileFacts kFacts{"ORDRITEM.DB", "Order Item", false, false};
 
-    static const std::vector<BtrKeySegment>& KeySegments();
+    static std::vector<BtrKeySegment> KeySegments();
 
 protected:
     // The order file works the lines through this object's position and key buffers.

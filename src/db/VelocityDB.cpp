@@ -25,15 +25,14 @@ int CVelocityDB::GetLineLength() const {
     return 164;
 }
 
-const std::vector<BtrKeySegment>& CVelocityDB::KeySegments() {
-    const uint8_t s = btr::KT_STRING;
+std::vector<BtrKeySegment> CVelocityDB::KeySegments() {
     const auto& f = Fields();
-    auto part = [&](const char* name, uint16_t flags, const char* last = nullptr) {
-        return rec::Segment(f, name, flags, s, last ? last : name);
-    };
     // Item and unit sit together: one segment of both.
+    auto part = [&](const char* name, uint16_t flags, const char* last = nullptr) {
+        return rec::Segment(f, name, flags, btr::KT_STRING, last ? last : name);
+    };
     BtrKeySegment date = rec::Segment(f, "last date (key)", btr::KF_EXTENDED_TYPE | kMore, btr::KT_DATE);
-    static const std::vector<BtrKeySegment> segments = {
+    std::vector<BtrKeySegment> segments = {
         // 0: customer, 5-character code, item and unit
         part("m_strCustomer", kMore), part("m_strCode5", kMore), part("m_strItem", kLast, "m_strUnit"),
         // 1: customer, item, unit (unique)
@@ -52,8 +51,8 @@ const std::vector<BtrKeySegment>& CVelocityDB::KeySegments() {
 
 bool CVelocityDB::BeginReload(const char* textPath, int64_t headerLength, int version, int purge) {
     bool ready = CBtrieveDB::BeginReload(textPath, headerLength, version, purge);
-    m_bEditQuote = false;
-    if (ready) LoadEditQuote();
+    m_bEditQuote =
+        ready && ReadControlFlag("CALL_REMOTE.EDIT_QUOTE", SiblingFile(CControlDB::kFacts.name).c_str());
     return ready;
 }
 
@@ -130,11 +129,6 @@ int CVelocityDB::ClearItemUnit(const std::string& item, const std::string& unit)
         status == btr::B_FILE_NOT_FOUND)
         return 0;
     return status;
-}
-
-void CVelocityDB::LoadEditQuote() {
-    std::string path = SiblingFile("CONTROL.DB");
-    m_bEditQuote = ReadControlFlag("CALL_REMOTE.EDIT_QUOTE", path.c_str());
 }
 
 int CVelocityDB::MergeHistory(CVelocity& history, bool replace) {

@@ -36,8 +36,6 @@ public:
     KR_FIELD(int32_t, m_n156, 156, 4, I32, 153) = 0;
 };
 
-// The interchange line FormatLine writes and ImportLine reads is 164 characters with the line feed;
-// an older version's shorter line carries the leading columns that fit it.
 class CVelocityDB : public CRecordFile<CVelocity, CVelocityDB> {
 public:
     static constexpr uint16_t kRecordLength = 160;
@@ -51,7 +49,8 @@ public:
         return 0;
     }
     void ImportLine(int firstChar) override;
-    // The base preparation, then the quote-editing setting of the control file.
+    // The base preparation, then "CALL_REMOTE.EDIT_QUOTE" from the control file beside this one:
+    // with it set, a merge that drops a quote leaves the manual price file alone.
     bool BeginReload(const char* textPath, int64_t headerLength, int version, int purge) override;
 
     int GetHistory(CVelocity& history, const std::string& customer, const std::string& item,
@@ -64,12 +63,9 @@ public:
     // Writes an imported record over the stored one of the same customer, item and unit.
     int MergeHistory(CVelocity& history, bool replace);
 
-    // Reads "CALL_REMOTE.EDIT_QUOTE" from the control file beside this one: with it set, a merge
-    // that drops a quote leaves the manual price file alone.
-    void LoadEditQuote();
     bool GetEditQuote() const { return m_bEditQuote; }
 
-    static const std::vector<BtrKeySegment>& KeySegments();
+    static std::vector<BtrKeySegment> KeySegments();
 
 protected:
     // Reports a line that cannot be read and moves on past the next line feed (looked for from the
