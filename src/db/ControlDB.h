@@ -21,7 +21,7 @@ public:
     static constexpr uint16_t kRecordLength = 304;
 
     static constexpr rec::FileFacts kFacts{"CONTROL.DB", "Control", false, true};
-    int GetLineLength() const override { return 31; }
+    static constexpr rec::LineVersion kLines[] = {{INT_MAX, 31}};
     void ImportLine(int firstChar) override;
 
     // A setting's key is looked up blank-filled (as the suite's programs write it), then

@@ -21,13 +21,6 @@ void CCustomerDB::ImportLine(int firstChar) {
     // (the keep-on-reload flag, and the last fields in the older version).
     std::string line;
     CCustomer customer;
-    ImportRecordLine(
-        firstChar, line,
-        {rec::LineWidth(Fields(), "m_strNumber", "m_strNumber"), "Error %d Deleting Customer %s",
-         "Error %d Writing to Database", [this](const std::string& key) { return DeleteRecord(key); },
-         [&](const std::string& l) { return GetRecord(customer, rec::LineText(Fields(), l, "m_strNumber")); },
-         [&](const std::string& l, size_t length, std::string& error) {
-             return rec::ReadLine(Fields(), l, length, customer, error);
-         },
-         [&](bool found) { return found ? UpdateRead(customer, 0) : InsertRecord(customer); }});
+    ImportKeyedLine(firstChar, line, customer, "m_strNumber", "m_strNumber", "Error %d Deleting Customer %s",
+                    "Error %d Writing to Database");
 }

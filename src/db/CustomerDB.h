@@ -104,12 +104,7 @@ public:
     static constexpr uint16_t kRecordLength = 504;
 
     static constexpr rec::FileFacts kFacts{"CUST.DB", "Customer", true, true};
-    int GetLineLength() const override { return m_nVersion < 777 ? 616 : 623; }
-    // The newest version's line.
-    int FormatLine(const uint8_t* raw, std::string& output) override {
-        output = rec::FormatLine(Fields(), raw, 623);
-        return 0;
-    }
+    static constexpr rec::LineVersion kLines[] = {{777, 616}, {INT_MAX, 623}};
     void ImportLine(int firstChar) override;
 
     static std::vector<BtrKeySegment> KeySegments();

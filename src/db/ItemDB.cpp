@@ -2,12 +2,6 @@
 
 using namespace fields;
 
-int CItemDB::GetLineLength() const {
-    if (m_nVersion < 777) return 369;
-    if (m_nVersion <= 1024) return 484;
-    return 538;
-}
-
 std::vector<BtrKeySegment> CItemDB::KeySegments() {
     // 0: item; 1: code at 15 and item; 2: code at 20; 3: codes at 12 and 15, then item
     return {rec::Segment(Fields(), "m_strItemNumber", 0, btr::KT_STRING),
@@ -18,26 +12,11 @@ std::vector<BtrKeySegment> CItemDB::KeySegments() {
             rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING)};
 }
 
-std::string CItemDB::WriteLine(const CItem& item, int version) {
-    CItemDB sizing;
-    sizing.m_nVersion = version;
-    return rec::WriteLine(Fields(), item, static_cast<size_t>(sizing.GetLineLength()));
-}
-
 void CItemDB::ImportLine(int firstChar) {
     // An item already on file keeps what this version's line does not carry (and its notes).
     CItem item;
-    ImportRecordLine(firstChar, m_strImportLine,
-                     {rec::LineWidth(Fields(), "m_strItemNumber", "m_strItemNumber"),
-                      "Error %d Deleting Item %s", "Error %d Writing to Database",
-                      [this](const std::string& key) { return DeleteRecord(key); },
-                      [&](const std::string& line) {
-                          return GetRecord(item, rec::LineText(Fields(), line, "m_strItemNumber"));
-                      },
-                      [&](const std::string& line, size_t length, std::string& error) {
-                          return rec::ReadLine(Fields(), line, length, item, error);
-                      },
-                      [&](bool found) { return found ? UpdateRead(item, 0) : InsertRecord(item); }});
+    ImportKeyedLine(firstChar, m_strImportLine, item, "m_strItemNumber", "m_strItemNumber",
+                    "Error %d Deleting Item %s", "Error %d Writing to Database");
 }
 
 uint16_t CItemDB::Pack(CItem& item, uint8_t* r) {

@@ -75,13 +75,8 @@ public:
     static constexpr size_t kMaxNotes = 4096;
 
     static constexpr rec::FileFacts kFacts{"ITEM.DB", "Item", true, true};
-    int GetLineLength() const override;
+    static constexpr rec::LineVersion kLines[] = {{777, 369}, {1025, 484}, {INT_MAX, 538}};
     void ImportLine(int firstChar) override;
-    // The newest version's line, from the fixed part (the notes are not on the line).
-    int FormatLine(const uint8_t* raw, std::string& output) override {
-        output = rec::FormatLine(Fields(), raw, 538);
-        return 0;
-    }
 
     static std::vector<BtrKeySegment> KeySegments();
     // Returns the record length to write.
@@ -90,9 +85,6 @@ public:
     static void ShowMore(const CItem& item, std::vector<ShownField>& out) {
         out.push_back({"notes", item.m_strNotes, true});
     }
-
-    // The interchange line of a version for an item, line feed included.
-    static std::string WriteLine(const CItem& item, int version);
 
 protected:
     std::string m_strImportLine;

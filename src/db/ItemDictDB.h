@@ -24,7 +24,7 @@ public:
     static constexpr size_t kMaxItems = 12800;
 
     static constexpr rec::FileFacts kFacts{"ITEMDICT.DB", "Item Dictionary", false, true};
-    int GetLineLength() const override { return m_nVersion < 771 ? 46 : 47; }
+    static constexpr rec::LineVersion kLines[] = {{771, 46}, {INT_MAX, 47}};
     void ImportLine(int firstChar) override;
 
     // The word itself, else the next word beginning with it.

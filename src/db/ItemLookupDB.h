@@ -16,7 +16,7 @@ public:
     static constexpr int kUniqueKey = 1; // word and item
 
     static constexpr rec::FileFacts kFacts{"ITEMLKUP.DB", "Item Lookup Dictionary", false, true};
-    int GetLineLength() const override { return 34; }
+    static constexpr rec::LineVersion kLines[] = {{INT_MAX, 34}};
     void ImportLine(int firstChar) override;
 
     int FindFirst(CItemLookup& lookup, const std::string& word);

@@ -2,14 +2,6 @@
 
 #include "VelocityDB.h"
 
-int CItemUnitDB::GetLineLength() const {
-    if (m_nVersion < 770) return 452;
-    if (m_nVersion < 777) return 463;
-    if (m_nVersion < 1024) return 504;
-    if (m_nVersion == 1024) return 524;
-    return 544;
-}
-
 std::vector<BtrKeySegment> CItemUnitDB::KeySegments() {
     // 0: item and code character; 1: item; 2: item and unit
     return {rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING, "m_cCode1"),
@@ -18,29 +10,12 @@ std::vector<BtrKeySegment> CItemUnitDB::KeySegments() {
             rec::Segment(Fields(), "m_strUnit", 0, btr::KT_STRING)};
 }
 
-std::string CItemUnitDB::WriteLine(const CItemUnit& unit, int version) {
-    CItemUnitDB sizing;
-    sizing.m_nVersion = version;
-    return rec::WriteLine(Fields(), unit, static_cast<size_t>(sizing.GetLineLength()));
-}
-
 void CItemUnitDB::ImportLine(int firstChar) {
     // A unit already on file keeps what this version's line does not carry.
     std::string& line = m_strImportLine;
     CItemUnit unit;
-    bool written = ImportRecordLine(
-        firstChar, line,
-        {rec::LineWidth(Fields(), "m_strItemNumber", "m_strUnit"), "Error %d Deleting Item Unit %s",
-         "Error %d Writing to Unit Database", [this](const std::string& key) { return DeleteRecord(key); },
-         [&](const std::string& l) {
-             std::string key =
-                 rec::LineText(Fields(), l, "m_strItemNumber") + rec::LineText(Fields(), l, "m_strUnit");
-             return GetRecord(unit, key, 2);
-         },
-         [&](const std::string& l, size_t length, std::string& error) {
-             return rec::ReadLine(Fields(), l, length, unit, error);
-         },
-         [&](bool found) { return found ? UpdateRead(unit, 2) : InsertRecord(unit); }});
+    bool written = ImportKeyedLine(firstChar, line, unit, "m_strItemNumber", "m_strUnit",
+                                   "Error %d Deleting Item Unit %s", "Error %d Writing to Unit Database");
     // A unit no longer sold withdraws the item history of that item and unit.
     if (!written || unit.m_bFlag1) return;
     CVelocityDB history;

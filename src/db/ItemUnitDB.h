@@ -55,20 +55,13 @@ public:
     static constexpr int kUniqueKey = 2; // item and unit
 
     static constexpr rec::FileFacts kFacts{"ITEMUNIT.DB", "Item Unit", true, true};
-    int GetLineLength() const override;
-    // The newest version's line.
-    int FormatLine(const uint8_t* raw, std::string& output) override {
-        output = rec::FormatLine(Fields(), raw, 544);
-        return 0;
-    }
+    static constexpr rec::LineVersion kLines[] = {
+        {770, 452}, {777, 463}, {1024, 504}, {1025, 524}, {INT_MAX, 544}};
     void ImportLine(int firstChar) override;
 
     int FindUnit(CItemUnit& unit, const std::string& itemNumber, const std::string& unitCode);
 
     static std::vector<BtrKeySegment> KeySegments();
-
-    // The interchange line of a version for a unit, line feed included.
-    static std::string WriteLine(const CItemUnit& unit, int version);
 
 protected:
     std::string m_strImportLine;

@@ -30,7 +30,7 @@ public:
     static constexpr float kPriceLimit = 9999.99f;
 
     static constexpr rec::FileFacts kFacts{"MNPRICE.DB", "Manual Prices", false, true};
-    int GetLineLength() const override { return 73; }
+    static constexpr rec::LineVersion kLines[] = {{INT_MAX, 73}};
     void ImportLine(int firstChar) override;
 
     int GetQuote(CManualPrice& quote, const std::string& selector4, const std::string& selector8,

@@ -1,6 +1,7 @@
 // Typed access to the records of a file, written once for every file class. The file class
 // (File) derives from CRecordFile<Record, File> and gives:
 //   kFacts          its name, description and whether it is exported and reloaded;
+//   kLines          (a file that is reloaded) its interchange versions' line lengths;
 //   KeySegments()   its key segments, as the file is created with them;
 //   kRecordLength   the record length (the fixed part of a variable-length record).
 // A variable-length file also gives kBufferSize (its longest record), its own Pack (returning
@@ -16,6 +17,7 @@
 #include "btrieve/btrcall.h"
 
 #include <algorithm>
+#include <climits>
 #include <concepts>
 #include <cstring>
 #include <functional>
@@ -30,6 +32,12 @@ struct FileFacts {
     const char* description;
     bool exportable;
     bool reloadable;
+};
+// An interchange version's line: versions below `below` write lines of `length` characters, the
+// line feed included. A file lists them oldest first, the newest below INT_MAX.
+struct LineVersion {
+    int below;
+    int length;
 };
 } // namespace rec
 
@@ -51,6 +59,27 @@ public:
     uint32_t GetRecordLength() const override { return File::kFacts.exportable ? File::kRecordLength : 0; }
     uint32_t GetLongestRecord() const override {
         return GetRecordLength() ? static_cast<uint32_t>(BufferSize()) : 0;
+    }
+
+    // The line length of an interchange version; the newest by default.
+    static int LineLength(int version = INT_MAX) {
+        if constexpr (requires { File::kLines; }) {
+            for (const rec::LineVersion& v : File::kLines)
+                if (version < v.below) return v.length;
+            return std::end(File::kLines)[-1].length;
+        } else {
+            return 0;
+        }
+    }
+    int GetLineLength() const override { return LineLength(m_nVersion); }
+    // A record object as the line of an interchange version, and a stored record as the newest.
+    static std::string WriteLine(const R& record, int version = INT_MAX) {
+        return rec::WriteLine(File::Fields(), record, static_cast<size_t>(LineLength(version)));
+    }
+    int FormatLine(const uint8_t* raw, std::string& output) override {
+        if (LineLength() == 0) return CBtrieveDB::FormatLine(raw, output);
+        output = rec::FormatLine(File::Fields(), raw, static_cast<size_t>(LineLength()));
+        return 0;
     }
 
     int Create(const char* path) override {
@@ -283,6 +312,25 @@ protected:
         m_readLength = length;
         std::fill(m_read.begin() + std::min<size_t>(length, m_read.size()), m_read.end(), 0);
         return UnpackFrom(m_read.data(), length, record);
+    }
+
+    // The usual record line: keyed by its columns of the unique key's fields, first to last, which
+    // a deletion line holds alone. A record on file keeps what the line does not carry. True when
+    // the line's record was written.
+    bool ImportKeyedLine(int firstChar, std::string& line, R& record, const char* first, const char* last,
+                         const char* deletionFormat, const char* writeFormat) {
+        const rec::Layout<R>& f = File::Fields();
+        return ImportRecordLine(
+            firstChar, line,
+            {rec::LineWidth(f, first, last), deletionFormat, writeFormat,
+             [this](const std::string& key) { return DeleteRecord(key); },
+             [&](const std::string& l) {
+                 return GetRecord(record, rec::LineText(f, l, first, last), UniqueKey());
+             },
+             [&](const std::string& l, size_t length, std::string& error) {
+                 return rec::ReadLine(f, l, length, record, error);
+             },
+             [&](bool found) { return found ? UpdateRead(record, UniqueKey()) : InsertRecord(record); }});
     }
 
     // Writes back the record last read (on keyNumber) with change made on its stored bytes: the

@@ -232,12 +232,14 @@ template <class R> size_t LineWidth(const Layout<R>& layout, const char* first, 
                                from->line.at);
 }
 
-// The columns of a line the named field takes, as they stand (a key looked up before the line is read).
-template <class R> std::string LineText(const Layout<R>& layout, const std::string& line, const char* name) {
-    const Field<R>* f = Find(layout, name);
+// The columns of a line the named field takes (through the last one's, when given), as they stand:
+// a key looked up before the line is read.
+template <class R>
+std::string LineText(const Layout<R>& layout, const std::string& line, const char* first,
+                     const char* last = nullptr) {
+    const Field<R>* f = Find(layout, first);
     if (!f || f->line.at < 0 || static_cast<size_t>(f->line.at) >= line.size()) return {};
-    return line.substr(static_cast<size_t>(f->line.at),
-                       static_cast<size_t>(ichg::ColumnWidth(f->line.kind, f->line.width)));
+    return line.substr(static_cast<size_t>(f->line.at), LineWidth(layout, first, last ? last : first));
 }
 
 // Reads the values of the columns a line of length characters (line feed left out) carries: a

@@ -18,13 +18,6 @@ CVelocity Keyed(const std::string& customer, const std::string& item, const std:
 }
 } // namespace
 
-int CVelocityDB::GetLineLength() const {
-    if (m_nVersion < 521) return 126;
-    if (m_nVersion < 773) return 136;
-    if (m_nVersion < 1026) return 158;
-    return 164;
-}
-
 std::vector<BtrKeySegment> CVelocityDB::KeySegments() {
     const auto& f = Fields();
     // Item and unit sit together: one segment of both.

@@ -42,12 +42,7 @@ public:
     static constexpr int kUniqueKey = 1; // customer, item and unit
 
     static constexpr rec::FileFacts kFacts{"VELOCITY.DB", "Item History", true, true};
-    int GetLineLength() const override;
-    // The newest version's line.
-    int FormatLine(const uint8_t* raw, std::string& output) override {
-        output = rec::FormatLine(Fields(), raw, 164);
-        return 0;
-    }
+    static constexpr rec::LineVersion kLines[] = {{521, 126}, {773, 136}, {1026, 158}, {INT_MAX, 164}};
     void ImportLine(int firstChar) override;
     // The base preparation, then "CALL_REMOTE.EDIT_QUOTE" from the control file beside this one:
     // with it set, a merge that drops a quote leaves the manual price file alone.

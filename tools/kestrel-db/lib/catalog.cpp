@@ -128,11 +128,11 @@ std::string ControlLine(const CatalogSetting& s) {
 }
 
 std::string CustomerLine(const CatalogCustomer& cc) {
-    return rec::WriteLine(CCustomerDB::Fields(), CustomerRecord(cc), 623);
+    return CCustomerDB::WriteLine(CustomerRecord(cc));
 }
 
 std::string HistoryLine(const CatalogHistory& ch) {
-    return rec::WriteLine(CVelocityDB::Fields(), HistoryRecord(ch), 164);
+    return CVelocityDB::WriteLine(HistoryRecord(ch));
 }
 
 // A download of one line per entry of the catalogue.
