@@ -36,7 +36,5 @@ int CItemUnitDB::FindUnit(CItemUnit& unit, const std::string& itemNumber, const 
     CItemUnit found;
     found.m_strItemNumber = itemNumber;
     found.m_strUnit = unitCode;
-    int status = GetSame(found, 2);
-    if (status == 0) unit = found;
-    return status;
+    return GetSame(std::move(found), unit, 2);
 }

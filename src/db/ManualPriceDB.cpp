@@ -86,9 +86,7 @@ int CManualPriceDB::GetQuote(CManualPrice& quote, const std::string& selector4, 
     found.m_strCustomer = customer;
     found.m_strItem = item;
     found.m_strUnit = unit;
-    int status = GetSame(found);
-    if (status == 0) quote = found;
-    return status;
+    return GetSame(std::move(found), quote, 0);
 }
 
 int CManualPriceDB::UpdateOrInsertQuote(CManualPrice& quote) {

@@ -24,9 +24,7 @@ int CMenuItemDB::DeleteLines(const std::string& recipeKey) {
     while (status == 0) {
         status = Delete();
         if (status != 0) return status;
-        status = GetNextRecord(line);
-        if (status == 0 && std::memcmp(KeyBuffer(0), key.data(), key.size()) != 0)
-            status = btr::B_KEY_VALUE_NOT_FOUND;
+        status = ReadWithPrefix(btr::B_GET_NEXT, line, 0, key);
     }
     return status;
 }

@@ -140,15 +140,6 @@ int COrderDB::GetOrder(COrder& order, int32_t number, bool bLines) {
     return ReadHeader(GetRecord(order, Number(number)), order, bLines);
 }
 
-int COrderDB::ReadOfDate(int operation, COrder& order, int endStatus) {
-    COrder found = order;
-    int status = ReadRecord(operation, found, 2);
-    if (status != 0) return status;
-    if (std::memcmp(KeyBuffer(2), m_strDate.data(), m_strDate.size()) != 0) return endStatus;
-    order = std::move(found);
-    return 0;
-}
-
 int COrderDB::GetFirstOrderOfDate(COrder& order, int year, int month, int day) {
     char date[40];
     int n = std::snprintf(date, sizeof date, "%4.4d%2.2d%2.2d", year, month, day);
@@ -156,11 +147,11 @@ int COrderDB::GetFirstOrderOfDate(COrder& order, int year, int month, int day) {
     if (n != 8) return btr::B_KEY_VALUE_NOT_FOUND;
     m_strDate = date;
     if (int status = FillKey(2, m_strDate)) return status;
-    return ReadOfDate(btr::B_GET_GE, order, btr::B_KEY_VALUE_NOT_FOUND);
+    return ReadWithPrefix(btr::B_GET_GE, order, 2, m_strDate);
 }
 
 int COrderDB::GetNextOrderOfDate(COrder& order) {
-    return ReadOfDate(btr::B_GET_NEXT, order, kEndOfDate);
+    return ReadWithPrefix(btr::B_GET_NEXT, order, 2, m_strDate, kEndOfDate);
 }
 
 template <class Visit> int COrderDB::ForEachLine(COrderItemDB& items, int32_t order, Visit visit) {

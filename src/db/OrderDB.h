@@ -101,9 +101,5 @@ protected:
     template <class Visit> static int ForEachLine(COrderItemDB& items, int32_t order, Visit visit);
     // The header read with status, with its lines when bLines.
     int ReadHeader(int status, COrder& order, bool bLines);
-    // A read on key 2 that finds a header only while its key begins with the date scanned;
-    // otherwise endStatus, the order left as it was.
-    int ReadOfDate(int operation, COrder& order, int endStatus);
-
     std::string m_strDate; // the date scanned by GetFirstOrderOfDate / GetNextOrderOfDate
 };

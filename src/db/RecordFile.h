@@ -100,6 +100,12 @@ public:
         if (int status = FillKeyFrom(keyNumber, record)) return status;
         return ReadRecord(btr::B_GET_EQUAL, record, keyNumber);
     }
+    // The same into record, found by the key fields of keyed; record is left as it was when none is.
+    int GetSame(R keyed, R& record, int keyNumber) {
+        int status = GetSame(keyed, keyNumber);
+        if (status == 0) record = std::move(keyed);
+        return status;
+    }
     int GetFirstRecord(R& record, int keyNumber = 0) {
         return ReadRecord(btr::B_GET_FIRST, record, keyNumber);
     }
@@ -290,12 +296,18 @@ protected:
     int GetFirstWithPrefix(R& record, int keyNumber, size_t prefixLength) {
         uint8_t* key = KeyBuffer(keyNumber);
         if (!key) return btr::B_INVALID_KEYNUMBER;
-        std::string prefix(reinterpret_cast<const char*>(key), prefixLength);
-        R found;
-        int status = ReadRecord(btr::B_GET_GE, found, keyNumber);
+        return ReadWithPrefix(btr::B_GET_GE, record, keyNumber,
+                              std::string(reinterpret_cast<const char*>(key), prefixLength));
+    }
+    // One get operation on the key that takes the record found only while its key begins with
+    // prefix; otherwise notFound, the record left as it was.
+    int ReadWithPrefix(int operation, R& record, int keyNumber, const std::string& prefix,
+                       int notFound = btr::B_KEY_VALUE_NOT_FOUND) {
+        R found = record;
+        int status = ReadRecord(operation, found, keyNumber);
         if (status != 0) return status;
-        if (std::memcmp(key, prefix.data(), prefixLength) != 0) return btr::B_KEY_VALUE_NOT_FOUND;
-        record = found;
+        if (std::memcmp(KeyBuffer(keyNumber), prefix.data(), prefix.size()) != 0) return notFound;
+        record = std::move(found);
         return 0;
     }
 

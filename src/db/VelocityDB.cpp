@@ -91,10 +91,7 @@ void CVelocityDB::ImportLine(int firstChar) {
 
 int CVelocityDB::GetHistory(CVelocity& history, const std::string& customer, const std::string& item,
                             const std::string& unit) {
-    CVelocity found = Keyed(customer, item, unit);
-    int status = GetSame(found, 1);
-    if (status == 0) history = found;
-    return status;
+    return GetSame(Keyed(customer, item, unit), history, 1);
 }
 
 // Withdrawing changes the active flag alone: the other stored bytes stay as written.
