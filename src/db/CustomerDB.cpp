@@ -1,7 +1,5 @@
 #include "CustomerDB.h"
 
-using namespace fields;
-
 std::vector<BtrKeySegment> CCustomerDB::KeySegments() {
     const auto& f = Fields();
     // Key 4 runs on from the code at 33 over the code at 37.
@@ -13,7 +11,7 @@ std::vector<BtrKeySegment> CCustomerDB::KeySegments() {
 
 bool CCustomerDB::KeepOnPurge(const uint8_t* record, uint16_t length) const {
     static const size_t keep = At("m_bKeepOnReload");
-    return length >= kRecordLength && GetFlag(record, keep);
+    return length >= kRecordLength && record[keep] == 'Y';
 }
 
 void CCustomerDB::ImportLine(int firstChar) {

@@ -47,7 +47,7 @@ int CItemDictDB::UnpackRecord(const uint8_t* r, uint16_t length, CItemDict& e) {
     rec::Unpack(Fields(), r, e);
     // Never past the record returned, even when it lacks its closing zero.
     size_t room = length > kItemsOffset ? length - kItemsOffset : 0;
-    e.m_strItems = GetUpper(r, kItemsOffset, std::min(room, kMaxItems));
+    e.m_strItems = Upper(GetText(r, kItemsOffset, std::min(room, kMaxItems)));
     return 0;
 }
 

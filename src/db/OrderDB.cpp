@@ -13,7 +13,7 @@ constexpr int kNumberTries = 16;
 // A number as a key holds it.
 std::string Number(int64_t n) {
     std::string key(4, '\0');
-    fields::PutI32(reinterpret_cast<uint8_t*>(key.data()), 0, static_cast<int32_t>(n));
+    fields::PutLE(reinterpret_cast<uint8_t*>(key.data()), 0, static_cast<int32_t>(n));
     return key;
 }
 

@@ -1,4 +1,4 @@
-// Encoding of record fields: fixed-width texts, little-endian numbers, flags.
+// Encoding of record fields: fixed-width texts and little-endian numbers.
 #pragma once
 
 #include <algorithm>
@@ -10,9 +10,12 @@
 namespace fields {
 
 // ASCII letters only; other bytes stay as they are.
+inline char UpperChar(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 inline void MakeUpper(std::string& text) {
     for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        c = UpperChar(c);
 }
 inline std::string Upper(std::string text) {
     MakeUpper(text);
@@ -51,38 +54,6 @@ template <class T> T GetLE(const uint8_t* r, size_t at) {
     std::memcpy(&v, bytes, sizeof v);
     return v;
 }
-inline void PutI32(uint8_t* r, size_t at, int32_t v) {
-    PutLE(r, at, v);
-}
-
-// Flags are one byte, 'Y' or 'N'.
-inline void PutFlag(uint8_t* r, size_t at, bool v) {
-    r[at] = v ? 'Y' : 'N';
-}
-inline bool GetFlag(const uint8_t* r, size_t at) {
-    return r[at] == 'Y';
-}
-// The files that also take a lower-case 'y' as true.
-inline bool GetFlagY(const uint8_t* r, size_t at) {
-    return r[at] == 'Y' || r[at] == 'y';
-}
-
-// Code characters are one byte, upper-cased both ways.
-inline char UpperChar(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-inline void PutCode(uint8_t* r, size_t at, char c) {
-    r[at] = static_cast<uint8_t>(UpperChar(c));
-}
-inline char GetCode(const uint8_t* r, size_t at) {
-    return UpperChar(static_cast<char>(r[at]));
-}
-
-// A text field read and upper-cased.
-inline std::string GetUpper(const uint8_t* r, size_t offset, size_t width) {
-    return Upper(GetText(r, offset, width));
-}
-
 // The value cut at the width and padded with the fill byte: the form a key buffer takes.
 inline std::string Padded(const std::string& text, size_t width, char fill) {
     std::string out = text.substr(0, width);

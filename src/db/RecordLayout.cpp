@@ -43,10 +43,10 @@ void PackField(Enc enc, uint8_t* r, size_t at, size_t width, void* m) {
         return;
     case Enc::Flag:
     case Enc::FlagY:
-        PutFlag(r, at, *static_cast<bool*>(m));
+        r[at] = *static_cast<bool*>(m) ? 'Y' : 'N';
         return;
     case Enc::Code:
-        PutCode(r, at, *static_cast<char*>(m));
+        r[at] = static_cast<uint8_t>(UpperChar(*static_cast<char*>(m)));
         return;
     case Enc::Byte:
         r[at] = static_cast<uint8_t>(*static_cast<char*>(m));
@@ -103,19 +103,19 @@ void UnpackField(Enc enc, const uint8_t* r, size_t at, size_t width, void* m) {
     case Enc::Upper:
     case Enc::UpperBlank:
     case Enc::UpperOnRead:
-        Str(m) = GetUpper(r, at, width);
+        Str(m) = Upper(GetText(r, at, width));
         return;
     case Enc::Blanks:
     case Enc::Zeros:
         return;
     case Enc::Flag:
-        *static_cast<bool*>(m) = GetFlag(r, at);
+        *static_cast<bool*>(m) = r[at] == 'Y';
         return;
     case Enc::FlagY:
-        *static_cast<bool*>(m) = GetFlagY(r, at);
+        *static_cast<bool*>(m) = r[at] == 'Y' || r[at] == 'y';
         return;
     case Enc::Code:
-        *static_cast<char*>(m) = GetCode(r, at);
+        *static_cast<char*>(m) = UpperChar(static_cast<char>(r[at]));
         return;
     case Enc::Byte:
     case Enc::CodeOnWrite:

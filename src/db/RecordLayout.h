@@ -81,14 +81,8 @@ static_assert(std::size(kEncodings) == static_cast<size_t>(Enc::BDate) + 1);
 constexpr const Encoding& Of(Enc enc) {
     return kEncodings[static_cast<size_t>(enc)];
 }
-constexpr uint16_t EncodedWidth(Enc enc) {
-    return Of(enc).width;
-}
 constexpr bool IsText(Enc enc) {
     return Of(enc).member == Member::String;
-}
-constexpr ichg::Kind LineKind(Enc enc) {
-    return Of(enc).line;
 }
 // Whether a member of type T holds a field of the encoding.
 template <class T> constexpr bool Holds(Enc enc) {
@@ -118,7 +112,7 @@ constexpr LineSpot OnLine(Enc, int width, int at, ichg::Kind kind, int lineWidth
     return {at, kind, lineWidth ? lineWidth : kind == ichg::Kind::Amount ? 0 : width};
 }
 constexpr LineSpot OnLine(Enc enc, int width, int at) {
-    return OnLine(enc, width, at, LineKind(enc));
+    return OnLine(enc, width, at, Of(enc).line);
 }
 
 template <class R> struct Field {
@@ -176,22 +170,6 @@ BtrKeySegment Segment(const Layout<R>& layout, const char* first, uint16_t flags
     return Segment(layout, first, flags, type, static_cast<uint16_t>(to->offset + to->width - from->offset));
 }
 
-// What is wrong with a layout: a field wider or narrower than its encoding, past the record's
-// end, or overlapping the one before it (fields in offset order). Empty when sound.
-template <class R> std::string Check(const Layout<R>& layout, size_t recordLength) {
-    size_t end = 0;
-    for (const Field<R>& f : layout) {
-        uint16_t fixed = EncodedWidth(f.enc);
-        std::string name = f.name;
-        if (f.width == 0 || (fixed != 0 && f.width != fixed))
-            return name + ": width " + std::to_string(f.width);
-        if (f.offset < end) return name + ": overlaps the field before it";
-        end = static_cast<size_t>(f.offset) + f.width;
-        if (end > recordLength) return name + ": beyond the record's end";
-    }
-    return {};
-}
-
 // The fields on the interchange line, in line order.
 template <class R> std::vector<const Field<R>*> OnTheLine(const Layout<R>& layout) {
     std::vector<const Field<R>*> on;
@@ -199,22 +177,6 @@ template <class R> std::vector<const Field<R>*> OnTheLine(const Layout<R>& layou
         if (f.line.at >= 0) on.push_back(&f);
     std::stable_sort(on.begin(), on.end(), [](auto* a, auto* b) { return a->line.at < b->line.at; });
     return on;
-}
-
-// What is wrong with the line the layout's fields make: a column overlapping the one before it
-// (columns in line order), or a kind the field's encoding cannot hold. Empty when sound.
-template <class R> std::string CheckLine(const Layout<R>& layout) {
-    int end = 0;
-    for (const Field<R>* f : OnTheLine(layout)) {
-        std::string name = f->name;
-        ichg::Kind want = LineKind(f->enc), kind = f->line.kind;
-        bool text = kind == ichg::Kind::Key || kind == ichg::Kind::Text || kind == ichg::Kind::RText;
-        if (!f->member || want == ichg::Kind::Blank || (text ? !IsText(f->enc) : kind != want))
-            return name + ": not a value the line can hold this way";
-        if (f->line.at < end) return name + ": overlaps the column before it";
-        end = f->line.at + ichg::ColumnWidth(kind, f->line.width);
-    }
-    return {};
 }
 
 // The fields on the line in line order, made once: a record class has one table.

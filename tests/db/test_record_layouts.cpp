@@ -25,6 +25,38 @@
 
 namespace {
 
+// What is wrong with a layout: a field wider or narrower than its encoding, past the record's
+// end, or overlapping the one before it (fields in offset order). Empty when sound.
+template <class R> std::string Check(const rec::Layout<R>& layout, size_t recordLength) {
+    size_t end = 0;
+    for (const rec::Field<R>& f : layout) {
+        uint16_t fixed = rec::Of(f.enc).width;
+        std::string name = f.name;
+        if (f.width == 0 || (fixed != 0 && f.width != fixed))
+            return name + ": width " + std::to_string(f.width);
+        if (f.offset < end) return name + ": overlaps the field before it";
+        end = static_cast<size_t>(f.offset) + f.width;
+        if (end > recordLength) return name + ": beyond the record's end";
+    }
+    return {};
+}
+
+// What is wrong with the line the layout's fields make: a column overlapping the one before it
+// (columns in line order), or a kind the field's encoding cannot hold. Empty when sound.
+template <class R> std::string CheckLine(const rec::Layout<R>& layout) {
+    int end = 0;
+    for (const rec::Field<R>* f : rec::OnTheLine(layout)) {
+        std::string name = f->name;
+        ichg::Kind want = rec::Of(f->enc).line, kind = f->line.kind;
+        bool text = kind == ichg::Kind::Key || kind == ichg::Kind::Text || kind == ichg::Kind::RText;
+        if (!f->member || want == ichg::Kind::Blank || (text ? !rec::IsText(f->enc) : kind != want))
+            return name + ": not a value the line can hold this way";
+        if (f->line.at < end) return name + ": overlaps the column before it";
+        end = f->line.at + ichg::ColumnWidth(kind, f->line.width);
+    }
+    return {};
+}
+
 // A value for field number i that its encoding stores exactly (texts fill their width).
 template <class R> void Fill(const rec::Field<R>& f, R& object, int i) {
     if (!f.member) return;
@@ -109,8 +141,8 @@ template <class DB> void ExpectFile(const Facts& facts) {
     kt::TempDir dir;
     DB db;
     SCOPED_TRACE(db.GetFileName());
-    EXPECT_EQ(rec::Check(layout, facts.span), "");
-    EXPECT_EQ(rec::CheckLine(layout), "");
+    EXPECT_EQ(Check(layout, facts.span), "");
+    EXPECT_EQ(CheckLine(layout), "");
 
     // Every field lands in the record, and reading it back and writing again changes no byte
     // (the filler bytes between fields stay as they were).
@@ -175,11 +207,11 @@ TEST(RecordLayoutChecks, FindOverlapsFieldsPastTheEndAndValuesTheLineCannotHold)
                                             KR_FIELD_OF(CItemLookup, m_strItem, 20, 12, Upper, 19)};
     rec::Layout<CItemLookup> notANumber = {
         KR_FIELD_OF(CItemLookup, m_strWord, 0, 20, Upper, 0, Kind::Amount)};
-    EXPECT_NE(rec::Check(overlapping, 32).find("m_strItem: overlaps"), std::string::npos);
-    EXPECT_NE(rec::Check(pastEnd, 32).find("m_strItem: beyond"), std::string::npos);
-    EXPECT_NE(rec::Check(wrongWidth, 32).find("m_strItem: width"), std::string::npos);
-    EXPECT_NE(rec::CheckLine(lineOverlap).find("m_strItem: overlaps"), std::string::npos);
-    EXPECT_NE(rec::CheckLine(notANumber).find("m_strWord: not a value"), std::string::npos);
+    EXPECT_NE(Check(overlapping, 32).find("m_strItem: overlaps"), std::string::npos);
+    EXPECT_NE(Check(pastEnd, 32).find("m_strItem: beyond"), std::string::npos);
+    EXPECT_NE(Check(wrongWidth, 32).find("m_strItem: width"), std::string::npos);
+    EXPECT_NE(CheckLine(lineOverlap).find("m_strItem: overlaps"), std::string::npos);
+    EXPECT_NE(CheckLine(notANumber).find("m_strWord: not a value"), std::string::npos);
 }
 
 // The newest line of each file's filled record, as the suite's programs read it.
