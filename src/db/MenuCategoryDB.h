@@ -14,12 +14,11 @@ public:
 
 class CMenuCategoryDB : public CRecordFile<CMenuCategory, CMenuCategoryDB> {
 public:
-    static constexpr uint16_t kRecordSize = 53;
-    static constexpr uint16_t kRecordLength = kRecordSize;
+    static constexpr uint16_t kRecordLength = 53;
     static constexpr int kUniqueKey = 1; // the category key
 
     static constexpr rec::FileFacts kFacts{"MenuCategory.DB", "Recipie Master Header", false, false};
-    uint32_t GetRecordLength() const override { return kRecordSize; }
+    uint32_t GetRecordLength() const override { return kRecordLength; }
 
     // The first category of a customer (at most six characters, as given), then the next ones.
     int FindFirstCategory(CMenuCategory& category, const std::string& customer);

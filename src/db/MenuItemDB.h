@@ -18,11 +18,10 @@ public:
 
 class CMenuItemDB : public CRecordFile<CMenuItem, CMenuItemDB> {
 public:
-    static constexpr uint16_t kRecordSize = 96;
-    static constexpr uint16_t kRecordLength = kRecordSize;
+    static constexpr uint16_t kRecordLength = 96;
 
     static constexpr rec::FileFacts kFacts{"MENUITEM.DB", "Recipie Item Detail", false, false};
-    uint32_t GetRecordLength() const override { return kRecordSize; }
+    uint32_t GetRecordLength() const override { return kRecordLength; }
 
     // The first line of a recipe (the key as given, at most 14 characters), then the next ones.
     int FindFirstLine(CMenuItem& line, const std::string& recipeKey);

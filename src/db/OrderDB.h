@@ -48,8 +48,7 @@ public:
 
 class COrderDB : public CRecordFile<COrder, COrderDB> {
 public:
-    static constexpr uint16_t kRecordSize = 408;
-    static constexpr uint16_t kRecordLength = kRecordSize;
+    static constexpr uint16_t kRecordLength = 408;
     // Returned when the order-line file object cannot be made.
     static constexpr int kNoMemory = 1002;
     // End of the orders of one date.

@@ -38,8 +38,7 @@ class COrderDB;
 
 class COrderItemDB : public CRecordFile<COrderItem, COrderItemDB> {
 public:
-    static constexpr uint16_t kRecordSize = 176;
-    static constexpr uint16_t kRecordLength = kRecordSize;
+    static constexpr uint16_t kRecordLength = 176;
 
     static constexpr rec::FileFacts kFacts{"ORDRITEM.DB", "Order Item", false, false};
 

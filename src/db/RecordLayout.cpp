@@ -18,67 +18,90 @@ std::string Digits(const std::string& text, const char* drop) {
 std::string& Str(void* m) {
     return *static_cast<std::string*>(m);
 }
-} // namespace
+// A number stored as D for a member of type M.
+template <class D, class M = D> void Number(bool write, uint8_t* r, size_t at, void* m) {
+    if (write)
+        PutLE<D>(r, at, static_cast<D>(*static_cast<M*>(m)));
+    else
+        *static_cast<M*>(m) = static_cast<M>(GetLE<D>(r, at));
+}
+// A text filled with fill, upper-cased in the object before it is written (onWrite) or after it is
+// read (onRead).
+void Text(bool write, uint8_t* r, size_t at, size_t width, void* m, char fill, bool onWrite, bool onRead) {
+    if (write && onWrite) MakeUpper(Str(m));
+    if (write) return PutText(r, at, Str(m), width, fill);
+    Str(m) = GetText(r, at, width);
+    if (onRead) MakeUpper(Str(m));
+}
 
-void PackField(Enc enc, uint8_t* r, size_t at, size_t width, void* m) {
+// Each encoding both ways: the member written into the record, or read from it.
+void Code(Enc enc, bool write, uint8_t* r, size_t at, size_t width, void* m) {
     switch (enc) {
     case Enc::Text:
-    case Enc::UpperOnRead:
-        PutText(r, at, Str(m), width, '\0');
-        return;
-    case Enc::Blanks:
-        std::memset(r + at, ' ', width);
-        return;
-    case Enc::Zeros:
-        std::memset(r + at, 0, width);
-        return;
+        return Text(write, r, at, width, m, '\0', false, false);
     case Enc::Upper:
-    case Enc::UpperOnWrite:
-        MakeUpper(Str(m));
-        PutText(r, at, Str(m), width, '\0');
-        return;
+        return Text(write, r, at, width, m, '\0', true, true);
     case Enc::UpperBlank:
-        MakeUpper(Str(m));
-        PutText(r, at, Str(m), width, ' ');
-        return;
+        return Text(write, r, at, width, m, ' ', true, true);
+    case Enc::UpperOnRead:
+        return Text(write, r, at, width, m, '\0', false, true);
+    case Enc::UpperOnWrite:
+        return Text(write, r, at, width, m, '\0', true, false);
     case Enc::Flag:
-    case Enc::FlagY:
-        r[at] = *static_cast<bool*>(m) ? 'Y' : 'N';
+    case Enc::FlagY: {
+        bool& b = *static_cast<bool*>(m);
+        if (write)
+            r[at] = b ? 'Y' : 'N';
+        else
+            b = r[at] == 'Y' || (enc == Enc::FlagY && r[at] == 'y');
         return;
+    }
     case Enc::Code:
-        r[at] = static_cast<uint8_t>(UpperChar(*static_cast<char*>(m)));
-        return;
     case Enc::Byte:
-        r[at] = static_cast<uint8_t>(*static_cast<char*>(m));
+    case Enc::CodeOnWrite: {
+        // A code reads and writes upper case; the other form upper-cases the member when written.
+        char& c = *static_cast<char*>(m);
+        if (write && enc == Enc::CodeOnWrite) c = UpperChar(c);
+        if (write)
+            r[at] = static_cast<uint8_t>(enc == Enc::Code ? UpperChar(c) : c);
+        else
+            c = enc == Enc::Code ? UpperChar(static_cast<char>(r[at])) : static_cast<char>(r[at]);
         return;
+    }
     case Enc::I32:
-        PutLE<int32_t>(r, at, *static_cast<int32_t*>(m));
-        return;
+        return Number<int32_t>(write, r, at, m);
     case Enc::F32:
-        PutLE<float>(r, at, *static_cast<float*>(m));
-        return;
+        return Number<float>(write, r, at, m);
     case Enc::F64:
-        PutLE<double>(r, at, *static_cast<double*>(m));
-        return;
+        return Number<double>(write, r, at, m);
     case Enc::Time:
-        PutLE(r, at, static_cast<int32_t>(*static_cast<int64_t*>(m)));
-        return;
+        return Number<int32_t, int64_t>(write, r, at, m);
+    case Enc::Float:
+        return Number<float, double>(write, r, at, m);
     case Enc::Postal:
     case Enc::PostalDigits:
-        PutText(r, at, Digits(Str(m), " -"), width, ' ');
-        return;
     case Enc::Phone:
-    case Enc::PhoneDigits:
-        PutText(r, at, Digits(Str(m), " -()"), width, ' ');
+    case Enc::PhoneDigits: {
+        // Digits alone on disk; the plain forms show them with their punctuation in memory.
+        bool phone = enc == Enc::Phone || enc == Enc::PhoneDigits;
+        if (write) return PutText(r, at, Digits(Str(m), phone ? " -()" : " -"), width, ' ');
+        std::string& text = Str(m);
+        if (enc == Enc::Postal) {
+            text = GetText(r, at, 5) + "-" + GetText(r, at + 5, 4);
+        } else if (enc == Enc::Phone) {
+            text = "(" + GetText(r, at, 3) + ") " + GetText(r, at + 3, 3) + "-" + GetText(r, at + 6, 4);
+        } else {
+            text = GetText(r, at, width);
+            text.erase(text.find_last_not_of(' ') + 1);
+        }
         return;
-    case Enc::Float:
-        PutLE<float>(r, at, static_cast<float>(*static_cast<double*>(m)));
-        return;
-    case Enc::CodeOnWrite:
-        *static_cast<char*>(m) = UpperChar(*static_cast<char*>(m));
-        r[at] = static_cast<uint8_t>(*static_cast<char*>(m));
+    }
+    case Enc::Blanks:
+    case Enc::Zeros:
+        if (write) std::memset(r + at, enc == Enc::Blanks ? ' ' : 0, width);
         return;
     case Enc::BDate: {
+        if (!write) return;
         int64_t t = *static_cast<int64_t*>(m);
         std::time_t tt = static_cast<std::time_t>(t);
         std::tm local{};
@@ -93,66 +116,15 @@ void PackField(Enc enc, uint8_t* r, size_t at, size_t width, void* m) {
     }
     }
 }
+} // namespace
 
-void UnpackField(Enc enc, const uint8_t* r, size_t at, size_t width, void* m) {
-    switch (enc) {
-    case Enc::Text:
-    case Enc::UpperOnWrite:
-        Str(m) = GetText(r, at, width);
-        return;
-    case Enc::Upper:
-    case Enc::UpperBlank:
-    case Enc::UpperOnRead:
-        Str(m) = Upper(GetText(r, at, width));
-        return;
-    case Enc::Blanks:
-    case Enc::Zeros:
-        return;
-    case Enc::Flag:
-        *static_cast<bool*>(m) = r[at] == 'Y';
-        return;
-    case Enc::FlagY:
-        *static_cast<bool*>(m) = r[at] == 'Y' || r[at] == 'y';
-        return;
-    case Enc::Code:
-        *static_cast<char*>(m) = UpperChar(static_cast<char>(r[at]));
-        return;
-    case Enc::Byte:
-    case Enc::CodeOnWrite:
-        *static_cast<char*>(m) = static_cast<char>(r[at]);
-        return;
-    case Enc::Float:
-        *static_cast<double*>(m) = GetLE<float>(r, at);
-        return;
-    case Enc::PostalDigits:
-    case Enc::PhoneDigits: {
-        std::string text = GetText(r, at, width);
-        while (!text.empty() && text.back() == ' ')
-            text.pop_back();
-        Str(m) = text;
-        return;
-    }
-    case Enc::I32:
-        *static_cast<int32_t*>(m) = GetLE<int32_t>(r, at);
-        return;
-    case Enc::F32:
-        *static_cast<float*>(m) = GetLE<float>(r, at);
-        return;
-    case Enc::F64:
-        *static_cast<double*>(m) = GetLE<double>(r, at);
-        return;
-    case Enc::Time:
-        *static_cast<int64_t*>(m) = GetLE<int32_t>(r, at);
-        return;
-    case Enc::Postal:
-        Str(m) = GetText(r, at, 5) + "-" + GetText(r, at + 5, 4);
-        return;
-    case Enc::Phone:
-        Str(m) = "(" + GetText(r, at, 3) + ") " + GetText(r, at + 3, 3) + "-" + GetText(r, at + 6, 4);
-        return;
-    case Enc::BDate:
-        return;
-    }
+void PackField(Enc enc, uint8_t* record, size_t offset, size_t width, void* member) {
+    Code(enc, true, record, offset, width, member);
+}
+
+// Only a write changes the record.
+void UnpackField(Enc enc, const uint8_t* record, size_t offset, size_t width, void* member) {
+    Code(enc, false, const_cast<uint8_t*>(record), offset, width, member);
 }
 
 std::string ShowField(Enc enc, const void* m) {

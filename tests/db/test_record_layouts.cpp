@@ -262,13 +262,13 @@ TEST_F(RecordLayouts, EveryFileHoldsToItsTableAndItsCreatedSpecification) {
     ExpectFile<CManualPriceDB>({"88/1024/3/0: 1+33/0 19+12/3 34+35/3", 88, {{515, 73}, {1025, 73}}});
     ExpectFile<CItemDictDB>({"47/1024/1/1: 1+20/0", CItemDictDB::kItemsOffset, {{770, 46}, {771, 47}}});
     ExpectFile<CItemLookupDB>({"32/1024/2/0: 1+20/1 1+32/0", 32, {{1025, 34}}});
-    ExpectFile<COrderDB>({"408/1024/3/0: 1+4/256/1 5+14/0 19+14/0", COrderDB::kRecordSize, {}});
+    ExpectFile<COrderDB>({"408/1024/3/0: 1+4/256/1 5+14/0 19+14/0", COrderDB::kRecordLength, {}});
     ExpectFile<COrderItemDB>({"176/1024/4/0: 1+4/274/1 5+4/258/1 1+4/273/1 9+15/1 1+4/273/1 9+12/1 9+12/1",
-                              COrderItemDB::kRecordSize,
+                              COrderItemDB::kRecordLength,
                               {}});
     ExpectFile<CMenuHdrDB>({"127/1024/2/1: 1+9/3 10+14/0", CMenuHdrDB::kNotesOffset, {}});
-    ExpectFile<CMenuItemDB>({"96/1024/1/0: 1+14/3", CMenuItemDB::kRecordSize, {}});
-    ExpectFile<CMenuCategoryDB>({"53/1024/2/0: 1+9/3 10+14/0", CMenuCategoryDB::kRecordSize, {}});
+    ExpectFile<CMenuItemDB>({"96/1024/1/0: 1+14/3", CMenuItemDB::kRecordLength, {}});
+    ExpectFile<CMenuCategoryDB>({"53/1024/2/0: 1+9/3 10+14/0", CMenuCategoryDB::kRecordLength, {}});
 }
 
 // The record length the export reads check, as the suite's other programs see it: 0 for a file

@@ -192,7 +192,7 @@ bool HasStoredHeader(const std::string& key) {
 void MakeLineFileOnePerRecipe() {
     CMenuItemDB file;
     std::vector<uint8_t> spec;
-    BuildFileSpec(spec, CMenuItemDB::kRecordSize, 1, 0, {{1, 14, btr::KF_MODIFIABLE, btr::KT_STRING}});
+    BuildFileSpec(spec, CMenuItemDB::kRecordLength, 1, 0, {{1, 14, btr::KF_MODIFIABLE, btr::KT_STRING}});
     Require(file.CreateFile(spec, "MENUITEM.DB", btr::kCreateReplace), "replacing MENUITEM.DB");
 }
 

@@ -107,7 +107,7 @@ TEST_F(Export, ReadErrorPartWayIsReportedWithTheLinesReadAndNothingPlaced) {
     {
         CMenuItemDB lines;
         std::vector<uint8_t> spec;
-        BuildFileSpec(spec, CMenuItemDB::kRecordSize, 1, btr::kFileVariableLength,
+        BuildFileSpec(spec, CMenuItemDB::kRecordLength, 1, btr::kFileVariableLength,
                       {{1, 14, btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING}});
         ASSERT_EQ(lines.CreateFile(spec, "MENUITEM.DB", btr::kCreateReplace), 0);
         kt::AddStoredLine("AA26338140509", kt::MenuLine("OIL", "", 4.0, 1.0, 1.0, "PC"));
@@ -115,7 +115,7 @@ TEST_F(Export, ReadErrorPartWayIsReportedWithTheLinesReadAndNothingPlaced) {
         CMenuItem second;
         second.m_strRecipeKey = "AA26338140509";
         second.m_strItem = "SALT";
-        std::vector<uint8_t> record(CMenuItemDB::kRecordSize + 40, 0);
+        std::vector<uint8_t> record(CMenuItemDB::kRecordLength + 40, 0);
         CMenuItemDB::Pack(second, record.data());
         ASSERT_EQ(lines.InsertBytes(record), 0);
     }
