@@ -66,11 +66,12 @@ std::string CManualPriceDB::MakeQuoteId(const std::string& customer, const std::
 }
 
 // Prices are held within the limit both ways; the quote object keeps the price it was given.
-void CManualPriceDB::Pack(CManualPrice& quote, uint8_t* record) {
+uint16_t CManualPriceDB::Pack(CManualPrice& quote, uint8_t* record) {
     float price = quote.m_fPrice;
     quote.m_fPrice = LimitPrice(price);
     rec::Pack(Fields(), quote, record);
     quote.m_fPrice = price;
+    return kRecordLength;
 }
 
 void CManualPriceDB::Unpack(const uint8_t* record, CManualPrice& quote) {

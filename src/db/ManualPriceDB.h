@@ -43,7 +43,7 @@ public:
                          bool deleteQuote);
 
     static std::vector<BtrKeySegment> KeySegments();
-    static void Pack(CManualPrice& quote, uint8_t* record);
+    static uint16_t Pack(CManualPrice& quote, uint8_t* record);
     static void Unpack(const uint8_t* record, CManualPrice& quote);
     static float LimitPrice(float price);
     // Customer, item and unit with the local time as "%4.4d%2.2d%2.2d%2.2d%2.2d%2.2d".

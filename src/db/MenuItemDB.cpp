@@ -5,10 +5,11 @@ std::vector<BtrKeySegment> CMenuItemDB::KeySegments() {
         rec::Segment(Fields(), "m_strRecipeKey", btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING)};
 }
 
-void CMenuItemDB::Pack(CMenuItem& line, uint8_t* record) {
+uint16_t CMenuItemDB::Pack(CMenuItem& line, uint8_t* record) {
     // The line keeps its recipe key in the padded form it is looked up by.
     if (line.m_strRecipeKey.size() < KeyLength(0)) line.m_strRecipeKey.resize(KeyLength(0), ' ');
     rec::Pack(Fields(), line, record);
+    return kRecordLength;
 }
 
 int CMenuItemDB::FindFirstLine(CMenuItem& line, const std::string& recipeKey) {

@@ -29,5 +29,5 @@ public:
     int DeleteLines(const std::string& recipeKey);
 
     static std::vector<BtrKeySegment> KeySegments();
-    static void Pack(CMenuItem& line, uint8_t* record);
+    static uint16_t Pack(CMenuItem& line, uint8_t* record);
 };

@@ -18,7 +18,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <concepts>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -119,7 +118,7 @@ public:
     // object too, so a later read by them finds the record).
     int InsertRecord(R& record) {
         std::vector<uint8_t> data(BufferSize(), 0);
-        uint16_t length = PackInto(record, data.data());
+        uint16_t length = File::Pack(record, data.data());
         uint8_t* key = KeyBuffer(UniqueKey());
         if (!key) return btr::B_INVALID_KEYNUMBER;
         return Insert(data.data(), &length, key, UniqueKey());
@@ -135,7 +134,7 @@ public:
         int status = GetEqual(data.data(), &length, KeyBuffer(key), key);
         if (status != 0) return status;
         if (previous) UnpackFrom(data.data(), length, *previous);
-        length = PackInto(record, data.data());
+        length = File::Pack(record, data.data());
         return Update(data.data(), &length, KeyBuffer(key), key);
     }
     // Deletes the (first) record whose key keyNumber is keyValue; a missing record counts as
@@ -158,18 +157,8 @@ public:
     }
     static void Unpack(const uint8_t* data, R& record) { rec::Unpack(File::Fields(), data, record); }
 
-    // The record object as the file stores it (returns the length to write), and back.
-    static uint16_t PackInto(R& record, uint8_t* data) {
-        if constexpr (requires {
-                          { File::Pack(record, data) } -> std::convertible_to<uint16_t>;
-                      }) {
-            return File::Pack(record, data);
-        } else {
-            File::Pack(record, data);
-            return File::kRecordLength;
-        }
-    }
-    // A fixed-length record of another length is refused.
+    // The record object from the bytes the file stores; a fixed-length record of another length is
+    // refused.
     static int UnpackFrom(const uint8_t* data, uint16_t length, R& record) {
         if constexpr (requires { File::UnpackRecord(data, length, record); }) {
             return File::UnpackRecord(data, length, record);
@@ -280,7 +269,7 @@ protected:
         uint8_t* key = KeyBuffer(keyNumber);
         if (!key) return btr::B_INVALID_KEYNUMBER;
         std::vector<uint8_t> data(BufferSize(), 0);
-        PackInto(record, data.data());
+        File::Pack(record, data.data());
         CopyKey(keyNumber, data.data(), key);
         return 0;
     }
@@ -357,7 +346,7 @@ protected:
     // Rewrites the record last read (on keyNumber) from the record object, over its stored bytes
     // as UpdateRecord does, without reading it again. 8 when no record was read.
     int UpdateRead(R& record, int keyNumber) {
-        return RewriteRead(keyNumber, [&] { return PackInto(record, m_read.data()); });
+        return RewriteRead(keyNumber, [&] { return File::Pack(record, m_read.data()); });
     }
 
 private:

@@ -19,7 +19,7 @@ protected:
 // The bytes the file class stores for the record (as long as the record it writes).
 template <class DB> std::vector<uint8_t> Packed(typename DB::Record record) {
     std::vector<uint8_t> data(DB::BufferSize(), 0);
-    data.resize(DB::PackInto(record, data.data()));
+    data.resize(DB::Pack(record, data.data()));
     return data;
 }
 

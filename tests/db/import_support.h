@@ -21,7 +21,7 @@ inline std::string Pad(const std::string& s, size_t n) {
 // The interchange line the file class writes for the record as it would store it.
 template <class DB> std::string LineOf(typename DB::Record record) {
     std::vector<uint8_t> raw(DB::BufferSize(), 0);
-    DB::PackInto(record, raw.data());
+    DB::Pack(record, raw.data());
     std::string line;
     DB probe;
     probe.FormatLine(raw.data(), line);
