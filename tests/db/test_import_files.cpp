@@ -294,6 +294,9 @@ TEST_F(ControlReload, TypedValuesDeletionAndAValueWithoutItsLineFeed) {
     EXPECT_EQ(get("COMPANY.PRICE_DECIMALS").m_nValue, -3);
     EXPECT_DOUBLE_EQ(get("COMPANY.FUEL_SURCHARGE").m_dValue, 3.5);
     EXPECT_EQ(get("COMPANY.NAME").m_strText, "KESTREL FOOD SERVICE");
+    // A deletion line takes a setting on file away (one never there is no error, above).
+    EXPECT_TRUE(Reload(db, Pad("company.kg_lb&", 30) + "\n", 1025).empty());
+    EXPECT_EQ(db.GetControl(c, "COMPANY.KG_LB&"), btr::B_KEY_VALUE_NOT_FOUND);
     EXPECT_EQ(Reload(db, Pad("OTHER.SETTING", 30) + "T" + std::string(300, 'X'), 1025),
               Errors{"Invalid Record Format at offset 0"});
     EXPECT_EQ(db.GetControl(c, "OTHER.SETTING"), btr::B_KEY_VALUE_NOT_FOUND);
