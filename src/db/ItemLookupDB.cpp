@@ -52,14 +52,9 @@ int CItemLookupDB::FindNext(CItemLookup& lookup) {
     return ReadRecord(btr::B_GET_NEXT, lookup, m_nKeyNumber);
 }
 
-// Key only: no data is transferred.
 int CItemLookupDB::PairExists(const std::string& word, const std::string& item) {
-    FillKey(1, KeyWord(word) + item);
     m_nKeyNumber = 1;
-    if (!m_bOpen) return btr::B_FILE_NOT_OPEN;
-    uint8_t record[kRecordLength] = {};
-    uint16_t length = kRecordLength;
-    return BtrvCall(btr::B_GET_EQUAL + btr::kKeyOnlyBias, m_posBlock, record, &length, KeyBuffer(1), 1);
+    return KeyOnlyEqual(1, KeyWord(word) + item);
 }
 
 int CItemLookupDB::DeletePair(const std::string& word, const std::string& item) {

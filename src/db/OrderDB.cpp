@@ -37,19 +37,10 @@ template <class Work> int COrderDB::WithItemDB(Work work) {
     return status != 0 ? status : work(*items);
 }
 
-template <class File> int COrderDB::KeyOnlyEqual(File& file, const std::string& key) {
-    if (!file.m_bOpen) return btr::B_FILE_NOT_OPEN;
-    uint8_t data[File::kRecordLength] = {};
-    uint8_t buffer[256] = {};
-    std::memcpy(buffer, key.data(), std::min(key.size(), sizeof buffer));
-    uint16_t length = sizeof data;
-    return BtrvCall(btr::B_GET_EQUAL + btr::kKeyOnlyBias, file.m_posBlock, data, &length, buffer, 0);
-}
-
 template <class File>
 int COrderDB::FreeNumber(File& file, const std::string& prefix, int32_t first, int32_t& number) {
     for (int64_t n = first; n <= INT32_MAX; ++n) {
-        int status = KeyOnlyEqual(file, prefix + Number(n));
+        int status = file.KeyOnlyEqual(0, prefix + Number(n));
         if (status == btr::B_KEY_VALUE_NOT_FOUND) number = static_cast<int32_t>(n);
         if (status != 0) return status == btr::B_KEY_VALUE_NOT_FOUND ? 0 : status;
     }
@@ -67,7 +58,7 @@ int COrderDB::InsertNumbered(File& file, typename File::Record& record, int32_t&
         // Only a number taken meanwhile is worth another search; a duplicate of another key
         // stays a duplicate.
         if (!assign || status != btr::B_DUPLICATE_KEY_VALUE ||
-            KeyOnlyEqual(file, prefix + Number(number)) != 0)
+            file.KeyOnlyEqual(0, prefix + Number(number)) != 0)
             break;
     }
     if (status != 0) number = previous;

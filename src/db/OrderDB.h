@@ -84,8 +84,6 @@ protected:
     // Makes and opens the line file beside the order file, then does work(items); the failing
     // status otherwise.
     template <class Work> int WithItemDB(Work work);
-    // Key-only Get Equal on key 0: 0 when a record has the key, 4 when none has.
-    template <class File> static int KeyOnlyEqual(File& file, const std::string& key);
     // The first number from first upward that no key 0 starting with prefix holds.
     template <class File>
     static int FreeNumber(File& file, const std::string& prefix, int32_t first, int32_t& number);

@@ -280,6 +280,17 @@ protected:
         }
     }
 
+    // Whether a record has the key value: 0, or 4 when none has. Key only: the record is not
+    // transferred.
+    int KeyOnlyEqual(int keyNumber, const std::string& keyValue) {
+        if (int status = FillKey(keyNumber, keyValue)) return status;
+        if (!m_bOpen) return btr::B_FILE_NOT_OPEN;
+        std::vector<uint8_t> data(BufferSize(), 0);
+        uint16_t length = static_cast<uint16_t>(data.size());
+        return BtrvCall(btr::B_GET_EQUAL + btr::kKeyOnlyBias, m_posBlock, data.data(), &length,
+                        KeyBuffer(keyNumber), keyNumber);
+    }
+
     // The first record at or after the value in the key buffer whose key starts with the value's
     // first prefixLength bytes; 4 when the record found lacks them.
     int GetFirstWithPrefix(R& record, int keyNumber, size_t prefixLength) {

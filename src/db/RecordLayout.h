@@ -272,7 +272,8 @@ template <class R, auto M, size_t I> void* ElementOf(R& r) {
     return &(r.*M)[I];
 }
 template <class R, auto M, size_t N>
-Layout<R> Elements(const char* name, uint16_t offset, uint16_t width, Enc enc, LineSpot line, int step) {
+Layout<R> Elements(const char* name, uint16_t offset, uint16_t width, Enc enc, LineSpot line = {},
+                   int step = 0) {
     static const std::array<std::string, N> names = [&] {
         std::array<std::string, N> out;
         for (size_t i = 0; i < N; ++i)
@@ -289,17 +290,11 @@ Layout<R> Elements(const char* name, uint16_t offset, uint16_t width, Enc enc, L
     (std::make_index_sequence<N>{});
     return out;
 }
-constexpr LineSpot OnLineEvery(Enc enc, int width) {
-    return OnLine(enc, width);
-}
-constexpr LineSpot OnLineEvery(Enc enc, int width, int at, int, auto... kindAndWidth) {
-    return OnLine(enc, width, at, kindAndWidth...);
-}
-constexpr int Step() {
-    return 0;
-}
-constexpr int Step(int, int step, auto...) {
-    return step;
+// The same from the column of the first element on the line and the columns between elements.
+template <class R, auto M, size_t N>
+Layout<R> Elements(const char* name, uint16_t offset, uint16_t width, Enc enc, int at, int step,
+                   auto... kindAndWidth) {
+    return Elements<R, M, N>(name, offset, width, enc, OnLine(enc, width, at, kindAndWidth...), step);
 }
 
 // The fields a record class describes, in offset order.
@@ -354,9 +349,8 @@ template <class R> Layout<R> Describe() {
     static rec::Layout<KrRecord> KrField(rec::At<__LINE__>) {                                                \
         static_assert(__LINE__ - kKrFirstLine < rec::kRecordLines, "record class too long");                 \
         static_assert(rec::Holds<type>(rec::Enc::enc), "not a member this encoding holds");                  \
-        return rec::Elements<KrRecord, &KrRecord::member, count>(                                            \
-            #member, offset, width, rec::Enc::enc,                                                           \
-            rec::OnLineEvery(rec::Enc::enc, width __VA_OPT__(, ) __VA_ARGS__), rec::Step(__VA_ARGS__));      \
+        return rec::Elements<KrRecord, &KrRecord::member, count>(#member, offset, width,                     \
+                                                                 rec::Enc::enc __VA_OPT__(, ) __VA_ARGS__);  \
     }                                                                                                        \
     std::array<type, count> member
 // An element of an array member whose elements stand apart on the line.
