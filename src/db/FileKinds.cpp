@@ -183,19 +183,4 @@ ImportResult ImportDownload(const std::string& recordPath, const std::string& do
     return result;
 }
 
-long CountRecords(const std::string& recordPath, int* status) {
-    const FileKind* kind = FindFileKind(recordPath);
-    std::unique_ptr<CBtrieveDB> file = kind ? kind->make() : nullptr;
-    if (!file) {
-        if (status) *status = btr::B_FILE_NOT_FOUND;
-        return -1;
-    }
-    int s = file->OpenFile(recordPath.c_str());
-    if (status) *status = s;
-    if (s != 0) return -1;
-    long count = static_cast<long>(file->GetRecordCount());
-    file->Close();
-    return count;
-}
-
 } // namespace dbfiles

@@ -55,7 +55,4 @@ ImportResult ImportDownload(CBtrieveDB& file, const std::string& downloadPath, i
 ImportResult ImportDownload(const std::string& recordPath, const std::string& downloadPath, int version,
                             int64_t headerLength, bool purge, const ProgressCallback& progress = {});
 
-// The record count of a record file (through Stat), or -1 with the open status in status.
-long CountRecords(const std::string& recordPath, int* status = nullptr);
-
 } // namespace dbfiles

@@ -27,6 +27,13 @@ int DaysIn(int month, int year) {
 
 } // namespace
 
+std::string Without(const std::string& text, const char* drop) {
+    std::string out;
+    for (char c : text)
+        if (!std::strchr(drop, c) || c == '\0') out += c;
+    return out;
+}
+
 std::string TrimText(const std::string& text) {
     size_t first = text.find_first_not_of(' ');
     if (first == std::string::npos) return std::string();
@@ -202,9 +209,7 @@ void WriteValue(Kind kind, int width, const void* field, std::string& out) {
         return;
     }
     case Kind::Phone: {
-        std::string digits;
-        for (char c : *static_cast<const std::string*>(field))
-            if (c != ' ' && c != '-' && c != '(' && c != ')') digits += c;
+        std::string digits = Without(*static_cast<const std::string*>(field), " -()");
         digits.resize(w, ' ');
         out += digits;
         return;

@@ -24,6 +24,9 @@ bool ParseAmount(const std::string& digits, char sign, double& value);
 // them). Key columns are kept exactly as the download holds them, blank padding included.
 std::string TrimText(const std::string& text);
 
+// The text without the characters of drop: " -()" leaves a phone number's digits.
+std::string Without(const std::string& text, const char* drop);
+
 enum class Kind : char {
     Key = 'K',    // kept as is (item numbers, units, customer numbers, words)
     Text = 'T',   // trimmed on reading, left-aligned on writing

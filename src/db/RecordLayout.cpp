@@ -9,12 +9,6 @@ using namespace fields;
 namespace rec {
 
 namespace {
-std::string Digits(const std::string& text, const char* drop) {
-    std::string out;
-    for (char c : text)
-        if (!std::strchr(drop, c) || c == '\0') out += c;
-    return out;
-}
 std::string& Str(void* m) {
     return *static_cast<std::string*>(m);
 }
@@ -84,7 +78,7 @@ void Code(Enc enc, bool write, uint8_t* r, size_t at, size_t width, void* m) {
     case Enc::PhoneDigits: {
         // Digits alone on disk; the plain forms show them with their punctuation in memory.
         bool phone = enc == Enc::Phone || enc == Enc::PhoneDigits;
-        if (write) return PutText(r, at, Digits(Str(m), phone ? " -()" : " -"), width, ' ');
+        if (write) return PutText(r, at, ichg::Without(Str(m), phone ? " -()" : " -"), width, ' ');
         std::string& text = Str(m);
         if (enc == Enc::Postal) {
             text = GetText(r, at, 5) + "-" + GetText(r, at + 5, 4);

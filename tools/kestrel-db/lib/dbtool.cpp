@@ -16,6 +16,21 @@ std::string StatusText(int status) {
     return btr::StatusText(status);
 }
 
+long CountRecords(const std::string& recordPath, int* status) {
+    const FileKind* kind = FindFileKind(recordPath);
+    std::unique_ptr<CBtrieveDB> file = kind ? kind->make() : nullptr;
+    if (!file) {
+        if (status) *status = btr::B_FILE_NOT_FOUND;
+        return -1;
+    }
+    int s = file->OpenFile(recordPath.c_str());
+    if (status) *status = s;
+    if (s != 0) return -1;
+    long count = static_cast<long>(file->GetRecordCount());
+    file->Close();
+    return count;
+}
+
 std::vector<Download> ReadManifest(const std::string& dir, std::string* problem) {
     std::vector<Download> out;
     fs::path manifest = fs::path(dir) / "MANIFEST";

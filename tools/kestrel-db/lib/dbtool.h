@@ -14,7 +14,6 @@
 
 namespace kdb {
 
-using dbfiles::CountRecords;
 using dbfiles::FileKind;
 using dbfiles::FileKinds;
 using dbfiles::FindFileKind;
@@ -49,6 +48,9 @@ bool BuildDemo(const std::string& dir, const std::string& dataDir,
 // the recipe files of dir, unless MENUHDR.DB already holds recipes. Returns how many were added,
 // -1 when the files cannot be opened.
 int AddDemoRecipes(const std::string& dir, std::vector<std::string>* report = nullptr);
+
+// The record count of a record file (through Stat), or -1 with the open status in status.
+long CountRecords(const std::string& recordPath, int* status = nullptr);
 
 // A record manager status with its meaning where the tool knows it: "18 (disk full)".
 std::string StatusText(int status);
