@@ -254,8 +254,7 @@ template <class R> std::string FormatLine(const Layout<R>& layout, const uint8_t
 //       KR_RECORD(CCustomer);
 //       KR_FIELD(std::string, m_strName, 8, 25, Text, 333, Kind::RText); // key 1
 //       KR_FIELD(char, m_c331, 331, 1, Code, 469) = ' ';
-//       std::array<float, 6> m_arrAmounts;
-//       KR_ELEMENT(m_arrAmounts[0], 296, 4, F32, 130);
+//       KR_ARRAY(float, 6, m_arrAmounts, 296, 4, F32, {130, 119, 75, 86, 97, 108}){};
 //   };
 // A field gives its offset, width and encoding; one on the interchange line adds its first
 // column there and, where the encoding does not say, the line's kind and width. Each field
@@ -295,6 +294,15 @@ template <class R, auto M, size_t N>
 Layout<R> Elements(const char* name, uint16_t offset, uint16_t width, Enc enc, int at, int step,
                    auto... kindAndWidth) {
     return Elements<R, M, N>(name, offset, width, enc, OnLine(enc, width, at, kindAndWidth...), step);
+}
+// The same at the line column of each element.
+template <class R, auto M, size_t N>
+Layout<R> Elements(const char* name, uint16_t offset, uint16_t width, Enc enc, const int (&at)[N],
+                   auto... kindAndWidth) {
+    Layout<R> out = Elements<R, M, N>(name, offset, width, enc, OnLine(enc, width, at[0], kindAndWidth...));
+    for (size_t i = 0; i < N; ++i)
+        out[i].line.at = at[i];
+    return out;
 }
 
 // The fields a record class describes, in offset order.
@@ -344,7 +352,8 @@ template <class R> Layout<R> Describe() {
 // A stored field and its member; an initializer may follow (KR_FIELD(...) = -1;).
 #define KR_FIELD(type, member, ...) KR_DESCRIBE(member, __VA_ARGS__) type member
 // An array member of count values, one stored after the other; on the line from column at every
-// step columns: KR_ARRAY(float, 10, m_arrAmounts, 224, 4, F32, 349, 19){};
+// step columns (KR_ARRAY(float, 10, m_arrAmounts, 224, 4, F32, 349, 19){};) or at the columns
+// given one by one.
 #define KR_ARRAY(type, count, member, offset, width, enc, ...)                                               \
     static rec::Layout<KrRecord> KrField(rec::At<__LINE__>) {                                                \
         static_assert(__LINE__ - kKrFirstLine < rec::kRecordLines, "record class too long");                 \
@@ -353,8 +362,6 @@ template <class R> Layout<R> Describe() {
                                                                  rec::Enc::enc __VA_OPT__(, ) __VA_ARGS__);  \
     }                                                                                                        \
     std::array<type, count> member
-// An element of an array member whose elements stand apart on the line.
-#define KR_ELEMENT(...) KR_DESCRIBE(__VA_ARGS__) static_assert(true)
 // A field named apart from its member (a second encoding of the same value).
 #define KR_ALSO(name, member, offset, width, enc)                                                            \
     KR_ROW(KR_HOLDS(member, enc),                                                                            \
