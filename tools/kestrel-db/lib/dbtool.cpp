@@ -12,10 +12,6 @@ namespace fs = std::filesystem;
 
 namespace kdb {
 
-std::string StatusText(int status) {
-    return btr::StatusText(status);
-}
-
 long CountRecords(const std::string& recordPath, int* status) {
     const FileKind* kind = FindFileKind(recordPath);
     std::unique_ptr<CBtrieveDB> file = kind ? kind->make() : nullptr;

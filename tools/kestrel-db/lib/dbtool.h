@@ -52,7 +52,4 @@ int AddDemoRecipes(const std::string& dir, std::vector<std::string>* report = nu
 // The record count of a record file (through Stat), or -1 with the open status in status.
 long CountRecords(const std::string& recordPath, int* status = nullptr);
 
-// A record manager status with its meaning where the tool knows it: "18 (disk full)".
-std::string StatusText(int status);
-
 } // namespace kdb
