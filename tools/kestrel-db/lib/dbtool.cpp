@@ -2,7 +2,6 @@
 
 #include "RecipeFiles.h"
 #include "btrieve/btrcall.h"
-#include "btrieve/status_text.h"
 
 #include <filesystem>
 #include <fstream>
