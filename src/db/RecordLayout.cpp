@@ -29,7 +29,7 @@ void Text(bool write, uint8_t* r, size_t at, size_t width, void* m, char fill, b
 }
 
 // Each encoding both ways: the member written into the record, or read from it.
-void Code(Enc enc, bool write, uint8_t* r, size_t at, size_t width, void* m) {
+void Transcode(Enc enc, bool write, uint8_t* r, size_t at, size_t width, void* m) {
     switch (enc) {
     case Enc::Text:
         return Text(write, r, at, width, m, '\0', false, false);
@@ -113,12 +113,12 @@ void Code(Enc enc, bool write, uint8_t* r, size_t at, size_t width, void* m) {
 } // namespace
 
 void PackField(Enc enc, uint8_t* record, size_t offset, size_t width, void* member) {
-    Code(enc, true, record, offset, width, member);
+    Transcode(enc, true, record, offset, width, member);
 }
 
 // Only a write changes the record.
 void UnpackField(Enc enc, const uint8_t* record, size_t offset, size_t width, void* member) {
-    Code(enc, false, const_cast<uint8_t*>(record), offset, width, member);
+    Transcode(enc, false, const_cast<uint8_t*>(record), offset, width, member);
 }
 
 std::string ShowField(Enc enc, const void* m) {
