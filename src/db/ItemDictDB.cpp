@@ -27,8 +27,7 @@ void CItemDictDB::ImportLine(int firstChar) {
     }
     if (!read) return RejectFormat(at);
     if (!rec::ReadLine(Fields(), line, line.size() - 1, entry, error)) return AddLineError(error, at);
-    int status = UpdateRecord(entry);
-    if (status == btr::B_KEY_VALUE_NOT_FOUND) status = InsertRecord(entry);
+    int status = UpdateOrInsert(entry);
     if (status != 0) AddError("Error " + std::to_string(status) + " Writing Database");
 }
 

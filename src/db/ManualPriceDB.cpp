@@ -42,7 +42,7 @@ void CManualPriceDB::ImportLine(int firstChar) {
                               return 0;
                           quote.m_n68 = stored.m_n68;
                           quote.m_c72 = stored.m_c72;
-                          return UpdateOrInsertQuote(quote);
+                          return UpdateOrInsert(quote);
                       }});
 }
 
@@ -88,11 +88,6 @@ int CManualPriceDB::GetQuote(CManualPrice& quote, const std::string& selector4, 
     found.m_strItem = item;
     found.m_strUnit = unit;
     return GetSame(std::move(found), quote, 0);
-}
-
-int CManualPriceDB::UpdateOrInsertQuote(CManualPrice& quote) {
-    int status = UpdateRecord(quote);
-    return status == btr::B_KEY_VALUE_NOT_FOUND ? InsertRecord(quote) : status;
 }
 
 int CManualPriceDB::DeleteByKeyText(const std::string& text) {

@@ -35,7 +35,6 @@ public:
 
     int GetQuote(CManualPrice& quote, const std::string& selector4, const std::string& selector8,
                  const std::string& customer, const std::string& item, const std::string& unit);
-    int UpdateOrInsertQuote(CManualPrice& quote);
     // The text holds the 33 key characters followed by a quote identifier.
     int DeleteByKeyText(const std::string& text);
     int WithdrawOrDelete(const std::string& selector4, const std::string& selector8,

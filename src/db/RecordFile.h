@@ -137,6 +137,11 @@ public:
         length = File::Pack(record, data.data());
         return Update(data.data(), &length, KeyBuffer(key), key);
     }
+    // Rewrites the stored record, or inserts it when none has its unique key.
+    int UpdateOrInsert(R& record) {
+        int status = UpdateRecord(record);
+        return status == btr::B_KEY_VALUE_NOT_FOUND ? InsertRecord(record) : status;
+    }
     // Deletes the (first) record whose key keyNumber is keyValue; a missing record counts as
     // deleted.
     int DeleteRecord(const std::string& keyValue, int key = UniqueKey()) {

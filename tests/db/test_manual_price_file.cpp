@@ -155,13 +155,13 @@ TEST_F(ManualPrice, UpdatesAndWithdrawalsKeepTheStoredBytes) {
     ASSERT_EQ(m_db.GetQuote(q, "", "", "C1", "I1", "CS"), 0);
     EXPECT_EQ(q.m_fPrice, 9999.99f); // limited when read
     q.m_fPrice = 3.25f;
-    ASSERT_EQ(m_db.UpdateOrInsertQuote(q), 0);
+    ASSERT_EQ(m_db.UpdateOrInsert(q), 0);
     stored = Raw(Key("", "", "C1", "I1", "CS"));
     ASSERT_EQ(stored.size(), 88u);
     for (size_t at : {73, 74, 75, 86, 87})
         EXPECT_EQ(stored[at], 0x99) << at;
     CManualPrice fresh = Quote("C2", "I1", "CS", 4.0f);
-    ASSERT_EQ(m_db.UpdateOrInsertQuote(fresh), 0);
+    ASSERT_EQ(m_db.UpdateOrInsert(fresh), 0);
     EXPECT_EQ(m_db.GetRecordCount(), 2u);
 }
 
