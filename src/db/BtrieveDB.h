@@ -212,6 +212,8 @@ protected:
 
     // One get or step operation (btr::B_GET_EQUAL, B_STEP_NEXT...) through its virtual slot.
     int Read(int operation, void* data, uint16_t* length, void* key, int keyNumber);
+    // One record manager call on this file's position block; B_FILE_NOT_OPEN when it is closed.
+    int Call(int operation, void* data, uint16_t* length, void* key, int keyNumber);
 
     uint8_t m_posBlock[128] = {};
     bool m_bOpen = false;
@@ -230,8 +232,6 @@ protected:
     std::vector<uint8_t> m_bytesKey = std::vector<uint8_t>(256);
 
 private:
-    // One record manager call on this file's position block; B_FILE_NOT_OPEN when it is closed.
-    int Call(int operation, void* data, uint16_t* length, void* key, int keyNumber);
     // A call that carries no data of its own.
     int Call(int operation, int keyNumber = 0) {
         return Call(operation, m_scratch, &m_wLength, m_scratch, keyNumber);

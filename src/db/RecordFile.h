@@ -289,11 +289,10 @@ protected:
     // transferred.
     int KeyOnlyEqual(int keyNumber, const std::string& keyValue) {
         if (int status = FillKey(keyNumber, keyValue)) return status;
-        if (!m_bOpen) return btr::B_FILE_NOT_OPEN;
         std::vector<uint8_t> data(BufferSize(), 0);
         uint16_t length = static_cast<uint16_t>(data.size());
-        return BtrvCall(btr::B_GET_EQUAL + btr::kKeyOnlyBias, m_posBlock, data.data(), &length,
-                        KeyBuffer(keyNumber), keyNumber);
+        return Call(btr::B_GET_EQUAL + btr::kKeyOnlyBias, data.data(), &length, KeyBuffer(keyNumber),
+                    keyNumber);
     }
 
     // The first record at or after the value in the key buffer whose key starts with the value's

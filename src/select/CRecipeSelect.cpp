@@ -232,14 +232,8 @@ void CRecipeSelect::OnDelete() {
         return;
     }
     status = DeleteRecipe(m_strCustomer, key, m_strDirectory);
-    LoadList();
-    // A refused delete leaves the recipe picked, to be tried again or opened.
-    for (int r = 0; status != 0 && r < m_pList->GetItemCount(); ++r)
-        if (ToCp1252Lossy(m_pList->GetCellText(r, ColRecipeNumber)) == key) {
-            m_pList->setCurrentIndex(m_pList->model()->index(r, 0));
-            SelectFound(r);
-            break;
-        }
+    // A refused delete removes nothing: the list stays, the recipe picked, to be tried again or opened.
+    if (status == 0) LoadList();
     if (status == 4)
         ReportProblem(QStringLiteral("The recipe was not deleted: it belongs to another customer."));
     else if (status != 0)
