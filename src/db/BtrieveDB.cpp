@@ -334,6 +334,7 @@ int CBtrieveDB::ExportRecord(int operation, std::string& output) {
     if (status != 0) return status;
     if (record.size() < GetRecordLength() || record.size() > GetLongestRecord())
         return btr::B_DATALENGTH_ERROR;
+    record.resize(GetLongestRecord(), 0); // notes end within the record
     status = FormatLine(record.data(), output);
     if (status == 0) ++m_nProgressPos;
     return status;

@@ -8,7 +8,6 @@
 class CItem {
 public:
     KR_RECORD(CItem);
-    // The fixed part of the record; the notes follow it up to the record's end.
     KR_FIELD(std::string, m_strItemNumber, 0, 12, Upper, 0, Kind::Key); // key 0
     KR_FIELD(std::string, m_strCode12, 12, 3, Upper, 12);               // key 3
     KR_FIELD(std::string, m_strCode15, 15, 5, Upper, 15);               // keys 1 and 3
@@ -63,28 +62,20 @@ public:
     KR_FIELD(std::string, m_strText348, 348, 25, Text, 445);
     KR_FIELD(int32_t, m_nNumber7, 376, 4, I32, 470) = 0;
     KR_FIELD(float, m_fAmount12, 380, 4, F32, 476) = 0;
-
-    std::string m_strNotes; // up to 4096, zero-terminated
+    KR_FIELD(std::string, m_strNotes, 384, 4100, Notes); // up to 4096 characters
 };
 
 class CItemDB : public CRecordFile<CItem, CItemDB> {
 public:
     static constexpr uint16_t kRecordLength = 387; // the fixed part
     static constexpr size_t kBufferSize = 4484;
-    static constexpr size_t kNotesOffset = 384;
-    static constexpr size_t kMaxNotes = 4096;
+    static constexpr size_t kPastNotes = 4; // their terminating zero and three more
 
     static constexpr rec::FileFacts kFacts{"ITEM.DB", "Item", true, true};
     static constexpr rec::LineVersion kLines[] = {{777, 369}, {1025, 484}, {INT_MAX, 538}};
     void ImportLine(int firstChar) override;
 
     static std::vector<BtrKeySegment> KeySegments();
-    // Returns the record length to write.
-    static uint16_t Pack(CItem& item, uint8_t* record);
-    static int UnpackRecord(const uint8_t* record, uint16_t length, CItem& item);
-    static void ShowMore(const CItem& item, std::vector<ShownField>& out) {
-        out.push_back({"notes", item.m_strNotes, true});
-    }
 
 protected:
     std::string m_strImportLine;

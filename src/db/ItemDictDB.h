@@ -7,20 +7,19 @@
 class CItemDict {
 public:
     KR_RECORD(CItemDict);
-    // The fixed part of the record; the item list follows it.
     KR_FIELD(std::string, m_strWord, 0, 20, Upper, 26, Kind::Key); // key 0
     // Blank when the word stands for itself.
     KR_FIELD(std::string, m_strReplacement, 20, 20, Upper, 6, Kind::Key);
     KR_FIELD(int32_t, m_nCount, 40, 4, I32, 0) = 0; // how many items carry the word
-
-    std::string m_strItems; // item numbers separated by commas, upper, up to 12800
+    // Item numbers separated by commas, up to 12800 characters.
+    KR_FIELD(std::string, m_strItems, 44, 12804, UpperNotes);
 };
 
 class CItemDictDB : public CRecordFile<CItemDict, CItemDictDB> {
 public:
     static constexpr uint16_t kRecordLength = 47; // the fixed part
     static constexpr size_t kBufferSize = 12848;
-    static constexpr size_t kItemsOffset = 44;
+    static constexpr size_t kPastNotes = 5; // the list's terminating zero and four more
     static constexpr size_t kMaxItems = 12800;
 
     static constexpr rec::FileFacts kFacts{"ITEMDICT.DB", "Item Dictionary", false, true};
@@ -31,12 +30,4 @@ public:
     int FindWord(CItemDict& entry, const std::string& word);
 
     static std::vector<BtrKeySegment> KeySegments();
-    // Returns the record length to write.
-    static uint16_t Pack(CItemDict& entry, uint8_t* record);
-    static int UnpackRecord(const uint8_t* record, uint16_t length, CItemDict& entry);
-    // The word's items, or where they are when the record carries none.
-    static void ShowMore(const CItemDict& entry, std::vector<ShownField>& out) {
-        bool listed = !entry.m_strItems.empty();
-        out.push_back({"items", listed ? entry.m_strItems : "(in ITEMLKUP.DB)", listed});
-    }
 };

@@ -17,16 +17,15 @@ public:
     KR_FIELD(double, m_dAmount3, 104, 8, F64) = 0;
     KR_FIELD(double, m_dAmount4, 112, 8, F64) = 0;
     KR_FIELD(int64_t, m_nLastWrite, 120, 4, Time) = 0;
-
-    std::string m_strNotes;
+    KR_FIELD(std::string, m_strNotes, 124, 4100, Notes); // up to 4096 characters
 };
 
 class CMenuHdrDB : public CRecordFile<CMenuHdr, CMenuHdrDB> {
 public:
     static constexpr uint16_t kRecordLength = 127; // the fixed part
     static constexpr size_t kBufferSize = 4224;
-    static constexpr int kUniqueKey = 1; // the recipe key
-    static constexpr size_t kNotesOffset = 124;
+    static constexpr int kUniqueKey = 1;    // the recipe key
+    static constexpr size_t kPastNotes = 4; // their terminating zero and three more
     static constexpr size_t kMaxNotes = 4096;
 
     static constexpr rec::FileFacts kFacts{"MENUHDR.DB", "Recipie Master Header", false, false};
@@ -41,10 +40,4 @@ public:
     int InsertRecipe(CMenuHdr& header);
 
     static std::vector<BtrKeySegment> KeySegments();
-    // The reserved byte 87 keeps what the buffer held. Returns the record length to write.
-    static uint16_t Pack(CMenuHdr& header, uint8_t* record);
-    static int UnpackRecord(const uint8_t* record, uint16_t length, CMenuHdr& header);
-    static void ShowMore(const CMenuHdr& header, std::vector<ShownField>& out) {
-        out.push_back({"notes", header.m_strNotes, true});
-    }
 };

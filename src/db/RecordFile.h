@@ -4,9 +4,8 @@
 //   kLines          (a file that is reloaded) its interchange versions' line lengths;
 //   KeySegments()   its key segments, as the file is created with them;
 //   kRecordLength   the record length (the fixed part of a variable-length record).
-// A variable-length file also gives kBufferSize (its longest record), its own Pack (returning
-// the length to write) and
-//   static int UnpackRecord(const uint8_t*, uint16_t length, Record&)   (returns a status).
+// A variable-length file also gives kBufferSize (its longest record) and kPastNotes: its record
+// ends that many bytes past the text of its notes, the layout's last field.
 // Writes go through kUniqueKey (key 0 unless the file says otherwise).
 #pragma once
 
@@ -155,9 +154,15 @@ public:
     }
 
     // The record object over a record buffer by the layout (returning the length to write), and
-    // back; a file whose record holds more than its layout (notes, a list) gives its own.
+    // back; a file may give its own.
     static uint16_t Pack(R& record, uint8_t* data) {
         rec::Pack(File::Fields(), record, data);
+        if constexpr (requires { File::kPastNotes; }) {
+            const rec::Field<R>& notes = File::Fields().back();
+            size_t text =
+                strnlen(reinterpret_cast<const char*>(data) + notes.offset, notes.width - rec::kNotesEnd);
+            return static_cast<uint16_t>(std::min(notes.offset + text + File::kPastNotes, BufferSize()));
+        }
         return File::kRecordLength;
     }
     static void Unpack(const uint8_t* data, R& record) { rec::Unpack(File::Fields(), data, record); }
@@ -165,24 +170,22 @@ public:
     // The record object from the bytes the file stores; a fixed-length record of another length is
     // refused.
     static int UnpackFrom(const uint8_t* data, uint16_t length, R& record) {
-        if constexpr (requires { File::UnpackRecord(data, length, record); }) {
-            return File::UnpackRecord(data, length, record);
+        if constexpr (requires { File::kPastNotes; }) {
+            rec::Unpack(File::Fields(), data, record, length);
         } else {
             if (length != File::kRecordLength) return btr::B_DATALENGTH_ERROR;
             File::Unpack(data, record);
-            return 0;
         }
+        return 0;
     }
 
-    // Every field the layout describes in record order, then what the file adds (File::ShowMore).
+    // Every field the layout describes, in record order.
     std::vector<ShownField> ShowRecord(const std::vector<uint8_t>& bytes) override {
         std::vector<uint8_t> data = bytes;
         data.resize(std::max(data.size(), BufferSize()), 0); // a short record reads as zeros
         R record;
-        if constexpr (requires { File::UnpackRecord(data.data(), uint16_t{}, record); })
-            File::UnpackRecord(data.data(), static_cast<uint16_t>(bytes.size()), record);
-        else
-            File::Unpack(data.data(), record);
+        bool variable = BufferSize() > File::kRecordLength;
+        UnpackFrom(data.data(), static_cast<uint16_t>(variable ? bytes.size() : File::kRecordLength), record);
         std::vector<ShownField> out;
         for (const rec::Field<R>& f : File::Fields()) {
             if (!f.member || f.enc == rec::Enc::BDate) continue;
@@ -193,7 +196,6 @@ public:
             }
             out.push_back({std::to_string(f.offset) + " " + f.name, value, rec::IsText(f.enc)});
         }
-        if constexpr (requires { File::ShowMore(record, out); }) File::ShowMore(record, out);
         return out;
     }
 

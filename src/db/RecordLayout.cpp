@@ -94,6 +94,16 @@ void Transcode(Enc enc, bool write, uint8_t* r, size_t at, size_t width, void* m
     case Enc::Zeros:
         if (write) std::memset(r + at, enc == Enc::Blanks ? ' ' : 0, width);
         return;
+    case Enc::Notes:
+    case Enc::UpperNotes:
+        // Unpack gives the width to read; a write fills the whole field.
+        if (write && enc == Enc::UpperNotes) MakeUpper(Str(m));
+        if (write)
+            return PutText(r, at, Str(m).substr(0, std::min(Str(m).find('\0'), width - kNotesEnd)), width,
+                           '\0');
+        Str(m) = GetText(r, at, width);
+        if (enc == Enc::UpperNotes) MakeUpper(Str(m));
+        return;
     case Enc::BDate: {
         if (!write) return;
         int64_t t = *static_cast<int64_t*>(m);

@@ -41,6 +41,9 @@ enum class Enc : uint8_t {
     Zeros,        // no member: written as zero bytes, never read
     BDate,        // day, month and 16-bit year of the int64_t member in local time; all zero for
                   // none. Written only: the member is read from its own time field.
+    Notes,        // a text that runs to the record's end: up to its first zero byte, zero-filled,
+                  // kNotesEnd bytes of the width kept for its terminating zero
+    UpperNotes,   // the same, upper-cased both ways
 };
 
 // What a field of an encoding keeps in the record object: the type of its member.
@@ -76,8 +79,12 @@ inline constexpr Encoding kEncodings[] = {
     {0, Member::None, ichg::Kind::Blank},    // Blanks
     {0, Member::None, ichg::Kind::Blank},    // Zeros
     {4, Member::I64, ichg::Kind::Blank},     // BDate
+    {0, Member::String, ichg::Kind::Blank},  // Notes
+    {0, Member::String, ichg::Kind::Blank},  // UpperNotes
 };
-static_assert(std::size(kEncodings) == static_cast<size_t>(Enc::BDate) + 1);
+static_assert(std::size(kEncodings) == static_cast<size_t>(Enc::UpperNotes) + 1);
+// The bytes of a notes field past its longest text.
+inline constexpr size_t kNotesEnd = 4;
 constexpr const Encoding& Of(Enc enc) {
     return kEncodings[static_cast<size_t>(enc)];
 }
@@ -138,12 +145,16 @@ template <class R> void Pack(const Layout<R>& layout, R& object, uint8_t* record
         PackField(f.enc, record, f.offset, f.width, f.member ? f.member(object) : nullptr);
 }
 
-// Fields that end beyond length (a short variable-length record) are left as they are.
+// Notes are read no further than length (the record's end); other fields that end beyond it (a
+// short variable-length record) are left as they are.
 template <class R>
 void Unpack(const Layout<R>& layout, const uint8_t* record, R& object, size_t length = SIZE_MAX) {
-    for (const Field<R>& f : layout)
-        if (f.member && static_cast<size_t>(f.offset) + f.width <= length)
-            UnpackField(f.enc, record, f.offset, f.width, f.member(object));
+    for (const Field<R>& f : layout) {
+        size_t room = length > f.offset ? length - f.offset : 0;
+        bool notes = f.enc == Enc::Notes || f.enc == Enc::UpperNotes;
+        size_t width = notes ? std::min(f.width - kNotesEnd, room) : f.width;
+        if (f.member && width <= room) UnpackField(f.enc, record, f.offset, width, f.member(object));
+    }
 }
 
 template <class R> const Field<R>* Find(const Layout<R>& layout, const std::string& name) {

@@ -62,7 +62,8 @@ template <class R> void Fill(const rec::Field<R>& f, R& object, int i) {
     if (!f.member) return;
     void* m = f.member(object);
     std::string text;
-    for (size_t k = 0; k < f.width; ++k)
+    bool notes = f.enc == rec::Enc::Notes || f.enc == rec::Enc::UpperNotes;
+    for (size_t k = 0; k < f.width - (notes ? rec::kNotesEnd : 0); ++k)
         text += static_cast<char>((f.enc == rec::Enc::Text && i % 2 ? 'a' : 'A') +
                                   (i + static_cast<int>(k)) % 26);
     const std::pair<rec::Enc, const char*> formatted[] = {{rec::Enc::Postal, "43015-2211"},
@@ -130,7 +131,7 @@ std::string Specification(CBtrieveDB& db) {
 // What a file is held to besides its own table.
 struct Facts {
     std::string spec;                       // Specification of the created file
-    size_t span;                            // the bytes the table covers (the fixed part when variable)
+    size_t span;                            // the bytes the table covers: the longest record
     std::vector<std::pair<int, int>> lines; // interchange versions and their line lengths
     std::string newestLine = {};            // the filled record's line at the last version, no line feed
 };
@@ -250,7 +251,7 @@ TEST_F(RecordLayouts, EveryFileHoldsToItsTableAndItsCreatedSpecification) {
                              {{520, 126}, {521, 136}, {772, 136}, {773, 158}, {1025, 158}, {1026, 164}},
                              kHistoryLine});
     ExpectFile<CItemDB>({"387/1024/4/1: 1+12/0 16+5/19 1+12/3 21+10/3 13+8/19 1+12/3",
-                         CItemDB::kNotesOffset,
+                         CItemDB::kBufferSize,
                          {{776, 369}, {1024, 484}, {1025, 538}},
                          kItemLine});
     ExpectFile<CItemUnitDB>(
@@ -260,13 +261,13 @@ TEST_F(RecordLayouts, EveryFileHoldsToItsTableAndItsCreatedSpecification) {
          kUnitLine});
     ExpectFile<CControlDB>({"304/1024/1/0: 1+30/0", 304, {{1025, 31}}});
     ExpectFile<CManualPriceDB>({"88/1024/3/0: 1+33/0 19+12/3 34+35/3", 88, {{515, 73}, {1025, 73}}});
-    ExpectFile<CItemDictDB>({"47/1024/1/1: 1+20/0", CItemDictDB::kItemsOffset, {{770, 46}, {771, 47}}});
+    ExpectFile<CItemDictDB>({"47/1024/1/1: 1+20/0", CItemDictDB::kBufferSize, {{770, 46}, {771, 47}}});
     ExpectFile<CItemLookupDB>({"32/1024/2/0: 1+20/1 1+32/0", 32, {{1025, 34}}});
     ExpectFile<COrderDB>({"408/1024/3/0: 1+4/256/1 5+14/0 19+14/0", COrderDB::kRecordLength, {}});
     ExpectFile<COrderItemDB>({"176/1024/4/0: 1+4/274/1 5+4/258/1 1+4/273/1 9+15/1 1+4/273/1 9+12/1 9+12/1",
                               COrderItemDB::kRecordLength,
                               {}});
-    ExpectFile<CMenuHdrDB>({"127/1024/2/1: 1+9/3 10+14/0", CMenuHdrDB::kNotesOffset, {}});
+    ExpectFile<CMenuHdrDB>({"127/1024/2/1: 1+9/3 10+14/0", CMenuHdrDB::kBufferSize, {}});
     ExpectFile<CMenuItemDB>({"96/1024/1/0: 1+14/3", CMenuItemDB::kRecordLength, {}});
     ExpectFile<CMenuCategoryDB>({"53/1024/2/0: 1+9/3 10+14/0", CMenuCategoryDB::kRecordLength, {}});
 }
