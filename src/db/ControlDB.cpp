@@ -4,7 +4,7 @@
 using namespace fields;
 
 std::vector<BtrKeySegment> CControlDB::KeySegments() {
-    return {rec::Segment(Fields(), "m_strKey", 0, btr::KT_STRING)};
+    return {Segment("m_strKey", 0, btr::KT_STRING)};
 }
 
 void CControlDB::ImportLine(int firstChar) {

@@ -1,12 +1,10 @@
 #include "CustomerDB.h"
 
 std::vector<BtrKeySegment> CCustomerDB::KeySegments() {
-    const auto& f = Fields();
     // Key 4 runs on from the code at 33 over the code at 37.
-    return {
-        rec::Segment(f, "m_strNumber", 0, btr::KT_STRING), rec::Segment(f, "m_strName", 3, btr::KT_STRING),
-        rec::Segment(f, "m_strCode33", 3, btr::KT_STRING), rec::Segment(f, "m_strCode37", 3, btr::KT_STRING),
-        rec::Segment(f, "m_strCode33", 3, btr::KT_STRING, "m_strCode37")};
+    return {Segment("m_strNumber", 0, btr::KT_STRING), Segment("m_strName", 3, btr::KT_STRING),
+            Segment("m_strCode33", 3, btr::KT_STRING), Segment("m_strCode37", 3, btr::KT_STRING),
+            Segment("m_strCode33", 3, btr::KT_STRING, "m_strCode37")};
 }
 
 bool CCustomerDB::KeepOnPurge(const uint8_t* record, uint16_t length) const {

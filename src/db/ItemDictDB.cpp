@@ -4,7 +4,7 @@
 using namespace fields;
 
 std::vector<BtrKeySegment> CItemDictDB::KeySegments() {
-    return {rec::Segment(Fields(), "m_strWord", 0, btr::KT_STRING)};
+    return {Segment("m_strWord", 0, btr::KT_STRING)};
 }
 
 void CItemDictDB::ImportLine(int firstChar) {
@@ -34,6 +34,5 @@ void CItemDictDB::ImportLine(int firstChar) {
 int CItemDictDB::FindWord(CItemDict& entry, const std::string& word) {
     if (word.empty()) return btr::B_KEY_VALUE_NOT_FOUND;
     // The word as given, case included, cut at the key's width: the word itself comes first.
-    PutText(KeyBuffer(0), 0, word, KeyLength(0), '\0');
-    return GetFirstWithPrefix(entry, 0, std::min(word.size(), KeyLength(0)));
+    return GetFirstWithPrefix(entry, word, '\0', word.size());
 }

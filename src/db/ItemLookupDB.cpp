@@ -4,8 +4,8 @@ using namespace fields;
 
 std::vector<BtrKeySegment> CItemLookupDB::KeySegments() {
     // 0: word; 1: word and item
-    return {rec::Segment(Fields(), "m_strWord", btr::KF_DUPLICATES, btr::KT_STRING),
-            rec::Segment(Fields(), "m_strWord", 0, btr::KT_STRING, "m_strItem")};
+    return {Segment("m_strWord", btr::KF_DUPLICATES, btr::KT_STRING),
+            Segment("m_strWord", 0, btr::KT_STRING, "m_strItem")};
 }
 
 void CItemLookupDB::ImportLine(int firstChar) {

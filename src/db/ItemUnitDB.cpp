@@ -4,10 +4,9 @@
 
 std::vector<BtrKeySegment> CItemUnitDB::KeySegments() {
     // 0: item and code character; 1: item; 2: item and unit
-    return {rec::Segment(Fields(), "m_strItemNumber", 3, btr::KT_STRING, "m_cCode1"),
-            rec::Segment(Fields(), "m_strItemNumber", 1, btr::KT_STRING),
-            rec::Segment(Fields(), "m_strItemNumber", 16, btr::KT_STRING),
-            rec::Segment(Fields(), "m_strUnit", 0, btr::KT_STRING)};
+    return {Segment("m_strItemNumber", 3, btr::KT_STRING, "m_cCode1"),
+            Segment("m_strItemNumber", 1, btr::KT_STRING), Segment("m_strItemNumber", 16, btr::KT_STRING),
+            Segment("m_strUnit", 0, btr::KT_STRING)};
 }
 
 void CItemUnitDB::ImportLine(int firstChar) {

@@ -7,9 +7,8 @@ using namespace fields;
 
 std::vector<BtrKeySegment> CManualPriceDB::KeySegments() {
     // 0: selectors, customer, item and unit; 1: item; 2: quote id
-    return {rec::Segment(Fields(), "m_strSelector4", 0, btr::KT_STRING, "m_strUnit"),
-            rec::Segment(Fields(), "m_strItem", 3, btr::KT_STRING),
-            rec::Segment(Fields(), "m_strQuoteId", 3, btr::KT_STRING)};
+    return {Segment("m_strSelector4", 0, btr::KT_STRING, "m_strUnit"),
+            Segment("m_strItem", 3, btr::KT_STRING), Segment("m_strQuoteId", 3, btr::KT_STRING)};
 }
 
 void CManualPriceDB::ImportLine(int firstChar) {

@@ -21,7 +21,9 @@ public:
     uint32_t GetRecordLength() const override { return kRecordLength; }
 
     // The first category of a customer (at most six characters, as given), then the next ones.
-    int FindFirstCategory(CMenuCategory& category, const std::string& customer);
+    int FindFirstCategory(CMenuCategory& category, const std::string& customer) {
+        return GetFirstWithPrefix(category, "C" + customer.substr(0, 6), ' ');
+    }
     int FindNextCategory(CMenuCategory& category) { return GetNextRecord(category); }
 
     static std::vector<BtrKeySegment> KeySegments();

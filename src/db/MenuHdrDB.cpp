@@ -4,14 +4,9 @@
 
 std::vector<BtrKeySegment> CMenuHdrDB::KeySegments() {
     // 0: record type and customer; 1: recipe key
-    return {rec::Segment(Fields(), "m_cRecordType", btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING,
-                         "m_strCustomer"),
-            rec::Segment(Fields(), "m_strRecipeKey", 0, btr::KT_STRING)};
-}
-
-int CMenuHdrDB::FindFirstRecipe(CMenuHdr& header, const std::string& customer) {
-    fields::PutText(KeyBuffer(0), 0, "C" + customer.substr(0, 6), KeyLength(0), ' ');
-    return GetFirstWithPrefix(header, 0, KeyLength(0));
+    return {
+        Segment("m_cRecordType", btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING, "m_strCustomer"),
+        Segment("m_strRecipeKey", 0, btr::KT_STRING)};
 }
 
 int CMenuHdrDB::UpdateRecipe(CMenuHdr& header) {

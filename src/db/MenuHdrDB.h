@@ -32,7 +32,9 @@ public:
     uint32_t GetRecordLength() const override { return kBufferSize; }
 
     // The first recipe of a customer (at most six characters, as given), then the next ones.
-    int FindFirstRecipe(CMenuHdr& header, const std::string& customer);
+    int FindFirstRecipe(CMenuHdr& header, const std::string& customer) {
+        return GetFirstWithPrefix(header, "C" + customer.substr(0, 6), ' ');
+    }
     int FindNextRecipe(CMenuHdr& header) { return GetNextRecord(header); }
     int FindRecipe(CMenuHdr& header, const std::string& recipeKey) { return GetRecord(header, recipeKey, 1); }
     // Writes stamp the header with the time of the write.

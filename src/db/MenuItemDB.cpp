@@ -1,8 +1,7 @@
 #include "MenuItemDB.h"
 
 std::vector<BtrKeySegment> CMenuItemDB::KeySegments() {
-    return {
-        rec::Segment(Fields(), "m_strRecipeKey", btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING)};
+    return {Segment("m_strRecipeKey", btr::KF_DUPLICATES | btr::KF_MODIFIABLE, btr::KT_STRING)};
 }
 
 uint16_t CMenuItemDB::Pack(CMenuItem& line, uint8_t* record) {
@@ -13,8 +12,7 @@ uint16_t CMenuItemDB::Pack(CMenuItem& line, uint8_t* record) {
 }
 
 int CMenuItemDB::FindFirstLine(CMenuItem& line, const std::string& recipeKey) {
-    fields::PutText(KeyBuffer(0), 0, recipeKey, KeyLength(0), ' ');
-    return GetFirstWithPrefix(line, 0, KeyLength(0));
+    return GetFirstWithPrefix(line, recipeKey, ' ');
 }
 
 // Ends with 4 once the next record belongs to another recipe.

@@ -20,9 +20,8 @@ std::string Number(int64_t n) {
 } // namespace
 
 std::vector<BtrKeySegment> COrderDB::KeySegments() {
-    return {rec::Segment(Fields(), "m_nOrderNumber", btr::KF_EXTENDED_TYPE, btr::KT_INTEGER),
-            rec::Segment(Fields(), "m_strKey1", 0, btr::KT_STRING),
-            rec::Segment(Fields(), "m_strKey2", 0, btr::KT_STRING)};
+    return {Segment("m_nOrderNumber", btr::KF_EXTENDED_TYPE, btr::KT_INTEGER),
+            Segment("m_strKey1", 0, btr::KT_STRING), Segment("m_strKey2", 0, btr::KT_STRING)};
 }
 
 std::unique_ptr<COrderItemDB> COrderDB::NewOrderItemDB() {

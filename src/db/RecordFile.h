@@ -199,6 +199,10 @@ public:
         return out;
     }
 
+    // A key segment over the named field of the layout (see rec::Segment).
+    template <class... Rest> static BtrKeySegment Segment(const char* field, Rest... rest) {
+        return rec::Segment(File::Fields(), field, rest...);
+    }
     // The key segments of each key, in key order.
     static const std::vector<std::vector<BtrKeySegment>>& Keys() {
         static const std::vector<std::vector<BtrKeySegment>> keys = [] {
@@ -297,13 +301,12 @@ protected:
                     keyNumber);
     }
 
-    // The first record at or after the value in the key buffer whose key starts with the value's
-    // first prefixLength bytes; 4 when the record found lacks them.
-    int GetFirstWithPrefix(R& record, int keyNumber, size_t prefixLength) {
-        uint8_t* key = KeyBuffer(keyNumber);
-        if (!key) return btr::B_INVALID_KEYNUMBER;
-        return ReadWithPrefix(btr::B_GET_GE, record, keyNumber,
-                              std::string(reinterpret_cast<const char*>(key), prefixLength));
+    // The first record on key 0 at or after value (cut at the key's length, filled with fill) whose
+    // key starts with the value's first prefixLength bytes; 4 when the record found lacks them.
+    int GetFirstWithPrefix(R& record, const std::string& value, char fill, size_t prefixLength = SIZE_MAX) {
+        std::string key = fields::Padded(value, KeyLength(0), fill);
+        std::memcpy(KeyBuffer(0), key.data(), key.size());
+        return ReadWithPrefix(btr::B_GET_GE, record, 0, key.substr(0, prefixLength));
     }
     // One get operation on the key that takes the record found only while its key begins with
     // prefix; otherwise notFound, the record left as it was.

@@ -19,27 +19,25 @@ CVelocity Keyed(const std::string& customer, const std::string& item, const std:
 } // namespace
 
 std::vector<BtrKeySegment> CVelocityDB::KeySegments() {
-    const auto& f = Fields();
     // Item and unit sit together: one segment of both.
     auto part = [&](const char* name, uint16_t flags, const char* last = nullptr) {
-        return rec::Segment(f, name, flags, btr::KT_STRING, last ? last : name);
+        return Segment(name, flags, btr::KT_STRING, last ? last : name);
     };
-    BtrKeySegment date = rec::Segment(f, "last date (key)", btr::KF_EXTENDED_TYPE | kMore, btr::KT_DATE);
-    std::vector<BtrKeySegment> segments = {
-        // 0: customer, 5-character code, item and unit
-        part("m_strCustomer", kMore), part("m_strCode5", kMore), part("m_strItem", kLast, "m_strUnit"),
-        // 1: customer, item, unit (unique)
-        part("m_strCustomer", 0, "m_strUnit"),
-        // 2: item
-        part("m_strItem", kLast),
-        // 3: customer, 3-character code, item and unit
-        part("m_strCustomer", kMore), part("m_strCode3", kMore), part("m_strItem", kLast, "m_strUnit"),
-        // 4: customer, both codes, item and unit
-        part("m_strCustomer", kMore), part("m_strCode3", kMore), part("m_strCode5", kMore),
-        part("m_strItem", kLast, "m_strUnit"),
-        // 5: customer, last date, 5-character code, item and unit
-        part("m_strCustomer", kMore), date, part("m_strCode5", kMore), part("m_strItem", kLast, "m_strUnit")};
-    return segments;
+    BtrKeySegment date = Segment("last date (key)", btr::KF_EXTENDED_TYPE | kMore, btr::KT_DATE);
+    return {// 0: customer, 5-character code, item and unit
+            part("m_strCustomer", kMore), part("m_strCode5", kMore), part("m_strItem", kLast, "m_strUnit"),
+            // 1: customer, item, unit (unique)
+            part("m_strCustomer", 0, "m_strUnit"),
+            // 2: item
+            part("m_strItem", kLast),
+            // 3: customer, 3-character code, item and unit
+            part("m_strCustomer", kMore), part("m_strCode3", kMore), part("m_strItem", kLast, "m_strUnit"),
+            // 4: customer, both codes, item and unit
+            part("m_strCustomer", kMore), part("m_strCode3", kMore), part("m_strCode5", kMore),
+            part("m_strItem", kLast, "m_strUnit"),
+            // 5: customer, last date, 5-character code, item and unit
+            part("m_strCustomer", kMore), date, part("m_strCode5", kMore),
+            part("m_strItem", kLast, "m_strUnit")};
 }
 
 bool CVelocityDB::BeginReload(const char* textPath, int64_t headerLength, int version, int purge) {
