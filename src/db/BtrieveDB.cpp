@@ -42,10 +42,6 @@ int CBtrieveDB::Open(void* data, uint16_t* length, const char* name, int mode) {
     return status;
 }
 
-int CBtrieveDB::OpenFile(const char* path) {
-    return OpenFile(path, 0);
-}
-
 int CBtrieveDB::Close() {
     // A purging reload still running ends first: committed when sound, else rolled back.
     int ended = EndReloadTransaction();
@@ -68,13 +64,6 @@ int CBtrieveDB::BeginTran() {
 }
 int CBtrieveDB::EndTran() {
     return Call(btr::B_END_TRAN);
-}
-
-const char* CBtrieveDB::GetFileName() const {
-    return "BTRIEVE.DB";
-}
-const char* CBtrieveDB::GetDescription() const {
-    return "EMPTY";
 }
 
 bool CBtrieveDB::BeginReload(const char* textPath, int64_t headerLength, int version, int purge) {
@@ -113,10 +102,6 @@ bool CBtrieveDB::BeginReload(const char* textPath, int64_t headerLength, int ver
     EndReloadTransaction(false);
     m_nReloadFailure = status;
     CloseReloadFile();
-    return false;
-}
-
-bool CBtrieveDB::KeepOnPurge(const uint8_t*, uint16_t) const {
     return false;
 }
 
@@ -309,13 +294,6 @@ int CBtrieveDB::ReadReloadChar() {
     return ReadReload(&c, 1) == 1 ? static_cast<unsigned char>(c) : EOF;
 }
 
-bool CBtrieveDB::CanExport() {
-    return GetRecordLength() != 0;
-}
-bool CBtrieveDB::CanReload() const {
-    return GetLineLength() != 0;
-}
-
 int CBtrieveDB::ExportFirst(std::string& output) {
     if (!CanExport()) return btr::B_FILE_NOT_FOUND;
     m_nProgressTotal = GetRecordCount();
@@ -342,12 +320,6 @@ int CBtrieveDB::ExportRecord(int operation, std::string& output) {
 
 int CBtrieveDB::FormatLine(const uint8_t*, std::string&) {
     return btr::B_FILE_NOT_FOUND;
-}
-uint32_t CBtrieveDB::GetRecordLength() const {
-    return 0;
-}
-int CBtrieveDB::GetLineLength() const {
-    return 0;
 }
 
 uint32_t CBtrieveDB::GetRecordCount() {
@@ -507,10 +479,6 @@ int CBtrieveDB::StatBytes(std::vector<uint8_t>& spec) {
     int status = Stat(spec.data(), &length, key.data());
     spec.resize(status == 0 ? length : 0);
     return status;
-}
-
-void CBtrieveDB::AddError(const std::string& text) {
-    m_arrMessages.push_back(text);
 }
 
 uint16_t BuildFileSpec(std::vector<uint8_t>& spec, uint16_t recordLength, uint16_t numberOfKeys,

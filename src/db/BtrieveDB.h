@@ -35,25 +35,25 @@ protected:
     virtual int Open(void* data, uint16_t* length, const char* name, int mode);
 
 public:
-    virtual int OpenFile(const char* path = nullptr);
+    virtual int OpenFile(const char* path = nullptr) { return OpenFile(path, 0); }
     virtual int Close();
     virtual int AbortTran();
     virtual int BeginTran();
     virtual int EndTran();
-    virtual const char* GetFileName() const;
-    virtual const char* GetDescription() const;
+    virtual const char* GetFileName() const { return "BTRIEVE.DB"; }
+    virtual const char* GetDescription() const { return "EMPTY"; }
     virtual bool BeginReload(const char* textPath, int64_t headerLength, int version, int purge);
     // Whether the records can be written as interchange lines (ExportFirst), and whether the file
     // can be reloaded from a download (BeginReload); each file class says so.
-    virtual bool CanExport();
-    virtual bool CanReload() const;
+    virtual bool CanExport() { return GetRecordLength() != 0; }
+    virtual bool CanReload() const { return GetLineLength() != 0; }
     virtual int ExportFirst(std::string& output);
     virtual int ExportNext(std::string& output);
     virtual int FormatLine(const uint8_t* raw, std::string& output);
-    virtual uint32_t GetRecordLength() const;
+    virtual uint32_t GetRecordLength() const { return 0; }
     // The longest record of a variable-length file (whose GetRecordLength is its fixed part).
     virtual uint32_t GetLongestRecord() const { return GetRecordLength(); }
-    virtual int GetLineLength() const;
+    virtual int GetLineLength() const { return 0; }
     virtual uint32_t GetRecordCount();
     virtual int ClearOwner();
     virtual int Create(const char* path) = 0;
@@ -122,7 +122,7 @@ public:
     // The file's specification and record count as the record manager's Stat gives them.
     int StatBytes(std::vector<uint8_t>& spec);
 
-    void AddError(const std::string& text);
+    void AddError(const std::string& text) { m_arrMessages.push_back(text); }
 
     // Ends a reload. A purging reload holds the purge and every line in one transaction: it is
     // committed here when every write went through (and commit is set), and rolled back
@@ -159,7 +159,7 @@ protected:
     // position at the end) when no line feed follows.
     bool SkipPastLineFeed(uint64_t from);
     // Whether a purging reload keeps this record (base: none is kept).
-    virtual bool KeepOnPurge(const uint8_t* record, uint16_t length) const;
+    virtual bool KeepOnPurge(const uint8_t*, uint16_t) const { return false; }
     void CloseReloadFile();
 
     // The common shape of an interchange line. The reload loop has read (and counted) the line's

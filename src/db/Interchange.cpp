@@ -159,33 +159,23 @@ bool ReadValue(Kind kind, const char* text, int width, void* field, std::string&
     case Kind::Char:
         *static_cast<char*>(field) = s[0];
         return true;
-    case Kind::Number: {
-        int32_t v = 0;
-        if (!ParseNumber(s.substr(0, 5), s[5], v)) {
-            error = "Invalid Number \"" + s + "\"";
-            return false;
-        }
-        *static_cast<int32_t*>(field) = v;
-        return true;
-    }
+    // A value that is not valid leaves the line unused: what it leaves in the field does not matter.
+    case Kind::Number:
+        if (ParseNumber(s.substr(0, 5), s[5], *static_cast<int32_t*>(field))) return true;
+        error = "Invalid Number \"" + s + "\"";
+        return false;
     case Kind::Amount: {
         double v = 0;
-        if (!ParseAmount(s.substr(0, s.size() - 1), s.back(), v)) {
-            error = "Invalid Amount \"" + s + "\"";
-            return false;
-        }
+        bool valid = ParseAmount(s.substr(0, s.size() - 1), s.back(), v);
         *static_cast<float*>(field) = static_cast<float>(v);
-        return true;
+        if (valid) return true;
+        error = "Invalid Amount \"" + s + "\"";
+        return false;
     }
-    case Kind::Date: {
-        int64_t t = -1;
-        if (!ParseDate(s, t)) {
-            error = "Invalid Date \"" + TrimText(s) + "\"";
-            return false;
-        }
-        *static_cast<int64_t*>(field) = t;
-        return true;
-    }
+    case Kind::Date:
+        if (ParseDate(s, *static_cast<int64_t*>(field))) return true;
+        error = "Invalid Date \"" + TrimText(s) + "\"";
+        return false;
     case Kind::Blank:
         return true;
     }
