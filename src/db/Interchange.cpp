@@ -83,40 +83,20 @@ std::string FormatDate(int64_t time) {
 }
 
 namespace {
-// The digits with the blanks and a leading sign taken off, negative when that sign or the sign
-// column says so; false for a sign alone. Empty digits are the value 0.
-bool Unsigned(const std::string& digits, char sign, std::string& s, bool& negative) {
-    s = TrimText(digits);
-    negative = sign == '-';
+// Digits, with a decimal point when point is set, blanks around them (empty is 0); negative when
+// a leading sign or the sign column says so. False for a sign alone.
+bool ParseDigits(const std::string& digits, char sign, bool point, double& value) {
+    std::string s = TrimText(digits);
+    bool negative = sign == '-';
     if (!s.empty() && (s[0] == '-' || s[0] == '+')) {
         negative = negative != (s[0] == '-');
         s.erase(0, 1);
-        return !s.empty();
+        if (s.empty()) return false;
     }
-    return true;
-}
-} // namespace
-
-bool ParseNumber(const std::string& digits, char sign, int32_t& value) {
-    std::string s;
-    bool negative = false;
-    if (!Unsigned(digits, sign, s, negative)) return false;
     value = 0;
     if (s.empty()) return true;
-    if (!AllDigits(s) || s.size() > 9) return false;
-    value = std::stoi(s);
-    if (negative) value = -value;
-    return true;
-}
-
-bool ParseAmount(const std::string& digits, char sign, double& value) {
-    std::string s;
-    bool negative = false;
-    if (!Unsigned(digits, sign, s, negative)) return false;
-    value = 0;
-    if (s.empty()) return true;
-    size_t point = s.find('.');
-    std::string whole = s.substr(0, point), fraction = point == std::string::npos ? "" : s.substr(point + 1);
+    size_t at = point ? s.find('.') : std::string::npos;
+    std::string whole = s.substr(0, at), fraction = at == std::string::npos ? "" : s.substr(at + 1);
     if ((whole.empty() && fraction.empty()) || (!whole.empty() && !AllDigits(whole)) ||
         (!fraction.empty() && !AllDigits(fraction)))
         return false;
@@ -124,6 +104,18 @@ bool ParseAmount(const std::string& digits, char sign, double& value) {
     if (!std::isfinite(value)) return false;
     if (negative) value = -value;
     return true;
+}
+} // namespace
+
+bool ParseNumber(const std::string& digits, char sign, int32_t& value) {
+    double v = 0;
+    if (!ParseDigits(digits, sign, false, v) || std::fabs(v) > 999999999) return false;
+    value = static_cast<int32_t>(v);
+    return true;
+}
+
+bool ParseAmount(const std::string& digits, char sign, double& value) {
+    return ParseDigits(digits, sign, true, value);
 }
 
 int ColumnWidth(Kind kind, int width) {
