@@ -158,6 +158,7 @@ public:
     static uint16_t Pack(R& record, uint8_t* data) {
         rec::Pack(File::Fields(), record, data);
         if constexpr (requires { File::kPastNotes; }) {
+            // Never past the longest record a reader takes: full notes keep their zero, not all after it.
             const rec::Field<R>& notes = File::Fields().back();
             size_t text =
                 strnlen(reinterpret_cast<const char*>(data) + notes.offset, notes.width - rec::kNotesEnd);
