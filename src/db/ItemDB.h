@@ -62,7 +62,7 @@ public:
     KR_FIELD(std::string, m_strText348, 348, 25, Text, 445);
     KR_FIELD(int32_t, m_nNumber7, 376, 4, I32, 470) = 0;
     KR_FIELD(float, m_fAmount12, 380, 4, F32, 476) = 0;
-    KR_FIELD(std::string, m_strNotes, 384, 4100, Notes); // up to 4096 characters
+    KR_FIELD(std::string, m_strNotes, 384, 4096 + rec::kNotesEnd, Notes);
 };
 
 class CItemDB : public CRecordFile<CItem, CItemDB> {

@@ -21,7 +21,7 @@ void CItemDictDB::ImportLine(int firstChar) {
         // The older line carries the item list after its columns, up to the line feed.
         int c = line.size() == length && line.find('\n') == std::string::npos ? ReadReloadChar() : EOF;
         for (; c != '\n' && c != EOF; c = ReadReloadChar())
-            if (entry.m_strItems.size() < kMaxItems) entry.m_strItems += static_cast<char>(c);
+            if (entry.m_strItems.size() < CItemDict::kMaxItems) entry.m_strItems += static_cast<char>(c);
         read = c == '\n';
         line += '\n';
     }

@@ -6,13 +6,13 @@
 
 class CItemDict {
 public:
+    static constexpr size_t kMaxItems = 12800;
     KR_RECORD(CItemDict);
     KR_FIELD(std::string, m_strWord, 0, 20, Upper, 26, Kind::Key); // key 0
     // Blank when the word stands for itself.
     KR_FIELD(std::string, m_strReplacement, 20, 20, Upper, 6, Kind::Key);
     KR_FIELD(int32_t, m_nCount, 40, 4, I32, 0) = 0; // how many items carry the word
-    // Item numbers separated by commas, up to 12800 characters.
-    KR_FIELD(std::string, m_strItems, 44, 12804, UpperNotes);
+    KR_FIELD(std::string, m_strItems, 44, kMaxItems + rec::kNotesEnd, UpperNotes); // separated by commas
 };
 
 class CItemDictDB : public CRecordFile<CItemDict, CItemDictDB> {
@@ -20,7 +20,6 @@ public:
     static constexpr uint16_t kRecordLength = 47; // the fixed part
     static constexpr size_t kBufferSize = 12848;
     static constexpr size_t kPastNotes = 5; // the list's terminating zero and four more
-    static constexpr size_t kMaxItems = 12800;
 
     static constexpr rec::FileFacts kFacts{"ITEMDICT.DB", "Item Dictionary", false, true};
     static constexpr rec::LineVersion kLines[] = {{771, 46}, {INT_MAX, 47}};

@@ -5,6 +5,7 @@
 
 class CMenuHdr {
 public:
+    static constexpr size_t kMaxNotes = 4096;
     KR_RECORD(CMenuHdr);
     KR_FIELD(char, m_cRecordType, 0, 1, Byte) = 'G';
     KR_FIELD(std::string, m_strCustomer, 1, 8, UpperBlank);
@@ -17,7 +18,7 @@ public:
     KR_FIELD(double, m_dAmount3, 104, 8, F64) = 0;
     KR_FIELD(double, m_dAmount4, 112, 8, F64) = 0;
     KR_FIELD(int64_t, m_nLastWrite, 120, 4, Time) = 0;
-    KR_FIELD(std::string, m_strNotes, 124, 4100, Notes); // up to 4096 characters
+    KR_FIELD(std::string, m_strNotes, 124, kMaxNotes + rec::kNotesEnd, Notes);
 };
 
 class CMenuHdrDB : public CRecordFile<CMenuHdr, CMenuHdrDB> {
@@ -26,7 +27,6 @@ public:
     static constexpr size_t kBufferSize = 4224;
     static constexpr int kUniqueKey = 1;    // the recipe key
     static constexpr size_t kPastNotes = 4; // their terminating zero and three more
-    static constexpr size_t kMaxNotes = 4096;
 
     static constexpr rec::FileFacts kFacts{"MENUHDR.DB", "Recipie Master Header", false, false};
     uint32_t GetRecordLength() const override { return kBufferSize; }

@@ -816,7 +816,7 @@ void CRecipeDlg::OnCategoryKillFocus() {
 void CRecipeDlg::OnNotesChanged() {
     if (m_bRestoringNotes) return;
     const QString text = m_editNotes->toPlainText();
-    if (StoredNotes(text).size() > int(CMenuHdrDB::kMaxNotes) || !IsCp1252(text)) {
+    if (StoredNotes(text).size() > int(CMenuHdr::kMaxNotes) || !IsCp1252(text)) {
         // Refused as typed or pasted: the notes stay as they were.
         m_bRestoringNotes = true;
         QTextCursor cursor = m_editNotes->textCursor();

@@ -165,7 +165,7 @@ void WriteDictionary(const fs::path& base, const Catalog& catalog) {
     char count[16];
     for (const auto& [word, items] : words) {
         std::string list;
-        if (items.size() <= catalog.inlineLimit && items.size() * 13 <= CItemDictDB::kMaxItems) {
+        if (items.size() <= catalog.inlineLimit && items.size() * 13 <= CItemDict::kMaxItems) {
             for (size_t i = 0; i < items.size(); ++i)
                 list += (i ? "," : "") + items[i];
         } else {
