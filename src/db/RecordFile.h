@@ -81,7 +81,7 @@ public:
     }
 
     int Create(const char* path) override {
-        uint16_t flags = BufferSize() > File::kRecordLength ? btr::kFileVariableLength : 0;
+        uint16_t flags = Variable() ? btr::kFileVariableLength : 0;
         return CreateAndOpen(path, File::kRecordLength, static_cast<uint16_t>(Keys().size()), flags,
                              File::KeySegments());
     }
@@ -157,7 +157,7 @@ public:
     // back; a file may give its own.
     static uint16_t Pack(R& record, uint8_t* data) {
         rec::Pack(File::Fields(), record, data);
-        if constexpr (requires { File::kPastNotes; }) {
+        if constexpr (Variable()) {
             // Never past the longest record a reader takes: full notes keep their zero, not all after it.
             const rec::Field<R>& notes = File::Fields().back();
             size_t text =
@@ -171,7 +171,7 @@ public:
     // The record object from the bytes the file stores; a fixed-length record of another length is
     // refused.
     static int UnpackFrom(const uint8_t* data, uint16_t length, R& record) {
-        if constexpr (requires { File::kPastNotes; }) {
+        if constexpr (Variable()) {
             rec::Unpack(File::Fields(), data, record, length);
         } else {
             if (length != File::kRecordLength) return btr::B_DATALENGTH_ERROR;
@@ -185,8 +185,8 @@ public:
         std::vector<uint8_t> data = bytes;
         data.resize(std::max(data.size(), BufferSize()), 0); // a short record reads as zeros
         R record;
-        bool variable = BufferSize() > File::kRecordLength;
-        UnpackFrom(data.data(), static_cast<uint16_t>(variable ? bytes.size() : File::kRecordLength), record);
+        UnpackFrom(data.data(), static_cast<uint16_t>(Variable() ? bytes.size() : File::kRecordLength),
+                   record);
         std::vector<ShownField> out;
         for (const rec::Field<R>& f : File::Fields()) {
             if (!f.member || f.enc == rec::Enc::BDate) continue;
@@ -222,6 +222,12 @@ public:
         for (const BtrKeySegment& s : Keys()[static_cast<size_t>(keyNumber)])
             n += s.length;
         return n;
+    }
+    // Whether the records are of variable length: a fixed part, then notes up to kBufferSize.
+    static constexpr bool Variable() {
+        return requires {
+            File::kPastNotes;
+        };
     }
     static constexpr size_t BufferSize() {
         if constexpr (requires { File::kBufferSize; })

@@ -91,6 +91,9 @@ constexpr const Encoding& Of(Enc enc) {
 constexpr bool IsText(Enc enc) {
     return Of(enc).member == Member::String;
 }
+constexpr bool IsNotes(Enc enc) {
+    return enc == Enc::Notes || enc == Enc::UpperNotes;
+}
 // Whether a member of type T holds a field of the encoding.
 template <class T> constexpr bool Holds(Enc enc) {
     constexpr Member m = std::is_same_v<T, std::string> ? Member::String
@@ -151,8 +154,7 @@ template <class R>
 void Unpack(const Layout<R>& layout, const uint8_t* record, R& object, size_t length = SIZE_MAX) {
     for (const Field<R>& f : layout) {
         size_t room = length > f.offset ? length - f.offset : 0;
-        bool notes = f.enc == Enc::Notes || f.enc == Enc::UpperNotes;
-        size_t width = notes ? std::min(f.width - kNotesEnd, room) : f.width;
+        size_t width = IsNotes(f.enc) ? std::min(f.width - kNotesEnd, room) : f.width;
         if (f.member && width <= room) UnpackField(f.enc, record, f.offset, width, f.member(object));
     }
 }
